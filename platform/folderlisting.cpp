@@ -1,0 +1,63 @@
+#include "folderlisting.h"
+
+#include "filemask.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <dirent.h>
+#include <sys/stat.h>
+
+namespace platform {
+
+bool listingLess(const QString& a, const QString& b)
+{
+    const int c = a.compare(b, Qt::CaseInsensitive);
+    if (c != 0)
+        return c < 0;
+    return a.toUtf8() < b.toUtf8();
+}
+
+FolderListing listFolder(const QString& folder, ListWhat what, const QString& masks)
+{
+    FolderListing result;
+    const QByteArray dirName = QFile::encodeName(folder);
+    DIR* dir = ::opendir(dirName.constData());
+    if (!dir) {
+        result.outcome = FileOutcome::fromErrno(QStringLiteral("Cannot list %1").arg(folder));
+        return result;
+    }
+    const FileMask mask(masks);
+    const bool filter = !masks.trimmed().isEmpty();
+    const int fd = ::dirfd(dir);
+    errno = 0;
+    while (dirent* entry = ::readdir(dir)) {
+        if (entry->d_name[0] == '.')
+            continue; // ".", ".." and hidden files
+        struct stat st {};
+        if (::fstatat(fd, entry->d_name, &st, 0) != 0)
+            continue; // dangling link or vanished entry
+        const bool isDir = S_ISDIR(st.st_mode);
+        const bool isFile = S_ISREG(st.st_mode);
+        if ((what == ListWhat::Files && !isFile) || (what == ListWhat::Folders && !isDir)
+            || (!isDir && !isFile))
+            continue;
+        const QString name = QFile::decodeName(entry->d_name);
+        if (filter && !mask.matches(name))
+            continue;
+        result.names.append(name);
+    }
+    const int err = errno;
+    ::closedir(dir);
+    if (err != 0) {
+        errno = err;
+        result.outcome = FileOutcome::fromErrno(QStringLiteral("Cannot list %1").arg(folder));
+        result.names.clear();
+        return result;
+    }
+    std::sort(result.names.begin(), result.names.end(), listingLess);
+    return result;
+}
+
+} // namespace platform

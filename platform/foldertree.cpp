@@ -1,0 +1,97 @@
+#include "foldertree.h"
+
+#include "fileidentity.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <ftw.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+QStringList missingFolderLevels(const QString& path)
+{
+    QString p = path.trimmed();
+    if (!p.endsWith(QLatin1Char('/')) && !p.endsWith(QLatin1Char('\\')))
+        p += QLatin1Char('/');
+    QStringList levels;
+    for (qsizetype i = 1; i < p.size(); ++i) {
+        if (p[i] != QLatin1Char('/') && p[i] != QLatin1Char('\\'))
+            continue;
+        if (p[i - 1] == QLatin1Char('/') || p[i - 1] == QLatin1Char('\\'))
+            continue; // "a//b": the doubled separator adds no level
+        const QString level = p.left(i + 1);
+        if (!folderExists(level))
+            levels.append(level);
+    }
+    return levels;
+}
+
+FileOutcome createFolderLevels(const QStringList& levels)
+{
+    for (qsizetype i = 0; i < levels.size(); ++i) {
+        if (::mkdir(QFile::encodeName(levels[i]).constData(), 0777) == 0 || folderExists(levels[i]))
+            continue;
+        const FileOutcome failed = FileOutcome::fromErrno(QStringLiteral("Cannot create %1").arg(levels[i]));
+        for (qsizetype j = i - 1; j >= 0; --j)
+            ::rmdir(QFile::encodeName(levels[j]).constData()); // fails, as it should, when not empty
+        return failed;
+    }
+    return FileOutcome::success();
+}
+
+namespace {
+
+QString canonical(const QString& path)
+{
+    const QString c = QDir(path).canonicalPath();
+    return c.isEmpty() ? QDir::cleanPath(QDir(path).absolutePath()) : c;
+}
+
+bool isAncestorOrSelf(const QString& folder, const QString& of)
+{
+    if (of.isEmpty())
+        return false;
+    const QString a = canonical(folder);
+    const QString b = canonical(of);
+    return b == a || b.startsWith(a.endsWith(QLatin1Char('/')) ? a : a + QLatin1Char('/'));
+}
+
+int removeEntry(const char* path, const struct stat*, int type, struct FTW*)
+{
+    const int rc = (type == FTW_DP) ? ::rmdir(path) : ::unlink(path);
+    return rc == 0 ? 0 : errno;
+}
+
+} // namespace
+
+bool isProtectedFolder(const QString& folder, const QString& programFolder)
+{
+    const QString c = canonical(folder);
+    if (c == QLatin1String("/") || c.isEmpty())
+        return true;
+    if (c == canonical(QDir::homePath()))
+        return true;
+    return isAncestorOrSelf(folder, programFolder);
+}
+
+FileOutcome removeFolderTree(const QString& folder, const QString& programFolder)
+{
+    if (folder.trimmed().isEmpty() || isProtectedFolder(folder, programFolder))
+        return FileOutcome::failure(QStringLiteral("Refusing to delete %1").arg(folder));
+    if (!folderExists(folder))
+        return FileOutcome::failure(QStringLiteral("No such folder: %1").arg(folder));
+    const QByteArray path = QFile::encodeName(folder);
+    const int rc = ::nftw(path.constData(), removeEntry, 32, FTW_DEPTH | FTW_PHYS | FTW_MOUNT);
+    if (rc != 0) {
+        errno = rc > 0 ? rc : errno;
+        return FileOutcome::fromErrno(QStringLiteral("Cannot delete %1").arg(folder));
+    }
+    return FileOutcome::success();
+}
+
+} // namespace platform

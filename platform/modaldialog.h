@@ -1,0 +1,37 @@
+#pragma once
+
+#include "modalresult.h"
+
+#include <QDialog>
+
+#include <functional>
+
+class QAbstractButton;
+
+namespace platform {
+
+// Base of every modal dialog. Its result is one of the modal results; Escape and the close
+// box give Cancel (2). Setting a result closes the dialog.
+class ModalDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit ModalDialog(QWidget* parent = nullptr);
+
+    int modalResult() const { return result(); }
+    void setModalResult(int result) { done(result); }
+
+    // A button that closes the dialog with the given result when clicked.
+    void bindResult(QAbstractButton* button, int result);
+
+    void accept() override { done(mrOk); }
+    void reject() override { done(mrCancel); }
+};
+
+// Shows dialogs modally. The programs use exec(); tests replace it to drive the dialog.
+class DialogRunner {
+public:
+    virtual ~DialogRunner() = default;
+    virtual int showModal(QDialog& dialog);
+};
+
+} // namespace platform

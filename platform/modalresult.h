@@ -1,0 +1,18 @@
+#pragma once
+
+namespace platform {
+
+// The modal results that dialogs and question boxes give back.
+enum ModalResult : int {
+    mrNone = 0,
+    mrOk = 1,
+    mrCancel = 2,
+    mrAbort = 3,
+    mrRetry = 4,
+    mrIgnore = 5,
+    mrYes = 6,
+    mrNo = 7,
+    mrAll = 8,
+};
+
+} // namespace platform

@@ -1,0 +1,89 @@
+#include "paths.h"
+
+#include <QCoreApplication>
+
+namespace platform {
+
+namespace {
+
+bool endsWithSeparator(const QString& s)
+{
+    return s.endsWith(QLatin1Char('/')) || s.endsWith(QLatin1Char('\\'));
+}
+
+qsizetype lastSeparator(const QString& s)
+{
+    return std::max(s.lastIndexOf(QLatin1Char('/')), s.lastIndexOf(QLatin1Char('\\')));
+}
+
+} // namespace
+
+QString executableFolder()
+{
+    return addTrailingSeparator(QCoreApplication::applicationDirPath());
+}
+
+QString addTrailingSeparator(const QString& path)
+{
+    const QString t = path.trimmed();
+    if (t.isEmpty() || endsWithSeparator(t))
+        return t;
+    return t + QLatin1Char('/');
+}
+
+QString expandpath(const QString& path, const QString& programFolder)
+{
+    const QString t = path.trimmed();
+    if (t.startsWith(QLatin1Char('%')))
+        return programFolder + t.mid(2);
+    return t;
+}
+
+QString truncatepath(const QString& path, const QString& programFolder)
+{
+    const QString t = path.trimmed();
+    if (!programFolder.isEmpty() && t.startsWith(programFolder))
+        return programFolderMarker + t.mid(programFolder.size());
+    return t;
+}
+
+QString fixpath(const QString& path, bool add, const QString& programFolder)
+{
+    QString t = path.trimmed();
+    if (t.isEmpty())
+        return t;
+    if (t.startsWith(QLatin1Char('%')))
+        t = expandpath(t, programFolder);
+    if (add) {
+        if (!endsWithSeparator(t))
+            t += QLatin1Char('/');
+    } else if (endsWithSeparator(t)) {
+        t.chop(1);
+    }
+    return t;
+}
+
+QString extractExtension(const QString& name)
+{
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0 || dot < lastSeparator(name))
+        return {};
+    return name.mid(dot);
+}
+
+QString changeextension(const QString& name, const QString& ext)
+{
+    return name.left(name.size() - extractExtension(name).size()) + ext;
+}
+
+QString extractFileName(const QString& path)
+{
+    return path.mid(lastSeparator(path) + 1);
+}
+
+QString extractFilePath(const QString& path)
+{
+    return path.left(lastSeparator(path) + 1);
+}
+
+} // namespace platform

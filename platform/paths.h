@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+namespace platform {
+
+// The marker that stands for the program folder at the start of a stored path.
+inline constexpr QLatin1StringView programFolderMarker{"%/"};
+
+// The folder of the running executable, with one trailing "/".
+QString executableFolder();
+
+// The text trimmed, with "/" appended unless it is empty or already ends in "/" or "\".
+QString addTrailingSeparator(const QString& path);
+
+// Trimmed; a text beginning with "%" has its first two characters replaced by the program folder.
+QString expandpath(const QString& path, const QString& programFolder);
+
+// Trimmed; a path that begins with the program folder is written with the "%/" marker instead.
+QString truncatepath(const QString& path, const QString& programFolder);
+
+// Trimmed and expanded; with add, one trailing separator is added unless present; without,
+// one trailing separator is removed.
+QString fixpath(const QString& path, bool add, const QString& programFolder);
+
+// The last path component's extension (from its last ".") replaced by ext, which carries its dot.
+QString changeextension(const QString& name, const QString& ext);
+
+// The last component's extension with its dot ("" when it has none).
+QString extractExtension(const QString& name);
+
+// The last path component.
+QString extractFileName(const QString& path);
+
+// The folder part with its trailing "/" ("" for a bare name).
+QString extractFilePath(const QString& path);
+
+} // namespace platform

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "prompts.h"
+
+class QWidget;
+
+namespace platform {
+
+// The prompt service of the running programs: Qt message boxes and choosers.
+class QtPromptService : public PromptService {
+public:
+    int ask(const Prompt& prompt) override;
+    std::optional<QString> inputText(const QString& caption, const QString& label, const QString& initial) override;
+    std::optional<QString> chooseOpenFile(const FileChoice& choice) override;
+    std::optional<QStringList> chooseOpenFiles(const FileChoice& choice) override;
+    std::optional<QString> chooseSaveFile(const FileChoice& choice) override;
+    std::optional<QString> chooseFolder(const QString& caption, const QString& start) override;
+    std::optional<unsigned> chooseColor(unsigned initial) override;
+
+private:
+    static QWidget* parentWindow();
+};
+
+} // namespace platform

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "fileoutcome.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+
+class QIODevice;
+
+namespace platform {
+
+// Every write that replaces a file goes through a temporary file in the target's folder,
+// renamed over the target only after everything was written and flushed. A failure leaves
+// the old file as it was and removes the temporary file.
+
+FileOutcome writeFileAtomically(const QString& path, const QByteArray& data);
+
+// Streams the content through a writer callback that returns false (with a reason) on failure.
+FileOutcome writeFileAtomically(const QString& path,
+                                const std::function<bool(QIODevice& out, QString& why)>& writer);
+
+// Copies source over destination; the destination never exists half-written.
+FileOutcome copyFileAtomically(const QString& source, const QString& destination);
+
+// Renames without ever replacing an existing file at the new name (fails instead).
+FileOutcome renameNoReplace(const QString& from, const QString& to);
+
+// Removes a plain file (not a folder); a missing file is a failure with its reason.
+FileOutcome removeFile(const QString& path);
+
+} // namespace platform

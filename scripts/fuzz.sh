@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Runs every libFuzzer target of the fuzz build for a bounded time each (default 30 s),
+# starting from the seed corpus that the targets' seed generator writes.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-30}
+shopt -s nullglob
+targets=(build-fuzz/fuzz/fuzz_*)
+if ((${#targets[@]} == 0)); then
+  echo "No fuzz targets built."
+  exit 0
+fi
+for target in "${targets[@]}"; do
+  name=$(basename "$target")
+  corpus=build-fuzz/corpus/$name
+  mkdir -p "$corpus"
+  if [[ -x build-fuzz/fuzz/make_seeds ]]; then
+    build-fuzz/fuzz/make_seeds "$name" "$corpus"
+  fi
+  echo "-- $name for ${seconds}s"
+  log=build-fuzz/$name.log
+  set +e
+  ASAN_OPTIONS=detect_leaks=0 "$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    "$corpus" >"$log" 2>&1
+  status=$?
+  set -e
+  tail -n 2 "$log"
+  if ((status != 0)); then
+    echo "fuzz target $name failed (exit $status)" >&2
+    exit "$status"
+  fi
+done

@@ -1,0 +1,78 @@
+#include "platform/fileidentity.h"
+#include "platform/folderlisting.h"
+#include "platform/pathresolver.h"
+#include "tempfolder.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+using namespace platform;
+
+namespace {
+
+TEST(FolderListing, SortsCaseInsensitivelyWithByteTieBreakAndSkipsHidden)
+{
+    TempFolder dir;
+    for (const char* n : {"b.jpg", "A.gif", "a.gif", "C.png", ".hidden", "Zed.txt"})
+        dir.write(n, "x");
+    dir.mkdir("sub");
+    dir.mkdir(".git");
+    const FolderListing files = listFolder(dir.path(), ListWhat::Files);
+    ASSERT_TRUE(files.outcome.ok);
+    EXPECT_EQ(files.names, (QStringList{"A.gif", "a.gif", "b.jpg", "C.png", "Zed.txt"}));
+    EXPECT_EQ(listFolder(dir.path(), ListWhat::Folders).names, QStringList{"sub"});
+    EXPECT_EQ(listFolder(dir.path(), ListWhat::Files, "*.gif;*.png").names, (QStringList{"A.gif", "a.gif", "C.png"}));
+}
+
+TEST(FolderListing, MissingOrUnreadableFolderGivesEmptyListAndReason)
+{
+    TempFolder dir;
+    const FolderListing missing = listFolder(dir.file("nope"), ListWhat::Files);
+    EXPECT_FALSE(missing.outcome.ok);
+    EXPECT_TRUE(missing.names.isEmpty());
+    EXPECT_TRUE(missing.outcome.reason.contains("nope"));
+    dir.write("file", "x");
+    EXPECT_FALSE(listFolder(dir.file("file"), ListWhat::Files).outcome.ok);
+}
+
+TEST(FileIdentity, SameFileByIdentityNotText)
+{
+    TempFolder dir;
+    dir.write("a/x.txt", "1");
+    dir.write("a/y.txt", "1");
+    EXPECT_TRUE(isSameFile(dir.file("a/x.txt"), dir.file("a/../a/x.txt")));
+    EXPECT_TRUE(isSameFile(dir.file("a/x.txt"), dir.file("a//x.txt")));
+    ASSERT_EQ(::symlink(QFile::encodeName(dir.file("a")).constData(), QFile::encodeName(dir.file("link")).constData()), 0);
+    EXPECT_TRUE(isSameFile(dir.file("a/x.txt"), dir.file("link/x.txt")));
+    EXPECT_FALSE(isSameFile(dir.file("a/x.txt"), dir.file("a/y.txt")));
+    EXPECT_FALSE(isSameFile(dir.file("a/missing"), dir.file("a/missing")));
+    EXPECT_TRUE(fileExists(dir.file("a/x.txt")));
+    EXPECT_FALSE(fileExists(dir.file("a")));
+    EXPECT_TRUE(folderExists(dir.file("a")));
+    EXPECT_TRUE(folderExists(dir.file("a/")));
+}
+
+TEST(PathResolver, FindsExactThenIgnoringCasePerComponent)
+{
+    TempFolder dir;
+    dir.write("Site/Rotation_1/Logo.GIF", "x");
+    dir.mkdir("Site/rotation_2");
+    struct Case { const char* query; const char* expected; } cases[] = {
+        {"Site/Rotation_1/Logo.GIF", "Site/Rotation_1/Logo.GIF"},
+        {"site/rotation_1/logo.gif", "Site/Rotation_1/Logo.GIF"},
+        {"SITE/ROTATION_2/", "Site/rotation_2/"},
+        {"Site/Rotation_2", "Site/rotation_2"},
+    };
+    for (const auto& c : cases) {
+        const auto found = findPathIgnoringCase(dir.file(c.query));
+        ASSERT_TRUE(found.has_value()) << c.query;
+        EXPECT_EQ(*found, dir.file(c.expected)) << c.query;
+    }
+    EXPECT_FALSE(findPathIgnoringCase(dir.file("site/rotation_3/")).has_value());
+    EXPECT_FALSE(findPathIgnoringCase(QString()).has_value());
+    EXPECT_EQ(resolvePathIgnoringCase(dir.file("nothing")), dir.file("nothing"));
+}
+
+} // namespace

@@ -1,0 +1,84 @@
+#include "platform/safewrite.h"
+#include "tempfolder.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using namespace platform;
+
+namespace {
+
+QStringList entries(const TempFolder& dir)
+{
+    return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+TEST(SafeWrite, ReplacesContentAndKeepsPermissions)
+{
+    TempFolder dir;
+    const QString path = dir.write("page.htm", "old");
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0640), 0);
+    ASSERT_TRUE(writeFileAtomically(path, QByteArray("new")).ok);
+    EXPECT_EQ(dir.read("page.htm"), QByteArray("new"));
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(entries(dir), QStringList{"page.htm"});
+}
+
+TEST(SafeWrite, FailingWriterKeepsOldFileAndLeavesNoTemporary)
+{
+    TempFolder dir;
+    const QString path = dir.write("page.htm", "old");
+    const FileOutcome outcome = writeFileAtomically(path, [](QIODevice& out, QString& why) {
+        out.write("partial");
+        why = "generator failed";
+        return false;
+    });
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(outcome.reason, "generator failed");
+    EXPECT_EQ(dir.read("page.htm"), QByteArray("old"));
+    EXPECT_EQ(entries(dir), QStringList{"page.htm"});
+}
+
+TEST(SafeWrite, CopyOverExistingAndFromMissingSource)
+{
+    TempFolder dir;
+    dir.write("src.jpg", QByteArray(3 << 20, 'x'));
+    dir.write("dst.jpg", "old");
+    ASSERT_TRUE(copyFileAtomically(dir.file("src.jpg"), dir.file("dst.jpg")).ok);
+    EXPECT_EQ(dir.read("dst.jpg").size(), 3 << 20);
+
+    const FileOutcome missing = copyFileAtomically(dir.file("none.jpg"), dir.file("dst.jpg"));
+    EXPECT_FALSE(missing.ok);
+    EXPECT_EQ(dir.read("dst.jpg").size(), 3 << 20);
+    EXPECT_FALSE(copyFileAtomically(dir.file("src.jpg"), dir.file("no/such/folder/x.jpg")).ok);
+}
+
+TEST(SafeWrite, RenameNoReplaceNeverOverwrites)
+{
+    TempFolder dir;
+    dir.write("index.html", "new");
+    dir.write("index.~htm", "first backup");
+    const FileOutcome outcome = renameNoReplace(dir.file("index.html"), dir.file("index.~htm"));
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(dir.read("index.~htm"), QByteArray("first backup"));
+    EXPECT_EQ(dir.read("index.html"), QByteArray("new"));
+    EXPECT_TRUE(renameNoReplace(dir.file("index.html"), dir.file("other.~htm")).ok);
+    EXPECT_FALSE(dir.exists("index.html"));
+}
+
+TEST(SafeWrite, RemoveFileReportsMissing)
+{
+    TempFolder dir;
+    dir.write("a", "x");
+    EXPECT_TRUE(removeFile(dir.file("a")).ok);
+    const FileOutcome again = removeFile(dir.file("a"));
+    EXPECT_FALSE(again.ok);
+    EXPECT_TRUE(again.reason.contains(dir.file("a")));
+}
+
+} // namespace
