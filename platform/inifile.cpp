@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -162,11 +163,35 @@ QStringList IniDocument::sectionKeys(const QString& section) const
     const int header = findSection(section);
     if (header < 0)
         return keys;
+    QSet<QString> seen;
     const int end = sectionEnd(header);
-    for (int i = header + 1; i < end; ++i)
-        if (lines_[i].kind == Line::Entry && !keys.contains(lines_[i].name, Qt::CaseInsensitive))
+    for (int i = header + 1; i < end; ++i) {
+        if (lines_[i].kind != Line::Entry)
+            continue;
+        const QString folded = lines_[i].name.toCaseFolded();
+        if (!seen.contains(folded)) {
+            seen.insert(folded);
             keys.append(lines_[i].name);
+        }
+    }
     return keys;
+}
+
+QHash<QString, QString> IniDocument::sectionValues(const QString& section) const
+{
+    QHash<QString, QString> values;
+    const int header = findSection(section);
+    if (header < 0)
+        return values;
+    const int end = sectionEnd(header);
+    for (int i = header + 1; i < end; ++i) {
+        if (lines_[i].kind != Line::Entry)
+            continue;
+        const QString folded = lines_[i].name.toCaseFolded();
+        if (!values.contains(folded))
+            values.insert(folded, cleanValue(lines_[i].raw));
+    }
+    return values;
 }
 
 QStringList IniDocument::sections() const

@@ -3,6 +3,7 @@
 #include "fileoutcome.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -25,6 +26,8 @@ public:
     QString readString(const QString& section, const QString& key, const QString& def) const;
     bool hasSection(const QString& section) const;
     QStringList sectionKeys(const QString& section) const; // file order, first spelling of each
+    // Every key of a section with its value, by case-folded key name (first occurrence wins).
+    QHash<QString, QString> sectionValues(const QString& section) const;
     QStringList sections() const;
 
     void setValue(const QString& section, const QString& key, const QString& value);

@@ -64,6 +64,26 @@ TEST(IniDocument, ListsKeysInFileOrder)
     EXPECT_EQ(doc.sections(), (QStringList{"Sites", "X"}));
 }
 
+TEST(IniDocument, SectionValuesByFoldedKeyFirstWins)
+{
+    const IniDocument doc = IniDocument::parse("[Sites]\nSite_1=a\nSITE_1=b\nSite_2=\n[Other]\nSite_3=c\n");
+    const auto values = doc.sectionValues("sites");
+    EXPECT_EQ(values.size(), 2);
+    EXPECT_EQ(values.value("site_1"), "a");
+    EXPECT_EQ(values.value("site_2", "absent"), "");
+    EXPECT_FALSE(values.contains("site_3"));
+}
+
+TEST(IniDocument, LargeSectionListsQuickly)
+{
+    QByteArray text = "[Sites]\n";
+    for (int i = 0; i < 90000; ++i)
+        text += "Site_" + QByteArray::number(i) + "=x\n";
+    const IniDocument doc = IniDocument::parse(text);
+    EXPECT_EQ(doc.sectionKeys("Sites").size(), 90000);
+    EXPECT_EQ(doc.sectionValues("Sites").size(), 90000);
+}
+
 TEST(IniDocument, UpdatesInPlaceKeepingOtherBytes)
 {
     IniDocument doc = IniDocument::parse("; note\r\n[General]\r\nName=Old\r\nPath=%/x/\r\n\r\n[Rotation_1]\r\nA=1\r\n");

@@ -1,0 +1,118 @@
+#include "fileroutines.h"
+
+#include "platform/fileidentity.h"
+#include "platform/foldertree.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
+#include "platform/safewrite.h"
+
+#include <QFile>
+
+#include <sys/stat.h>
+
+using platform::PromptService;
+
+namespace {
+
+// Paths that cannot be a folder to make (the root itself or nothing).
+bool tooShortForFolder(const QString& path)
+{
+    const QString t = path.trimmed();
+    return t.isEmpty() || t == QLatin1String("/");
+}
+
+bool makeLevels(const QString& completed)
+{
+    return platform::createFolderLevels(platform::missingFolderLevels(completed)).ok;
+}
+
+bool isReadOnly(const struct stat& st)
+{
+    return (st.st_mode & S_IWUSR) == 0;
+}
+
+} // namespace
+
+QString AddBackslash(const QString& path)
+{
+    return platform::addTrailingSeparator(path);
+}
+
+bool CreateFolderPath(const QString& path, bool askFirst, bool reportFailure, PromptService& prompts)
+{
+    if (tooShortForFolder(path))
+        return false;
+    if (askFirst
+        && prompts.messageBox(QStringLiteral("The folder, %1, does not exist.  Would you like to create it?").arg(path),
+                              platform::defaultCaption(platform::PromptIcon::Information),
+                              platform::PromptIcon::Information, platform::PromptButtons::OkCancel)
+               != platform::mrOk)
+        return false;
+    if (makeLevels(AddBackslash(path)))
+        return true;
+    if (reportFailure)
+        prompts.warning(QStringLiteral("An error was encountered whilst trying to create the folder, %1.").arg(path));
+    return false;
+}
+
+bool createnewdirectory(const QString& path, const QString& programFolder, PromptService& prompts)
+{
+    if (tooShortForFolder(path))
+        return false;
+    if (makeLevels(platform::fixpath(path, true, programFolder)))
+        return true;
+    prompts.warning(QStringLiteral("An error was encountered whilst trying to create the directory, ") + path);
+    return false;
+}
+
+bool dodeletefile(const QString& name, bool overwriting, PromptService& prompts)
+{
+    const QByteArray encoded = QFile::encodeName(name);
+    struct stat st {};
+    if (::stat(encoded.constData(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        prompts.warning(QStringLiteral("Unable to locate the file, ") + name);
+        return true;
+    }
+    if (isReadOnly(st)) {
+        if (prompts.confirm(QStringLiteral("Are you sure you want to delete the file, ") + name + QStringLiteral("?")
+                            + QStringLiteral("  This file is marked READ ONLY!"))
+            != platform::mrYes)
+            return false;
+        if (::chmod(encoded.constData(), (st.st_mode & 07777) | S_IWUSR) != 0) {
+            prompts.warning(QStringLiteral("Error encountered resetting the read-only tag on the file, ") + name);
+            return false;
+        }
+    }
+    if (overwriting)
+        return true; // the copy's rename replaces the file
+    if (!platform::removeFile(name)) {
+        prompts.warning(QStringLiteral("Pictorum Pro encountered an error deleting or overwriting the file, ") + name);
+        return false;
+    }
+    return true;
+}
+
+void docopyfile(const QString& source, const QString& destination, bool confirm, PromptService& prompts)
+{
+    if (source == destination || platform::isSameFile(source, destination))
+        return;
+    if (platform::fileExists(destination)) {
+        if (confirm
+            && prompts.confirm(QStringLiteral("A file already exists by the name of ") + destination
+                               + QStringLiteral(".  Are you sure you want to overwrite it?"))
+                   != platform::mrYes)
+            return;
+        if (!dodeletefile(destination, true, prompts))
+            return;
+    }
+    if (!platform::copyFileAtomically(source, destination))
+        prompts.warning(QStringLiteral("An error was encountered copying the file, ") + source + QStringLiteral("!"));
+}
+
+void dodeletedir(const QString& folder, const QString& programFolder, PromptService& prompts)
+{
+    if (folder.trimmed().isEmpty())
+        return;
+    if (!platform::removeFolderTree(folder, programFolder))
+        prompts.warning(QStringLiteral("Cannot remove directory, it may be not be empty or it may be marked read-only."));
+}

@@ -1,0 +1,30 @@
+// Pictorum: builds image web sites and their rotations.
+#include "appcontext.h"
+#include "mainform.h"
+
+#include "platform/modaldialog.h"
+#include "platform/paths.h"
+#include "platform/qtprompts.h"
+#include "platform/shell.h"
+
+#include <QApplication>
+
+#include <memory>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Pictorum"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Pictorum Pro"));
+
+    const QString programFolder = platform::executableFolder();
+    platform::QtPromptService prompts;
+    platform::DesktopShell shell(programFolder);
+    platform::DialogRunner dialogs;
+
+    AppContext context{platform::Services{prompts, shell, dialogs}, programFolder, {}};
+    createPictorumWindows(context);
+    std::unique_ptr<TfrmMain> mainWindow(context.frmMain);
+    mainWindow->show();
+    return app.exec();
+}

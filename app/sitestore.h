@@ -1,0 +1,53 @@
+#pragma once
+
+#include "siterecord.h"
+
+#include "platform/fileoutcome.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The site list file "sites.ini" and the [General] section of each site's "<key>.ini", all in
+// the program folder. Plain logic with no widgets; the main window calls it.
+class SiteStore {
+public:
+    explicit SiteStore(QString programFolder) : programFolder_(std::move(programFolder)) {}
+
+    const QString& programFolder() const { return programFolder_; }
+    QString sitesFile() const { return programFolder_ + QStringLiteral("sites.ini"); }
+    QString siteFile(const QString& key) const { return programFolder_ + key + QStringLiteral(".ini"); }
+    QString defaultSiteFolder(const QString& key) const { return programFolder_ + key + QLatin1Char('/'); }
+
+    // Keys of [Sites] in file order.
+    QStringList siteKeys() const;
+    // Display names of the keys; an absent key shows as "Error: " + key.
+    QStringList displayNames(const QStringList& keys) const;
+
+    // The first "Site_<n>" from listed.size() + 1 up to 90000 that is not listed and has neither
+    // a settings file nor a folder; nothing when all are taken.
+    std::optional<QString> generatenewsitename(const QStringList& listed) const;
+
+    // Writes Name = "New Site" into "<key>.ini", then the key into [Sites].
+    platform::FileOutcome addsite(const QString& key) const;
+
+    // Writes [General] in its fixed order and the display name into [Sites]. The rotation
+    // position is written only when asked: the rotation tool advances it meanwhile.
+    platform::FileOutcome savecurrentsite(const tsiterecord& site, bool writePosition) const;
+
+    // Fills site from "<key>.ini" with the defaults of each key; false when the site has no folder.
+    bool loadsite(const QString& key, tsiterecord& site) const;
+
+    platform::FileOutcome removeSiteKey(const QString& key) const;
+
+    // Path helpers over the program folder.
+    QString expandpath(const QString& path) const;
+    QString truncatepath(const QString& path) const;
+    QString fixpath(const QString& path, bool add) const;
+
+private:
+    QString programFolder_;
+};
+
+inline constexpr int LastSiteNumber = 90000;
