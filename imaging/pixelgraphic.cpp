@@ -74,10 +74,10 @@ void TPixelGraphic::Allocate(int Width, int Height, int BitCountNum)
         Clear();
         return;
     }
+    FlushCanvas(); // pending drawing belongs to the old geometry
     width_ = Width;
     height_ = Height;
     bitCountNum_ = BitCountNum;
-    FlushCanvas();
     freeStorage();
     rowBytes_ = (std::int64_t(BitCount()) * width_ + 31) / 32 * 4;
     imageSize_ = std::int64_t(height_) * rowBytes_;

@@ -112,6 +112,9 @@ TEST(PGCanvas, ReallocationAndPaletteChangesEndTheSession)
     g.SetPaletteEntry(0, RGBColor(1, 1, 1)); // the drawing is taken back with the old palette
     EXPECT_EQ(g.GetPixel(0, 0), 100u);
     g.Canvas().FillRect(QRect(1, 0, 1, 1));
+    g.Allocate(2, 1, 3); // same size, wider pixels: the drawing lands before the change
+    EXPECT_EQ(g.GetPixel(1, 0), 0u);
+    g.Canvas().FillRect(QRect(1, 0, 1, 1));
     g.Allocate(5, 5, 3);
     EXPECT_EQ(g.GetPixel(1, 0), 0u);
     // Drawing on an empty image goes nowhere.
