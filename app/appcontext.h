@@ -3,6 +3,7 @@
 #include "programoptions.h"
 #include "siterecord.h"
 #include "sitestore.h"
+#include "templatecheck.h"
 
 #include "platform/services.h"
 
@@ -25,6 +26,9 @@ struct PictorumState {
     bool CurrentRotationPositionChanged = false;
     QStringList RequiredFileNames;   // upper-cased file names
     QStringList RequiredFilePaths;   // the matching full paths
+    // What the last successful test of each kind of template found; the build reads them.
+    TemplateTokens ThumbTemplateTokens;
+    TemplateTokens ImageTemplateTokens;
 };
 
 // The running program: its services, its state and its four long-lived windows.

@@ -14,6 +14,10 @@ public:
     TdlgEditSite(AppContext& context, QWidget* parent = nullptr);
 
     QComboBox* cmbstyle;            // index-page template, with its recent list
+    QPushButton* btnteststyle;      // "Test Compliance"
+
+    void cmbstyleChange();
+    void btnteststyleClick();
 
     // File routines that live on this window.
     void docopyfile(const QString& source, const QString& destination, bool confirm);

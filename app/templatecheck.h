@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The four texts of a template page that the build replaces, matched exactly.
+inline constexpr QLatin1StringView ContentToken{"***CONTENT***"};
+inline constexpr QLatin1StringView IndexToken{"***INDEX***"};
+inline constexpr QLatin1StringView HeaderToken{"***HEADER***"};
+inline constexpr QLatin1StringView FooterToken{"***FOOTER***"};
+
+// Which tokens the last successful test of a template found.
+struct TemplateTokens {
+    bool content = false;
+    bool index = false;
+    bool header = false;
+    bool footer = false;
+
+    bool operator==(const TemplateTokens&) const = default;
+};
+
+TemplateTokens findTemplateTokens(const QString& text);
+
+// Template text for scanning: UTF-8 when the bytes are valid UTF-8, else Latin-1 (pages
+// written on older systems), so that no reference is garbled.
+QString decodeTemplateText(const QByteArray& bytes);
+
+// The files a template refers to (one background, then every src attribute), as the scan
+// of the lower-cased text finds them.
+struct RequiredFilesScan {
+    QStringList files;       // references to copy, in text order, duplicates kept
+    QStringList warnings;    // "* ..." lines
+    bool ok = true;          // false: the scan ended early; files holds what was found so far
+};
+
+// templateFolder carries its trailing "/"; referenced files are looked up in it
+// case-insensitively.
+RequiredFilesScan scanRequiredFiles(const QString& text, const QString& templateFolder);
+
+// The template's text for scanning; nothing when the file cannot be read.
+std::optional<QString> loadTemplateText(const QString& fileName);
+
+// The build's two lists: for each reference, its upper-cased file name and the file's path
+// in the template's folder (found case-insensitively when it exists).
+void addRequiredFiles(const QString& templateFile, const QStringList& references, QStringList& names,
+                      QStringList& paths);
+
+// Warning texts of the check.
+QString loadFailedWarning(const QString& fileName);
+QString contentMissingWarning();
