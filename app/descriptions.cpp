@@ -1,0 +1,77 @@
+#include "descriptions.h"
+
+#include "htmltext.h"
+
+#include "platform/fileidentity.h"
+#include "platform/inifile.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
+
+#include <QFile>
+
+namespace {
+
+const QString descriptionsSection = QStringLiteral("Descriptions");
+
+std::optional<QByteArray> readWholeFile(const QString& path)
+{
+    QFile file(path);
+    if (!platform::fileExists(path) || !file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes;
+}
+
+} // namespace
+
+ImageDescriptions::ImageDescriptions(const platform::IniDocument& doc)
+    : entries_(doc.sectionValues(descriptionsSection))
+{
+}
+
+QString ImageDescriptions::lookup(const QString& key) const
+{
+    return entries_.value(key.trimmed().toCaseFolded());
+}
+
+std::optional<ImageDescriptions> ConvertCSVtoINI(const QString& csvFile, platform::PromptService& prompts)
+{
+    const std::optional<QByteArray> bytes = readWholeFile(csvFile);
+    if (!bytes)
+        return std::nullopt;
+    QList<QByteArray> lines = splitTextLines(*bytes);
+    if (lines.isEmpty())
+        return std::nullopt;
+    bool anyEntry = false;
+    for (QByteArray& line : lines) {
+        const qsizetype comma = line.indexOf(',');
+        if (comma >= 0) {
+            line[comma] = '=';
+            anyEntry = true;
+        }
+    }
+    if (!anyEntry) {
+        const int answer = prompts.messageBox(QStringLiteral("No valid entries were found in the file, %1.  Do you "
+                                                             "still want to build this Site?")
+                                                  .arg(csvFile),
+                                              platform::defaultCaption(platform::PromptIcon::Warning),
+                                              platform::PromptIcon::Warning, platform::PromptButtons::YesNo);
+        if (answer != platform::mrYes)
+            return std::nullopt;
+        return ImageDescriptions();
+    }
+    lines.prepend("[" + descriptionsSection.toLatin1() + "]");
+    return ImageDescriptions(platform::IniDocument::parse(lines.join("\r\n")));
+}
+
+std::optional<ImageDescriptions> loadDescriptionFile(const QString& file, platform::PromptService& prompts)
+{
+    if (platform::extractExtension(file).toUpper() != QLatin1String(".INI"))
+        return ConvertCSVtoINI(file, prompts);
+    const std::optional<QByteArray> bytes = readWholeFile(file);
+    if (!bytes)
+        return std::nullopt;
+    return ImageDescriptions(platform::IniDocument::parse(*bytes));
+}
