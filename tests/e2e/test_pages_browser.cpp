@@ -1,0 +1,265 @@
+// Opens generated page sets in a real browser (headless Chromium) and checks that every page
+// renders, every image on it decodes, and every link between pages and to the images leads
+// to a file of the set, the script links of the popup display methods included.
+
+#include "tests/app/pageset.h"
+
+#include "imagefit.h"
+
+#include "tempfolder.h"
+
+#include <QDir>
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+#include <QStandardPaths>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace rotationentries;
+
+const QByteArray thumbTemplate = "<html>\n<head>\n<title>Gallery</title>\n</head>\n<body>\n***HEADER***\n"
+                                 "<table><tr><td valign=\"top\">***INDEX***</td><td>***CONTENT***</td></tr></table>\n"
+                                 "***FOOTER***\n</body>\n</html>";
+const QByteArray imageTemplate = "<HTML><HEAD><TITLE>Image</TITLE></HEAD><BODY>\r\n***HEADER***\r\n***CONTENT***\r\n"
+                                 "<HR>***INDEX***\r\n***FOOTER***\r\n</BODY></HTML>\r\n";
+
+struct SourceImage {
+    const char* name;
+    int width, height;
+};
+const SourceImage sourceImages[] = {
+    {"beach.jpg", 640, 480}, {"Tom's Boat.jpg", 300, 500}, {"city lights.png", 400, 300},
+    {"dog.png", 120, 90},    {"Eagle.JPG", 200, 200},
+};
+
+void writeImage(const QString& path, int width, int height, QColor colour)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(colour);
+    QPainter(&image).fillRect(0, 0, width / 2, height / 2, Qt::white);
+    ASSERT_TRUE(image.save(path, nullptr, 90)) << path.toStdString();
+}
+
+// The files a build would have put beside the pages: the images, their thumbnails, the
+// page-number buttons and the navigation images.
+void writeRotationFiles(const QString& folder, bool thumbsFolder, int pages)
+{
+    const QString thumbs = thumbsFolder ? folder + "thumbs/" : folder;
+    QDir().mkpath(thumbs);
+    for (const SourceImage& image : sourceImages) {
+        writeImage(folder + image.name, image.width, image.height, Qt::darkBlue);
+        const QSize fitted = calculatedimensions(image.width, image.height, 100, 100);
+        writeImage(thumbs + GetThumbnailName(image.name), fitted.width(), fitted.height(), Qt::darkGreen);
+    }
+    for (int p = 1; p <= pages; ++p) {
+        writeImage(folder + QString("Page_Button_On_%1.jpg").arg(p), 40, 20, Qt::red);
+        writeImage(folder + QString("Page_Button_%1.jpg").arg(p), 40, 20, Qt::gray);
+    }
+    for (const char* nav : {"Previous.png", "Next.png", "Index.png"})
+        writeImage(folder + nav, 60, 20, Qt::black);
+}
+
+QStringList imageNames()
+{
+    QStringList names;
+    for (const SourceImage& image : sourceImages)
+        names << image.name;
+    return names;
+}
+
+// A page that loads every page of the sets in a frame and reports, one line each:
+// PAGE <page> <tokens left>, IMG <page> <url> <decoded width>, LINK <page> <url>,
+// OPEN <page> <url> <window name> (the script links, run with window.open recorded).
+QByteArray probePage(const QStringList& pages)
+{
+    QByteArray html = "<html><body><pre id=\"out\"></pre>\n<script>\n"
+                      "var out = [];\n"
+                      "function put(fields) { out.push(fields.map(encodeURIComponent).join(' '));\n"
+                      "  document.getElementById('out').textContent = out.join('\\n'); }\n"
+                      "function probe(frame, page) {\n"
+                      "  var w = frame.contentWindow, d = frame.contentDocument;\n"
+                      "  if (!d || !d.body) { put(['NODOC', page]); return; }\n"
+                      "  put(['PAGE', page, String(d.documentElement.outerHTML.indexOf('***') >= 0)]);\n"
+                      "  for (var i = 0; i < d.images.length; ++i)\n"
+                      "    put(['IMG', page, d.images[i].src, String(d.images[i].naturalWidth)]);\n"
+                      "  w.open = function(url, name) { put(['OPEN', page, new URL(url, w.location.href).href, name]);"
+                      " return null; };\n"
+                      "  for (var j = 0; j < d.links.length; ++j) {\n"
+                      "    var href = d.links[j].getAttribute('href');\n"
+                      "    if (href.indexOf('javascript:') == 0) w.eval(href.substring(11));\n"
+                      "    else put(['LINK', page, d.links[j].href]);\n"
+                      "  }\n"
+                      "}\n"
+                      "</script>\n";
+    for (const QString& page : pages) {
+        const QByteArray src = page.toUtf8().toPercentEncoding("/");
+        html += "<iframe src=\"" + src + "\" onload=\"probe(this, '" + src + "')\"></iframe>\n";
+    }
+    return html + "</body></html>";
+}
+
+struct ProbeLine {
+    QString kind, page, url, extra;
+};
+
+// Runs the browser on the probe page and gives the lines it reported.
+QList<ProbeLine> runBrowser(const QString& probe, const QString& profile)
+{
+    const QString browser = QStandardPaths::findExecutable("chromium");
+    if (browser.isEmpty()) {
+        ADD_FAILURE() << "chromium is not installed; scripts/setup.sh installs it";
+        return {};
+    }
+    QProcess process;
+    process.start(browser, {"--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+                            "--disable-background-networking", "--disable-component-update", "--disable-sync",
+                            "--user-data-dir=" + profile, "--allow-file-access-from-files", "--dump-dom",
+                            QUrl::fromLocalFile(probe).toString()});
+    if (!process.waitForFinished(120000)) {
+        process.kill();
+        process.waitForFinished();
+        ADD_FAILURE() << "the browser did not finish";
+        return {};
+    }
+    const QString dom = QString::fromUtf8(process.readAllStandardOutput());
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    static const QRegularExpression pre("<pre id=\"out\">(.*)</pre>", QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch m = pre.match(dom);
+    if (!m.hasMatch()) {
+        ADD_FAILURE() << "no report in the page: " << dom.left(2000).toStdString();
+        return {};
+    }
+    QList<ProbeLine> lines;
+    for (const QString& line : m.captured(1).split('\n', Qt::SkipEmptyParts)) {
+        QStringList fields;
+        for (const QString& f : line.split(' '))
+            fields << QUrl::fromPercentEncoding(f.toUtf8());
+        while (fields.size() < 4)
+            fields << QString();
+        lines.append({fields[0], fields[1], fields[2], fields[3]});
+    }
+    return lines;
+}
+
+class PagesInABrowser : public ::testing::Test {
+protected:
+    TempFolder root;
+    QString styles;
+
+    void SetUp() override
+    {
+        styles = root.mkdir("styles/");
+        writeAll(styles + "thumb.htm", thumbTemplate);
+        writeAll(styles + "image.htm", imageTemplate);
+    }
+
+    PageInputs inputsFor(const QString& folder)
+    {
+        PageInputs in;
+        in.site.BaseHTMLName = "Index.html";
+        in.rotationFolder = folder;
+        in.images = imageNames();
+        in.settings.cmbstyle = styles + "thumb.htm";
+        in.settings.cmbimagestyle = styles + "image.htm";
+        in.ThumbTemplateTokens = findTemplateTokens(QString::fromUtf8(thumbTemplate));
+        in.ImageTemplateTokens = findTemplateTokens(QString::fromUtf8(imageTemplate));
+        in.settings.spnHorzCOunt.setValue(2);
+        in.settings.spnVertCOunt.setValue(1);
+        return in;
+    }
+
+    // Every page of a set, relative to the root.
+    QStringList pagesOf(const QString& set)
+    {
+        QStringList pages;
+        for (const QString& f : QDir(root.file(set)).entryList({"*.html"}, QDir::Files, QDir::Name))
+            pages << set + "/" + f;
+        return pages;
+    }
+};
+
+TEST_F(PagesInABrowser, PagesRenderAndEveryLinkResolves)
+{
+    // Set one: image pages opened by script, image buttons, navigation images, thumbs folder.
+    const QString one = root.mkdir("scripted/");
+    PageInputs a = inputsFor(one);
+    RotationSettings& s = a.settings;
+    s.rdbHTMLImageWindow = true;
+    s.cmbImageDisplayMethod.setIndex(2);
+    s.chkImageButtons = true;
+    s.edtSelectedImageButton = "/blanks/on.jpg";
+    s.edtotherImageButton = "/blanks/off.jpg";
+    s.Chkusecustombuttons = true;
+    s.edtpreviousfile = "/prog/navgraph/Previous.png";
+    s.edtnextfile = "/prog/navgraph/Next.png";
+    s.edtindexfile = "/prog/navgraph/Index.png";
+    s.chkimagenavigationbar = true;
+    s.chkmaximagesize = true;
+    s.spnImageWidth.setValue(300);
+    s.SpnImageHeight.setValue(300);
+    s.chkAddLumoraLink = true;
+    s.Filename_Display = FilenameDisplay::Normal;
+    writeRotationFiles(one, true, 3);
+    PageServices measured;
+    measured.measureImage = [](const QString& path) { return std::optional<QSize>(QImage(path).size()); };
+    PageGenerator scripted(a, measured);
+    scripted.setPageButtonExtension(".jpg");
+    ASSERT_TRUE(writePageSet(scripted, one));
+
+    // Set two: images opened directly in a new window, text index in rows, no thumbs folder.
+    const QString two = root.mkdir("direct/");
+    PageInputs b = inputsFor(two);
+    b.options.UseThumbsDirectory = false;
+    b.settings.cmbImageDisplayMethod.setIndex(1);
+    b.settings.rgpIndexLayout.setIndex(HorizontalIndex);
+    b.settings.cmbLinkEnclosure.setIndex(3);
+    writeRotationFiles(two, false, 0);
+    PageGenerator direct(b, {});
+    ASSERT_TRUE(writePageSet(direct, two));
+
+    const QStringList pages = pagesOf("scripted") + pagesOf("direct");
+    ASSERT_EQ(pages.size(), 3 + 5 + 3);
+    const QString probe = root.write("probe.html", probePage(pages));
+    const QList<ProbeLine> lines = runBrowser(probe, root.mkdir("profile"));
+    ASSERT_FALSE(lines.isEmpty());
+
+    QSet<QString> rendered;
+    QSet<QString> opened;
+    QHash<QString, int> thumbnailsShown;
+    for (const ProbeLine& line : lines) {
+        const QString page = QUrl::fromPercentEncoding(line.page.toUtf8());
+        if (line.kind == "PAGE") {
+            rendered << page;
+            EXPECT_EQ(line.url, "false") << "tokens left in " << page.toStdString();
+            continue;
+        }
+        ASSERT_NE(line.kind, "NODOC") << page.toStdString();
+        const QUrl url(line.url);
+        ASSERT_TRUE(url.isLocalFile()) << line.url.toStdString();
+        const QString file = url.toLocalFile();
+        EXPECT_TRUE(QFileInfo(file).isFile()) << page.toStdString() << " -> " << file.toStdString();
+        EXPECT_TRUE(file.startsWith(root.path())) << file.toStdString();
+        if (line.kind == "IMG") {
+            EXPECT_GT(line.extra.toInt(), 0) << page.toStdString() << " shows no picture of " << file.toStdString();
+            if (file.endsWith("_thb.jpg"))
+                ++thumbnailsShown[page.section('/', 0, 0)];
+        }
+        if (line.kind == "OPEN") {
+            opened << QFileInfo(file).fileName();
+            EXPECT_TRUE(line.extra.startsWith("show_") && line.extra.endsWith("_window")) << line.extra.toStdString();
+        }
+    }
+    EXPECT_EQ(rendered, QSet<QString>(pages.begin(), pages.end()));
+    EXPECT_EQ(thumbnailsShown.value("scripted"), 5);
+    EXPECT_EQ(thumbnailsShown.value("direct"), 5);
+    // Each thumbnail's script opens its image page: twice (picture and text) per image.
+    EXPECT_EQ(opened, (QSet<QString>{"beach.html", "Tom's Boat.html", "city lights.html", "dog.html", "Eagle.html"}));
+}
+
+} // namespace
