@@ -7,6 +7,7 @@
 #include "options.h"
 #include "recenttemplates.h"
 #include "siteop.h"
+#include "style.h"
 #include "thumbop.h"
 
 #include "platform/fileidentity.h"
@@ -215,10 +216,8 @@ void TfrmMain::loadRecentTemplates()
 {
     const auto load = [this](const char* name, QComboBox* combo) {
         const auto lines = readRecentTemplates(state_.ProgramFolder + QLatin1String(name));
-        if (lines) {
-            combo->clear();
-            combo->addItems(*lines);
-        }
+        if (lines)
+            setRecentTemplates(*combo, *lines);
     };
     load("recent_styles.txt", context_.dlgEditSite->cmbstyle);
     load("recent_image_styles.txt", context_.dlgThumbOptions->cmbimagestyle);
@@ -527,6 +526,9 @@ void createPictorumWindows(AppContext& context)
 {
     context.frmMain = new TfrmMain(context);
     context.dlgThumbOptions = new TdlgThumbOptions(context, context.frmMain);
+    context.dlgThumbOptions->hooks.runTemplateCheck = [&context](const QString& file, bool isThumbnailPage) {
+        return showTemplateCompliance(context, file, isThumbnailPage, context.dlgThumbOptions);
+    };
     context.dlgAddImages = new TdlgAddImages(context, context.frmMain);
     context.dlgEditSite = new TdlgEditSite(context, context.frmMain);
 }

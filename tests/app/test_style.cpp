@@ -2,6 +2,7 @@
 
 #include "editsite.h"
 #include "style.h"
+#include "thumbop.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -149,6 +150,23 @@ TEST_F(StyleDialog, EditorsTestComplianceShowsTheDialog)
     EXPECT_EQ(seen, QStringList{"back.gif"});
     EXPECT_FALSE(editor.btnteststyle->isEnabled());
     EXPECT_EQ(state().ThumbTemplateTokens, (TemplateTokens{true, false, true, true}));
+}
+
+TEST_F(StyleDialog, PageOptionsTestComplianceShowsTheDialogForTheImageTemplate)
+{
+    start();
+    TdlgThumbOptions& options = *context->dlgThumbOptions;
+    options.settings().cmbimagestyle = goodTemplate();
+    QString inform;
+    fake.dialogs.script([&](QDialog& dialog) {
+        inform = dynamic_cast<TdlgStyle&>(dialog).lblinform->text();
+        return mrOk;
+    });
+    options.btntestimagestyleClick();
+    EXPECT_EQ(fake.dialogs.shown, QStringList{"TdlgStyle"});
+    EXPECT_EQ(inform, "(This text indicates where the image should be inserted)");
+    EXPECT_EQ(state().ImageTemplateTokens, (TemplateTokens{true, false, true, true}));
+    EXPECT_EQ(state().ThumbTemplateTokens, TemplateTokens{});
 }
 
 } // namespace
