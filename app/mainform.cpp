@@ -59,7 +59,7 @@ QLabel* statusValue(QWidget* parent)
 {
     auto* label = new QLabel(parent);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    label->setMinimumWidth(220);
+    label->setMinimumWidth(170);
     return label;
 }
 
@@ -83,7 +83,7 @@ void TfrmMain::buildControls()
     lbxsites->setObjectName(QStringLiteral("lbxsites"));
     lbxsites->setUniformItemSizes(true);
     lbxsites->setItemDelegate(new SiteNameDelegate(*this));
-    lbxsites->setMinimumSize(240, 200);
+    lbxsites->setMinimumSize(200, 220);
     btnnewsite = new QPushButton(QStringLiteral("New Site.."), sitesGroup);
     btndeletesite = new QPushButton(QStringLiteral("Delete Site.."), sitesGroup);
     btnsiteoptions = new QPushButton(QStringLiteral("Site Options.."), sitesGroup);
@@ -146,7 +146,7 @@ void TfrmMain::buildControls()
     connect(BitBtn1, &QPushButton::clicked, this, &TfrmMain::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &TfrmMain::BitBtn2Click);
 
-    setFixedSize(sizeHint().expandedTo(QSize(620, 360)));
+    setFixedSize(sizeHint().expandedTo(QSize(640, 380)));
 }
 
 void TfrmMain::showEvent(QShowEvent* event)
