@@ -10,7 +10,6 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -66,7 +65,12 @@ TfrmMain::TfrmMain(const platform::Services& services, const CommandLine& comman
     FormCreate(commandLine);
 }
 
-TfrmMain::~TfrmMain() = default;
+TfrmMain::~TfrmMain()
+{
+    // The dialogs hold on to the log: they go before it does.
+    delete dlgLog;
+    delete dlgRotOpt;
+}
 
 void TfrmMain::makeControls()
 {
@@ -91,20 +95,22 @@ void TfrmMain::makeControls()
     (new QVBoxLayout(sitesGroup))->addWidget(lbxsites);
 
     auto* statusGroup = new QGroupBox(QStringLiteral("Site Status"), this);
-    auto* grid = new QGridLayout(statusGroup);
+    auto* status = new QVBoxLayout(statusGroup);
     const QList<std::pair<QString, QLabel**>> rows = {
         {QStringLiteral("Site Name:"), &lblsitename},       {QStringLiteral("Location:"), &lbllocation},
         {QStringLiteral("No. of Rotations:"), &lblrotationcount}, {QStringLiteral("Auto Rotate:"), &lblautorotate},
         {QStringLiteral("Copy Rotation to:"), &lbllivepath}, {QStringLiteral("Next Rotation to copy:"), &lblcurrentrotation},
     };
-    for (int r = 0; r < rows.size(); ++r) {
-        grid->addWidget(new QLabel(rows[r].first, statusGroup), r, 0, Qt::AlignTop);
-        *rows[r].second = new QLabel(statusGroup);
-        (*rows[r].second)->setWordWrap(true);
-        grid->addWidget(*rows[r].second, r, 1, Qt::AlignTop);
+    for (const auto& [caption, value] : rows) {
+        auto* label = new QLabel(caption, statusGroup);
+        *value = new QLabel(statusGroup);
+        // Long folders are cut at the group's edge rather than widening the window.
+        (*value)->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        (*value)->setIndent(12);
+        status->addWidget(label);
+        status->addWidget(*value);
     }
-    grid->setColumnStretch(1, 1);
-    grid->setRowStretch(rows.size(), 1);
+    status->addStretch();
 
     btnRotateCurrent = button(QStringLiteral("Rotate Current"),
                               QStringLiteral("Clicking this will copy the next available rotation of the selected suite"), this);
@@ -117,19 +123,19 @@ void TfrmMain::makeControls()
     BitBtn2 = button(QStringLiteral("Close"), QStringLiteral("Close this application"), this);
     BitBtn1 = button(QStringLiteral("Help"), QStringLiteral("Display Help information"), this);
 
-    auto* middle = new QHBoxLayout;
-    middle->addWidget(sitesGroup, 1);
-    middle->addWidget(statusGroup, 1);
-    auto* buttons = new QHBoxLayout;
+    auto* buttons = new QVBoxLayout;
     for (QPushButton* b : {btnRotateCurrent, btnrotateall, btnOptions, btnabout})
         buttons->addWidget(b);
     buttons->addStretch();
     buttons->addWidget(BitBtn1);
     buttons->addWidget(BitBtn2);
+    auto* middle = new QHBoxLayout;
+    middle->addWidget(sitesGroup, 1);
+    middle->addWidget(statusGroup, 1);
+    middle->addLayout(buttons);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Label7);
     layout->addLayout(middle, 1);
-    layout->addLayout(buttons);
 
     connect(lbxsites, &QListWidget::itemSelectionChanged, this, &TfrmMain::lbxsitesClick);
     connect(btnRotateCurrent, &QPushButton::clicked, this, &TfrmMain::btnRotateCurrentClick);

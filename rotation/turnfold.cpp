@@ -8,9 +8,24 @@
 #include "platform/shell.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QStyle>
 
 #include <clocale>
+
+namespace {
+
+QtMessageHandler qtHandler = nullptr;
+
+// Cron mails whatever a job prints. A scheduled run reports through its log; Qt's notes about
+// the missing desktop (runtime folder, fonts) would only make every run mail its owner.
+void onlySeriousMessages(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if ((type == QtCriticalMsg || type == QtFatalMsg) && qtHandler)
+        qtHandler(type, context, text);
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -20,6 +35,8 @@ int main(int argc, char** argv)
     if (needsOffscreenPlatform(commandLine))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     std::setlocale(LC_TIME, "");  // log time stamps in the user's format
+    if (commandLine.RotateMode)
+        qtHandler = qInstallMessageHandler(onlySeriousMessages);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Turnfold"));
@@ -33,6 +50,8 @@ int main(int argc, char** argv)
     const platform::Services services{prompts, shell, dialogs};
 
     TfrmMain frmMain(services, commandLine, programFolder);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        frmMain.move(screen->availableGeometry().center() - frmMain.rect().center());
     frmMain.show();
     return app.exec();
 }
