@@ -16,7 +16,7 @@ bool FolderLister::setFolder(const QString& folder)
     platform::FolderListing listing = list_(folder);
     if (!listing.outcome) {
         files_.clear();
-        report_.report(QStringLiteral("Error encountered changing to the directory, ") + folder + QStringLiteral("!"));
+        report_.reportWithLogLine(QStringLiteral("Error encountered changing to the directory, ") + folder + QStringLiteral("!"));
         return false;
     }
     files_ = std::move(listing.names);

@@ -11,7 +11,8 @@ class ProblemReport;
 
 // The engine's folder lister: the plain files of one folder (no sub-folders, no hidden files),
 // sorted by name without regard to case. A folder that cannot be listed leaves the list empty,
-// never with the names of an earlier folder, and is reported.
+// never with the names of an earlier folder, and is reported in the log (and in a box while the
+// user works at the window).
 class FolderLister {
 public:
     using ListFunction = std::function<platform::FolderListing(const QString& folder)>;

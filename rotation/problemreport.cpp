@@ -11,3 +11,10 @@ void ProblemReport::report(const QString& boxText, const QString& lineText)
     else
         prompts_.warning(boxText);
 }
+
+void ProblemReport::reportWithLogLine(const QString& text)
+{
+    if (!unattended_)
+        prompts_.warning(text);
+    log_.Addwarning(text, true);
+}

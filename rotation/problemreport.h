@@ -14,6 +14,9 @@ public:
 
     void report(const QString& boxText, const QString& lineText);
     void report(const QString& text) { report(text, text); }
+    // Always an error line, so that the log explains what went wrong; a box as well while the
+    // user works at the window.
+    void reportWithLogLine(const QString& text);
     bool unattended() const { return unattended_; }
 
 private:

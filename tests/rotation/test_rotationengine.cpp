@@ -298,7 +298,7 @@ TEST(RotationEngine, FolderListerNeverKeepsAnEarlierFoldersNames)
     EXPECT_EQ(lister.folder(), dir.file("b.JPG"));
     EXPECT_EQ(prompts.promptTexts(), QStringList{"Error encountered changing to the directory, " + dir.file("b.JPG") + "!"});
     EXPECT_EQ(prompts.lastPrompt().caption, QString("Warning"));
-    EXPECT_TRUE(log.isEmpty());
+    EXPECT_EQ(log.lines(), QStringList{"! T - Error encountered changing to the directory, " + dir.file("b.JPG") + "!"});
 }
 
 TEST(RotationEngine, LiveFolderThatCannotBeMade)
