@@ -80,7 +80,7 @@ void TfrmMain::makeControls()
                    | Qt::WindowCloseButtonHint);
     setFixedSize(513, 407);
 
-    Label7 = new QLabel(QStringLiteral("Turnfold.exe must be run with the the /Rotate parameter to automatically "
+    Label7 = new QLabel(QStringLiteral("Turnfold must be run with the the /Rotate parameter to automatically "
                                        "rotate your site!"), this);
     QFont bold = Label7->font();
     bold.setBold(true);

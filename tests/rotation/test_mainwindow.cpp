@@ -89,7 +89,7 @@ TEST(MainWindow, ShowsTheSiteListAndLoadsTheOptions)
     EXPECT_EQ(w.frm->windowTitle(), QString("Pictorum Pro Rotation Site Tool"));
     EXPECT_EQ(w.frm->size(), QSize(513, 407));
     EXPECT_EQ(w.frm->Label7->text(),
-              QString("Turnfold.exe must be run with the the /Rotate parameter to automatically rotate your site!"));
+              QString("Turnfold must be run with the the /Rotate parameter to automatically rotate your site!"));
     ASSERT_EQ(w.frm->lbxsites->count(), 3);
     EXPECT_EQ(w.frm->lbxsites->item(0)->text(), QString("Site_2"));
     EXPECT_EQ(w.frm->lbxsitename, (QStringList{"Second", "First", ""}));
