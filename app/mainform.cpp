@@ -1,6 +1,6 @@
 #include "mainform.h"
 
-#include "aboutbox.h"
+#include "components/aboutbox.h"
 #include "addimage.h"
 #include "editsite.h"
 #include "fileroutines.h"
@@ -411,7 +411,7 @@ void TfrmMain::btnRotateNowClick()
 
 void TfrmMain::btnaboutClick()
 {
-    TAboutBox about(context_.services, this);
+    TAboutBox about(context_.services, QStringLiteral("Pictorum Pro"), this);
     context_.services.dialogs.showModal(about);
 }
 

@@ -1,6 +1,6 @@
 #include "main.h"
 
-#include "about.h"
+#include "components/aboutbox.h"
 #include "log.h"
 #include "rotopt.h"
 
@@ -342,7 +342,7 @@ void TfrmMain::BitBtn2Click()
 
 void TfrmMain::btnaboutClick()
 {
-    TAboutBox box(services_, this);
+    TAboutBox box(services_, QStringLiteral("Turnfold"), this);
     services_.dialogs.showModal(box);
 }
 

@@ -1,5 +1,5 @@
 #include "fakes.h"
-#include "rotation/about.h"
+#include "components/aboutbox.h"
 #include "rotation/log.h"
 #include "rotation/main.h"
 #include "rotation/rotopt.h"
@@ -159,13 +159,13 @@ TEST(MainWindow, CommandsHelpAboutAndOptions)
     w.fakes.dialogs.script([&](QDialog& d) {
         auto& box = static_cast<TAboutBox&>(d);
         about << box.windowTitle() << box.ProductName->text() << box.LBLVERSION->text() << box.OKbtn->text();
-        emit box.lblWeb->linkActivated(QString(makerWeb));
+        emit box.lblWeb->linkActivated(QString(MakerWeb));
         QTest::mouseClick(box.OKbtn, Qt::LeftButton);
         return platform::mrNone;
     });
     QTest::mouseClick(w.frm->btnabout, Qt::LeftButton);
     EXPECT_EQ(about, (QStringList{"About Turnfold", "Turnfold", "Version 1.1", "&Close"}));
-    EXPECT_EQ(w.fakes.shell.opened, QStringList{QString(makerWeb)});
+    EXPECT_EQ(w.fakes.shell.opened, QStringList{QString(MakerWeb)});
 
     w.fakes.dialogs.script([](QDialog& d) {
         static_cast<TdlgRotOpt&>(d).BitBtn1Click();

@@ -1,4 +1,4 @@
-#include "about.h"
+#include "aboutbox.h"
 
 #include "platform/shell.h"
 
@@ -13,34 +13,34 @@ namespace {
 
 QLabel* link(const QString& target, const QString& text, QWidget* parent)
 {
-    auto* label = new QLabel(QStringLiteral("<a href=\"%1\">%2</a>").arg(target, text), parent);
+    auto* label = new QLabel(QStringLiteral("<a href=\"%1\">%2</a>").arg(target, text.toHtmlEscaped()), parent);
+    label->setCursor(Qt::PointingHandCursor);
     label->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-    label->setOpenExternalLinks(false);  // through the shell service
+    label->setOpenExternalLinks(false); // through the shell service
     return label;
 }
 
 } // namespace
 
-TAboutBox::TAboutBox(const platform::Services& services, QWidget* parent)
+TAboutBox::TAboutBox(const platform::Services& services, QString productName, QWidget* parent)
     : ModalDialog(parent)
     , services_(services)
+    , productName_(std::move(productName))
 {
     setObjectName(QStringLiteral("AboutBox"));
-    setWindowTitle(QStringLiteral("About Turnfold"));
-
     QIcon icon = QApplication::windowIcon();
     if (icon.isNull())
-        icon = style()->standardIcon(QStyle::SP_BrowserReload);
+        icon = style()->standardIcon(QStyle::SP_DesktopIcon);
     ProgramIcon = new QLabel(this);
     ProgramIcon->setPixmap(icon.pixmap(48, 48));
-    ProductName = new QLabel(QStringLiteral("Turnfold"), this);
+    ProductName = new QLabel(this);
     QFont bold = ProductName->font();
     bold.setBold(true);
     bold.setPixelSize(18);
     ProductName->setFont(bold);
-    LBLVERSION = new QLabel(QStringLiteral("Version ") + turnfoldVersion, this);
-    lblMail = link(makerMail, QString(makerMail).mid(7), this);
-    lblWeb = link(makerWeb, makerWeb, this);
+    LBLVERSION = new QLabel(this);
+    lblMail = link(MakerMail, QString(MakerMail).mid(int(qstrlen("mailto:"))), this);
+    lblWeb = link(MakerWeb, MakerWeb, this);
     OKbtn = new QPushButton(QStringLiteral("&Close"), this);
     OKbtn->setDefault(true);
 
@@ -60,4 +60,17 @@ TAboutBox::TAboutBox(const platform::Services& services, QWidget* parent)
     bindResult(OKbtn, platform::mrOk);
     for (QLabel* label : {lblMail, lblWeb})
         connect(label, &QLabel::linkActivated, this, [this](const QString& target) { services_.shell.openDocument(target); });
+}
+
+void TAboutBox::showEvent(QShowEvent* event)
+{
+    ModalDialog::showEvent(event);
+    FormShow();
+}
+
+void TAboutBox::FormShow()
+{
+    ProductName->setText(productName_);
+    setWindowTitle(QStringLiteral("About ") + productName_);
+    LBLVERSION->setText(QStringLiteral("Version ") + ProgramVersion);
 }
