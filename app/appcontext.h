@@ -1,6 +1,7 @@
 #pragma once
 
 #include "programoptions.h"
+#include "rotationsettings.h"
 #include "siterecord.h"
 #include "sitestore.h"
 
@@ -25,6 +26,10 @@ struct PictorumState {
     bool CurrentRotationPositionChanged = false;
     QStringList RequiredFileNames;   // upper-cased file names
     QStringList RequiredFilePaths;   // the matching full paths
+    // The settings of the rotation open in the site editor: the page options dialog and the
+    // editor edit them, the rotation section is loaded into them and saved from them, and
+    // the build reads them.
+    RotationSettings rotationSettings;
 };
 
 // The running program: its services, its state and its four long-lived windows.

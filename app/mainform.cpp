@@ -215,10 +215,8 @@ void TfrmMain::loadRecentTemplates()
 {
     const auto load = [this](const char* name, QComboBox* combo) {
         const auto lines = readRecentTemplates(state_.ProgramFolder + QLatin1String(name));
-        if (lines) {
-            combo->clear();
-            combo->addItems(*lines);
-        }
+        if (lines)
+            setRecentTemplates(*combo, *lines);
     };
     load("recent_styles.txt", context_.dlgEditSite->cmbstyle);
     load("recent_image_styles.txt", context_.dlgThumbOptions->cmbimagestyle);

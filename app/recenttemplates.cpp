@@ -2,6 +2,7 @@
 
 #include "platform/safewrite.h"
 
+#include <QComboBox>
 #include <QFile>
 #include <QRegularExpression>
 
@@ -22,4 +23,12 @@ platform::FileOutcome writeRecentTemplates(const QString& file, const QStringLis
     for (const QString& path : paths)
         text += path.toUtf8() + "\r\n";
     return platform::writeFileAtomically(file, text);
+}
+
+void setRecentTemplates(QComboBox& combo, const QStringList& paths)
+{
+    const QString shown = combo.currentText();
+    combo.clear();
+    combo.addItems(paths);
+    combo.setEditText(shown);
 }
