@@ -1,6 +1,6 @@
 #include "mainform.h"
 
-#include "aboutbox.h"
+#include "components/aboutbox.h"
 #include "addimage.h"
 #include "editsite.h"
 #include "fileroutines.h"
@@ -60,7 +60,7 @@ QLabel* statusValue(QWidget* parent)
 {
     auto* label = new QLabel(parent);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    label->setMinimumWidth(220);
+    label->setMinimumWidth(170);
     return label;
 }
 
@@ -84,7 +84,7 @@ void TfrmMain::buildControls()
     lbxsites->setObjectName(QStringLiteral("lbxsites"));
     lbxsites->setUniformItemSizes(true);
     lbxsites->setItemDelegate(new SiteNameDelegate(*this));
-    lbxsites->setMinimumSize(240, 200);
+    lbxsites->setMinimumSize(200, 220);
     btnnewsite = new QPushButton(QStringLiteral("New Site.."), sitesGroup);
     btndeletesite = new QPushButton(QStringLiteral("Delete Site.."), sitesGroup);
     btnsiteoptions = new QPushButton(QStringLiteral("Site Options.."), sitesGroup);
@@ -147,7 +147,7 @@ void TfrmMain::buildControls()
     connect(BitBtn1, &QPushButton::clicked, this, &TfrmMain::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &TfrmMain::BitBtn2Click);
 
-    setFixedSize(sizeHint().expandedTo(QSize(620, 360)));
+    setFixedSize(sizeHint().expandedTo(QSize(640, 380)));
 }
 
 void TfrmMain::showEvent(QShowEvent* event)
@@ -410,7 +410,7 @@ void TfrmMain::btnRotateNowClick()
 
 void TfrmMain::btnaboutClick()
 {
-    TAboutBox about(context_.services, this);
+    TAboutBox about(context_.services, QStringLiteral("Pictorum Pro"), this);
     context_.services.dialogs.showModal(about);
 }
 

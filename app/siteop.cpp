@@ -47,7 +47,7 @@ TdlgSIteOptions::TdlgSIteOptions(AppContext& context, QWidget* parent)
     form->addRow(QString(), new QLabel(QStringLiteral("(will only affect new rotations that you create)"), this));
 
     auto* rotation = new QGroupBox(QStringLiteral("Auto Rotation"), this);
-    chkTurnfold = new QCheckBox(QStringLiteral("Add this site to Turnfold.exe's rotation schedule"), rotation);
+    chkTurnfold = new QCheckBox(QStringLiteral("Add this site to Turnfold's rotation schedule"), rotation);
     lbllivepath = new QLabel(QStringLiteral("Copy the rotation to:"), rotation);
     edtlivepath = new QLineEdit(rotation);
     btnBrowseSite = new QPushButton(QStringLiteral("Browse.."), rotation);

@@ -4,6 +4,7 @@
 #include "editsite.h"
 #include "pageoptionsrules.h"
 #include "recenttemplates.h"
+#include "settingsbinder.h"
 
 #include "platform/modalresult.h"
 #include "platform/shell.h"
@@ -95,6 +96,7 @@ TdlgThumbOptions::TdlgThumbOptions(AppContext& context, QWidget* parent)
     : ModalDialog(parent)
     , context_(context)
     , settings_(context.state.rotationSettings)
+    , binder_(new SettingsBinder(settings_, [this] { settingsChanged(); }, this))
 {
     setWindowTitle(QStringLiteral("Settings"));
 
@@ -441,226 +443,95 @@ void TdlgThumbOptions::installDefaultHooks()
 void TdlgThumbOptions::bindControls()
 {
     using S = RotationSettings;
-    bind(SpnThumbW, &S::SpnThumbW);
-    bind(SpnThumbH, &S::SpnThumbH);
-    bind(spnJPEGQuality, &S::spnJPEGQuality);
-    bind(spnHorzCOunt, &S::spnHorzCOunt);
-    bind(spnVertCOunt, &S::spnVertCOunt);
-    bind(spnImageborder, &S::spnImageborder);
-    bind(spnCellPadding, &S::spnCellPadding);
-    bind(spnCellSpacing, &S::spnCellSpacing);
-    bindFilenameDisplay();
-    bind(edtdescripfile, &S::edtdescripfile);
-    bind(chkShowFIlenameWhenNoDesc, &S::chkShowFIlenameWhenNoDesc);
+    binder_->bind(SpnThumbW, &S::SpnThumbW);
+    binder_->bind(SpnThumbH, &S::SpnThumbH);
+    binder_->bind(spnJPEGQuality, &S::spnJPEGQuality);
+    binder_->bind(spnHorzCOunt, &S::spnHorzCOunt);
+    binder_->bind(spnVertCOunt, &S::spnVertCOunt);
+    binder_->bind(spnImageborder, &S::spnImageborder);
+    binder_->bind(spnCellPadding, &S::spnCellPadding);
+    binder_->bind(spnCellSpacing, &S::spnCellSpacing);
+    binder_->bindRadios<FilenameDisplay>({{rdbshownothing, FilenameDisplay::None},
+                                          {rdbshowfilenamenoext, FilenameDisplay::HideExt},
+                                          {rdbshowfilenamewithext, FilenameDisplay::Normal},
+                                          {rdbshowdescription, FilenameDisplay::DescriptionFile}},
+                                         &S::Filename_Display);
+    binder_->bind(edtdescripfile, &S::edtdescripfile);
+    binder_->bind(chkShowFIlenameWhenNoDesc, &S::chkShowFIlenameWhenNoDesc);
 
-    bindIndexLayout();
-    bind(edtpagenumberprefix, &S::edtpagenumberprefix);
-    bind(chkImageButtons, &S::chkImageButtons);
-    bind(edtSelectedImageButton, &S::edtSelectedImageButton);
-    bind(edtotherImageButton, &S::edtotherImageButton);
-    bind(chkIndexInThumbPages, &S::chkIndexInThumbPages);
-    bind(chkIndexInImagePages, &S::chkIndexInImagePages);
+    binder_->bind(rgpIndexLayout, &S::rgpIndexLayout);
+    binder_->bind(edtpagenumberprefix, &S::edtpagenumberprefix);
+    binder_->bind(chkImageButtons, &S::chkImageButtons);
+    binder_->bind(edtSelectedImageButton, &S::edtSelectedImageButton);
+    binder_->bind(edtotherImageButton, &S::edtotherImageButton);
+    binder_->bind(chkIndexInThumbPages, &S::chkIndexInThumbPages);
+    binder_->bind(chkIndexInImagePages, &S::chkIndexInImagePages);
 
     bindColour(cmbIndexTextColour, edtindexTextColour, &S::cmbIndexTextColour);
     bindColour(cmbNonCurrentIndexText, edtNonCurrentIndexText, &S::cmbNonCurrentIndexText);
-    bindRadioPair(rdbindexfontdefault, rdbindexfontcustom, &S::rdbindexfontdefault);
-    bindFontList(indexFontName, &S::indexFontName);
-    bind(chkindexBold, &S::chkindexBold);
-    bind(chkindexitalics, &S::chkindexitalics);
-    bind(cmbindexFontsize, &S::cmbindexFontsize);
-    bind(SpnindexImageFontsize, &S::SpnindexImageFontsize);
-    bind(cmbLinkEnclosure, &S::cmbLinkEnclosure);
+    binder_->bindRadioPair(rdbindexfontdefault, rdbindexfontcustom, &S::rdbindexfontdefault);
+    binder_->bindNameList(indexFontName, &S::indexFontName);
+    binder_->bind(chkindexBold, &S::chkindexBold);
+    binder_->bind(chkindexitalics, &S::chkindexitalics);
+    binder_->bind(cmbindexFontsize, &S::cmbindexFontsize);
+    binder_->bind(SpnindexImageFontsize, &S::SpnindexImageFontsize);
+    binder_->bind(cmbLinkEnclosure, &S::cmbLinkEnclosure);
     bindColour(cmbLinkEncColour, edtLinkEncColour, &S::cmbLinkEncColour);
 
-    bindRadioPair(rdbHTMLImageWindow, rdbDisplayasimage, &S::rdbHTMLImageWindow);
-    bindEditText(cmbimagestyle, &S::cmbimagestyle);
-    bind(chkImageHeading, &S::chkImageHeading);
-    bind(cmbimageHeader, &S::cmbimageHeader);
-    bind(cmbimageFooter, &S::cmbimageFooter);
-    bind(edtimageheaderhtml, &S::edtimageheaderhtml);
-    bind(edtimagefooterhtml, &S::edtimagefooterhtml);
-    bind(edtimageheaderfile, &S::edtimageheaderfile);
-    bind(edtimagefooterfile, &S::edtimagefooterfile);
-    bind(chkimagenavigationbar, &S::chkimagenavigationbar);
-    bind(chkUseSameNavGraphics, &S::chkUseSameNavGraphics);
-    bind(chkmaximagesize, &S::chkmaximagesize);
-    bind(spnImageWidth, &S::spnImageWidth);
-    bind(SpnImageHeight, &S::SpnImageHeight);
+    binder_->bindRadioPair(rdbHTMLImageWindow, rdbDisplayasimage, &S::rdbHTMLImageWindow);
+    binder_->bindEditText(cmbimagestyle, &S::cmbimagestyle);
+    binder_->bind(chkImageHeading, &S::chkImageHeading);
+    binder_->bind(cmbimageHeader, &S::cmbimageHeader);
+    binder_->bind(cmbimageFooter, &S::cmbimageFooter);
+    binder_->bind(edtimageheaderhtml, &S::edtimageheaderhtml);
+    binder_->bind(edtimagefooterhtml, &S::edtimagefooterhtml);
+    binder_->bind(edtimageheaderfile, &S::edtimageheaderfile);
+    binder_->bind(edtimagefooterfile, &S::edtimagefooterfile);
+    binder_->bind(chkimagenavigationbar, &S::chkimagenavigationbar);
+    binder_->bind(chkUseSameNavGraphics, &S::chkUseSameNavGraphics);
+    binder_->bind(chkmaximagesize, &S::chkmaximagesize);
+    binder_->bind(spnImageWidth, &S::spnImageWidth);
+    binder_->bind(SpnImageHeight, &S::SpnImageHeight);
 
-    bindRadioPair(rdbfontdefault, rdbfontcustom, &S::rdbfontdefault);
-    bindEditText(FontName, &S::FontName);
-    bind(chkBold, &S::chkBold);
-    bind(chkitalics, &S::chkitalics);
-    bind(cmbFontsize, &S::cmbFontsize);
-    bind(Cmbheadingsize, &S::Cmbheadingsize);
+    binder_->bindRadioPair(rdbfontdefault, rdbfontcustom, &S::rdbfontdefault);
+    binder_->bindEditText(FontName, &S::FontName);
+    binder_->bind(chkBold, &S::chkBold);
+    binder_->bind(chkitalics, &S::chkitalics);
+    binder_->bind(cmbFontsize, &S::cmbFontsize);
+    binder_->bind(Cmbheadingsize, &S::Cmbheadingsize);
     bindColour(cmbHeadingColour, EdtHeadingColour, &S::cmbHeadingColour);
-    bind(chkAddLumoraLink, &S::chkAddLumoraLink);
-    bind(chkThumbnailPageHeading, &S::chkThumbnailPageHeading);
+    binder_->bind(chkAddLumoraLink, &S::chkAddLumoraLink);
+    binder_->bind(chkThumbnailPageHeading, &S::chkThumbnailPageHeading);
 
-    bind(Chkusecustombuttons, &S::Chkusecustombuttons);
+    binder_->bind(Chkusecustombuttons, &S::Chkusecustombuttons);
     connect(Chkusecustombuttons, &QCheckBox::toggled, this, &TdlgThumbOptions::ChkusecustombuttonsClick);
-    bind(edtpreviousfile, &S::edtpreviousfile);
-    bind(edtnextfile, &S::edtnextfile);
-    bind(edtindexfile, &S::edtindexfile);
-    bind(cmbImageDisplayMethod, &S::cmbImageDisplayMethod);
+    binder_->bind(edtpreviousfile, &S::edtpreviousfile);
+    binder_->bind(edtnextfile, &S::edtnextfile);
+    binder_->bind(edtindexfile, &S::edtindexfile);
+    binder_->bind(cmbImageDisplayMethod, &S::cmbImageDisplayMethod);
 
     // A changed template needs a new test.
     connect(cmbimagestyle, &QComboBox::editTextChanged, this, [this] {
-        if (refreshing_)
+        if (binder_->refreshing())
             return;
         imageTemplateTested_ = false;
         applyRules();
     });
 }
 
-void TdlgThumbOptions::bind(QCheckBox* box, bool RotationSettings::*field)
-{
-    refreshers_.push_back([this, box, field] { box->setChecked(settings_.*field); });
-    connect(box, &QCheckBox::toggled, this, [this, field](bool checked) {
-        if (refreshing_)
-            return;
-        settings_.*field = checked;
-        settingsChanged();
-    });
-}
-
-void TdlgThumbOptions::bind(QSpinBox* spin, SpinValue RotationSettings::*field)
-{
-    refreshers_.push_back([this, spin, field] { spin->setValue((settings_.*field).value()); });
-    connect(spin, &QSpinBox::valueChanged, this, [this, field](int value) {
-        if (refreshing_)
-            return;
-        (settings_.*field).setValue(value);
-        settingsChanged();
-    });
-}
-
-void TdlgThumbOptions::bind(QLineEdit* edit, QString RotationSettings::*field)
-{
-    refreshers_.push_back([this, edit, field] {
-        if (edit->text() != settings_.*field)
-            edit->setText(settings_.*field);
-    });
-    connect(edit, &QLineEdit::textChanged, this, [this, field](const QString& text) {
-        if (refreshing_)
-            return;
-        settings_.*field = text;
-        settingsChanged();
-    });
-}
-
-void TdlgThumbOptions::bind(QComboBox* combo, ListChoice RotationSettings::*field)
-{
-    refreshers_.push_back([this, combo, field] { combo->setCurrentIndex((settings_.*field).index()); });
-    connect(combo, &QComboBox::currentIndexChanged, this, [this, field](int index) {
-        if (refreshing_)
-            return;
-        (settings_.*field).setIndex(index);
-        settingsChanged();
-    });
-}
-
-void TdlgThumbOptions::bindEditText(QComboBox* combo, QString RotationSettings::*field)
-{
-    refreshers_.push_back([this, combo, field] {
-        if (combo->currentText() != settings_.*field)
-            combo->setEditText(settings_.*field);
-    });
-    connect(combo, &QComboBox::editTextChanged, this, [this, field](const QString& text) {
-        if (refreshing_)
-            return;
-        settings_.*field = text;
-        settingsChanged();
-    });
-}
-
-void TdlgThumbOptions::bindRadioPair(QRadioButton* whenTrue, QRadioButton* whenFalse, bool RotationSettings::*field)
-{
-    refreshers_.push_back([this, whenTrue, whenFalse, field] {
-        whenTrue->setChecked(settings_.*field);
-        whenFalse->setChecked(!(settings_.*field));
-    });
-    connect(whenTrue, &QRadioButton::toggled, this, [this, field](bool checked) {
-        if (refreshing_)
-            return;
-        settings_.*field = checked;
-        settingsChanged();
-    });
-}
-
-// A list of the installed fonts. A stored face that is not installed here is added, so that
-// it stays selected and is saved back as it was.
-void TdlgThumbOptions::bindFontList(QComboBox* combo, QString RotationSettings::*field)
-{
-    refreshers_.push_back([this, combo, field] {
-        const QString& name = settings_.*field;
-        int index = name.isEmpty() ? -1 : combo->findText(name, Qt::MatchFixedString | Qt::MatchCaseSensitive);
-        if (!name.isEmpty() && index < 0) {
-            combo->addItem(name);
-            index = combo->count() - 1;
-        }
-        combo->setCurrentIndex(index);
-    });
-    connect(combo, &QComboBox::currentIndexChanged, this, [this, combo, field](int index) {
-        if (refreshing_ || index < 0)
-            return;
-        settings_.*field = combo->itemText(index);
-        settingsChanged();
-    });
-}
-
-void TdlgThumbOptions::bindFilenameDisplay()
-{
-    const std::pair<QRadioButton*, FilenameDisplay> radios[] = {
-        {rdbshownothing, FilenameDisplay::None},
-        {rdbshowfilenamenoext, FilenameDisplay::HideExt},
-        {rdbshowfilenamewithext, FilenameDisplay::Normal},
-        {rdbshowdescription, FilenameDisplay::DescriptionFile},
-    };
-    for (const auto& [radio, display] : radios) {
-        refreshers_.push_back([this, radio, display] { radio->setChecked(settings_.Filename_Display == display); });
-        connect(radio, &QRadioButton::toggled, this, [this, display](bool checked) {
-            if (refreshing_ || !checked)
-                return;
-            settings_.Filename_Display = display;
-            settingsChanged();
-        });
-    }
-}
-
-void TdlgThumbOptions::bindIndexLayout()
-{
-    refreshers_.push_back([this] {
-        const int index = settings_.rgpIndexLayout.index();
-        rgpIndexLayout->setExclusive(false);
-        for (QAbstractButton* b : rgpIndexLayout->buttons())
-            b->setChecked(rgpIndexLayout->id(b) == index);
-        rgpIndexLayout->setExclusive(true);
-    });
-    connect(rgpIndexLayout, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
-        if (refreshing_ || !checked)
-            return;
-        settings_.rgpIndexLayout.setIndex(id);
-        settingsChanged();
-    });
-}
-
 void TdlgThumbOptions::bindColour(ColourBox* box, QLineEdit* text, ColourChoice RotationSettings::*field)
 {
     colours_.push_back({box, text, field});
-    refreshers_.push_back([this, box] { showColour(*colourBinding(box)); });
+    binder_->addRefresher([this, box] { showColour(*colourBinding(box)); });
     connect(box, &QComboBox::currentIndexChanged, this, [this, box] {
-        if (!refreshing_)
+        if (!binder_->refreshing())
             ComboBox1Change(box);
     });
 }
 
 void TdlgThumbOptions::showSettings()
 {
-    refreshing_ = true;
-    for (const auto& refresh : refreshers_)
-        refresh();
-    refreshing_ = false;
+    binder_->refresh();
     applyRules();
 }
 
@@ -712,9 +583,8 @@ void TdlgThumbOptions::FormShow()
         QStringList items;
         for (int i = 0; i < recent->count(); ++i)
             items.append(recent->itemText(i));
-        refreshing_ = true; // the record's template is shown again below
-        setRecentTemplates(*cmbimagestyle, items);
-        refreshing_ = false;
+        // the record's template is shown again below
+        binder_->quietly([&] { setRecentTemplates(*cmbimagestyle, items); });
     }
     fillNavigationGraphics(settings_, context_.state.ProgramFolder);
     showSettings();
@@ -749,7 +619,7 @@ void TdlgThumbOptions::SetDefaultValues()
 
 void TdlgThumbOptions::ChkusecustombuttonsClick()
 {
-    if (refreshing_ || settings_.Chkusecustombuttons)
+    if (binder_->refreshing() || settings_.Chkusecustombuttons)
         return;
     settings_.chkUseSameNavGraphics = false;
     showSettings();
@@ -760,10 +630,10 @@ void TdlgThumbOptions::cmbimagestyleExit()
     const QString text = cmbimagestyle->currentText();
     if (text.isEmpty() || cmbimagestyle->findText(text, Qt::MatchFixedString | Qt::MatchCaseSensitive) >= 0)
         return;
-    refreshing_ = true;
-    cmbimagestyle->addItem(text);
-    cmbimagestyle->setEditText(text);
-    refreshing_ = false;
+    binder_->quietly([&] {
+        cmbimagestyle->addItem(text);
+        cmbimagestyle->setEditText(text);
+    });
 }
 
 void TdlgThumbOptions::btnimagestyleClick()

@@ -12,6 +12,7 @@
 #include <vector>
 
 class ColourBox;
+class SettingsBinder;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -209,15 +210,6 @@ private:
     void installDefaultHooks();
     void bindControls();
 
-    void bind(QCheckBox* box, bool RotationSettings::*field);
-    void bind(QSpinBox* spin, SpinValue RotationSettings::*field);
-    void bind(QLineEdit* edit, QString RotationSettings::*field);
-    void bind(QComboBox* combo, ListChoice RotationSettings::*field);
-    void bindEditText(QComboBox* combo, QString RotationSettings::*field);
-    void bindRadioPair(QRadioButton* whenTrue, QRadioButton* whenFalse, bool RotationSettings::*field);
-    void bindFontList(QComboBox* combo, QString RotationSettings::*field);
-    void bindFilenameDisplay();
-    void bindIndexLayout();
     void bindColour(ColourBox* box, QLineEdit* text, ColourChoice RotationSettings::*field);
 
     void settingsChanged();
@@ -227,8 +219,7 @@ private:
 
     AppContext& context_;
     RotationSettings& settings_;
-    std::vector<std::function<void()>> refreshers_;
+    SettingsBinder* binder_;
     std::vector<ColourBinding> colours_;
-    bool refreshing_ = false;
     bool imageTemplateTested_ = false;
 };

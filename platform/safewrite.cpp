@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QTemporaryFile>
 
 #include <cerrno>
 #include <cstring>
@@ -75,6 +76,39 @@ FileOutcome renameNoReplace(const QString& from, const QString& to)
     if (::renameat2(AT_FDCWD, a.constData(), AT_FDCWD, b.constData(), RENAME_NOREPLACE) == 0)
         return FileOutcome::success();
     return FileOutcome::fromErrno(QStringLiteral("Cannot rename %1 to %2").arg(from, to));
+}
+
+FileOutcome linkNoReplace(const QString& existing, const QString& newName)
+{
+    const QByteArray a = QFile::encodeName(existing);
+    const QByteArray b = QFile::encodeName(newName);
+    if (::link(a.constData(), b.constData()) == 0)
+        return FileOutcome::success();
+    return FileOutcome::fromErrno(QStringLiteral("Cannot link %1 to %2").arg(existing, newName));
+}
+
+FileOutcome copyFileNoReplace(const QString& source, const QString& destination)
+{
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        return FileOutcome::failure(QStringLiteral("Cannot read %1: %2").arg(source, in.errorString()));
+    QTemporaryFile temp(destination + QStringLiteral(".XXXXXX"));
+    if (!temp.open())
+        return FileOutcome::failure(QStringLiteral("Cannot write %1: %2").arg(destination, temp.errorString()));
+    while (!in.atEnd()) {
+        const QByteArray chunk = in.read(1 << 20);
+        if (chunk.isEmpty() && in.error() != QFileDevice::NoError)
+            return FileOutcome::failure(QStringLiteral("Cannot read %1: %2").arg(source, in.errorString()));
+        if (temp.write(chunk) != chunk.size())
+            return FileOutcome::failure(QStringLiteral("Cannot write %1: %2").arg(destination, temp.errorString()));
+    }
+    if (!temp.flush() || ::fsync(temp.handle()) != 0)
+        return FileOutcome::fromErrno(QStringLiteral("Cannot write %1").arg(destination));
+    temp.setPermissions(in.permissions());
+    const FileOutcome renamed = renameNoReplace(temp.fileName(), destination);
+    if (renamed)
+        temp.setAutoRemove(false);  // it is the destination now
+    return renamed;
 }
 
 FileOutcome removeFile(const QString& path)

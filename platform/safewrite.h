@@ -27,6 +27,13 @@ FileOutcome copyFileAtomically(const QString& source, const QString& destination
 // Renames without ever replacing an existing file at the new name (fails instead).
 FileOutcome renameNoReplace(const QString& from, const QString& to);
 
+// Gives an existing file a second name (a hard link), never replacing what has that name.
+FileOutcome linkNoReplace(const QString& existing, const QString& newName);
+
+// Copies source to destination through a temporary file in the destination's folder, renamed
+// into place without ever replacing an existing file at that name (fails instead).
+FileOutcome copyFileNoReplace(const QString& source, const QString& destination);
+
 // Removes a plain file (not a folder); a missing file is a failure with its reason.
 FileOutcome removeFile(const QString& path);
 

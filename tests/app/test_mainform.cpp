@@ -1,6 +1,6 @@
 #include "apptestutil.h"
 
-#include "aboutbox.h"
+#include "components/aboutbox.h"
 #include "editsite.h"
 #include "siteop.h"
 #include "thumbop.h"
@@ -290,8 +290,8 @@ TEST_F(MainForm, HelpAndAbout)
         auto& about = static_cast<TAboutBox&>(d);
         EXPECT_EQ(about.windowTitle(), "About Pictorum Pro");
         EXPECT_EQ(about.ProductName->text(), "Pictorum Pro");
-        EXPECT_EQ(about.Version->text(), "Version 1.1");
-        QTest::mouseClick(about.OKButton, Qt::LeftButton);
+        EXPECT_EQ(about.LBLVERSION->text(), "Version 1.1");
+        QTest::mouseClick(about.OKbtn, Qt::LeftButton);
         return mrNone;
     });
     form().btnaboutClick();

@@ -1,5 +1,6 @@
 #include "sitestore.h"
 #include "tempfolder.h"
+#include "testnames.h"
 
 #include <gtest/gtest.h>
 
@@ -56,13 +57,7 @@ INSTANTIATE_TEST_SUITE_P(Table, SiteStoreLoad, ::testing::Values(
     LoadCase{"empty numbers", "Path=/a/\r\nCurrentRotationPosition=\r\nRotationCount=\r\n", "Name Error", "/a/", "", false, 1, 20, "Index.html", true},
     LoadCase{"empty name kept", "Name=\r\nPath=/a/\r\n", "", "/a/", "", false, 1, 20, "Index.html", true},
     LoadCase{"blank path", "Path=   \r\n", "Name Error", "", "", false, 1, 20, "Index.html", false}),
-    [](const auto& info) {
-        std::string n = info.param.name;
-        for (char& ch : n)
-            if (!isalnum(static_cast<unsigned char>(ch)))
-                ch = '_';
-        return n;
-    });
+    NameOfCase());
 
 TEST(SiteStore, SaveWritesGeneralInItsOrderAndTheDisplayName)
 {

@@ -1,5 +1,6 @@
 #include "platform/inifile.h"
 #include "tempfolder.h"
+#include "testnames.h"
 
 #include <QDir>
 #include <QProcess>
@@ -48,13 +49,7 @@ INSTANTIATE_TEST_SUITE_P(Table, IniRead, ::testing::Values(
     ReadCase{"equals in value", "[A]\nk=a=b\n", "A", "k", "d", "a=b"},
     ReadCase{"comment ignored", "[A]\n;k=c\nk=real\n", "A", "k", "d", "real"},
     ReadCase{"utf8 bytes", "[A]\nk=Caf\xc3\xa9\n", "A", "k", "d", "Caf\xc3\xa9"}),
-    [](const auto& info) {
-        std::string n = info.param.name;
-        for (char& ch : n)
-            if (!isalnum(static_cast<unsigned char>(ch)))
-                ch = '_';
-        return n;
-    });
+    NameOfCase());
 
 TEST(IniDocument, ListsKeysInFileOrder)
 {

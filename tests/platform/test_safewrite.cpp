@@ -71,6 +71,39 @@ TEST(SafeWrite, RenameNoReplaceNeverOverwrites)
     EXPECT_FALSE(dir.exists("index.html"));
 }
 
+TEST(SafeWrite, LinkNoReplaceKeepsBothNamesAndNeverOverwrites)
+{
+    TempFolder dir;
+    dir.write("index.html", "live");
+    ASSERT_TRUE(linkNoReplace(dir.file("index.html"), dir.file("index.~htm")).ok);
+    EXPECT_EQ(dir.read("index.~htm"), QByteArray("live"));
+    EXPECT_EQ(dir.read("index.html"), QByteArray("live"));
+
+    dir.write("photo.jpg", "second");
+    const FileOutcome again = linkNoReplace(dir.file("photo.jpg"), dir.file("index.~htm"));
+    EXPECT_FALSE(again.ok);
+    EXPECT_FALSE(again.reason.isEmpty());
+    EXPECT_EQ(dir.read("index.~htm"), QByteArray("live"));
+}
+
+TEST(SafeWrite, CopyNoReplaceNeverOverwritesAndLeavesNoTemporary)
+{
+    TempFolder dir;
+    dir.write("a.jpg", QByteArray(2 << 20, 'a'));
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.file("a.jpg")).constData(), 0644), 0);
+    ASSERT_TRUE(copyFileNoReplace(dir.file("a.jpg"), dir.file("a.~jp")).ok);
+    EXPECT_EQ(dir.read("a.~jp"), dir.read("a.jpg"));
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(dir.file("a.~jp")).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0644u);
+
+    dir.write("b.jpg", "other");
+    EXPECT_FALSE(copyFileNoReplace(dir.file("b.jpg"), dir.file("a.~jp")).ok);
+    EXPECT_EQ(dir.read("a.~jp"), dir.read("a.jpg"));
+    EXPECT_FALSE(copyFileNoReplace(dir.file("none.jpg"), dir.file("n.~jp")).ok);
+    EXPECT_EQ(entries(dir), (QStringList{"a.jpg", "a.~jp", "b.jpg"}));
+}
+
 TEST(SafeWrite, RemoveFileReportsMissing)
 {
     TempFolder dir;

@@ -1,0 +1,371 @@
+#include "smtpclient.h"
+
+#include <QDeadlineTimer>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
+#include <netdb.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+constexpr qsizetype maxReplySize = 64 * 1024;  // a hostile server must not fill our memory
+constexpr qsizetype packetSize = 4096;
+
+// Header values and command arguments are one line each: a CR or LF in them would start a
+// command or a header of its own.
+QByteArray oneLine(const QString& text)
+{
+    QByteArray bytes = text.toUtf8();
+    bytes.replace('\r', ' ');
+    bytes.replace('\n', ' ');
+    return bytes;
+}
+
+QString localHostName()
+{
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0 || name[0] == '\0')
+        return QStringLiteral("localhost");
+    return QString::fromLocal8Bit(name);
+}
+
+QString errnoText()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// Waits until the socket is ready for the given events or the deadline passes.
+bool waitFor(int fd, short events, const QDeadlineTimer& deadline)
+{
+    for (;;) {
+        pollfd p{fd, events, 0};
+        const qint64 left = deadline.remainingTime();
+        const int rc = ::poll(&p, 1, left < 0 ? -1 : int(std::min<qint64>(left, INT_MAX)));
+        if (rc > 0)
+            return true;
+        if (rc == 0)
+            return false;
+        if (errno != EINTR)
+            return false;
+    }
+}
+
+} // namespace
+
+SmtpClient::SmtpClient(SmtpEvents* events)
+    : events_(events ? events : &noEvents_)
+{
+}
+
+SmtpClient::~SmtpClient()
+{
+    closeSocket();
+}
+
+QString SmtpClient::recipientAddress(const QString& to)
+{
+    const qsizetype open = to.indexOf(QLatin1Char('<'));
+    if (open >= 0) {
+        const qsizetype close = to.indexOf(QLatin1Char('>'), open + 1);
+        return to.mid(open + 1, close < 0 ? -1 : close - open - 1).trimmed();
+    }
+    const qsizetype colon = to.indexOf(QLatin1Char(':'));
+    if (colon >= 0)
+        return to.mid(colon + 1).trimmed();
+    return to.trimmed();
+}
+
+QByteArray SmtpClient::messageData(const MailMessage& message)
+{
+    QByteArray body;
+    for (const QString& line : message.body) {
+        // A line end inside a line would let a lone "." end the data early: every part is a
+        // line of its own.
+        const QStringList parts = QString(line).replace(QLatin1String("\r\n"), QLatin1String("\n"))
+                                      .replace(QLatin1Char('\r'), QLatin1Char('\n'))
+                                      .split(QLatin1Char('\n'));
+        for (const QString& part : parts) {
+            const QByteArray bytes = part.toUtf8();
+            if (bytes.startsWith('.'))
+                body += '.';
+            body += bytes;
+            body += "\r\n";
+        }
+    }
+    const bool eightBit = std::any_of(body.cbegin(), body.cend(), [](char c) { return uchar(c) > 127; });
+
+    QByteArray data;
+    const auto header = [&data](const char* name, const QByteArray& value) {
+        if (value.isEmpty())
+            return;
+        data += name;
+        data += ": ";
+        data += value;
+        data += "\r\n";
+    };
+    header("From", oneLine(message.fromName) + '<' + oneLine(message.fromAddress) + '>');
+    header("To", oneLine(message.to));
+    header("Subject", oneLine(message.subject));
+    header("X-Mailer", oneLine(message.mailer));
+    header("Mime-Version", "1.0");
+    header("Content-Type", eightBit ? "text/plain; charset=utf-8" : "text/plain; charset=us-ascii");
+    data += "\r\n";  // end of the header
+    data += "\r\n";  // the body begins with an empty line
+    data += body;
+    data += ".\r\n";
+    return data;
+}
+
+bool SmtpClient::fail(Phase phase, const QString& why)
+{
+    lastError_ = why;
+    if (quitting_)
+        return false;
+    if (phase == Phase::Connect) {
+        closeSocket();
+        events_->connectionFailed();
+    } else {
+        events_->failure();
+    }
+    return false;
+}
+
+void SmtpClient::closeSocket()
+{
+    if (fd_ < 0)
+        return;
+    ::close(fd_);
+    fd_ = -1;
+    pending_.clear();
+    events_->disconnected();
+}
+
+void SmtpClient::abort()
+{
+    closeSocket();
+}
+
+bool SmtpClient::openSocket()
+{
+    if (host_.trimmed().isEmpty()) {
+        lastError_ = QStringLiteral("No host given");
+        events_->invalidHost();
+        return false;
+    }
+    if (port_ < 1 || port_ > 65535)
+        return fail(Phase::Connect, QStringLiteral("Port %1 is out of range").arg(port_));
+
+    const QDeadlineTimer deadline(timeouts_.connectMs);
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    const QByteArray host = host_.trimmed().toUtf8();
+    const QByteArray port = QByteArray::number(port_);
+    const int rc = ::getaddrinfo(host.constData(), port.constData(), &hints, &found);
+    if (rc != 0) {
+        lastError_ = QStringLiteral("Cannot resolve %1: %2").arg(host_, QString::fromLocal8Bit(::gai_strerror(rc)));
+        events_->invalidHost();
+        return false;
+    }
+    events_->hostResolved();
+
+    QString why = QStringLiteral("Cannot connect to %1:%2").arg(host_).arg(port_);
+    for (addrinfo* a = found; a && fd_ < 0; a = a->ai_next) {
+        const int fd = ::socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol);
+        if (fd < 0) {
+            why = QStringLiteral("Cannot open a socket: %1").arg(errnoText());
+            continue;
+        }
+        bool ok = ::connect(fd, a->ai_addr, a->ai_addrlen) == 0;
+        if (!ok && errno == EINPROGRESS) {
+            if (waitFor(fd, POLLOUT, deadline)) {
+                int err = 0;
+                socklen_t len = sizeof err;
+                ok = ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) == 0 && err == 0;
+                errno = err;
+            } else {
+                errno = ETIMEDOUT;
+            }
+        }
+        if (ok) {
+            fd_ = fd;
+            break;
+        }
+        why = QStringLiteral("Cannot connect to %1:%2: %3").arg(host_).arg(port_).arg(errnoText());
+        ::close(fd);
+        if (deadline.hasExpired())
+            break;
+    }
+    ::freeaddrinfo(found);
+    if (fd_ < 0)
+        return fail(Phase::Connect, why);
+    events_->connected();
+    return true;
+}
+
+bool SmtpClient::sendBytes(const QByteArray& bytes, Phase phase, bool reportProgress)
+{
+    const QDeadlineTimer deadline(timeouts_.replyMs);
+    qsizetype sent = 0;
+    while (sent < bytes.size()) {
+        const qsizetype chunk = std::min(packetSize, bytes.size() - sent);
+        const ssize_t n = ::send(fd_, bytes.constData() + sent, size_t(chunk), MSG_NOSIGNAL);
+        if (n > 0) {
+            sent += n;
+            if (reportProgress)
+                events_->packetSent(sent, bytes.size());
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && waitFor(fd_, POLLOUT, deadline))
+            continue;
+        const QString why = (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+                                ? QStringLiteral("Cannot send: %1").arg(errnoText())
+                                : QStringLiteral("The server took no data for %1 ms").arg(timeouts_.replyMs);
+        closeSocket();
+        return fail(phase, why);
+    }
+    return true;
+}
+
+bool SmtpClient::readReply(Reply& reply, Phase phase)
+{
+    const QDeadlineTimer deadline(timeouts_.replyMs);
+    qsizetype taken = 0;
+    for (;;) {
+        const qsizetype end = pending_.indexOf('\n');
+        if (end < 0) {
+            if (pending_.size() + taken > maxReplySize) {
+                closeSocket();
+                return fail(phase, QStringLiteral("The server's reply is too long"));
+            }
+            if (!waitFor(fd_, POLLIN, deadline)) {
+                closeSocket();
+                return fail(phase, QStringLiteral("The server did not reply within %1 ms").arg(timeouts_.replyMs));
+            }
+            char buffer[4096];
+            const ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
+            if (n > 0) {
+                pending_.append(buffer, n);
+                continue;
+            }
+            if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
+                continue;
+            const QString why = n == 0 ? QStringLiteral("The server closed the connection")
+                                       : QStringLiteral("Cannot receive: %1").arg(errnoText());
+            closeSocket();
+            return fail(phase, why);
+        }
+        QByteArray line = pending_.left(end);
+        pending_.remove(0, end + 1);
+        taken += end + 1;
+        if (line.endsWith('\r'))
+            line.chop(1);
+        bool digits = line.size() >= 3;
+        for (int i = 0; digits && i < 3; ++i)
+            digits = line[i] >= '0' && line[i] <= '9';
+        if (!digits) {
+            closeSocket();
+            return fail(phase, QStringLiteral("The server's reply is not SMTP: %1").arg(QString::fromUtf8(line)));
+        }
+        // "250-..." continues the reply; "250 ..." or a bare "250" ends it.
+        if (line.size() > 3 && line[3] == '-')
+            continue;
+        reply.code = line.left(3).toInt();
+        reply.text = QString::fromUtf8(line);
+        events_->status(reply.text);
+        return true;
+    }
+}
+
+bool SmtpClient::command(const QByteArray& line, Reply& reply, Phase phase)
+{
+    return sendBytes(line + "\r\n", phase) && readReply(reply, phase);
+}
+
+bool SmtpClient::expect(const QByteArray& line, int failFrom, Phase phase)
+{
+    Reply reply;
+    if (!command(line, reply, phase))
+        return false;
+    if (reply.code >= failFrom)
+        return fail(phase, reply.text);
+    return true;
+}
+
+bool SmtpClient::connectToServer()
+{
+    if (isConnected())
+        return true;
+    lastError_.clear();
+    if (!openSocket())
+        return false;
+    Reply greeting;
+    if (!readReply(greeting, Phase::Connect))
+        return false;
+    if (greeting.code >= 400)
+        return fail(Phase::Connect, greeting.text);
+    const QString helo = userId_.isEmpty() ? localHostName() : userId_;
+    Reply reply;
+    if (!command("HELO " + oneLine(helo), reply, Phase::Connect))
+        return false;
+    if (reply.code >= 300)
+        return fail(Phase::Connect, QStringLiteral("Authentication failed"));
+    return true;
+}
+
+bool SmtpClient::sendMail(const MailMessage& message)
+{
+    lastError_.clear();
+    const QString recipient = recipientAddress(message.to);
+    if (message.fromAddress.trimmed().isEmpty() || recipient.isEmpty()) {
+        lastError_ = QStringLiteral("The mail needs a sender and a recipient");
+        events_->headerIncomplete();
+        return false;
+    }
+    if (!isConnected() && !connectToServer())
+        return false;
+    events_->sendStart();
+    if (!expect("RSET", 400, Phase::Send)
+        || !expect("MAIL FROM:<" + oneLine(message.fromAddress.trimmed()) + '>', 400, Phase::Send)
+        || !expect("RCPT TO:<" + oneLine(recipient) + '>', 400, Phase::Send)
+        || !expect("DATA", 400, Phase::Send))
+        return false;
+    if (!sendBytes(messageData(message), Phase::Send, true))
+        return false;
+    Reply reply;
+    if (!readReply(reply, Phase::Send))
+        return false;
+    if (reply.code >= 400)
+        return fail(Phase::Send, reply.text);
+    events_->success();
+    return true;
+}
+
+void SmtpClient::disconnect()
+{
+    if (!isConnected())
+        return;
+    // A short wait is enough for the goodbye, and a goodbye that goes wrong is no failure of
+    // the mail.
+    Reply reply;
+    const SmtpTimeouts saved = timeouts_;
+    timeouts_.replyMs = std::min(timeouts_.replyMs, 5000);
+    quitting_ = true;
+    command("QUIT", reply, Phase::Send);
+    quitting_ = false;
+    timeouts_ = saved;
+    closeSocket();
+}
+
+} // namespace platform

@@ -1,0 +1,114 @@
+#include "siterecord.h"
+
+#include "platform/fileidentity.h"
+#include "platform/folderlisting.h"
+#include "platform/inifile.h"
+#include "platform/pathresolver.h"
+#include "platform/paths.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+const QString general = QStringLiteral("General");
+const QString sites = QStringLiteral("Sites");
+
+QString rotationSection(int n)
+{
+    return QStringLiteral("Rotation_") + QString::number(n);
+}
+
+// The number n of a name "Rotation_<n>" (any case, decimal without leading zeros), else 0.
+int rotationNumber(const QString& name)
+{
+    static const QRegularExpression pattern(QStringLiteral("^rotation_([1-9][0-9]{0,8})$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = pattern.match(name);
+    return match.hasMatch() ? match.captured(1).toInt() : 0;
+}
+
+} // namespace
+
+QStringList SiteStore::siteKeys() const
+{
+    return platform::IniFile(siteListFile()).sectionKeys(sites);
+}
+
+QStringList SiteStore::displayNames(const QStringList& keys) const
+{
+    const platform::IniDocument doc = platform::IniFile(siteListFile()).read();
+    QStringList names;
+    for (const QString& key : keys)
+        names << doc.readString(sites, key, QStringLiteral("Error: ") + key);
+    return names;
+}
+
+bool SiteStore::loadsite(const QString& key, tsiterecord& site) const
+{
+    const platform::IniFile file(siteFile(key));
+    const platform::IniDocument doc = file.read();
+    const auto number = [&doc](const QString& name, int def, int fallback) {
+        const auto text = doc.value(general, name);
+        if (!text)
+            return def;
+        const auto value = platform::iniNumber(*text);
+        return value && *value >= INT_MIN && *value <= INT_MAX ? int(*value) : fallback;
+    };
+    site.SiteKey = key;
+    site.Name = doc.readString(general, QStringLiteral("Name"), QStringLiteral("Name Error"));
+    site.Path = platform::expandpath(doc.readString(general, QStringLiteral("Path"), QString()), programFolder_);
+    site.BaseHTMLName = doc.readString(general, QStringLiteral("BaseHTMLName"), QStringLiteral("Index.html"));
+    site.LivePath = doc.readString(general, QStringLiteral("LivePath"), QString());
+    site.AutoRotate = !site.LivePath.isEmpty()
+                      && platform::iniBool(doc.readString(general, QStringLiteral("AutoRotate"), QStringLiteral("False")), false);
+    site.CurrentRotationPosition = number(QStringLiteral("CurrentRotationPosition"), 1, 1);
+    site.RotationCount = number(QStringLiteral("RotationCount"), 20, 20);
+    return !site.Path.isEmpty();
+}
+
+QString SiteStore::defaultRotationFolder(const tsiterecord& site, int n) const
+{
+    // Without a site folder there is no default: a bare "rotation_<n>" would name a folder of
+    // whatever the working folder happens to be.
+    if (site.Path.trimmed().isEmpty())
+        return {};
+    return platform::fixpath(site.Path, true, programFolder_) + QStringLiteral("rotation_") + QString::number(n);
+}
+
+QString SiteStore::rotationFolder(const tsiterecord& site, int n, const platform::IniDocument& doc) const
+{
+    const QString stored = doc.readString(rotationSection(n), QStringLiteral("Rotation_Path"), defaultRotationFolder(site, n));
+    const QString folder = platform::expandpath(platform::fixpath(stored, true, programFolder_), programFolder_);
+    return folder.isEmpty() ? folder : platform::resolvePathIgnoringCase(folder);
+}
+
+QString SiteStore::rotationFolder(const tsiterecord& site, int n) const
+{
+    return rotationFolder(site, n, platform::IniFile(siteFile(site.SiteKey)).read());
+}
+
+QList<int> SiteStore::rotationCandidates(const tsiterecord& site) const
+{
+    const int count = std::max(site.RotationCount, 1);
+    QList<int> found;
+    const platform::IniDocument doc = platform::IniFile(siteFile(site.SiteKey)).read();
+    for (const QString& section : doc.sections())
+        found << rotationNumber(section);
+    const QString siteFolder = platform::fixpath(site.Path, true, programFolder_);
+    if (!siteFolder.isEmpty()) {
+        const QString resolved = platform::resolvePathIgnoringCase(siteFolder);
+        for (const QString& name : platform::listFolder(resolved, platform::ListWhat::Folders).names)
+            found << rotationNumber(name);
+    }
+    QList<int> candidates;
+    for (int n : std::as_const(found))
+        if (n >= 1 && n <= count && !candidates.contains(n))
+            candidates << n;
+    std::sort(candidates.begin(), candidates.end());
+    return candidates;
+}
+
+void SiteStore::savecurrentsiterotation(const QString& key, int position) const
+{
+    platform::IniFile(siteFile(key)).writeInteger(general, QStringLiteral("CurrentRotationPosition"), position);
+}

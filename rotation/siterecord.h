@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace platform { class IniDocument; }
+
+// The selected site, as read from the [General] section of its settings file.
+struct tsiterecord {
+    QString SiteKey;   // empty: no site selected
+    QString Name;
+    QString Path;      // the site folder, expanded but kept as stored otherwise
+    QString LivePath;  // the live folder, as stored
+    bool AutoRotate = false;
+    int CurrentRotationPosition = 1;
+    int RotationCount = 0;
+    QString BaseHTMLName;
+};
+
+// The site list file "sites.ini" and the site settings files "<key>.ini" in the program
+// folder, read the way the rotation tool reads them; the one value it writes is the position
+// of the next rotation.
+class SiteStore {
+public:
+    explicit SiteStore(QString programFolder) : programFolder_(std::move(programFolder)) {}
+
+    const QString& programFolder() const { return programFolder_; }
+    QString siteListFile() const { return programFolder_ + QStringLiteral("sites.ini"); }
+    QString siteFile(const QString& key) const { return programFolder_ + key + QStringLiteral(".ini"); }
+
+    // The keys of [Sites] in file order; a missing file or section gives none.
+    QStringList siteKeys() const;
+    // The display name of each key, "Error: " and the key for one that is not listed.
+    QStringList displayNames(const QStringList& keys) const;
+
+    // Fills every field of the record from the site's file; false when the site has no Path.
+    bool loadsite(const QString& key, tsiterecord& site) const;
+
+    // The folder of rotation n: Rotation_Path of [Rotation_<n>], by default the site's Path with
+    // a separator and "rotation_<n>"; a folder that exists under another case is found.
+    QString rotationFolder(const tsiterecord& site, int n) const;
+    // The positions from 1 to the site's count that can hold a rotation at all (a section of
+    // their own, or an existing default folder), ascending.
+    QList<int> rotationCandidates(const tsiterecord& site) const;
+
+    // Stores the position of the next rotation; a failure is left for the next run to repeat.
+    void savecurrentsiterotation(const QString& key, int position) const;
+
+private:
+    QString defaultRotationFolder(const tsiterecord& site, int n) const;
+    QString rotationFolder(const tsiterecord& site, int n, const platform::IniDocument& doc) const;
+
+    QString programFolder_;
+};

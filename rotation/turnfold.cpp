@@ -1,0 +1,57 @@
+// Turnfold, the site rotation tool: by hand from its window, or unattended with "/Rotate".
+#include "commandline.h"
+#include "main.h"
+
+#include "platform/modaldialog.h"
+#include "platform/paths.h"
+#include "platform/qtprompts.h"
+#include "platform/shell.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QStyle>
+
+#include <clocale>
+
+namespace {
+
+QtMessageHandler qtHandler = nullptr;
+
+// Cron mails whatever a job prints. A scheduled run reports through its log; Qt's notes about
+// the missing desktop (runtime folder, fonts) would only make every run mail its owner.
+void onlySeriousMessages(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if ((type == QtCriticalMsg || type == QtFatalMsg) && qtHandler)
+        qtHandler(type, context, text);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Qt takes its own options out of argv when the application starts; the first parameter
+    // must be seen as it was passed.
+    const CommandLine commandLine = parseCommandLine(argc, argv);
+    if (needsOffscreenPlatform(commandLine))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::setlocale(LC_TIME, "");  // log time stamps in the user's format
+    if (commandLine.RotateMode)
+        qtHandler = qInstallMessageHandler(onlySeriousMessages);
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Turnfold"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Pictorum Pro Rotation Site Tool"));
+    QApplication::setWindowIcon(app.style()->standardIcon(QStyle::SP_BrowserReload));
+
+    const QString programFolder = platform::executableFolder();
+    platform::QtPromptService prompts;
+    platform::DesktopShell shell(programFolder);
+    platform::DialogRunner dialogs;
+    const platform::Services services{prompts, shell, dialogs};
+
+    TfrmMain frmMain(services, commandLine, programFolder);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        frmMain.move(screen->availableGeometry().center() - frmMain.rect().center());
+    frmMain.show();
+    return app.exec();
+}
