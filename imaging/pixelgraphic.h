@@ -261,6 +261,7 @@ private:
     std::int64_t rowBytes_ = 0;
     std::int64_t imageSize_ = 0;
     struct FreeDeleter {
+        std::size_t size; // as allocated (value-initialised: 0)
         void operator()(std::uint8_t* p) const;
     };
     std::unique_ptr<std::uint8_t[], FreeDeleter> pixels_;
