@@ -13,26 +13,26 @@ namespace {
 constexpr std::size_t kBufferSize = 64 * 1024;
 }
 
-TByteReader::TByteReader(QIODevice& Stream, RaiseFunction RaiseEnd)
+ByteReader::ByteReader(QIODevice& Stream, RaiseFunction RaiseEnd)
     : stream_(Stream), raiseEnd_(RaiseEnd), buffer_(kBufferSize), bufferStart_(Stream.pos())
 {
 }
 
-TByteReader::~TByteReader()
+ByteReader::~ByteReader()
 {
     // Give back what was read ahead; a sequential stream cannot take it back.
     if (buffered() > 0 && !stream_.isSequential())
         stream_.seek(Position());
 }
 
-void TByteReader::ranOut()
+void ByteReader::ranOut()
 {
     ranOut_ = true;
     raiseEnd_();
     std::terminate(); // RaiseEnd always throws
 }
 
-std::int64_t TByteReader::readFromStream(void* Buffer, std::int64_t Count)
+std::int64_t ByteReader::readFromStream(void* Buffer, std::int64_t Count)
 {
     // Streams may hand out fewer bytes than asked: keep reading until the end.
     auto* out = static_cast<char*>(Buffer);
@@ -46,7 +46,7 @@ std::int64_t TByteReader::readFromStream(void* Buffer, std::int64_t Count)
     return done;
 }
 
-bool TByteReader::fill()
+bool ByteReader::fill()
 {
     if (head_ < tail_)
         return true;
@@ -59,28 +59,28 @@ bool TByteReader::fill()
     return true;
 }
 
-std::uint8_t TByteReader::U8()
+std::uint8_t ByteReader::U8()
 {
     if (head_ == tail_ && !fill())
         ranOut();
     return buffer_[head_++];
 }
 
-std::uint16_t TByteReader::U16()
+std::uint16_t ByteReader::U16()
 {
     std::uint8_t b[2];
     Read(b, 2);
     return std::uint16_t(b[0] | b[1] << 8);
 }
 
-std::uint32_t TByteReader::U32()
+std::uint32_t ByteReader::U32()
 {
     std::uint8_t b[4];
     Read(b, 4);
     return std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 | std::uint32_t(b[3]) << 24;
 }
 
-void TByteReader::Read(void* Buffer, std::int64_t Count)
+void ByteReader::Read(void* Buffer, std::int64_t Count)
 {
     auto* out = static_cast<std::uint8_t*>(Buffer);
     while (Count > 0) {
@@ -106,7 +106,7 @@ void TByteReader::Read(void* Buffer, std::int64_t Count)
     }
 }
 
-void TByteReader::Skip(std::int64_t Count)
+void ByteReader::Skip(std::int64_t Count)
 {
     if (Count <= 0)
         return;
@@ -130,17 +130,17 @@ void TByteReader::Skip(std::int64_t Count)
     }
 }
 
-bool TByteReader::AtEnd()
+bool ByteReader::AtEnd()
 {
     return head_ == tail_ && !fill();
 }
 
-std::int64_t TByteReader::StreamSize() const
+std::int64_t ByteReader::StreamSize() const
 {
     return stream_.isSequential() ? -1 : std::int64_t(stream_.size());
 }
 
-void TByteReader::Seek(std::int64_t Position)
+void ByteReader::Seek(std::int64_t Position)
 {
     const std::int64_t size = StreamSize();
     if (size < 0 || Position < 0 || Position > size)

@@ -40,14 +40,14 @@ constexpr std::int64_t RowBytesTimesRows(std::int64_t rowBytes, std::int64_t row
 // Buffered reader over a stream. Running out of data is an error: the reader remembers it and
 // calls the format's RaiseEnd, which throws the format's "Unexpected end of file". The stream is
 // left at the first byte not consumed when the reader goes.
-class TByteReader {
+class ByteReader {
 public:
     using RaiseFunction = void (*)();
 
-    TByteReader(QIODevice& Stream, RaiseFunction RaiseEnd);
-    ~TByteReader();
-    TByteReader(const TByteReader&) = delete;
-    TByteReader& operator=(const TByteReader&) = delete;
+    ByteReader(QIODevice& Stream, RaiseFunction RaiseEnd);
+    ~ByteReader();
+    ByteReader(const ByteReader&) = delete;
+    ByteReader& operator=(const ByteReader&) = delete;
 
     std::uint8_t U8();
     std::uint16_t U16();

@@ -39,7 +39,7 @@ std::span<const TColorResolution, ColorResolutionCount> ColorResolutionPreferenc
     return kPreference[Current];
 }
 
-std::optional<TColorResolution> ChooseColorResolution(TColorResolution Current, TColorResolutions Writable)
+std::optional<TColorResolution> ChooseColorResolution(TColorResolution Current, ColorResolutionSet Writable)
 {
     for (TColorResolution r : ColorResolutionPreference(Current))
         if (Writable.Contains(r))

@@ -20,7 +20,7 @@ TColorResolution CurrentColorResolution(int BitCountNum, TPaletteIdent Ident);
 std::span<const TColorResolution, ColorResolutionCount> ColorResolutionPreference(TColorResolution Current);
 
 // The first resolution of the current one's preference row in the set; none for an empty set.
-std::optional<TColorResolution> ChooseColorResolution(TColorResolution Current, TColorResolutions Writable);
+std::optional<TColorResolution> ChooseColorResolution(TColorResolution Current, ColorResolutionSet Writable);
 
 // "black and white" ... "16.7 million colors" (messages 8 to 15).
 QString ColorResolutionName(TColorResolution Resolution);

@@ -1,6 +1,5 @@
 #include "fileformats.h"
 
-#include "pglibrary.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -22,21 +21,21 @@ TFileFormatReader::TFileFormatReader(QString ClassName, QString Extension, QStri
 {
 }
 
-bool TFileFormatReader::CheckSignature(const TSignatureProbe&) const
+bool TFileFormatReader::CheckSignature(const SignatureProbe&) const
 {
     return false;
 }
 
 void TFileFormatReader::Load(QIODevice&, TPixelGraphic&, int) const {}
 
-void TFileFormatReader::GetInfo(QIODevice&, int, TGraphicFileInfo& Info) const
+void TFileFormatReader::GetInfo(QIODevice&, int, GraphicFileInfo& Info) const
 {
-    Info = TGraphicFileInfo{};
+    Info = GraphicFileInfo{};
     Info.ImageCount = 1;
 }
 
 TFileFormatWriter::TFileFormatWriter(QString ClassName, QString Extension, QString Description,
-                                     TColorResolutions Resolutions)
+                                     ColorResolutionSet Resolutions)
     : TFileFormatReaderWriter(std::move(ClassName), std::move(Extension), std::move(Description)),
       canWriteResolutions_(Resolutions)
 {
@@ -93,10 +92,10 @@ template <typename T> void sortByExtension(std::vector<const T*>& list)
 
 // ---- Registry ----
 
-TFileFormatRegistry::TFileFormatRegistry() = default;
-TFileFormatRegistry::~TFileFormatRegistry() = default;
+FormatRegistry::FormatRegistry() = default;
+FormatRegistry::~FormatRegistry() = default;
 
-void TFileFormatRegistry::AddReader(std::unique_ptr<TFileFormatReader> Reader)
+void FormatRegistry::AddReader(std::unique_ptr<TFileFormatReader> Reader)
 {
     if (frozen_)
         throw std::logic_error("file format registry is frozen");
@@ -104,7 +103,7 @@ void TFileFormatRegistry::AddReader(std::unique_ptr<TFileFormatReader> Reader)
     owned_.push_back(std::move(Reader));
 }
 
-void TFileFormatRegistry::AddWriter(std::unique_ptr<TFileFormatWriter> Writer)
+void FormatRegistry::AddWriter(std::unique_ptr<TFileFormatWriter> Writer)
 {
     if (frozen_)
         throw std::logic_error("file format registry is frozen");
@@ -112,7 +111,7 @@ void TFileFormatRegistry::AddWriter(std::unique_ptr<TFileFormatWriter> Writer)
     owned_.push_back(std::move(Writer));
 }
 
-void TFileFormatRegistry::Freeze()
+void FormatRegistry::Freeze()
 {
     if (frozen_)
         return;
@@ -121,17 +120,17 @@ void TFileFormatRegistry::Freeze()
     frozen_ = true;
 }
 
-void TFileFormatRegistry::SortFileFormatReaders()
+void FormatRegistry::SortFileFormatReaders()
 {
     sortByExtension(readers_);
 }
 
-void TFileFormatRegistry::SortFileFormatWriters()
+void FormatRegistry::SortFileFormatWriters()
 {
     sortByExtension(writers_);
 }
 
-const TFileFormatWriter* TFileFormatRegistry::FindWriter(const QString& Extension) const
+const TFileFormatWriter* FormatRegistry::FindWriter(const QString& Extension) const
 {
     const QString wanted = withoutLeadingDot(Extension).toLower();
     for (const TFileFormatWriter* writer : writers_)
@@ -155,9 +154,9 @@ std::span<const TFileFormatWriter* const> FileFormatWriters()
 namespace {
 
 // The first bytes of the stream, zero-filled past its end; the stream is put back.
-TSignatureProbe probeStream(QIODevice& Stream)
+SignatureProbe probeStream(QIODevice& Stream)
 {
-    TSignatureProbe probe{};
+    SignatureProbe probe{};
     const qint64 start = Stream.pos();
     qint64 done = 0;
     try {
@@ -177,12 +176,12 @@ TSignatureProbe probeStream(QIODevice& Stream)
 
 } // namespace
 
-const TFileFormatReader* FindFileFormatReader(const TFileFormatRegistry& Registry, QIODevice& Stream,
+const TFileFormatReader* FindFileFormatReader(const FormatRegistry& Registry, QIODevice& Stream,
                                               QString Extension)
 {
     try {
         Extension = withoutLeadingDot(Extension).toLower();
-        const TSignatureProbe probe = probeStream(Stream);
+        const SignatureProbe probe = probeStream(Stream);
         for (const TFileFormatReader* reader : Registry.Readers())
             if (reader->HasSignature() && reader->CheckSignature(probe))
                 return reader;
@@ -201,17 +200,17 @@ const TFileFormatReader* FindFileFormatReader(QIODevice& Stream, const QString& 
     return FindFileFormatReader(FileFormatRegistry(), Stream, Extension);
 }
 
-bool ReadStreamFileInfo(const TFileFormatRegistry& Registry, QIODevice& Stream, const QString& Extension,
-                        int ImageIndex, QString& Description, TGraphicFileInfo& Info)
+bool ReadStreamFileInfo(const FormatRegistry& Registry, QIODevice& Stream, const QString& Extension,
+                        int ImageIndex, QString& Description, GraphicFileInfo& Info)
 {
     Description.clear();
-    Info = TGraphicFileInfo{};
+    Info = GraphicFileInfo{};
     try {
         const TFileFormatReader* reader = FindFileFormatReader(Registry, Stream, Extension);
         if (!reader)
             return false;
         const qint64 start = Stream.pos();
-        TGraphicFileInfo found;
+        GraphicFileInfo found;
         try {
             reader->GetInfo(Stream, ImageIndex, found);
         } catch (...) {
@@ -224,21 +223,21 @@ bool ReadStreamFileInfo(const TFileFormatRegistry& Registry, QIODevice& Stream, 
         return true;
     } catch (...) {
         Description.clear();
-        Info = TGraphicFileInfo{};
+        Info = GraphicFileInfo{};
         return false;
     }
 }
 
 bool ReadStreamFileInfo(QIODevice& Stream, const QString& Extension, int ImageIndex, QString& Description,
-                        TGraphicFileInfo& Info)
+                        GraphicFileInfo& Info)
 {
     return ReadStreamFileInfo(FileFormatRegistry(), Stream, Extension, ImageIndex, Description, Info);
 }
 
-bool ReadGraphicFileInfo(const QString& FileName, int ImageIndex, QString& Description, TGraphicFileInfo& Info)
+bool ReadGraphicFileInfo(const QString& FileName, int ImageIndex, QString& Description, GraphicFileInfo& Info)
 {
     Description.clear();
-    Info = TGraphicFileInfo{};
+    Info = GraphicFileInfo{};
     const QFileInfo file(FileName);
     if (file.fileName().isEmpty() || !file.isFile())
         return false;

@@ -34,23 +34,23 @@ enum TColorResolution : std::uint8_t {
 inline constexpr int ColorResolutionCount = 8;
 
 // A set of colour resolutions (bit i = resolution i).
-class TColorResolutions {
+class ColorResolutionSet {
 public:
-    constexpr TColorResolutions() = default;
-    constexpr TColorResolutions(std::initializer_list<TColorResolution> list)
+    constexpr ColorResolutionSet() = default;
+    constexpr ColorResolutionSet(std::initializer_list<TColorResolution> list)
     {
         for (TColorResolution r : list)
             bits_ = std::uint8_t(bits_ | (1u << r));
     }
-    static constexpr TColorResolutions All()
+    static constexpr ColorResolutionSet All()
     {
-        TColorResolutions all;
+        ColorResolutionSet all;
         all.bits_ = 0xFF;
         return all;
     }
     constexpr bool Contains(TColorResolution r) const { return bits_ & (1u << r); }
     constexpr bool Empty() const { return bits_ == 0; }
-    constexpr bool operator==(const TColorResolutions&) const = default;
+    constexpr bool operator==(const ColorResolutionSet&) const = default;
 
 private:
     std::uint8_t bits_ = 0;
@@ -58,10 +58,10 @@ private:
 
 // The first bytes of a stream that signature tests look at; bytes past a short stream are 0.
 inline constexpr int SignatureProbeSize = 17;
-using TSignatureProbe = std::array<std::uint8_t, SignatureProbeSize>;
+using SignatureProbe = std::array<std::uint8_t, SignatureProbeSize>;
 
 // What GetInfo reports about an image of a file.
-struct TGraphicFileInfo {
+struct GraphicFileInfo {
     QString SubFormat;
     QString Chunks;
     int Width = 0;
@@ -97,11 +97,11 @@ public:
     // Readers with a signature are chosen by their signature test only, never by extension.
     bool HasSignature() const { return hasSignature_; }
 
-    virtual bool CheckSignature(const TSignatureProbe& Header) const;
+    virtual bool CheckSignature(const SignatureProbe& Header) const;
     // Decodes image ImageIndex of the stream into the graphic.
     virtual void Load(QIODevice& Stream, TPixelGraphic& Graphic, int ImageIndex) const;
     // Fills what the reader knows; the base gives empty texts, zeros and one image.
-    virtual void GetInfo(QIODevice& Stream, int ImageIndex, TGraphicFileInfo& Info) const;
+    virtual void GetInfo(QIODevice& Stream, int ImageIndex, GraphicFileInfo& Info) const;
 
 protected:
     TFileFormatReader(QString ClassName, QString Extension, QString Description, bool HasSignature);
@@ -113,7 +113,7 @@ private:
 class TFileFormatWriter : public TFileFormatReaderWriter {
 public:
     // The colour resolutions the writer stores; a save converts to one of them first.
-    TColorResolutions CanWriteResolutions() const { return canWriteResolutions_; }
+    ColorResolutionSet CanWriteResolutions() const { return canWriteResolutions_; }
 
     virtual void Save(QIODevice& Stream, TPixelGraphic& Graphic) const;
     // Writers of several images per file (TIFF) write in three steps.
@@ -122,10 +122,10 @@ public:
     virtual void WriteEnd(QIODevice& Stream) const;
 
 protected:
-    TFileFormatWriter(QString ClassName, QString Extension, QString Description, TColorResolutions Resolutions);
+    TFileFormatWriter(QString ClassName, QString Extension, QString Description, ColorResolutionSet Resolutions);
 
 private:
-    TColorResolutions canWriteResolutions_;
+    ColorResolutionSet canWriteResolutions_;
 };
 
 // -1, 0 or 1 by the byte order of the lower-cased extensions.
@@ -138,12 +138,12 @@ QString GetLowerExtension(const QString& FileName);
 // The reader and writer lists. Filled in registration order, then frozen: the lists are
 // stable-sorted by extension once (of two with the same extension the one registered first
 // stays first) and no more can be added.
-class TFileFormatRegistry {
+class FormatRegistry {
 public:
-    TFileFormatRegistry();
-    ~TFileFormatRegistry();
-    TFileFormatRegistry(const TFileFormatRegistry&) = delete;
-    TFileFormatRegistry& operator=(const TFileFormatRegistry&) = delete;
+    FormatRegistry();
+    ~FormatRegistry();
+    FormatRegistry(const FormatRegistry&) = delete;
+    FormatRegistry& operator=(const FormatRegistry&) = delete;
 
     void AddReader(std::unique_ptr<TFileFormatReader> Reader);
     void AddWriter(std::unique_ptr<TFileFormatWriter> Writer);
@@ -167,22 +167,23 @@ private:
 };
 
 // The library's registry (empty until InitPGraphic).
-const TFileFormatRegistry& FileFormatRegistry();
+const FormatRegistry& FileFormatRegistry();
 std::span<const TFileFormatReader* const> FileFormatReaders();
 std::span<const TFileFormatWriter* const> FileFormatWriters();
 
 // The reader for a stream: the first signature reader that accepts the stream's first 17 bytes,
 // else the first reader without a signature registered for the extension (one leading dot
-// dropped). The stream is put back where it was. Never raises: no reader is null.
-const TFileFormatReader* FindFileFormatReader(const TFileFormatRegistry& Registry, QIODevice& Stream,
+// dropped). The stream (a file or buffer: it must be able to seek) is put back where it was.
+// Never raises: no reader is null.
+const TFileFormatReader* FindFileFormatReader(const FormatRegistry& Registry, QIODevice& Stream,
                                               QString Extension);
 const TFileFormatReader* FindFileFormatReader(QIODevice& Stream, const QString& Extension);
 
 // File information of image ImageIndex of a stream; the stream is put back where it was. False
 // (with everything empty) when no reader takes the stream or anything fails.
-bool ReadStreamFileInfo(const TFileFormatRegistry& Registry, QIODevice& Stream, const QString& Extension,
-                        int ImageIndex, QString& Description, TGraphicFileInfo& Info);
+bool ReadStreamFileInfo(const FormatRegistry& Registry, QIODevice& Stream, const QString& Extension,
+                        int ImageIndex, QString& Description, GraphicFileInfo& Info);
 bool ReadStreamFileInfo(QIODevice& Stream, const QString& Extension, int ImageIndex, QString& Description,
-                        TGraphicFileInfo& Info);
+                        GraphicFileInfo& Info);
 // The same for a file; false at once when the name has no file part or the file is missing.
-bool ReadGraphicFileInfo(const QString& FileName, int ImageIndex, QString& Description, TGraphicFileInfo& Info);
+bool ReadGraphicFileInfo(const QString& FileName, int ImageIndex, QString& Description, GraphicFileInfo& Info);

@@ -89,7 +89,7 @@ using WriteFunction = std::function<void(const TFileFormatWriter& Writer, TPixel
 
 // Finds the writer, settles the colour resolution (converting, asking or refusing) and hands
 // the image to write.
-void saveWithConversion(TPixelGraphic& Graphic, const TFileFormatRegistry& Registry, QString Extension,
+void saveWithConversion(TPixelGraphic& Graphic, const FormatRegistry& Registry, QString Extension,
                         const WriteFunction& write)
 {
     Graphic.FlushCanvas();
@@ -141,7 +141,7 @@ void saveWithConversion(TPixelGraphic& Graphic, const TFileFormatRegistry& Regis
 // damaged count costs no more memory than the stream holds.
 QByteArray readCountedBitmap(QIODevice& Stream)
 {
-    TByteReader reader(Stream, RaiseBMPEndOfFile);
+    ByteReader reader(Stream, RaiseBMPEndOfFile);
     const std::int64_t count = reader.U32();
     QByteArray bitmap;
     constexpr std::int64_t step = 1 << 20;
@@ -156,7 +156,7 @@ QByteArray readCountedBitmap(QIODevice& Stream)
 
 } // namespace
 
-void LoadGraphic(TPixelGraphic& Graphic, const TFileFormatRegistry& Registry, QIODevice& Stream,
+void LoadGraphic(TPixelGraphic& Graphic, const FormatRegistry& Registry, QIODevice& Stream,
                  const QString& Extension, int ImageIndex)
 {
     Graphic.FlushCanvas();
@@ -172,32 +172,41 @@ void LoadGraphic(TPixelGraphic& Graphic, const TFileFormatRegistry& Registry, QI
     Graphic.RecognisePaletteIdent();
 }
 
-void SaveGraphicToStream(TPixelGraphic& Graphic, const TFileFormatRegistry& Registry, QIODevice& Stream,
+void SaveGraphicToStream(TPixelGraphic& Graphic, const FormatRegistry& Registry, QIODevice& Stream,
                          const QString& Extension)
 {
     saveWithConversion(Graphic, Registry, Extension,
                        [&Stream](const TFileFormatWriter& Writer, TPixelGraphic& Image) { Writer.Save(Stream, Image); });
 }
 
-void SaveGraphicToFile(TPixelGraphic& Graphic, const TFileFormatRegistry& Registry, const QString& FileName)
+namespace {
+
+// Writes through a temporary file beside the target, renamed over it only when complete.
+void writeFileAtomically(const QString& FileName, const TFileFormatWriter& Writer, TPixelGraphic& Image)
+{
+    std::exception_ptr failure;
+    const platform::FileOutcome outcome = platform::writeFileAtomically(FileName, [&](QIODevice& out, QString&) {
+        try {
+            Writer.Save(out, Image);
+            return true;
+        } catch (...) {
+            failure = std::current_exception();
+            return false;
+        }
+    });
+    if (failure)
+        std::rethrow_exception(failure);
+    if (!outcome)
+        throw EPixelGraphic(outcome.reason);
+}
+
+} // namespace
+
+void SaveGraphicToFile(TPixelGraphic& Graphic, const FormatRegistry& Registry, const QString& FileName)
 {
     saveWithConversion(Graphic, Registry, GetLowerExtension(FileName),
                        [&FileName](const TFileFormatWriter& Writer, TPixelGraphic& Image) {
-                           std::exception_ptr failure;
-                           const platform::FileOutcome outcome = platform::writeFileAtomically(
-                               FileName, [&](QIODevice& out, QString&) {
-                                   try {
-                                       Writer.Save(out, Image);
-                                       return true;
-                                   } catch (...) {
-                                       failure = std::current_exception();
-                                       return false;
-                                   }
-                               });
-                           if (failure)
-                               std::rethrow_exception(failure);
-                           if (!outcome)
-                               throw EPixelGraphic(outcome.reason);
+                           writeFileAtomically(FileName, Writer, Image);
                        });
 }
 
@@ -287,7 +296,7 @@ void TPixelGraphic::SaveToClipboardFormat(std::uint16_t& Format, QByteArray& Dat
     Palette = 0;
 }
 
-void TPixelGraphic::LoadFromGraphic(TGraphic& Graphic)
+void TPixelGraphic::LoadFromGraphic(StreamableGraphic& Graphic)
 {
     SetGamma(PixelGraphicDefaultGamma);
     QBuffer buffer;
@@ -299,7 +308,7 @@ void TPixelGraphic::LoadFromGraphic(TGraphic& Graphic)
     Changed();
 }
 
-void TPixelGraphic::CopyToGraphic(TGraphic& Target)
+void TPixelGraphic::CopyToGraphic(StreamableGraphic& Target)
 {
     QBuffer buffer;
     buffer.open(QIODevice::ReadWrite);

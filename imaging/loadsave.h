@@ -6,7 +6,7 @@
 #include <QString>
 
 class QIODevice;
-class TFileFormatRegistry;
+class FormatRegistry;
 class TFileFormatWriter;
 class TPixelGraphic;
 
@@ -21,13 +21,13 @@ bool GammaIsUsable(long double Gamma);
 // Loads image ImageIndex of the stream with the reader the registry finds for it (signature,
 // then extension), corrects gamma and recognises the palette. EPGUnknownFileFormat when no
 // reader takes the stream; a reader's failure passes through.
-void LoadGraphic(TPixelGraphic& Graphic, const TFileFormatRegistry& Registry, QIODevice& Stream,
+void LoadGraphic(TPixelGraphic& Graphic, const FormatRegistry& Registry, QIODevice& Stream,
                  const QString& Extension, int ImageIndex);
 
 // Saves with the registry's writer for the extension, converting to a colour resolution the
 // writer stores as the graphic's ColorResConversion allows. The graphic stays unchanged.
-void SaveGraphicToStream(TPixelGraphic& Graphic, const TFileFormatRegistry& Registry, QIODevice& Stream,
+void SaveGraphicToStream(TPixelGraphic& Graphic, const FormatRegistry& Registry, QIODevice& Stream,
                          const QString& Extension);
 // The same into a file, written beside the target and renamed over it only when complete: a
 // failure or refusal leaves an existing file as it was.
-void SaveGraphicToFile(TPixelGraphic& Graphic, const TFileFormatRegistry& Registry, const QString& FileName);
+void SaveGraphicToFile(TPixelGraphic& Graphic, const FormatRegistry& Registry, const QString& FileName);

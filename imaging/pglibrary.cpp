@@ -8,18 +8,18 @@
 
 #include <memory>
 
-TPGInfoFont PixelGraphicInfoFont;
+PGInfoFont PixelGraphicInfoFont;
 
 namespace {
 
 int startCount = 0;
-std::unique_ptr<TFileFormatRegistry> libraryRegistry;
+std::unique_ptr<FormatRegistry> libraryRegistry;
 
 // Every format of the library, in the order the formats register (the order matters only
 // between readers or writers of the same extension: the first registered stays first).
-std::unique_ptr<TFileFormatRegistry> buildRegistry()
+std::unique_ptr<FormatRegistry> buildRegistry()
 {
-    auto registry = std::make_unique<TFileFormatRegistry>();
+    auto registry = std::make_unique<FormatRegistry>();
     RegisterBMPFormats(*registry);
     RegisterJPEGFormats(*registry);
     registry->Freeze();
@@ -44,7 +44,7 @@ void InitPGraphic()
     try {
         CheckLangStrEntries();
         PGLanguage = 0;
-        PixelGraphicInfoFont = TPGInfoFont{};
+        PixelGraphicInfoFont = PGInfoFont{};
         ResetPixelGraphicSettings();
         libraryRegistry = buildRegistry();
     } catch (...) {
@@ -65,9 +65,9 @@ bool PGraphicStarted()
     return startCount > 0;
 }
 
-const TFileFormatRegistry& FileFormatRegistry()
+const FormatRegistry& FileFormatRegistry()
 {
-    static const TFileFormatRegistry empty;
+    static const FormatRegistry empty;
     return libraryRegistry ? *libraryRegistry : empty;
 }
 

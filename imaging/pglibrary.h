@@ -17,7 +17,7 @@ void DonePGraphic();
 bool PGraphicStarted();
 
 // The font the open dialog draws its information line with.
-struct TPGInfoFont {
+struct PGInfoFont {
     int Height = 8;
     int Width = 0;
     int Escapement = 0;
@@ -33,7 +33,7 @@ struct TPGInfoFont {
     int PitchAndFamily = 0;
     QString FaceName = QStringLiteral("MS Sans Serif");
 };
-extern TPGInfoFont PixelGraphicInfoFont;
+extern PGInfoFont PixelGraphicInfoFont;
 
 // ClampTable()[v + 510] is v clamped to 0..255, for v = -510..510.
 inline constexpr int ClampTableSize = 1021;

@@ -39,7 +39,7 @@ enum class TWarningResponse {
 // blue, green, red.
 //
 // Not thread-safe: one image is used by one thread at a time.
-class TPixelGraphic : public TGraphic {
+class TPixelGraphic : public StreamableGraphic {
 public:
     TPixelGraphic();
     ~TPixelGraphic() override;
@@ -224,8 +224,8 @@ public:
     void LoadFromClipboardFormat(std::uint16_t Format, const QByteArray* Data, std::uintptr_t Palette);
     void SaveToClipboardFormat(std::uint16_t& Format, QByteArray& Data, std::uintptr_t& Palette);
     // Through a BMP in memory: the other graphic saves itself and this one loads (or back).
-    void LoadFromGraphic(TGraphic& Graphic);
-    void CopyToGraphic(TGraphic& Target);
+    void LoadFromGraphic(StreamableGraphic& Graphic);
+    void CopyToGraphic(StreamableGraphic& Target);
 
 private:
     friend class TPGCanvas;

@@ -7,13 +7,13 @@
 // Calls the image's progress start event now and its end event when the scope ends, also when
 // the work inside raised (an end handler that raises then is not heard: the first failure is
 // the one that counts).
-class TProgressScope {
+class ProgressScope {
 public:
-    explicit TProgressScope(TPixelGraphic& Graphic) : graphic_(Graphic), failures_(std::uncaught_exceptions())
+    explicit ProgressScope(TPixelGraphic& Graphic) : graphic_(Graphic), failures_(std::uncaught_exceptions())
     {
         graphic_.ProgressBegin();
     }
-    ~TProgressScope() noexcept(false)
+    ~ProgressScope() noexcept(false)
     {
         if (std::uncaught_exceptions() == failures_) {
             graphic_.ProgressEnd();
@@ -24,8 +24,8 @@ public:
         } catch (...) {
         }
     }
-    TProgressScope(const TProgressScope&) = delete;
-    TProgressScope& operator=(const TProgressScope&) = delete;
+    ProgressScope(const ProgressScope&) = delete;
+    ProgressScope& operator=(const ProgressScope&) = delete;
 
 private:
     TPixelGraphic& graphic_;

@@ -6,15 +6,15 @@
 #include "imaging/fileformats.h"
 
 class QIODevice;
-class TFileFormatRegistry;
+class FormatRegistry;
 class TPixelGraphic;
 
 class TBMPFileFormatReader : public TFileFormatReader {
 public:
     TBMPFileFormatReader();
-    bool CheckSignature(const TSignatureProbe& Header) const override;
+    bool CheckSignature(const SignatureProbe& Header) const override;
     void Load(QIODevice& Stream, TPixelGraphic& Graphic, int ImageIndex) const override;
-    void GetInfo(QIODevice& Stream, int ImageIndex, TGraphicFileInfo& Info) const override;
+    void GetInfo(QIODevice& Stream, int ImageIndex, GraphicFileInfo& Info) const override;
 
 protected:
     TBMPFileFormatReader(QString ClassName, QString Extension);
@@ -45,7 +45,7 @@ public:
 };
 
 // Registers the readers (bmp, dib, rle) and writers (bmp, dib).
-void RegisterBMPFormats(TFileFormatRegistry& Registry);
+void RegisterBMPFormats(FormatRegistry& Registry);
 
 // The BMP reader and writer outside the registry (SaveToStream writes with the latter).
 const TBMPFileFormatReader& GlobalBMPReader();

@@ -73,7 +73,7 @@ bool compressionAllowed(std::uint32_t compression, int bitCount, bool topDown)
     }
 }
 
-BitmapHeader readCoreHeader(TByteReader& reader)
+BitmapHeader readCoreHeader(ByteReader& reader)
 {
     BitmapHeader h;
     h.core = true;
@@ -94,7 +94,7 @@ BitmapHeader readCoreHeader(TByteReader& reader)
 
 // Headers of 40 to 124 bytes: the first 40 bytes, the masks where the header holds them, and
 // the rest skipped.
-BitmapHeader readInfoHeader(TByteReader& reader, std::uint32_t size)
+BitmapHeader readInfoHeader(ByteReader& reader, std::uint32_t size)
 {
     std::array<std::uint8_t, kMaxInfoHeaderSize> bytes{};
     reader.Read(bytes.data() + 4, size - 4);
@@ -121,7 +121,7 @@ BitmapHeader readInfoHeader(TByteReader& reader, std::uint32_t size)
     return h;
 }
 
-BitmapHeader readHeader(TByteReader& reader)
+BitmapHeader readHeader(ByteReader& reader)
 {
     const std::uint32_t size = reader.U32();
     if (size == kCoreHeaderSize)
@@ -183,7 +183,7 @@ int formatOfBitCount(int bitCount)
 
 // Rows as stored in the file of 1, 4, 8 or 24 bits: the pixel memory takes them as they are,
 // in ten parts for the progress display.
-void readRowsStraight(TByteReader& reader, TPixelGraphic& graphic)
+void readRowsStraight(ByteReader& reader, TPixelGraphic& graphic)
 {
     std::uint8_t* bits = graphic.Bits();
     const std::int64_t size = graphic.ImageSize();
@@ -200,7 +200,7 @@ void readRowsStraight(TByteReader& reader, TPixelGraphic& graphic)
     }
 }
 
-void readBitFieldRows(TByteReader& reader, TPixelGraphic& graphic, const BitmapHeader& h,
+void readBitFieldRows(ByteReader& reader, TPixelGraphic& graphic, const BitmapHeader& h,
                       const std::array<std::uint32_t, 3>& masks)
 {
     const bool rounding = PixelGraphicBitfieldRounding && h.bitCount == 16;
@@ -239,10 +239,10 @@ void flipRows(TPixelGraphic& graphic)
 
 // The packed bitmap at the reader's position. PixelOffset: where the file header says the
 // pixels are (absolute), used when it lies after the headers and inside the stream.
-void decodeBitmap(TByteReader& reader, TPixelGraphic& graphic, std::optional<std::int64_t> pixelOffset)
+void decodeBitmap(ByteReader& reader, TPixelGraphic& graphic, std::optional<std::int64_t> pixelOffset)
 {
     graphic.FlushCanvas();
-    TProgressScope progress(graphic);
+    ProgressScope progress(graphic);
     const BitmapHeader h = readHeader(reader);
     if (h.width < 0)
         throw EPGInvalidSize(PGLangStr(22)); // as Allocate would, before anything is read or made
@@ -365,7 +365,7 @@ TRLEFileFormatReader::TRLEFileFormatReader()
 {
 }
 
-bool TBMPFileFormatReader::CheckSignature(const TSignatureProbe& Header) const
+bool TBMPFileFormatReader::CheckSignature(const SignatureProbe& Header) const
 {
     return Header[0] == 'B' && Header[1] == 'M';
 }
@@ -374,19 +374,19 @@ void TBMPFileFormatReader::Load(QIODevice& Stream, TPixelGraphic& Graphic, int I
 {
     if (ImageIndex != 0)
         raiseBMP(PGLangStrS1(7, QStringLiteral("Index")));
-    TByteReader reader(Stream, RaiseBMPEndOfFile);
+    ByteReader reader(Stream, RaiseBMPEndOfFile);
     const std::int64_t fileStart = reader.Position();
     reader.Skip(kFileHeaderSize - 4);
     const std::uint32_t pixelOffset = reader.U32();
     decodeBitmap(reader, Graphic, fileStart + pixelOffset);
 }
 
-void TBMPFileFormatReader::GetInfo(QIODevice& Stream, int ImageIndex, TGraphicFileInfo& Info) const
+void TBMPFileFormatReader::GetInfo(QIODevice& Stream, int ImageIndex, GraphicFileInfo& Info) const
 {
     if (ImageIndex != 0)
         raiseBMP(PGLangStrS1(20, QStringLiteral("Index")));
     TFileFormatReader::GetInfo(Stream, ImageIndex, Info);
-    TByteReader reader(Stream, RaiseBMPEndOfFile);
+    ByteReader reader(Stream, RaiseBMPEndOfFile);
     reader.Skip(kFileHeaderSize);
     const BitmapHeader h = readHeader(reader);
     Info.SubFormat = subFormatText(h);
@@ -398,7 +398,7 @@ void TBMPFileFormatReader::GetInfo(QIODevice& Stream, int ImageIndex, TGraphicFi
 
 void DecodePackedBitmap(QIODevice& Stream, TPixelGraphic& Graphic)
 {
-    TByteReader reader(Stream, RaiseBMPEndOfFile);
+    ByteReader reader(Stream, RaiseBMPEndOfFile);
     decodeBitmap(reader, Graphic, std::nullopt);
 }
 

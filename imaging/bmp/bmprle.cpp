@@ -59,7 +59,7 @@ private:
 
 } // namespace
 
-void DecodeRunLengths(TByteReader& Reader, TPixelGraphic& Graphic, int BitCount)
+void DecodeRunLengths(ByteReader& Reader, TPixelGraphic& Graphic, int BitCount)
 {
     RunTarget target(Graphic, BitCount);
     const bool rle8 = BitCount == 8;

@@ -57,7 +57,7 @@ TBMPFileFormatWriter::TBMPFileFormatWriter()
 
 TBMPFileFormatWriter::TBMPFileFormatWriter(QString ClassName, QString Extension)
     : TFileFormatWriter(std::move(ClassName), std::move(Extension), QStringLiteral("Bitmap"),
-                        TColorResolutions::All())
+                        ColorResolutionSet::All())
 {
 }
 
@@ -91,7 +91,7 @@ const TBMPFileFormatWriter& GlobalBMPWriter()
     return writer;
 }
 
-void RegisterBMPFormats(TFileFormatRegistry& Registry)
+void RegisterBMPFormats(FormatRegistry& Registry)
 {
     Registry.AddReader(std::make_unique<TBMPFileFormatReader>());
     Registry.AddReader(std::make_unique<TDIBFileFormatReader>());

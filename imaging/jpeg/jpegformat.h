@@ -5,14 +5,14 @@
 
 #include "imaging/fileformats.h"
 
-class TFileFormatRegistry;
+class FormatRegistry;
 
 class TJPGFileFormatReader : public TFileFormatReader {
 public:
     TJPGFileFormatReader();
-    bool CheckSignature(const TSignatureProbe& Header) const override;
+    bool CheckSignature(const SignatureProbe& Header) const override;
     void Load(QIODevice& Stream, TPixelGraphic& Graphic, int ImageIndex) const override;
-    void GetInfo(QIODevice& Stream, int ImageIndex, TGraphicFileInfo& Info) const override;
+    void GetInfo(QIODevice& Stream, int ImageIndex, GraphicFileInfo& Info) const override;
 
 protected:
     TJPGFileFormatReader(QString ClassName, QString Extension);
@@ -48,4 +48,4 @@ public:
 };
 
 // Registers the readers and writers of jpg, jpeg and jif.
-void RegisterJPEGFormats(TFileFormatRegistry& Registry);
+void RegisterJPEGFormats(FormatRegistry& Registry);

@@ -191,6 +191,38 @@ jpeg_error_mgr* InstallJpegErrors(JpegErrors& Errors, TPixelGraphic& Graphic) no
     return &Errors.pub;
 }
 
+bool JpegProgressEvents::Begin() noexcept
+{
+    return RunGuarded(errors_, [this] {
+        graphic_.ProgressBegin();
+        begun_ = true;
+    });
+}
+
+bool JpegProgressEvents::Row(int Done, int Total) noexcept
+{
+    return RunGuarded(errors_, [&] { aborted_ = graphic_.Progress(Done, Total); });
+}
+
+bool JpegProgressEvents::End() noexcept
+{
+    if (!begun_)
+        return true;
+    begun_ = false;
+    return RunGuarded(errors_, [this] { graphic_.ProgressEnd(); });
+}
+
+void JpegProgressEvents::EndAfterFailure() noexcept
+{
+    if (!begun_)
+        return;
+    begun_ = false;
+    try {
+        graphic_.ProgressEnd();
+    } catch (...) {
+    }
+}
+
 void RaiseJpegFailure(const JpegErrors& Errors)
 {
     const QString tag = QStringLiteral("JPG: ");

@@ -65,6 +65,26 @@ template <typename F> bool RunGuarded(JpegErrors& Errors, F&& f) noexcept
     }
 }
 
+// The image's progress events around a coder's rows. The end event runs once, also when the
+// coder failed (a handler that raises then is not heard: the first failure counts). Each call
+// returns false when a handler raised; the exception is recorded in Errors.
+class JpegProgressEvents {
+public:
+    JpegProgressEvents(TPixelGraphic& Graphic, JpegErrors& Errors) : graphic_(Graphic), errors_(Errors) {}
+    bool Begin() noexcept;
+    // After each row; Aborted() tells whether the handler set the abort flag.
+    bool Row(int Done, int Total) noexcept;
+    bool Aborted() const { return aborted_; }
+    bool End() noexcept;
+    void EndAfterFailure() noexcept;
+
+private:
+    TPixelGraphic& graphic_;
+    JpegErrors& errors_;
+    bool begun_ = false;
+    bool aborted_ = false;
+};
+
 // Raises the library's exception for a recorded failure ("JPG: " + ...).
 [[noreturn]] void RaiseJpegFailure(const JpegErrors& Errors);
 

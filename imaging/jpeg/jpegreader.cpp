@@ -18,7 +18,7 @@ constexpr long kMaxLibraryMemory = long(2 * TPixelGraphic::MaxImageSize + (64 <<
 // destroyed with the session, whatever happened (destroying a zeroed one is harmless).
 struct DecodeSession {
     DecodeSession(QIODevice& Stream, TPixelGraphic& Graphic)
-        : stream(Stream), graphic(Graphic), buffer(JpegBufferSize)
+        : stream(Stream), graphic(Graphic), buffer(JpegBufferSize), events(Graphic, errors)
     {
     }
     ~DecodeSession() { jpeg_destroy_decompress(&info); }
@@ -32,10 +32,9 @@ struct DecodeSession {
     JpegErrors errors;
     JpegSource source{};
     JpegScanLimit scanLimit{};
+    JpegProgressEvents events;
     std::uint8_t* bits = nullptr;
     std::int64_t rowBytes = 0;
-    bool begun = false;   // the progress start event ran, the end event is due
-    bool aborted = false; // a progress handler set the abort flag
 };
 
 // Creates the decompressor on the session's stream and reads the header. Inside setjmp only.
@@ -48,7 +47,7 @@ void startSession(DecodeSession& s)
     jpeg_read_header(&s.info, TRUE);
 }
 
-// The image the rows go into, and the progress start.
+// The image the rows go into.
 void prepareImage(DecodeSession& s)
 {
     TPixelGraphic& g = s.graphic;
@@ -58,34 +57,17 @@ void prepareImage(DecodeSession& s)
         g.SetPaletteIdent(pGray256);
     s.bits = g.Bits();
     s.rowBytes = g.RowBytes();
-    g.ProgressBegin();
-    s.begun = true;
-}
-
-// The end event, once. On a failure path its own exception is not heard.
-bool endProgress(DecodeSession& s, bool failing) noexcept
-{
-    if (!s.begun)
-        return true;
-    s.begun = false;
-    if (failing) {
-        try {
-            s.graphic.ProgressEnd();
-        } catch (...) {
-        }
-        return true;
-    }
-    return RunGuarded(s.errors, [&s] { s.graphic.ProgressEnd(); });
 }
 
 bool stopDecoding(DecodeSession& s) noexcept
 {
-    endProgress(s, true);
+    s.events.EndAfterFailure();
     return false;
 }
 
 // The whole decode in one setjmp frame: libjpeg's errors come back here as a longjmp, and the
-// failure branch reads nothing but the session.
+// failure branch reads nothing but the session (the one local changed after setjmp, row, is
+// not read after a longjmp, so it need not be volatile).
 bool runDecode(DecodeSession& s) noexcept
 {
     j_decompress_ptr info = &s.info;
@@ -107,23 +89,21 @@ bool runDecode(DecodeSession& s) noexcept
         return stopDecoding(s);
     }
     // The image is made (and its size checked) before libjpeg allocates for the decode.
-    if (!RunGuarded(s.errors, [&s] { prepareImage(s); }))
+    if (!RunGuarded(s.errors, [&s] { prepareImage(s); }) || !s.events.Begin())
         return stopDecoding(s);
     jpeg_start_decompress(info);
     while (info->output_scanline < info->output_height) {
         // The first scanline is the top row, which is stored last.
         JSAMPROW row = s.bits + std::int64_t(info->output_height - 1 - info->output_scanline) * s.rowBytes;
         jpeg_read_scanlines(info, &row, 1);
-        if (!RunGuarded(s.errors, [&s, info] {
-                s.aborted = s.graphic.Progress(int(info->output_scanline), int(info->output_height));
-            }))
+        if (!s.events.Row(int(info->output_scanline), int(info->output_height)))
             return stopDecoding(s);
-        if (s.aborted)
+        if (s.events.Aborted())
             break;
     }
-    if (!endProgress(s, false))
+    if (!s.events.End())
         return stopDecoding(s);
-    if (s.aborted)
+    if (s.events.Aborted())
         jpeg_abort_decompress(info); // the rows not read stay as they were made
     else
         jpeg_finish_decompress(info);
@@ -216,7 +196,7 @@ TJIFFileFormatReader::TJIFFileFormatReader()
 {
 }
 
-bool TJPGFileFormatReader::CheckSignature(const TSignatureProbe& Header) const
+bool TJPGFileFormatReader::CheckSignature(const SignatureProbe& Header) const
 {
     return Header[0] == 0xFF && Header[1] == 0xD8;
 }
@@ -231,7 +211,7 @@ void TJPGFileFormatReader::Load(QIODevice& Stream, TPixelGraphic& Graphic, int I
         RaiseJpegFailure(session.errors);
 }
 
-void TJPGFileFormatReader::GetInfo(QIODevice& Stream, int ImageIndex, TGraphicFileInfo& Info) const
+void TJPGFileFormatReader::GetInfo(QIODevice& Stream, int ImageIndex, GraphicFileInfo& Info) const
 {
     if (ImageIndex != 0)
         raiseJPG(PGLangStrS1(20, QStringLiteral("Index")));

@@ -14,7 +14,7 @@ namespace {
 // destroyed with the session.
 struct EncodeSession {
     EncodeSession(QIODevice& Stream, TPixelGraphic& Graphic)
-        : stream(Stream), graphic(Graphic), buffer(JpegBufferSize)
+        : stream(Stream), graphic(Graphic), buffer(JpegBufferSize), events(Graphic, errors)
     {
     }
     ~EncodeSession() { jpeg_destroy_compress(&info); }
@@ -27,35 +27,20 @@ struct EncodeSession {
     jpeg_compress_struct info{};
     JpegErrors errors;
     JpegDestination destination{};
+    JpegProgressEvents events;
     std::uint8_t* bits = nullptr;
     std::int64_t rowBytes = 0;
     bool gray = false;
-    bool begun = false;
-    bool aborted = false;
 };
-
-bool endProgress(EncodeSession& s, bool failing) noexcept
-{
-    if (!s.begun)
-        return true;
-    s.begun = false;
-    if (failing) {
-        try {
-            s.graphic.ProgressEnd();
-        } catch (...) {
-        }
-        return true;
-    }
-    return RunGuarded(s.errors, [&s] { s.graphic.ProgressEnd(); });
-}
 
 bool stopEncoding(EncodeSession& s) noexcept
 {
-    endProgress(s, true);
+    s.events.EndAfterFailure();
     return false;
 }
 
-// The whole encode in one setjmp frame; the failure branch reads nothing but the session.
+// The whole encode in one setjmp frame; the failure branch reads nothing but the session (the
+// one local changed after setjmp, row, is not read after a longjmp).
 bool runEncode(EncodeSession& s) noexcept
 {
     j_compress_ptr info = &s.info;
@@ -74,26 +59,21 @@ bool runEncode(EncodeSession& s) noexcept
     jpeg_set_quality(info, PixelGraphicJPEGQuality, TRUE);
     info->dct_method = J_DCT_METHOD(PixelGraphicJPEGEncodeDCT);
     jpeg_start_compress(info, TRUE);
-    if (!RunGuarded(s.errors, [&s] {
-            s.graphic.ProgressBegin();
-            s.begun = true;
-        }))
+    if (!s.events.Begin())
         return stopEncoding(s);
     while (info->next_scanline < info->image_height) {
         // Top row first; it is stored last.
         JSAMPROW row = s.bits + std::int64_t(info->image_height - 1 - info->next_scanline) * s.rowBytes;
         jpeg_write_scanlines(info, &row, 1);
-        if (!RunGuarded(s.errors, [&s, info] {
-                s.aborted = s.graphic.Progress(int(info->next_scanline), int(info->image_height));
-            }))
+        if (!s.events.Row(int(info->next_scanline), int(info->image_height)))
             return stopEncoding(s);
-        if (s.aborted) {
+        if (s.events.Aborted()) {
             // No partial file: the save fails and its target is not replaced.
             s.errors.failure = JpegFailure::UserAbort;
             return stopEncoding(s);
         }
     }
-    if (!endProgress(s, false))
+    if (!s.events.End())
         return stopEncoding(s);
     jpeg_finish_compress(info);
     return true;
@@ -108,7 +88,7 @@ TJPGFileFormatWriter::TJPGFileFormatWriter()
 
 TJPGFileFormatWriter::TJPGFileFormatWriter(QString ClassName, QString Extension)
     : TFileFormatWriter(std::move(ClassName), std::move(Extension), QStringLiteral("JPEG (JFIF compliant)"),
-                        TColorResolutions{cr256Grays, cr16MillionColors})
+                        ColorResolutionSet{cr256Grays, cr16MillionColors})
 {
 }
 
@@ -137,7 +117,7 @@ void TJPGFileFormatWriter::Save(QIODevice& Stream, TPixelGraphic& Graphic) const
         RaiseJpegFailure(session.errors);
 }
 
-void RegisterJPEGFormats(TFileFormatRegistry& Registry)
+void RegisterJPEGFormats(FormatRegistry& Registry)
 {
     Registry.AddReader(std::make_unique<TJPGFileFormatReader>());
     Registry.AddReader(std::make_unique<TJPEGFileFormatReader>());

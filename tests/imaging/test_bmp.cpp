@@ -370,7 +370,7 @@ TEST_F(Bmp, FileInformation)
         buffer.setData(BmpFile(spec));
         buffer.open(QIODevice::ReadOnly);
         QString description;
-        TGraphicFileInfo info;
+        GraphicFileInfo info;
         ASSERT_TRUE(ReadStreamFileInfo(buffer, "bmp", 0, description, info)) << c.subFormat;
         EXPECT_EQ(description, "Bitmap");
         EXPECT_EQ(info.SubFormat, c.subFormat);
@@ -383,7 +383,7 @@ TEST_F(Bmp, FileInformation)
     QBuffer buffer;
     buffer.setData(FormatExampleTrueColorBmp());
     buffer.open(QIODevice::ReadOnly);
-    TGraphicFileInfo info;
+    GraphicFileInfo info;
     EXPECT_PG_THROW(GlobalBMPReader().GetInfo(buffer, 1, info), EPGBMPFileFormatReader, "BMP: Invalid value for Index");
     buffer.seek(0);
     GlobalBMPReader().GetInfo(buffer, 0, info);

@@ -55,7 +55,7 @@ TEST(ByteReader, ValuesAreLittleEndian)
     QBuffer buffer;
     buffer.setData(QByteArray::fromHex("0102030405060708FFFE"));
     buffer.open(QIODevice::ReadOnly);
-    TByteReader reader(buffer, raiseEnd);
+    ByteReader reader(buffer, raiseEnd);
     EXPECT_EQ(reader.U8(), 0x01);
     EXPECT_EQ(reader.U16(), 0x0302);
     EXPECT_EQ(reader.U32(), 0x07060504u);
@@ -69,7 +69,7 @@ TEST(ByteReader, RunningOutRaisesAndIsRemembered)
     QBuffer buffer;
     buffer.setData(QByteArray::fromHex("0102"));
     buffer.open(QIODevice::ReadOnly);
-    TByteReader reader(buffer, raiseEnd);
+    ByteReader reader(buffer, raiseEnd);
     EXPECT_THROW(reader.U32(), EndOfData);
     EXPECT_TRUE(reader.RanOut());
 }
@@ -79,7 +79,7 @@ TEST(ByteReader, SkipAndSeekStayInsideTheStream)
     QBuffer buffer;
     buffer.setData(counting(100));
     buffer.open(QIODevice::ReadOnly);
-    TByteReader reader(buffer, raiseEnd);
+    ByteReader reader(buffer, raiseEnd);
     reader.Skip(10);
     EXPECT_EQ(reader.U8(), 10);
     reader.Seek(99);
@@ -99,7 +99,7 @@ TEST(ByteReader, StreamIsLeftAtTheFirstByteNotConsumed)
     buffer.setData(counting(1000));
     buffer.open(QIODevice::ReadOnly);
     {
-        TByteReader reader(buffer, raiseEnd);
+        ByteReader reader(buffer, raiseEnd);
         reader.Skip(3);
         reader.U16();
     }
@@ -122,7 +122,7 @@ TEST(ByteReader, ShortReadsGiveTheSameBytes)
     const QByteArray data = counting(200000);
     for (const auto& pattern : ShortReadPatterns()) {
         ChunkedDevice device(data, pattern);
-        TByteReader reader(device, raiseEnd);
+        ByteReader reader(device, raiseEnd);
         std::vector<std::uint8_t> big(150000);
         EXPECT_EQ(reader.U8(), 0);
         reader.Skip(9);

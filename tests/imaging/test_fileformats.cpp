@@ -22,7 +22,7 @@ public:
           magic_(std::move(Magic))
     {
     }
-    bool CheckSignature(const TSignatureProbe& Header) const override
+    bool CheckSignature(const SignatureProbe& Header) const override
     {
         if (seen)
             *seen = Header;
@@ -33,7 +33,7 @@ public:
                 return false;
         return true;
     }
-    void GetInfo(QIODevice& Stream, int ImageIndex, TGraphicFileInfo& Info) const override
+    void GetInfo(QIODevice& Stream, int ImageIndex, GraphicFileInfo& Info) const override
     {
         TFileFormatReader::GetInfo(Stream, ImageIndex, Info);
         Stream.read(5); // moves the stream; the lookup puts it back
@@ -41,7 +41,7 @@ public:
             throw std::runtime_error("broken info");
         Info.Width = 7;
     }
-    TSignatureProbe* seen = nullptr; // where the test wants the probe
+    SignatureProbe* seen = nullptr; // where the test wants the probe
     bool throws = false;
 
 private:
@@ -52,7 +52,7 @@ class FakeWriter : public TFileFormatWriter {
 public:
     explicit FakeWriter(QString Extension)
         : TFileFormatWriter(QStringLiteral("TFakeWriter"), std::move(Extension), QStringLiteral("Fake"),
-                            TColorResolutions::All())
+                            ColorResolutionSet::All())
     {
     }
 };
@@ -97,7 +97,7 @@ TEST(FileFormats, ExtensionsCompareByLowerCaseBytes)
 
 TEST(FileFormats, FreezingSortsOnceAndKeepsRegistrationOrderOfEqualExtensions)
 {
-    TFileFormatRegistry registry;
+    FormatRegistry registry;
     registry.AddReader(std::make_unique<FakeReader>("png", "P"));
     registry.AddReader(std::make_unique<FakeReader>("gif", "G", "TFirstGIF"));
     registry.AddReader(std::make_unique<FakeReader>("bmp", "B"));
@@ -117,7 +117,7 @@ TEST(FileFormats, FreezingSortsOnceAndKeepsRegistrationOrderOfEqualExtensions)
 
 TEST(FileFormats, ASortedListIsLeftAsItIs)
 {
-    TFileFormatRegistry registry;
+    FormatRegistry registry;
     registry.AddReader(std::make_unique<FakeReader>("a", "1", "TA"));
     registry.AddReader(std::make_unique<FakeReader>("A", "2", "TUpperA"));
     registry.AddReader(std::make_unique<FakeReader>("b", "3", "TB"));
@@ -128,7 +128,7 @@ TEST(FileFormats, ASortedListIsLeftAsItIs)
 
 TEST(FileFormats, ReadersWithoutSignatureAreFoundByExtensionOnly)
 {
-    TFileFormatRegistry registry;
+    FormatRegistry registry;
     registry.AddReader(std::make_unique<FakeReader>("pcx", QByteArray(), "TPCX"));
     registry.AddReader(std::make_unique<FakeReader>("bmp", "BM", "TBMP"));
     registry.Freeze();
@@ -147,9 +147,9 @@ TEST(FileFormats, ReadersWithoutSignatureAreFoundByExtensionOnly)
 
 TEST(FileFormats, TheProbeIsZeroFilledAndTheStreamPutBack)
 {
-    TFileFormatRegistry registry;
+    FormatRegistry registry;
     auto reader = std::make_unique<FakeReader>("xyz", "AB");
-    TSignatureProbe seen;
+    SignatureProbe seen;
     seen.fill(0xEE);
     reader->seen = &seen;
     registry.AddReader(std::move(reader));
@@ -159,7 +159,7 @@ TEST(FileFormats, TheProbeIsZeroFilledAndTheStreamPutBack)
     buffer.seek(2);
     EXPECT_NE(FindFileFormatReader(registry, buffer, ""), nullptr);
     EXPECT_EQ(buffer.pos(), 2);
-    TSignatureProbe expected{};
+    SignatureProbe expected{};
     expected[0] = 'A';
     expected[1] = 'B';
     EXPECT_EQ(seen, expected);
@@ -167,7 +167,7 @@ TEST(FileFormats, TheProbeIsZeroFilledAndTheStreamPutBack)
 
 TEST(FileFormats, TheProbeReadsOnThroughShortReads)
 {
-    TFileFormatRegistry registry;
+    FormatRegistry registry;
     registry.AddReader(std::make_unique<FakeReader>("xyz", "0123456789ABCDEFG"));
     registry.Freeze();
     ChunkedDevice device("0123456789ABCDEFGH", {1});
@@ -177,7 +177,7 @@ TEST(FileFormats, TheProbeReadsOnThroughShortReads)
 
 TEST(FileFormats, LookupsNeverRaise)
 {
-    TFileFormatRegistry registry;
+    FormatRegistry registry;
     auto reader = std::make_unique<FakeReader>("xyz", "AB");
     reader->throws = true;
     registry.AddReader(std::move(reader));
@@ -185,24 +185,24 @@ TEST(FileFormats, LookupsNeverRaise)
     QBuffer buffer;
     EXPECT_EQ(FindFileFormatReader(registry, *openBuffer(buffer, "AB"), "xyz"), nullptr);
     QString description = "old";
-    TGraphicFileInfo info;
+    GraphicFileInfo info;
     info.Width = 99;
     EXPECT_FALSE(ReadStreamFileInfo(registry, *openBuffer(buffer, "AB"), "xyz", 0, description, info));
     EXPECT_EQ(description, "");
     EXPECT_EQ(info.Width, 0);
-    TFileFormatRegistry empty;
+    FormatRegistry empty;
     EXPECT_EQ(FindFileFormatReader(empty, *openBuffer(buffer, "AB"), "xyz"), nullptr);
 }
 
 TEST(FileFormats, FileInformationPutsTheStreamBack)
 {
-    TFileFormatRegistry registry;
+    FormatRegistry registry;
     registry.AddReader(std::make_unique<FakeReader>("xyz", "AB"));
     registry.Freeze();
     QBuffer buffer;
     openBuffer(buffer, "AB0123456789");
     QString description;
-    TGraphicFileInfo info;
+    GraphicFileInfo info;
     ASSERT_TRUE(ReadStreamFileInfo(registry, buffer, "", 0, description, info));
     EXPECT_EQ(description, "Fake");
     EXPECT_EQ(info.Width, 7);
@@ -225,7 +225,7 @@ TEST_F(LibraryFormats, StartRegistersTheBuiltInFormatsSorted)
     for (const TFileFormatWriter* writer : FileFormatWriters()) {
         const bool bitmap = writer->Extension() == "bmp" || writer->Extension() == "dib";
         EXPECT_EQ(writer->CanWriteResolutions(),
-                  bitmap ? TColorResolutions::All() : TColorResolutions({cr256Grays, cr16MillionColors}))
+                  bitmap ? ColorResolutionSet::All() : ColorResolutionSet({cr256Grays, cr16MillionColors}))
             << writer->Extension().toStdString();
     }
     EXPECT_EQ(FileFormatWriters()[0]->ClassName(), "TBMPFileFormatWriter");
@@ -278,7 +278,7 @@ TEST_F(LibraryFormats, GraphicFileInformation)
     TempFolder folder;
     const QString path = folder.write("pic.dat", FormatExampleTrueColorBmp());
     QString description;
-    TGraphicFileInfo info;
+    GraphicFileInfo info;
     ASSERT_TRUE(ReadGraphicFileInfo(path, 0, description, info));
     EXPECT_EQ(description, "Bitmap");
     EXPECT_EQ(info.SubFormat, "Windows, RGB");

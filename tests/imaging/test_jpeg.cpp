@@ -127,7 +127,7 @@ QString infoOf(const QByteArray& jpeg)
     buffer.setData(jpeg);
     buffer.open(QIODevice::ReadOnly);
     QString description;
-    TGraphicFileInfo info;
+    GraphicFileInfo info;
     if (!ReadStreamFileInfo(buffer, "jpg", 0, description, info))
         return "none";
     return QStringLiteral("%1|%2|%3x%4|%5|%6").arg(description, info.SubFormat).arg(info.Width).arg(info.Height)
@@ -197,6 +197,17 @@ TEST_F(Jpeg, PixelsAreWhatDjpegDecodes)
     EXPECT_EQ(pnmOf(fast), djpeg(files.back().data, {"-dct", "fast"}));
 }
 
+TEST_F(Jpeg, TheSignatureDecidesNotTheName)
+{
+    TempFolder folder;
+    auto image = MakePatternImage(5, 4, 3);
+    const QString path = folder.write("looks_like.bmp", saveJpeg(*image, 80, false));
+    TPixelGraphic loaded;
+    loaded.LoadFromFile(path);
+    EXPECT_EQ(loaded.Width(), 5);
+    EXPECT_EQ(loaded.BitCountNum(), 3);
+}
+
 TEST_F(Jpeg, GrayLoadsAsEightBitsAndSavesAsOneComponent)
 {
     auto gray = MakePatternImage(10, 6, 2);
@@ -245,7 +256,7 @@ TEST_F(Jpeg, FileInformation)
     QBuffer buffer;
     buffer.setData(saveJpeg(*gray, 80, false));
     buffer.open(QIODevice::ReadOnly);
-    TGraphicFileInfo info;
+    GraphicFileInfo info;
     EXPECT_PG_THROW(TJPGFileFormatReader().GetInfo(buffer, 1, info), EPGJPGFileFormatReaderWriter,
                     "JPG: Invalid value for Index");
     TPixelGraphic image;

@@ -14,6 +14,7 @@
 
 #include <cmath>
 #include <stdexcept>
+#include <atomic>
 #include <thread>
 
 namespace {
@@ -30,7 +31,7 @@ struct Written {
 
 class FakeWriter : public TFileFormatWriter {
 public:
-    FakeWriter(QString Extension, TColorResolutions Resolutions, Written* Record, QString Name = "TFakeWriter")
+    FakeWriter(QString Extension, ColorResolutionSet Resolutions, Written* Record, QString Name = "TFakeWriter")
         : TFileFormatWriter(std::move(Name), std::move(Extension), QStringLiteral("Fake"), Resolutions), record_(Record)
     {
     }
@@ -57,7 +58,7 @@ private:
 class FakeReader : public TFileFormatReader {
 public:
     FakeReader() : TFileFormatReader("TFakeReader", "fak", "Fake", true) {}
-    bool CheckSignature(const TSignatureProbe& Header) const override { return Header[0] == 'F' && Header[1] == 'K'; }
+    bool CheckSignature(const SignatureProbe& Header) const override { return Header[0] == 'F' && Header[1] == 'K'; }
     void Load(QIODevice&, TPixelGraphic& Graphic, int) const override
     {
         if (fails)
@@ -121,9 +122,9 @@ protected:
     }
 
     // A registry with one writer "fak" for the given resolutions.
-    std::unique_ptr<TFileFormatRegistry> writerFor(TColorResolutions Resolutions, FakeWriter** Writer = nullptr)
+    std::unique_ptr<FormatRegistry> writerFor(ColorResolutionSet Resolutions, FakeWriter** Writer = nullptr)
     {
-        auto r = std::make_unique<TFileFormatRegistry>();
+        auto r = std::make_unique<FormatRegistry>();
         auto writer = std::make_unique<FakeWriter>("fak", Resolutions, &written);
         if (Writer)
             *Writer = writer.get();
@@ -132,7 +133,7 @@ protected:
         return r;
     }
 
-    QByteArray save(TPixelGraphic& image, const TFileFormatRegistry& r, const QString& extension = "fak")
+    QByteArray save(TPixelGraphic& image, const FormatRegistry& r, const QString& extension = "fak")
     {
         QBuffer buffer;
         buffer.open(QIODevice::WriteOnly);
@@ -148,7 +149,7 @@ protected:
         LoadGraphic(image, registry, buffer, {}, 0);
     }
 
-    TFileFormatRegistry registry;
+    FormatRegistry registry;
     FakeReader* fakeReader = nullptr;
     Written written;
     platform::ScriptedPromptService prompts;
@@ -182,7 +183,7 @@ TEST_F(LoadSave, ConversionMatrix)
 
 TEST_F(LoadSave, JpegResolutionsPickTheirTargets)
 {
-    const TColorResolutions jpeg{cr256Grays, cr16MillionColors};
+    const ColorResolutionSet jpeg{cr256Grays, cr16MillionColors};
     auto r = writerFor(jpeg);
     const struct { int num; TPaletteIdent ident; int targetNum; TPaletteIdent targetIdent; bool same; } cases[] = {
         {3, pTrueColor, 3, pTrueColor, true},   // directly
@@ -225,7 +226,7 @@ TEST_F(LoadSave, ConvertedPixelsComeFromTheSource)
         const TPixelGraphic** seen_;
         TColor* corner_;
     };
-    TFileFormatRegistry peek;
+    FormatRegistry peek;
     peek.AddWriter(std::make_unique<Peek>(&seen, &corner));
     peek.Freeze();
     save(*image, peek, "pk");
@@ -314,13 +315,13 @@ TEST_F(LoadSave, WithNobodyToAskTheQuestionRefuses)
 TEST_F(LoadSave, WriterFailures)
 {
     auto image = MakePatternImage(2, 2, 3);
-    TFileFormatRegistry noWriters;
+    FormatRegistry noWriters;
     EXPECT_PG_THROW(save(*image, noWriters), EPGFileFormatWritersEmpty, "FileFormatWriters is empty");
     auto r = writerFor({cr16MillionColors});
     EXPECT_PG_THROW(save(*image, *r, ".XYZ"), EPGUnknownExtension, "Unknown file extension \"xyz\"");
     EXPECT_EQ(save(*image, *r, ".FAK"), "FAKE");
-    TFileFormatRegistry empty;
-    empty.AddWriter(std::make_unique<FakeWriter>("fak", TColorResolutions{}, &written, "TEmptyWriter"));
+    FormatRegistry empty;
+    empty.AddWriter(std::make_unique<FakeWriter>("fak", ColorResolutionSet{}, &written, "TEmptyWriter"));
     empty.Freeze();
     EXPECT_PG_THROW(save(*image, empty), EPGCanWriteResolutionsEmpty, "TEmptyWriter.CanWriteResolutions is empty");
 }
@@ -529,6 +530,34 @@ TEST_F(LoadSave, SaveToStreamIsAlwaysAnUnconvertedBitmap)
     const QByteArray data = buffer.data();
     EXPECT_EQ(data.left(2), "BM");
     EXPECT_EQ(std::uint8_t(data[28]), 1); // bit count
+}
+
+// A preview thread loads while the user-interface thread does: the shared registry, readers
+// and writers keep nothing of a call.
+TEST_F(LoadSave, ConcurrentLoadsAndSavesAgree)
+{
+    auto photo = MakePatternImage(120, 80, 3);
+    auto drawing = MakePatternImage(90, 60, 1);
+    const QByteArray jpeg = SaveAs(*photo, "jpg");
+    const QByteArray bmp = SaveAs(*drawing, "bmp");
+    TPixelGraphic jpegAlone, bmpAlone;
+    LoadBytes(jpegAlone, jpeg);
+    LoadBytes(bmpAlone, bmp);
+    std::atomic<int> mismatches = 0;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&] {
+            for (int i = 0; i < 20; ++i) {
+                TPixelGraphic a, b;
+                LoadBytes(a, jpeg);
+                LoadBytes(b, bmp);
+                if (!SamePixels(a, jpegAlone) || !SamePixels(b, bmpAlone) || SaveAs(a, "jpg") != SaveAs(jpegAlone, "jpg"))
+                    ++mismatches;
+            }
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(mismatches, 0);
 }
 
 } // namespace

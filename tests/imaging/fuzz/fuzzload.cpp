@@ -19,7 +19,7 @@ int FuzzLoad(const std::uint8_t* Data, std::size_t Size, const char* Extension, 
     buffer.setData(reinterpret_cast<const char*>(Data), qsizetype(Size));
     buffer.open(QIODevice::ReadOnly);
     QString description;
-    TGraphicFileInfo info;
+    GraphicFileInfo info;
     if (ReadStreamFileInfo(buffer, QString::fromLatin1(Extension), 0, description, info)
         && std::int64_t(info.Width) * std::abs(std::int64_t(info.Height)) > MaxPixels)
         return 0;
