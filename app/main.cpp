@@ -2,6 +2,8 @@
 #include "appcontext.h"
 #include "mainform.h"
 
+#include "imaging/pglibrary.h"
+#include "imaging/pgsettings.h"
 #include "platform/modaldialog.h"
 #include "platform/paths.h"
 #include "platform/qtprompts.h"
@@ -22,9 +24,19 @@ int main(int argc, char** argv)
     platform::DesktopShell shell(programFolder);
     platform::DialogRunner dialogs;
 
-    AppContext context{platform::Services{prompts, shell, dialogs}, programFolder, {}};
-    createPictorumWindows(context);
-    std::unique_ptr<TfrmMain> mainWindow(context.frmMain);
-    mainWindow->show();
-    return app.exec();
+    // The image library starts before the windows: they load images as they open.
+    InitPGraphic();
+    PixelGraphicPrompts = &prompts;
+
+    int exitCode = 0;
+    {
+        AppContext context{platform::Services{prompts, shell, dialogs}, programFolder, {}};
+        createPictorumWindows(context);
+        std::unique_ptr<TfrmMain> mainWindow(context.frmMain);
+        mainWindow->show();
+        exitCode = app.exec();
+    }
+    PixelGraphicPrompts = nullptr;
+    DonePGraphic();
+    return exitCode;
 }

@@ -5,6 +5,7 @@
 #include "pgcanvas.h"
 #include "pgmessages.h"
 #include "pgsettings.h"
+#include "pixelmemory.h"
 
 #include "platform/prompts.h"
 
@@ -30,7 +31,7 @@ bool onUserInterfaceThread()
 
 void TPixelGraphic::FreeDeleter::operator()(std::uint8_t* p) const
 {
-    std::free(p);
+    FreePixelMemory(p, size);
 }
 
 TPixelGraphic::TPixelGraphic() : gamma_(PixelGraphicDefaultGamma) {}
@@ -90,7 +91,7 @@ void TPixelGraphic::Allocate(int Width, int Height, int BitCountNum)
     if (bitCountNum_ == 3)
         storePaletteIdent(pTrueColor);
     if (imageSize_ <= MaxImageSize)
-        pixels_.reset(static_cast<std::uint8_t*>(std::calloc(std::size_t(imageSize_), 1)));
+        pixels_ = {AllocatePixelMemory(std::size_t(imageSize_)), FreeDeleter{std::size_t(imageSize_)}};
     if (!pixels_)
         throw EPixelGraphic(PGLangStrS1(31, QStringLiteral("CreateDIBSection")));
     Changed();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "graphic.h"
 #include "pgexceptions.h"
 #include "pgobject.h"
 #include "pgtypes.h"
@@ -13,6 +14,8 @@
 #include <optional>
 #include <vector>
 
+class QByteArray;
+class QIODevice;
 class QImage;
 class QRect;
 class TPGCanvas;
@@ -36,7 +39,7 @@ enum class TWarningResponse {
 // blue, green, red.
 //
 // Not thread-safe: one image is used by one thread at a time.
-class TPixelGraphic : public PGObject {
+class TPixelGraphic : public StreamableGraphic {
 public:
     TPixelGraphic();
     ~TPixelGraphic() override;
@@ -197,6 +200,33 @@ public:
     // followed by the 16 system colours; the pixels are left to StretchFrom.
     void ReduceColorsFrom(TPixelGraphic& Source, int Count, bool AddSystemColors);
 
+    // ---- Loading and saving (through the library's format registry) ----
+    // Loads with the reader found by signature, then by the name's extension; gamma is
+    // corrected to the library default and the palette recognised. A failure leaves the image
+    // empty or partly loaded.
+    void LoadFromFile(const QString& FileName);
+    void LoadFromFileIndex(const QString& FileName, int ImageIndex);
+    // By signature only.
+    void LoadFromStream(QIODevice& Stream) override;
+    void LoadFromStreamIndex(QIODevice& Stream, const QString& Extension, int ImageIndex);
+    // Saves with the writer of the name's extension, converting to a colour resolution it
+    // stores as ColorResConversion allows. The file is replaced only by a complete new one.
+    void SaveToFile(const QString& FileName);
+    // Always BMP, unconverted.
+    void SaveToStream(QIODevice& Stream) override;
+    void SaveToStreamAs(QIODevice& Stream, const QString& Extension);
+    // A 32-bit byte count, then the image as BMP.
+    void ReadData(QIODevice& Stream);
+    void WriteData(QIODevice& Stream);
+    // Packed bitmaps (header, colour table, pixels); the palette handle is not used.
+    static constexpr std::uint16_t ClipboardBitmap = 2;
+    static constexpr std::uint16_t ClipboardDIB = 8;
+    void LoadFromClipboardFormat(std::uint16_t Format, const QByteArray* Data, std::uintptr_t Palette);
+    void SaveToClipboardFormat(std::uint16_t& Format, QByteArray& Data, std::uintptr_t& Palette);
+    // Through a BMP in memory: the other graphic saves itself and this one loads (or back).
+    void LoadFromGraphic(StreamableGraphic& Graphic);
+    void CopyToGraphic(StreamableGraphic& Target);
+
 private:
     friend class TPGCanvas;
     friend class StretchRun;
@@ -231,6 +261,7 @@ private:
     std::int64_t rowBytes_ = 0;
     std::int64_t imageSize_ = 0;
     struct FreeDeleter {
+        std::size_t size; // as allocated (value-initialised: 0)
         void operator()(std::uint8_t* p) const;
     };
     std::unique_ptr<std::uint8_t[], FreeDeleter> pixels_;

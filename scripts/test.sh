@@ -8,7 +8,7 @@ jobs=$(nproc)
 
 echo "== Tests under AddressSanitizer + UndefinedBehaviorSanitizer"
 scripts/build.sh asan
-ctest --preset asan -LE e2e -j "$jobs"
+ctest --preset asan -LE e2e -j "$jobs" --no-label-summary
 
 echo "== Fuzz targets"
 scripts/build.sh fuzz
@@ -16,4 +16,4 @@ scripts/fuzz.sh "${FUZZ_SECONDS:-30}"
 
 echo "== All tests"
 scripts/build.sh default
-ctest --preset default -j "$jobs"
+ctest --preset default -j "$jobs" --no-label-summary

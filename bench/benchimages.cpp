@@ -1,0 +1,38 @@
+#include "benchimages.h"
+
+#include "imaging/pgsettings.h"
+#include "imaging/pixelgraphic.h"
+
+#include <algorithm>
+#include <cstdint>
+
+std::unique_ptr<TPixelGraphic> MakePhotoLikeImage(int Width, int Height)
+{
+    auto image = std::make_unique<TPixelGraphic>();
+    image->Allocate(Width, Height, 3);
+    std::uint32_t noise = 12345;
+    for (int y = 0; y < Height; ++y) {
+        std::uint8_t* p = image->ScanLine(y);
+        for (int x = 0; x < Width; ++x, p += 3) {
+            noise = noise * 1664525u + 1013904223u;
+            const int n = int((noise >> 24) & 31) - 16;
+            const bool edge = ((x / 97) + (y / 61)) & 1;
+            const int r = x * 255 / std::max(1, Width - 1);
+            const int g = y * 255 / std::max(1, Height - 1);
+            const int b = edge ? 200 : 40;
+            p[0] = std::uint8_t(std::clamp(b + n, 0, 255));
+            p[1] = std::uint8_t(std::clamp(g + n, 0, 255));
+            p[2] = std::uint8_t(std::clamp(r + n, 0, 255));
+        }
+    }
+    return image;
+}
+
+void WritePhotoLikeJpeg(const QString& FileName, int Width, int Height)
+{
+    const auto image = MakePhotoLikeImage(Width, Height);
+    PixelGraphicJPEGQuality = 80;
+    PixelGraphicJPEGProgressive = false;
+    image->SetColorResConversion(0);
+    image->SaveToFile(FileName);
+}

@@ -1,0 +1,77 @@
+#include "pglibrary.h"
+
+#include "bmp/bmpformat.h"
+#include "fileformats.h"
+#include "jpeg/jpegformat.h"
+#include "pgmessages.h"
+#include "pgsettings.h"
+
+#include <memory>
+
+PGInfoFont PixelGraphicInfoFont;
+
+namespace {
+
+int startCount = 0;
+std::unique_ptr<FormatRegistry> libraryRegistry;
+
+// Every format of the library, in the order the formats register (the order matters only
+// between readers or writers of the same extension: the first registered stays first).
+std::unique_ptr<FormatRegistry> buildRegistry()
+{
+    auto registry = std::make_unique<FormatRegistry>();
+    RegisterBMPFormats(*registry);
+    RegisterJPEGFormats(*registry);
+    registry->Freeze();
+    return registry;
+}
+
+constexpr std::array<int, ClampTableSize> makeClampTable()
+{
+    std::array<int, ClampTableSize> table{};
+    for (int v = -510; v <= 510; ++v)
+        table[std::size_t(v + 510)] = v < 0 ? 0 : (v > 255 ? 255 : v);
+    return table;
+}
+constexpr std::array<int, ClampTableSize> kClampTable = makeClampTable();
+
+} // namespace
+
+void InitPGraphic()
+{
+    if (startCount++ > 0)
+        return;
+    try {
+        CheckLangStrEntries();
+        PGLanguage = 0;
+        PixelGraphicInfoFont = PGInfoFont{};
+        ResetPixelGraphicSettings();
+        libraryRegistry = buildRegistry();
+    } catch (...) {
+        --startCount;
+        throw;
+    }
+}
+
+void DonePGraphic()
+{
+    if (startCount == 0 || --startCount > 0)
+        return;
+    libraryRegistry.reset();
+}
+
+bool PGraphicStarted()
+{
+    return startCount > 0;
+}
+
+const FormatRegistry& FileFormatRegistry()
+{
+    static const FormatRegistry empty;
+    return libraryRegistry ? *libraryRegistry : empty;
+}
+
+std::span<const int, ClampTableSize> ClampTable()
+{
+    return kClampTable;
+}

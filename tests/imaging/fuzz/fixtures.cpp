@@ -1,0 +1,296 @@
+#include "fixtures.h"
+
+#include "imaging/pgsettings.h"
+#include "imaging/pixelgraphic.h"
+
+#include <QBuffer>
+
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+
+namespace {
+
+void append16(QByteArray& out, std::uint32_t v)
+{
+    out.append(char(v & 0xFF));
+    out.append(char((v >> 8) & 0xFF));
+}
+
+void append32(QByteArray& out, std::uint32_t v)
+{
+    append16(out, v & 0xFFFF);
+    append16(out, v >> 16);
+}
+
+void put32(QByteArray& out, int at, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        out[at + i] = char((v >> (8 * i)) & 0xFF);
+}
+
+QByteArray bytes(std::initializer_list<int> list)
+{
+    QByteArray out;
+    for (int b : list)
+        out.append(char(b));
+    return out;
+}
+
+} // namespace
+
+QByteArray PackedBitmap(const BmpSpec& Spec)
+{
+    QByteArray out;
+    const bool core = Spec.headerSize == 12;
+    append32(out, Spec.headerSize);
+    if (core) {
+        append16(out, std::uint16_t(Spec.width));
+        append16(out, std::uint16_t(Spec.height));
+        append16(out, Spec.planes);
+        append16(out, Spec.bitCount);
+    } else {
+        append32(out, std::uint32_t(Spec.width));
+        append32(out, std::uint32_t(Spec.height));
+        append16(out, Spec.planes);
+        append16(out, Spec.bitCount);
+        append32(out, Spec.compression);
+        append32(out, std::uint32_t(Spec.pixels.size()));
+        append32(out, 0);
+        append32(out, 0);
+        append32(out, Spec.colorsUsed);
+        append32(out, 0);
+        // Larger headers: zeros, with the masks at 40 when the header holds them.
+        const int headerEnd = int(Spec.headerSize);
+        if (headerEnd > 40) {
+            const int start = out.size();
+            out.append(QByteArray(headerEnd - 40, '\0'));
+            for (std::size_t i = 0; i < Spec.masks.size() && 40 + 4 * int(i) + 4 <= headerEnd; ++i)
+                put32(out, start + 4 * int(i), Spec.masks[i]);
+        } else {
+            for (std::uint32_t mask : Spec.masks)
+                append32(out, mask);
+        }
+    }
+    for (TColor c : Spec.palette) {
+        out.append(char(BlueOf(c)));
+        out.append(char(GreenOf(c)));
+        out.append(char(RedOf(c)));
+        if (!core)
+            out.append('\0');
+    }
+    out.append(Spec.gap);
+    out.append(Spec.pixels);
+    return out;
+}
+
+QByteArray BmpFile(const BmpSpec& Spec)
+{
+    const QByteArray packed = PackedBitmap(Spec);
+    const std::uint32_t pixelsAt = 14 + std::uint32_t(packed.size() - Spec.pixels.size());
+    QByteArray out("BM");
+    append32(out, 14 + std::uint32_t(packed.size()));
+    append32(out, 0);
+    append32(out, Spec.pixelOffset.value_or(pixelsAt));
+    out.append(packed);
+    return out;
+}
+
+QByteArray FormatExampleTrueColorBmp()
+{
+    return bytes({0x42, 0x4D, 0x4E, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x36, 0x00, 0x00, 0x00,
+                  0x28, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x01, 0x00, 0x18, 0x00,
+                  0x00, 0x00, 0x00, 0x00, 0x18, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+                  0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+                  0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x80, 0x80, 0x80, 0x00, 0x00, 0x00,
+                  0x00, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x00});
+}
+
+QByteArray FormatExampleRle8Bmp()
+{
+    BmpSpec spec;
+    spec.width = 4;
+    spec.height = 3;
+    spec.bitCount = 8;
+    spec.compression = 1;
+    spec.colorsUsed = 8;
+    for (int i = 0; i < 8; ++i)
+        spec.palette.push_back(RGBColor(i * 30, i * 20, i * 10));
+    spec.pixels = bytes({0x03, 0x01, 0x01, 0x02, 0x00, 0x00, 0x00, 0x03, 0x04, 0x05, 0x06, 0x00, 0x00, 0x00,
+                         0x00, 0x02, 0x01, 0x00, 0x02, 0x07, 0x00, 0x01});
+    return BmpFile(spec);
+}
+
+QByteArray FormatExampleRle4Bmp()
+{
+    BmpSpec spec;
+    spec.width = 10;
+    spec.height = 1;
+    spec.bitCount = 4;
+    spec.compression = 2;
+    for (int i = 0; i < 16; ++i)
+        spec.palette.push_back(RGBColor(i * 16, i * 16, i * 16));
+    spec.pixels = bytes({0x05, 0x12, 0x00, 0x05, 0x12, 0x34, 0x50, 0x00, 0x00, 0x01});
+    return BmpFile(spec);
+}
+
+std::unique_ptr<TPixelGraphic> MakePatternImage(int Width, int Height, int BitCountNum)
+{
+    auto image = std::make_unique<TPixelGraphic>();
+    image->Allocate(Width, Height, BitCountNum);
+    static constexpr TPaletteIdent kPalettes[] = {pBlackWhite, pSys16, pGray256};
+    if (BitCountNum < 3)
+        image->SetPaletteIdent(kPalettes[BitCountNum]);
+    for (int y = 0; y < Height; ++y) {
+        for (int x = 0; x < Width; ++x) {
+            if (BitCountNum == 3) {
+                const int r = Width > 1 ? x * 255 / (Width - 1) : 128;
+                const int g = Height > 1 ? y * 255 / (Height - 1) : 64;
+                const int b = ((x / 8 + y / 8) & 1) ? 220 : 30; // a checkerboard of hard edges
+                image->SetPixel(x, y, RGBColor(r, g, b));
+            } else {
+                image->SetPixel(x, y, std::uint32_t((x + 3 * y) % image->NumColors()));
+            }
+        }
+    }
+    return image;
+}
+
+bool SamePixels(TPixelGraphic& A, TPixelGraphic& B)
+{
+    if (A.Width() != B.Width() || A.Height() != B.Height() || A.BitCountNum() != B.BitCountNum()
+        || A.Palette() != B.Palette())
+        return false;
+    for (int y = 0; y < A.Height(); ++y) {
+        if (A.BitCountNum() == 3) {
+            if (std::memcmp(A.ScanLine(y), B.ScanLine(y), std::size_t(A.Width()) * 3) != 0)
+                return false;
+            continue;
+        }
+        for (int x = 0; x < A.Width(); ++x)
+            if (A.GetPixel(x, y) != B.GetPixel(x, y))
+                return false;
+    }
+    return true;
+}
+
+ChunkedDevice::ChunkedDevice(QByteArray Data, std::vector<int> ChunkSizes)
+    : data_(std::move(Data)), chunks_(std::move(ChunkSizes))
+{
+    open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+}
+
+bool ChunkedDevice::seek(qint64 Position)
+{
+    if (Position < 0 || Position > data_.size())
+        return false;
+    return QIODevice::seek(Position);
+}
+
+qint64 ChunkedDevice::readData(char* Data, qint64 MaxSize)
+{
+    ++reads_;
+    const qint64 at = pos();
+    const qint64 chunk = chunks_.empty() ? MaxSize : chunks_[next_++ % chunks_.size()];
+    const qint64 n = std::min({MaxSize, chunk, qint64(data_.size()) - at});
+    if (n <= 0)
+        return 0;
+    std::memcpy(Data, data_.constData() + at, std::size_t(n));
+    return n;
+}
+
+std::vector<std::vector<int>> ShortReadPatterns()
+{
+    std::vector<int> cycle(43);
+    std::iota(cycle.begin(), cycle.end(), 1);
+    return {{1}, {2}, {3}, {7}, {43}, cycle};
+}
+
+namespace {
+
+QByteArray savedAs(TPixelGraphic& Image, const QString& Extension)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    Image.SetColorResConversion(0);
+    Image.SaveToStreamAs(buffer, Extension);
+    return buffer.data();
+}
+
+std::vector<Seed> bmpSeeds()
+{
+    std::vector<Seed> seeds{{"example_24bit.bmp", FormatExampleTrueColorBmp()},
+                            {"example_rle8.bmp", FormatExampleRle8Bmp()},
+                            {"example_rle4.bmp", FormatExampleRle4Bmp()}};
+    for (int num = 0; num < 4; ++num) {
+        auto image = MakePatternImage(13, 5, num);
+        seeds.push_back({QStringLiteral("written_%1.bmp").arg(image->BitCount()), savedAs(*image, "bmp")});
+    }
+    BmpSpec s16;
+    s16.width = 3;
+    s16.height = 2;
+    s16.bitCount = 16;
+    s16.compression = 3;
+    s16.masks = {0xF800, 0x07E0, 0x001F};
+    s16.pixels = QByteArray::fromHex("FFFF00F81F000000E0070000FFFF0000");
+    seeds.push_back({"bitfields_565.bmp", BmpFile(s16)});
+    BmpSpec s32;
+    s32.headerSize = 124;
+    s32.width = 2;
+    s32.height = -2;
+    s32.bitCount = 32;
+    s32.compression = 3;
+    s32.masks = {0x3FF00000, 0x000FFC00, 0x000003FF};
+    s32.pixels = QByteArray::fromHex("FFFFFFFF0000000000F03F00FF030000");
+    seeds.push_back({"v5_topdown_32.bmp", BmpFile(s32)});
+    BmpSpec core;
+    core.headerSize = 12;
+    core.width = 2;
+    core.height = 2;
+    core.bitCount = 8;
+    for (int i = 0; i < 256; ++i)
+        core.palette.push_back(RGBColor(i, 255 - i, i / 2));
+    core.pixels = QByteArray::fromHex("0102000003040000");
+    seeds.push_back({"os2_core_8bit.bmp", BmpFile(core)});
+    return seeds;
+}
+
+std::vector<Seed> jpegSeeds()
+{
+    std::vector<Seed> seeds;
+    const bool progressive = PixelGraphicJPEGProgressive;
+    const std::uint8_t quality = PixelGraphicJPEGQuality;
+    struct Shape {
+        const char* name;
+        int width, height, num;
+        bool progressive;
+        int quality;
+    };
+    const Shape shapes[] = {
+        {"baseline_q80.jpg", 24, 16, 3, false, 80}, {"progressive_q80.jpg", 24, 16, 3, true, 80},
+        {"gray_q90.jpg", 17, 9, 2, false, 90},      {"gray_progressive.jpg", 9, 17, 2, true, 50},
+        {"one_pixel.jpg", 1, 1, 3, false, 99},      {"odd_q20.jpg", 33, 7, 3, false, 20},
+    };
+    for (const Shape& shape : shapes) {
+        auto image = MakePatternImage(shape.width, shape.height, shape.num);
+        PixelGraphicJPEGProgressive = shape.progressive;
+        PixelGraphicJPEGQuality = std::uint8_t(shape.quality);
+        seeds.push_back({shape.name, savedAs(*image, "jpg")});
+    }
+    PixelGraphicJPEGProgressive = progressive;
+    PixelGraphicJPEGQuality = quality;
+    const QByteArray whole = seeds.front().data;
+    seeds.push_back({"truncated.jpg", whole.left(whole.size() - 40)}); // inside the scan
+    return seeds;
+}
+
+} // namespace
+
+std::vector<Seed> SeedsFor(const QString& Target)
+{
+    if (Target == QLatin1String("fuzz_bmp"))
+        return bmpSeeds();
+    if (Target == QLatin1String("fuzz_jpeg"))
+        return jpegSeeds();
+    return {};
+}

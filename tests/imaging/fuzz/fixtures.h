@@ -1,0 +1,80 @@
+#pragma once
+// Images and files that the imaging tests, the fuzz seed generator and the fuzz replays share.
+// No test framework here: the fuzz build links it too.
+
+#include "imaging/pgtypes.h"
+
+#include <QByteArray>
+#include <QIODevice>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class TPixelGraphic;
+
+// ---- BMP files, field by field (layout: imaging/bmp/FORMAT.md) ----
+struct BmpSpec {
+    std::uint32_t headerSize = 40;        // 12 writes an OS/2 core header
+    std::int32_t width = 1;
+    std::int32_t height = 1;
+    std::uint16_t planes = 1;
+    std::uint16_t bitCount = 24;
+    std::uint32_t compression = 0;
+    std::uint32_t colorsUsed = 0;
+    std::vector<std::uint32_t> masks;     // after a 40-byte header, inside a larger one
+    std::vector<TColor> palette;          // 4-byte entries (3-byte for the core header)
+    QByteArray gap;                       // bytes between the colour table and the pixels
+    QByteArray pixels;                    // as stored in the file
+    std::optional<std::uint32_t> pixelOffset; // bfOffBits; default: where the pixels are
+};
+QByteArray PackedBitmap(const BmpSpec& Spec);
+QByteArray BmpFile(const BmpSpec& Spec);
+
+// The worked examples of imaging/bmp/FORMAT.md.
+QByteArray FormatExampleTrueColorBmp(); // 3 x 2, 78 bytes
+QByteArray FormatExampleRle8Bmp();      // 4 x 3, RLE8
+QByteArray FormatExampleRle4Bmp();      // 10 x 1, RLE4: a run and a literal
+
+// ---- Images ----
+// A deterministic picture: colour gradients with a few hard edges; for palette formats the
+// indices cycle through the palette (8 bits: pGray256; 4 bits: pSys16; 1 bit: pBlackWhite).
+std::unique_ptr<TPixelGraphic> MakePatternImage(int Width, int Height, int BitCountNum);
+
+// Same size, format, palette and pixel bytes (padding excluded).
+bool SamePixels(TPixelGraphic& A, TPixelGraphic& B);
+
+// ---- Streams ----
+// A random-access device over bytes that hands out at most a few bytes per read (cycling
+// through the given sizes), as a slow pipe or network file would.
+class ChunkedDevice : public QIODevice {
+public:
+    ChunkedDevice(QByteArray Data, std::vector<int> ChunkSizes);
+    bool isSequential() const override { return false; }
+    qint64 size() const override { return data_.size(); }
+    bool seek(qint64 Position) override;
+    int Reads() const { return reads_; }
+
+protected:
+    qint64 readData(char* Data, qint64 MaxSize) override;
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QByteArray data_;
+    std::vector<int> chunks_;
+    std::size_t next_ = 0;
+    int reads_ = 0;
+};
+
+// The chunk patterns the short-read tests use: 1, 2, 3, 7, 43 and the cycle 1..43.
+std::vector<std::vector<int>> ShortReadPatterns();
+
+// ---- Fuzz seeds ----
+struct Seed {
+    QString name;
+    QByteArray data;
+};
+// The seed files of a fuzz target ("fuzz_bmp", "fuzz_jpeg"); empty for an unknown target.
+std::vector<Seed> SeedsFor(const QString& Target);
