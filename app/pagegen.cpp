@@ -2,6 +2,7 @@
 
 #include "htmltext.h"
 #include "imagefit.h"
+#include "imagemeasure.h"
 
 #include "platform/fileidentity.h"
 #include "platform/paths.h"
@@ -72,7 +73,7 @@ PageGenerator::PageGenerator(PageInputs inputs, PageServices services)
     if (!services_.pickLine)
         services_.pickLine = [](int count) { return int(QRandomGenerator::global()->bounded(count)); };
     if (!services_.measureImage)
-        services_.measureImage = [](const QString&) { return std::optional<QSize>(); };
+        services_.measureImage = measureImageFile;
 }
 
 int PageGenerator::thumbnailsPerPage() const

@@ -28,13 +28,14 @@ struct PageInputs {
     bool withoutThumbnails = false; // a site of pages without images
 };
 
-// What the page making asks of its surroundings.
+// What the page making asks of its surroundings; an unset member takes the program's own.
 struct PageServices {
-    // Width and height of an image file; nothing when it cannot be read.
+    // Width and height of an image file; nothing when it cannot be read. The program's own
+    // is measureImageFile (the image library).
     std::function<std::optional<QSize>(const QString& path)> measureImage;
-    // Shows the build's status line.
+    // Shows the build's status line (by default nowhere).
     std::function<void(const QString& text)> status;
-    // Picks one of count lines of the link-back text (0 .. count - 1).
+    // Picks one of count lines of the link-back text (0 .. count - 1); by default at random.
     std::function<int(int count)> pickLine;
 };
 

@@ -1,7 +1,12 @@
 #include "pagegen.h"
 
+#include "imagemeasure.h"
+
+#include "imaging/pglibrary.h"
 #include "platform/prompts.h"
 #include "tempfolder.h"
+
+#include <QImage>
 
 #include <gtest/gtest.h>
 
@@ -437,6 +442,34 @@ TEST_F(PageFragments, ImagePageContent)
                   + navBar("<a href=\"b b.png\">Previous Image</a>", "<a href=\"Index4.html\">Index</a>", "&nbsp;")
                   + "</html>");
     EXPECT_FALSE(direct.createHTMLImagepage(folder.file("x.html"), 3, "", 1));
+}
+
+TEST_F(PageFragments, ImagesAreMeasuredByTheImageLibrary)
+{
+    InitPGraphic();
+    QImage picture(640, 480, QImage::Format_RGB32);
+    picture.fill(Qt::darkCyan);
+    ASSERT_TRUE(picture.save(folder.file("photo.jpg"), "JPEG"));
+    ASSERT_TRUE(picture.copy(0, 0, 50, 400).save(folder.file("Tall.BMP"), "BMP"));
+    folder.write("broken.jpg", "\xff\xd8\xff\xe0 not really a picture");
+    EXPECT_EQ(measureImageFile(folder.file("photo.jpg")), QSize(640, 480));
+    EXPECT_EQ(measureImageFile(folder.file("Tall.BMP")), QSize(50, 400));
+    EXPECT_EQ(measureImageFile(folder.file("broken.jpg")), std::nullopt);
+    EXPECT_EQ(measureImageFile(folder.file("none.jpg")), std::nullopt);
+
+    in.images = {"photo.jpg", "Tall.BMP", "broken.jpg"};
+    s().cmbimagestyle = folder.write("image.htm", "***CONTENT***");
+    s().chkmaximagesize = true;
+    s().spnImageWidth.setValue(300);
+    s().SpnImageHeight.setValue(300);
+    PageGenerator g(in, PageServices{}); // the program's own measuring
+    const char* expected[] = {"<IMG SRC=\"photo.jpg\" WIDTH=300 HEIGHT=225 >", "<IMG SRC=\"Tall.BMP\" WIDTH=37 HEIGHT=300 >",
+                              "<IMG SRC=\"broken.jpg\">"};
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(g.createHTMLImagepage(folder.file("page.html"), i, "", 1));
+        EXPECT_TRUE(folder.read("page.html").contains(expected[i])) << expected[i];
+    }
+    DonePGraphic();
 }
 
 TEST_F(PageFragments, ScriptOnlyOnThumbnailPagesWithScriptMethods)

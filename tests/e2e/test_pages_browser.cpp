@@ -6,6 +6,8 @@
 
 #include "imagefit.h"
 
+#include "imaging/pglibrary.h"
+
 #include "tempfolder.h"
 
 #include <QDir>
@@ -154,10 +156,13 @@ protected:
 
     void SetUp() override
     {
+        InitPGraphic(); // image pages measure their pictures through the image library
         styles = root.mkdir("styles/");
         writeAll(styles + "thumb.htm", thumbTemplate);
         writeAll(styles + "image.htm", imageTemplate);
     }
+
+    void TearDown() override { DonePGraphic(); }
 
     PageInputs inputsFor(const QString& folder)
     {
@@ -206,9 +211,7 @@ TEST_F(PagesInABrowser, PagesRenderAndEveryLinkResolves)
     s.chkAddLumoraLink = true;
     s.Filename_Display = FilenameDisplay::Normal;
     writeRotationFiles(one, true, 3);
-    PageServices measured;
-    measured.measureImage = [](const QString& path) { return std::optional<QSize>(QImage(path).size()); };
-    PageGenerator scripted(a, measured);
+    PageGenerator scripted(a, {});
     scripted.setPageButtonExtension(".jpg");
     ASSERT_TRUE(writePageSet(scripted, one));
 

@@ -1,0 +1,23 @@
+#include "imagemeasure.h"
+
+#include "imaging/pixelgraphic.h"
+
+#include <exception>
+
+namespace {
+constexpr int ignoreWarnings = 0;
+}
+
+std::optional<QSize> measureImageFile(const QString& path)
+{
+    try {
+        TPixelGraphic image;
+        image.SetWarningAction(ignoreWarnings);
+        image.LoadFromFile(path);
+        if (image.Width() <= 0 || image.Height() <= 0)
+            return std::nullopt;
+        return QSize(image.Width(), image.Height());
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
