@@ -20,20 +20,15 @@ TdlgCopySettings::TdlgCopySettings(AppContext& context, QWidget* parent)
     cmbsites = new QComboBox(this);
     lbxrotation = new QListWidget(this);
     lbxrotation->setMinimumSize(320, 160);
-    BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
-    BitBtn1->setDefault(true);
-    BitBtn2 = new QPushButton(QStringLiteral("Cancel"), this);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
+    const platform::ButtonRow buttons = platform::makeButtonRow(this, {"OK", "Cancel"});
+    BitBtn1 = buttons.buttons[0];
+    BitBtn2 = buttons.buttons[1];
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Copy the settings of this site:"), this));
     layout->addWidget(cmbsites);
     layout->addWidget(new QLabel(QStringLiteral("Rotation:"), this));
     layout->addWidget(lbxrotation);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout);
 
     connect(cmbsites, &QComboBox::activated, this, &TdlgCopySettings::cmbsitesChange);
     connect(BitBtn1, &QPushButton::clicked, this, &TdlgCopySettings::BitBtn1Click);

@@ -7,22 +7,13 @@
 #include "platform/paths.h"
 #include "platform/prompts.h"
 
+#include "platform/filecontent.h"
+
 #include <QFile>
 
 namespace {
 
 const QString descriptionsSection = QStringLiteral("Descriptions");
-
-std::optional<QByteArray> readWholeFile(const QString& path)
-{
-    QFile file(path);
-    if (!platform::fileExists(path) || !file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return bytes;
-}
 
 } // namespace
 
@@ -38,7 +29,7 @@ QString ImageDescriptions::lookup(const QString& key) const
 
 std::optional<ImageDescriptions> ConvertCSVtoINI(const QString& csvFile, platform::PromptService& prompts)
 {
-    const std::optional<QByteArray> bytes = readWholeFile(csvFile);
+    const std::optional<QByteArray> bytes = platform::readFileContent(csvFile);
     if (!bytes)
         return std::nullopt;
     QList<QByteArray> lines = splitTextLines(*bytes);
@@ -70,7 +61,7 @@ std::optional<ImageDescriptions> loadDescriptionFile(const QString& file, platfo
 {
     if (platform::extractExtension(file).toUpper() != QLatin1String(".INI"))
         return ConvertCSVtoINI(file, prompts);
-    const std::optional<QByteArray> bytes = readWholeFile(file);
+    const std::optional<QByteArray> bytes = platform::readFileContent(file);
     if (!bytes)
         return std::nullopt;
     return ImageDescriptions(platform::IniDocument::parse(*bytes));

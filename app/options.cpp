@@ -54,15 +54,10 @@ TdlgOptions::TdlgOptions(AppContext& context, QWidget* parent)
     Chksavetothumbdir = new QCheckBox(QStringLiteral("Save thumbnails to /thumbs/ sub-directory"), this);
     chkforcelowercase = new QCheckBox(QStringLiteral("Force lowercase filenames in all HTML references (links)"), this);
 
-    btnOK = new QPushButton(QStringLiteral("OK"), this);
-    btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    btnHelp = new QPushButton(QStringLiteral("Help"), this);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
-    buttons->addWidget(btnHelp);
+    const platform::ButtonRow buttons = platform::makeButtonRow(this, {"OK", "Cancel", "Help"});
+    btnOK = buttons.buttons[0];
+    btnCancel = buttons.buttons[1];
+    btnHelp = buttons.buttons[2];
 
     auto* outer = new QVBoxLayout(this);
     outer->addWidget(versions);
@@ -70,7 +65,7 @@ TdlgOptions::TdlgOptions(AppContext& context, QWidget* parent)
     outer->addLayout(names);
     outer->addWidget(Chksavetothumbdir);
     outer->addWidget(chkforcelowercase);
-    outer->addLayout(buttons);
+    outer->addLayout(buttons.layout);
 
     connect(chkMaxFilenameLength, &QCheckBox::toggled, this, &TdlgOptions::chkMaxFilenameLengthClick);
     connect(btnOK, &QPushButton::clicked, this, &TdlgOptions::btnOKClick);

@@ -4,6 +4,7 @@
 #include "imagefit.h"
 #include "imagemeasure.h"
 
+#include "platform/filecontent.h"
 #include "platform/fileidentity.h"
 #include "platform/paths.h"
 #include "platform/safewrite.h"
@@ -30,17 +31,6 @@ constexpr int linkBackLineCount = int(std::size(linkBackLines));
 // Opening and closing texts of the link enclosures, by entry.
 const char* const enclosureOpenings[] = {"", "&lt; ", "&gt;", "[ ", "- "};
 const char* const enclosureClosings[] = {"", "&gt;", " &lt;", " ]", " -"};
-
-std::optional<QByteArray> readFile(const QString& path)
-{
-    QFile file(path);
-    if (!platform::fileExists(path) || !file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return bytes;
-}
 
 QString number(qint64 n)
 {
@@ -371,7 +361,7 @@ std::optional<QByteArray> PageGenerator::nextListEntry(EntryList& list, const QS
 {
     const QString key = file.toUpper();
     if (key != list.loadedFile) {
-        const std::optional<QByteArray> bytes = readFile(file);
+        const std::optional<QByteArray> bytes = platform::readFileContent(file);
         if (!bytes)
             return std::nullopt;
         list.entries = splitTextLines(*bytes);
@@ -412,7 +402,7 @@ std::optional<QByteArray> PageGenerator::getnextheaderfooter(bool header, bool t
 bool PageGenerator::writePage(const QString& templateFile, const QString& outputFile, const QString& content,
                               const QString& index, bool thumbnailPage)
 {
-    const std::optional<QByteArray> htmlTemplate = readFile(templateFile);
+    const std::optional<QByteArray> htmlTemplate = platform::readFileContent(templateFile);
     if (!htmlTemplate)
         return false;
     const std::optional<QByteArray> header = getnextheaderfooter(true, thumbnailPage);

@@ -63,20 +63,15 @@ TdlgSIteOptions::TdlgSIteOptions(AppContext& context, QWidget* parent)
     rotationLayout->addRow(lbllivepath, liveRow);
     rotationLayout->addRow(lblrotpos, spnrotpos);
 
-    BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
-    BitBtn1->setDefault(true);
-    BitBtn2 = new QPushButton(QStringLiteral("Cancel"), this);
-    BitBtn3 = new QPushButton(QStringLiteral("Help"), this);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
-    buttons->addWidget(BitBtn3);
+    const platform::ButtonRow buttons = platform::makeButtonRow(this, {"OK", "Cancel", "Help"});
+    BitBtn1 = buttons.buttons[0];
+    BitBtn2 = buttons.buttons[1];
+    BitBtn3 = buttons.buttons[2];
 
     auto* outer = new QVBoxLayout(this);
     outer->addLayout(form);
     outer->addWidget(rotation);
-    outer->addLayout(buttons);
+    outer->addLayout(buttons.layout);
     setFixedWidth(520);
 
     connect(chkTurnfold, &QCheckBox::clicked, this, &TdlgSIteOptions::chkTurnfoldClick);

@@ -81,15 +81,10 @@ TdlgStyle::TdlgStyle(AppContext& context, QWidget* parent)
     rchhtml = readOnlyMemo(this);
     rchhtml->hide();
 
-    BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
-    BitBtn1->setDefault(true);
-    BitBtn2 = new QPushButton(QStringLiteral("Cancel"), this);
-    BitBtn3 = new QPushButton(QStringLiteral("Help"), this);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
-    buttons->addWidget(BitBtn3);
+    const platform::ButtonRow buttons = platform::makeButtonRow(this, {"OK", "Cancel", "Help"});
+    BitBtn1 = buttons.buttons[0];
+    BitBtn2 = buttons.buttons[1];
+    BitBtn3 = buttons.buttons[2];
 
     auto* file = new QFormLayout;
     file->addRow(QStringLiteral("HTML File:"), edthtmlfile);
@@ -98,7 +93,7 @@ TdlgStyle::TdlgStyle(AppContext& context, QWidget* parent)
     outer->addLayout(tokens);
     outer->addWidget(filesGroup, 1);
     outer->addWidget(warningsGroup, 1);
-    outer->addLayout(buttons);
+    outer->addLayout(buttons.layout);
     resize(560, 480);
 
     connect(BitBtn1, &QPushButton::clicked, this, &TdlgStyle::BitBtn1Click);

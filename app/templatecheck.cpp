@@ -1,5 +1,6 @@
 #include "templatecheck.h"
 
+#include "platform/filecontent.h"
 #include "platform/fileidentity.h"
 #include "platform/pathresolver.h"
 #include "platform/paths.h"
@@ -140,13 +141,10 @@ QString contentMissingWarning()
 
 std::optional<QString> loadTemplateText(const QString& fileName)
 {
-    QFile file(fileName);
-    if (!platform::fileExists(fileName) || !file.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> bytes = platform::readFileContent(fileName);
+    if (!bytes)
         return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return decodeTemplateText(bytes);
+    return decodeTemplateText(*bytes);
 }
 
 void addRequiredFiles(const QString& templateFile, const QStringList& references, QStringList& names,

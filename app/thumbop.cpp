@@ -113,17 +113,13 @@ TdlgThumbOptions::TdlgThumbOptions(AppContext& context, QWidget* parent)
         PageControl1->addTab(page, QLatin1String(tabs[i]));
     }
 
-    BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
-    BitBtn1->setDefault(true);
-    BitBtn2 = new QPushButton(QStringLiteral("Cancel"), this);
-    BitBtn3 = new QPushButton(QStringLiteral("Help"), this);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    for (QPushButton* b : {BitBtn1, BitBtn2, BitBtn3})
-        buttons->addWidget(b);
+    const platform::ButtonRow buttons = platform::makeButtonRow(this, {"OK", "Cancel", "Help"});
+    BitBtn1 = buttons.buttons[0];
+    BitBtn2 = buttons.buttons[1];
+    BitBtn3 = buttons.buttons[2];
     auto* outer = new QVBoxLayout(this);
     outer->addWidget(PageControl1);
-    outer->addLayout(buttons);
+    outer->addLayout(buttons.layout);
 
     for (int slot = 0; slot < int(std::size(customColours)); ++slot) {
         const TColor colour = TColor(QByteArray(customColours[slot]).toUInt(nullptr, 16));

@@ -1,6 +1,7 @@
 #include "modaldialog.h"
 
-#include <QAbstractButton>
+#include <QHBoxLayout>
+#include <QPushButton>
 
 namespace platform {
 
@@ -13,6 +14,20 @@ ModalDialog::ModalDialog(QWidget* parent)
 void ModalDialog::bindResult(QAbstractButton* button, int result)
 {
     connect(button, &QAbstractButton::clicked, this, [this, result] { setModalResult(result); });
+}
+
+ButtonRow makeButtonRow(QWidget* parent, const QStringList& captions, bool firstIsDefault)
+{
+    ButtonRow row{new QHBoxLayout, {}};
+    row.layout->addStretch();
+    for (const QString& caption : captions) {
+        auto* button = new QPushButton(caption, parent);
+        row.layout->addWidget(button);
+        row.buttons.append(button);
+    }
+    if (firstIsDefault && !row.buttons.isEmpty())
+        row.buttons.front()->setDefault(true);
+    return row;
 }
 
 int DialogRunner::showModal(QDialog& dialog)

@@ -7,6 +7,8 @@
 #include <functional>
 
 class QAbstractButton;
+class QHBoxLayout;
+class QPushButton;
 
 namespace platform {
 
@@ -26,6 +28,14 @@ public:
     void accept() override { done(mrOk); }
     void reject() override { done(mrCancel); }
 };
+
+// A right-aligned row of new push buttons with these captions, for the foot of a dialog.
+// The first one is the default button when firstIsDefault.
+struct ButtonRow {
+    QHBoxLayout* layout;
+    QList<QPushButton*> buttons;
+};
+ButtonRow makeButtonRow(QWidget* parent, const QStringList& captions, bool firstIsDefault = true);
 
 // Shows dialogs modally. The programs use exec(); tests replace it to drive the dialog.
 class DialogRunner {

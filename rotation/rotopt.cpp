@@ -41,15 +41,12 @@ TdlgRotOpt::TdlgRotOpt(RunLog& log, ProblemReport& report, const platform::Servi
     PageControl1->addTab(makeGeneralPage(), QStringLiteral("General"));
     PageControl1->addTab(makeMailPage(), QStringLiteral("E-mail Settings"));
 
-    BitBtn1 = new QPushButton(QStringLiteral("Help"), this);
-    BitBtn2 = new QPushButton(QStringLiteral("Close"), this);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
+    const platform::ButtonRow buttons = platform::makeButtonRow(this, {"Help", "Close"}, false);
+    BitBtn1 = buttons.buttons[0];
+    BitBtn2 = buttons.buttons[1];
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(PageControl1);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout);
 
     connect(chklogging, &QCheckBox::toggled, this, &TdlgRotOpt::chkloggingClick);
     connect(chkEmailLog, &QCheckBox::toggled, this, &TdlgRotOpt::chkEmailLogClick);

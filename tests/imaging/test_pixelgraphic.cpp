@@ -1,3 +1,4 @@
+#include "imagingtest.h"
 #include "imaging/palettes.h"
 #include "imaging/pgsettings.h"
 #include "imaging/pixelgraphic.h"
@@ -9,17 +10,6 @@
 #include <thread>
 
 namespace {
-
-// Asserts that a statement raises the given library exception with exactly this text.
-#define EXPECT_PG_THROW(statement, Class, text)                                                    \
-    do {                                                                                           \
-        try {                                                                                      \
-            statement;                                                                             \
-            ADD_FAILURE() << "no exception from " #statement;                                      \
-        } catch (const Class& e) {                                                                 \
-            EXPECT_EQ(e.Message(), QString(text));                                                 \
-        }                                                                                          \
-    } while (0)
 
 std::vector<std::uint8_t> storageRow(TPixelGraphic& g, int storageRow)
 {
