@@ -40,8 +40,17 @@ constexpr std::array<NamedColour, 16> standardColours = {{
 
 constexpr qint64 largestColour = 0xFFFFFF;
 
+bool isHexDigit(QChar c)
+{
+    return c.isDigit() || (c.toLower() >= QLatin1Char('a') && c.toLower() <= QLatin1Char('f'));
+}
+
+// Only the digits of the base: no sign, blank or "0x" that the number conversion would take.
 std::optional<TColor> colourValue(const QString& digits, int base)
 {
+    const auto digitOk = [base](QChar c) { return base == 16 ? isHexDigit(c) : c.isDigit(); };
+    if (digits.isEmpty() || !std::all_of(digits.begin(), digits.end(), digitOk))
+        return std::nullopt;
     bool ok = false;
     const qint64 value = digits.toLongLong(&ok, base);
     if (!ok || value < 0 || value > largestColour)
@@ -55,7 +64,7 @@ std::optional<TColor> parseColour(const QString& text)
     if (text.isEmpty())
         return std::nullopt;
     if (text.startsWith(QLatin1Char('$')))
-        return text.size() > 1 && !text.at(1).isSpace() ? colourValue(text.mid(1), 16) : std::nullopt;
+        return colourValue(text.mid(1), 16);
     if (text.startsWith(QLatin1Char('#'))) {
         if (text.size() != 7)
             return std::nullopt;
@@ -65,8 +74,7 @@ std::optional<TColor> parseColour(const QString& text)
     for (const NamedColour& named : standardColours)
         if (text.compare(QLatin1String(named.name), Qt::CaseInsensitive) == 0)
             return named.colour;
-    const bool digitsOnly = std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); });
-    return digitsOnly ? colourValue(text, 10) : std::nullopt;
+    return colourValue(text, 10);
 }
 
 } // namespace

@@ -94,6 +94,9 @@ bool dodeletefile(const QString& name, bool overwriting, PromptService& prompts)
 
 void docopyfile(const QString& source, const QString& destination, bool confirm, PromptService& prompts)
 {
+    const auto copyFailed = [&] {
+        prompts.warning(QStringLiteral("An error was encountered copying the file, ") + source + QStringLiteral("!"));
+    };
     if (source == destination || platform::isSameFile(source, destination))
         return;
     if (platform::fileExists(destination)) {
@@ -102,11 +105,15 @@ void docopyfile(const QString& source, const QString& destination, bool confirm,
                                + QStringLiteral(".  Are you sure you want to overwrite it?"))
                    != platform::mrYes)
             return;
-        if (!dodeletefile(destination, true, prompts))
+        // A destination that may not be replaced (read-only kept) makes the copy fail, and
+        // the user hears so, as with a copy that refuses an existing file.
+        if (!dodeletefile(destination, true, prompts)) {
+            copyFailed();
             return;
+        }
     }
     if (!platform::copyFileAtomically(source, destination))
-        prompts.warning(QStringLiteral("An error was encountered copying the file, ") + source + QStringLiteral("!"));
+        copyFailed();
 }
 
 void dodeletedir(const QString& folder, const QString& programFolder, PromptService& prompts)

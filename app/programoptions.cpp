@@ -3,6 +3,7 @@
 #include "platform/inifile.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace {
 const QString section = QStringLiteral("Options");
@@ -15,7 +16,9 @@ ProgramOptions loadProgramOptions(const platform::IniFile& file)
         const auto text = doc.value(section, QLatin1String(key));
         if (!text)
             return def;
-        return int(platform::iniNumber(*text).value_or(fallback));
+        // A number too large for the setting's 32-bit reading is no number either.
+        const auto value = platform::iniNumber(*text);
+        return value && *value >= INT_MIN && *value <= INT_MAX ? int(*value) : fallback;
     };
     const auto flag = [&](const char* key, bool def) {
         const auto text = doc.value(section, QLatin1String(key));

@@ -3,6 +3,8 @@
 #include "platform/inifile.h"
 #include "platform/paths.h"
 
+#include <algorithm>
+#include <climits>
 #include <optional>
 
 namespace {
@@ -98,8 +100,9 @@ public:
     }
     void readIndex(const char* key, ListChoice& into, qint64 offset = 0) const
     {
+        // Bounded first: a hand-edited huge number must not overflow when the offset is added.
         if (const auto value = number(key))
-            into.setIndex(*value + offset);
+            into.setIndex(std::clamp<qint64>(*value, INT_MIN, INT_MAX) + offset);
     }
     void readColour(const char* key, ColourChoice& into) const
     {

@@ -505,14 +505,6 @@ void TdlgThumbOptions::bindControls()
     binder_->bind(edtnextfile, &S::edtnextfile);
     binder_->bind(edtindexfile, &S::edtindexfile);
     binder_->bind(cmbImageDisplayMethod, &S::cmbImageDisplayMethod);
-
-    // A changed template needs a new test.
-    connect(cmbimagestyle, &QComboBox::editTextChanged, this, [this] {
-        if (binder_->refreshing())
-            return;
-        imageTemplateTested_ = false;
-        applyRules();
-    });
 }
 
 void TdlgThumbOptions::bindColour(ColourBox* box, QLineEdit* text, ColourChoice RotationSettings::*field)
@@ -546,7 +538,8 @@ void TdlgThumbOptions::applyRules()
     btneditimageheader->setEnabled(e.editImageHeader);
     btneditimagefooter->setEnabled(e.editImageFooter);
     btnviewimagestyle->setEnabled(e.viewImageTemplate);
-    btntestimagestyle->setEnabled(e.viewImageTemplate && !imageTemplateTested_);
+    // "Test Compliance" rests once it has run, until the template text is another one.
+    btntestimagestyle->setEnabled(e.viewImageTemplate && testedImageTemplate_ != settings_.cmbimagestyle);
     enableAll({edtpreviousfile, btnpreviousfile, lblpreviousfile, edtnextfile, btnnextfile, lblnextfile},
                e.customButtons);
     enableAll({edtindexfile, btnindexfile, lblindexfile, lblindexfilenote}, e.returnToIndex);
@@ -574,6 +567,7 @@ void TdlgThumbOptions::showEvent(QShowEvent* event)
 void TdlgThumbOptions::FormShow()
 {
     settings_.SetDefaultValues();
+    testedImageTemplate_.reset(); // the rules run afresh on show
     if (cmbimagestyle->count() == 0 && context_.dlgEditSite) {
         const QComboBox* recent = context_.dlgEditSite->cmbstyle;
         QStringList items;
@@ -646,7 +640,7 @@ void TdlgThumbOptions::btntestimagestyleClick()
 {
     if (hooks.runTemplateCheck)
         hooks.runTemplateCheck(settings_.cmbimagestyle, false);
-    imageTemplateTested_ = true;
+    testedImageTemplate_ = settings_.cmbimagestyle;
     applyRules();
 }
 

@@ -221,5 +221,5 @@ private:
     RotationSettings& settings_;
     SettingsBinder* binder_;
     std::vector<ColourBinding> colours_;
-    bool imageTemplateTested_ = false;
+    std::optional<QString> testedImageTemplate_; // the template text "Test Compliance" last ran on
 };

@@ -213,7 +213,27 @@ TEST(DoCopyFile, ReadOnlyDestinationAnsweredNoIsKept)
     prompts.answer(platform::mrNo);  // read only: delete?
     docopyfile(src, dst, true, prompts);
     EXPECT_EQ(dir.read("dst.jpg"), QByteArray("old"));
-    EXPECT_EQ(prompts.calls().size(), 2);
+    EXPECT_EQ(modeOf(dst), 0444u);
+    // The kept destination makes the copy fail, and that is reported after the question.
+    EXPECT_EQ(prompts.promptTexts(),
+              QStringList({"A file already exists by the name of " + dst + ".  Are you sure you want to overwrite it?",
+                           "Are you sure you want to delete the file, " + dst + "?  This file is marked READ ONLY!",
+                           "An error was encountered copying the file, " + src + "!"}));
+}
+
+TEST(DoCopyFile, ReadOnlyDestinationAnsweredYesIsReplaced)
+{
+    TempFolder dir;
+    const QString src = dir.write("src.jpg", "new");
+    const QString dst = dir.write("dst.jpg", "old");
+    setMode(dst, 0444);
+    ScriptedPromptService prompts;
+    prompts.answer(platform::mrYes); // read only: delete?
+    docopyfile(src, dst, false, prompts);
+    EXPECT_EQ(dir.read("dst.jpg"), QByteArray("new"));
+    EXPECT_EQ(prompts.promptTexts(),
+              QStringList{"Are you sure you want to delete the file, " + dst + "?  This file is marked READ ONLY!"});
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"dst.jpg", "src.jpg"}));
 }
 
 TEST(DoDeleteDir, DeletesForGoodAndRefusesProtectedFolders)

@@ -30,6 +30,10 @@ TEST(ProgramOptions, LoadTable)
         {"thumbs false any case", "[Options]\r\nUseThumbsDirectory=fAlSe\r\n", 80, 15, false, false, false},
         {"lowercase any text but TRUE", "[Options]\r\nForceLowercase=yes\r\nUseRotations=1\r\n", 80, 15, true, false, false},
         {"limit 100 kept", "[Options]\r\nMaxFilenameLength=100\r\n", 80, 100, true, false, false},
+        {"numbers past 32 bits are no numbers", "[Options]\r\nDefaultJPEGCompression=4294967376\r\n"
+                                                "MaxFilenameLength=4294967311\r\n", 80, 17, true, false, false},
+        {"limit kept in 16 bits", "[Options]\r\nMaxFilenameLength=70000\r\n", 80, 32767, true, false, false},
+        {"negative limit", "[Options]\r\nMaxFilenameLength=-5\r\n", 80, 0, true, false, false},
     };
     for (const Case& c : cases) {
         TempFolder dir;

@@ -394,6 +394,13 @@ TEST_F(RotationSection, StoredNumbersOutsideTheRangesClampOrSelectNothing)
     for (const ListChoice* c : {&s.cmbLinkEnclosure, &s.cmbFontsize, &s.cmbindexFontsize, &s.cmbImageDisplayMethod,
                                 &s.Cmbheadingsize})
         EXPECT_FALSE(c->hasSelection());
+    // Hand-edited numbers at the ends of 64 bits select nothing.
+    const RotationSettings huge = load("Default_Font_Size=9223372036854775807\r\nIndex_Font_Size=-9223372036854775808\r\n"
+                                       "Link_Enclosure=9223372036854775807\r\nThumb_Width=-9223372036854775808\r\n");
+    EXPECT_FALSE(huge.cmbFontsize.hasSelection());
+    EXPECT_FALSE(huge.cmbindexFontsize.hasSelection());
+    EXPECT_FALSE(huge.cmbLinkEnclosure.hasSelection());
+    EXPECT_EQ(huge.SpnThumbW.value(), 20);
     RotationSettings filled = s;
     filled.SetDefaultValues();
     EXPECT_EQ(filled.cmbFontsize.text(), "Default");

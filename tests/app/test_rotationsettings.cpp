@@ -293,6 +293,12 @@ TEST(ColourChoice, ReadsEveryStoredForm)
         {"#12345", 0, clBlack},
         {"#GGGGGG", 0, clBlack},
         {"12ab", 0, clBlack},
+        {"$+FF", 0, clBlack},
+        {"$0xFF", 0, clBlack},
+        {"$ FF", 0, clBlack},
+        {"#+12345", 0, clBlack},
+        {"#0x1234", 0, clBlack},
+        {"+255", 0, clBlack},
     };
     for (const Case& c : cases) {
         ColourChoice choice;

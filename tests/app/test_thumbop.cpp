@@ -238,6 +238,29 @@ TEST_F(PageOptions, ImagePageRules)
     EXPECT_EQ(fake.shell.opened, QStringList());
 }
 
+TEST_F(PageOptions, TestComplianceRestsOnlyWhileItsTemplateStaysTheSame)
+{
+    start();
+    settings().rdbHTMLImageWindow = true;
+    settings().cmbimagestyle = "/t/a.htm";
+    showWith([](TdlgThumbOptions& t) {
+        EXPECT_TRUE(t.btntestimagestyle->isEnabled());
+        t.btntestimagestyleClick();
+        EXPECT_FALSE(t.btntestimagestyle->isEnabled());
+    });
+    // Showing the dialog again runs the rules afresh.
+    showWith([](TdlgThumbOptions& t) {
+        EXPECT_TRUE(t.btntestimagestyle->isEnabled());
+        t.btntestimagestyleClick();
+    });
+    // Another rotation's template, loaded while the dialog is closed, can be tested at once.
+    settings().cmbimagestyle = "/t/b.htm";
+    dialog().showSettings();
+    EXPECT_TRUE(dialog().btntestimagestyle->isEnabled());
+    dialog().btntestimagestyleClick();
+    EXPECT_FALSE(dialog().btntestimagestyle->isEnabled());
+}
+
 TEST_F(PageOptions, NavigationButtonRules)
 {
     start();
