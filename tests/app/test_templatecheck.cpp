@@ -23,6 +23,7 @@ TEST(TemplateTextTest, DecodesUtf8ElseLatin1)
 {
     EXPECT_EQ(decodeTemplateText("caf\xc3\xa9"), QStringLiteral(u"caf\u00e9"));
     EXPECT_EQ(decodeTemplateText("caf\xe9"), QStringLiteral(u"caf\u00e9"));
+    EXPECT_EQ(decodeTemplateText("\xef\xbb\xbf<p>"), QStringLiteral("<p>"));
 }
 
 class RequiredFiles : public ::testing::Test {
