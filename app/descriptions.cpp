@@ -1,6 +1,7 @@
 #include "descriptions.h"
 
 #include "htmltext.h"
+#include "templatecheck.h"
 
 #include "platform/fileidentity.h"
 #include "platform/inifile.h"
@@ -14,6 +15,16 @@
 namespace {
 
 const QString descriptionsSection = QStringLiteral("Descriptions");
+
+// Description files come from other programs: the text without a byte-order mark, as UTF-8;
+// a file that is no UTF-8 is Latin-1, as older systems wrote it.
+std::optional<QByteArray> readDescriptionText(const QString& file)
+{
+    const std::optional<QByteArray> bytes = platform::readFileContent(file);
+    if (!bytes)
+        return std::nullopt;
+    return decodeTemplateText(*bytes).toUtf8();
+}
 
 } // namespace
 
@@ -29,7 +40,7 @@ QString ImageDescriptions::lookup(const QString& key) const
 
 std::optional<ImageDescriptions> ConvertCSVtoINI(const QString& csvFile, platform::PromptService& prompts)
 {
-    const std::optional<QByteArray> bytes = platform::readFileContent(csvFile);
+    const std::optional<QByteArray> bytes = readDescriptionText(csvFile);
     if (!bytes)
         return std::nullopt;
     QList<QByteArray> lines = splitTextLines(*bytes);
@@ -61,7 +72,7 @@ std::optional<ImageDescriptions> loadDescriptionFile(const QString& file, platfo
 {
     if (platform::extractExtension(file).toUpper() != QLatin1String(".INI"))
         return ConvertCSVtoINI(file, prompts);
-    const std::optional<QByteArray> bytes = platform::readFileContent(file);
+    const std::optional<QByteArray> bytes = readDescriptionText(file);
     if (!bytes)
         return std::nullopt;
     return ImageDescriptions(platform::IniDocument::parse(*bytes));

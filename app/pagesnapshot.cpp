@@ -7,6 +7,8 @@ PageInputs pageInputsFor(const PictorumState& state, const QString& rotationFold
 {
     PageInputs in;
     in.settings = state.rotationSettings;
+    // A list setting left without a choice (a hand-edited section) builds as its default.
+    in.settings.SetDefaultValues();
     in.options = state.options;
     in.site = state.CurrentSite;
     in.ThumbTemplateTokens = state.ThumbTemplateTokens;

@@ -17,6 +17,13 @@ constexpr qsizetype maxReferenceLength = 254;
 const QLatin1StringView backgroundAttribute{"background=\""};
 const QLatin1StringView sourceAttribute{"src=\""};
 
+// "c:\pics\a.gif": a drive of the system the template was written on, not a URL scheme.
+bool hasDriveLetter(const QString& reference)
+{
+    const QString t = reference.trimmed();
+    return t.size() >= 2 && t.at(1) == QLatin1Char(':') && t.at(0).isLetter() && t.at(0).unicode() < 0x80;
+}
+
 // A link to another server or a script, not a file beside the template.
 bool isForeignReference(const QString& reference)
 {
@@ -24,14 +31,14 @@ bool isForeignReference(const QString& reference)
                                            QRegularExpression::CaseInsensitiveOption);
     const QString t = reference.trimmed();
     return reference.contains(QLatin1String("http:"), Qt::CaseInsensitive)
-        || reference.contains(QLatin1String("https:"), Qt::CaseInsensitive)
-        || t.startsWith(QLatin1String("//")) || scheme.match(t).hasMatch();
+        || reference.contains(QLatin1String("https:"), Qt::CaseInsensitive) || t.startsWith(QLatin1String("//"))
+        || (scheme.match(t).hasMatch() && !hasDriveLetter(t));
 }
 
 // Absolute, or climbs above the template's folder at some point.
 bool liesOutsideFolder(const QString& reference)
 {
-    if (reference.startsWith(QLatin1Char('/')) || reference.startsWith(QLatin1Char('\\')))
+    if (reference.startsWith(QLatin1Char('/')) || reference.startsWith(QLatin1Char('\\')) || hasDriveLetter(reference))
         return true;
     static const QRegularExpression separators(QStringLiteral("[/\\\\]"));
     int depth = 0;
@@ -47,8 +54,10 @@ bool liesOutsideFolder(const QString& reference)
 }
 
 // Takes one reference into the scan: listed for copying, skipped, or reported.
-void addRequiredFile(RequiredFilesScan& scan, const QString& reference)
+void addRequiredFile(RequiredFilesScan& scan, QString reference)
 {
+    // A browser drops tabs and line breaks from a URL; the list holds one reference a line.
+    reference.removeIf([](QChar c) { return c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n'); });
     if (reference.isEmpty() || isForeignReference(reference))
         return;
     if (reference.size() > maxReferenceLength) {
@@ -62,6 +71,15 @@ void addRequiredFile(RequiredFilesScan& scan, const QString& reference)
         return;
     }
     scan.files << reference;
+}
+
+// Where a reference lies beside the template: "\\" separates folders as "/" does (pages
+// written on another system), and each part is matched ignoring case.
+std::optional<QString> findReferencedFile(const QString& folder, const QString& reference)
+{
+    QString relative = reference;
+    relative.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return platform::findPathIgnoringCase(folder + relative);
 }
 
 } // namespace
@@ -120,7 +138,7 @@ RequiredFilesScan scanRequiredFiles(const QString& text, const QString& template
     }
 
     for (const QString& file : std::as_const(scan.files)) {
-        const auto found = platform::findPathIgnoringCase(templateFolder + file);
+        const auto found = findReferencedFile(templateFolder, file);
         if (!found || !platform::fileExists(*found))
             scan.warnings << QStringLiteral("* The file, %1, could not be located in the directory, %2")
                                  .arg(file, templateFolder);
@@ -153,6 +171,6 @@ void addRequiredFiles(const QString& templateFile, const QStringList& references
     const QString folder = platform::extractFilePath(templateFile);
     for (const QString& reference : references) {
         names << platform::extractFileName(reference).toUpper();
-        paths << platform::resolvePathIgnoringCase(folder + reference);
+        paths << findReferencedFile(folder, reference).value_or(folder + reference);
     }
 }

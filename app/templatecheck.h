@@ -24,8 +24,9 @@ struct TemplateTokens {
 
 TemplateTokens findTemplateTokens(const QString& text);
 
-// Template text for scanning: UTF-8 when the bytes are valid UTF-8, else Latin-1 (pages
-// written on older systems), so that no reference is garbled.
+// Text of a template (or of a description file) written elsewhere: UTF-8 when the bytes are
+// valid UTF-8, else Latin-1 (files written on older systems), so that nothing is garbled; a
+// leading byte-order mark is dropped.
 QString decodeTemplateText(const QByteArray& bytes);
 
 // The files a template refers to (one background, then every src attribute), as the scan

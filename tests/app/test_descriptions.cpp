@@ -81,4 +81,21 @@ TEST_F(Descriptions, IniFilesAreReadAsTheyAre)
     EXPECT_EQ(csv->lookup("a.jpg"), "x");
 }
 
+TEST_F(Descriptions, ByteOrderMarkAndLatin1FilesReadAsTheirText)
+{
+    // Files saved by other programs: a UTF-8 byte-order mark in front, or Latin-1 text.
+    struct Case { const char* name; QByteArray bytes; } cases[] = {
+        {"bom.csv", "\xef\xbb\xbf" "pic.jpg,Caf\xc3\xa9\r\n"},
+        {"latin1.csv", "pic.jpg,Caf\xe9\r\n"},
+        {"bom.ini", "\xef\xbb\xbf[Descriptions]\r\npic.jpg=Caf\xc3\xa9\r\n"},
+        {"latin1.ini", "[Descriptions]\r\npic.jpg=Caf\xe9\r\n"},
+    };
+    for (const Case& c : cases) {
+        const auto d = loadDescriptionFile(folder.write(c.name, c.bytes), prompts);
+        ASSERT_TRUE(d) << c.name;
+        EXPECT_EQ(d->lookup("pic.jpg"), QStringLiteral(u"Caf\u00e9")) << c.name;
+    }
+    EXPECT_TRUE(prompts.calls().isEmpty());
+}
+
 } // namespace

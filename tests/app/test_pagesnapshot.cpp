@@ -31,4 +31,19 @@ TEST(PageSnapshotTest, TakesTheStateAsItIsNow)
     EXPECT_TRUE(pageInputsFor(state, "/site/", {}, true).withoutThumbnails);
 }
 
+TEST(PageSnapshotTest, ListSettingsWithoutAChoiceTakeTheirDefaults)
+{
+    PictorumState state;
+    RotationSettings& s = state.rotationSettings;
+    for (ListChoice* choice : {&s.Cmbheadingsize, &s.cmbLinkEnclosure, &s.cmbFontsize, &s.cmbindexFontsize,
+                               &s.cmbimageHeader, &s.cmbimageFooter, &s.cmbImageDisplayMethod})
+        choice->setIndex(-1);
+    s.cmbHeader.setIndex(rotationentries::HeaderHTML);
+    const PageInputs in = pageInputsFor(state, "/site/", {}, false);
+    RotationSettings defaults;
+    defaults.cmbHeader.setIndex(rotationentries::HeaderHTML); // a choice that was made stays
+    EXPECT_EQ(in.settings, defaults);
+    EXPECT_FALSE(s.cmbimageHeader.hasSelection()); // the program's own settings are left as they are
+}
+
 } // namespace

@@ -73,6 +73,20 @@ TEST_F(StyleDialog, MissingContentTokenFailsWithItsWarning)
     EXPECT_EQ(state().ImageTemplateTokens, (TemplateTokens{false, true, false, false}));
 }
 
+TEST_F(StyleDialog, AFailedReferenceScanIsSilent)
+{
+    // A quote as the very last character ends the scan: the names found so far stay listed,
+    // no file is checked and the result rests on the content token alone.
+    start();
+    const QString file = styles.write("cut.htm", "***CONTENT*** <img src=\"gone.gif\"><img src=\"b.gif\"");
+    TdlgStyle d(*context, &form());
+    EXPECT_TRUE(d.TestCompliancy(file, true));
+    EXPECT_EQ(d.requiredFiles(), QStringList{"gone.gif"});
+    EXPECT_EQ(d.warnings(), QStringList());
+    EXPECT_FALSE(d.GenerateRequiredFilesList(QStringLiteral("<img src=\"a.gif\"")));
+    EXPECT_TRUE(d.GenerateRequiredFilesList(QStringLiteral("<img src=\"a.gif\">")));
+}
+
 TEST_F(StyleDialog, UnreadableTemplateKeepsThePreviousResults)
 {
     start();

@@ -23,6 +23,7 @@ TEST(TemplateTextTest, DecodesUtf8ElseLatin1)
 {
     EXPECT_EQ(decodeTemplateText("caf\xc3\xa9"), QStringLiteral(u"caf\u00e9"));
     EXPECT_EQ(decodeTemplateText("caf\xe9"), QStringLiteral(u"caf\u00e9"));
+    EXPECT_EQ(decodeTemplateText("\xef\xbb\xbf<p>"), QStringLiteral("<p>"));
 }
 
 class RequiredFiles : public ::testing::Test {
@@ -81,6 +82,7 @@ TEST_F(RequiredFiles, ReportsReferencesOutsideTheTemplatesFolder)
     struct Case { const char* reference; bool outsideFolder; } cases[] = {
         {"../up.gif", true}, {"/etc/passwd", true}, {"img/../../up.gif", true}, {"\\\\server\\share\\a.gif", true},
         {"..\\up.gif", true}, {"img/../a.gif", false}, {"./a.gif", false}, {"img/./dot.png", false},
+        {"c:\\pics\\a.gif", true}, {"d:/pics/a.gif", true}, {"z:a.gif", true},
     };
     for (const Case& c : cases) {
         const QString reference = QString::fromLatin1(c.reference);
@@ -102,6 +104,21 @@ TEST_F(RequiredFiles, WarnsOfMissingFilesAndFindsOthersIgnoringCase)
     EXPECT_TRUE(s.ok);
     EXPECT_EQ(s.files, (QStringList{"nothere.gif", "logo.gif", "img/dot.png", "img/gone.png", "nothere.gif"}));
     EXPECT_EQ(s.warnings, (QStringList{missing("nothere.gif"), missing("img/gone.png"), missing("nothere.gif")}));
+}
+
+TEST_F(RequiredFiles, BackslashesSeparateFoldersLikeSlashes)
+{
+    const RequiredFilesScan s = scan("<img src=\"IMG\\Dot.png\"><img src=\"img\\none.png\">.");
+    EXPECT_EQ(s.files, (QStringList{"img\\dot.png", "img\\none.png"}));
+    EXPECT_EQ(s.warnings, QStringList{missing("img\\none.png")});
+}
+
+TEST_F(RequiredFiles, LineBreaksInsideAReferenceAreDropped)
+{
+    // As a browser reads the URL; a line of the list is one whole reference.
+    const RequiredFilesScan s = scan("<img src=\"lo\r\ngo.gif\"><body background=\"\tback.gif\n\">.");
+    EXPECT_EQ(s.files, (QStringList{"back.gif", "logo.gif"}));
+    EXPECT_EQ(s.warnings, QStringList());
 }
 
 TEST_F(RequiredFiles, AFolderIsNoFile)
@@ -155,9 +172,10 @@ TEST(RequiredFilesListsTest, NamesAreUpperCasedFileNamesAndPathsResolved)
     TempFolder folder;
     folder.write("styles/img/Back.GIF", "x");
     QStringList names{"NEXT.GIF"}, paths{"/p/next.gif"};
-    addRequiredFiles(folder.file("styles/t.htm"), {"img/back.gif", "logo.gif"}, names, paths);
-    EXPECT_EQ(names, (QStringList{"NEXT.GIF", "BACK.GIF", "LOGO.GIF"}));
-    EXPECT_EQ(paths, (QStringList{"/p/next.gif", folder.file("styles/img/Back.GIF"), folder.file("styles/logo.gif")}));
+    addRequiredFiles(folder.file("styles/t.htm"), {"img/back.gif", "logo.gif", "img\\back.gif"}, names, paths);
+    EXPECT_EQ(names, (QStringList{"NEXT.GIF", "BACK.GIF", "LOGO.GIF", "BACK.GIF"}));
+    EXPECT_EQ(paths, (QStringList{"/p/next.gif", folder.file("styles/img/Back.GIF"), folder.file("styles/logo.gif"),
+                                  folder.file("styles/img/Back.GIF")}));
 }
 
 } // namespace
