@@ -133,6 +133,37 @@ TEST(MainWindow, StatusOfTheSelectedSite)
     EXPECT_TRUE(w.frm->CurrentSite.SiteKey.isEmpty());
 }
 
+TEST(MainWindow, ClickingTheSelectedSiteAgainReadsItsFileAgain)
+{
+    Window w;
+    w.f.siteList({"Site_1=One"});
+    w.f.site("Site_1", {"Name=One", "Path=%/sites/one/", "RotationCount=2"});
+    w.open();
+    const QPoint row = w.frm->lbxsites->visualItemRect(w.frm->lbxsites->item(0)).center();
+    QTest::mouseClick(w.frm->lbxsites->viewport(), Qt::LeftButton, {}, row);
+    EXPECT_EQ(w.frm->lblrotationcount->text(), QString("2"));
+    w.f.site("Site_1", {"Name=One", "Path=%/sites/one/", "RotationCount=5"});  // changed by Pictorum meanwhile
+    QTest::mouseClick(w.frm->lbxsites->viewport(), Qt::LeftButton, {}, row);
+    EXPECT_EQ(w.frm->lblrotationcount->text(), QString("5"));
+}
+
+TEST(MainWindow, EnterPressesRotateCurrentOrTheFocusedButton)
+{
+    Window w;
+    w.f.siteList({"Site_1=One"});
+    w.f.site("Site_1", {"Name=One", "Path=%/sites/one/"});
+    w.open();
+    w.select(0);
+    w.frm->lbxsites->setFocus();
+    QTest::keyClick(w.frm->lbxsites, Qt::Key_Return);
+    EXPECT_EQ(w.fakes.prompts.promptTexts(),
+              QStringList{"The site, One, does not have auto-rotation enabled so it will be skipped!"});
+    w.frm->BitBtn1->setFocus();
+    QTest::keyClick(w.frm->BitBtn1, Qt::Key_Enter);
+    EXPECT_EQ(w.fakes.shell.helpContexts, QList<int>{42});
+    EXPECT_EQ(w.fakes.prompts.promptTexts().size(), 1);
+}
+
 TEST(MainWindow, IrrelevantParameterWarnsAndRunsInteractively)
 {
     Window w;
