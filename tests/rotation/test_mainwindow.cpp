@@ -361,6 +361,44 @@ TEST(MainWindow, UnattendedRunMailsTheLogWhenAsked)
     EXPECT_TRUE(w.fakes.prompts.calls().isEmpty());
 }
 
+TEST(MainWindow, UnattendedRunMailsWhenAskedAndWhenErrorsCount)
+{
+    const struct {
+        const char* what;
+        bool emailLog;
+        bool onlyErrors;
+        bool errors;  // a site without a valid rotation
+        bool mailed;
+    } cases[] = {
+        {"mail off, errors", false, false, true, false},
+        {"errors only, none", true, true, false, false},
+        {"errors only, errors", true, true, true, true},
+        {"always, none", true, false, false, true},
+    };
+    for (const auto& c : cases) {
+        ScriptedSmtpServer server(ScriptedSmtpServer::accepting());
+        Window w;
+        w.f.siteList({"Site_1=One"});
+        w.f.autoSite("Site_1", 1, 1);
+        if (!c.errors)
+            w.f.files("sites/Site_1/Rotation_1", {"index.html"});
+        w.f.prog.write("options.ini", "[Options]\r\nLogOnlyErrors=True\r\nEmailLog=" + QByteArray(c.emailLog ? "True" : "False")
+                                          + "\r\nEmailOnlyErrors=" + (c.onlyErrors ? "True" : "False")
+                                          + "\r\nMailHost=127.0.0.1\r\nMailPort=" + QByteArray::number(server.port())
+                                          + "\r\nMailTo=admin@example.org\r\nMailFrom=rotation@example.org\r\n");
+        w.open(unattended());
+        QTRY_VERIFY_WITH_TIMEOUT(!w.frm->isVisible(), 5000);
+        server.stop();
+        EXPECT_EQ(server.clientConnected(), c.mailed) << c.what;
+        const QByteArray expectedLine = c.errors ? " - A valid rotation could not be found for the site, Site_1\r\n"
+                                                 : "Your site update completed without error!\r\n";
+        EXPECT_TRUE(w.f.prog.read("log.txt").endsWith(expectedLine)) << c.what;
+        if (c.mailed) {
+            EXPECT_TRUE(server.transcript().contains(expectedLine + ".\r\n")) << c.what;
+        }
+    }
+}
+
 TEST(MainWindow, UnattendedRunWithoutLoggingWritesNoLog)
 {
     Window w;
