@@ -145,7 +145,7 @@ FileOutcome copyFileAtomically(const QString& source, const QString& destination
     // An existing file keeps its permissions, as any save over it would.
     struct stat st {};
     const bool regular = ::lstat(QFile::encodeName(destination).constData(), &st) == 0 && S_ISREG(st.st_mode);
-    return copyBeside(source, destination, regular ? std::optional<mode_t>(st.st_mode & 07777) : std::nullopt, true);
+    return copyBeside(source, destination, regular ? std::optional<mode_t>(st.st_mode & 0777) : std::nullopt, true);
 }
 
 FileOutcome renameNoReplace(const QString& from, const QString& to)
@@ -170,7 +170,7 @@ FileOutcome copyFileNoReplace(const QString& source, const QString& destination)
 {
     struct stat st {};
     const bool known = ::stat(QFile::encodeName(source).constData(), &st) == 0;
-    return copyBeside(source, destination, known ? std::optional<mode_t>(st.st_mode & 07777) : std::nullopt, false);
+    return copyBeside(source, destination, known ? std::optional<mode_t>(st.st_mode & 0777) : std::nullopt, false);
 }
 
 FileOutcome removeFile(const QString& path)
