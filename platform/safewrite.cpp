@@ -1,16 +1,110 @@
 #include "safewrite.h"
 
 #include <QFile>
+#include <QRandomGenerator>
 #include <QSaveFile>
-#include <QTemporaryFile>
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <optional>
+
 namespace platform {
+
+namespace {
+
+// A new empty file beside a target (in its folder, so that a rename can put it in place),
+// created with the permissions of any new file: 0666 less the umask. Removed unless kept.
+class FileBeside {
+public:
+    explicit FileBeside(const QString& target)
+    {
+        const qsizetype slash = target.lastIndexOf(QLatin1Char('/'));
+        const QByteArray folder = QFile::encodeName(target.left(slash + 1));
+        for (int attempt = 0; attempt < 64 && fd_ < 0; ++attempt) {
+            name_ = folder + ".tmp." + QByteArray::number(QRandomGenerator::global()->generate64() & 0xffffffffffffULL, 36);
+            fd_ = ::open(name_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd_ < 0 && errno != EEXIST)
+                break;
+        }
+    }
+    ~FileBeside()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        if (!kept_ && !name_.isEmpty())
+            ::unlink(name_.constData());
+    }
+    FileBeside(const FileBeside&) = delete;
+    FileBeside& operator=(const FileBeside&) = delete;
+
+    int handle() const { return fd_; }
+    const QByteArray& name() const { return name_; }
+    // Flushes to the disk and closes; the file is complete only when this succeeds.
+    bool finish()
+    {
+        const bool ok = ::fsync(fd_) == 0;
+        const bool closed = ::close(fd_) == 0;
+        fd_ = -1;
+        return ok && closed;
+    }
+    void keep() { kept_ = true; }
+
+private:
+    QByteArray name_;
+    int fd_ = -1;
+    bool kept_ = false;
+};
+
+bool writeAll(int fd, const char* data, qsizetype size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size_t(size));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+// Copies source into a new file beside the destination and renames it into place. The rename
+// takes the directory entry, so a symbolic link at the destination is replaced, never written
+// through: a copy must not land wherever a planted link points.
+FileOutcome copyBeside(const QString& source, const QString& destination, std::optional<mode_t> mode, bool replace)
+{
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        return FileOutcome::failure(QStringLiteral("Cannot read %1: %2").arg(source, in.errorString()));
+    FileBeside temp(destination);
+    if (temp.handle() < 0)
+        return FileOutcome::fromErrno(QStringLiteral("Cannot write %1").arg(destination));
+    while (!in.atEnd()) {
+        const QByteArray chunk = in.read(1 << 20);
+        if (chunk.isEmpty() && in.error() != QFileDevice::NoError)
+            return FileOutcome::failure(QStringLiteral("Cannot read %1: %2").arg(source, in.errorString()));
+        if (!writeAll(temp.handle(), chunk.constData(), chunk.size()))
+            return FileOutcome::fromErrno(QStringLiteral("Cannot write %1").arg(destination));
+    }
+    if ((mode && ::fchmod(temp.handle(), *mode) != 0) || !temp.finish())
+        return FileOutcome::fromErrno(QStringLiteral("Cannot write %1").arg(destination));
+    const QByteArray target = QFile::encodeName(destination);
+    const int placed = replace ? ::rename(temp.name().constData(), target.constData())
+                               : ::renameat2(AT_FDCWD, temp.name().constData(), AT_FDCWD, target.constData(),
+                                             RENAME_NOREPLACE);
+    if (placed != 0)
+        return FileOutcome::fromErrno(QStringLiteral("Cannot write %1").arg(destination));
+    temp.keep();  // it is the destination now
+    return FileOutcome::success();
+}
+
+} // namespace
 
 FileOutcome FileOutcome::fromErrno(const QString& what)
 {
@@ -48,25 +142,10 @@ FileOutcome writeFileAtomically(const QString& path, const QByteArray& data)
 
 FileOutcome copyFileAtomically(const QString& source, const QString& destination)
 {
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
-        return FileOutcome::failure(QStringLiteral("Cannot read %1: %2").arg(source, in.errorString()));
-    return writeFileAtomically(destination, [&in, &source](QIODevice& out, QString& why) {
-        QByteArray chunk;
-        constexpr qint64 chunkSize = 1 << 20;
-        while (!in.atEnd()) {
-            chunk = in.read(chunkSize);
-            if (chunk.isEmpty() && in.error() != QFileDevice::NoError) {
-                why = QStringLiteral("Cannot read %1: %2").arg(source, in.errorString());
-                return false;
-            }
-            if (out.write(chunk) != chunk.size()) {
-                why = out.errorString();
-                return false;
-            }
-        }
-        return true;
-    });
+    // An existing file keeps its permissions, as any save over it would.
+    struct stat st {};
+    const bool regular = ::lstat(QFile::encodeName(destination).constData(), &st) == 0 && S_ISREG(st.st_mode);
+    return copyBeside(source, destination, regular ? std::optional<mode_t>(st.st_mode & 0777) : std::nullopt, true);
 }
 
 FileOutcome renameNoReplace(const QString& from, const QString& to)
@@ -89,26 +168,9 @@ FileOutcome linkNoReplace(const QString& existing, const QString& newName)
 
 FileOutcome copyFileNoReplace(const QString& source, const QString& destination)
 {
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
-        return FileOutcome::failure(QStringLiteral("Cannot read %1: %2").arg(source, in.errorString()));
-    QTemporaryFile temp(destination + QStringLiteral(".XXXXXX"));
-    if (!temp.open())
-        return FileOutcome::failure(QStringLiteral("Cannot write %1: %2").arg(destination, temp.errorString()));
-    while (!in.atEnd()) {
-        const QByteArray chunk = in.read(1 << 20);
-        if (chunk.isEmpty() && in.error() != QFileDevice::NoError)
-            return FileOutcome::failure(QStringLiteral("Cannot read %1: %2").arg(source, in.errorString()));
-        if (temp.write(chunk) != chunk.size())
-            return FileOutcome::failure(QStringLiteral("Cannot write %1: %2").arg(destination, temp.errorString()));
-    }
-    if (!temp.flush() || ::fsync(temp.handle()) != 0)
-        return FileOutcome::fromErrno(QStringLiteral("Cannot write %1").arg(destination));
-    temp.setPermissions(in.permissions());
-    const FileOutcome renamed = renameNoReplace(temp.fileName(), destination);
-    if (renamed)
-        temp.setAutoRemove(false);  // it is the destination now
-    return renamed;
+    struct stat st {};
+    const bool known = ::stat(QFile::encodeName(source).constData(), &st) == 0;
+    return copyBeside(source, destination, known ? std::optional<mode_t>(st.st_mode & 0777) : std::nullopt, false);
 }
 
 FileOutcome removeFile(const QString& path)

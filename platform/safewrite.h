@@ -21,7 +21,9 @@ FileOutcome writeFileAtomically(const QString& path, const QByteArray& data);
 FileOutcome writeFileAtomically(const QString& path,
                                 const std::function<bool(QIODevice& out, QString& why)>& writer);
 
-// Copies source over destination; the destination never exists half-written.
+// Copies source over destination; the destination never exists half-written. The copy takes
+// the destination's directory entry: a symbolic link there is replaced, never written through.
+// A file it replaces keeps its permissions; a new one gets those of any new file.
 FileOutcome copyFileAtomically(const QString& source, const QString& destination);
 
 // Renames without ever replacing an existing file at the new name (fails instead).

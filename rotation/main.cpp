@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -138,6 +139,11 @@ void TfrmMain::makeControls()
     layout->addLayout(middle, 1);
 
     connect(lbxsites, &QListWidget::itemSelectionChanged, this, &TfrmMain::lbxsitesClick);
+    // A click on the row already selected reads the site's file again, as any click does.
+    connect(lbxsites, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        if (item->isSelected())
+            lbxsitesClick();
+    });
     connect(btnRotateCurrent, &QPushButton::clicked, this, &TfrmMain::btnRotateCurrentClick);
     connect(btnrotateall, &QPushButton::clicked, this, &TfrmMain::btnrotateallClick);
     connect(btnOptions, &QPushButton::clicked, this, &TfrmMain::btnOptionsClick);
@@ -357,6 +363,19 @@ void TfrmMain::closeEvent(QCloseEvent* event)
 {
     FormClose();
     event->accept();
+}
+
+void TfrmMain::keyPressEvent(QKeyEvent* event)
+{
+    // Enter presses the focused button, else the default one; a window has no dialog to do it.
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    auto* focused = qobject_cast<QPushButton*>(focusWidget());
+    QPushButton* target = focused ? focused : btnRotateCurrent;
+    if (target->isEnabled())
+        target->click();
 }
 
 void TfrmMain::FormClose()

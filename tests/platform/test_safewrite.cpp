@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -56,6 +57,43 @@ TEST(SafeWrite, CopyOverExistingAndFromMissingSource)
     EXPECT_FALSE(missing.ok);
     EXPECT_EQ(dir.read("dst.jpg").size(), 3 << 20);
     EXPECT_FALSE(copyFileAtomically(dir.file("src.jpg"), dir.file("no/such/folder/x.jpg")).ok);
+}
+
+TEST(SafeWrite, CopyReplacesALinkInsteadOfWritingThroughIt)
+{
+    // A link planted where the copy goes must not send the copy to the file it names.
+    for (const char* linkTarget : {"elsewhere.txt", "missing.txt"}) {
+        TempFolder dir;
+        dir.write("src.htm", "new page");
+        dir.write("elsewhere.txt", "must stay");
+        ASSERT_TRUE(QFile::link(dir.file(linkTarget), dir.file("dst.htm")));
+        ASSERT_TRUE(copyFileAtomically(dir.file("src.htm"), dir.file("dst.htm")).ok) << linkTarget;
+        EXPECT_FALSE(QFileInfo(dir.file("dst.htm")).isSymLink()) << linkTarget;
+        EXPECT_EQ(dir.read("dst.htm"), QByteArray("new page")) << linkTarget;
+        EXPECT_EQ(dir.read("elsewhere.txt"), QByteArray("must stay")) << linkTarget;
+        EXPECT_FALSE(dir.exists("missing.txt")) << linkTarget;
+        EXPECT_EQ(entries(dir), (QStringList{"dst.htm", "elsewhere.txt", "src.htm"})) << linkTarget;
+    }
+}
+
+TEST(SafeWrite, CopyKeepsTheReplacedFilesPermissionsAndGivesNewFilesTheUsualOnes)
+{
+    TempFolder dir;
+    dir.write("src.jpg", "picture");
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.file("src.jpg")).constData(), 0600), 0);
+    dir.write("old.jpg", "old");
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.file("old.jpg")).constData(), 0640), 0);
+    const mode_t saved = ::umask(022);
+    const bool replaced = copyFileAtomically(dir.file("src.jpg"), dir.file("old.jpg")).ok;
+    const bool created = copyFileAtomically(dir.file("src.jpg"), dir.file("new.jpg")).ok;
+    ::umask(saved);
+    ASSERT_TRUE(replaced && created);
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(dir.file("old.jpg")).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    ASSERT_EQ(::stat(QFile::encodeName(dir.file("new.jpg")).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0644u);
+    EXPECT_EQ(dir.read("new.jpg"), QByteArray("picture"));
 }
 
 TEST(SafeWrite, RenameNoReplaceNeverOverwrites)

@@ -133,6 +133,37 @@ TEST(MainWindow, StatusOfTheSelectedSite)
     EXPECT_TRUE(w.frm->CurrentSite.SiteKey.isEmpty());
 }
 
+TEST(MainWindow, ClickingTheSelectedSiteAgainReadsItsFileAgain)
+{
+    Window w;
+    w.f.siteList({"Site_1=One"});
+    w.f.site("Site_1", {"Name=One", "Path=%/sites/one/", "RotationCount=2"});
+    w.open();
+    const QPoint row = w.frm->lbxsites->visualItemRect(w.frm->lbxsites->item(0)).center();
+    QTest::mouseClick(w.frm->lbxsites->viewport(), Qt::LeftButton, {}, row);
+    EXPECT_EQ(w.frm->lblrotationcount->text(), QString("2"));
+    w.f.site("Site_1", {"Name=One", "Path=%/sites/one/", "RotationCount=5"});  // changed by Pictorum meanwhile
+    QTest::mouseClick(w.frm->lbxsites->viewport(), Qt::LeftButton, {}, row);
+    EXPECT_EQ(w.frm->lblrotationcount->text(), QString("5"));
+}
+
+TEST(MainWindow, EnterPressesRotateCurrentOrTheFocusedButton)
+{
+    Window w;
+    w.f.siteList({"Site_1=One"});
+    w.f.site("Site_1", {"Name=One", "Path=%/sites/one/"});
+    w.open();
+    w.select(0);
+    w.frm->lbxsites->setFocus();
+    QTest::keyClick(w.frm->lbxsites, Qt::Key_Return);
+    EXPECT_EQ(w.fakes.prompts.promptTexts(),
+              QStringList{"The site, One, does not have auto-rotation enabled so it will be skipped!"});
+    w.frm->BitBtn1->setFocus();
+    QTest::keyClick(w.frm->BitBtn1, Qt::Key_Enter);
+    EXPECT_EQ(w.fakes.shell.helpContexts, QList<int>{42});
+    EXPECT_EQ(w.fakes.prompts.promptTexts().size(), 1);
+}
+
 TEST(MainWindow, IrrelevantParameterWarnsAndRunsInteractively)
 {
     Window w;
@@ -328,6 +359,44 @@ TEST(MainWindow, UnattendedRunMailsTheLogWhenAsked)
     EXPECT_TRUE(errors.contains("Turnfold: Error saving your log to %/not/expanded.txt: ")) << errors.toStdString();
     EXPECT_EQ(errors.count("Turnfold: "), 1);
     EXPECT_TRUE(w.fakes.prompts.calls().isEmpty());
+}
+
+TEST(MainWindow, UnattendedRunMailsWhenAskedAndWhenErrorsCount)
+{
+    const struct {
+        const char* what;
+        bool emailLog;
+        bool onlyErrors;
+        bool errors;  // a site without a valid rotation
+        bool mailed;
+    } cases[] = {
+        {"mail off, errors", false, false, true, false},
+        {"errors only, none", true, true, false, false},
+        {"errors only, errors", true, true, true, true},
+        {"always, none", true, false, false, true},
+    };
+    for (const auto& c : cases) {
+        ScriptedSmtpServer server(ScriptedSmtpServer::accepting());
+        Window w;
+        w.f.siteList({"Site_1=One"});
+        w.f.autoSite("Site_1", 1, 1);
+        if (!c.errors)
+            w.f.files("sites/Site_1/Rotation_1", {"index.html"});
+        w.f.prog.write("options.ini", "[Options]\r\nLogOnlyErrors=True\r\nEmailLog=" + QByteArray(c.emailLog ? "True" : "False")
+                                          + "\r\nEmailOnlyErrors=" + (c.onlyErrors ? "True" : "False")
+                                          + "\r\nMailHost=127.0.0.1\r\nMailPort=" + QByteArray::number(server.port())
+                                          + "\r\nMailTo=admin@example.org\r\nMailFrom=rotation@example.org\r\n");
+        w.open(unattended());
+        QTRY_VERIFY_WITH_TIMEOUT(!w.frm->isVisible(), 5000);
+        server.stop();
+        EXPECT_EQ(server.clientConnected(), c.mailed) << c.what;
+        const QByteArray expectedLine = c.errors ? " - A valid rotation could not be found for the site, Site_1\r\n"
+                                                 : "Your site update completed without error!\r\n";
+        EXPECT_TRUE(w.f.prog.read("log.txt").endsWith(expectedLine)) << c.what;
+        if (c.mailed) {
+            EXPECT_TRUE(server.transcript().contains(expectedLine + ".\r\n")) << c.what;
+        }
+    }
 }
 
 TEST(MainWindow, UnattendedRunWithoutLoggingWritesNoLog)

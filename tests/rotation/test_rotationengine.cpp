@@ -8,6 +8,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -228,6 +229,30 @@ TEST(RotationEngine, BackupsKeepTheFirstReplacedFile)
     ASSERT_EQ(again.copies.size(), 2);
     EXPECT_EQ(again.copies[0].backup, FileCopy::EarlierBackupKept);
     EXPECT_EQ(rig.f.prog.read("live/Site_1/index.~htm"), QByteArray("sites/Site_1/Rotation_1/index.html"));
+}
+
+TEST(RotationEngine, LiveFileThatIsALinkIsReplacedNotWrittenThrough)
+{
+    // A live page linked to another rotation's page: copying through the link would overwrite
+    // that rotation.
+    for (const bool backups : {false, true}) {
+        Rig rig;
+        rig.f.autoSite("Site_1", 2, 2);
+        rig.valid("Site_1", 1);
+        rig.valid("Site_1", 2);
+        rig.f.prog.mkdir("live/Site_1");
+        ASSERT_TRUE(QFile::link(rig.f.prog.file("sites/Site_1/Rotation_1/index.html"), rig.live("Site_1", "index.html")));
+        rig.engine.setCreateBackups(backups);
+        ASSERT_TRUE(rig.engine.rotateSite(rig.load("Site_1")).succeeded()) << backups;
+        EXPECT_EQ(rig.f.prog.read("sites/Site_1/Rotation_1/index.html"), QByteArray("sites/Site_1/Rotation_1/index.html"))
+            << backups;
+        EXPECT_FALSE(QFileInfo(rig.live("Site_1", "index.html")).isSymLink()) << backups;
+        EXPECT_EQ(rig.f.prog.read("live/Site_1/index.html"), QByteArray("sites/Site_1/Rotation_2/index.html")) << backups;
+        EXPECT_EQ(rig.f.prog.exists("live/Site_1/index.~htm"), backups);
+        if (backups) {
+            EXPECT_EQ(rig.f.prog.read("live/Site_1/index.~htm"), QByteArray("sites/Site_1/Rotation_1/index.html"));
+        }
+    }
 }
 
 TEST(RotationEngine, WithoutBackupsTheLiveFileIsReplacedAlone)
