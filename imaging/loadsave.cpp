@@ -9,6 +9,7 @@
 #include "pgmessages.h"
 #include "pgsettings.h"
 #include "pixelgraphic.h"
+#include "progressscope.h"
 
 #include "platform/prompts.h"
 #include "platform/safewrite.h"
@@ -72,18 +73,6 @@ void correctGamma(TPixelGraphic& Graphic)
     }
     Graphic.SetGamma(PixelGraphicDefaultGamma);
 }
-
-// Ends an update also when the work inside it raised.
-class UpdateScope {
-public:
-    explicit UpdateScope(TPixelGraphic& Graphic) : graphic_(Graphic) { graphic_.BeginUpdate(); }
-    ~UpdateScope() { graphic_.EndUpdate(); }
-    UpdateScope(const UpdateScope&) = delete;
-    UpdateScope& operator=(const UpdateScope&) = delete;
-
-private:
-    TPixelGraphic& graphic_;
-};
 
 using WriteFunction = std::function<void(const TFileFormatWriter& Writer, TPixelGraphic& Image)>;
 

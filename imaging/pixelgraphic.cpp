@@ -13,6 +13,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -81,7 +82,8 @@ void TPixelGraphic::Allocate(int Width, int Height, int BitCountNum)
     bitCountNum_ = BitCountNum;
     freeStorage();
     rowBytes_ = (std::int64_t(BitCount()) * width_ + 31) / 32 * 4;
-    imageSize_ = std::int64_t(height_) * rowBytes_;
+    // Two 31-bit sides of 24-bit pixels pass 63 bits: such a size only has to read as too large.
+    imageSize_ = height_ > 0 && rowBytes_ > INT64_MAX / height_ ? INT64_MAX : std::int64_t(height_) * rowBytes_;
     if (imageSize_ == 0) {
         Changed();
         return;
@@ -122,7 +124,8 @@ void TPixelGraphic::SetBitCountNum(int Value)
 
 std::int64_t TPixelGraphic::DataSize() const
 {
-    return imageSize_ + 4 * std::int64_t(PaletteCount()) + 58;
+    const std::int64_t rest = 4 * std::int64_t(PaletteCount()) + 58;
+    return imageSize_ > INT64_MAX - rest ? INT64_MAX : imageSize_ + rest;
 }
 
 std::uint8_t* TPixelGraphic::Bits()

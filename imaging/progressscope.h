@@ -4,9 +4,22 @@
 
 #include <exception>
 
+// Runs Action as a scope ends. When the scope is left by an exception, an exception from Action
+// is not heard: the first failure is the one that counts.
+template <typename F> void EndScope(int FailuresAtStart, F&& Action)
+{
+    if (std::uncaught_exceptions() == FailuresAtStart) {
+        Action();
+        return;
+    }
+    try {
+        Action();
+    } catch (...) {
+    }
+}
+
 // Calls the image's progress start event now and its end event when the scope ends, also when
-// the work inside raised (an end handler that raises then is not heard: the first failure is
-// the one that counts).
+// the work inside raised.
 class ProgressScope {
 public:
     explicit ProgressScope(TPixelGraphic& Graphic) : graphic_(Graphic), failures_(std::uncaught_exceptions())
@@ -15,17 +28,30 @@ public:
     }
     ~ProgressScope() noexcept(false)
     {
-        if (std::uncaught_exceptions() == failures_) {
-            graphic_.ProgressEnd();
-            return;
-        }
-        try {
-            graphic_.ProgressEnd();
-        } catch (...) {
-        }
+        EndScope(failures_, [this] { graphic_.ProgressEnd(); });
     }
     ProgressScope(const ProgressScope&) = delete;
     ProgressScope& operator=(const ProgressScope&) = delete;
+
+private:
+    TPixelGraphic& graphic_;
+    int failures_;
+};
+
+// BeginUpdate now, EndUpdate (and with it the image's change event) when the scope ends, also
+// when the work inside raised.
+class UpdateScope {
+public:
+    explicit UpdateScope(TPixelGraphic& Graphic) : graphic_(Graphic), failures_(std::uncaught_exceptions())
+    {
+        graphic_.BeginUpdate();
+    }
+    ~UpdateScope() noexcept(false)
+    {
+        EndScope(failures_, [this] { graphic_.EndUpdate(); });
+    }
+    UpdateScope(const UpdateScope&) = delete;
+    UpdateScope& operator=(const UpdateScope&) = delete;
 
 private:
     TPixelGraphic& graphic_;

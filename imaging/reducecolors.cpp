@@ -298,7 +298,8 @@ void TPixelGraphic::ReduceColorsFrom(TPixelGraphic& Source, int Count, bool AddS
         reduceByOctree(Source, wanted);
     if (AddSystemColors) {
         const auto system = Sys16Palette();
-        for (int i = 0; i < 16 && PaletteCount() < Count; ++i) {
+        const int room = std::min(Count, 256); // a palette holds 256 entries at most
+        for (int i = 0; i < 16 && PaletteCount() < room; ++i) {
             SetPaletteCount(PaletteCount() + 1);
             SetPaletteEntry(PaletteCount() - 1, system[std::size_t(i)]);
         }

@@ -210,6 +210,8 @@ void TPixelGraphic::StretchFrom(TPixelGraphic& Source)
 void TPixelGraphic::StretchRect(int DstLeft, int DstTop, int DstWidth, int DstHeight, int SrcLeft, int SrcTop,
                                 int SrcWidth, int SrcHeight, TPixelGraphic& Source)
 {
+    if (DstWidth <= 0 || DstHeight <= 0 || SrcWidth <= 0 || SrcHeight <= 0)
+        return; // no area on one side: no events, no change
     if (DstWidth == SrcWidth && DstHeight == SrcHeight) {
         CopyRect(DstLeft, DstTop, DstWidth, DstHeight, SrcLeft, SrcTop, SrcWidth, SrcHeight, Source);
         return;
@@ -221,7 +223,7 @@ void TPixelGraphic::StretchRect(int DstLeft, int DstTop, int DstWidth, int DstHe
         return;
     }
     StretchRun run(*this, Source);
-    if (!run.ready() || DstWidth <= 0 || DstHeight <= 0 || SrcWidth <= 0 || SrcHeight <= 0)
+    if (!run.ready())
         return;
     const Span columns = clip(DstLeft, DstWidth, width_);
     const Span rows = clip(DstTop, DstHeight, height_);

@@ -6,6 +6,7 @@
 
 #include <QIODevice>
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -14,13 +15,18 @@ namespace {
 constexpr std::uint32_t kFileHeaderSize = 14;
 constexpr std::uint32_t kInfoHeaderSize = 40;
 
-// Entries of the colour table: the palette, or for a palette image without one as many black
-// entries as its pixels can index.
+// Entries of the colour table: the palette, no longer than the pixels can index (a palette
+// set before a smaller bit count keeps its surplus entries), or for a palette image without
+// one as many black entries as its pixels can index.
 std::vector<TColor> colorTable(const TPixelGraphic& Graphic)
 {
-    if (Graphic.PaletteCount() == 0 && Graphic.BitCountNum() != 3)
-        return std::vector<TColor>(std::size_t(Graphic.NumColors()), 0);
-    return Graphic.Palette();
+    if (Graphic.BitCountNum() == 3)
+        return Graphic.Palette();
+    const std::size_t colors = std::size_t(Graphic.NumColors());
+    if (Graphic.PaletteCount() == 0)
+        return std::vector<TColor>(colors, 0);
+    const std::vector<TColor>& palette = Graphic.Palette();
+    return std::vector<TColor>(palette.begin(), palette.begin() + std::ptrdiff_t(std::min(colors, palette.size())));
 }
 
 void writePackedBitmap(QIODevice& Stream, TPixelGraphic& Graphic, const std::vector<TColor>& Table)

@@ -83,6 +83,26 @@ TEST_F(Bmp, APaletteImageWithoutEntriesWritesAFullBlackTable)
     EXPECT_EQ(back.PaletteCount(), 16);
 }
 
+TEST_F(Bmp, TheColourTableIsNoLongerThanThePixelsCanIndex)
+{
+    // Sixteen grays set on a 1-bit image: the file's table holds the first two.
+    TPixelGraphic image;
+    image.Allocate(3, 1, 0);
+    image.SetPaletteIdent(pGray16);
+    ASSERT_EQ(image.PaletteCount(), 16);
+    image.SetPixel(1, 0, 1);
+    const QByteArray file = SaveAs(image, "bmp");
+    EXPECT_EQ(file, hex("424D 42000000 00000000 3E000000"
+                        "28000000 03000000 01000000 0100 0100 00000000 04000000 00000000 00000000 02000000 00000000"
+                        "00000000 11111100"
+                        "40000000"));
+    std::uint16_t format = 0;
+    QByteArray packed;
+    std::uintptr_t palette = 0;
+    image.SaveToClipboardFormat(format, packed, palette);
+    EXPECT_EQ(packed, file.mid(14));
+}
+
 TEST_F(Bmp, EveryFormatRoundTrips)
 {
     for (int num = 0; num < 4; ++num) {

@@ -78,6 +78,36 @@ TEST(Dither, LimitTableBendsLargeErrors)
     EXPECT_EQ(row(g4, 0), (std::vector<std::uint32_t>{1, 1}));
 }
 
+TEST(Dither, ErrorsAreRoundedHalfAwayFromZeroThenBentAndCapped)
+{
+    // Palette black, red (not gray, pUnknown: limit 32). Limit table: e below 16 passes; 16 to
+    // 48 becomes e div 2 + 8; above 48 it is 32. The first pixel's red error d reaches the
+    // second as 7d / 16; red 128 and above is nearer to red (index 1), 127 and below to black.
+    const struct { int first, second; std::uint32_t index; const char* why; } cases[] = {
+        {64, 103, 0, "448/16 = 28, bent to 22: 125"},
+        {64, 106, 1, "106 + 22 = 128"},
+        {127, 95, 0, "889/16 = 55.6 -> 56, capped at 32: 127"},
+        {127, 96, 1, "96 + 32 = 128"},
+        {200, 148, 1, "-385/16 = -24.06 -> -24, bent to -20: 128"},
+        {200, 147, 0, "147 - 20 = 127"},
+        {8, 124, 1, "56/16 = 3.5 -> 4: 128"},
+        {247, 131, 0, "-56/16 = -3.5 -> -4: 127"},
+    };
+    for (const auto& c : cases) {
+        TPixelGraphic g;
+        g.Allocate(2, 1, 2);
+        g.SetPaletteCount(2);
+        g.SetPaletteEntry(0, RGBColor(0, 0, 0));
+        g.SetPaletteEntry(1, RGBColor(255, 0, 0));
+        g.InitDither();
+        g.NextDitherRow();
+        g.DitherPixel(0, 0, c.first, 0, 0);
+        g.DitherPixel(1, 0, c.second, 0, 0);
+        EXPECT_EQ(g.GetPixel(1, 0), c.index) << c.why;
+        EXPECT_FALSE(g.PaletteAllGray());
+    }
+}
+
 TEST(Dither, WithoutBuffersOrOutsideTheRowPixelsAreSetPlainly)
 {
     TPixelGraphic g;

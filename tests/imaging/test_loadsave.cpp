@@ -395,6 +395,21 @@ TEST_F(LoadSave, LoadResetsTheImageAndRecognisesThePalette)
     EXPECT_PG_THROW(LoadGraphic(image, registry, unknown, "fak", 0), EPGUnknownFileFormat, "Unknown file format");
 }
 
+TEST_F(LoadSave, AChangeHandlerThatRaisesIsHeardAfterTheLoad)
+{
+    auto source = MakePatternImage(2, 2, 3);
+    fakeReader->source = source.get();
+    TPixelGraphic image;
+    image.SetOnChange([](PGObject*) { throw std::runtime_error("handler"); });
+    EXPECT_THROW(load(image), std::runtime_error); // not a terminated program
+    EXPECT_EQ(image.UpdateCount(), 0);
+    EXPECT_TRUE(SamePixels(image, *source));
+    // A failed load reports its own failure, not the handler's.
+    fakeReader->fails = true;
+    EXPECT_PG_THROW(load(image), EPixelGraphic, "Fake: broken");
+    EXPECT_EQ(image.UpdateCount(), 0);
+}
+
 TEST_F(LoadSave, GammaIsCorrectedBeyondFivePercent)
 {
     auto source = MakePatternImage(2, 1, 3);

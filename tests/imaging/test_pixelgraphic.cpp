@@ -95,6 +95,13 @@ TEST(PixelGraphic, SizesAreCheckedIn64BitsAndCappedAtOneGiB)
     EXPECT_EQ(g.ImageSize(), TPixelGraphic::MaxImageSize + 32768);
     // A failed allocation is retried, not taken for the same geometry.
     EXPECT_PG_THROW(g.Allocate(32768, 32769, 2), EPixelGraphic, "CreateDIBSection failed");
+
+    // The largest sides at 24 bits pass even 63 bits: refused, the size read as the largest.
+    EXPECT_PG_THROW(g.Allocate(INT32_MAX, INT32_MAX, 3), EPixelGraphic, "CreateDIBSection failed");
+    EXPECT_EQ(g.RowBytes(), std::int64_t(6442450944));
+    EXPECT_EQ(g.ImageSize(), INT64_MAX);
+    EXPECT_EQ(g.DataSize(), INT64_MAX);
+    EXPECT_TRUE(g.Empty());
 }
 
 TEST(PixelGraphic, ZeroWidthOrHeightIsAnEmptyImage)

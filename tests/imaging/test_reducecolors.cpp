@@ -93,6 +93,19 @@ TEST(ReduceColors, PhotographFillsItsBoxesThenTheSystemColours)
             ASSERT_LT(target.GetPixel(x, y), 252u);
 }
 
+TEST(ReduceColors, AFullPaletteTakesNoSystemColoursOverItsLastEntry)
+{
+    // 300 asked with the system colours: 284 boxes are capped at 256, which leave no room.
+    TPixelGraphic source, full, target;
+    fill(source, 97, 61, [](int x, int y) { return RGBColor(x * 255 / 96, y * 255 / 60, (x * y) % 256); });
+    full.Allocate(1, 1, 2);
+    full.ReduceColorsFrom(source, 256, false);
+    ASSERT_EQ(full.PaletteCount(), 256);
+    target.Allocate(1, 1, 2);
+    target.ReduceColorsFrom(source, 300, true);
+    EXPECT_EQ(target.Palette(), full.Palette());
+}
+
 TEST(ReduceColors, AbortedScanGoesOnWithWhatWasCounted)
 {
     TPixelGraphic source, target;

@@ -48,6 +48,28 @@ TEST(Stretch, AreaAverageDownscalingTruncates)
               (std::vector<TColor>{red(50), red(100), red(150)}));
 }
 
+TEST(Stretch, AreaSpansWeighTheirMiddleSamplesByTheDestinationExtent)
+{
+    // 5 -> 2, smPrecise (area, divisor 5). Column 0: s0 0 (w0 = 1 * 2 - 0 = 2), s1 = 5 div 2 = 2
+    // (w1 = 5 - 2 * 2 = 1), source 1 in the middle weighs D = 2: (0 + 80 + 80) / 5 = 32.
+    // Column 1: s0 = 5 div 2 = 2 (w0 = 3 * 2 - 5 = 1), s1 = 10 div 2 - 1 = 4 (w1 = 10 - 8 = 2),
+    // source 3 weighs 2: (80 + 240 + 322) / 5 = 128 (128.4 truncated).
+    EXPECT_EQ(stretchRow({red(0), red(40), red(80), red(120), red(161)}, 2, smPrecise),
+              (std::vector<TColor>{red(32), red(128)}));
+}
+
+TEST(Stretch, TheSourceRectangleStartsAtItsOffset)
+{
+    // Sources 1..3 of five onto two columns, smPrecise (area, S 3, D 2, divisor 3): column 0
+    // takes sources 1 (w 2) and 2 (w 1): 160 / 3 = 53; column 1 sources 2 (w 1) and 3 (w 2):
+    // 320 / 3 = 106.
+    TPixelGraphic s, t;
+    fillRow(s, {red(0), red(40), red(80), red(120), red(160)});
+    t.Allocate(2, 1, 3);
+    t.StretchRect(0, 0, 2, 1, 1, 0, 3, 1, s);
+    EXPECT_EQ(pixelRow(t), (std::vector<TColor>{red(53), red(106)}));
+}
+
 TEST(Stretch, TwoTapInterpolationUpscaling)
 {
     // 2 -> 5, smPrecise (interpolation, divisor 10). Weights by column: (s0 0, 10), (0: 9,
@@ -183,8 +205,15 @@ TEST(Stretch, EmptyImagesAndSelfStretchAreSafe)
     t.StretchFrom(empty);
     empty.StretchFrom(t);
     EXPECT_TRUE(empty.Empty());
+    int events = 0;
+    t.SetOnChange([&](PGObject*) { ++events; });
+    t.SetOnProgressBegin([&](PGObject*) { ++events; });
+    t.SetOnProgressEnd([&](PGObject*) { ++events; });
     t.StretchRect(0, 0, 0, 2, 0, 0, 2, 2, t);   // no width: nothing
     t.StretchRect(0, 0, 2, 2, 0, 0, -3, 2, t);  // no source width: nothing
+    t.StretchRect(0, 0, 0, 0, 0, 0, 0, 0, t);   // equal but empty extents: not even a copy
+    t.StretchRect(0, 0, -1, 2, 0, 0, -1, 2, t);
+    EXPECT_EQ(events, 0);
 
     TPixelGraphic g;
     fillRow(g, {red(10), red(20), red(30), red(40)});
