@@ -1,0 +1,71 @@
+#include "specialfolders.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFile>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTextStream>
+
+namespace platform {
+
+namespace {
+
+QString firstExisting(QStandardPaths::StandardLocation location)
+{
+    for (const QString& path : QStandardPaths::standardLocations(location)) {
+        if (QFileInfo(path).isDir())
+            return QDir::cleanPath(path);
+    }
+    return {};
+}
+
+// XDG_TEMPLATES_DIR from user-dirs.dirs; Qt has no location for it.
+QString templatesFolder()
+{
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    QFile file(config + QStringLiteral("/user-dirs.dirs"));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return {};
+    static const QRegularExpression line(QStringLiteral(R"(^\s*XDG_TEMPLATES_DIR\s*=\s*"([^"]*)\")"));
+    QTextStream in(&file);
+    while (!in.atEnd()) {
+        const QRegularExpressionMatch m = line.match(in.readLine());
+        if (!m.hasMatch())
+            continue;
+        QString value = m.captured(1);
+        if (value.startsWith(QLatin1StringView("$HOME")))
+            value.replace(0, 5, QDir::homePath());
+        if (!QDir::isAbsolutePath(value))
+            return {};
+        value = QDir::cleanPath(value);
+        // XDG sets a folder it does not use to the home folder itself.
+        return value != QDir::cleanPath(QDir::homePath()) && QFileInfo(value).isDir() ? value : QString();
+    }
+    return {};
+}
+
+} // namespace
+
+QString specialFolderPath(SpecialFolder folder)
+{
+    switch (folder) {
+    case SpecialFolder::Home:
+        return QDir::cleanPath(QDir::homePath());
+    case SpecialFolder::Desktop: {
+        const QString desktop = firstExisting(QStandardPaths::DesktopLocation);
+        return desktop.isEmpty() ? QDir::cleanPath(QDir::homePath()) : desktop;
+    }
+    case SpecialFolder::Documents:
+        return firstExisting(QStandardPaths::DocumentsLocation);
+    case SpecialFolder::AppData:
+        return QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    case SpecialFolder::Fonts:
+        return firstExisting(QStandardPaths::FontsLocation);
+    case SpecialFolder::Templates:
+        return templatesFolder();
+    }
+    return {};
+}
+
+} // namespace platform
