@@ -328,28 +328,23 @@ void TfrmMain::doselectionstatus()
 
 void TfrmMain::btnnewsiteClick()
 {
-    const auto key = generatenewsitename();
-    if (!key || !addsite(*key)) {
+    const auto site = context_.sites().newSite(siteKeys());
+    if (!site) {
         context_.services.prompts.warning(
             QStringLiteral("Error encountered creating new site!  Ensure you have write access and sufficient disk "
                            "space for your data directory, ")
             + state_.ProgramFolder + QStringLiteral("!"));
         return;
     }
+    selecting_ = true;
+    lbxsites->addItem(site->SiteKey);
+    selecting_ = false;
 
-    tsiterecord& site = state_.CurrentSite;
-    site = tsiterecord{};
-    site.SiteKey = *key;
-    site.Name = QStringLiteral("New Site");
-    site.Path = state_.ProgramFolder + *key + QLatin1Char('/');
-    site.CurrentRotationPosition = 1;
-    site.RotationCount = 0;
-    site.BaseHTMLName = QStringLiteral("Index.html");
+    state_.CurrentSite = *site;
     state_.CurrentRotationPositionChanged = true;
     selectRow(lbxsites->count() - 1);
 
-    const QString folder = site.Path;
-    const bool folderExisted = platform::folderExists(folder);
+    const bool folderExisted = platform::folderExists(site->Path);
     TdlgSIteOptions dialog(context_, this);
     if (context_.services.dialogs.showModal(dialog) == platform::mrCancel)
         deletecurrentsite(!folderExisted);
@@ -427,27 +422,6 @@ void TfrmMain::BitBtn2Click()
 
 // ---- site files ----
 
-std::optional<QString> TfrmMain::generatenewsitename() const
-{
-    return context_.sites().generatenewsitename(siteKeys());
-}
-
-bool TfrmMain::addsite(const QString& key)
-{
-    const SiteStore store = context_.sites();
-    const bool settingsExisted = platform::fileExists(store.siteFile(key));
-    if (!store.addsite(key)) {
-        // Nothing of a site that could not be listed stays behind.
-        if (!settingsExisted && platform::fileExists(store.siteFile(key)))
-            platform::removeFile(store.siteFile(key));
-        return false;
-    }
-    selecting_ = true;
-    lbxsites->addItem(key);
-    selecting_ = false;
-    return true;
-}
-
 void TfrmMain::savecurrentsite()
 {
     if (state_.CurrentSite.SiteKey.isEmpty())
@@ -467,22 +441,13 @@ bool TfrmMain::loadsite(const QString& key)
 
 void TfrmMain::deletecurrentsite(bool deleteFolder)
 {
-    const tsiterecord& site = state_.CurrentSite;
-    const QString key = site.SiteKey;
-    if (!key.isEmpty()) {
-        const SiteStore store = context_.sites();
-        if (platform::fileExists(store.siteFile(key)))
-            platform::removeFile(store.siteFile(key));
-        if (deleteFolder && !site.Path.isEmpty() && platform::folderExists(site.Path))
-            context_.dlgEditSite->dodeletedir(site.Path);
-
-        if (store.removeSiteKey(key)) {
-            const int row = selectedRow();
-            if (row >= 0 && lbxsites->item(row)->text() == key) {
-                selecting_ = true;
-                delete lbxsites->takeItem(row);
-                selecting_ = false;
-            }
+    const QString key = state_.CurrentSite.SiteKey;
+    if (!key.isEmpty() && context_.sites().removeSite(state_.CurrentSite, deleteFolder, context_.services.prompts)) {
+        const int row = selectedRow();
+        if (row >= 0 && lbxsites->item(row)->text() == key) {
+            selecting_ = true;
+            delete lbxsites->takeItem(row);
+            selecting_ = false;
         }
     }
     rebuildSiteNameList();

@@ -56,8 +56,6 @@ public:
     // Site list and current site
     void rebuildSiteNameList();
     void doselectionstatus();
-    std::optional<QString> generatenewsitename() const;
-    bool addsite(const QString& key);
     void savecurrentsite();
     bool loadsite(const QString& key);
     void deletecurrentsite(bool deleteFolder = true);
