@@ -200,43 +200,18 @@ void TfrmMain::FormShow()
 
     rebuildSiteNameList();
     doselectionstatus();
-    loadRecentTemplates();
+    context_.recentTemplates.load(state_.ProgramFolder);
 }
 
 void TfrmMain::FormClose()
 {
     platform::IniFile options(state_.ProgramFolder + QStringLiteral("options.ini"));
-    const bool saved = saveProgramOptions(options, state_.options).ok && saveRecentTemplates();
+    const bool saved =
+        saveProgramOptions(options, state_.options).ok && context_.recentTemplates.save(state_.ProgramFolder).ok;
     if (!saved)
         context_.services.prompts.message(QStringLiteral("Error encountered saving your settings!  You may be out of disk space!"));
     state_.RequiredFileNames.clear();
     state_.RequiredFilePaths.clear();
-}
-
-void TfrmMain::loadRecentTemplates()
-{
-    const auto load = [this](const char* name, QComboBox* combo) {
-        const auto lines = readRecentTemplates(state_.ProgramFolder + QLatin1String(name));
-        if (lines)
-            setRecentTemplates(*combo, *lines);
-    };
-    load("recent_styles.txt", context_.dlgEditSite->cmbstyle);
-    load("recent_image_styles.txt", context_.dlgThumbOptions->cmbimagestyle);
-}
-
-bool TfrmMain::saveRecentTemplates()
-{
-    const auto save = [this](const char* name, const QComboBox* combo) {
-        if (combo->count() == 0)
-            return true; // an empty list leaves its file as it was
-        QStringList items;
-        for (int i = 0; i < combo->count(); ++i)
-            items.append(combo->itemText(i));
-        return writeRecentTemplates(state_.ProgramFolder + QLatin1String(name), items).ok;
-    };
-    const bool images = save("recent_image_styles.txt", context_.dlgThumbOptions->cmbimagestyle);
-    const bool index = save("recent_styles.txt", context_.dlgEditSite->cmbstyle);
-    return images && index;
 }
 
 // ---- site list ----

@@ -80,8 +80,6 @@ protected:
 
 private:
     void buildControls();
-    void loadRecentTemplates();
-    bool saveRecentTemplates();
 
     AppContext& context_;
     PictorumState& state_;
