@@ -367,8 +367,11 @@ void TfrmMain::btnedtsiteClick()
 
 void TfrmMain::btnOptionsClick()
 {
-    TdlgOptions dialog(context_, this);
-    context_.services.dialogs.showModal(dialog);
+    {
+        TdlgOptions dialog(context_, this);
+        context_.services.dialogs.showModal(dialog);
+    }
+    btnRotateNow->setEnabled(state_.options.UseRotations);
 }
 
 void TfrmMain::btnRotateNowClick()

@@ -1,7 +1,5 @@
 #include "options.h"
 
-#include "mainform.h"
-
 #include "platform/shell.h"
 
 #include <QCheckBox>
@@ -108,7 +106,6 @@ void TdlgOptions::btnOKClick()
     o.UseThumbsDirectory = Chksavetothumbdir->isChecked();
     o.ForceLowercase = chkforcelowercase->isChecked();
     o.UseRotations = rgpmultiplerotations->isChecked();
-    context_.frmMain->btnRotateNow->setEnabled(o.UseRotations);
     setModalResult(platform::mrOk);
 }
 
