@@ -53,16 +53,16 @@ public:
     // Raises EPGInvalidSize for a negative size and EPixelGraphic ("CreateDIBSection failed")
     // when the pixel memory would exceed MaxImageSize or cannot be had; the new size then stays
     // stored without pixel storage. The same three values again only Clear.
-    void Allocate(int Width, int Height, int BitCountNum);
+    void Allocate(int Width, int Height, TBitCountNum BitCountNum);
     int Width() const { return width_; }
     int Height() const { return height_; }
-    int BitCountNum() const { return bitCountNum_; }
+    TBitCountNum BitCountNum() const { return bitCountNum_; }
     void SetWidth(int Value);
     void SetHeight(int Value);
-    void SetBitCountNum(int Value);
+    void SetBitCountNum(TBitCountNum Value);
     int BitCount() const;   // 1, 4, 8 or 24
     int NumColors() const;  // 2, 16, 256, or 0 for 24 bits
-    static int BitCountToNum(int BitCount);
+    static TBitCountNum BitCountToNum(int BitCount);
     bool Empty() const { return !pixels_; }
     std::int64_t RowBytes() const { return rowBytes_; }
     std::int64_t ImageSize() const { return imageSize_; }
@@ -130,15 +130,12 @@ public:
     void SetStretchMode(TStretchMode Value) { stretchMode_ = Value; }
     bool Transparent() const { return transparent_; }
     void SetTransparent(bool Value) { transparent_ = Value; }
-    // 0 ignore, 1 message box, 2 OK/Cancel box whose Cancel aborts, 3 raise.
-    int WarningAction() const { return warningAction_; }
-    void SetWarningAction(int Value) { warningAction_ = std::uint8_t(Value); }
+    TWarningAction WarningAction() const { return warningAction_; }
+    void SetWarningAction(TWarningAction Value) { warningAction_ = Value; }
     bool RangeCheck() const { return rangeCheck_; }
     void SetRangeCheck(bool Value) { rangeCheck_ = Value; }
-    // What a save does when its writer cannot store the colour resolution: 0 convert, 1 tell
-    // and convert, 2 ask, 3 refuse.
-    int ColorResConversion() const { return colorResConversion_; }
-    void SetColorResConversion(int Value) { colorResConversion_ = std::uint8_t(Value); }
+    TColorResConversion ColorResConversion() const { return colorResConversion_; }
+    void SetColorResConversion(TColorResConversion Value) { colorResConversion_ = Value; }
     long double Gamma() const { return gamma_; }
     void SetGamma(long double Value) { gamma_ = Value; }
 
@@ -255,7 +252,7 @@ private:
     void reduceByOctree(TPixelGraphic& Source, int Count);
 
     std::uint32_t background_ = 0; // colour for 24 bits, else a palette index
-    int bitCountNum_ = 3;
+    TBitCountNum bitCountNum_ = bcn24Bit;
     int width_ = 0;
     int height_ = 0;
     std::int64_t rowBytes_ = 0;
@@ -276,9 +273,9 @@ private:
     bool weightedGray_ = true;
     TStretchMode stretchMode_ = smPrecise;
     bool transparent_ = false;
-    std::uint8_t warningAction_ = 2;
+    TWarningAction warningAction_ = waAskAbort;
     bool rangeCheck_ = false;
-    std::uint8_t colorResConversion_ = 2;
+    TColorResConversion colorResConversion_ = crcAsk;
     long double gamma_;
     int updateCount_ = 0;
 

@@ -51,7 +51,7 @@ void prepareImage(DecodeSession& s)
 {
     TPixelGraphic& g = s.graphic;
     const bool gray = s.info.output_components == 1;
-    g.Allocate(int(s.info.output_width), int(s.info.output_height), gray ? 2 : 3);
+    g.Allocate(int(s.info.output_width), int(s.info.output_height), gray ? bcn8Bit : bcn24Bit);
     if (gray)
         g.SetPaletteIdent(pGray256);
     s.bits = g.Bits();
@@ -203,7 +203,7 @@ bool TJPGFileFormatReader::CheckSignature(const SignatureProbe& Header) const
 void TJPGFileFormatReader::Load(QIODevice& Stream, TPixelGraphic& Graphic, int ImageIndex) const
 {
     if (ImageIndex != 0)
-        raiseJPG(PGLangStrS1(7, QStringLiteral("Index")));
+        raiseJPG(PGLangStrS1(PgMsg::Invalid, QStringLiteral("Index")));
     Graphic.SetGamma(PixelGraphicDefaultGamma);
     DecodeSession session(Stream, Graphic);
     if (!runDecode(session))
@@ -213,10 +213,10 @@ void TJPGFileFormatReader::Load(QIODevice& Stream, TPixelGraphic& Graphic, int I
 void TJPGFileFormatReader::GetInfo(QIODevice& Stream, int ImageIndex, GraphicFileInfo& Info) const
 {
     if (ImageIndex != 0)
-        raiseJPG(PGLangStrS1(20, QStringLiteral("Index")));
+        raiseJPG(PGLangStrS1(PgMsg::InvalidValueFor, QStringLiteral("Index")));
     TFileFormatReader::GetInfo(Stream, ImageIndex, Info);
     TPixelGraphic quiet; // warnings while reading only the header are not shown
-    quiet.SetWarningAction(0);
+    quiet.SetWarningAction(waIgnore);
     DecodeSession session(Stream, quiet);
     HeaderFacts facts;
     if (!runReadHeader(session, facts))
