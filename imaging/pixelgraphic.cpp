@@ -45,6 +45,46 @@ TPixelGraphic::~TPixelGraphic()
 
 // ---- Geometry and storage ----
 
+namespace {
+
+void checkSides(std::int64_t Width, std::int64_t Height)
+{
+    if (Width < 0)
+        throw EPGInvalidSize(PGLangStr(PgMsg::NegativeWidth));
+    if (Height < 0)
+        throw EPGInvalidSize(PGLangStr(PgMsg::NegativeHeight));
+}
+
+[[noreturn]] void raiseNoPixelMemory()
+{
+    throw EPixelGraphic(PGLangStrS1(PgMsg::Failed, QStringLiteral("CreateDIBSection")));
+}
+
+std::int64_t paddedRowBytes(std::int64_t Width, TBitCountNum BitCountNum)
+{
+    return (std::int64_t(kBitCounts[BitCountNum]) * Width + 31) / 32 * 4;
+}
+
+} // namespace
+
+std::int64_t ImageByteSize(std::int64_t Width, std::int64_t Height, TBitCountNum BitCountNum)
+{
+    // Both sides are below 2^32, so the row fits; two such sides of 24-bit pixels pass 63 bits,
+    // and such a size only has to read as too large.
+    const std::int64_t rowBytes = paddedRowBytes(Width, BitCountNum);
+    return Height > 0 && rowBytes > INT64_MAX / Height ? INT64_MAX : Height * rowBytes;
+}
+
+void CheckImageDimensions(std::int64_t Width, std::int64_t Height, TBitCountNum BitCountNum)
+{
+    checkSides(Width, Height);
+    if (BitCountNum > bcn24Bit)
+        throw EPGInvalidBitCountNum(PGLangStrS1(PgMsg::InvalidValueFor, QStringLiteral("BitCountNum")));
+    if (Width > INT32_MAX || Height > INT32_MAX
+        || ImageByteSize(Width, Height, BitCountNum) > TPixelGraphic::MaxImageSize)
+        raiseNoPixelMemory();
+}
+
 TBitCountNum TPixelGraphic::BitCountToNum(int BitCount)
 {
     for (int num = 0; num < 4; ++num)
@@ -65,10 +105,7 @@ int TPixelGraphic::NumColors() const
 
 void TPixelGraphic::Allocate(int Width, int Height, TBitCountNum BitCountNum)
 {
-    if (Width < 0)
-        throw EPGInvalidSize(PGLangStr(PgMsg::NegativeWidth));
-    if (Height < 0)
-        throw EPGInvalidSize(PGLangStr(PgMsg::NegativeHeight));
+    checkSides(Width, Height);
     if (BitCountNum > bcn24Bit)
         throw EPGInvalidBitCountNum(PGLangStrS1(PgMsg::InvalidValueFor, QStringLiteral("BitCountNum")));
     // The same geometry keeps its storage and is only cleared (a failed allocation is retried).
@@ -81,9 +118,8 @@ void TPixelGraphic::Allocate(int Width, int Height, TBitCountNum BitCountNum)
     height_ = Height;
     bitCountNum_ = BitCountNum;
     freeStorage();
-    rowBytes_ = (std::int64_t(BitCount()) * width_ + 31) / 32 * 4;
-    // Two 31-bit sides of 24-bit pixels pass 63 bits: such a size only has to read as too large.
-    imageSize_ = height_ > 0 && rowBytes_ > INT64_MAX / height_ ? INT64_MAX : std::int64_t(height_) * rowBytes_;
+    rowBytes_ = paddedRowBytes(width_, bitCountNum_);
+    imageSize_ = ImageByteSize(width_, height_, bitCountNum_);
     if (imageSize_ == 0) {
         Changed();
         return;
@@ -95,7 +131,7 @@ void TPixelGraphic::Allocate(int Width, int Height, TBitCountNum BitCountNum)
     if (imageSize_ <= MaxImageSize)
         pixels_ = {AllocatePixelMemory(std::size_t(imageSize_)), FreeDeleter{std::size_t(imageSize_)}};
     if (!pixels_)
-        throw EPixelGraphic(PGLangStrS1(PgMsg::Failed, QStringLiteral("CreateDIBSection")));
+        raiseNoPixelMemory();
     Changed();
 }
 

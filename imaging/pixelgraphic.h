@@ -32,6 +32,15 @@ enum class TWarningResponse {
     Raise,    // raise the warning's text as an error
 };
 
+// Raises what TPixelGraphic::Allocate would for these dimensions (a negative side; pixel
+// memory past MaxImageSize, also for sides past 31 bits) without making anything: readers call
+// it right after a header, before they allocate for the image.
+void CheckImageDimensions(std::int64_t Width, std::int64_t Height, TBitCountNum BitCountNum);
+
+// The bytes of pixel memory of an image, each row padded to 4 bytes; INT64_MAX when the size
+// would pass 63 bits.
+std::int64_t ImageByteSize(std::int64_t Width, std::int64_t Height, TBitCountNum BitCountNum);
+
 // The library's image: 1, 4, 8 or 24 bits per pixel, with a palette for the first three.
 // Pixels live in our own memory as a bottom-up device-independent bitmap: image row y is
 // storage row Height - 1 - y, each row padded to a multiple of 4 bytes. 1 bit: pixel x is bit

@@ -75,6 +75,30 @@ TEST(PixelGraphic, BitCountNumbers)
     EXPECT_PG_THROW(g.Allocate(1, 1, TBitCountNum(4)), EPGInvalidBitCountNum, "Invalid value for BitCountNum");
 }
 
+TEST(PixelGraphic, DimensionCheckRefusesWhatAllocateWouldWithoutMakingAnything)
+{
+    const struct { std::int64_t width, height; TBitCountNum num; const char* failure; } cases[] = {
+        {0, 0, bcn24Bit, nullptr},
+        {-1, 5, bcn24Bit, "Negative width"},
+        {5, -1, bcn1Bit, "Negative height"},
+        {32768, 32768, bcn8Bit, nullptr},                    // exactly 1 GiB
+        {32768, 32769, bcn8Bit, "CreateDIBSection failed"},  // one row past it
+        {std::int64_t(INT32_MAX) + 1, 1, bcn1Bit, "CreateDIBSection failed"},
+        {1, std::int64_t(1) << 40, bcn1Bit, "CreateDIBSection failed"},
+        {INT32_MAX, INT32_MAX, bcn24Bit, "CreateDIBSection failed"},
+        {1, 1, TBitCountNum(4), "Invalid value for BitCountNum"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << " x " << c.height << " / " << int(c.num));
+        if (c.failure)
+            EXPECT_PG_THROW(CheckImageDimensions(c.width, c.height, c.num), EPixelGraphic, c.failure);
+        else
+            EXPECT_NO_THROW(CheckImageDimensions(c.width, c.height, c.num));
+    }
+    EXPECT_EQ(ImageByteSize(INT32_MAX, INT32_MAX, bcn24Bit), INT64_MAX);
+    EXPECT_EQ(ImageByteSize(3, 2, bcn24Bit), 24);
+}
+
 TEST(PixelGraphic, SizesAreCheckedIn64BitsAndCappedAtOneGiB)
 {
     TPixelGraphic g;

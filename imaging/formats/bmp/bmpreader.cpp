@@ -26,7 +26,7 @@ enum : std::uint32_t { BI_RGB = 0, BI_RLE8 = 1, BI_RLE4 = 2, BI_BITFIELDS = 3 };
 
 [[noreturn]] void raiseBMP(const QString& text)
 {
-    throw EPGBMPFileFormatReader(QStringLiteral("BMP: ") + text);
+    RaiseTagged<EPGBMPFileFormatReader>("BMP", text);
 }
 
 [[noreturn]] void raiseInvalid(const char* field)
@@ -350,18 +350,13 @@ TBMPFileFormatReader::TBMPFileFormatReader()
 }
 
 TBMPFileFormatReader::TBMPFileFormatReader(QString ClassName, QString Extension)
-    : TFileFormatReader(std::move(ClassName), std::move(Extension), QStringLiteral("Bitmap"), true)
+    : TSingleImageReader(std::move(ClassName), std::move(Extension), QStringLiteral("Bitmap"), true)
 {
 }
 
-TDIBFileFormatReader::TDIBFileFormatReader()
-    : TBMPFileFormatReader(QStringLiteral("TDIBFileFormatReader"), QStringLiteral("dib"))
+void TBMPFileFormatReader::Fail(const QString& Text) const
 {
-}
-
-TRLEFileFormatReader::TRLEFileFormatReader()
-    : TBMPFileFormatReader(QStringLiteral("TRLEFileFormatReader"), QStringLiteral("rle"))
-{
+    raiseBMP(Text);
 }
 
 bool TBMPFileFormatReader::CheckSignature(const SignatureProbe& Header) const
@@ -369,10 +364,8 @@ bool TBMPFileFormatReader::CheckSignature(const SignatureProbe& Header) const
     return Header[0] == 'B' && Header[1] == 'M';
 }
 
-void TBMPFileFormatReader::Load(QIODevice& Stream, TPixelGraphic& Graphic, int ImageIndex) const
+void TBMPFileFormatReader::LoadImage(QIODevice& Stream, TPixelGraphic& Graphic) const
 {
-    if (ImageIndex != 0)
-        raiseBMP(PGLangStrS1(PgMsg::Invalid, QStringLiteral("Index")));
     ByteReader reader(Stream, RaiseBMPEndOfFile);
     const std::int64_t fileStart = reader.Position();
     reader.Skip(kFileHeaderSize - 4);
@@ -380,11 +373,8 @@ void TBMPFileFormatReader::Load(QIODevice& Stream, TPixelGraphic& Graphic, int I
     decodeBitmap(reader, Graphic, fileStart + pixelOffset);
 }
 
-void TBMPFileFormatReader::GetInfo(QIODevice& Stream, int ImageIndex, GraphicFileInfo& Info) const
+void TBMPFileFormatReader::ReadInfo(QIODevice& Stream, GraphicFileInfo& Info) const
 {
-    if (ImageIndex != 0)
-        raiseBMP(PGLangStrS1(PgMsg::InvalidValueFor, QStringLiteral("Index")));
-    TFileFormatReader::GetInfo(Stream, ImageIndex, Info);
     ByteReader reader(Stream, RaiseBMPEndOfFile);
     reader.Skip(kFileHeaderSize);
     const BitmapHeader h = readHeader(reader);

@@ -66,11 +66,6 @@ TBMPFileFormatWriter::TBMPFileFormatWriter(QString ClassName, QString Extension)
 {
 }
 
-TDIBFileFormatWriter::TDIBFileFormatWriter()
-    : TBMPFileFormatWriter(QStringLiteral("TDIBFileFormatWriter"), QStringLiteral("dib"))
-{
-}
-
 void TBMPFileFormatWriter::Save(QIODevice& Stream, TPixelGraphic& Graphic) const
 {
     const std::vector<TColor> table = colorTable(Graphic);
