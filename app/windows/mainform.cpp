@@ -3,12 +3,10 @@
 #include "addimage.h"
 #include "editsite.h"
 #include "options.h"
-#include "settingsbinder.h"
 #include "siteop.h"
 #include "style.h"
 #include "thumbop.h"
 #include "app/site/fileroutines.h"
-#include "app/site/recenttemplates.h"
 #include "components/aboutbox.h"
 
 #include "platform/fileidentity.h"
@@ -16,12 +14,10 @@
 #include "platform/modaldialog.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
-#include "platform/safewrite.h"
 #include "platform/shell.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
