@@ -3,6 +3,7 @@
 #include "platform/shell.h"
 
 #include <QDialog>
+#include <QHBoxLayout>
 #include <QPainter>
 #include <QStyleOptionButton>
 #include <QStylePainter>
@@ -318,4 +319,13 @@ void TLmILBitBtn::rebuildGlyph()
     }
     SetProvidedGlyph(strip);
     SetNumGlyphs(2);  // whatever the picture's shape
+}
+
+QHBoxLayout* rightAlignedRow(std::initializer_list<QPushButton*> buttons)
+{
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    for (QPushButton* button : buttons)
+        row->addWidget(button);
+    return row;
 }

@@ -6,6 +6,10 @@
 
 #include <QPushButton>
 
+#include <initializer_list>
+
+class QHBoxLayout;
+
 namespace platform {
 class ShellService;
 }
@@ -139,3 +143,6 @@ private:
     const TImageList* images_ = nullptr;
     int imageIndex_ = -1;
 };
+
+// A right-aligned row of buttons for the foot of a dialog.
+QHBoxLayout* rightAlignedRow(std::initializer_list<QPushButton*> buttons);

@@ -1,5 +1,7 @@
 #include "imagelist.h"
 
+#include <map>
+
 TImageList::TImageList(const QImage& strip, int width, int height)
     : strip_(strip.convertToFormat(QImage::Format_ARGB32))
     , width_(width)
@@ -11,6 +13,15 @@ TImageList::TImageList(const QImage& strip, int width, int height)
 TImageList TImageList::fromFile(const QString& file, int width, int height)
 {
     return TImageList(QImage(file), width, height);
+}
+
+const TImageList& TImageList::shared(const QString& file, int width, int height)
+{
+    static std::map<QString, TImageList> lists;
+    auto found = lists.find(file);
+    if (found == lists.end())
+        found = lists.emplace(file, fromFile(file, width, height)).first;
+    return found->second;
 }
 
 QImage TImageList::Picture(int index) const

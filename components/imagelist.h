@@ -11,6 +11,8 @@ public:
     TImageList(const QImage& strip, int width, int height);
     // Reads the strip from a file or a resource (":/..."); an unreadable one gives an empty list.
     static TImageList fromFile(const QString& file, int width = 16, int height = 16);
+    // One list per file for the whole program, read on first use (user-interface thread only).
+    static const TImageList& shared(const QString& file, int width = 16, int height = 16);
 
     int Count() const { return count_; }
     int Width() const { return width_; }
