@@ -136,21 +136,6 @@ TEST(InstanceGuard, HandOverIsAcknowledgedAndDelivered)
     EXPECT_EQ(first.inbox.records[0].parameters, (QStringList{"/Rotate", "x"}));
 }
 
-TEST(InstanceGuard, ReceiverBusyInItsHandlerStillAcknowledgesEveryLaterCopy)
-{
-    // The handler stands for the first copy's user-interface thread: it is never waited for.
-    const QByteArray name = uniqueName();
-    InstanceGuard guard(name);
-    ASSERT_EQ(guard.elect(), InstanceGuard::Election::First);
-    std::atomic<int> delivered{0};
-    ASSERT_TRUE(guard.listen([&](InstanceRecord) { ++delivered; }));
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(InstanceGuard(name).handOver(encodeInstanceRecord({i, {}}), 2s), InstanceGuard::HandOver::Delivered);
-    for (int i = 0; i < 100 && delivered < 3; ++i)
-        std::this_thread::sleep_for(10ms);
-    EXPECT_EQ(delivered, 3);
-}
-
 TEST(InstanceGuard, NobodyListeningMeansTheNameIsFree)
 {
     InstanceGuard later(uniqueName());
