@@ -35,6 +35,12 @@ void TOneInstance::complain(const QString& text) const
     std::fflush(stderr);
 }
 
+void TOneInstance::goOnUnguarded(const QString& reason)
+{
+    complain(QStringLiteral("running without the single-instance guard (%1)").arg(reason));
+    guard_.reset();
+}
+
 std::optional<int> TOneInstance::Check(const QStringList& parameters)
 {
     bool ignore = false;
@@ -51,17 +57,17 @@ std::optional<int> TOneInstance::Check(const QStringList& parameters)
     for (;;) {
         const InstanceGuard::Election election = guard_->elect();
         if (election == InstanceGuard::Election::Unguarded) {
-            complain(QStringLiteral("running without the single-instance guard (%1)")
-                         .arg(name.failure.isEmpty() ? guard_->failure() : name.failure));
-            guard_.reset();
+            goOnUnguarded(name.failure.isEmpty() ? guard_->failure() : name.failure);
             return std::nullopt;
         }
         if (election == InstanceGuard::Election::First) {
-            guard_->listen([this](InstanceRecord handed) {
+            const bool listening = guard_->listen([this](InstanceRecord handed) {
                 QMetaObject::invokeMethod(this, [this, parameters = std::move(handed.parameters)] {
                     InstanceStarted(parameters);
                 }, Qt::QueuedConnection);
             });
+            if (!listening)  // holding the name without answering would only keep later copies waiting
+                goOnUnguarded(guard_->failure());
             return std::nullopt;
         }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());

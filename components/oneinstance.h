@@ -51,6 +51,7 @@ protected:
 
 private:
     void complain(const QString& text) const;
+    void goOnUnguarded(const QString& reason);
     void restoreApplication();
 
     QString programName_;
