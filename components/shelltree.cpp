@@ -593,23 +593,22 @@ void TShellTree::Navigate(const QString& path)
 {
     if (!rootNode_)
         return;
-    // The length of a node's path when it holds the target; -1 when not. "Computer" holds
-    // every path, as the weakest match.
+    // How closely a node holds the target: its path's length + 1, -1 when it does not. The
+    // desktop holds every path, "Computer" too, both more weakly than any folder.
     const auto holds = [&path](const TShellnode* node) -> qsizetype {
         const QString& p = node->item_.path;
+        if (!p.isEmpty() && (p == path || p == QLatin1StringView("/") || path.startsWith(p + QLatin1Char('/'))))
+            return p.size() + 1;
         if (node->item_.kind == ShellItem::Kind::Computer)
-            return 0;
-        if (p.isEmpty())
-            return -1;
-        if (p == path || p == QLatin1StringView("/") || path.startsWith(p + QLatin1Char('/')))
-            return p.size();
-        return -1;
+            return 1;
+        return node->item_.kind == ShellItem::Kind::Desktop ? 0 : -1;
     };
     TShellnode* node = rootNode_;
     while (holds(node) >= 0 && node->item_.path != path) {
         node->setExpanded(true);
+        // Only a child that holds the target more closely leads further down.
         TShellnode* best = nullptr;
-        qsizetype bestLength = -1;
+        qsizetype bestLength = holds(node);
         for (int i = 0; i < node->childCount(); ++i) {
             TShellnode* child = node->ChildNode(i);
             const qsizetype length = holds(child);
