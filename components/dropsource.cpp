@@ -6,7 +6,6 @@
 #include <QDrag>
 #include <QGuiApplication>
 #include <QMimeData>
-#include <QPointer>
 
 TDropSource::TDropSource(QObject* parent) : QObject(parent) {}
 
@@ -18,7 +17,9 @@ TDragOutcome TDropSource::Execute()
     QMimeData* data = ProvideData();
     if (!data)
         return TDragOutcome::doFailed;
-    QPointer<QDrag> drag = new QDrag(parent() ? parent() : this);
+    // Qt deletes the drag when it is done with it: on X11 only after the target has fetched
+    // the data, which can be after exec returned.
+    auto* drag = new QDrag(parent() ? parent() : this);
     drag->setMimeData(data);
     connect(drag, &QDrag::actionChanged, this, [this](Qt::DropAction action) {
         lastEffect_ = effectOf(action);
@@ -26,8 +27,6 @@ TDragOutcome TDropSource::Execute()
     });
     // The first allowed of copy, move and link is the default.
     const Qt::DropAction result = drag->exec(allowed, dropActionOf(dropEffectOf(0, dragtypes_)));
-    if (drag)
-        drag->deleteLater();
     return dragOutcomeOf(result, dragtypes_);
 }
 

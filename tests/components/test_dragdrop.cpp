@@ -131,6 +131,14 @@ TEST(DragDrop, ThreeFilesReachTheDropHandlerAndAreGoneAfterIt)
     EXPECT_TRUE(target.Files.isEmpty());
     EXPECT_EQ(enters.count(), 1);
     EXPECT_EQ(overs.count(), 1);
+
+    // The window system hands a list's drags to its viewport; points are the list's own.
+    box.resize(200, 200);
+    Drag onViewport{*box.viewport(), *data};
+    EXPECT_EQ(onViewport.enter(), Qt::CopyAction);
+    EXPECT_EQ(onViewport.drop(), Qt::CopyAction);
+    EXPECT_EQ(during.size(), 3);
+    EXPECT_EQ(where, box.viewport()->mapTo(&box, QPoint(9, 10)));
 }
 
 TEST(DragDrop, TextAndWebAddressesAreRefusedAtTheDoor)
