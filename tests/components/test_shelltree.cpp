@@ -9,6 +9,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -249,6 +250,32 @@ TEST_F(Tree, LinksAndLinkLoops)
 
     tree->SetOptions(TF_FOLDERS | TF_NONFOLDERS);
     EXPECT_EQ(labels(root), (QStringList{"loop", "real", "dangling", "self"}));
+
+    // Links carry an overlay; without icons no node has one.
+    EXPECT_FALSE(child(root, "loop")->icon(0).isNull());
+    tree->SetShowIcons(false);
+    EXPECT_TRUE(child(root, "loop")->icon(0).isNull());
+    EXPECT_TRUE(root->icon(0).isNull());
+}
+
+TEST_F(Tree, UpdAutoOffListsOnlyAtTheFirstExpansion)
+{
+    const QString top = folder("top");
+    folder("top/a/one");
+    auto tree = treeAt(top);
+    tree->SetUpdAutoThread(false);
+    tree->SetUpdAuto(false);
+    TShellnode* a = child(tree->RootNode(), "a");
+    a->setExpanded(true);
+    EXPECT_TRUE(a->ChildrenListed());
+    folder("top/a/two");
+    a->setExpanded(false);
+    a->setExpanded(true);
+    EXPECT_EQ(labels(a), QStringList{"one"});
+    tree->SetUpdAuto(true);
+    a->setExpanded(false);
+    a->setExpanded(true);
+    EXPECT_EQ(labels(a), (QStringList{"one", "two"}));
 }
 
 TEST_F(Tree, RenameRefusesBadNamesAndNeverReplaces)
@@ -378,6 +405,24 @@ TEST_F(Tree, ClickedExpandedRightClickedAndEditedThroughTheMouse)
     tree.OnPopupMenu = [](TShellnode*, bool& allow) { allow = false; };
     QCoreApplication::sendEvent(tree.viewport(), &onB);
     EXPECT_EQ(tree.shownFor.size(), 1);
+
+    // An ordinary popup menu in its mode; the tree lets go of it when it is destroyed.
+    tree.OnPopupMenu = nullptr;
+    auto* menu = new QMenu;
+    tree.SetPopupMenuMode(pmm_PopupMenu);
+    tree.SetPopupMenu(menu);
+    TShellnode* during = nullptr;
+    QObject::connect(menu, &QMenu::aboutToShow, [&] {
+        during = tree.CurrentNode();
+        QTimer::singleShot(0, menu, &QMenu::close);
+    });
+    menu->addAction("x");
+    QCoreApplication::sendEvent(tree.viewport(), &onB);
+    EXPECT_EQ(during, b);
+    EXPECT_EQ(tree.CurrentNode(), a);
+    delete menu;
+    EXPECT_EQ(tree.PopupMenu(), nullptr);
+    EXPECT_EQ(changes.count(), 1);
 
     // F2 edits the label; Enter renames on disk; Escape ends an edit without one.
     QSignalSpy editsOver(&tree, &TShellTree::EditingOver);
