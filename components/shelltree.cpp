@@ -113,9 +113,8 @@ void TShellnode::UpdateIcons()
         for (const int size : {16, 32})
             icon.addPixmap(open.pixmap(size), QIcon::Selected);
     }
-    if ((item_.attributes & saShare) && tree_->showSharedOverlay_)
-        icon = withLinkOverlay(icon);  // nothing is shared here; kept for the rule's order
-    else if ((item_.attributes & saLink) && tree_->showLinkOverlay_)
+    // Nothing is shared on this platform, so links are the only overlay.
+    if ((item_.attributes & saLink) && tree_->showLinkOverlay_)
         icon = withLinkOverlay(icon);
     setIcon(0, icon);
 }
@@ -488,16 +487,26 @@ int TShellTree::ListChildren(TShellnode* node, bool full)
     const platform::Hourglass busy;
     namespace_.children(node->item_, request, items);  // a folder that cannot be read lists nothing
 
-    for (int i = 0; i < node->childCount(); ++i)
+    QMultiHash<QString, TShellnode*> existing;
+    for (int i = 0; i < node->childCount(); ++i) {
         node->ChildNode(i)->seen_ = false;
+        existing.insert(node->ChildNode(i)->item_.name, node->ChildNode(i));
+    }
     QList<QTreeWidgetItem*> added;
     for (ShellItem& item : items)
-        AddChildItem(node, std::move(item), added);
+        AddChildItem(existing, std::move(item), added);
     node->addChildren(added);
-    for (int i = node->childCount() - 1; i >= 0; --i) {
+    // By id: deleting the selected node fires Change, whose handler may list again.
+    QList<quint64> vanished;
+    for (int i = 0; i < node->childCount(); ++i) {
         if (!node->ChildNode(i)->seen_)
-            delete node->child(i);
+            vanished << node->ChildNode(i)->id_;
     }
+    const quint64 self = node->id_;
+    for (const quint64 id : vanished)
+        delete nodes_.value(id);
+    if (!nodes_.contains(self))
+        return 0;
     node->setChildIndicatorPolicy(node->childCount() > 0 ? QTreeWidgetItem::DontShowIndicatorWhenChildless
                                                          : QTreeWidgetItem::DontShowIndicator);
     node->sortChildren(0, Qt::AscendingOrder);
@@ -505,13 +514,13 @@ int TShellTree::ListChildren(TShellnode* node, bool full)
     return node->childCount();
 }
 
-bool TShellTree::AddChildItem(TShellnode* node, ShellItem item, QList<QTreeWidgetItem*>& added)
+bool TShellTree::AddChildItem(const QMultiHash<QString, TShellnode*>& existing, ShellItem item,
+                              QList<QTreeWidgetItem*>& added)
 {
     TShellnode* child = nullptr;
-    for (int i = 0; i < node->childCount() && !child; ++i) {
-        TShellnode* candidate = node->ChildNode(i);
-        if (!candidate->seen_ && candidate->item_.sameItem(item))
-            child = candidate;
+    for (auto it = existing.find(item.name); it != existing.end() && it.key() == item.name && !child; ++it) {
+        if (!it.value()->seen_ && it.value()->item_.sameItem(item))
+            child = it.value();
     }
     if (!showVirtualFolders_ && !(item.attributes & (saFileSystem | saFileSysAncestor)))
         return false;  // an existing child stays unseen and goes

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QFileIconProvider>
 #include <QHash>
+#include <QMultiHash>
 #include <QMenu>
 #include <QPointer>
 #include <QSet>
@@ -99,14 +100,17 @@ public:
 
     TVisOptions Options() const { return options_; }
     void SetOptions(TVisOptions value);
+    // Every item here is a folder or holds folders, so no item is virtual.
     bool ShowVirtualFolders() const { return showVirtualFolders_; }
     void SetShowVirtualFolders(bool value);
+    // Kept for forms that set it: no item is shared here, so it changes no icon.
     bool ShowSharedOverlay() const { return showSharedOverlay_; }
     void SetShowSharedOverlay(bool value);
     bool ShowLinkOverlay() const { return showLinkOverlay_; }
     void SetShowLinkOverlay(bool value);
     bool ShowIcons() const { return showIcons_; }
     void SetShowIcons(bool value);
+    // Kept for forms that set it: the tree itself shows no messages.
     bool ShowMessages() const { return showMessages_; }
     void SetShowMessages(bool value) { showMessages_ = value; }
 
@@ -181,7 +185,8 @@ private:
     void Navigate(const QString& path);
     TShellnode* makeNode(ShellItem item);
     void forget(TShellnode* node);
-    bool AddChildItem(TShellnode* node, ShellItem item, QList<QTreeWidgetItem*>& added);
+    // Takes an item into the listing: an existing unseen child of the same name and kind, or a new node.
+    bool AddChildItem(const QMultiHash<QString, TShellnode*>& existing, ShellItem item, QList<QTreeWidgetItem*>& added);
     bool acceptFile(const ShellItem& item);
     bool hasChildren(TShellnode* node);
     void startMonitor(TShellnode* node);

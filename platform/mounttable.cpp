@@ -2,9 +2,9 @@
 
 #include "filenames.h"
 
+#include <QFile>
 #include <QSocketNotifier>
 
-#include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -115,20 +115,10 @@ ProcMountWatcher::~ProcMountWatcher()
 
 void ProcMountWatcher::reread()
 {
-    if (fd_ < 0)
-        return;
-    QByteArray table;
-    char buffer[16384];
-    ::lseek(fd_, 0, SEEK_SET);
-    for (;;) {
-        const ssize_t n = ::read(fd_, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        table.append(buffer, n);
-    }
-    mounts_ = parseMountTable(table);
+    // The watched descriptor only signals; each read takes the table afresh.
+    QFile table(QStringLiteral("/proc/self/mounts"));
+    if (table.open(QIODevice::ReadOnly))
+        mounts_ = parseMountTable(table.readAll());
 }
 
 } // namespace platform
