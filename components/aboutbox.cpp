@@ -53,13 +53,16 @@ TAboutBox::TAboutBox(const platform::Services& services, QString productName, QW
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(OKbtn);
+    grid->setHorizontalSpacing(16);
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(20, 16, 20, 12);
+    layout->setSpacing(12);
     layout->addLayout(grid);
     layout->addLayout(buttons);
 
     bindResult(OKbtn, platform::mrOk);
     for (QLabel* label : {lblMail, lblWeb})
-        connect(label, &QLabel::linkActivated, this, [this](const QString& target) { services_.shell.openDocument(target); });
+        connect(label, &QLabel::linkActivated, this, [this](const QString& target) { platform::openDocument(services_, target); });
 }
 
 void TAboutBox::showEvent(QShowEvent* event)
@@ -72,5 +75,7 @@ void TAboutBox::FormShow()
 {
     ProductName->setText(productName_);
     setWindowTitle(QStringLiteral("About ") + productName_);
+    // The title bar shows the whole caption beside its buttons.
+    setMinimumWidth(std::max(fontMetrics().horizontalAdvance(windowTitle()) + 160, 320));
     LBLVERSION->setText(QStringLiteral("Version ") + ProgramVersion);
 }

@@ -5,4 +5,5 @@ TdlgAddImages::TdlgAddImages(AppContext& context, QWidget* parent)
     , context_(context)
 {
     setWindowTitle(QStringLiteral("Add Images to Current Rotation"));
+    resize(640, 480);
 }

@@ -15,6 +15,9 @@ class QTabWidget;
 class ProblemReport;
 class RunLog;
 
+// The e-mail fields are wide enough to show an address as long as this one.
+inline constexpr QLatin1StringView FortyCharacterAddress{"administrator.of.this.site@example.co.uk"};
+
 // Turnfold's options. Its controls are the live settings: every change counts at once, and
 // there is no Cancel.
 class TdlgRotOpt : public platform::ModalDialog {

@@ -1,0 +1,139 @@
+// Every window of Turnfold as a new user meets it: its caption, and nothing outside the window,
+// overlapping or cut at the default font.
+#include "fakes.h"
+#include "windowlayout.h"
+#include "tests/rotation/rotationfixture.h"
+#include "components/bitbtn.h"
+#include "rotation/windows/log.h"
+#include "rotation/windows/mainform.h"
+#include "rotation/windows/rotopt.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTabWidget>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+struct Tool {
+    ProgramFolderFixture f;
+    FakeServices fakes;
+    std::unique_ptr<TfrmMain> frm;
+
+    Tool()
+    {
+        frm = std::make_unique<TfrmMain>(fakes.services, CommandLine{}, f.prog.path());
+        frm->show();
+    }
+};
+
+QStringList problemsOnEveryPage(QWidget& window)
+{
+    auto* tabs = window.findChild<QTabWidget*>();
+    if (!tabs)
+        return layoutProblems(window);
+    QStringList problems;
+    for (int i = 0; i < tabs->count(); ++i) {
+        tabs->setCurrentIndex(i);
+        for (const QString& problem : layoutProblems(window))
+            problems.append(tabs->tabText(i) + QStringLiteral(": ") + problem);
+    }
+    tabs->setCurrentIndex(0);
+    return problems;
+}
+
+TEST(WindowWalk, EveryWindowHasItsCaptionAndFits)
+{
+    Tool t;
+    struct Case {
+        QString caption;
+        std::function<void()> open;
+    };
+    const Case cases[] = {
+        {"Rotation Options", [&] { t.frm->btnOptionsClick(); }},
+        {"Rotation Process Log", [&] { t.frm->btnrotateallClick(); }},
+        {"About Turnfold", [&] { t.frm->btnaboutClick(); }},
+    };
+
+    EXPECT_EQ(t.frm->windowTitle(), "Pictorum Pro Rotation Site Tool");
+    EXPECT_EQ(layoutProblems(*t.frm), QStringList());
+    for (const Case& walk : cases) {
+        QString caption;
+        QStringList problems;
+        t.fakes.dialogs.script([&](QDialog& dialog) {
+            caption = dialog.windowTitle();
+            problems = problemsOnEveryPage(dialog);
+            return platform::mrCancel;
+        });
+        walk.open();
+        EXPECT_EQ(caption, walk.caption);
+        EXPECT_EQ(problems, QStringList()) << walk.caption.toStdString();
+    }
+    EXPECT_EQ(t.fakes.dialogs.shown.size(), std::size(cases));
+}
+
+TEST(WindowWalk, MailFieldsShowAFortyCharacterAddress)
+{
+    Tool t;
+    t.fakes.dialogs.script([&](QDialog& dialog) {
+        auto& options = static_cast<TdlgRotOpt&>(dialog);
+        options.PageControl1->setCurrentIndex(1);
+        for (QLineEdit* edit : {options.edthost, options.edtemailto, options.edtemailfrom}) {
+            edit->setText(QString(FortyCharacterAddress));
+            edit->setCursorPosition(0);
+            EXPECT_GE(edit->width(), edit->fontMetrics().horizontalAdvance(edit->text()) + 8) << edit->objectName().toStdString();
+        }
+        return platform::mrCancel;
+    });
+    t.frm->btnOptionsClick();
+}
+
+TEST(WindowWalk, ButtonsStayWhereTheyAreWhenTheStatusLineEmpties)
+{
+    Tool t;
+    const QList<QPushButton*> buttons{t.frm->btnRotateCurrent, t.frm->btnrotateall, t.frm->btnOptions, t.frm->btnabout,
+                                      t.frm->BitBtn1, t.frm->BitBtn2};
+    const auto places = [&] {
+        QList<QRect> rects;
+        for (QPushButton* b : buttons)
+            rects.append(b->geometry());
+        rects.append(t.frm->lbxsites->geometry());
+        return rects;
+    };
+    const QList<QRect> before = places();
+    t.frm->btnrotateallClick();  // empties the status line at its end
+    ASSERT_TRUE(t.frm->Label7->text().isEmpty());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(places(), before);
+}
+
+TEST(WindowWalk, LogOpensAtItsFirstLineWithLongLinesWrapped)
+{
+    Tool t;
+    for (int i = 0; i < 60; ++i)
+        t.frm->log().Addwarning(QStringLiteral("Could not copy the file, /srv/sites/a/very/long/folder/name/%1.jpg, for "
+                                               "site, Alpha!")
+                                    .arg(i),
+                                true);
+    int horizontal = -1;
+    int vertical = -1;
+    t.fakes.dialogs.script([&](QDialog& dialog) {
+        auto& log = static_cast<TdlgLog&>(dialog);
+        horizontal = log.memwarning->horizontalScrollBar()->value();
+        vertical = log.memwarning->verticalScrollBar()->value();
+        return platform::mrCancel;
+    });
+    t.fakes.services.dialogs.showModal(*t.frm->dlgLog);
+    EXPECT_EQ(horizontal, 0);
+    EXPECT_EQ(vertical, 0);
+    EXPECT_EQ(t.frm->dlgLog->memwarning->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+}
+
+} // namespace
