@@ -1,6 +1,7 @@
 #include "siteop.h"
 
 #include "mainform.h"
+#include "components/folderdialog.h"
 
 #include "platform/fileidentity.h"
 #include "platform/paths.h"
@@ -67,6 +68,10 @@ TdlgSIteOptions::TdlgSIteOptions(AppContext& context, QWidget* parent)
     BitBtn1 = buttons.buttons[0];
     BitBtn2 = buttons.buttons[1];
     BitBtn3 = buttons.buttons[2];
+    dlgFolder = new TFolderDialog(this, context.services.dialogs);
+    dlgFolder->Top = 32;
+    dlgFolder->Left = 368;
+    dlgFolder->SetTitle(QStringLiteral("Browse for Folder"));
 
     auto* outer = new QVBoxLayout(this);
     outer->addLayout(form);
@@ -113,8 +118,8 @@ void TdlgSIteOptions::chkTurnfoldClick()
 
 void TdlgSIteOptions::browseInto(QLineEdit* edit)
 {
-    if (const auto folder = context_.services.prompts.chooseFolder(QStringLiteral("Browse for Folder"), edit->text()))
-        edit->setText(*folder);
+    if (dlgFolder->Execute())
+        edit->setText(dlgFolder->Directory());
 }
 
 void TdlgSIteOptions::BitBtn4Click()

@@ -4,6 +4,7 @@
 
 #include "platform/modaldialog.h"
 
+class TFolderDialog;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -31,6 +32,7 @@ public:
     QPushButton* BitBtn1;           // OK
     QPushButton* BitBtn2;           // Cancel
     QPushButton* BitBtn3;           // Help
+    TFolderDialog* dlgFolder;
 
     void FormShow();
     void chkTurnfoldClick();
