@@ -1,6 +1,7 @@
 #include "rotationsection.h"
 
 #include "platform/inifile.h"
+#include "platform/pathresolver.h"
 #include "platform/paths.h"
 
 #include <algorithm>
@@ -261,6 +262,15 @@ platform::FileOutcome SaveRotation(platform::IniFile& file, const QString& progr
         [&](platform::IniDocument& doc) { writeRotationSection(doc, programFolder, n, settings, place); });
 }
 
+platform::FileOutcome SaveRotationToAll(platform::IniFile& file, const QString& programFolder, int count,
+                                        const RotationSettings& settings)
+{
+    return file.update([&](platform::IniDocument& doc) {
+        for (int n = 1; n <= count; ++n)
+            writeRotationSection(doc, programFolder, n, settings, nullptr);
+    });
+}
+
 void LoadRotationStatus(const platform::IniDocument& doc, int n, int& status)
 {
     const auto text = doc.value(rotationSectionName(n), QStringLiteral("Status"));
@@ -278,7 +288,7 @@ QString LoadRotationFolder(const platform::IniDocument& doc, const QString& prog
 {
     const QString stored = doc.readString(rotationSectionName(n), QStringLiteral("Rotation_Path"),
                                           defaultRotationFolder(sitePath, useRotations, n));
-    return platform::expandpath(stored, programFolder);
+    return platform::resolvePathIgnoringCase(platform::expandpath(stored, programFolder));
 }
 
 void LoadRotation(const platform::IniDocument& doc, const QString& programFolder, int n, RotationSettings& s)
