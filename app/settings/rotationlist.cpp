@@ -39,13 +39,16 @@ QList<RotationListEntry> rotationList(const QString& programFolder, const QStrin
     const QString baseHTMLName = doc.readString(general, QStringLiteral("BaseHTMLName"), QStringLiteral("Index.html"));
 
     QList<RotationListEntry> entries;
+    platform::PathLookup lookup;
     for (int n = 1; n <= count; ++n) {
         RotationListEntry e;
         e.n = n;
         const bool currentSite = !useRotations && n == 1;
         e.choice = currentSite ? QStringLiteral("Current Site") : QStringLiteral("Rotation %1").arg(n);
-        e.folder = LoadRotationFolder(doc, programFolder, n, sitePath, useRotations);
-        e.found = platform::folderExists(e.folder);
+        const QString folder = rotationFolderText(doc, programFolder, n, sitePath, useRotations);
+        const auto existing = lookup.find(folder);
+        e.folder = existing.value_or(folder);
+        e.found = existing && platform::folderExists(e.folder);
         e.row = (currentSite ? QStringLiteral("Current Site ") : e.choice)
                 + (e.found ? folderStatus(e.folder, countImages ? countImages(e.folder) : countImagesIn(e.folder), baseHTMLName)
                            : QStringLiteral(" : ERROR! Not found!"));

@@ -283,12 +283,18 @@ void LoadRotationStatus(const platform::IniDocument& doc, int n, int& status)
         status = int(*value);
 }
 
-QString LoadRotationFolder(const platform::IniDocument& doc, const QString& programFolder, int n,
+QString rotationFolderText(const platform::IniDocument& doc, const QString& programFolder, int n,
                            const QString& sitePath, bool useRotations)
 {
     const QString stored = doc.readString(rotationSectionName(n), QStringLiteral("Rotation_Path"),
                                           defaultRotationFolder(sitePath, useRotations, n));
-    return platform::resolvePathIgnoringCase(platform::expandpath(stored, programFolder));
+    return platform::expandpath(stored, programFolder);
+}
+
+QString LoadRotationFolder(const platform::IniDocument& doc, const QString& programFolder, int n,
+                           const QString& sitePath, bool useRotations)
+{
+    return platform::resolvePathIgnoringCase(rotationFolderText(doc, programFolder, n, sitePath, useRotations));
 }
 
 void LoadRotation(const platform::IniDocument& doc, const QString& programFolder, int n, RotationSettings& s)

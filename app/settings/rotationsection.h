@@ -53,7 +53,10 @@ void LoadRotation(const platform::IniDocument& doc, const QString& programFolder
 // Status of section n: a missing key gives 0; a text that is no number keeps status.
 void LoadRotationStatus(const platform::IniDocument& doc, int n, int& status);
 
-// Folder of section n, expanded; a missing key gives defaultRotationFolder. An existing
-// folder is found case-insensitively.
+// Folder of section n, expanded; a missing key gives defaultRotationFolder.
+QString rotationFolderText(const platform::IniDocument& doc, const QString& programFolder, int n,
+                           const QString& sitePath, bool useRotations);
+
+// The same, found case-insensitively when it exists.
 QString LoadRotationFolder(const platform::IniDocument& doc, const QString& programFolder, int n,
                            const QString& sitePath, bool useRotations);
