@@ -230,6 +230,9 @@ bool TFolderDialog::Execute()
     window->lblText->setText(Text);
     window->lblText->setVisible(!Text.isEmpty());
     window_ = window;
+    // Where the custom button stands now, before the selection enables or disables it.
+    if (CustomButton)
+        lent_ = std::make_unique<WidgetPlacement>(CustomButton);
     connect(window, &TFolderDialogWindow::firstShown, this, &TFolderDialog::initialise);
     connect(window, &TFolderDialogWindow::selectionChanged, this, &TFolderDialog::selectionChanged);
 
@@ -302,9 +305,8 @@ void TFolderDialog::lendCustomButton()
 {
     QAbstractButton* button = CustomButton;
     TFolderDialogWindow* window = window_;
-    if (!button || !window)
+    if (!button || !window || !lent_)
         return;
-    lent_ = std::make_unique<WidgetPlacement>(button);
     if (QWidget* form = button->parentWidget()) {
         if (QLayout* layout = layoutHolding(form->layout(), button))
             layout->removeWidget(button);
