@@ -29,6 +29,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -132,6 +133,9 @@ void TdlgEditSite::buildControls()
     outer->addWidget(buildStyleGroup());
     outer->addLayout(settingsRow);
     outer->addLayout(buildRow);
+    // Enter in the template box must not press a button.
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->setAutoDefault(false);
     resize(720, 620);
 }
 
@@ -254,7 +258,8 @@ void TdlgEditSite::connectControls()
 void TdlgEditSite::showEvent(QShowEvent* event)
 {
     ModalDialog::showEvent(event);
-    FormShow();
+    if (!event->spontaneous()) // not when the window comes back from being minimised
+        FormShow();
 }
 
 void TdlgEditSite::done(int result)
