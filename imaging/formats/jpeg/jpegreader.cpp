@@ -51,7 +51,7 @@ void prepareImage(DecodeSession& s)
 {
     TPixelGraphic& g = s.graphic;
     const bool gray = s.info.output_components == 1;
-    g.Allocate(int(s.info.output_width), int(s.info.output_height), gray ? 2 : 3);
+    g.Allocate(int(s.info.output_width), int(s.info.output_height), gray ? bcn8Bit : bcn24Bit);
     if (gray)
         g.SetPaletteIdent(pGray256);
     s.bits = g.Bits();
@@ -170,7 +170,7 @@ QString colorsText(int components)
 
 [[noreturn]] void raiseJPG(const QString& text)
 {
-    throw EPGJPGFileFormatReaderWriter(QStringLiteral("JPG: ") + text);
+    RaiseTagged<EPGJPGFileFormatReaderWriter>("JPG", text);
 }
 
 } // namespace
@@ -181,18 +181,13 @@ TJPGFileFormatReader::TJPGFileFormatReader()
 }
 
 TJPGFileFormatReader::TJPGFileFormatReader(QString ClassName, QString Extension)
-    : TFileFormatReader(std::move(ClassName), std::move(Extension), QStringLiteral("JPEG (JFIF compliant)"), true)
+    : TSingleImageReader(std::move(ClassName), std::move(Extension), QStringLiteral("JPEG (JFIF compliant)"), true)
 {
 }
 
-TJPEGFileFormatReader::TJPEGFileFormatReader()
-    : TJPGFileFormatReader(QStringLiteral("TJPEGFileFormatReader"), QStringLiteral("jpeg"))
+void TJPGFileFormatReader::Fail(const QString& Text) const
 {
-}
-
-TJIFFileFormatReader::TJIFFileFormatReader()
-    : TJPGFileFormatReader(QStringLiteral("TJIFFileFormatReader"), QStringLiteral("jif"))
-{
+    raiseJPG(Text);
 }
 
 bool TJPGFileFormatReader::CheckSignature(const SignatureProbe& Header) const
@@ -200,23 +195,18 @@ bool TJPGFileFormatReader::CheckSignature(const SignatureProbe& Header) const
     return Header[0] == 0xFF && Header[1] == 0xD8;
 }
 
-void TJPGFileFormatReader::Load(QIODevice& Stream, TPixelGraphic& Graphic, int ImageIndex) const
+void TJPGFileFormatReader::LoadImage(QIODevice& Stream, TPixelGraphic& Graphic) const
 {
-    if (ImageIndex != 0)
-        raiseJPG(PGLangStrS1(7, QStringLiteral("Index")));
     Graphic.SetGamma(PixelGraphicDefaultGamma);
     DecodeSession session(Stream, Graphic);
     if (!runDecode(session))
         RaiseJpegFailure(session.errors);
 }
 
-void TJPGFileFormatReader::GetInfo(QIODevice& Stream, int ImageIndex, GraphicFileInfo& Info) const
+void TJPGFileFormatReader::ReadInfo(QIODevice& Stream, GraphicFileInfo& Info) const
 {
-    if (ImageIndex != 0)
-        raiseJPG(PGLangStrS1(20, QStringLiteral("Index")));
-    TFileFormatReader::GetInfo(Stream, ImageIndex, Info);
     TPixelGraphic quiet; // warnings while reading only the header are not shown
-    quiet.SetWarningAction(0);
+    quiet.SetWarningAction(waIgnore);
     DecodeSession session(Stream, quiet);
     HeaderFacts facts;
     if (!runReadHeader(session, facts))
