@@ -22,6 +22,8 @@ FolderRootsModel::FolderRootsModel(bool computerNode, const QStringList& folders
         branch.label = path == QLatin1String("/") ? path : QFileInfo(path).fileName();
         branch.fs = std::make_unique<QFileSystemModel>();
         branch.fs->setReadOnly(true);
+        // A short-lived picker needs no watches; the folder monitor owns the change notices.
+        branch.fs->setOption(QFileSystemModel::DontWatchForChanges);
         branch.fs->setFilter(filter);
         branch.fs->setRootPath(path);
         branches_.push_back(std::move(branch));
@@ -121,7 +123,7 @@ QModelIndex FolderRootsModel::index(int row, int column, const QModelIndex& pare
     if (row < 0 || column != 0)
         return {};
     const Node* p = parent.isValid() ? nodeOf(parent) : nullptr;
-    if ((!p && computerNode_)) // the "Computer" node is the only top
+    if (!p && computerNode_) // the "Computer" node is the only top
         return row == 0 ? indexOf(&computer_) : QModelIndex();
     if (!p || p == &computer_)
         return row < branchCount() ? indexOf(branches_[size_t(row)].top) : QModelIndex();
