@@ -1,6 +1,7 @@
 #include "editsite.h"
 
 #include "addimage.h"
+#include "buttonimages.h"
 #include "copyfrom.h"
 #include "mainform.h"
 #include "settingsbinder.h"
@@ -11,6 +12,7 @@
 #include "app/settings/rotationlist.h"
 #include "app/settings/rotationsection.h"
 #include "app/site/fileroutines.h"
+#include "components/bitbtn.h"
 #include "components/filelistbox.h"
 
 #include "platform/fileidentity.h"
@@ -102,26 +104,27 @@ void TdlgEditSite::buildControls()
     siteRow->addWidget(new QLabel(QStringLiteral("Site:"), this));
     siteRow->addWidget(edtsite, 1);
 
-    btnThumbnailOptions = new QPushButton(QStringLiteral("Other Layout Settings"), this);
-    btnCopyFrom = new QPushButton(QStringLiteral("Copy settings.."), this);
-    btnApplytoAll = new QPushButton(QStringLiteral("Apply to All"), this);
-    btnApplytoAll->setToolTip(QStringLiteral("Use these settings in every rotation of this site"));
-    btnbuild = new QPushButton(QStringLiteral("Build!"), this);
-    btnBuildAll = new QPushButton(QStringLiteral("Build All"), this);
-    btnBuildAll->setToolTip(QStringLiteral("Build every rotation of this site"));
-    btnpreview = new QPushButton(QStringLiteral("Preview"), this);
-    BitBtn1 = new QPushButton(QStringLiteral("Help"), this);
-    BitBtn2 = new QPushButton(QStringLiteral("Close"), this);
+    const TImageList& images = imgLmILButtons();
+    btnThumbnailOptions = TLmILBitBtn::Make(this, images, "btnThumbnailOptions", "Other Layout Settings", QString(), 21);
+    btnCopyFrom = TLmILBitBtn::Make(this, images, "btnCopyFrom", "Copy settings..", QString(), 30);
+    btnApplytoAll = TLmILBitBtn::Make(this, images, "btnApplytoAll", "Apply to All",
+                                      "Use these settings in every rotation of this site", 9);
+    btnbuild = TLmILBitBtn::Make(this, images, "btnbuild", "Build!", QString(), 13);
+    btnBuildAll = TLmILBitBtn::Make(this, images, "btnBuildAll", "Build All", "Build every rotation of this site", 13);
+    btnpreview = TLmILBitBtn::Make(this, images, "btnpreview", "Preview", QString(), 15);
+    BitBtn1 = TLmILBitBtn::Make(this, images, "BitBtn1", bkHelp);
+    BitBtn1->SetHelp(context_.services.shell, helpContext);
+    BitBtn2 = TLmILBitBtn::Make(this, images, "BitBtn2", bkClose);
     fbxtemp = new TFileListBox(this);
     fbxtemp->SetMask(QLatin1String(RotationImageMask));
     fbxtemp->hide();
 
     auto* settingsRow = new QHBoxLayout;
-    for (QPushButton* b : {btnThumbnailOptions, btnCopyFrom, btnApplytoAll})
+    for (QPushButton* b : std::initializer_list<QPushButton*>{btnThumbnailOptions, btnCopyFrom, btnApplytoAll})
         settingsRow->addWidget(b);
     settingsRow->addStretch();
     auto* buildRow = new QHBoxLayout;
-    for (QPushButton* b : {btnbuild, btnBuildAll, btnpreview})
+    for (QPushButton* b : std::initializer_list<QPushButton*>{btnbuild, btnBuildAll, btnpreview})
         buildRow->addWidget(b);
     buildRow->addStretch();
     buildRow->addWidget(BitBtn1);
@@ -143,8 +146,8 @@ QLayout* TdlgEditSite::buildRotationControls()
 {
     lbxrotations = new QListWidget(this);
     lbxrotations->setMinimumWidth(260);
-    btnNewRotation = new QPushButton(QStringLiteral("New Rotation"), this);
-    btndeleterotation = new QPushButton(QStringLiteral("Delete Rotation"), this);
+    btnNewRotation = TLmILBitBtn::Make(this, imgLmILButtons(), "btnNewRotation", "New Rotation", QString(), 10);
+    btndeleterotation = TLmILBitBtn::Make(this, imgLmILButtons(), "btndeleterotation", "Delete Rotation", QString(), 11);
     auto* rotationButtons = new QHBoxLayout;
     rotationButtons->addWidget(btnNewRotation);
     rotationButtons->addWidget(btndeleterotation);
@@ -162,7 +165,7 @@ QLayout* TdlgEditSite::buildRotationControls()
     FileBox = new TFileListBox(grpRotations);
     FileBox->SetMask(QLatin1String(RotationImageMask));
     lblfilecount = new QLabel(grpRotations);
-    btnAddFiles = new QPushButton(QStringLiteral("Select Images"), grpRotations);
+    btnAddFiles = TLmILBitBtn::Make(grpRotations, imgLmILButtons(), "btnAddFiles", "Select Images", QString(), 20);
     auto* folderRow = new QHBoxLayout;
     folderRow->addWidget(new QLabel(QStringLiteral("Folder:"), grpRotations));
     folderRow->addWidget(edtrotationdirectory, 1);
@@ -190,14 +193,15 @@ QWidget* TdlgEditSite::buildStyleGroup()
     cmbstyle->setInsertPolicy(QComboBox::NoInsert);
     cmbstyle->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     cmbstyle->setMinimumContentsLength(30);
-    btnnewstyle = new QPushButton(QStringLiteral("Browse.."), group);
-    btnteststyle = new QPushButton(QStringLiteral("Test Compliance"), group);
-    btnviewhtml = new QPushButton(QStringLiteral("View Page"), group);
+    const TImageList& images = imgLmILButtons();
+    btnnewstyle = TLmILBitBtn::Make(group, images, "btnnewstyle", "Browse..", QString(), 34);
+    btnteststyle = TLmILBitBtn::Make(group, images, "btnteststyle", "Test Compliance", QString(), 26);
+    btnviewhtml = TLmILBitBtn::Make(group, images, "btnviewhtml", "View Page", QString(), 27);
     const RotationSettings defaults;
     cmbHeader = choiceBox(group, defaults.cmbHeader);
     cmbFooter = choiceBox(group, defaults.cmbFooter);
-    btneditheader = new QPushButton(QStringLiteral("Edit Header"), group);
-    btneditfooter = new QPushButton(QStringLiteral("Edit Footer"), group);
+    btneditheader = TLmILBitBtn::Make(group, images, "btneditheader", "Edit Header", QString(), 28);
+    btneditfooter = TLmILBitBtn::Make(group, images, "btneditfooter", "Edit Footer", QString(), 29);
     edtheaderhtml = hiddenEdit(group);
     edtfooterhtml = hiddenEdit(group);
     edtheaderfile = hiddenEdit(group);
@@ -228,29 +232,27 @@ void TdlgEditSite::connectControls()
         if (!selecting_)
             lbxrotationsClick();
     });
-    connect(btnNewRotation, &QPushButton::clicked, this, &TdlgEditSite::btnNewRotationClick);
-    connect(btndeleterotation, &QPushButton::clicked, this, &TdlgEditSite::btndeleterotationClick);
+    connect(btnNewRotation, &TILBitBtn::OnClick, this, &TdlgEditSite::btnNewRotationClick);
+    connect(btndeleterotation, &TILBitBtn::OnClick, this, &TdlgEditSite::btndeleterotationClick);
     connect(edtrotationdirectory, &QLineEdit::textChanged, this, &TdlgEditSite::edtrotationdirectoryChange);
     connect(FileBox, &TFileListBox::Change, this, &TdlgEditSite::FileBoxChange);
     connect(FileBox, &TFileListBox::KeyUp, this, [this](int key) { FileBoxKeyUp(key); });
     connect(cmbstyle, &QComboBox::editTextChanged, this, &TdlgEditSite::cmbstyleChange);
     connect(cmbstyle->lineEdit(), &QLineEdit::editingFinished, this, &TdlgEditSite::cmbstyleExit);
-    connect(btnnewstyle, &QPushButton::clicked, this, &TdlgEditSite::btnnewstyleClick);
-    connect(btnteststyle, &QPushButton::clicked, this, &TdlgEditSite::btnteststyleClick);
-    connect(btnviewhtml, &QPushButton::clicked, this, [this] { btnpreviewClick(btnviewhtml); });
-    connect(btnpreview, &QPushButton::clicked, this, [this] { btnpreviewClick(btnpreview); });
+    connect(btnnewstyle, &TILBitBtn::OnClick, this, &TdlgEditSite::btnnewstyleClick);
+    connect(btnteststyle, &TILBitBtn::OnClick, this, &TdlgEditSite::btnteststyleClick);
+    connect(btnviewhtml, &TILBitBtn::OnClick, this, [this] { btnpreviewClick(btnviewhtml); });
+    connect(btnpreview, &TILBitBtn::OnClick, this, [this] { btnpreviewClick(btnpreview); });
     connect(cmbHeader, &QComboBox::currentIndexChanged, this, [this] { cmbHeaderChange(cmbHeader); });
     connect(cmbFooter, &QComboBox::currentIndexChanged, this, [this] { cmbHeaderChange(cmbFooter); });
-    connect(btneditheader, &QPushButton::clicked, this, [this] { btneditheaderClick(btneditheader); });
-    connect(btneditfooter, &QPushButton::clicked, this, [this] { btneditheaderClick(btneditfooter); });
-    connect(btnThumbnailOptions, &QPushButton::clicked, this, &TdlgEditSite::btnThumbnailOptionsClick);
-    connect(btnCopyFrom, &QPushButton::clicked, this, &TdlgEditSite::btnCopyFromClick);
-    connect(btnbuild, &QPushButton::clicked, this, [this] { btnbuildClick(btnbuild); });
-    connect(btnBuildAll, &QPushButton::clicked, this, &TdlgEditSite::btnBuildAllClick);
-    connect(btnApplytoAll, &QPushButton::clicked, this, &TdlgEditSite::btnApplytoAllClick);
-    connect(btnAddFiles, &QPushButton::clicked, this, &TdlgEditSite::btnAddFilesClick);
-    connect(BitBtn1, &QPushButton::clicked, this, &TdlgEditSite::BitBtn1Click);
-    bindResult(BitBtn2, platform::mrCancel);
+    connect(btneditheader, &TILBitBtn::OnClick, this, [this] { btneditheaderClick(btneditheader); });
+    connect(btneditfooter, &TILBitBtn::OnClick, this, [this] { btneditheaderClick(btneditfooter); });
+    connect(btnThumbnailOptions, &TILBitBtn::OnClick, this, &TdlgEditSite::btnThumbnailOptionsClick);
+    connect(btnCopyFrom, &TILBitBtn::OnClick, this, &TdlgEditSite::btnCopyFromClick);
+    connect(btnbuild, &TILBitBtn::OnClick, this, [this] { btnbuildClick(btnbuild); });
+    connect(btnBuildAll, &TILBitBtn::OnClick, this, &TdlgEditSite::btnBuildAllClick);
+    connect(btnApplytoAll, &TILBitBtn::OnClick, this, &TdlgEditSite::btnApplytoAllClick);
+    connect(btnAddFiles, &TILBitBtn::OnClick, this, &TdlgEditSite::btnAddFilesClick);
 }
 
 // ---- showing and closing ----
@@ -701,11 +703,6 @@ void TdlgEditSite::btnCopyFromClick()
     const int row = dialog.lbxrotation->currentRow();
     if (!key.isEmpty() && row >= 0)
         LoadRotation(key, row + 1, false, false);
-}
-
-void TdlgEditSite::BitBtn1Click()
-{
-    context_.services.shell.showHelp(helpContext);
 }
 
 // ---- file routines ----

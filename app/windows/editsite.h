@@ -14,6 +14,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class TLmILBitBtn;
 
 // What the build dialog is given once the editor's checks have passed and the two
 // required-files lists are filled.
@@ -35,36 +36,36 @@ public:
     // ---- controls ----
     QLineEdit* edtsite;               // the site's name
     QListWidget* lbxrotations;        // one row per rotation
-    QPushButton* btnNewRotation;
-    QPushButton* btndeleterotation;
+    TLmILBitBtn* btnNewRotation;
+    TLmILBitBtn* btndeleterotation;
     QGroupBox* grpRotations;
     QLabel* lblstatus;
     QLineEdit* edtrotationdirectory;  // the rotation folder
     QLabel* Label9;
     TFileListBox* FileBox;            // the images in the rotation folder
     QLabel* lblfilecount;
-    QPushButton* btnAddFiles;         // "Select Images"
+    TLmILBitBtn* btnAddFiles;         // "Select Images"
     QComboBox* cmbstyle;              // index-page template, with its recent list
-    QPushButton* btnnewstyle;         // "Browse.."
-    QPushButton* btnteststyle;        // "Test Compliance"
-    QPushButton* btnviewhtml;         // "View Page"
+    TLmILBitBtn* btnnewstyle;         // "Browse.."
+    TLmILBitBtn* btnteststyle;        // "Test Compliance"
+    TLmILBitBtn* btnviewhtml;         // "View Page"
     QComboBox* cmbHeader;
     QComboBox* cmbFooter;
-    QPushButton* btneditheader;
-    QPushButton* btneditfooter;
+    TLmILBitBtn* btneditheader;
+    TLmILBitBtn* btneditfooter;
     QLineEdit* edtheaderhtml;         // hidden
     QLineEdit* edtfooterhtml;         // hidden
     QLineEdit* edtheaderfile;         // hidden
     QLineEdit* edtfooterfile;         // hidden
-    QPushButton* btnThumbnailOptions; // "Other Layout Settings"
-    QPushButton* btnCopyFrom;         // "Copy settings.."
-    QPushButton* btnbuild;            // "Build!"
-    QPushButton* btnpreview;
-    QPushButton* btnBuildAll;
-    QPushButton* btnApplytoAll;
+    TLmILBitBtn* btnThumbnailOptions; // "Other Layout Settings"
+    TLmILBitBtn* btnCopyFrom;         // "Copy settings.."
+    TLmILBitBtn* btnbuild;            // "Build!"
+    TLmILBitBtn* btnpreview;
+    TLmILBitBtn* btnBuildAll;
+    TLmILBitBtn* btnApplytoAll;
     TFileListBox* fbxtemp;            // hidden: counts the images of a folder
-    QPushButton* BitBtn1;             // Help
-    QPushButton* BitBtn2;             // Close
+    TLmILBitBtn* BitBtn1;             // Help
+    TLmILBitBtn* BitBtn2;             // Close
 
     // ---- editor state ----
     int currentRotation = -1;         // the rotation being edited; -1: none
@@ -101,7 +102,6 @@ public:
     void btnCopyFromClick();
     void btnThumbnailOptionsClick();
     void btnAddFilesClick();
-    void BitBtn1Click();
 
     // Reads [Rotation_<n>] of "<siteKey>.ini" into the rotation settings; with loadStatus it
     // becomes the rotation being edited, with loadFolder its folder is taken too.

@@ -163,8 +163,9 @@ TEST(FolderRootsModel, BranchesOverTheFileSystem)
         EXPECT_EQ(model.filePath(inner), a + "/inner");
         const QModelIndex viaSecond = model.indexForPath(a + "/top.txt");
         EXPECT_EQ(model.filePath(viaSecond), c.files ? a + "/top.txt" : QString());
-        if (c.files)
+        if (c.files) {
             EXPECT_EQ(model.parent(viaSecond), top);
+        }
         EXPECT_FALSE(model.indexForPath(dir.file("elsewhere")).isValid());
     }
     FolderRootsModel plain(false, {a}, false);

@@ -4,6 +4,7 @@
 
 #include "app/windows/addimage.h"
 #include "app/windows/style.h"
+#include "components/bitbtn.h"
 #include "components/filelistbox.h"
 
 #include "platform/inifile.h"

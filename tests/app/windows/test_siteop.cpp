@@ -1,5 +1,6 @@
 #include "apptestutil.h"
 #include "app/windows/siteop.h"
+#include "components/bitbtn.h"
 #include "components/folderdialog.h"
 
 #include <QCheckBox>
@@ -174,7 +175,7 @@ TEST_F(SiteOptions, BrowseAndHelp)
     dialog.btnBrowseSiteClick(); // cancelled: the text stays
     EXPECT_EQ(dialog.edtlivepath->text(), "/srv/live");
     EXPECT_EQ(fake.dialogs.shown, (QStringList{"TFolderDialogWindow", "TFolderDialogWindow"}));
-    dialog.BitBtn3Click();
+    QTest::mouseClick(dialog.BitBtn3, Qt::LeftButton);
     EXPECT_EQ(fake.shell.helpContexts, QList<int>{26});
 }
 
