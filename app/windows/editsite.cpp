@@ -191,6 +191,7 @@ QWidget* TdlgEditSite::buildStyleGroup()
     cmbstyle = new QComboBox(group);
     cmbstyle->setEditable(true);
     cmbstyle->setInsertPolicy(QComboBox::NoInsert);
+    showRecentTemplates(*cmbstyle, context_.recentTemplates.index);
     cmbstyle->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     cmbstyle->setMinimumContentsLength(30);
     const TImageList& images = imgLmILButtons();
@@ -274,14 +275,15 @@ void TdlgEditSite::FormShow()
 {
     const PictorumState& state = context_.state;
     currentRotation = -1;
-    if (cmbstyle->count() == 0) {
+    QStringListModel& recent = context_.recentTemplates.index;
+    if (recent.rowCount() == 0) {
         QStringList samples;
         for (const char* name : sampleTemplates) {
             const QString file = state.ProgramFolder + QLatin1String(name);
             if (platform::fileExists(file))
                 samples.append(file);
         }
-        binder_->quietly([&] { setRecentTemplates(*cmbstyle, samples); });
+        binder_->quietly([&] { recent.setStringList(samples); });
     }
 
     edtsite->setText(state.CurrentSite.Name);
