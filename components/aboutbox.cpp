@@ -75,7 +75,5 @@ void TAboutBox::FormShow()
 {
     ProductName->setText(productName_);
     setWindowTitle(QStringLiteral("About ") + productName_);
-    // The title bar shows the whole caption beside its buttons.
-    setMinimumWidth(std::max(fontMetrics().horizontalAdvance(windowTitle()) + 160, 320));
     LBLVERSION->setText(QStringLiteral("Version ") + ProgramVersion);
 }

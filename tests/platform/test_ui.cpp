@@ -105,10 +105,12 @@ TEST(Shell, HelpThatCannotBeShownGivesOneWarningNamingThePage)
             QTest::qWait(200);  // the reply of an opener that ended well shows nothing
         }
         EXPECT_EQ(prompts.promptTexts(), c.warning.isEmpty() ? QStringList() : QStringList{c.warning});
-        if (!c.warning.isEmpty())
+        if (!c.warning.isEmpty()) {
             EXPECT_EQ(prompts.lastPrompt().icon, PromptIcon::Warning);
-        if (prog.exists("opened"))
+        }
+        if (prog.exists("opened")) {
             EXPECT_EQ(prog.read("opened"), prog.file("help/26.html").toUtf8() + "\n");
+        }
     }
 }
 
