@@ -5,6 +5,7 @@
 #include "pgsettings.h"
 #include "imaging/formats/bmp/bmpformat.h"
 #include "imaging/formats/jpeg/jpegformat.h"
+#include "imaging/formats/pnm/pnmformat.h"
 
 #include <memory>
 
@@ -22,6 +23,8 @@ std::unique_ptr<FormatRegistry> buildRegistry()
     auto registry = std::make_unique<FormatRegistry>();
     RegisterBMPFormats(*registry);
     RegisterJPEGFormats(*registry);
+    RegisterPxMFormats(*registry);
+    RegisterPxMFormats(*registry);
     registry->Freeze();
     return registry;
 }
