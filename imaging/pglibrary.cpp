@@ -6,6 +6,7 @@
 #include "imaging/formats/bmp/bmpformat.h"
 #include "imaging/formats/jpeg/jpegformat.h"
 #include "imaging/formats/pnm/pnmformat.h"
+#include "imaging/formats/tga/tgaformat.h"
 
 #include <memory>
 
@@ -24,7 +25,9 @@ std::unique_ptr<FormatRegistry> buildRegistry()
     RegisterBMPFormats(*registry);
     RegisterJPEGFormats(*registry);
     RegisterPxMFormats(*registry);
+    RegisterTGAFormats(*registry);
     RegisterPxMFormats(*registry);
+    RegisterTGAFormats(*registry);
     registry->Freeze();
     return registry;
 }
