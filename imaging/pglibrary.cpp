@@ -5,6 +5,7 @@
 #include "pgsettings.h"
 #include "imaging/formats/bmp/bmpformat.h"
 #include "imaging/formats/jpeg/jpegformat.h"
+#include "imaging/formats/pcx/pcxformat.h"
 #include "imaging/formats/pnm/pnmformat.h"
 #include "imaging/formats/tga/tgaformat.h"
 
@@ -24,8 +25,10 @@ std::unique_ptr<FormatRegistry> buildRegistry()
     auto registry = std::make_unique<FormatRegistry>();
     RegisterBMPFormats(*registry);
     RegisterJPEGFormats(*registry);
+    RegisterPCXFormats(*registry);
     RegisterPxMFormats(*registry);
     RegisterTGAFormats(*registry);
+    RegisterPCXFormats(*registry);
     RegisterPxMFormats(*registry);
     RegisterTGAFormats(*registry);
     registry->Freeze();
