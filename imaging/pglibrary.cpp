@@ -6,6 +6,7 @@
 #include "imaging/formats/bmp/bmpformat.h"
 #include "imaging/formats/jpeg/jpegformat.h"
 #include "imaging/formats/pcx/pcxformat.h"
+#include "imaging/formats/png/pngformat.h"
 #include "imaging/formats/pnm/pnmformat.h"
 #include "imaging/formats/tga/tgaformat.h"
 
@@ -25,11 +26,10 @@ std::unique_ptr<FormatRegistry> buildRegistry()
     auto registry = std::make_unique<FormatRegistry>();
     RegisterBMPFormats(*registry);
     RegisterJPEGFormats(*registry);
+    RegisterPNGFormats(*registry);
     RegisterPCXFormats(*registry);
     RegisterPxMFormats(*registry);
     RegisterTGAFormats(*registry);
-    RegisterPCXFormats(*registry);
-    RegisterPxMFormats(*registry);
     RegisterTGAFormats(*registry);
     registry->Freeze();
     return registry;
