@@ -102,7 +102,13 @@ QByteArray PngFile(const PngSpec& Spec)
     return out;
 }
 
-PngDecode PngReferenceDecode(const QByteArray& File, std::uint32_t BackgroundColour, bool UseFileBackground)
+std::shared_ptr<std::uint8_t> PlainRowMemory(std::size_t Size)
+{
+    return std::shared_ptr<std::uint8_t>(new std::uint8_t[Size](), std::default_delete<std::uint8_t[]>());
+}
+
+PngDecode PngReferenceDecode(const QByteArray& File, std::uint32_t BackgroundColour, bool UseFileBackground,
+                             const PngRowMemory& Memory)
 {
     PngDecode result;
     Input in{&File, 0};
@@ -140,11 +146,11 @@ PngDecode PngReferenceDecode(const QByteArray& File, std::uint32_t BackgroundCol
     result.height = int(png_get_image_height(png, info));
     result.channels = png_get_channels(png, info);
     result.bitDepth = png_get_bit_depth(png, info);
-    const png_size_t rowBytes = png_get_rowbytes(png, info);
-    result.rows.assign(std::size_t(result.height), QByteArray(qsizetype(rowBytes), '\0'));
+    result.rowBytes = png_get_rowbytes(png, info);
+    result.pixels = Memory(result.rowBytes * std::size_t(result.height));
     for (int pass = 0; pass < passes; ++pass)
-        for (QByteArray& row : result.rows)
-            png_read_row(png, reinterpret_cast<png_bytep>(row.data()), nullptr);
+        for (int y = 0; y < result.height; ++y)
+            png_read_row(png, result.pixels.get() + std::size_t(y) * result.rowBytes, nullptr);
     png_read_end(png, nullptr);
     png_destroy_read_struct(&png, &info, nullptr);
     return result;

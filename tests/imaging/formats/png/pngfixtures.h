@@ -6,6 +6,8 @@
 #include <QByteArray>
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -30,9 +32,18 @@ QByteArray PngFile(const PngSpec& Spec);
 // composition the reader uses (the file's bKGD, else Background where there is transparency).
 struct PngDecode {
     int width = 0, height = 0, channels = 0, bitDepth = 0;
-    std::vector<QByteArray> rows;
+    std::size_t rowBytes = 0;
+    std::shared_ptr<std::uint8_t> pixels; // the rows one after another
+    QByteArray row(int y) const
+    {
+        return QByteArray(reinterpret_cast<const char*>(pixels.get() + std::size_t(y) * rowBytes), qsizetype(rowBytes));
+    }
 };
-PngDecode PngReferenceDecode(const QByteArray& File, std::uint32_t BackgroundColour = 0, bool UseFileBackground = true);
+// Memory for the rows: zeroed (interlaced passes combine into what earlier passes left).
+using PngRowMemory = std::function<std::shared_ptr<std::uint8_t>(std::size_t Size)>;
+std::shared_ptr<std::uint8_t> PlainRowMemory(std::size_t Size);
+PngDecode PngReferenceDecode(const QByteArray& File, std::uint32_t BackgroundColour = 0, bool UseFileBackground = true,
+                             const PngRowMemory& Memory = PlainRowMemory);
 
 // A picture with gradients and edges of the given kind, in the file's own row format.
 std::vector<QByteArray> PngPatternRows(int Width, int Height, int ColorType, int BitDepth);

@@ -22,7 +22,7 @@ void expectSamePixels(TPixelGraphic& image, const PngDecode& want, const std::st
     ASSERT_EQ(image.Width(), want.width) << name;
     ASSERT_EQ(image.Height(), want.height) << name;
     for (int y = 0; y < want.height; ++y) {
-        const QByteArray& row = want.rows[std::size_t(y)];
+        const QByteArray row = want.row(y);
         if (want.channels == 3) {
             ASSERT_EQ(QByteArray(reinterpret_cast<const char*>(image.ScanLine(y)), row.size()), row) << name << " row " << y;
             continue;
