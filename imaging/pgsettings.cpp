@@ -26,6 +26,11 @@ bool PixelGraphicPNGWriteGamma = kPNGWriteGamma;
 bool PxMWriteBinary = kPxMWriteBinary;
 platform::PromptService* PixelGraphicPrompts = nullptr;
 
+SaveOptions CurrentSaveOptions()
+{
+    return SaveOptions{PixelGraphicJPEGQuality, PixelGraphicJPEGProgressive, PixelGraphicJPEGEncodeDCT};
+}
+
 void ResetPixelGraphicSettings()
 {
     PixelGraphicBitfieldRounding = kBitfieldRounding;
