@@ -21,7 +21,7 @@ protected:
 class TPNGFileFormatWriter : public TFileFormatWriter {
 public:
     TPNGFileFormatWriter();
-    void Save(QIODevice& Stream, TPixelGraphic& Graphic) const override;
+    void Save(QIODevice& Stream, TPixelGraphic& Graphic, const SaveOptions& Options) const override;
 };
 
 void RegisterPNGFormats(FormatRegistry& Registry);

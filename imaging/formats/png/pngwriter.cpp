@@ -97,7 +97,7 @@ TPNGFileFormatWriter::TPNGFileFormatWriter()
 {
 }
 
-void TPNGFileFormatWriter::Save(QIODevice& Stream, TPixelGraphic& Graphic) const
+void TPNGFileFormatWriter::Save(QIODevice& Stream, TPixelGraphic& Graphic, const SaveOptions&) const
 {
     if (!PngLibrariesMatch())
         RaisePNG(QStringLiteral("Invalid library version"));

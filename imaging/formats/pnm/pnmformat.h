@@ -37,7 +37,7 @@ public:
 
 class TPXMFileFormatWriter : public TFileFormatWriter {
 public:
-    void Save(QIODevice& Stream, TPixelGraphic& Graphic) const override;
+    void Save(QIODevice& Stream, TPixelGraphic& Graphic, const SaveOptions& Options) const override;
 
 protected:
     TPXMFileFormatWriter(QString ClassName, QString Extension, QString Description, ColorResolutionSet Resolutions);

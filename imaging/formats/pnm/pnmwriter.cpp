@@ -129,7 +129,7 @@ TPPMFileFormatWriter::TPPMFileFormatWriter()
 {
 }
 
-void TPXMFileFormatWriter::Save(QIODevice& Stream, TPixelGraphic& Graphic) const
+void TPXMFileFormatWriter::Save(QIODevice& Stream, TPixelGraphic& Graphic, const SaveOptions&) const
 {
     static const QString kinds[] = {QStringLiteral("pbm"), QStringLiteral("pgm"), QStringLiteral("ppm")};
     const int kind = int(std::find(std::begin(kinds), std::end(kinds), Extension()) - std::begin(kinds));

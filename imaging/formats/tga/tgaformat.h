@@ -20,7 +20,7 @@ protected:
 class TTGAFileFormatWriter : public TFileFormatWriter {
 public:
     TTGAFileFormatWriter();
-    void Save(QIODevice& Stream, TPixelGraphic& Graphic) const override;
+    void Save(QIODevice& Stream, TPixelGraphic& Graphic, const SaveOptions& Options) const override;
 };
 
 void RegisterTGAFormats(FormatRegistry& Registry);

@@ -16,7 +16,7 @@ TTGAFileFormatWriter::TTGAFileFormatWriter()
 {
 }
 
-void TTGAFileFormatWriter::Save(QIODevice& Stream, TPixelGraphic& Graphic) const
+void TTGAFileFormatWriter::Save(QIODevice& Stream, TPixelGraphic& Graphic, const SaveOptions&) const
 {
     const QString tag = QStringLiteral("TGA");
     const bool trueColor = Graphic.BitCountNum() == bcn24Bit;

@@ -236,7 +236,7 @@ TEST_F(Png, AbortsAndStops)
     image->SetOnProgress([](PGObject*, int done, int, bool& abort) { abort = done == 4; });
     QBuffer out;
     out.open(QIODevice::WriteOnly);
-    EXPECT_PG_THROW(TPNGFileFormatWriter().Save(out, *image), EPGPNGFileFormatReaderWriter,
+    EXPECT_PG_THROW(TPNGFileFormatWriter().Save(out, *image, CurrentSaveOptions()), EPGPNGFileFormatReaderWriter,
                     "PNG: Operation aborted on user request");
 
     // A stopped load ends quietly with the rows read so far.

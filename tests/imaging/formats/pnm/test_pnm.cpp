@@ -175,10 +175,10 @@ TEST_F(Pnm, WritersRefuseBeforeWritingAnything)
     gray16.SetPaletteIdent(pGray16);
     QBuffer out;
     out.open(QIODevice::WriteOnly);
-    EXPECT_PG_THROW(TPGMFileFormatWriter().Save(out, gray16), EPGPxMFileFormatWriter, "PGM: Invalid color resolution");
-    EXPECT_PG_THROW(TPBMFileFormatWriter().Save(out, gray16), EPGPxMFileFormatWriter, "PBM: Invalid color resolution");
+    EXPECT_PG_THROW(TPGMFileFormatWriter().Save(out, gray16, CurrentSaveOptions()), EPGPxMFileFormatWriter, "PGM: Invalid color resolution");
+    EXPECT_PG_THROW(TPBMFileFormatWriter().Save(out, gray16, CurrentSaveOptions()), EPGPxMFileFormatWriter, "PBM: Invalid color resolution");
     TPixelGraphic empty;
-    EXPECT_PG_THROW(TPPMFileFormatWriter().Save(out, empty), EPGPxMFileFormatWriter,
+    EXPECT_PG_THROW(TPPMFileFormatWriter().Save(out, empty, CurrentSaveOptions()), EPGPxMFileFormatWriter,
                     "PBM, PGM, PPM: Width = 0 or Height = 0");
     EXPECT_TRUE(out.data().isEmpty());
 }

@@ -1,6 +1,7 @@
 #include "fixtures.h"
 #include "tests/imaging/imagingtest.h"
 #include "imaging/formats/tga/tgaformat.h"
+#include "imaging/pgsettings.h"
 
 #include <QBuffer>
 
@@ -127,7 +128,7 @@ TEST_F(Tga, WriterBytesAsInFormatDescription)
     mapped.SetPixel(0, 1, 2);
     QBuffer out;
     out.open(QIODevice::WriteOnly);
-    TTGAFileFormatWriter().Save(out, mapped);
+    TTGAFileFormatWriter().Save(out, mapped, CurrentSaveOptions());
     EXPECT_EQ(out.data(), hex("000101000003001800000000020002000800 000000FFFFFF00FF00 0200 0001"));
 
     // A 1-bit image handed over directly goes out as 8-bit indices, 18 + 3n + W x H bytes.
@@ -137,7 +138,7 @@ TEST_F(Tga, WriterBytesAsInFormatDescription)
     bits.SetPixel(8, 0, 1);
     QBuffer out2;
     out2.open(QIODevice::WriteOnly);
-    TTGAFileFormatWriter().Save(out2, bits);
+    TTGAFileFormatWriter().Save(out2, bits, CurrentSaveOptions());
     EXPECT_EQ(out2.data().size(), 18 + 3 * 2 + 9 * 2);
     EXPECT_EQ(out2.data().right(9), hex("000000000000000001"));
 }
