@@ -9,11 +9,6 @@ namespace {
 
 class Pcx : public LibraryTest {};
 
-QByteArray hex(const char* text)
-{
-    return QByteArray::fromHex(text);
-}
-
 struct PcxSpec {
     int version = 5, bitsPerPlane = 8, planes = 1, width = 1, height = 1, bytesPerLine = -1;
     int xmin = 0, ymin = 0, paletteInfo = 1, reserved = 0;
@@ -81,14 +76,6 @@ QByteArray pcxFile(const PcxSpec& s)
         }
     }
     return f;
-}
-
-std::vector<std::uint32_t> rowValues(TPixelGraphic& image, int y)
-{
-    std::vector<std::uint32_t> values;
-    for (int x = 0; x < image.Width(); ++x)
-        values.push_back(image.GetPixel(x, y));
-    return values;
 }
 
 TEST_F(Pcx, TheFourLayouts)

@@ -9,19 +9,6 @@ namespace {
 
 class Pnm : public LibraryTest {};
 
-QByteArray hex(const char* text)
-{
-    return QByteArray::fromHex(text);
-}
-
-std::vector<std::uint32_t> rowValues(TPixelGraphic& image, int y)
-{
-    std::vector<std::uint32_t> values;
-    for (int x = 0; x < image.Width(); ++x)
-        values.push_back(image.GetPixel(x, y));
-    return values;
-}
-
 TEST_F(Pnm, TextAndRawOutputByteForByte)
 {
     TPixelGraphic bitmap;

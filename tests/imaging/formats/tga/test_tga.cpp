@@ -9,11 +9,6 @@ namespace {
 
 class Tga : public LibraryTest {};
 
-QByteArray hex(const char* text)
-{
-    return QByteArray::fromHex(text);
-}
-
 // A Targa file of the tests' own making: header fields, then the map and the pixels as given.
 struct TgaSpec {
     int mapType = 0, imageType = 2, firstEntry = 0, mapLength = 0, entryBits = 0;
