@@ -305,9 +305,9 @@ void TdlgEditSite::FormShow()
 
 void TdlgEditSite::FormClose()
 {
-    if (currentRotation >= 0)
-        SaveRotation(currentRotation, true);
-    context_.frmMain->savecurrentsite();
+    const bool rotationSaved = currentRotation < 0 || SaveRotation(currentRotation, true);
+    // A failed rotation has told the user already: one message per close.
+    context_.frmMain->savecurrentsite(rotationSaved ? TfrmMain::SaveFailure::Shown : TfrmMain::SaveFailure::Quiet);
 }
 
 // ---- rotations ----

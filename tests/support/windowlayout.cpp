@@ -6,7 +6,9 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QDir>
 #include <QTabBar>
+#include <QTabWidget>
 
 namespace {
 
@@ -57,6 +59,9 @@ void walk(const QWidget& window, const QWidget& parent, QStringList& problems)
             children.append(child);
     }
     for (const QWidget* child : children) {
+        if (const auto* tabs = qobject_cast<const QTabBar*>(child); tabs && tabs->count() > 0
+            && tabs->tabRect(tabs->count() - 1).right() >= tabs->width())
+            problems.append(nameOf(child) + QStringLiteral(" cannot show all its tabs at once"));
         const QRect inWindow(child->mapTo(&window, QPoint(0, 0)), child->size());
         if (!window.rect().contains(inWindow))
             problems.append(nameOf(child) + QStringLiteral(" lies outside its window"));
@@ -72,6 +77,17 @@ void walk(const QWidget& window, const QWidget& parent, QStringList& problems)
             walk(window, *child, problems);
 }
 
+void saveShot(QWidget& window, const QString& page)
+{
+    const QString folder = qEnvironmentVariable("WINDOW_SHOTS");
+    if (folder.isEmpty())
+        return;
+    QString name = window.windowTitle() + (page.isEmpty() ? QString() : QStringLiteral(" - ") + page);
+    name.replace(QLatin1Char('/'), QLatin1Char('_'));
+    QDir().mkpath(folder);
+    window.grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
 } // namespace
 
 QStringList layoutProblems(QWidget& window)
@@ -81,5 +97,23 @@ QStringList layoutProblems(QWidget& window)
     if (window.width() < metrics.horizontalAdvance(window.windowTitle()) + captionAllowance)
         problems.append(QStringLiteral("the window is narrower than its caption"));
     walk(window, window, problems);
+    return problems;
+}
+
+QStringList layoutProblemsOnEveryPage(QWidget& window)
+{
+    auto* tabs = window.findChild<QTabWidget*>();
+    if (!tabs) {
+        saveShot(window, QString());
+        return layoutProblems(window);
+    }
+    QStringList problems;
+    for (int i = 0; i < tabs->count(); ++i) {
+        tabs->setCurrentIndex(i);
+        saveShot(window, tabs->tabText(i));
+        for (const QString& problem : layoutProblems(window))
+            problems.append(tabs->tabText(i) + QStringLiteral(": ") + problem);
+    }
+    tabs->setCurrentIndex(0);
     return problems;
 }

@@ -9,3 +9,8 @@ class QWidget;
 // text does not fit. Widgets made of parts (spin boxes, combo boxes, lists, tab bars) are
 // looked at as one.
 QStringList layoutProblems(QWidget& window);
+
+// The same for every page of the window's tab control, each finding after its tab's caption.
+// With WINDOW_SHOTS set to a folder, each page is also saved there as a picture named after the
+// window's caption (and its tab), to be looked at.
+QStringList layoutProblemsOnEveryPage(QWidget& window);

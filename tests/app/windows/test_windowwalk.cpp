@@ -4,10 +4,10 @@
 #include "windowlayout.h"
 #include "app/windows/addimage.h"
 #include "app/windows/editsite.h"
+#include "app/windows/siteop.h"
 #include "app/windows/style.h"
 #include "app/windows/thumbop.h"
 
-#include <QTabWidget>
 
 #include <gtest/gtest.h>
 
@@ -27,22 +27,6 @@ protected:
         start();
         clickRow(0);
     }
-
-    // Each page of a window with tabs is looked at in turn.
-    static QStringList problemsOnEveryPage(QWidget& window)
-    {
-        auto* tabs = window.findChild<QTabWidget*>();
-        if (!tabs)
-            return layoutProblems(window);
-        QStringList problems;
-        for (int i = 0; i < tabs->count(); ++i) {
-            tabs->setCurrentIndex(i);
-            for (const QString& problem : layoutProblems(window))
-                problems.append(tabs->tabText(i) + QStringLiteral(": ") + problem);
-        }
-        tabs->setCurrentIndex(0);
-        return problems;
-    }
 };
 
 TEST_F(WindowWalk, EveryWindowHasItsCaptionAndFits)
@@ -54,6 +38,7 @@ TEST_F(WindowWalk, EveryWindowHasItsCaptionAndFits)
     AppContext& c = *context;
     const Case cases[] = {
         {"Site Options", [&] { form().btnsiteoptionsClick(); }},
+        {"Browse for Folder", [&] { TdlgSIteOptions(c, &form()).BitBtn4Click(); }},
         {"Options", [&] { form().btnOptionsClick(); }},
         {"Edit Site", [&] { form().btnedtsiteClick(); }},
         {"Settings", [&] { c.dlgEditSite->btnThumbnailOptionsClick(); }},
@@ -64,13 +49,13 @@ TEST_F(WindowWalk, EveryWindowHasItsCaptionAndFits)
     };
 
     EXPECT_EQ(form().windowTitle(), "Pictorum Pro");
-    EXPECT_EQ(layoutProblems(form()), QStringList());
+    EXPECT_EQ(layoutProblemsOnEveryPage(form()), QStringList());
     for (const Case& walk : cases) {
         QString caption;
         QStringList problems;
         fake.dialogs.script([&](QDialog& dialog) {
             caption = dialog.windowTitle();
-            problems = problemsOnEveryPage(dialog);
+            problems = layoutProblemsOnEveryPage(dialog);
             return platform::mrCancel;
         });
         walk.open();

@@ -34,21 +34,6 @@ struct Tool {
     }
 };
 
-QStringList problemsOnEveryPage(QWidget& window)
-{
-    auto* tabs = window.findChild<QTabWidget*>();
-    if (!tabs)
-        return layoutProblems(window);
-    QStringList problems;
-    for (int i = 0; i < tabs->count(); ++i) {
-        tabs->setCurrentIndex(i);
-        for (const QString& problem : layoutProblems(window))
-            problems.append(tabs->tabText(i) + QStringLiteral(": ") + problem);
-    }
-    tabs->setCurrentIndex(0);
-    return problems;
-}
-
 TEST(WindowWalk, EveryWindowHasItsCaptionAndFits)
 {
     Tool t;
@@ -63,13 +48,13 @@ TEST(WindowWalk, EveryWindowHasItsCaptionAndFits)
     };
 
     EXPECT_EQ(t.frm->windowTitle(), "Pictorum Pro Rotation Site Tool");
-    EXPECT_EQ(layoutProblems(*t.frm), QStringList());
+    EXPECT_EQ(layoutProblemsOnEveryPage(*t.frm), QStringList());
     for (const Case& walk : cases) {
         QString caption;
         QStringList problems;
         t.fakes.dialogs.script([&](QDialog& dialog) {
             caption = dialog.windowTitle();
-            problems = problemsOnEveryPage(dialog);
+            problems = layoutProblemsOnEveryPage(dialog);
             return platform::mrCancel;
         });
         walk.open();
