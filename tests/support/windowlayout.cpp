@@ -102,7 +102,10 @@ QStringList layoutProblems(QWidget& window)
 
 QStringList layoutProblemsOnEveryPage(QWidget& window)
 {
-    auto* tabs = window.findChild<QTabWidget*>();
+    QTabWidget* tabs = nullptr;
+    for (QTabWidget* found : window.findChildren<QTabWidget*>())
+        if (found->window() == &window && !tabs)
+            tabs = found;
     if (!tabs) {
         saveShot(window, QString());
         return layoutProblems(window);
