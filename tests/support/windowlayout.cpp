@@ -1,5 +1,7 @@
 #include "windowlayout.h"
 
+#include "fakes.h"
+
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
 #include <QAbstractSpinBox>
@@ -9,6 +11,8 @@
 #include <QDir>
 #include <QTabBar>
 #include <QTabWidget>
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -119,4 +123,22 @@ QStringList layoutProblemsOnEveryPage(QWidget& window)
     }
     tabs->setCurrentIndex(0);
     return problems;
+}
+
+void expectWindowsFit(ScriptedDialogRunner& dialogs, const std::vector<WindowCase>& cases)
+{
+    const qsizetype shownBefore = dialogs.shown.size();
+    for (const WindowCase& window : cases) {
+        QString caption;
+        QStringList problems;
+        dialogs.script([&](QDialog& dialog) {
+            caption = dialog.windowTitle();
+            problems = layoutProblemsOnEveryPage(dialog);
+            return platform::mrCancel;
+        });
+        window.open();
+        EXPECT_EQ(caption, window.caption);
+        EXPECT_EQ(problems, QStringList()) << window.caption.toStdString();
+    }
+    EXPECT_EQ(dialogs.shown.size() - shownBefore, qsizetype(cases.size()));
 }

@@ -31,12 +31,8 @@ protected:
 
 TEST_F(WindowWalk, EveryWindowHasItsCaptionAndFits)
 {
-    struct Case {
-        QString caption;
-        std::function<void()> open;
-    };
     AppContext& c = *context;
-    const Case cases[] = {
+    const std::vector<WindowCase> cases = {
         {"Site Options", [&] { form().btnsiteoptionsClick(); }},
         {"Browse for Folder", [&] { TdlgSIteOptions(c, &form()).BitBtn4Click(); }},
         {"Options", [&] { form().btnOptionsClick(); }},
@@ -50,19 +46,7 @@ TEST_F(WindowWalk, EveryWindowHasItsCaptionAndFits)
 
     EXPECT_EQ(form().windowTitle(), "Pictorum Pro");
     EXPECT_EQ(layoutProblemsOnEveryPage(form()), QStringList());
-    for (const Case& walk : cases) {
-        QString caption;
-        QStringList problems;
-        fake.dialogs.script([&](QDialog& dialog) {
-            caption = dialog.windowTitle();
-            problems = layoutProblemsOnEveryPage(dialog);
-            return platform::mrCancel;
-        });
-        walk.open();
-        EXPECT_EQ(caption, walk.caption);
-        EXPECT_EQ(problems, QStringList()) << walk.caption.toStdString();
-    }
-    EXPECT_EQ(fake.dialogs.shown.size(), std::size(cases));
+    expectWindowsFit(fake.dialogs, cases);
 }
 
 } // namespace

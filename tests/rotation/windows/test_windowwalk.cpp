@@ -37,11 +37,7 @@ struct Tool {
 TEST(WindowWalk, EveryWindowHasItsCaptionAndFits)
 {
     Tool t;
-    struct Case {
-        QString caption;
-        std::function<void()> open;
-    };
-    const Case cases[] = {
+    const std::vector<WindowCase> cases = {
         {"Rotation Options", [&] { t.frm->btnOptionsClick(); }},
         {"Rotation Process Log", [&] { t.frm->btnrotateallClick(); }},
         {"About Turnfold", [&] { t.frm->btnaboutClick(); }},
@@ -49,19 +45,7 @@ TEST(WindowWalk, EveryWindowHasItsCaptionAndFits)
 
     EXPECT_EQ(t.frm->windowTitle(), "Pictorum Pro Rotation Site Tool");
     EXPECT_EQ(layoutProblemsOnEveryPage(*t.frm), QStringList());
-    for (const Case& walk : cases) {
-        QString caption;
-        QStringList problems;
-        t.fakes.dialogs.script([&](QDialog& dialog) {
-            caption = dialog.windowTitle();
-            problems = layoutProblemsOnEveryPage(dialog);
-            return platform::mrCancel;
-        });
-        walk.open();
-        EXPECT_EQ(caption, walk.caption);
-        EXPECT_EQ(problems, QStringList()) << walk.caption.toStdString();
-    }
-    EXPECT_EQ(t.fakes.dialogs.shown.size(), std::size(cases));
+    expectWindowsFit(t.fakes.dialogs, cases);
 }
 
 TEST(WindowWalk, MailFieldsShowAFortyCharacterAddress)
