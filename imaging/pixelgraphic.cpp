@@ -81,9 +81,8 @@ void TPixelGraphic::Allocate(int Width, int Height, int BitCountNum)
     height_ = Height;
     bitCountNum_ = BitCountNum;
     freeStorage();
-    rowBytes_ = (std::int64_t(BitCount()) * width_ + 31) / 32 * 4;
-    // Two 31-bit sides of 24-bit pixels pass 63 bits: such a size only has to read as too large.
-    imageSize_ = height_ > 0 && rowBytes_ > INT64_MAX / height_ ? INT64_MAX : std::int64_t(height_) * rowBytes_;
+    rowBytes_ = StorageSize(width_, 1, bitCountNum_);
+    imageSize_ = StorageSize(width_, height_, bitCountNum_);
     if (imageSize_ == 0) {
         Changed();
         return;
@@ -97,6 +96,13 @@ void TPixelGraphic::Allocate(int Width, int Height, int BitCountNum)
     if (!pixels_)
         throw EPixelGraphic(PGLangStrS1(31, QStringLiteral("CreateDIBSection")));
     Changed();
+}
+
+std::int64_t TPixelGraphic::StorageSize(int Width, int Height, int BitCountNum)
+{
+    const std::int64_t rowBytes = (std::int64_t(kBitCounts[BitCountNum]) * Width + 31) / 32 * 4;
+    // Two 31-bit sides of 24-bit pixels pass 63 bits: such a size only has to read as too large.
+    return Height > 0 && rowBytes > INT64_MAX / Height ? INT64_MAX : std::int64_t(Height) * rowBytes;
 }
 
 void TPixelGraphic::freeStorage()

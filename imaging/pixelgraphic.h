@@ -48,6 +48,9 @@ public:
 
     // Pixel memory above this refuses to be allocated.
     static constexpr std::int64_t MaxImageSize = std::int64_t(1) << 30;
+    // Bytes of pixel storage for a geometry (rows padded to 4 bytes); INT64_MAX when the size
+    // passes 63 bits. BitCountNum 0 to 3.
+    static std::int64_t StorageSize(int Width, int Height, int BitCountNum);
 
     // ---- Geometry and storage ----
     // Raises EPGInvalidSize for a negative size and EPixelGraphic ("CreateDIBSection failed")

@@ -239,6 +239,8 @@ void RaiseJpegFailure(const JpegErrors& Errors)
         throw EPGJPGFileFormatReaderWriter(tag + PGLangStrS1(7, QStringLiteral("Scan count")));
     case JpegFailure::Unsupported:
         throw EPGJPGFileFormatReaderWriter(tag + PGLangStr(30));
+    case JpegFailure::TooLarge: // as an image too large for the pixel memory
+        throw EPixelGraphic(PGLangStrS1(31, QStringLiteral("CreateDIBSection")));
     case JpegFailure::LibraryError:
     case JpegFailure::WarningRaised:
     case JpegFailure::None:
