@@ -2,7 +2,6 @@
 // colour-resolution fallback of saves.
 #include "loadsave.h"
 
-#include "bmp/bmpformat.h"
 #include "bytestream.h"
 #include "colorresolution.h"
 #include "fileformats.h"
@@ -10,6 +9,7 @@
 #include "pgsettings.h"
 #include "pixelgraphic.h"
 #include "progressscope.h"
+#include "imaging/formats/bmp/bmpformat.h"
 
 #include "platform/prompts.h"
 #include "platform/safewrite.h"
