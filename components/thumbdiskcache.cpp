@@ -6,6 +6,7 @@
 #include "platform/paths.h"
 #include "platform/safewrite.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -136,7 +137,11 @@ void TThumbDiskCache::Add(TPixelGraphic& Image, const QString& Path)
             PixelGraphicJPEGQuality = CacheJpegQuality;
         Image.SetColorResConversion(0);
         Image.SetWarningAction(0);
-        Image.SaveToFile(FileName(Path));
+        QBuffer encoded;
+        encoded.open(QIODevice::WriteOnly);
+        Image.SaveToStreamAs(encoded, saveFormat_.mid(saveFormat_.startsWith(QLatin1Char('.')) ? 1 : 0));
+        if (!platform::writeDisposableFile(FileName(Path), encoded.data()))
+            return;
         index_.append(Path);
         while (index_.size() > maxCount_)
             EvictOldest();
@@ -163,7 +168,7 @@ void TThumbDiskCache::SaveIndex()
         QFile::remove(file);
         return;
     }
-    platform::writeFileAtomically(file, (index_.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
+    platform::writeDisposableFile(file, (index_.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
 }
 
 void TThumbDiskCache::LoadIndex()

@@ -23,7 +23,8 @@ QString DiskCacheDateText(const std::optional<FileStamp>& Stamp);
 
 // Thumbnails kept as files in a folder, with an index of their source paths in
 // least-recently-used order (entry 0 the oldest) in the folder's "~cche.idx". Active while
-// MaxCacheCount > 0 and a folder is set. Failures are misses: nothing here raises.
+// MaxCacheCount > 0 and a folder is set. Failures are misses: nothing here raises. Files are
+// replaced whole but not forced to the disk: a cache file lost in a crash is only a miss.
 class TThumbDiskCache {
 public:
     static constexpr QLatin1StringView IndexFileName{"~cche.idx"};

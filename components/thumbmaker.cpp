@@ -1,6 +1,6 @@
 #include "thumbmaker.h"
 
-#include "imaging/jpeg/jpegformat.h"
+#include "imaging/formats/jpeg/jpegformat.h"
 #include "imaging/pixelgraphic.h"
 
 #include <QFile>

@@ -9,6 +9,7 @@ struct TThumbMemoryCache::Slot {
     FileStamp stamp;
     bool used = false;
     std::unique_ptr<TPixelGraphic> image = std::make_unique<TPixelGraphic>();
+    QImage picture;
 };
 
 TThumbMemoryCache::TThumbMemoryCache(int SlotCount)
@@ -41,7 +42,14 @@ bool TThumbMemoryCache::Get(int Slot, TPixelGraphic& Target) const
     }
 }
 
-void TThumbMemoryCache::Add(TPixelGraphic& Image, const QString& Path, const FileStamp& Stamp)
+QImage TThumbMemoryCache::Picture(int Slot) const
+{
+    if (!enabled() || Slot < 0 || Slot >= SlotCount() || !slots_[std::size_t(Slot)].used)
+        return {};
+    return slots_[std::size_t(Slot)].picture;
+}
+
+void TThumbMemoryCache::Add(TPixelGraphic& Image, const QString& Path, const FileStamp& Stamp, const QImage& Picture)
 {
     if (!enabled())
         return;
@@ -51,6 +59,7 @@ void TThumbMemoryCache::Add(TPixelGraphic& Image, const QString& Path, const Fil
     if (slot.used && byPath_.value(slot.path, -1) == nextSlot_)
         byPath_.remove(slot.path);
     slot.used = false;
+    slot.picture = Picture;
     try {
         slot.image->Assign(&Image);
         slot.path = Path;

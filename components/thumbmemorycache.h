@@ -3,6 +3,7 @@
 #include "filestamp.h"
 
 #include <QHash>
+#include <QImage>
 #include <QString>
 
 #include <memory>
@@ -30,8 +31,11 @@ public:
     int Find(const QString& Path, const FileStamp& Stamp) const;
     // A copy of the slot's thumbnail; false when there is none or the copy failed.
     bool Get(int Slot, TPixelGraphic& Target) const;
-    // Copies the thumbnail into the next slot; a failed copy leaves the slot empty.
-    void Add(TPixelGraphic& Image, const QString& Path, const FileStamp& Stamp);
+    // The thumbnail ready to draw, as it was added (null when none was given).
+    QImage Picture(int Slot) const;
+    // Copies the thumbnail (and its picture) into the next slot; a failed copy leaves the slot
+    // empty.
+    void Add(TPixelGraphic& Image, const QString& Path, const FileStamp& Stamp, const QImage& Picture = {});
     // The path a slot holds ("" for an unused one).
     QString SlotPath(int Slot) const;
 

@@ -148,25 +148,27 @@ void ThumbSupply::resolve(const QString& Path, Entry& e, int Priority)
 bool ThumbSupply::fromMemory(const QString& Path, Entry& e)
 {
     const int slot = memory_.Find(Path, *e.stamp);
-    TPixelGraphic cached;
-    if (slot < 0 || !memory_.Get(slot, cached))
+    if (slot < 0)
         return false;
-    try {
-        // Fitted and resampled like a loaded picture; one made for this box is used as it is.
-        const ThumbRequest box = request({});
-        const std::optional<QRect> fitted = FitThumbnailRect(cached.Width(), cached.Height(), box.boxWidth, box.boxHeight);
-        if (!fitted)
+    // One made for this box is drawn as it is; another is fitted and resampled like a
+    // loaded picture.
+    const ThumbRequest box = request({});
+    const QImage picture = memory_.Picture(slot);
+    const std::optional<QRect> fitted = FitThumbnailRect(picture.width(), picture.height(), box.boxWidth, box.boxHeight);
+    if (fitted && fitted->size() * box.factor == picture.size()) {
+        e.image = picture;
+    } else {
+        TPixelGraphic cached;
+        if (!memory_.Get(slot, cached))
             return false;
-        if (fitted->size() * box.factor == QSize(cached.Width(), cached.Height())) {
-            e.image = cached.ToQImage();
-        } else {
+        try {
             const auto thumbnail = FitThumbnail(cached, box.boxWidth, box.boxHeight, box.factor);
             if (!thumbnail)
                 return false;
             e.image = thumbnail->ToQImage();
+        } catch (...) {
+            return false;
         }
-    } catch (...) {
-        return false;
     }
     e.picture = Picture::Thumbnail;
     return true;
@@ -240,7 +242,7 @@ void ThumbSupply::finished(int Id, const ThumbResult& Result)
         if (job.kind == JobKind::CacheFile) {
             disk_.Used(job.path);
         } else if (e.stamp) {
-            memory_.Add(*Result.thumbnail, job.path, *e.stamp);
+            memory_.Add(*Result.thumbnail, job.path, *e.stamp, Result.picture);
             disk_.Add(*Result.thumbnail, job.path);
         }
     } else if (job.kind == JobKind::CacheFile) {
