@@ -9,7 +9,7 @@
 std::unique_ptr<TPixelGraphic> MakePhotoLikeImage(int Width, int Height, unsigned Seed)
 {
     auto image = std::make_unique<TPixelGraphic>();
-    image->Allocate(Width, Height, 3);
+    image->Allocate(Width, Height, bcn24Bit);
     std::uint32_t noise = Seed;
     for (int y = 0; y < Height; ++y) {
         std::uint8_t* p = image->ScanLine(y);
@@ -33,6 +33,6 @@ void WritePhotoLikeJpeg(const QString& FileName, int Width, int Height, int Qual
     const auto image = MakePhotoLikeImage(Width, Height, Seed);
     PixelGraphicJPEGQuality = std::uint8_t(Quality);
     PixelGraphicJPEGProgressive = false;
-    image->SetColorResConversion(0);
+    image->SetColorResConversion(crcConvert);
     image->SaveToFile(FileName);
 }

@@ -105,7 +105,7 @@ bool TThumbDiskCache::Get(int Position, TPixelGraphic& Target)
         return false;
     const QString path = index_.at(Position);
     try {
-        Target.SetWarningAction(0);
+        Target.SetWarningAction(waIgnore);
         Target.LoadFromFile(FileName(path));
     } catch (...) {
         Forget(path);
@@ -135,8 +135,8 @@ void TThumbDiskCache::Add(TPixelGraphic& Image, const QString& Path)
         removeEntriesOf(Path);
         if (saveFormat_.toUpper() == QLatin1String(".JPG"))
             PixelGraphicJPEGQuality = CacheJpegQuality;
-        Image.SetColorResConversion(0);
-        Image.SetWarningAction(0);
+        Image.SetColorResConversion(crcConvert);
+        Image.SetWarningAction(waIgnore);
         QBuffer encoded;
         encoded.open(QIODevice::WriteOnly);
         Image.SaveToStreamAs(encoded, saveFormat_.mid(saveFormat_.startsWith(QLatin1Char('.')) ? 1 : 0));

@@ -57,12 +57,12 @@ void LoadThumbnailSource(const QString& Path, TPixelGraphic& Source, int ScaleBo
     Source.SetOnProgress([&Cancelled](PGObject*, int, int, bool& abort) { abort = Cancelled.load(); });
     QFile file(Path);
     if (file.open(QIODevice::ReadOnly) && startsLikeJpeg(file)) {
-        Source.SetWarningAction(0);
+        Source.SetWarningAction(waIgnore);
         LoadScaledJpeg(file, Source, ScaleBoxWidth, ScaleBoxHeight, MaxJpegScale);
         return;
     }
     file.close();
-    Source.SetWarningAction(3);
+    Source.SetWarningAction(waRaise);
     Source.SetFastJPEGDecode(true);
     Source.LoadFromFile(Path);
 }
@@ -74,7 +74,7 @@ std::shared_ptr<TPixelGraphic> FitThumbnail(TPixelGraphic& Source, int BoxWidth,
         return nullptr;
     auto thumbnail = std::make_shared<TPixelGraphic>();
     thumbnail->SetStretchMode(smMedium);
-    thumbnail->Allocate(fitted->width() * Factor, fitted->height() * Factor, 3);
+    thumbnail->Allocate(fitted->width() * Factor, fitted->height() * Factor, bcn24Bit);
     thumbnail->StretchFrom(Source);
     return thumbnail;
 }

@@ -4,15 +4,11 @@
 
 #include <exception>
 
-namespace {
-constexpr int ignoreWarnings = 0;
-}
-
 std::optional<QSize> measureImageFile(const QString& path)
 {
     try {
         TPixelGraphic image;
-        image.SetWarningAction(ignoreWarnings);
+        image.SetWarningAction(waIgnore);
         image.LoadFromFile(path);
         if (image.Width() <= 0 || image.Height() <= 0)
             return std::nullopt;

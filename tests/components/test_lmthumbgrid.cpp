@@ -312,7 +312,7 @@ TEST_F(ThumbGrid, SourcesOfTheFill)
 
 QByteArray jpegOf(int width, int height)
 {
-    auto image = MakePatternImage(width, height, 3);
+    auto image = MakePatternImage(width, height, bcn24Bit);
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     image->SaveToStreamAs(buffer, "jpg");
@@ -370,7 +370,7 @@ TEST_F(ThumbGrid, ThumbnailsArriveWhileOneLoadIsHeld)
 {
     TempFolder folder;
     const QByteArray photo = jpegOf(400, 300);
-    auto bitmap = MakePatternImage(40, 30, 3);
+    auto bitmap = MakePatternImage(40, 30, bcn24Bit);
     QBuffer bmp;
     bmp.open(QIODevice::WriteOnly);
     bitmap->SaveToStreamAs(bmp, "bmp");

@@ -52,7 +52,7 @@ TEST_F(ThumbCaches, CacheFileNames)
 TEST_F(ThumbCaches, MemoryCacheRotatesAndKeepsStamps)
 {
     TThumbMemoryCache cache(100);
-    auto image = MakePatternImage(4, 3, 3);
+    auto image = MakePatternImage(4, 3, bcn24Bit);
     const FileStamp stamp{10, 0, 5};
     for (int i = 0; i < 101; ++i)
         cache.Add(*image, QStringLiteral("/p/%1.jpg").arg(i), stamp);
@@ -81,7 +81,7 @@ TEST_F(ThumbCaches, MemoryCacheRotatesAndKeepsStamps)
 TEST_F(ThumbCaches, IndexIsWrittenAfterThe31stAddAndAtTheEnd)
 {
     TempFolder folder;
-    auto image = MakePatternImage(9, 7, 3);
+    auto image = MakePatternImage(9, 7, bcn24Bit);
     QStringList sources;
     for (int i = 0; i < 31; ++i)
         sources << folder.write(QStringLiteral("src/%1.bmp").arg(i), "x");
@@ -110,7 +110,7 @@ TEST_F(ThumbCaches, IndexIsWrittenAfterThe31stAddAndAtTheEnd)
 TEST_F(ThumbCaches, TheOldestEntryIsEvictedWithItsFile)
 {
     TempFolder folder;
-    auto image = MakePatternImage(3, 3, 3);
+    auto image = MakePatternImage(3, 3, bcn24Bit);
     TThumbDiskCache cache;
     cache.SetDirectory(folder.path());
     cache.SetMaxCacheCount(3);
@@ -141,7 +141,7 @@ TEST_F(ThumbCaches, TheOldestEntryIsEvictedWithItsFile)
 TEST_F(ThumbCaches, AnEditedSourceLeavesOneEntryAndNoOldFile)
 {
     TempFolder folder;
-    auto image = MakePatternImage(5, 5, 3);
+    auto image = MakePatternImage(5, 5, bcn24Bit);
     const QString source = folder.write("photo.jpg", "x");
     const QString other = folder.write("other.jpg", "x");
     setTime(source, kNoon20200101);
@@ -175,7 +175,7 @@ TEST_F(ThumbCaches, TheFolderSetter)
     const QString a = folder.path() + "a";
     const QString b = folder.path() + "made/on/demand";
     writeAll(folder.path() + "plain_file", "x");
-    auto image = MakePatternImage(3, 3, 3);
+    auto image = MakePatternImage(3, 3, bcn24Bit);
     const QString source = folder.write("s.bmp", "x");
 
     TThumbDiskCache cache;

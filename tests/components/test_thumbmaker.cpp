@@ -36,7 +36,7 @@ protected:
 
 QByteArray encoded(int width, int height, const char* extension)
 {
-    auto image = MakePatternImage(width, height, 3);
+    auto image = MakePatternImage(width, height, bcn24Bit);
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     image->SaveToStreamAs(buffer, extension);

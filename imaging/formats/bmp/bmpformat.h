@@ -3,32 +3,25 @@
 // fields, run-length compression and top-down rows. Writing stores uncompressed Windows bitmaps.
 // The byte layouts are in FORMAT.md beside this file.
 
-#include "imaging/fileformats.h"
+#include "imaging/formatscaffold.h"
 
 class QIODevice;
 class FormatRegistry;
 class TPixelGraphic;
 
-class TBMPFileFormatReader : public TFileFormatReader {
+class TBMPFileFormatReader : public TSingleImageReader {
 public:
     TBMPFileFormatReader();
     bool CheckSignature(const SignatureProbe& Header) const override;
-    void Load(QIODevice& Stream, TPixelGraphic& Graphic, int ImageIndex) const override;
-    void GetInfo(QIODevice& Stream, int ImageIndex, GraphicFileInfo& Info) const override;
 
 protected:
     TBMPFileFormatReader(QString ClassName, QString Extension);
+    void LoadImage(QIODevice& Stream, TPixelGraphic& Graphic) const override;
+    void ReadInfo(QIODevice& Stream, GraphicFileInfo& Info) const override;
+    [[noreturn]] void Fail(const QString& Text) const override;
 };
-
-class TDIBFileFormatReader : public TBMPFileFormatReader {
-public:
-    TDIBFileFormatReader();
-};
-
-class TRLEFileFormatReader : public TBMPFileFormatReader {
-public:
-    TRLEFileFormatReader();
-};
+using TDIBFileFormatReader = TFormatAlias<TBMPFileFormatReader, "TDIBFileFormatReader", "dib">;
+using TRLEFileFormatReader = TFormatAlias<TBMPFileFormatReader, "TRLEFileFormatReader", "rle">;
 
 class TBMPFileFormatWriter : public TFileFormatWriter {
 public:
@@ -38,11 +31,7 @@ public:
 protected:
     TBMPFileFormatWriter(QString ClassName, QString Extension);
 };
-
-class TDIBFileFormatWriter : public TBMPFileFormatWriter {
-public:
-    TDIBFileFormatWriter();
-};
+using TDIBFileFormatWriter = TFormatAlias<TBMPFileFormatWriter, "TDIBFileFormatWriter", "dib">;
 
 // Registers the readers (bmp, dib, rle) and writers (bmp, dib).
 void RegisterBMPFormats(FormatRegistry& Registry);

@@ -26,12 +26,12 @@ enum : std::uint32_t { BI_RGB = 0, BI_RLE8 = 1, BI_RLE4 = 2, BI_BITFIELDS = 3 };
 
 [[noreturn]] void raiseBMP(const QString& text)
 {
-    throw EPGBMPFileFormatReader(QStringLiteral("BMP: ") + text);
+    RaiseTagged<EPGBMPFileFormatReader>("BMP", text);
 }
 
 [[noreturn]] void raiseInvalid(const char* field)
 {
-    raiseBMP(PGLangStrS1(7, QString::fromLatin1(field)));
+    raiseBMP(PGLangStrS1(PgMsg::Invalid, QString::fromLatin1(field)));
 }
 
 std::uint16_t le16(const std::uint8_t* p)
@@ -126,7 +126,7 @@ BitmapHeader readHeader(ByteReader& reader)
     if (size == kCoreHeaderSize)
         return readCoreHeader(reader);
     if (size < kInfoHeaderSize || size > kMaxInfoHeaderSize)
-        raiseBMP(PGLangStrS1(27, QStringLiteral("BitmapInfoHeader")));
+        raiseBMP(PGLangStrS1(PgMsg::InvalidSizeOf, QStringLiteral("BitmapInfoHeader")));
     return readInfoHeader(reader, size);
 }
 
@@ -166,17 +166,17 @@ std::array<std::uint32_t, 3> defaultMasks(int bitCount)
     return {0xFF0000, 0xFF00, 0xFF};
 }
 
-int formatOfBitCount(int bitCount)
+TBitCountNum formatOfBitCount(int bitCount)
 {
     switch (bitCount) {
     case 1:
-        return 0;
+        return bcn1Bit;
     case 4:
-        return 1;
+        return bcn4Bit;
     case 8:
-        return 2;
+        return bcn8Bit;
     default:
-        return 3;
+        return bcn24Bit;
     }
 }
 
@@ -244,7 +244,7 @@ void decodeBitmap(ByteReader& reader, TPixelGraphic& graphic, std::optional<std:
     ProgressScope progress(graphic);
     const BitmapHeader h = readHeader(reader);
     if (h.width < 0)
-        throw EPGInvalidSize(PGLangStr(22)); // as Allocate would, before anything is read or made
+        throw EPGInvalidSize(PGLangStr(PgMsg::NegativeWidth)); // as Allocate would, before anything is read or made
 
     std::array<std::uint32_t, 3> masks = defaultMasks(h.bitCount);
     if (!h.core && h.compression == BI_BITFIELDS)
@@ -341,7 +341,7 @@ QString subFormatText(const BitmapHeader& h)
 
 void RaiseBMPEndOfFile()
 {
-    raiseBMP(PGLangStr(32));
+    raiseBMP(PGLangStr(PgMsg::UnexpectedEof));
 }
 
 TBMPFileFormatReader::TBMPFileFormatReader()
@@ -350,18 +350,13 @@ TBMPFileFormatReader::TBMPFileFormatReader()
 }
 
 TBMPFileFormatReader::TBMPFileFormatReader(QString ClassName, QString Extension)
-    : TFileFormatReader(std::move(ClassName), std::move(Extension), QStringLiteral("Bitmap"), true)
+    : TSingleImageReader(std::move(ClassName), std::move(Extension), QStringLiteral("Bitmap"), true)
 {
 }
 
-TDIBFileFormatReader::TDIBFileFormatReader()
-    : TBMPFileFormatReader(QStringLiteral("TDIBFileFormatReader"), QStringLiteral("dib"))
+void TBMPFileFormatReader::Fail(const QString& Text) const
 {
-}
-
-TRLEFileFormatReader::TRLEFileFormatReader()
-    : TBMPFileFormatReader(QStringLiteral("TRLEFileFormatReader"), QStringLiteral("rle"))
-{
+    raiseBMP(Text);
 }
 
 bool TBMPFileFormatReader::CheckSignature(const SignatureProbe& Header) const
@@ -369,10 +364,8 @@ bool TBMPFileFormatReader::CheckSignature(const SignatureProbe& Header) const
     return Header[0] == 'B' && Header[1] == 'M';
 }
 
-void TBMPFileFormatReader::Load(QIODevice& Stream, TPixelGraphic& Graphic, int ImageIndex) const
+void TBMPFileFormatReader::LoadImage(QIODevice& Stream, TPixelGraphic& Graphic) const
 {
-    if (ImageIndex != 0)
-        raiseBMP(PGLangStrS1(7, QStringLiteral("Index")));
     ByteReader reader(Stream, RaiseBMPEndOfFile);
     const std::int64_t fileStart = reader.Position();
     reader.Skip(kFileHeaderSize - 4);
@@ -380,11 +373,8 @@ void TBMPFileFormatReader::Load(QIODevice& Stream, TPixelGraphic& Graphic, int I
     decodeBitmap(reader, Graphic, fileStart + pixelOffset);
 }
 
-void TBMPFileFormatReader::GetInfo(QIODevice& Stream, int ImageIndex, GraphicFileInfo& Info) const
+void TBMPFileFormatReader::ReadInfo(QIODevice& Stream, GraphicFileInfo& Info) const
 {
-    if (ImageIndex != 0)
-        raiseBMP(PGLangStrS1(20, QStringLiteral("Index")));
-    TFileFormatReader::GetInfo(Stream, ImageIndex, Info);
     ByteReader reader(Stream, RaiseBMPEndOfFile);
     reader.Skip(kFileHeaderSize);
     const BitmapHeader h = readHeader(reader);

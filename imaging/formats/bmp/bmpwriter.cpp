@@ -19,7 +19,7 @@ constexpr std::uint32_t kInfoHeaderSize = 40;
 // one as many black entries as its pixels can index.
 std::vector<TColor> colorTable(const TPixelGraphic& Graphic)
 {
-    if (Graphic.BitCountNum() == 3)
+    if (Graphic.BitCountNum() == bcn24Bit)
         return Graphic.Palette();
     const std::size_t colors = std::size_t(Graphic.NumColors());
     if (Graphic.PaletteCount() == 0)
@@ -63,11 +63,6 @@ TBMPFileFormatWriter::TBMPFileFormatWriter()
 TBMPFileFormatWriter::TBMPFileFormatWriter(QString ClassName, QString Extension)
     : TFileFormatWriter(std::move(ClassName), std::move(Extension), QStringLiteral("Bitmap"),
                         ColorResolutionSet::All())
-{
-}
-
-TDIBFileFormatWriter::TDIBFileFormatWriter()
-    : TBMPFileFormatWriter(QStringLiteral("TDIBFileFormatWriter"), QStringLiteral("dib"))
 {
 }
 

@@ -3,32 +3,25 @@
 // between the library and the image's own rows as blue-green-red or gray bytes. Markers and an
 // example are in FORMAT.md beside this file.
 
-#include "imaging/fileformats.h"
+#include "imaging/formatscaffold.h"
 
 class FormatRegistry;
 class QIODevice;
 class TPixelGraphic;
 
-class TJPGFileFormatReader : public TFileFormatReader {
+class TJPGFileFormatReader : public TSingleImageReader {
 public:
     TJPGFileFormatReader();
     bool CheckSignature(const SignatureProbe& Header) const override;
-    void Load(QIODevice& Stream, TPixelGraphic& Graphic, int ImageIndex) const override;
-    void GetInfo(QIODevice& Stream, int ImageIndex, GraphicFileInfo& Info) const override;
 
 protected:
     TJPGFileFormatReader(QString ClassName, QString Extension);
+    void LoadImage(QIODevice& Stream, TPixelGraphic& Graphic) const override;
+    void ReadInfo(QIODevice& Stream, GraphicFileInfo& Info) const override;
+    [[noreturn]] void Fail(const QString& Text) const override;
 };
-
-class TJPEGFileFormatReader : public TJPGFileFormatReader {
-public:
-    TJPEGFileFormatReader();
-};
-
-class TJIFFileFormatReader : public TJPGFileFormatReader {
-public:
-    TJIFFileFormatReader();
-};
+using TJPEGFileFormatReader = TFormatAlias<TJPGFileFormatReader, "TJPEGFileFormatReader", "jpeg">;
+using TJIFFileFormatReader = TFormatAlias<TJPGFileFormatReader, "TJIFFileFormatReader", "jif">;
 
 class TJPGFileFormatWriter : public TFileFormatWriter {
 public:
@@ -38,16 +31,8 @@ public:
 protected:
     TJPGFileFormatWriter(QString ClassName, QString Extension);
 };
-
-class TJPEGFileFormatWriter : public TJPGFileFormatWriter {
-public:
-    TJPEGFileFormatWriter();
-};
-
-class TJIFFileFormatWriter : public TJPGFileFormatWriter {
-public:
-    TJIFFileFormatWriter();
-};
+using TJPEGFileFormatWriter = TFormatAlias<TJPGFileFormatWriter, "TJPEGFileFormatWriter", "jpeg">;
+using TJIFFileFormatWriter = TFormatAlias<TJPGFileFormatWriter, "TJIFFileFormatWriter", "jif">;
 
 // The decode scale for one side: 8, 4 or 2 when the side divided by it (integer division) is
 // still at least Target, else 1.

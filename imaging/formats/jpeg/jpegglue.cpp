@@ -33,7 +33,7 @@ JpegErrors& errorsOf(j_common_ptr Info)
 JpegFailure respondToWarning(JpegErrors& Errors, const char* Text) noexcept
 {
     try {
-        const TWarningResponse response = Errors.graphic->RespondToWarning(QStringLiteral("JPG ") + PGLangStr(28),
+        const TWarningResponse response = Errors.graphic->RespondToWarning(QStringLiteral("JPG ") + PGLangStr(PgMsg::Warning),
                                                                            QString::fromLatin1(Text));
         switch (response) {
         case TWarningResponse::Abort:
@@ -232,15 +232,15 @@ void RaiseJpegFailure(const JpegErrors& Errors)
             std::rethrow_exception(Errors.exception);
         break;
     case JpegFailure::UserAbort:
-        throw EPGJPGFileFormatReaderWriter(tag + PGLangStr(29));
+        throw EPGJPGFileFormatReaderWriter(tag + PGLangStr(PgMsg::Aborted));
     case JpegFailure::WriteFailed:
-        throw EPGJPGFileFormatReaderWriter(tag + PGLangStrS1(31, QStringLiteral("Write")));
+        throw EPGJPGFileFormatReaderWriter(tag + PGLangStrS1(PgMsg::Failed, QStringLiteral("Write")));
     case JpegFailure::TooManyScans:
-        throw EPGJPGFileFormatReaderWriter(tag + PGLangStrS1(7, QStringLiteral("Scan count")));
+        throw EPGJPGFileFormatReaderWriter(tag + PGLangStrS1(PgMsg::Invalid, QStringLiteral("Scan count")));
     case JpegFailure::Unsupported:
-        throw EPGJPGFileFormatReaderWriter(tag + PGLangStr(30));
+        throw EPGJPGFileFormatReaderWriter(tag + PGLangStr(PgMsg::NotSupportedSubformat));
     case JpegFailure::TooLarge: // as an image too large for the pixel memory
-        throw EPixelGraphic(PGLangStrS1(31, QStringLiteral("CreateDIBSection")));
+        throw EPixelGraphic(PGLangStrS1(PgMsg::Failed, QStringLiteral("CreateDIBSection")));
     case JpegFailure::LibraryError:
     case JpegFailure::WarningRaised:
     case JpegFailure::None:

@@ -62,7 +62,7 @@ void prepareImage(DecodeSession& s)
 {
     TPixelGraphic& g = s.graphic;
     const bool gray = s.info.output_components == 1;
-    g.Allocate(int(s.info.output_width), int(s.info.output_height), gray ? 2 : 3);
+    g.Allocate(int(s.info.output_width), int(s.info.output_height), gray ? bcn8Bit : bcn24Bit);
     if (gray)
         g.SetPaletteIdent(pGray256);
     s.bits = g.Bits();
@@ -92,7 +92,7 @@ bool withinMemoryLimit(DecodeSession& s)
 {
     const jpeg_decompress_struct& info = s.info;
     if (s.scale.forBox
-        && TPixelGraphic::StorageSize(int(info.image_width), int(info.image_height), info.output_components == 1 ? 2 : 3)
+        && ImageByteSize(info.image_width, info.image_height, info.output_components == 1 ? bcn8Bit : bcn24Bit)
                > TPixelGraphic::MaxImageSize)
         return false;
     if (!jpeg_has_multiple_scans(&s.info))
@@ -218,7 +218,7 @@ QString colorsText(int components)
 
 [[noreturn]] void raiseJPG(const QString& text)
 {
-    throw EPGJPGFileFormatReaderWriter(QStringLiteral("JPG: ") + text);
+    RaiseTagged<EPGJPGFileFormatReaderWriter>("JPG", text);
 }
 
 void decode(QIODevice& Stream, TPixelGraphic& Graphic, DecodeScale Scale)
@@ -237,18 +237,13 @@ TJPGFileFormatReader::TJPGFileFormatReader()
 }
 
 TJPGFileFormatReader::TJPGFileFormatReader(QString ClassName, QString Extension)
-    : TFileFormatReader(std::move(ClassName), std::move(Extension), QStringLiteral("JPEG (JFIF compliant)"), true)
+    : TSingleImageReader(std::move(ClassName), std::move(Extension), QStringLiteral("JPEG (JFIF compliant)"), true)
 {
 }
 
-TJPEGFileFormatReader::TJPEGFileFormatReader()
-    : TJPGFileFormatReader(QStringLiteral("TJPEGFileFormatReader"), QStringLiteral("jpeg"))
+void TJPGFileFormatReader::Fail(const QString& Text) const
 {
-}
-
-TJIFFileFormatReader::TJIFFileFormatReader()
-    : TJPGFileFormatReader(QStringLiteral("TJIFFileFormatReader"), QStringLiteral("jif"))
-{
+    raiseJPG(Text);
 }
 
 bool TJPGFileFormatReader::CheckSignature(const SignatureProbe& Header) const
@@ -256,20 +251,15 @@ bool TJPGFileFormatReader::CheckSignature(const SignatureProbe& Header) const
     return Header[0] == 0xFF && Header[1] == 0xD8;
 }
 
-void TJPGFileFormatReader::Load(QIODevice& Stream, TPixelGraphic& Graphic, int ImageIndex) const
+void TJPGFileFormatReader::LoadImage(QIODevice& Stream, TPixelGraphic& Graphic) const
 {
-    if (ImageIndex != 0)
-        raiseJPG(PGLangStrS1(7, QStringLiteral("Index")));
     decode(Stream, Graphic, {});
 }
 
-void TJPGFileFormatReader::GetInfo(QIODevice& Stream, int ImageIndex, GraphicFileInfo& Info) const
+void TJPGFileFormatReader::ReadInfo(QIODevice& Stream, GraphicFileInfo& Info) const
 {
-    if (ImageIndex != 0)
-        raiseJPG(PGLangStrS1(20, QStringLiteral("Index")));
-    TFileFormatReader::GetInfo(Stream, ImageIndex, Info);
     TPixelGraphic quiet; // warnings while reading only the header are not shown
-    quiet.SetWarningAction(0);
+    quiet.SetWarningAction(waIgnore);
     DecodeSession session(Stream, quiet);
     HeaderFacts facts;
     if (!runReadHeader(session, facts))

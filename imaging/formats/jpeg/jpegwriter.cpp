@@ -91,23 +91,13 @@ TJPGFileFormatWriter::TJPGFileFormatWriter(QString ClassName, QString Extension)
 {
 }
 
-TJPEGFileFormatWriter::TJPEGFileFormatWriter()
-    : TJPGFileFormatWriter(QStringLiteral("TJPEGFileFormatWriter"), QStringLiteral("jpeg"))
-{
-}
-
-TJIFFileFormatWriter::TJIFFileFormatWriter()
-    : TJPGFileFormatWriter(QStringLiteral("TJIFFileFormatWriter"), QStringLiteral("jif"))
-{
-}
-
 void TJPGFileFormatWriter::Save(QIODevice& Stream, TPixelGraphic& Graphic) const
 {
     Graphic.RecognisePaletteIdent();
-    const bool trueColor = Graphic.BitCountNum() == 3;
-    const bool gray = Graphic.BitCountNum() == 2 && Graphic.PaletteIdent() == pGray256;
+    const bool trueColor = Graphic.BitCountNum() == bcn24Bit;
+    const bool gray = Graphic.BitCountNum() == bcn8Bit && Graphic.PaletteIdent() == pGray256;
     if (!trueColor && !gray)
-        throw EPGJPGFileFormatReaderWriter(QStringLiteral("JPG: ") + PGLangStrS1(20, QStringLiteral("BitCount")));
+        RaiseTagged<EPGJPGFileFormatReaderWriter>("JPG", PGLangStrS1(PgMsg::InvalidValueFor, QStringLiteral("BitCount")));
     EncodeSession session(Stream, Graphic);
     session.gray = gray;
     session.bits = Graphic.Bits();

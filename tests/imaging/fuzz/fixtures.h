@@ -41,7 +41,7 @@ QByteArray FormatExampleRle4Bmp();      // 10 x 1, RLE4: a run and a literal
 // ---- Images ----
 // A deterministic picture: colour gradients with a few hard edges; for palette formats the
 // indices cycle through the palette (8 bits: pGray256; 4 bits: pSys16; 1 bit: pBlackWhite).
-std::unique_ptr<TPixelGraphic> MakePatternImage(int Width, int Height, int BitCountNum);
+std::unique_ptr<TPixelGraphic> MakePatternImage(int Width, int Height, TBitCountNum BitCountNum);
 
 // Same size, format, palette and pixel bytes (padding excluded).
 bool SamePixels(TPixelGraphic& A, TPixelGraphic& B);

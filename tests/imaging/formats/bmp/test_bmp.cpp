@@ -41,7 +41,7 @@ TEST_F(Bmp, TheWorkedExampleReadsAndWritesByteForByte)
     EXPECT_EQ(rowValues(image, 1), Values({RGBColor(255, 255, 255), 0, RGBColor(128, 128, 128)}));
 
     TPixelGraphic made;
-    made.Allocate(3, 2, 3);
+    made.Allocate(3, 2, bcn24Bit);
     const TColor colors[2][3] = {{RGBColor(255, 0, 0), RGBColor(0, 255, 0), RGBColor(0, 0, 255)},
                                  {RGBColor(255, 255, 255), 0, RGBColor(128, 128, 128)}};
     for (int y = 0; y < 2; ++y)
@@ -54,7 +54,7 @@ TEST_F(Bmp, TheWorkedExampleReadsAndWritesByteForByte)
 TEST_F(Bmp, PaletteImagesAreWrittenWithTheirColourTable)
 {
     TPixelGraphic image;
-    image.Allocate(3, 2, 0);
+    image.Allocate(3, 2, bcn1Bit);
     image.SetPaletteIdent(pBlackWhite);
     image.SetPixel(0, 0, 1); // top row: 1 0 1
     image.SetPixel(2, 0, 1);
@@ -69,7 +69,7 @@ TEST_F(Bmp, PaletteImagesAreWrittenWithTheirColourTable)
 TEST_F(Bmp, APaletteImageWithoutEntriesWritesAFullBlackTable)
 {
     TPixelGraphic image;
-    image.Allocate(2, 1, 1);
+    image.Allocate(2, 1, bcn4Bit);
     ASSERT_EQ(image.PaletteCount(), 0);
     const QByteArray file = SaveAs(image, "bmp");
     EXPECT_EQ(file.size(), 14 + 40 + 16 * 4 + 4);
@@ -85,7 +85,7 @@ TEST_F(Bmp, TheColourTableIsNoLongerThanThePixelsCanIndex)
 {
     // Sixteen grays set on a 1-bit image: the file's table holds the first two.
     TPixelGraphic image;
-    image.Allocate(3, 1, 0);
+    image.Allocate(3, 1, bcn1Bit);
     image.SetPaletteIdent(pGray16);
     ASSERT_EQ(image.PaletteCount(), 16);
     image.SetPixel(1, 0, 1);
@@ -105,7 +105,7 @@ TEST_F(Bmp, EveryFormatRoundTrips)
 {
     for (int num = 0; num < 4; ++num) {
         for (int width : {1, 2, 3, 7, 8, 9, 31, 32, 33}) {
-            auto image = MakePatternImage(width, 5, num);
+            auto image = MakePatternImage(width, 5, TBitCountNum(num));
             TPixelGraphic back;
             LoadBytes(back, SaveAs(*image, "bmp"));
             EXPECT_TRUE(SamePixels(back, *image)) << "format " << num << " width " << width;
@@ -411,7 +411,7 @@ TEST_F(Bmp, FileInformation)
 TEST_F(Bmp, ShortReadsGiveTheSameImage)
 {
     std::vector<Seed> files = SeedsFor("fuzz_bmp");
-    auto big = MakePatternImage(301, 77, 3);
+    auto big = MakePatternImage(301, 77, bcn24Bit);
     files.push_back({"big", SaveAs(*big, "bmp")});
     for (const Seed& file : files) {
         TPixelGraphic whole;
@@ -436,7 +436,7 @@ TEST_F(Bmp, TheSignatureDecidesNotTheName)
 
 TEST_F(Bmp, ProgressInTenPartsAndAbort)
 {
-    auto source = MakePatternImage(50, 20, 3);
+    auto source = MakePatternImage(50, 20, bcn24Bit);
     const QByteArray file = SaveAs(*source, "bmp");
     TPixelGraphic image;
     QStringList events;

@@ -99,7 +99,7 @@ QByteArray saveJpeg(TPixelGraphic& image, int quality, bool progressive)
 {
     PixelGraphicJPEGQuality = std::uint8_t(quality);
     PixelGraphicJPEGProgressive = progressive;
-    image.SetColorResConversion(0);
+    image.SetColorResConversion(crcConvert);
     return SaveAs(image, "jpg");
 }
 
@@ -136,7 +136,7 @@ QString infoOf(const QByteArray& jpeg)
 TEST_F(Jpeg, TheWriterStartsAsTheWorkedExampleSays)
 {
     TPixelGraphic gray;
-    gray.Allocate(8, 8, 2);
+    gray.Allocate(8, 8, bcn8Bit);
     gray.SetPaletteIdent(pGray256);
     gray.Clear();
     const QByteArray file = saveJpeg(gray, 80, false);
@@ -161,7 +161,7 @@ TEST_F(Jpeg, TheWriterStartsAsTheWorkedExampleSays)
 
 TEST_F(Jpeg, TrueColourHasThreeComponentsAndTwoTables)
 {
-    auto image = MakePatternImage(16, 16, 3);
+    auto image = MakePatternImage(16, 16, bcn24Bit);
     const QByteArray file = saveJpeg(*image, 80, false);
     EXPECT_EQ(segment(file, 0xC0), hex("FFC0 0011 08 0010 0010 03 012200 021101 031101"));
     EXPECT_EQ(file.count(hex("FFDB0043")), 2);
@@ -169,18 +169,18 @@ TEST_F(Jpeg, TrueColourHasThreeComponentsAndTwoTables)
 
 TEST_F(Jpeg, TheWriterWritesWhatCjpegWrites)
 {
-    auto image = MakePatternImage(37, 23, 3);
+    auto image = MakePatternImage(37, 23, bcn24Bit);
     const QByteArray ppm = pnmOf(*image);
     EXPECT_EQ(saveJpeg(*image, 80, false), runTool("cjpeg", {"-quality", "80", "-dct", "float"}, ppm));
     EXPECT_EQ(saveJpeg(*image, 35, true), runTool("cjpeg", {"-quality", "35", "-dct", "float", "-progressive"}, ppm));
-    auto gray = MakePatternImage(21, 9, 2);
+    auto gray = MakePatternImage(21, 9, bcn8Bit);
     EXPECT_EQ(saveJpeg(*gray, 90, false), runTool("cjpeg", {"-quality", "90", "-dct", "float", "-grayscale"}, pnmOf(*gray)));
 }
 
 TEST_F(Jpeg, PixelsAreWhatDjpegDecodes)
 {
     std::vector<Seed> files = SeedsFor("fuzz_jpeg");
-    auto big = MakePatternImage(123, 77, 3);
+    auto big = MakePatternImage(123, 77, bcn24Bit);
     files.push_back({"big progressive", saveJpeg(*big, 75, true)});
     for (const Seed& file : files) {
         if (file.name == "truncated.jpg")
@@ -240,8 +240,8 @@ TEST_F(Jpeg, ScaleTable)
 
 TEST_F(Jpeg, ScaledDecodeIsWhatDjpegMakesAtThatScale)
 {
-    auto colour = MakePatternImage(123, 77, 3);
-    auto gray = MakePatternImage(123, 77, 2);
+    auto colour = MakePatternImage(123, 77, bcn24Bit);
+    auto gray = MakePatternImage(123, 77, bcn8Bit);
     const std::vector<Seed> files = {{"baseline", saveJpeg(*colour, 80, false)},
                                      {"progressive", saveJpeg(*colour, 75, true)},
                                      {"gray", saveJpeg(*gray, 90, false)}};
@@ -280,7 +280,7 @@ TEST_F(Jpeg, ScaledDecodeKeepsTheReadersGuards)
     EXPECT_TRUE(image.Empty());
 
     // A progressive gray frame of 30000 x 30000: 900 MB of pixels, but 1.8 GB of coefficients.
-    auto small = MakePatternImage(16, 16, 2);
+    auto small = MakePatternImage(16, 16, bcn8Bit);
     const QByteArray progressive = withFrameSize(saveJpeg(*small, 80, true), 30000, 30000);
     EXPECT_EQ(failure([&] { LoadBytes(image, progressive); }), "CreateDIBSection failed");
     EXPECT_EQ(failure([&] { loadScaled(image, progressive, 90, 75); }), "CreateDIBSection failed");
@@ -288,12 +288,12 @@ TEST_F(Jpeg, ScaledDecodeKeepsTheReadersGuards)
 
     // Damage and warnings go as in the full-size load.
     EXPECT_EQ(failure([&] { loadScaled(image, hex("FFD8FFD9"), 90, 75); }), "JPG: JPEG datastream contains no image");
-    auto colour = MakePatternImage(64, 64, 3);
+    auto colour = MakePatternImage(64, 64, bcn24Bit);
     const QByteArray whole = saveJpeg(*colour, 80, false);
-    image.SetWarningAction(3);
+    image.SetWarningAction(waRaise);
     EXPECT_EQ(failure([&] { loadScaled(image, whole.left(whole.size() / 2), 16, 16); }),
               "JPG: Premature end of JPEG file");
-    image.SetWarningAction(0);
+    image.SetWarningAction(waIgnore);
     EXPECT_EQ(failure([&] { loadScaled(image, whole.left(whole.size() / 2), 16, 16); }), "loaded");
     EXPECT_EQ(image.Width(), 16);
 
@@ -311,7 +311,7 @@ TEST_F(Jpeg, ScaledDecodeKeepsTheReadersGuards)
 TEST_F(Jpeg, TheSignatureDecidesNotTheName)
 {
     TempFolder folder;
-    auto image = MakePatternImage(5, 4, 3);
+    auto image = MakePatternImage(5, 4, bcn24Bit);
     const QString path = folder.write("looks_like.bmp", saveJpeg(*image, 80, false));
     TPixelGraphic loaded;
     loaded.LoadFromFile(path);
@@ -321,7 +321,7 @@ TEST_F(Jpeg, TheSignatureDecidesNotTheName)
 
 TEST_F(Jpeg, GrayLoadsAsEightBitsAndSavesAsOneComponent)
 {
-    auto gray = MakePatternImage(10, 6, 2);
+    auto gray = MakePatternImage(10, 6, bcn8Bit);
     const QByteArray file = saveJpeg(*gray, 95, false);
     TPixelGraphic image;
     LoadBytes(image, file);
@@ -338,7 +338,7 @@ TEST_F(Jpeg, OnlyTrueColourAndGrayAreWritten)
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     for (int num : {0, 1, 2}) {
-        auto image = MakePatternImage(4, 4, num);
+        auto image = MakePatternImage(4, 4, TBitCountNum(num));
         if (num == 2)
             image->SetPaletteIdent(pSpecial216);
         EXPECT_PG_THROW(TJPGFileFormatWriter().Save(buffer, *image), EPGJPGFileFormatReaderWriter,
@@ -350,14 +350,14 @@ TEST_F(Jpeg, OnlyTrueColourAndGrayAreWritten)
                     "JPG: Empty JPEG image (DNL not supported)");
     QBuffer readOnly;
     readOnly.open(QIODevice::ReadOnly);
-    auto image = MakePatternImage(4, 4, 3);
+    auto image = MakePatternImage(4, 4, bcn24Bit);
     EXPECT_PG_THROW(TJPGFileFormatWriter().Save(readOnly, *image), EPGJPGFileFormatReaderWriter, "JPG: Write failed");
 }
 
 TEST_F(Jpeg, FileInformation)
 {
-    auto color = MakePatternImage(30, 20, 3);
-    auto gray = MakePatternImage(3, 2, 2);
+    auto color = MakePatternImage(30, 20, bcn24Bit);
+    auto gray = MakePatternImage(3, 2, bcn8Bit);
     EXPECT_EQ(infoOf(saveJpeg(*color, 80, false)), "JPEG (JFIF compliant)|JFIF, YCbCr|30x20|16.7M|24");
     EXPECT_EQ(infoOf(saveJpeg(*color, 80, true)), "JPEG (JFIF compliant)|JFIF, YCbCr, Progressive|30x20|16.7M|24");
     EXPECT_EQ(infoOf(saveJpeg(*gray, 80, false)), "JPEG (JFIF compliant)|JFIF, GrayScale|3x2|256|8");
@@ -384,19 +384,19 @@ TEST_F(Jpeg, FourComponentsAreNotSupported)
 
 TEST_F(Jpeg, WarningsGoByTheImagesWarningAction)
 {
-    auto source = MakePatternImage(64, 64, 3);
+    auto source = MakePatternImage(64, 64, bcn24Bit);
     const QByteArray whole = saveJpeg(*source, 80, false);
     const QByteArray truncated = whole.left(whole.size() / 2);
     platform::ScriptedPromptService prompts;
     TPixelGraphic image;
     image.SetPromptService(&prompts);
 
-    image.SetWarningAction(0);
+    image.SetWarningAction(waIgnore);
     LoadBytes(image, truncated);
     EXPECT_EQ(image.Width(), 64);
     EXPECT_TRUE(prompts.calls().isEmpty());
 
-    image.SetWarningAction(1);
+    image.SetWarningAction(waShow);
     LoadBytes(image, truncated);
     ASSERT_EQ(prompts.calls().size(), 1); // the first warning only
     EXPECT_EQ(prompts.lastPrompt().caption, "JPG Warning");
@@ -405,14 +405,14 @@ TEST_F(Jpeg, WarningsGoByTheImagesWarningAction)
     EXPECT_EQ(prompts.lastPrompt().buttons, platform::PromptButtons::Ok);
 
     prompts.clear();
-    image.SetWarningAction(2);
+    image.SetWarningAction(waAskAbort);
     prompts.answer(platform::mrOk);
     LoadBytes(image, truncated);
     EXPECT_EQ(prompts.lastPrompt().buttons, platform::PromptButtons::OkCancel);
     prompts.answer(platform::mrCancel);
     EXPECT_PG_THROW(LoadBytes(image, truncated), EPGJPGFileFormatReaderWriter, "JPG: Operation aborted on user request");
 
-    image.SetWarningAction(3);
+    image.SetWarningAction(waRaise);
     EXPECT_PG_THROW(LoadBytes(image, truncated), EPGJPGFileFormatReaderWriter, "JPG: Premature end of JPEG file");
     EXPECT_EQ(image.UpdateCount(), 0);
 
@@ -432,7 +432,7 @@ TEST_F(Jpeg, DamagedFilesFailWithTheLibrarysText)
     };
     for (const auto& c : cases) {
         TPixelGraphic image;
-        image.SetWarningAction(0);
+        image.SetWarningAction(waIgnore);
         try {
             LoadBytes(image, c.data);
             ADD_FAILURE() << c.name << ": loaded";
@@ -444,7 +444,7 @@ TEST_F(Jpeg, DamagedFilesFailWithTheLibrarysText)
 
 TEST_F(Jpeg, AnAbortedLoadEndsQuietlyAnAbortedSaveFails)
 {
-    auto source = MakePatternImage(40, 30, 3);
+    auto source = MakePatternImage(40, 30, bcn24Bit);
     const QByteArray file = saveJpeg(*source, 90, false);
     TPixelGraphic image;
     QStringList events;
@@ -485,7 +485,7 @@ struct Outcome {
 Outcome loadOutcome(QIODevice& device)
 {
     Outcome outcome;
-    outcome.image->SetWarningAction(0);
+    outcome.image->SetWarningAction(waIgnore);
     try {
         outcome.image->LoadFromStream(device);
     } catch (const EPixelGraphic& e) {
@@ -516,7 +516,7 @@ TEST_F(Jpeg, ShortReadsGiveTheSameImage)
 TEST_F(Jpeg, ProgressiveFilesWithEndlessScansAreRefused)
 {
     TPixelGraphic image;
-    image.SetWarningAction(0);
+    image.SetWarningAction(waIgnore);
     EXPECT_PG_THROW(image.LoadFromFile(QStringLiteral(CRASHERS_DIR) + "/scans_repeated_1200_times.jpg"),
                     EPGJPGFileFormatReaderWriter, "JPG: Scan count invalid");
 }
@@ -535,7 +535,7 @@ TEST_F(Jpeg, CrashersFailCleanly)
     EXPECT_EQ(QStringList(expected.keys()), files);
     for (const QString& name : files) {
         TPixelGraphic image;
-        image.SetWarningAction(0);
+        image.SetWarningAction(waIgnore);
         try {
             image.LoadFromFile(folder.filePath(name));
             EXPECT_EQ(expected.value(name), "") << name.toStdString();
