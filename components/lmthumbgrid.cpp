@@ -565,7 +565,11 @@ void TLmThumbGrid::paintEvent(QPaintEvent* event)
         painter.fillRect(event->rect(), color);
         return;
     }
-    wantPictures();
+    try {
+        wantPictures();
+    } catch (...) {
+        // Cells without a picture keep their placeholder; the next paint asks again.
+    }
     painter.fillRect(event->rect(), color);
     for (int row = TopRow(); row <= lastVisibleRow(); ++row)
         for (int col = 0; col < ColCount(); ++col) {
