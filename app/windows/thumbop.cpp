@@ -40,7 +40,6 @@ const QString anyImageFilter = QStringLiteral(
     "Image files (*.jpe *.jpg *.jpeg *.gif *.bmp *.dib *.rle *.pcx *.wmf *.emf *.jif *.png *.tif *.tiff *.tga *.pbm "
     "*.pgm *.ppm)");
 const QString descriptionFilter = QStringLiteral("Comma-separated text file (*.csv,*.txt) (*.csv *.txt);;INI file format (*.ini) (*.ini)");
-const QString templateFilter = QStringLiteral("HTML files (*.htm *.html)");
 
 QSpinBox* spin(QWidget* parent, const SpinValue& range)
 {
@@ -627,7 +626,7 @@ void TdlgThumbOptions::cmbimagestyleExit()
 
 void TdlgThumbOptions::btnimagestyleClick()
 {
-    const auto file = hooks.openHTMLTemplate({QString(), settings_.cmbimagestyle, templateFilter});
+    const auto file = hooks.openHTMLTemplate({QString(), settings_.cmbimagestyle, htmlTemplateFilter});
     if (!file)
         return;
     if (hooks.runTemplateCheck && hooks.runTemplateCheck(*file, false) != platform::mrOk)
@@ -652,15 +651,17 @@ void TdlgThumbOptions::btnviewimagestyleClick()
 void TdlgThumbOptions::btneditimageheaderClick(bool isHeader)
 {
     const int choice = (isHeader ? settings_.cmbimageHeader : settings_.cmbimageFooter).index();
-    if (choice == rotationentries::ImageHTML) {
-        QLineEdit* html = isHeader ? edtimageheaderhtml : edtimagefooterhtml;
-        if (const auto result = hooks.composeHeaderFooter(isHeader, html->text()))
-            html->setText(*result);
-    } else if (choice == rotationentries::ImageFile) {
-        QLineEdit* file = isHeader ? edtimageheaderfile : edtimagefooterfile;
-        if (const auto result = hooks.editHeaderFooterList(isHeader, file->text()))
-            file->setText(*result);
-    }
+    if (choice == rotationentries::ImageHTML)
+        hooks.editHeaderFooter(isHeader, true, *(isHeader ? edtimageheaderhtml : edtimagefooterhtml));
+    else if (choice == rotationentries::ImageFile)
+        hooks.editHeaderFooter(isHeader, false, *(isHeader ? edtimageheaderfile : edtimagefooterfile));
+}
+
+void PageOptionsHooks::editHeaderFooter(bool isHeader, bool asHtml, QLineEdit& box) const
+{
+    const auto result = asHtml ? composeHeaderFooter(isHeader, box.text()) : editHeaderFooterList(isHeader, box.text());
+    if (result)
+        box.setText(*result);
 }
 
 void TdlgThumbOptions::btnbrowseimageClick(QLineEdit* box, bool htmlImage)
