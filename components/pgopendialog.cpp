@@ -151,8 +151,10 @@ TPGOpenDialog::TPGOpenDialog(const platform::Services& Services, QWidget* parent
 
     connect(FileDialog, &QFileDialog::currentChanged, this, &TPGOpenDialog::SelectionChanged);
     // Typing a name or widening the selection changes it without moving the current file.
-    if (auto* view = FileDialog->findChild<QAbstractItemView*>(QStringLiteral("listView")); view && view->selectionModel())
-        connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TPGOpenDialog::SelectionChanged);
+    if (auto* view = FileDialog->findChild<QAbstractItemView*>(QStringLiteral("listView")); view && view->selectionModel()) {
+        selectionModel_ = view->selectionModel();
+        connect(selectionModel_, &QItemSelectionModel::selectionChanged, this, &TPGOpenDialog::SelectionChanged);
+    }
     connect(FileDialog, &QFileDialog::accepted, this, [this] { setModalResult(platform::mrOk); });
     connect(FileDialog, &QFileDialog::rejected, this, [this] { setModalResult(platform::mrCancel); });
     // The file dialog sets its own name filters first; the mask replaces them afterwards.
@@ -167,6 +169,10 @@ TPGOpenDialog::TPGOpenDialog(const platform::Services& Services, QWidget* parent
 
 TPGOpenDialog::~TPGOpenDialog()
 {
+    // The file dialog goes after this object's members: nothing it reports then may arrive.
+    disconnect(FileDialog, nullptr, this, nullptr);
+    if (selectionModel_)
+        disconnect(selectionModel_, nullptr, this, nullptr);
     PreviewTimer->stop();
     PreviewThread->Terminate();
 }

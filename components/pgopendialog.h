@@ -13,7 +13,9 @@
 
 #include <QColor>
 #include <QFlags>
+#include <QItemSelectionModel>
 #include <QList>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -148,6 +150,7 @@ private:
 
     QList<OpenFilterEntry> filterEntries_;
     class NameMaskProxy* proxy_;
+    QPointer<QItemSelectionModel> selectionModel_;
     bool running_ = false; // between Execute and the close
     std::optional<QStringList> shownSelection_; // what the last change of selection selected
     std::uint64_t generation_ = 0;

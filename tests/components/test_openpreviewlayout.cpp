@@ -1,4 +1,3 @@
-#include "components/openfilter.h"
 #include "components/openpreviewlayout.h"
 
 #include <gtest/gtest.h>
@@ -90,28 +89,6 @@ TEST(OpenDialogLayout, DialogUnitsAndPlaceOnTheScreen)
     EXPECT_EQ(OpenDialogPosition(QRect(0, 0, 1024, 768), QSize(600, 400)), QPoint(212, 122));
     EXPECT_EQ(OpenDialogPosition(QRect(1920, 0, 1280, 1024), QSize(601, 401)), QPoint(1920 + 339, 207));
     EXPECT_EQ(OpenDialogPosition(QRect(0, 0, 800, 600), QSize(900, 700)), QPoint(-50, -33)); // larger than the screen
-}
-
-TEST(OpenFilter, EntriesBecomeTheFileDialogsTypesAndMatchLikeTheirMasks)
-{
-    const QList<OpenFilterEntry> entries =
-        ParseOpenFilter("Image files|*.gif; *.jpeg; *.jpg;|GIF Files|*.gif|Nothing| ; |TIFF|*.TIF|All files|*.*");
-    QStringList names;
-    for (const OpenFilterEntry& entry : entries)
-        names << entry.NameFilter();
-    EXPECT_EQ(names, (QStringList{"Image files (*.gif *.jpeg *.jpg)", "GIF Files (*.gif)", "TIFF (*.TIF)",
-                                  "All files (*)"}));
-
-    const struct { int entry; const char* name; bool matches; } matches[] = {
-        {0, "photo.JPG", true}, {0, "photo.jpeg", true}, {0, "anim.gif", true}, {0, "photo.png", false},
-        {2, "scan.tiff", true}, {2, "scan.tif", true},   {2, "scan.tif.bak", false},
-        {3, "README", true},    {3, "a.b.c", true},
-    };
-    for (const auto& m : matches)
-        EXPECT_EQ(entries[m.entry].Mask().matches(m.name), m.matches) << m.entry << " " << m.name;
-
-    EXPECT_TRUE(ParseOpenFilter(QString()).isEmpty());
-    EXPECT_TRUE(ParseOpenFilter("Description without patterns").isEmpty());
 }
 
 } // namespace

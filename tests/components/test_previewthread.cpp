@@ -8,7 +8,6 @@
 
 #include "tempfolder.h"
 
-#include <QElapsedTimer>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -171,54 +170,6 @@ TEST_F(PreviewWorker, FilesThatGiveNoPreview)
     QTest::qWait(50);
     EXPECT_EQ(posted.finished.size(), 3);
     EXPECT_EQ(fake.Reader->LoadsStarted, 2);
-}
-
-TEST_F(PreviewWorker, ANewerRequestStopsTheRunningLoadAtTheNextRow)
-{
-    WriteFakePicture(dir, "slow.fak", "FAKE 50 400 FF0000 10");   // four seconds
-    WriteFakePicture(dir, "quick.fak", "FAKE 20 10 0000FF");
-    QElapsedTimer clock;
-    clock.start();
-    worker.Load(request(1, dir.file("slow.fak")));
-    ASSERT_TRUE(waitFor([&] { return fake.Reader->LoadsStarted == 1; }));
-    worker.Load(request(2, dir.file("quick.fak")));
-    ASSERT_TRUE(waitFor([&] { return !posted.finished.isEmpty(); }));
-    EXPECT_LT(clock.elapsed(), 2000);
-    EXPECT_EQ(posted.finished[0].first, 2u);
-    EXPECT_EQ(posted.finished[0].second->Width(), 20);
-    EXPECT_EQ(fake.Reader->LoadsEnded, 2);
-    QTest::qWait(50);
-    EXPECT_EQ(posted.finished.size(), 1);
-}
-
-TEST_F(PreviewWorker, ASupersededResultIsNeverPosted)
-{
-    // This load hears no abort: it runs to its end, and its picture is dropped.
-    WriteFakePicture(dir, "stubborn.fak", "FAKE 30 30 FF0000 5 stubborn");
-    worker.Load(request(1, dir.file("stubborn.fak")));
-    ASSERT_TRUE(waitFor([&] { return fake.Reader->LoadsStarted == 1; }));
-    worker.Supersede(2);
-    ASSERT_TRUE(waitFor([&] { return fake.Reader->LoadsEnded == 1; }));
-    QTest::qWait(100);
-    EXPECT_TRUE(posted.finished.isEmpty());
-    for (const Posted::Step& s : posted.progress)
-        EXPECT_EQ(s.generation, 1u);
-}
-
-TEST_F(PreviewWorker, TerminateDuringALoadEndsItPromptly)
-{
-    WriteFakePicture(dir, "slow.fak", "FAKE 50 500 FF0000 10");
-    worker.Load(request(1, dir.file("slow.fak")));
-    ASSERT_TRUE(waitFor([&] { return fake.Reader->LoadsStarted == 1; }));
-    QElapsedTimer clock;
-    clock.start();
-    worker.Terminate();
-    EXPECT_LT(clock.elapsed(), 1000);
-    EXPECT_EQ(fake.Reader->LoadsEnded, 1);
-    worker.Load(request(2, dir.file("slow.fak"))); // taken no more
-    QTest::qWait(50);
-    EXPECT_EQ(fake.Reader->LoadsStarted, 1);
-    EXPECT_TRUE(posted.finished.isEmpty());
 }
 
 } // namespace
