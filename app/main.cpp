@@ -1,9 +1,9 @@
 // Pictorum: builds image web sites and their rotations.
-#include "appcontext.h"
-#include "mainform.h"
-
+#include "app/windows/appcontext.h"
+#include "app/windows/mainform.h"
 #include "imaging/pglibrary.h"
 #include "imaging/pgsettings.h"
+
 #include "platform/modaldialog.h"
 #include "platform/paths.h"
 #include "platform/qtprompts.h"

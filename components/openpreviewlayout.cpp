@@ -74,7 +74,7 @@ QStringList InfoBoxLines(const QString& Description, const GraphicFileInfo& Info
                              .arg(Info.Height)
                              .arg(Info.ColorsText)
                              .arg(Info.BitsPerPixel)
-                         + PGLangStr(24);
+                         + PGLangStr(PgMsg::Bit);
     if (Info.ImageCount > 1)
         dimensions += QStringLiteral(", ") + QString::number(Info.ImageCount);
     QStringList lines;

@@ -33,10 +33,10 @@ std::unique_ptr<TPixelGraphic> ReduceToDisplay(TPixelGraphic& Picture, int Displ
     auto reduced = std::make_unique<TPixelGraphic>();
     reduced->SetOnProgress(Picture.OnProgress());
     if (DisplayBits < 8) {
-        reduced->Allocate(Picture.Width(), Picture.Height(), TPixelGraphic::BitCountToNum(4));
+        reduced->Allocate(Picture.Width(), Picture.Height(), bcn4Bit);
         reduced->SetPaletteIdent(pSys16);
     } else {
-        reduced->Allocate(Picture.Width(), Picture.Height(), TPixelGraphic::BitCountToNum(8));
+        reduced->Allocate(Picture.Width(), Picture.Height(), bcn8Bit);
         const bool trueColor = Picture.BitCount() == 24;
         const TPaletteIdent wanted = trueColor ? Palette8BitSys24BitGraphic : Palette8BitSys8BitGraphic;
         if (wanted == pOptimized252Sys16)
@@ -167,7 +167,7 @@ PreviewGraphicPtr TCreateOpenSaveDialogPaintPGThread::makePreview(QIODevice& Fil
 
     auto picture = std::make_unique<TPixelGraphic>();
     picture->SetOnProgress(progress);
-    picture->SetWarningAction(0);
+    picture->SetWarningAction(waIgnore);
     picture->SetFastJPEGDecode(true);
     File.seek(0);
     LoadGraphic(*picture, Registry, File, GetLowerExtension(Request.FileName), 0);
@@ -181,7 +181,7 @@ PreviewGraphicPtr TCreateOpenSaveDialogPaintPGThread::makePreview(QIODevice& Fil
     if (*size != QSize(picture->Width(), picture->Height())) {
         ++step;
         auto fitted = std::make_unique<TPixelGraphic>();
-        fitted->Allocate(size->width(), size->height(), TPixelGraphic::BitCountToNum(24));
+        fitted->Allocate(size->width(), size->height(), bcn24Bit);
         fitted->SetStretchMode(Request.StretchMode);
         fitted->SetOnProgress(progress);
         fitted->StretchFrom(*picture);

@@ -37,12 +37,12 @@ QString BuildDefaultFilter(const FormatRegistry& Registry)
         QStringList patterns;
         for (const TFileFormatReader* reader : readers)
             patterns << pattern(reader);
-        filter = PGLangStr(25) + u'|' + patterns.join(QStringLiteral("; ")) + u'|';
+        filter = PGLangStr(PgMsg::ImageFiles) + u'|' + patterns.join(QStringLiteral("; ")) + u'|';
         for (const TFileFormatReader* reader : readers)
             filter += reader->Extension().toUpper() + QStringLiteral(" - ") + reader->Description() + u'|'
                       + pattern(reader) + u'|';
     }
-    return filter + PGLangStr(26) + QStringLiteral("|*.*");
+    return filter + PGLangStr(PgMsg::AllFiles) + QStringLiteral("|*.*");
 }
 
 int GetEnabledReaderCount(const FormatRegistry& Registry)

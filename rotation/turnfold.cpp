@@ -1,6 +1,6 @@
 // Turnfold, the site rotation tool: by hand from its window, or unattended with "/Rotate".
-#include "commandline.h"
-#include "main.h"
+#include "rotation/engine/commandline.h"
+#include "rotation/windows/mainform.h"
 
 #include "platform/modaldialog.h"
 #include "platform/paths.h"

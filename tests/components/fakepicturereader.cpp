@@ -69,7 +69,7 @@ void FakePictureReader::Load(QIODevice& Stream, TPixelGraphic& Graphic, int) con
         ~Ended() { ++count; }
     } ended{LoadsEnded};
     const FakeHeader h = readHeader(Stream);
-    Graphic.Allocate(h.width, h.height, TPixelGraphic::BitCountToNum(24));
+    Graphic.Allocate(h.width, h.height, bcn24Bit);
     for (int y = 0; y < h.height; ++y) {
         for (int x = 0; x < h.width; ++x)
             Graphic.SetPixelColor(x, y, h.color);

@@ -38,8 +38,8 @@ TEST(PreviewProgress, NewPercentOnlyOnANewTenthOfASecondOrSixteenth)
 TEST(PreviewReduce, DisplaysOfEightBitsOrFewerGetAPalette)
 {
     InitPGraphic();
-    const auto trueColor = MakePatternImage(16, 8, 3);
-    const auto gray = MakePatternImage(16, 8, 2); // the 256 grays
+    const auto trueColor = MakePatternImage(16, 8, bcn24Bit);
+    const auto gray = MakePatternImage(16, 8, bcn8Bit); // the 256 grays
     const struct { TPixelGraphic* picture; int displayBits; TPaletteIdent p24, p8; int bits; TPaletteIdent ident; } cases[] = {
         {trueColor.get(), 4, pOptimized252Sys16, pOptimized252Sys16, 4, pSys16},
         {trueColor.get(), 1, pOptimized252Sys16, pOptimized252Sys16, 4, pSys16},
@@ -115,7 +115,7 @@ protected:
 
 TEST_F(PreviewWorker, ReadsTheInformationThenFitsTheLoadedPicture)
 {
-    MakePatternImage(400, 100, 3)->SaveToFile(dir.file("wide.bmp"));
+    MakePatternImage(400, 100, bcn24Bit)->SaveToFile(dir.file("wide.bmp"));
     worker.Load(request(1, dir.file("wide.bmp")));
     ASSERT_TRUE(waitFor([&] { return !posted.finished.isEmpty(); }));
     ASSERT_EQ(posted.infos.size(), 1);
@@ -147,7 +147,7 @@ TEST_F(PreviewWorker, FilesThatGiveNoPreview)
     ASSERT_EQ(::mkfifo(QFile::encodeName(dir.file("pipe.fak")).constData(), 0600), 0);
     WriteFakePicture(dir, "empty.fak", "FAKE 0 40 00FF00");
     WriteFakePicture(dir, "broken.fak", "FAKE 40 40 00FF00 0 broken");
-    MakePatternImage(40, 40, 3)->SaveToFile(dir.file("cut.bmp"));
+    MakePatternImage(40, 40, bcn24Bit)->SaveToFile(dir.file("cut.bmp"));
     QFile::resize(dir.file("cut.bmp"), 600);
 
     // Without a reader or without a plain file there is no information and nothing is loaded.
