@@ -1,7 +1,9 @@
 #include "copyfrom.h"
 
+#include "buttonimages.h"
 #include "editsite.h"
 #include "mainform.h"
+#include "components/bitbtn.h"
 
 #include "platform/prompts.h"
 
@@ -9,7 +11,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 TdlgCopySettings::TdlgCopySettings(AppContext& context, QWidget* parent)
@@ -20,19 +21,18 @@ TdlgCopySettings::TdlgCopySettings(AppContext& context, QWidget* parent)
     cmbsites = new QComboBox(this);
     lbxrotation = new QListWidget(this);
     lbxrotation->setMinimumSize(320, 160);
-    const platform::ButtonRow buttons = platform::makeButtonRow(this, {"OK", "Cancel"});
-    BitBtn1 = buttons.buttons[0];
-    BitBtn2 = buttons.buttons[1];
+    BitBtn1 = TLmILBitBtn::Make(this, imgLmILButtons(), "BitBtn1", bkOK);
+    BitBtn1->SetModalResult(platform::mrNone);  // closed by its handler once a rotation is chosen
+    BitBtn2 = TLmILBitBtn::Make(this, imgLmILButtons(), "BitBtn2", bkCancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Copy the settings of this site:"), this));
     layout->addWidget(cmbsites);
     layout->addWidget(new QLabel(QStringLiteral("Rotation:"), this));
     layout->addWidget(lbxrotation);
-    layout->addLayout(buttons.layout);
+    layout->addLayout(rightAlignedRow({BitBtn1, BitBtn2}));
 
     connect(cmbsites, &QComboBox::activated, this, &TdlgCopySettings::cmbsitesChange);
-    connect(BitBtn1, &QPushButton::clicked, this, &TdlgCopySettings::BitBtn1Click);
-    bindResult(BitBtn2, platform::mrCancel);
+    connect(BitBtn1, &TILBitBtn::OnClick, this, &TdlgCopySettings::BitBtn1Click);
 }
 
 void TdlgCopySettings::showEvent(QShowEvent* event)

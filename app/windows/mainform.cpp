@@ -1,6 +1,7 @@
 #include "mainform.h"
 
 #include "addimage.h"
+#include "buttonimages.h"
 #include "editsite.h"
 #include "options.h"
 #include "settingsbinder.h"
@@ -10,6 +11,7 @@
 #include "app/site/fileroutines.h"
 #include "app/site/recenttemplates.h"
 #include "components/aboutbox.h"
+#include "components/bitbtn.h"
 
 #include "platform/fileidentity.h"
 #include "platform/inifile.h"
@@ -86,12 +88,13 @@ void TfrmMain::buildControls()
     lbxsites->setUniformItemSizes(true);
     lbxsites->setItemDelegate(new SiteNameDelegate(*this));
     lbxsites->setMinimumSize(200, 220);
-    btnnewsite = new QPushButton(QStringLiteral("New Site.."), sitesGroup);
-    btndeletesite = new QPushButton(QStringLiteral("Delete Site.."), sitesGroup);
-    btnsiteoptions = new QPushButton(QStringLiteral("Site Options.."), sitesGroup);
-    btnedtsite = new QPushButton(QStringLiteral("Edit/Build Site.."), sitesGroup);
+    const TImageList& images = imgLmILButtons();
+    btnnewsite = TLmILBitBtn::Make(sitesGroup, images, "btnnewsite", "New Site..", QString(), 10);
+    btndeletesite = TLmILBitBtn::Make(sitesGroup, images, "btndeletesite", "Delete Site..", QString(), 11);
+    btnsiteoptions = TLmILBitBtn::Make(sitesGroup, images, "btnsiteoptions", "Site Options..", QString(), 12);
+    btnedtsite = TLmILBitBtn::Make(sitesGroup, images, "btnedtsite", "Edit/Build Site..", QString(), 13);
     auto* siteButtons = new QVBoxLayout;
-    for (QPushButton* b : {btnnewsite, btndeletesite, btnsiteoptions, btnedtsite})
+    for (QPushButton* b : std::initializer_list<QPushButton*>{btnnewsite, btndeletesite, btnsiteoptions, btnedtsite})
         siteButtons->addWidget(b);
     siteButtons->addStretch();
     auto* sitesLayout = new QHBoxLayout(sitesGroup);
@@ -113,11 +116,11 @@ void TfrmMain::buildControls()
     statusLayout->setColumnStretch(1, 1);
     statusLayout->setRowStretch(6, 1);
 
-    btnRotateNow = new QPushButton(QStringLiteral("Rotate Now!"), this);
-    btnOptions = new QPushButton(QStringLiteral("Options.."), this);
-    btnabout = new QPushButton(QStringLiteral("About.."), this);
-    BitBtn1 = new QPushButton(QStringLiteral("Help"), this);
-    BitBtn2 = new QPushButton(QStringLiteral("&Close"), this);
+    btnRotateNow = TLmILBitBtn::Make(this, images, "btnRotateNow", "Rotate Now!", QString(), 14);
+    btnOptions = TLmILBitBtn::Make(this, images, "btnOptions", "Options..", QString(), 21);
+    btnabout = TLmILBitBtn::Make(this, images, "btnabout", "About..", QString(), 17);
+    BitBtn1 = TLmILBitBtn::Make(this, images, "BitBtn1", "Help", QString(), 2);
+    BitBtn2 = TLmILBitBtn::Make(this, images, "BitBtn2", "&Close", QString(), 5);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(btnRotateNow);
     bottom->addWidget(btnOptions);
@@ -138,15 +141,15 @@ void TfrmMain::buildControls()
             lbxsitesClick();
     });
     connect(lbxsites, &QListWidget::itemDoubleClicked, this, [this] { lbxsitesDblClick(); });
-    connect(btnnewsite, &QPushButton::clicked, this, &TfrmMain::btnnewsiteClick);
-    connect(btndeletesite, &QPushButton::clicked, this, &TfrmMain::btndeletesiteClick);
-    connect(btnsiteoptions, &QPushButton::clicked, this, &TfrmMain::btnsiteoptionsClick);
-    connect(btnedtsite, &QPushButton::clicked, this, &TfrmMain::btnedtsiteClick);
-    connect(btnOptions, &QPushButton::clicked, this, &TfrmMain::btnOptionsClick);
-    connect(btnRotateNow, &QPushButton::clicked, this, &TfrmMain::btnRotateNowClick);
-    connect(btnabout, &QPushButton::clicked, this, &TfrmMain::btnaboutClick);
-    connect(BitBtn1, &QPushButton::clicked, this, &TfrmMain::BitBtn1Click);
-    connect(BitBtn2, &QPushButton::clicked, this, &TfrmMain::BitBtn2Click);
+    connect(btnnewsite, &TILBitBtn::OnClick, this, &TfrmMain::btnnewsiteClick);
+    connect(btndeletesite, &TILBitBtn::OnClick, this, &TfrmMain::btndeletesiteClick);
+    connect(btnsiteoptions, &TILBitBtn::OnClick, this, &TfrmMain::btnsiteoptionsClick);
+    connect(btnedtsite, &TILBitBtn::OnClick, this, &TfrmMain::btnedtsiteClick);
+    connect(btnOptions, &TILBitBtn::OnClick, this, &TfrmMain::btnOptionsClick);
+    connect(btnRotateNow, &TILBitBtn::OnClick, this, &TfrmMain::btnRotateNowClick);
+    connect(btnabout, &TILBitBtn::OnClick, this, &TfrmMain::btnaboutClick);
+    connect(BitBtn1, &TILBitBtn::OnClick, this, &TfrmMain::BitBtn1Click);
+    connect(BitBtn2, &TILBitBtn::OnClick, this, &TfrmMain::BitBtn2Click);
 
     setFixedSize(sizeHint().expandedTo(QSize(640, 380)));
 }

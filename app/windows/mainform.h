@@ -7,7 +7,7 @@
 class QGroupBox;
 class QLabel;
 class QListWidget;
-class QPushButton;
+class TLmILBitBtn;
 class QPainter;
 class QRect;
 
@@ -21,21 +21,21 @@ public:
     // Controls
     QListWidget* lbxsites;          // items are the site keys, drawn as their display names
     QStringList lbxsitename;        // display name of each key, row for row
-    QPushButton* btnnewsite;
-    QPushButton* btndeletesite;
-    QPushButton* btnsiteoptions;
-    QPushButton* btnedtsite;
+    TLmILBitBtn* btnnewsite;
+    TLmILBitBtn* btndeletesite;
+    TLmILBitBtn* btnsiteoptions;
+    TLmILBitBtn* btnedtsite;
     QLabel* lblsitename;
     QLabel* lbllocation;
     QLabel* lblrotationcount;
     QLabel* lblautorotate;
     QLabel* lbllivepath;
     QLabel* lblcurrentrotation;
-    QPushButton* btnRotateNow;
-    QPushButton* btnOptions;
-    QPushButton* btnabout;
-    QPushButton* BitBtn1;           // Help
-    QPushButton* BitBtn2;           // Close
+    TLmILBitBtn* btnRotateNow;
+    TLmILBitBtn* btnOptions;
+    TLmILBitBtn* btnabout;
+    TLmILBitBtn* BitBtn1;           // Help
+    TLmILBitBtn* BitBtn2;           // Close
 
     // Event handlers
     void FormShow();

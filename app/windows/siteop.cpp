@@ -1,6 +1,8 @@
 #include "siteop.h"
 
+#include "buttonimages.h"
 #include "mainform.h"
+#include "components/bitbtn.h"
 
 #include "platform/fileidentity.h"
 #include "platform/paths.h"
@@ -14,7 +16,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -31,7 +32,7 @@ TdlgSIteOptions::TdlgSIteOptions(AppContext& context, QWidget* parent)
     edtname = new QLineEdit(this);
     edtname->setToolTip(QStringLiteral("A name for this site, such as its web address"));
     edtpath = new QLineEdit(this);
-    BitBtn4 = new QPushButton(QStringLiteral("Browse.."), this);
+    BitBtn4 = TLmILBitBtn::Make(this, imgLmILButtons(), "BitBtn4", "Browse..", QString(), 34);
     edtBaseHTMLName = new QComboBox(this);
     edtBaseHTMLName->setEditable(true);
     edtBaseHTMLName->addItems({QStringLiteral("Index.htm"), QStringLiteral("Index.html"), QStringLiteral("Default.htm"),
@@ -50,7 +51,7 @@ TdlgSIteOptions::TdlgSIteOptions(AppContext& context, QWidget* parent)
     chkTurnfold = new QCheckBox(QStringLiteral("Add this site to Turnfold's rotation schedule"), rotation);
     lbllivepath = new QLabel(QStringLiteral("Copy the rotation to:"), rotation);
     edtlivepath = new QLineEdit(rotation);
-    btnBrowseSite = new QPushButton(QStringLiteral("Browse.."), rotation);
+    btnBrowseSite = TLmILBitBtn::Make(rotation, imgLmILButtons(), "btnBrowseSite", "Browse..", QString(), 34);
     lblrotpos = new QLabel(QStringLiteral("Next Rotation to copy:"), rotation);
     spnrotpos = new QSpinBox(rotation);
     spnrotpos->setRange(1, 99999);
@@ -63,23 +64,22 @@ TdlgSIteOptions::TdlgSIteOptions(AppContext& context, QWidget* parent)
     rotationLayout->addRow(lbllivepath, liveRow);
     rotationLayout->addRow(lblrotpos, spnrotpos);
 
-    const platform::ButtonRow buttons = platform::makeButtonRow(this, {"OK", "Cancel", "Help"});
-    BitBtn1 = buttons.buttons[0];
-    BitBtn2 = buttons.buttons[1];
-    BitBtn3 = buttons.buttons[2];
+    BitBtn1 = TLmILBitBtn::Make(this, imgLmILButtons(), "BitBtn1", bkOK);
+    BitBtn1->SetModalResult(platform::mrNone);  // closed by its handler once the entries pass
+    BitBtn2 = TLmILBitBtn::Make(this, imgLmILButtons(), "BitBtn2", bkCancel);
+    BitBtn3 = TLmILBitBtn::Make(this, imgLmILButtons(), "BitBtn3", bkHelp);
+    BitBtn3->SetHelp(context_.services.shell, helpContext);
 
     auto* outer = new QVBoxLayout(this);
     outer->addLayout(form);
     outer->addWidget(rotation);
-    outer->addLayout(buttons.layout);
+    outer->addLayout(rightAlignedRow({BitBtn1, BitBtn2, BitBtn3}));
     setFixedWidth(520);
 
     connect(chkTurnfold, &QCheckBox::clicked, this, &TdlgSIteOptions::chkTurnfoldClick);
-    connect(BitBtn4, &QPushButton::clicked, this, &TdlgSIteOptions::BitBtn4Click);
-    connect(btnBrowseSite, &QPushButton::clicked, this, &TdlgSIteOptions::btnBrowseSiteClick);
-    connect(BitBtn1, &QPushButton::clicked, this, &TdlgSIteOptions::BitBtn1Click);
-    bindResult(BitBtn2, platform::mrCancel);
-    connect(BitBtn3, &QPushButton::clicked, this, &TdlgSIteOptions::BitBtn3Click);
+    connect(BitBtn4, &TILBitBtn::OnClick, this, &TdlgSIteOptions::BitBtn4Click);
+    connect(btnBrowseSite, &TILBitBtn::OnClick, this, &TdlgSIteOptions::btnBrowseSiteClick);
+    connect(BitBtn1, &TILBitBtn::OnClick, this, &TdlgSIteOptions::BitBtn1Click);
 }
 
 void TdlgSIteOptions::showEvent(QShowEvent* event)
@@ -179,9 +179,4 @@ void TdlgSIteOptions::BitBtn1Click()
     context_.frmMain->savecurrentsite();
     context_.frmMain->rebuildSiteNameList();
     setModalResult(platform::mrOk);
-}
-
-void TdlgSIteOptions::BitBtn3Click()
-{
-    context_.services.shell.showHelp(helpContext);
 }

@@ -20,6 +20,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class TLmILBitBtn;
 class QRadioButton;
 class QSpinBox;
 class QTabWidget;
@@ -70,7 +71,7 @@ public:
     QRadioButton* rdbshowfilenamewithext;
     QRadioButton* rdbshowdescription;
     QLineEdit* edtdescripfile;
-    QPushButton* btndescripfile;            // "Browse"
+    TLmILBitBtn* btndescripfile;            // "Browse"
     QCheckBox* chkShowFIlenameWhenNoDesc;
 
     // ---- "Page Index" ----
@@ -80,10 +81,10 @@ public:
     QCheckBox* chkImageButtons;
     QLabel* lblSelectedImageButton;
     QLineEdit* edtSelectedImageButton;
-    QPushButton* btnSelectedImageButton;
+    TLmILBitBtn* btnSelectedImageButton;
     QLabel* lblotherImageButton;
     QLineEdit* edtotherImageButton;
-    QPushButton* btnotherImageButton;
+    TLmILBitBtn* btnotherImageButton;
     QCheckBox* chkIndexInThumbPages;
     QCheckBox* chkIndexInImagePages;
 
@@ -112,7 +113,7 @@ public:
     QRadioButton* rdbHTMLImageWindow;
     QLabel* lblimagestyle;
     QComboBox* cmbimagestyle;               // image-page template, with its recent list
-    QPushButton* btnimagestyle;             // "Browse.."
+    TLmILBitBtn* btnimagestyle;             // "Browse.."
     QPushButton* btntestimagestyle;         // "Test Compliance"
     QPushButton* btnviewimagestyle;         // "View Page"
     QCheckBox* chkImageHeading;
@@ -152,20 +153,20 @@ public:
     QCheckBox* Chkusecustombuttons;
     QLabel* lblpreviousfile;
     QLineEdit* edtpreviousfile;             // previous-page button image
-    QPushButton* btnpreviousfile;
+    TLmILBitBtn* btnpreviousfile;
     QLabel* lblnextfile;
     QLineEdit* edtnextfile;                 // next-page button image
-    QPushButton* btnnextfile;
+    TLmILBitBtn* btnnextfile;
     QLabel* lblindexfile;
     QLabel* lblindexfilenote;
     QLineEdit* edtindexfile;                // "Return to Index" image
-    QPushButton* btnindexfile;
+    TLmILBitBtn* btnindexfile;
     QComboBox* cmbImageDisplayMethod;
 
     QTabWidget* PageControl1;
-    QPushButton* BitBtn1;                   // OK
-    QPushButton* BitBtn2;                   // Cancel
-    QPushButton* BitBtn3;                   // Help
+    TLmILBitBtn* BitBtn1;                   // OK
+    TLmILBitBtn* BitBtn2;                   // Cancel
+    TLmILBitBtn* BitBtn3;                   // Help
 
     // Event handlers
     void FormShow();

@@ -1,5 +1,6 @@
 #include "apptestutil.h"
 #include "app/windows/options.h"
+#include "components/bitbtn.h"
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -61,7 +62,7 @@ TEST_F(OptionsDialog, CancelChangesNothingAndHelpOpensItsPage)
     TdlgOptions dialog(*context, &form());
     fake.dialogs.script([&](QDialog&) {
         dialog.spnDefaultJPEGCompression->setValue(12);
-        dialog.btnHelpClick();
+        QTest::mouseClick(dialog.btnHelp, Qt::LeftButton);
         QTest::mouseClick(dialog.btnCancel, Qt::LeftButton);
         return platform::mrNone;
     });

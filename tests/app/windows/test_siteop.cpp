@@ -1,5 +1,6 @@
 #include "apptestutil.h"
 #include "app/windows/siteop.h"
+#include "components/bitbtn.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -162,7 +163,7 @@ TEST_F(SiteOptions, BrowseAndHelp)
     dialog.BitBtn4Click(); // cancelled: text stays
     EXPECT_EQ(dialog.edtpath->text(), "/srv/picked");
     EXPECT_EQ(fake.prompts.calls()[0].caption, "Browse for Folder");
-    dialog.BitBtn3Click();
+    QTest::mouseClick(dialog.BitBtn3, Qt::LeftButton);
     EXPECT_EQ(fake.shell.helpContexts, QList<int>{26});
 }
 
