@@ -46,10 +46,14 @@ protected:
         DonePGraphic();
     }
 
-    // A dialog over the fake pictures of the folder, shown for the handler.
+    // A dialog over the fake pictures of the folder, shown for the handler. The pause after a
+    // change of selection ends when the test says so (PreviewTimerTick), never by itself.
     TPGOpenDialog& make()
     {
         dialog = std::make_unique<TPGOpenDialog>(fake.services);
+        EXPECT_EQ(dialog->PreviewTimer->interval(), 150);
+        EXPECT_TRUE(dialog->PreviewTimer->isSingleShot());
+        dialog->PreviewTimer->setInterval(24 * 3600 * 1000);
         dialog->SetRegistry(fakes.Registry);
         dialog->SetInitialDir(dir.path());
         listed = false;
@@ -162,9 +166,10 @@ TEST_F(OpenDialog, APauseAfterTheLastChangeLoadsThatFileOnly)
         WriteFakePicture(dir, QString(line).section('|', 0, 0), QString(line).section('|', 1));
     make();
     execute([&](TPGOpenDialog& shown) {
-        for (const char* name : {"a.fak", "b.fak", "c.fak"})
+        for (const char* name : {"a.fak", "b.fak", "c.fak"}) {
             typeFileName(*shown.FileDialog, name);
-        EXPECT_TRUE(shown.PreviewTimer->isActive());
+            EXPECT_TRUE(shown.PreviewTimer->isActive());
+        }
         QTest::qWait(50);
         EXPECT_TRUE(fakes.Reader->Seen().isEmpty()); // nothing before the pause
         shown.PreviewTimerTick();                    // as the pause ends
