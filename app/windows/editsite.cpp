@@ -1,6 +1,7 @@
 #include "editsite.h"
 
 #include "copyfrom.h"
+#include "settingsbinder.h"
 #include "style.h"
 #include "thumbop.h"
 #include "app/settings/rotationlist.h"
@@ -35,6 +36,7 @@ TdlgEditSite::TdlgEditSite(AppContext& context, QWidget* parent)
     cmbstyle = new QComboBox(this);
     cmbstyle->setEditable(true);
     cmbstyle->setInsertPolicy(QComboBox::NoInsert);
+    showRecentTemplates(*cmbstyle, context_.recentTemplates.index);
     btnThumbnailOptions = new QPushButton(QStringLiteral("Other Layout Settings"), this);
     btnteststyle = new QPushButton(QStringLiteral("Test Compliance"), this);
     btnteststyle->setEnabled(false);

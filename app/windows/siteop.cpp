@@ -2,6 +2,7 @@
 
 #include "buttonimages.h"
 #include "mainform.h"
+#include "app/site/siteoptionsrules.h"
 #include "components/bitbtn.h"
 
 #include "platform/fileidentity.h"
@@ -139,20 +140,17 @@ QString TdlgSIteOptions::completeBaseHTMLName(const QString& typed)
 void TdlgSIteOptions::BitBtn1Click()
 {
     platform::PromptService& prompts = context_.services.prompts;
-    const QString folder = edtpath->text();
-    if (edtname->text().isEmpty()) {
-        prompts.information(QStringLiteral("You have not entered a site name!"));
+    tsiterecord& site = context_.state.CurrentSite;
+    tsiterecord entered = site;
+    entered.Name = edtname->text();
+    entered.Path = edtpath->text();
+    entered.LivePath = edtlivepath->text();
+    entered.AutoRotate = chkTurnfold->isChecked();
+    if (const auto problem = checkSiteOptions(entered)) {
+        prompts.information(*problem);
         return;
     }
-    if (folder.isEmpty()) {
-        prompts.information(QStringLiteral("You have not entered a directory for this site!"));
-        return;
-    }
-    if (chkTurnfold->isChecked() && edtlivepath->text().isEmpty()) {
-        prompts.information(QStringLiteral(
-            "You have elected to automatically rotate this site, but have not entered a destination directory!"));
-        return;
-    }
+    const QString& folder = entered.Path;
     if (!platform::folderExists(context_.frmMain->fixpath(folder, true))) {
         if (prompts.confirm(QStringLiteral("The directory, ") + folder
                             + QStringLiteral(", does not exist.  Would you like to create it?"))
@@ -164,18 +162,13 @@ void TdlgSIteOptions::BitBtn1Click()
         }
     }
 
-    tsiterecord& site = context_.state.CurrentSite;
-    site.Name = edtname->text();
-    site.Path = folder;
-    site.LivePath = edtlivepath->text();
-    site.AutoRotate = chkTurnfold->isChecked();
     const QString baseName = completeBaseHTMLName(edtBaseHTMLName->currentText());
     edtBaseHTMLName->setCurrentText(baseName);
-    site.BaseHTMLName = baseName;
-    if (site.CurrentRotationPosition != spnrotpos->value()) {
-        site.CurrentRotationPosition = spnrotpos->value();
+    entered.BaseHTMLName = baseName;
+    entered.CurrentRotationPosition = spnrotpos->value();
+    if (site.CurrentRotationPosition != entered.CurrentRotationPosition)
         context_.state.CurrentRotationPositionChanged = true;
-    }
+    site = entered;
     context_.frmMain->savecurrentsite();
     context_.frmMain->rebuildSiteNameList();
     setModalResult(platform::mrOk);

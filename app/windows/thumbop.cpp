@@ -2,7 +2,6 @@
 
 #include "buttonimages.h"
 #include "colourbox.h"
-#include "editsite.h"
 #include "settingsbinder.h"
 #include "app/settings/pageoptionsrules.h"
 #include "app/site/recenttemplates.h"
@@ -291,6 +290,7 @@ void TdlgThumbOptions::buildImageDisplayTab(QWidget* page)
     cmbimagestyle->setEditable(true);
     cmbimagestyle->setInsertPolicy(QComboBox::NoInsert);
     cmbimagestyle->setMinimumWidth(300);
+    showRecentTemplates(*cmbimagestyle, context_.recentTemplates.images);
     btnimagestyle = TLmILBitBtn::Make(page, imgLmILButtons(), "btnimagestyle", "Browse..", QString(), 34);
     btntestimagestyle = new QPushButton(QStringLiteral("Test Compliance"), page);
     btnviewimagestyle = new QPushButton(QStringLiteral("View Page"), page);
@@ -573,13 +573,10 @@ void TdlgThumbOptions::FormShow()
 {
     settings_.SetDefaultValues();
     testedImageTemplate_.reset(); // the rules run afresh on show
-    if (cmbimagestyle->count() == 0 && context_.dlgEditSite) {
-        const QComboBox* recent = context_.dlgEditSite->cmbstyle;
-        QStringList items;
-        for (int i = 0; i < recent->count(); ++i)
-            items.append(recent->itemText(i));
+    RecentTemplates& recent = context_.recentTemplates;
+    if (recent.images.rowCount() == 0) {
         // the record's template is shown again below
-        binder_->quietly([&] { setRecentTemplates(*cmbimagestyle, items); });
+        binder_->quietly([&] { recent.images.setStringList(recent.index.stringList()); });
     }
     fillNavigationGraphics(settings_, context_.state.ProgramFolder);
     showSettings();
