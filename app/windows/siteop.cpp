@@ -4,6 +4,7 @@
 #include "mainform.h"
 #include "app/site/siteoptionsrules.h"
 #include "components/bitbtn.h"
+#include "components/folderdialog.h"
 
 #include "platform/fileidentity.h"
 #include "platform/paths.h"
@@ -70,6 +71,10 @@ TdlgSIteOptions::TdlgSIteOptions(AppContext& context, QWidget* parent)
     BitBtn2 = TLmILBitBtn::Make(this, imgLmILButtons(), "BitBtn2", bkCancel);
     BitBtn3 = TLmILBitBtn::Make(this, imgLmILButtons(), "BitBtn3", bkHelp);
     BitBtn3->SetHelp(context_.services.shell, helpContext);
+    dlgFolder = new TFolderDialog(this, context.services.dialogs);
+    dlgFolder->Top = 32;
+    dlgFolder->Left = 368;
+    dlgFolder->SetTitle(QStringLiteral("Browse for Folder"));
 
     auto* outer = new QVBoxLayout(this);
     outer->addLayout(form);
@@ -114,8 +119,8 @@ void TdlgSIteOptions::chkTurnfoldClick()
 
 void TdlgSIteOptions::browseInto(QLineEdit* edit)
 {
-    if (const auto folder = context_.services.prompts.chooseFolder(QStringLiteral("Browse for Folder"), edit->text()))
-        edit->setText(*folder);
+    if (dlgFolder->Execute())
+        edit->setText(dlgFolder->Directory());
 }
 
 void TdlgSIteOptions::BitBtn4Click()

@@ -6,8 +6,8 @@
 #include "app/settings/pageoptionsrules.h"
 #include "app/site/recenttemplates.h"
 #include "components/bitbtn.h"
-
 #include "components/pgopendialog.h"
+
 #include "platform/modalresult.h"
 #include "platform/shell.h"
 
@@ -39,7 +39,6 @@ constexpr const char* customColours[] = {"808080", "C0C0C0", "FFFFFF", "800000",
 // The images a browser shows; the index buttons take any picture the readers know.
 const QString htmlImageFilter = QStringLiteral("Image files|*.gif; *.jpeg; *.jpg;|GIF Files|*.gif|JPEG Files|*.jpeg; *.jpg;");
 const QString descriptionFilter = QStringLiteral("Comma-separated text file (*.csv,*.txt) (*.csv *.txt);;INI file format (*.ini) (*.ini)");
-const QString templateFilter = QStringLiteral("HTML files (*.htm *.html)");
 
 QSpinBox* spin(QWidget* parent, const SpinValue& range)
 {
@@ -630,7 +629,7 @@ void TdlgThumbOptions::cmbimagestyleExit()
 
 void TdlgThumbOptions::btnimagestyleClick()
 {
-    const auto file = hooks.openHTMLTemplate({QString(), settings_.cmbimagestyle, templateFilter});
+    const auto file = hooks.openHTMLTemplate({QString(), settings_.cmbimagestyle, htmlTemplateFilter});
     if (!file)
         return;
     if (hooks.runTemplateCheck && hooks.runTemplateCheck(*file, false) != platform::mrOk)
@@ -655,15 +654,17 @@ void TdlgThumbOptions::btnviewimagestyleClick()
 void TdlgThumbOptions::btneditimageheaderClick(bool isHeader)
 {
     const int choice = (isHeader ? settings_.cmbimageHeader : settings_.cmbimageFooter).index();
-    if (choice == rotationentries::ImageHTML) {
-        QLineEdit* html = isHeader ? edtimageheaderhtml : edtimagefooterhtml;
-        if (const auto result = hooks.composeHeaderFooter(isHeader, html->text()))
-            html->setText(*result);
-    } else if (choice == rotationentries::ImageFile) {
-        QLineEdit* file = isHeader ? edtimageheaderfile : edtimagefooterfile;
-        if (const auto result = hooks.editHeaderFooterList(isHeader, file->text()))
-            file->setText(*result);
-    }
+    if (choice == rotationentries::ImageHTML)
+        hooks.editHeaderFooter(isHeader, true, *(isHeader ? edtimageheaderhtml : edtimagefooterhtml));
+    else if (choice == rotationentries::ImageFile)
+        hooks.editHeaderFooter(isHeader, false, *(isHeader ? edtimageheaderfile : edtimagefooterfile));
+}
+
+void PageOptionsHooks::editHeaderFooter(bool isHeader, bool asHtml, QLineEdit& box) const
+{
+    const auto result = asHtml ? composeHeaderFooter(isHeader, box.text()) : editHeaderFooterList(isHeader, box.text());
+    if (result)
+        box.setText(*result);
 }
 
 void TdlgThumbOptions::btnbrowseimageClick(QLineEdit* box, bool htmlImage)
