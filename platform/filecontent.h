@@ -3,9 +3,9 @@
 #include <QByteArray>
 #include <QString>
 
-class QFile;
-
 #include <optional>
+
+class QFile;
 
 namespace platform {
 

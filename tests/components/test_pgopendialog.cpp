@@ -54,6 +54,7 @@ protected:
         EXPECT_EQ(dialog->PreviewTimer->interval(), 150);
         EXPECT_TRUE(dialog->PreviewTimer->isSingleShot());
         dialog->PreviewTimer->setInterval(24 * 3600 * 1000);
+        dialog->PreviewTimer->setTimerType(Qt::PreciseTimer); // a coarse one moves its end
         dialog->SetRegistry(fakes.Registry);
         dialog->SetInitialDir(dir.path());
         listed = false;
@@ -166,9 +167,13 @@ TEST_F(OpenDialog, APauseAfterTheLastChangeLoadsThatFileOnly)
         WriteFakePicture(dir, QString(line).section('|', 0, 0), QString(line).section('|', 1));
     make();
     execute([&](TPGOpenDialog& shown) {
+        int left = -1;
         for (const char* name : {"a.fak", "b.fak", "c.fak"}) {
             typeFileName(*shown.FileDialog, name);
             EXPECT_TRUE(shown.PreviewTimer->isActive());
+            EXPECT_GT(shown.PreviewTimer->remainingTime(), left) << name; // the pause starts again
+            QTest::qWait(20);
+            left = shown.PreviewTimer->remainingTime();
         }
         QTest::qWait(50);
         EXPECT_TRUE(fakes.Reader->Seen().isEmpty()); // nothing before the pause
