@@ -52,6 +52,32 @@ std::unique_ptr<TPixelGraphic> ReduceToDisplay(TPixelGraphic& Picture, int Displ
 
 // ---- the worker ----
 
+namespace {
+
+// A file read through until its request is superseded; then every read fails, so a reader
+// busy with a long file (a GIF's information decodes all of it) ends at its next read and
+// the dialog never waits for it.
+class StopWhenStale : public QIODevice {
+public:
+    StopWhenStale(QIODevice& File, std::function<bool()> Stale) : file_(File), stale_(std::move(Stale))
+    {
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
+    bool isSequential() const override { return file_.isSequential(); }
+    qint64 size() const override { return file_.size(); }
+    bool seek(qint64 pos) override { return QIODevice::seek(pos) && file_.seek(pos); }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override { return stale_() ? -1 : file_.read(data, maxSize); }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QIODevice& file_;
+    std::function<bool()> stale_;
+};
+
+} // namespace
+
 TCreateOpenSaveDialogPaintPGThread::TCreateOpenSaveDialogPaintPGThread(QObject* parent)
     : QObject(parent)
 {
@@ -134,8 +160,9 @@ void TCreateOpenSaveDialogPaintPGThread::work(const PreviewRequest& Request)
     const FormatRegistry& registry = Request.Registry ? *Request.Registry : FileFormatRegistry();
     const QString extension = GetLowerExtension(Request.FileName);
     PreviewFileInfo info;
-    QFile file;
-    if (platform::openPlainFile(file, Request.FileName))
+    QFile plain;
+    StopWhenStale file(plain, [this, generation = Request.Generation] { return stale(generation); });
+    if (platform::openPlainFile(plain, Request.FileName))
         info.Valid = ReadStreamFileInfo(registry, file, extension, 0, info.Description, info.Info);
     if (stale(Request.Generation))
         return;

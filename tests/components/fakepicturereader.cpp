@@ -14,7 +14,7 @@ struct FakeHeader {
     TColor color = 0;
     QString colorText;
     int rowDelay = 0;
-    bool stubborn = false, broken = false;
+    bool stubborn = false, broken = false, slowInfo = false;
 };
 
 FakeHeader readHeader(QIODevice& stream)
@@ -31,6 +31,7 @@ FakeHeader readHeader(QIODevice& stream)
     h.rowDelay = words.value(4).toInt();
     h.stubborn = words.contains("stubborn");
     h.broken = words.contains("broken");
+    h.slowInfo = words.contains("slowinfo");
     return h;
 }
 
@@ -49,7 +50,11 @@ bool FakePictureReader::CheckSignature(const SignatureProbe& Header) const
 void FakePictureReader::GetInfo(QIODevice& Stream, int ImageIndex, GraphicFileInfo& Info) const
 {
     TFileFormatReader::GetInfo(Stream, ImageIndex, Info);
+    ++InfoQueries;
     const FakeHeader h = readHeader(Stream);
+    for (char byte = 0; h.slowInfo && !Stream.atEnd(); QThread::msleep(h.rowDelay))
+        if (!Stream.getChar(&byte))
+            throw std::runtime_error("fake picture cut short");
     {
         std::lock_guard lock(mutex_);
         seen_ << h.colorText;

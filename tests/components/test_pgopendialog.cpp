@@ -306,6 +306,19 @@ TEST_F(OpenDialog, ClosingDuringALoadStopsItAtOnce)
     EXPECT_LT(clock.elapsed(), 1000);
     EXPECT_EQ(fakes.Reader->LoadsEnded, 1);
 
+    // Closed while the information is read: that stops at its next read of the file.
+    dir.write("long.fak", "FAKE 10 10 FF0000 10 slowinfo\n" + QByteArray(500, 'x')); // five seconds
+    make();
+    execute([&](TPGOpenDialog&) {
+        select("long.fak");
+        EXPECT_TRUE(waitFor([&] { return fakes.Reader->InfoQueries == 2; }));
+        return platform::mrCancel;
+    });
+    clock.restart();
+    dialog.reset();
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_EQ(fakes.Reader->LoadsStarted, 1);
+
     // Closed with a finished preview still on its way.
     WriteFakePicture(dir, "quick.fak", "FAKE 10 10 FF0000");
     make();
