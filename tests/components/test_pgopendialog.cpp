@@ -293,41 +293,34 @@ TEST_F(OpenDialog, AFifoOrAnUnknownFileBlocksNothingAndShowsNothing)
 
 TEST_F(OpenDialog, ClosingDuringALoadStopsItAtOnce)
 {
+    // Shows a new dialog, selects the file, cancels once the test's moment has come and
+    // gives the milliseconds the dialog took to go.
+    const auto closeWhen = [this](const char* name, const std::function<bool()>& moment) {
+        make();
+        execute([&](TPGOpenDialog&) {
+            select(name);
+            EXPECT_TRUE(waitFor(moment)) << name;
+            return platform::mrCancel;
+        });
+        QElapsedTimer clock;
+        clock.start();
+        dialog.reset();
+        return clock.elapsed();
+    };
+    FakePictureReader& reader = *fakes.Reader;
+
     WriteFakePicture(dir, "slow.fak", "FAKE 40 500 FF0000 10"); // five seconds
-    make();
-    execute([&](TPGOpenDialog&) {
-        select("slow.fak");
-        EXPECT_TRUE(waitFor([&] { return fakes.Reader->LoadsStarted == 1; }));
-        return platform::mrCancel;
-    });
-    QElapsedTimer clock;
-    clock.start();
-    dialog.reset();
-    EXPECT_LT(clock.elapsed(), 1000);
-    EXPECT_EQ(fakes.Reader->LoadsEnded, 1);
+    EXPECT_LT(closeWhen("slow.fak", [&] { return reader.LoadsStarted == 1; }), 1000);
+    EXPECT_EQ(reader.LoadsEnded, 1);
 
     // Closed while the information is read: that stops at its next read of the file.
     dir.write("long.fak", "FAKE 10 10 FF0000 10 slowinfo\n" + QByteArray(500, 'x')); // five seconds
-    make();
-    execute([&](TPGOpenDialog&) {
-        select("long.fak");
-        EXPECT_TRUE(waitFor([&] { return fakes.Reader->InfoQueries == 2; }));
-        return platform::mrCancel;
-    });
-    clock.restart();
-    dialog.reset();
-    EXPECT_LT(clock.elapsed(), 1000);
-    EXPECT_EQ(fakes.Reader->LoadsStarted, 1);
+    EXPECT_LT(closeWhen("long.fak", [&] { return reader.InfoQueries == 2; }), 1000);
+    EXPECT_EQ(reader.LoadsStarted, 1);
 
     // Closed with a finished preview still on its way.
     WriteFakePicture(dir, "quick.fak", "FAKE 10 10 FF0000");
-    make();
-    execute([&](TPGOpenDialog&) {
-        select("quick.fak");
-        EXPECT_TRUE(waitFor([&] { return fakes.Reader->LoadsEnded == 2; }));
-        return platform::mrCancel;
-    });
-    dialog.reset();
+    closeWhen("quick.fak", [&] { return reader.LoadsEnded == 2; });
     QTest::qWait(20);
 }
 
