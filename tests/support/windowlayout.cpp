@@ -6,6 +6,7 @@
 #include <QAbstractScrollArea>
 #include <QAbstractSpinBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QDir>
@@ -34,7 +35,7 @@ bool madeOfParts(const QWidget* widget)
 {
     return qobject_cast<const QAbstractSpinBox*>(widget) || qobject_cast<const QComboBox*>(widget)
            || qobject_cast<const QAbstractScrollArea*>(widget) || qobject_cast<const QTabBar*>(widget)
-           || qobject_cast<const QLineEdit*>(widget);
+           || qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QFileDialog*>(widget);
 }
 
 // A text that its widget cuts: buttons narrower than their caption, one-line labels narrower
