@@ -104,10 +104,14 @@ QByteArray IniDocument::serialize() const
 
 int IniDocument::findSection(const QString& section) const
 {
-    for (int i = 0; i < lines_.size(); ++i)
-        if (lines_[i].kind == Line::Section && sameName(lines_[i].name, section))
-            return i;
-    return -1;
+    // A search through every line per look-up made big files quadratic.
+    if (!indexed_) {
+        for (int i = int(lines_.size()) - 1; i >= 0; --i)  // the first header of a name wins
+            if (lines_[i].kind == Line::Section)
+                sectionIndex_.insert(lines_[i].name.toCaseFolded(), i);
+        indexed_ = true;
+    }
+    return sectionIndex_.value(section.toCaseFolded(), -1);
 }
 
 int IniDocument::sectionEnd(int header) const
@@ -197,9 +201,16 @@ QHash<QString, QString> IniDocument::sectionValues(const QString& section) const
 QStringList IniDocument::sections() const
 {
     QStringList names;
-    for (const Line& line : lines_)
-        if (line.kind == Line::Section && !names.contains(line.name, Qt::CaseInsensitive))
+    QSet<QString> seen;
+    for (const Line& line : lines_) {
+        if (line.kind != Line::Section)
+            continue;
+        const QString folded = line.name.toCaseFolded();
+        if (!seen.contains(folded)) {
+            seen.insert(folded);
             names.append(line.name);
+        }
+    }
     return names;
 }
 
@@ -218,6 +229,7 @@ void IniDocument::setValue(const QString& section, const QString& key, const QSt
         head.raw = '[' + singleLine(section) + ']';
         lines_.append(head);
         lines_.append(entry);
+        changed();
         return;
     }
     const int existing = findEntry(header, key);
@@ -233,6 +245,7 @@ void IniDocument::setValue(const QString& section, const QString& key, const QSt
     while (at > header + 1 && lines_[at - 1].kind == Line::Other && lines_[at - 1].raw.trimmed().isEmpty())
         --at;
     lines_.insert(at, entry);
+    changed();
 }
 
 void IniDocument::deleteKey(const QString& section, const QString& key)
@@ -243,12 +256,15 @@ void IniDocument::deleteKey(const QString& section, const QString& key)
     for (int i = sectionEnd(header) - 1; i > header; --i)
         if (lines_[i].kind == Line::Entry && sameName(lines_[i].name, key))
             lines_.removeAt(i);
+    changed();
 }
 
 void IniDocument::eraseSection(const QString& section)
 {
-    for (int header = findSection(section); header >= 0; header = findSection(section))
+    for (int header = findSection(section); header >= 0; header = findSection(section)) {
         lines_.remove(header, sectionEnd(header) - header);
+        changed();
+    }
 }
 
 // ---- IniFile ----
@@ -295,6 +311,8 @@ bool IniFile::hasSection(const QString& section) const
 
 FileOutcome IniFile::update(const std::function<void(IniDocument&)>& change)
 {
+    if (path_.isEmpty())
+        return FileOutcome::failure(QStringLiteral("No file to write"));
     const QFileInfo info(path_);
     FolderLock lock(info.absolutePath());
     if (!lock.locked())
@@ -303,9 +321,13 @@ FileOutcome IniFile::update(const std::function<void(IniDocument&)>& change)
     IniDocument doc;
     QFile file(path_);
     if (file.exists()) {
+        // A file read only in part must not be written back as the whole.
         if (!file.open(QIODevice::ReadOnly))
             return FileOutcome::failure(QStringLiteral("Cannot read %1: %2").arg(path_, file.errorString()));
-        doc = IniDocument::parse(file.readAll());
+        const QByteArray bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            return FileOutcome::failure(QStringLiteral("Cannot read %1: %2").arg(path_, file.errorString()));
+        doc = IniDocument::parse(bytes);
         file.close();
     }
     change(doc);
