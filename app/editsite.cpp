@@ -4,6 +4,7 @@
 #include "fileroutines.h"
 #include "rotationlist.h"
 #include "rotationsection.h"
+#include "sitestore.h"
 #include "style.h"
 #include "thumbop.h"
 
@@ -72,7 +73,7 @@ void TdlgEditSite::btnteststyleClick()
 void TdlgEditSite::LoadRotation(const QString& siteKey, int n, bool loadStatus, bool loadFolder)
 {
     PictorumState& state = context_.state;
-    const platform::IniDocument doc = platform::IniFile(state.ProgramFolder + siteKey + QStringLiteral(".ini")).read();
+    const platform::IniDocument doc = platform::IniFile(SiteStore(state.ProgramFolder).siteFile(siteKey)).read();
     if (loadStatus) {
         currentRotation = n;
         grpRotations->setTitle(state.options.UseRotations ? QStringLiteral("Rotation %1").arg(n)
@@ -94,7 +95,7 @@ bool TdlgEditSite::SaveRotation(int n, bool withStatusAndFolder)
 {
     PictorumState& state = context_.state;
     const RotationPlace place{rotationStatus, edtrotationdirectory->text()};
-    platform::IniFile file(state.ProgramFolder + state.CurrentSite.SiteKey + QStringLiteral(".ini"));
+    platform::IniFile file(SiteStore(state.ProgramFolder).siteFile(state.CurrentSite.SiteKey));
     if (::SaveRotation(file, state.ProgramFolder, n, state.rotationSettings, withStatusAndFolder ? &place : nullptr))
         return true;
     context_.services.prompts.warning(QStringLiteral("Error encountered saving your settings!  You may be out of disk space!"));

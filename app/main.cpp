@@ -11,10 +11,13 @@
 
 #include <QApplication>
 
+#include <csignal>
 #include <memory>
 
 int main(int argc, char** argv)
 {
+    // A file-size limit makes a write fail with its error instead of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pictorum"));
     QApplication::setApplicationDisplayName(QStringLiteral("Pictorum Pro"));

@@ -28,7 +28,7 @@ QString folderStatus(const QString& folder, const QString& baseHTMLName)
 
 QStringList rotationListRows(const QString& programFolder, const QString& siteKey, bool useRotations)
 {
-    const platform::IniDocument doc = platform::IniFile(programFolder + siteKey + QStringLiteral(".ini")).read();
+    const platform::IniDocument doc = platform::IniFile(platform::fileInFolder(programFolder, siteKey + QStringLiteral(".ini"))).read();
     const auto stored = platform::iniNumber(doc.readString(general, QStringLiteral("RotationCount"), QStringLiteral("10")));
     int count = int(std::clamp<qint64>(stored.value_or(10), 0, LargestRotationCount));
     if (!useRotations && count >= 2)

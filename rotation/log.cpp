@@ -61,29 +61,30 @@ TdlgLog::TdlgLog(RunLog& log, TdlgRotOpt& options, const ProblemReport& report, 
         memwarning->appendPlainText(line);
 }
 
-void TdlgLog::btnSaveLogClick()
+bool TdlgLog::btnSaveLogClick()
 {
     const QString fileName = options_.edtfilename->text();
     const platform::FileOutcome saved = log_.save(fileName);
     if (saved)
-        return;
+        return true;
     const QString text = QStringLiteral("Error saving your log to ") + fileName;
     if (!report_.unattended()) {
         services_.prompts.warning(text);
-        return;
+        return false;
     }
     // Nobody sees a box in a scheduled run; the scheduler's mail of the output is the last resort.
-    const QByteArray line = (text + QStringLiteral(": ") + saved.reason).toLocal8Bit();
+    const QByteArray line = printableLogText(text + QStringLiteral(": ") + saved.reason).toLocal8Bit();
     std::fprintf(stderr, "Turnfold: %s\n", line.constData());
     std::fflush(stderr);
+    return false;
 }
 
-void TdlgLog::btnEmailClick()
+bool TdlgLog::btnEmailClick()
 {
     try {
-        options_.sendmail();
+        return options_.sendmail();
     } catch (...) {
-        // A failed mail never stops the run.
+        return false;  // a failed mail never stops the run
     }
 }
 

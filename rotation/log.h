@@ -17,8 +17,9 @@ public:
     TdlgLog(RunLog& log, TdlgRotOpt& options, const ProblemReport& report, const platform::Services& services,
             QWidget* parent = nullptr);
 
-    void btnSaveLogClick();
-    void btnEmailClick();
+    // Each gives whether the log was saved or mailed.
+    bool btnSaveLogClick();
+    bool btnEmailClick();
     void BitBtn1Click();
 
     QLabel* Label1;

@@ -291,15 +291,17 @@ void TfrmMain::btnrotateallClick()
 
 void TfrmMain::finishUnattendedRun()
 {
+    verdict_ = RunVerdict{};
+    verdict_.failedSites = engine_.tally().failed;
     const QString noErrors = QStringLiteral("Your site update completed without error!");
     if (log_.isEmpty())
         log_.addPlain(noErrors);
     if (dlgRotOpt->chkEmailLog->isChecked() && (log_.ErrorsLogged() || !dlgRotOpt->chkOnlyEmailErrors->isChecked()))
-        dlgLog->btnEmailClick();
+        verdict_.mailFailed = !dlgLog->btnEmailClick();
     if (dlgRotOpt->chklogging->isChecked()) {
         if (log_.isEmpty())
             log_.addPlain(noErrors);
-        dlgLog->btnSaveLogClick();
+        verdict_.logSaveFailed = !dlgLog->btnSaveLogClick();
     }
 }
 

@@ -4,6 +4,7 @@
 #include "problemreport.h"
 #include "rotationengine.h"
 #include "runlog.h"
+#include "runverdict.h"
 #include "siterecord.h"
 
 #include "platform/services.h"
@@ -47,6 +48,8 @@ public:
 
     int selectedRow() const;
     RunLog& log() { return log_; }
+    // The exit code of the program: the unattended run's verdict, 0 when run by hand.
+    int exitCode() const { return RotateMode ? verdict_.exitCode() : 0; }
     RotationEngine& engine() { return engine_; }
 
     const QString ProgramFolder;
@@ -89,4 +92,5 @@ private:
     RunLog log_;
     ProblemReport report_;
     RotationEngine engine_;
+    RunVerdict verdict_;
 };

@@ -33,10 +33,22 @@ void RunLog::addPlain(const QString& text)
     append(text);
 }
 
+QString printableLogText(const QString& text)
+{
+    QString shown = text;
+    for (QChar& c : shown)
+        if (c.unicode() < 32)
+            c = QLatin1Char('?');
+    return shown;
+}
+
 void RunLog::append(const QString& line)
 {
-    lines_.append(line);
-    emit lineAdded(line);
+    // A line end or other control character from a name would let that name write lines of its
+    // own into the log and the mail.
+    const QString shown = printableLogText(line);
+    lines_.append(shown);
+    emit lineAdded(shown);
 }
 
 void RunLog::clear()

@@ -29,6 +29,17 @@ int rotationNumber(const QString& name)
 
 } // namespace
 
+QString SiteStore::siteFile(const QString& key) const
+{
+    return platform::fileInFolder(programFolder_, key + QStringLiteral(".ini"));
+}
+
+platform::IniDocument SiteStore::siteDocument(const QString& key) const
+{
+    const QString file = siteFile(key);
+    return file.isEmpty() ? platform::IniDocument() : platform::IniFile(file).read();
+}
+
 QStringList SiteStore::siteKeys() const
 {
     return platform::IniFile(siteListFile()).sectionKeys(sites);
@@ -45,8 +56,7 @@ QStringList SiteStore::displayNames(const QStringList& keys) const
 
 bool SiteStore::loadsite(const QString& key, tsiterecord& site) const
 {
-    const platform::IniFile file(siteFile(key));
-    const platform::IniDocument doc = file.read();
+    const platform::IniDocument doc = siteDocument(key);
     const auto number = [&doc](const QString& name, int def, int fallback) {
         const auto text = doc.value(general, name);
         if (!text)
@@ -84,31 +94,39 @@ QString SiteStore::rotationFolder(const tsiterecord& site, int n, const platform
 
 QString SiteStore::rotationFolder(const tsiterecord& site, int n) const
 {
-    return rotationFolder(site, n, platform::IniFile(siteFile(site.SiteKey)).read());
+    return rotationFolder(site, n, siteDocument(site.SiteKey));
 }
 
 QList<int> SiteStore::rotationCandidates(const tsiterecord& site) const
 {
+    return rotationCandidates(site, siteDocument(site.SiteKey));
+}
+
+QList<int> SiteStore::rotationCandidates(const tsiterecord& site, const platform::IniDocument& doc) const
+{
     const int count = std::max(site.RotationCount, 1);
-    QList<int> found;
-    const platform::IniDocument doc = platform::IniFile(siteFile(site.SiteKey)).read();
+    QList<int> candidates;
+    const auto take = [&candidates, count](int n) {
+        if (n >= 1 && n <= count)
+            candidates << n;
+    };
     for (const QString& section : doc.sections())
-        found << rotationNumber(section);
+        take(rotationNumber(section));
     const QString siteFolder = platform::fixpath(site.Path, true, programFolder_);
     if (!siteFolder.isEmpty()) {
         const QString resolved = platform::resolvePathIgnoringCase(siteFolder);
         for (const QString& name : platform::listFolder(resolved, platform::ListWhat::Folders).names)
-            found << rotationNumber(name);
+            take(rotationNumber(name));
     }
-    QList<int> candidates;
-    for (int n : std::as_const(found))
-        if (n >= 1 && n <= count && !candidates.contains(n))
-            candidates << n;
     std::sort(candidates.begin(), candidates.end());
+    candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
     return candidates;
 }
 
-void SiteStore::savecurrentsiterotation(const QString& key, int position) const
+platform::FileOutcome SiteStore::savecurrentsiterotation(const QString& key, int position) const
 {
-    platform::IniFile(siteFile(key)).writeInteger(general, QStringLiteral("CurrentRotationPosition"), position);
+    const QString file = siteFile(key);
+    if (file.isEmpty())
+        return platform::FileOutcome::failure(QStringLiteral("%1 is no site key").arg(key));
+    return platform::IniFile(file).writeInteger(general, QStringLiteral("CurrentRotationPosition"), position);
 }

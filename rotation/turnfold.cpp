@@ -12,6 +12,7 @@
 #include <QStyle>
 
 #include <clocale>
+#include <csignal>
 
 namespace {
 
@@ -32,6 +33,8 @@ int main(int argc, char** argv)
     // Qt takes its own options out of argv when the application starts; the first parameter
     // must be seen as it was passed.
     const CommandLine commandLine = parseCommandLine(argc, argv);
+    // A file-size limit makes a write fail with its error instead of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     if (needsOffscreenPlatform(commandLine))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     std::setlocale(LC_TIME, "");  // log time stamps in the user's format
@@ -53,5 +56,6 @@ int main(int argc, char** argv)
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         frmMain.move(screen->availableGeometry().center() - frmMain.rect().center());
     frmMain.show();
-    return app.exec();
+    const int code = app.exec();
+    return code != 0 ? code : frmMain.exitCode();
 }

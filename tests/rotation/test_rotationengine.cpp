@@ -4,9 +4,11 @@
 #include "rotationfixture.h"
 
 #include "platform/inifile.h"
+#include "platform/paths.h"
 #include "platform/prompts.h"
 
 #include <QElapsedTimer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -15,6 +17,7 @@
 #include <csignal>
 #include <set>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -379,21 +382,72 @@ TEST(RotationEngine, CopyThatFailsMidwayLeavesTheOldLiveFile)
                                            + "big.jpg, for site, Site_1!"});
 }
 
-TEST(RotationEngine, LiveFolderThatIsTheRotationFolderIsLeftAlone)
+TEST(RotationEngine, LiveFoldersThatMustNeverBeWrittenAreRefused)
 {
-    for (const QString& spelling : {QString("sites/Site_1/./Rotation_1"), QString("link")}) {
+    // The rotation's files carry a name of their own, so that a guard that failed would leave
+    // something recognisable (and removable) even in "/" or the home folder.
+    const QString page = QStringLiteral("guard-%1.html").arg(::getpid());
+    const struct {
+        const char* what;
+        QString live;          // relative to the program folder unless absolute
+        QString refusedFolder; // as the line names it, relative likewise; empty: the live folder
+    } cases[] = {
+        {"the root", "/", ""},
+        {"the home folder", QDir::homePath(), ""},
+        {"the program folder", "", ""},
+        {"the program folder without its separator", "%/.", ""},
+        {"a folder above the program folder", "..", ""},
+        {"the rotation folder", "sites/Site_1/Rotation_1", ""},
+        {"the rotation folder spelt another way", "sites/Site_1/./Rotation_1/", ""},
+        {"the rotation folder through a link", "link", ""},
+        {"a folder inside the rotation", "sites/Site_1/Rotation_1/thumbs", ""},
+        {"a live thumbnail folder linked to the program folder", "www", "www/thumbs/"},
+    };
+    for (const auto& c : cases) {
+        Rig rig;
+        const QString prog = rig.f.prog.path();
+        const auto full = [&](const QString& p) {
+            return p.startsWith('/') || p.startsWith('%') ? p : prog + p;
+        };
+        rig.f.files("sites/Site_1/Rotation_1", {page});
+        rig.f.files("sites/Site_1/Rotation_1/thumbs", {"a_thb.jpg"});
+        rig.f.prog.mkdir("www");
+        ASSERT_TRUE(QFile::link(prog + "sites/Site_1/Rotation_1", prog + "link"));
+        ASSERT_TRUE(QFile::link(prog, prog + "www/thumbs"));
+        rig.f.site("Site_1", {"Name=One", "Path=%/sites/Site_1/", "LivePath=" + full(c.live), "AutoRotate=True",
+                              "RotationCount=1", "CurrentRotationPosition=1", "BaseHTMLName=" + page});
+        const QByteArray siteFile = rig.f.prog.read("Site_1.ini");
+        const tsiterecord site = rig.load("Site_1");
+        const SiteRotation r = rig.engine.rotateSite(site);
+
+        const QString live = platform::fixpath(site.LivePath, true, prog);
+        const QString refused = c.refusedFolder.isEmpty() ? live : full(c.refusedFolder);
+        EXPECT_FALSE(r.succeeded()) << c.what;
+        EXPECT_TRUE(r.copies.isEmpty()) << c.what;
+        EXPECT_EQ(rig.log.lines(), QStringList{"! T - Refusing to rotate the site, One, into the folder, " + refused
+                                               + ", which must never be written!"}) << c.what;
+        EXPECT_EQ(rig.f.prog.read("Site_1.ini"), siteFile) << c.what;  // the position stays
+        EXPECT_EQ(rig.f.tree("sites/Site_1/Rotation_1"), (QStringList{page, "thumbs/a_thb.jpg"})) << c.what;
+        for (const QString& folder : {live, prog, refused, QDir::homePath() + "/", QString("/")}) {
+            EXPECT_FALSE(QFileInfo::exists(folder + "a_thb.jpg") && folder != prog + "sites/Site_1/Rotation_1/thumbs/")
+                << c.what;
+            if (QFileInfo(folder + page).isFile() && !folder.contains("Rotation_1") && !folder.endsWith("link/")) {
+                ADD_FAILURE() << c.what << ": wrote into " << folder.toStdString();
+                QFile::remove(folder + page);
+            }
+        }
+    }
+}
+
+TEST(RotationEngine, LiveFoldersInsideTheProgramFolderOrAroundTheRotationAreFine)
+{
+    for (const QString& live : {QString("www/one"), QString("sites/Site_1")}) {
         Rig rig;
         rig.valid("Site_1", 1);
-        ASSERT_TRUE(QFile::link(rig.f.prog.file("sites/Site_1/Rotation_1"), rig.f.prog.file("link")));
-        rig.f.site("Site_1", {"Name=One", "Path=%/sites/Site_1/", "LivePath=" + rig.f.prog.file(spelling),
-                              "AutoRotate=True", "RotationCount=1"});
-        rig.engine.setCreateBackups(true);
-        const SiteRotation r = rig.engine.rotateSite(rig.load("Site_1"));
-        EXPECT_TRUE(r.succeeded()) << spelling.toStdString();
-        for (const FileCopy& c : r.copies)
-            EXPECT_EQ(c.result, FileCopy::SameFolder) << spelling.toStdString();
-        EXPECT_EQ(rig.f.tree("sites/Site_1/Rotation_1"), (QStringList{"a.jpg", "index.html"})) << spelling.toStdString();
-        EXPECT_EQ(rig.f.prog.read("sites/Site_1/Rotation_1/a.jpg"), QByteArray("sites/Site_1/Rotation_1/a.jpg"));
+        rig.f.site("Site_1", {"Name=One", "Path=%/sites/Site_1/", "LivePath=%/" + live, "AutoRotate=True",
+                              "RotationCount=1"});
+        EXPECT_TRUE(rig.engine.rotateSite(rig.load("Site_1")).succeeded()) << live.toStdString();
+        EXPECT_EQ(rig.f.prog.read(live + "/index.html"), QByteArray("sites/Site_1/Rotation_1/index.html"));
     }
 }
 
