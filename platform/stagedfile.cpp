@@ -66,7 +66,7 @@ StagedFile::StagedFile(const QString& target, mode_t createMode)
     if (injected(WriteStep::Create))
         return;
     if (canNameUnnamedFiles()) {
-        fd_ = ::open(folder_.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, createMode);
+        fd_ = injected(WriteStep::Unnamed) ? -1 : ::open(folder_.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, createMode);
         // Any other error (no folder, no room) would stop a named file as well.
         if (fd_ < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
             return;

@@ -6,6 +6,7 @@ namespace platform {
 
 // The system calls of a safe write, in the order a write makes them.
 enum class WriteStep {
+    Unnamed,     // opening it without a name (failing with EOPNOTSUPP falls back to a named one)
     Create,      // opening the temporary file
     Write,       // each block of data
     Flush,       // the last block a stream held back

@@ -2,6 +2,8 @@
 
 #include "platform/safewrite.h"
 
+#include <QFile>
+
 QString logTimeStamp(std::time_t when)
 {
     std::tm local {};
@@ -62,5 +64,7 @@ platform::FileOutcome RunLog::save(const QString& fileName) const
     QByteArray text;
     for (const QString& line : lines_)
         text += line.toUtf8() + "\r\n";
+    // What a killed run left beside the log goes first.
+    platform::removeStagingLeftovers(QFile::decodeName(platform::encodedFolderOf(fileName)));
     return platform::writeFileAtomically(fileName, text);
 }

@@ -3,6 +3,7 @@
 #include "platform/pathresolver.h"
 #include "tempfolder.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -35,6 +36,64 @@ TEST(FolderListing, MissingOrUnreadableFolderGivesEmptyListAndReason)
     EXPECT_TRUE(missing.outcome.reason.contains("nope"));
     dir.write("file", "x");
     EXPECT_FALSE(listFolder(dir.file("file"), ListWhat::Files).outcome.ok);
+}
+
+TEST(FolderListing, EntriesThatCannotBeExaminedAreLeftOutNotFatal)
+{
+    TempFolder dir;
+    dir.write("index.html", "x");
+    dir.write("pic.jpg", "x");
+    dir.mkdir("thumbs");
+    const auto link = [&](const QString& target, const QString& name) {
+        ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(dir.file(name)).constData()), 0);
+    };
+    link(dir.file("gone.jpg"), "dangling.jpg");
+    link(dir.file("loop2"), "loop1");
+    link(dir.file("loop1"), "loop2");
+    link(dir.file("pic.jpg"), "alias.jpg");
+    for (const ListWhat what : {ListWhat::Files, ListWhat::Both, ListWhat::Folders}) {
+        const FolderListing listing = listFolder(dir.path(), what);
+        EXPECT_TRUE(listing.outcome.ok) << listing.outcome.reason.toStdString();
+        const QStringList expected = what == ListWhat::Files ? QStringList{"alias.jpg", "index.html", "pic.jpg"}
+                                     : what == ListWhat::Both  ? QStringList{"alias.jpg", "index.html", "pic.jpg", "thumbs"}
+                                                               : QStringList{"thumbs"};
+        EXPECT_EQ(listing.names, expected);
+    }
+    // The case-insensitive resolver lists the same folder.
+    EXPECT_EQ(resolvePathIgnoringCase(dir.file("INDEX.HTML")), dir.file("index.html"));
+}
+
+TEST(FileIdentity, CanonicalLocationsAndFolderContainment)
+{
+    TempFolder dir;
+    dir.mkdir("rot/thumbs");
+    ASSERT_TRUE(QFile::link(dir.file("rot"), dir.file("r")));
+    ASSERT_TRUE(QFile::link(dir.file("r/thumbs"), dir.file("t")));
+    QString base = dir.path();
+    base.chop(1);
+    base = QDir(base).canonicalPath() + "/";
+    const struct {
+        const char* path;
+        const char* location;
+    } locations[] = {
+        {"rot", "rot"}, {"r", "rot"}, {"r/", "rot"}, {"t/x/../y", "rot/thumbs/y"}, {"r/./new/deeper", "rot/new/deeper"},
+        {"missing/../rot", "rot"}, {"rot/thumbs/..", "rot"},
+    };
+    for (const auto& c : locations)
+        EXPECT_EQ(canonicalLocation(dir.file(c.path)), base + c.location) << c.path;
+    EXPECT_EQ(canonicalLocation("/"), QString("/"));
+
+    const struct {
+        const char* path;
+        const char* folder;
+        bool within;
+    } cases[] = {
+        {"rot", "r", true}, {"t", "rot", true}, {"r/new", "rot/", true}, {"rot", "rot/thumbs", false},
+        {"rotten", "rot", false}, {"t/../..", "rot", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(isWithinFolder(dir.file(c.path), dir.file(c.folder)), c.within) << c.path << " in " << c.folder;
+    EXPECT_TRUE(isWithinFolder(dir.file("rot"), "/"));
 }
 
 TEST(FileIdentity, SameFileByIdentityNotText)
