@@ -65,6 +65,7 @@ platform::FileOutcome RunLog::save(const QString& fileName) const
     for (const QString& line : lines_)
         text += line.toUtf8() + "\r\n";
     // What a killed run left beside the log goes first.
-    platform::removeStagingLeftovers(QFile::decodeName(platform::encodedFolderOf(fileName)));
+    if (!fileName.trimmed().isEmpty())
+        platform::removeStagingLeftovers(QFile::decodeName(platform::encodedFolderOf(fileName)));
     return platform::writeFileAtomically(fileName, text);
 }

@@ -1,6 +1,7 @@
 #include "platform/copybatch.h"
 #include "platform/inifile.h"
 #include "platform/safewrite.h"
+#include "filesizelimit.h"
 #include "smallfilesystem.h"
 #include "tempfolder.h"
 
@@ -10,10 +11,8 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <map>
 #include <optional>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace platform;
@@ -318,15 +317,12 @@ TEST(SafeWriteFaults, FileSizeLimitFailsTheWriteWithItsReason)
         prepare(dir);
         const QStringList before = entries(dir);
         const QByteArray old = dir.read("old.dat");
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit saved {};
-        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-        rlimit small = saved;
-        small.rlim_cur = 4000;  // the written and copied files are all larger
-        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-        const FileOutcome outcome = op.run(dir);
-        ::setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, oldHandler);
+        FileOutcome outcome;
+        {
+            FileSizeLimit limit(4000);  // the written and copied files are all larger
+            ASSERT_TRUE(limit.ok());
+            outcome = op.run(dir);
+        }
         EXPECT_FALSE(outcome.ok) << op.what;
         EXPECT_TRUE(outcome.reason.endsWith(": File too large")) << op.what << ": " << outcome.reason.toStdString();
         EXPECT_EQ(entries(dir), before) << op.what;

@@ -1,9 +1,9 @@
 #include "rotation/problemreport.h"
 #include "rotation/rotationengine.h"
 #include "rotation/runlog.h"
-#include "rotationfixture.h"
+#include "enginerig.h"
+#include "filesizelimit.h"
 
-#include "platform/inifile.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
 
@@ -14,49 +14,10 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <set>
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
-
-// A program folder, an unattended log with every line kept, and the engine.
-struct Rig {
-    ProgramFolderFixture f;
-    platform::ScriptedPromptService prompts;
-    RunLog log{[] { return QString("T"); }};
-    ProblemReport report{log, prompts, true};
-    SiteStore store{f.prog.path()};
-    std::function<platform::FolderListing(const QString&)> listing;  // replaces the real lister when set
-    RotationEngine engine{store, log, report, [this](const QString& folder) {
-                              return listing ? listing(folder) : platform::listFolder(folder, platform::ListWhat::Files);
-                          }};
-
-    Rig() { log.setLogOnlyErrors(false); }
-
-    tsiterecord load(const QString& key)
-    {
-        tsiterecord site;
-        store.loadsite(key, site);
-        return site;
-    }
-    int stored(const QString& key) const
-    {
-        return platform::IniFile(f.prog.file(key + ".ini")).readInteger("General", "CurrentRotationPosition", 0, -1);
-    }
-    // A valid rotation n of a site: its base page and a picture.
-    void valid(const QString& key, int n, const QStringList& more = {}) const
-    {
-        f.files(QStringLiteral("sites/%1/Rotation_%2").arg(key).arg(n), QStringList{"index.html", "a.jpg"} + more);
-    }
-    // An existing folder without the base page.
-    void invalid(const QString& key, int n) const
-    {
-        f.files(QStringLiteral("sites/%1/Rotation_%2").arg(key).arg(n), {"a.jpg"});
-    }
-    QString live(const QString& key, const QString& name) const { return f.prog.file("live/" + key + "/" + name); }
-};
 
 QStringList targetsOf(const SiteRotation& r, const QString& base)
 {
@@ -360,15 +321,12 @@ TEST(RotationEngine, CopyThatFailsMidwayLeavesTheOldLiveFile)
     rig.f.prog.write("live/Site_1/index.html", "old page");
 
     // Writes past 64 KiB fail (EFBIG), as on a full disk; root is subject to this limit too.
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit small = saved;
-    small.rlim_cur = 64 * 1024;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const SiteRotation r = rig.engine.rotateSite(rig.load("Site_1"));
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    SiteRotation r;
+    {
+        FileSizeLimit limit(64 * 1024);
+        ASSERT_TRUE(limit.ok());
+        r = rig.engine.rotateSite(rig.load("Site_1"));
+    }
 
     EXPECT_TRUE(r.found);
     EXPECT_FALSE(r.complete);
@@ -464,27 +422,6 @@ TEST(RotationEngine, CreatingFolders)
     EXPECT_EQ(rig.log.lines(), QStringList{"! T - An error was encountered whilst trying to create the directory, "
                                            + rig.f.prog.file("x/file/deeper/")});
 }
-
-// Selects rows by loading them from the store, as the window does.
-class FakeHooks : public RotationHooks {
-public:
-    FakeHooks(Rig& rig, QStringList keys) : rig_(rig), keys_(std::move(keys)) {}
-    void showStatus(const QString& text) override { statuses << text; }
-    const tsiterecord& selectSite(int row) override
-    {
-        if (row == throwAt)
-            throw std::runtime_error("broken row");
-        site_ = rig_.load(keys_.value(row));
-        return site_;
-    }
-    QStringList statuses;
-    int throwAt = -1;
-
-private:
-    Rig& rig_;
-    QStringList keys_;
-    tsiterecord site_;
-};
 
 TEST(RotationEngine, RotateAllCountsOnlySitesThatWereUpdated)
 {
