@@ -7,7 +7,8 @@
 
 namespace platform {
 
-// The whole content of a plain file; nothing when it is missing, a folder or unreadable.
+// The whole content of a plain file; nothing when it is missing, a folder or unreadable (errno
+// then says which).
 std::optional<QByteArray> readFileContent(const QString& path);
 
 } // namespace platform

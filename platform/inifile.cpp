@@ -1,5 +1,6 @@
 #include "inifile.h"
 
+#include "filecontent.h"
 #include "safewrite.h"
 
 #include <QDir>
@@ -7,6 +8,7 @@
 #include <QFileInfo>
 #include <QSet>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -59,29 +61,29 @@ private:
 IniDocument IniDocument::parse(const QByteArray& bytes)
 {
     IniDocument doc;
+    doc.lines_.reserve(bytes.count('\n') + 1);
     qsizetype start = 0;
     const qsizetype n = bytes.size();
     while (start < n) {
         qsizetype end = start;
         while (end < n && bytes[end] != '\r' && bytes[end] != '\n')
             ++end;
-        Line line;
+        Line& line = doc.lines_.emplace_back();
         line.raw = bytes.mid(start, end - start);
-        const QByteArray t = line.raw.trimmed();
+        const QByteArrayView t = QByteArrayView(line.raw).trimmed();
         if (t.startsWith('[')) {
             const qsizetype close = t.indexOf(']');
             if (close > 0) {
                 line.kind = Line::Section;
-                line.name = QString::fromUtf8(t.mid(1, close - 1)).trimmed();
+                line.name = QString::fromUtf8(t.sliced(1, close - 1)).trimmed();
             }
         } else if (!t.isEmpty() && !t.startsWith(';')) {
             const qsizetype eq = t.indexOf('=');
             if (eq > 0) {
                 line.kind = Line::Entry;
-                line.name = QString::fromUtf8(t.left(eq)).trimmed();
+                line.name = QString::fromUtf8(t.first(eq)).trimmed();
             }
         }
-        doc.lines_.append(line);
         // one line end: CR LF, LF or CR
         if (end < n && bytes[end] == '\r' && end + 1 < n && bytes[end + 1] == '\n')
             end += 2;
@@ -95,6 +97,10 @@ IniDocument IniDocument::parse(const QByteArray& bytes)
 QByteArray IniDocument::serialize() const
 {
     QByteArray out;
+    qsizetype size = 0;
+    for (const Line& line : lines_)
+        size += line.raw.size() + 2;
+    out.reserve(size);
     for (const Line& line : lines_) {
         out += line.raw;
         out += "\r\n";
@@ -271,10 +277,8 @@ void IniDocument::eraseSection(const QString& section)
 
 IniDocument IniFile::read() const
 {
-    QFile file(path_);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return IniDocument::parse(file.readAll());
+    const std::optional<QByteArray> bytes = readFileContent(path_);
+    return bytes ? IniDocument::parse(*bytes) : IniDocument();
 }
 
 QString IniFile::readString(const QString& section, const QString& key, const QString& def) const
@@ -318,18 +322,11 @@ FileOutcome IniFile::update(const std::function<void(IniDocument&)>& change)
     if (!lock.locked())
         return FileOutcome::fromErrno(QStringLiteral("Cannot lock the folder of %1").arg(path_));
 
-    IniDocument doc;
-    QFile file(path_);
-    if (file.exists()) {
-        // A file read only in part must not be written back as the whole.
-        if (!file.open(QIODevice::ReadOnly))
-            return FileOutcome::failure(QStringLiteral("Cannot read %1: %2").arg(path_, file.errorString()));
-        const QByteArray bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError)
-            return FileOutcome::failure(QStringLiteral("Cannot read %1: %2").arg(path_, file.errorString()));
-        doc = IniDocument::parse(bytes);
-        file.close();
-    }
+    // A file that is there but cannot be read whole must not be written back as the whole.
+    const std::optional<QByteArray> bytes = readFileContent(path_);
+    if (!bytes && errno != ENOENT)
+        return FileOutcome::fromErrno(QStringLiteral("Cannot read %1").arg(path_));
+    IniDocument doc = bytes ? IniDocument::parse(*bytes) : IniDocument();
     change(doc);
     return writeFileAtomically(path_, doc.serialize());
 }

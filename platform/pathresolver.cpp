@@ -9,32 +9,74 @@
 
 namespace platform {
 
-namespace {
-
-bool exists(const QString& path)
+mode_t PathLookup::status(const QString& path)
 {
+    const auto known = status_.constFind(path);
+    if (known != status_.cend())
+        return *known;
     struct stat st {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0;
+    const mode_t mode = ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode : 0;
+    status_.insert(path, mode);
+    return mode;
 }
 
-// Every entry of a folder, hidden ones included, without sorting by kind.
-std::optional<QString> matchInFolder(const QString& folder, const QString& component)
+bool PathLookup::isFolder(const QString& path)
 {
-    if (exists(folder + component))
-        return component;
-    const FolderListing listing = listFolder(folder, ListWhat::Both);
-    for (const QString& name : listing.names)
-        if (name.compare(component, Qt::CaseInsensitive) == 0)
-            return name;
-    return std::nullopt;
+    return S_ISDIR(status(path));
 }
 
-} // namespace
+std::optional<QString> PathLookup::matchInFolder(const QString& folder, const QString& component)
+{
+    auto listing = listings_.find(folder);
+    // A folder listed once answers for its visible entries without asking the system again.
+    if (listing != listings_.end() && !component.startsWith(QLatin1Char('.'))) {
+        if (listing->names.contains(component))
+            return component;
+    } else if (exists(folder + component)) {
+        return component;
+    }
+    if (listing == listings_.end()) {
+        Listing seen;
+        for (const QString& name : listFolder(folder, ListWhat::Both).names) {
+            seen.names.insert(name);
+            const QString key = name.toCaseFolded();
+            if (!seen.folded.contains(key))
+                seen.folded.insert(key, name);  // the first in listing order wins
+        }
+        listing = listings_.insert(folder, seen);
+    }
+    const auto found = listing->folded.constFind(component.toCaseFolded());
+    if (found == listing->folded.cend())
+        return std::nullopt;
+    return *found;
+}
 
-std::optional<QString> findPathIgnoringCase(const QString& path)
+std::optional<QString> PathLookup::find(const QString& path)
 {
     if (path.isEmpty())
         return std::nullopt;
+    // Many paths in one folder: the folder is found once, then each last name in its listing.
+    const bool trailing = path.endsWith(QLatin1Char('/'));
+    const QString trimmed = trailing ? path.chopped(1) : path;
+    const qsizetype slash = trimmed.lastIndexOf(QLatin1Char('/'));
+    const QString last = trimmed.mid(slash + 1);
+    if (slash >= 0 && !last.isEmpty() && last != QLatin1String(".") && last != QLatin1String("..")) {
+        const QString parent = trimmed.left(slash + 1);
+        auto folder = folders_.constFind(parent);
+        if (folder == folders_.cend())
+            folder = folders_.insert(parent, find(parent));
+        const auto name = *folder ? matchInFolder(**folder, last) : std::nullopt;
+        if (!name) {
+            status_.insert(path, 0);
+            return std::nullopt;
+        }
+        return **folder + *name + (trailing ? QStringLiteral("/") : QString());
+    }
+    return walk(path);
+}
+
+std::optional<QString> PathLookup::walk(const QString& path)
+{
     if (exists(path))
         return path;
     const bool trailing = path.endsWith(QLatin1Char('/'));
@@ -60,6 +102,11 @@ std::optional<QString> findPathIgnoringCase(const QString& path)
     if (!trailing)
         built.chop(1);
     return built;
+}
+
+std::optional<QString> findPathIgnoringCase(const QString& path)
+{
+    return PathLookup().find(path);
 }
 
 QString resolvePathIgnoringCase(const QString& path)

@@ -126,8 +126,9 @@ SiteRotation RotationEngine::rotateSite(const tsiterecord& site)
     const auto from = std::lower_bound(candidates.cbegin(), candidates.cend(), start);
     QList<int> order(from, candidates.cend());
     order.append(QList<int>(candidates.cbegin(), from));
+    platform::PathLookup lookup;
     for (int n : std::as_const(order)) {
-        if (!rotationExists(site, n, doc))
+        if (!rotationExists(site, n, doc, &lookup))
             continue;
         result.found = true;
         result.rotation = n;
@@ -175,10 +176,12 @@ bool RotationEngine::RotationExists(const tsiterecord& site, int n)
     return rotationExists(site, n, sites_.siteDocument(site.SiteKey));
 }
 
-bool RotationEngine::rotationExists(const tsiterecord& site, int n, const platform::IniDocument& doc)
+bool RotationEngine::rotationExists(const tsiterecord& site, int n, const platform::IniDocument& doc,
+                                    platform::PathLookup* lookup)
 {
-    const QString folder = sites_.rotationFolder(site, n, doc);
-    if (folder.isEmpty() || (platform::isIntactPath(folder) && !platform::folderExists(folder)))
+    const QString folder = sites_.rotationFolder(site, n, doc, lookup);
+    const bool isFolder = lookup ? lookup->isFolder(folder) : platform::folderExists(folder);
+    if (folder.isEmpty() || (platform::isIntactPath(folder) && !isFolder))
         return false;
     if (!lister_.setFolder(folder))
         return false;

@@ -13,6 +13,7 @@ class RunLog;
 namespace platform {
 class CopyBatch;
 class IniDocument;
+class PathLookup;
 }
 
 // What became of one file of a rotation.
@@ -89,7 +90,8 @@ public:
     FolderLister& lister() { return lister_; }
 
 private:
-    bool rotationExists(const tsiterecord& site, int n, const platform::IniDocument& doc);
+    bool rotationExists(const tsiterecord& site, int n, const platform::IniDocument& doc,
+                        platform::PathLookup* lookup = nullptr);
     // The live folder, or the live thumbnail folder, that must not be written; empty when both may.
     std::optional<QString> forbiddenLiveFolder(const QString& source, const QString& target) const;
     // The files to copy in their order: thumbnails, other files, pages.

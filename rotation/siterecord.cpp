@@ -6,7 +6,6 @@
 #include "platform/pathresolver.h"
 #include "platform/paths.h"
 
-#include <QRegularExpression>
 
 namespace {
 
@@ -21,10 +20,18 @@ QString rotationSection(int n)
 // The number n of a name "Rotation_<n>" (any case, decimal without leading zeros), else 0.
 int rotationNumber(const QString& name)
 {
-    static const QRegularExpression pattern(QStringLiteral("^rotation_([1-9][0-9]{0,8})$"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = pattern.match(name);
-    return match.hasMatch() ? match.captured(1).toInt() : 0;
+    static const QLatin1StringView prefix("rotation_");
+    const qsizetype digits = name.size() - prefix.size();
+    if (digits < 1 || digits > 9 || !name.startsWith(prefix, Qt::CaseInsensitive) || name[prefix.size()] == QLatin1Char('0'))
+        return 0;
+    int n = 0;
+    for (qsizetype i = prefix.size(); i < name.size(); ++i) {
+        const char16_t c = name[i].unicode();
+        if (c < u'0' || c > u'9')
+            return 0;
+        n = n * 10 + (c - u'0');
+    }
+    return n;
 }
 
 } // namespace
@@ -47,10 +54,12 @@ QStringList SiteStore::siteKeys() const
 
 QStringList SiteStore::displayNames(const QStringList& keys) const
 {
-    const platform::IniDocument doc = platform::IniFile(siteListFile()).read();
+    // One pass over the section: a look-up per key would be quadratic in the number of sites.
+    const QHash<QString, QString> values = platform::IniFile(siteListFile()).read().sectionValues(sites);
     QStringList names;
+    names.reserve(keys.size());
     for (const QString& key : keys)
-        names << doc.readString(sites, key, QStringLiteral("Error: ") + key);
+        names << values.value(key.toCaseFolded(), QStringLiteral("Error: ") + key);
     return names;
 }
 
@@ -85,11 +94,14 @@ QString SiteStore::defaultRotationFolder(const tsiterecord& site, int n) const
     return platform::fixpath(site.Path, true, programFolder_) + QStringLiteral("rotation_") + QString::number(n);
 }
 
-QString SiteStore::rotationFolder(const tsiterecord& site, int n, const platform::IniDocument& doc) const
+QString SiteStore::rotationFolder(const tsiterecord& site, int n, const platform::IniDocument& doc,
+                                  platform::PathLookup* lookup) const
 {
     const QString stored = doc.readString(rotationSection(n), QStringLiteral("Rotation_Path"), defaultRotationFolder(site, n));
     const QString folder = platform::expandpath(platform::fixpath(stored, true, programFolder_), programFolder_);
-    return folder.isEmpty() ? folder : platform::resolvePathIgnoringCase(folder);
+    if (folder.isEmpty())
+        return folder;
+    return lookup ? lookup->resolve(folder) : platform::resolvePathIgnoringCase(folder);
 }
 
 QString SiteStore::rotationFolder(const tsiterecord& site, int n) const

@@ -6,7 +6,10 @@
 #include <QString>
 #include <QStringList>
 
-namespace platform { class IniDocument; }
+namespace platform {
+class IniDocument;
+class PathLookup;
+}
 
 // The selected site, as read from the [General] section of its settings file.
 struct tsiterecord {
@@ -46,7 +49,9 @@ public:
     // The folder of rotation n: Rotation_Path of [Rotation_<n>], by default the site's Path with
     // a separator and "rotation_<n>"; a folder that exists under another case is found.
     QString rotationFolder(const tsiterecord& site, int n) const;
-    QString rotationFolder(const tsiterecord& site, int n, const platform::IniDocument& doc) const;
+    // With a lookup, a search over many rotations lists each folder once.
+    QString rotationFolder(const tsiterecord& site, int n, const platform::IniDocument& doc,
+                           platform::PathLookup* lookup = nullptr) const;
     // The positions from 1 to the site's count that can hold a rotation at all (a section of
     // their own, or an existing default folder), ascending.
     QList<int> rotationCandidates(const tsiterecord& site) const;

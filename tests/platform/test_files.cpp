@@ -134,4 +134,29 @@ TEST(PathResolver, FindsExactThenIgnoringCasePerComponent)
     EXPECT_EQ(resolvePathIgnoringCase(dir.file("nothing")), dir.file("nothing"));
 }
 
+TEST(PathResolver, ALookupOverManyPathsAnswersAsSingleLookUpsDo)
+{
+    TempFolder dir;
+    dir.write("Site/Rotation_1/index.html", "x");
+    dir.write("Site/Rotation_1/A.gif", "x");
+    dir.write("Site/Rotation_1/a.gif", "x");
+    dir.write("Site/.Hidden/x", "x");
+    dir.mkdir("Site/rotation_2");
+    const char* queries[] = {
+        "Site/Rotation_1/index.html", "site/rotation_1/INDEX.HTML", "Site/Rotation_1/a.gif", "Site/Rotation_1/A.gif",
+        "SITE/ROTATION_1/A.GIF", "Site/rotation_2/", "Site/Rotation_2", "Site/Rotation_3/", "Site/.Hidden/x",
+        "Site/.hidden/x", "Site/Rotation_1/index.html/", "Site/./Rotation_1/../rotation_2",
+    };
+    PathLookup lookup;
+    for (int round = 0; round < 2; ++round) {  // the second round answers from what the first saw
+        for (const char* q : queries) {
+            EXPECT_EQ(lookup.find(dir.file(q)), findPathIgnoringCase(dir.file(q))) << q << " round " << round;
+        }
+    }
+    EXPECT_EQ(lookup.find(dir.file("site/rotation_1/a.GIF")), dir.file("Site/Rotation_1/A.gif"));  // first in listing order
+    EXPECT_TRUE(lookup.isFolder(*lookup.find(dir.file("SITE/ROTATION_2/"))));
+    EXPECT_FALSE(lookup.isFolder(dir.file("Site/Rotation_3/")));
+    EXPECT_FALSE(lookup.isFolder(dir.file("Site/Rotation_1/index.html")));
+}
+
 } // namespace
