@@ -92,7 +92,7 @@ TEST(IniDocument, ManySectionsListAndLookUpInLinearTime)
     const QStringList names = doc.sections();
     for (int i = 0; i < 100000; i += 7)
         ASSERT_EQ(doc.readString(QStringLiteral("rotation_%1").arg(i), "Rotation_Path", ""), QStringLiteral("/r/%1").arg(i));
-    EXPECT_LT(clock.elapsed(), 5000);  // once 72 s and more
+    EXPECT_LT(clock.elapsed(), 20000);  // once 72 s and more; a few seconds even under the sanitizers
     EXPECT_EQ(names.size(), 100000);
     EXPECT_EQ(names.last(), "Rotation_99999");
     EXPECT_EQ(doc.readString("Rotation_7", "Rotation_Path", ""), "/r/7");  // the first of a name wins
