@@ -289,7 +289,7 @@ TEST(SmtpClient, ASlowServerCannotHoldTheSessionPastItsDeadline)
         if (sessionMs == 1000) {
             EXPECT_FALSE(sent);
             EXPECT_GE(took, 950);
-            EXPECT_LT(took, 1400);
+            EXPECT_LT(took, 1700);  // never the 1,750 ms of all seven replies
             EXPECT_EQ(client.lastError(), QString("The server did not reply within 400 ms"));
             EXPECT_EQ(events.outcome(), (QStringList{"resolved", "connected", "sendstart", "disconnected", "failure"}));
         } else {
