@@ -77,7 +77,7 @@ void StretchMediumToThumbnail(benchmark::State& state)
     for (auto _ : state) {
         TPixelGraphic thumb;
         thumb.SetStretchMode(smMedium);
-        thumb.Allocate(150, 100, 3);
+        thumb.Allocate(150, 100, bcn24Bit);
         thumb.StretchFrom(source);
         benchmark::DoNotOptimize(thumb.Bits());
     }

@@ -9,7 +9,7 @@
 std::unique_ptr<TPixelGraphic> MakePhotoLikeImage(int Width, int Height)
 {
     auto image = std::make_unique<TPixelGraphic>();
-    image->Allocate(Width, Height, 3);
+    image->Allocate(Width, Height, bcn24Bit);
     std::uint32_t noise = 12345;
     for (int y = 0; y < Height; ++y) {
         std::uint8_t* p = image->ScanLine(y);
@@ -33,6 +33,6 @@ void WritePhotoLikeJpeg(const QString& FileName, int Width, int Height)
     const auto image = MakePhotoLikeImage(Width, Height);
     PixelGraphicJPEGQuality = 80;
     PixelGraphicJPEGProgressive = false;
-    image->SetColorResConversion(0);
+    image->SetColorResConversion(crcConvert);
     image->SaveToFile(FileName);
 }

@@ -2,10 +2,10 @@
 // with cp -a + sync and rsync --fsync (bench/rotation_vs_cp.sh).
 //   rotation_copy_time --make ROTATION     writes a rotation of 1,000 files
 //   rotation_copy_time ROTATION LIVE RUNS  rotates it into LIVE RUNS times; prints each time in ms
-#include "rotation/problemreport.h"
-#include "rotation/rotationengine.h"
-#include "rotation/runlog.h"
-#include "rotation/siterecord.h"
+#include "rotation/engine/problemreport.h"
+#include "rotation/engine/rotationengine.h"
+#include "rotation/engine/runlog.h"
+#include "rotation/engine/siterecord.h"
 
 #include "platform/prompts.h"
 

@@ -2,10 +2,10 @@
 // sections searched for its one valid rotation, and a site list of 100,000 sites read the way a
 // rotation of all sites reads them (goal: under 2 s each).
 //   settings_scale [work folder]
-#include "rotation/problemreport.h"
-#include "rotation/rotationengine.h"
-#include "rotation/runlog.h"
-#include "rotation/siterecord.h"
+#include "rotation/engine/problemreport.h"
+#include "rotation/engine/rotationengine.h"
+#include "rotation/engine/runlog.h"
+#include "rotation/engine/siterecord.h"
 
 #include "platform/inifile.h"
 #include "platform/prompts.h"

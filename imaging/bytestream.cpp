@@ -161,7 +161,7 @@ void WriteAllBytes(QIODevice& Stream, const void* Buffer, std::int64_t Count, co
     while (Count > 0) {
         const qint64 written = Stream.write(p, Count);
         if (written <= 0)
-            throw EPixelGraphic(Tag + QStringLiteral(": ") + PGLangStrS1(31, QStringLiteral("Write")));
+            throw EPixelGraphic(Tag + QStringLiteral(": ") + PGLangStrS1(PgMsg::Failed, QStringLiteral("Write")));
         p += written;
         Count -= written;
     }

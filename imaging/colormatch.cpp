@@ -55,7 +55,7 @@ std::uint32_t TPixelGraphic::computeColorToIndex(TColor Color)
     const int r = RedOf(Color), g = GreenOf(Color), b = BlueOf(Color);
     switch (paletteIdent_) {
     case pNone:
-        throw EPGNoPalette(PGLangStr(2));
+        throw EPGNoPalette(PGLangStr(PgMsg::NoPalette));
     case pTrueColor:
         return Color;
     case pBlackWhite:

@@ -20,14 +20,14 @@ constexpr Row kPreference[ColorResolutionCount] = {
 
 } // namespace
 
-TColorResolution CurrentColorResolution(int BitCountNum, TPaletteIdent Ident)
+TColorResolution CurrentColorResolution(TBitCountNum BitCountNum, TPaletteIdent Ident)
 {
     switch (BitCountNum) {
-    case 0:
+    case bcn1Bit:
         return Ident == pBlackWhite ? crBlackWhite : cr2Colors;
-    case 1:
+    case bcn4Bit:
         return Ident == pSys16 ? cr16SystemColors : (Ident == pGray16 ? cr16Grays : cr16Colors);
-    case 2:
+    case bcn8Bit:
         return Ident == pGray256 ? cr256Grays : cr256Colors;
     default:
         return cr16MillionColors;
@@ -49,7 +49,7 @@ std::optional<TColorResolution> ChooseColorResolution(TColorResolution Current, 
 
 QString ColorResolutionName(TColorResolution Resolution)
 {
-    return PGLangStr(8 + Resolution);
+    return PGLangStr(int(PgMsg::ColorResolutionNames) + Resolution);
 }
 
 std::unique_ptr<TPixelGraphic> ConvertToColorResolution(TPixelGraphic& Source, TColorResolution Target)
@@ -60,35 +60,35 @@ std::unique_ptr<TPixelGraphic> ConvertToColorResolution(TPixelGraphic& Source, T
     target->SetOnProgressEnd(Source.OnProgressEnd());
     switch (Target) {
     case crBlackWhite:
-        target->SetBitCountNum(0);
+        target->SetBitCountNum(bcn1Bit);
         target->SetPaletteIdent(pBlackWhite);
         break;
     case cr2Colors:
-        target->SetBitCountNum(0);
+        target->SetBitCountNum(bcn1Bit);
         target->ReduceColorsFrom(Source, 2, false);
         break;
     case cr16Grays:
-        target->SetBitCountNum(1);
+        target->SetBitCountNum(bcn4Bit);
         target->SetPaletteIdent(pGray16);
         break;
     case cr16SystemColors:
-        target->SetBitCountNum(1);
+        target->SetBitCountNum(bcn4Bit);
         target->SetPaletteIdent(pSys16);
         break;
     case cr16Colors:
-        target->SetBitCountNum(1);
+        target->SetBitCountNum(bcn4Bit);
         target->ReduceColorsFrom(Source, 16, false);
         break;
     case cr256Grays:
-        target->SetBitCountNum(2);
+        target->SetBitCountNum(bcn8Bit);
         target->SetPaletteIdent(pGray256);
         break;
     case cr256Colors:
-        target->SetBitCountNum(2);
+        target->SetBitCountNum(bcn8Bit);
         target->ReduceColorsFrom(Source, 252, true);
         break;
     case cr16MillionColors:
-        target->SetBitCountNum(3);
+        target->SetBitCountNum(bcn24Bit);
         break;
     }
     target->SetWidth(Source.Width());

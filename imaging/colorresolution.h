@@ -14,7 +14,7 @@
 class TPixelGraphic;
 
 // The resolution of an image with this pixel format and palette.
-TColorResolution CurrentColorResolution(int BitCountNum, TPaletteIdent Ident);
+TColorResolution CurrentColorResolution(TBitCountNum BitCountNum, TPaletteIdent Ident);
 
 // For a current resolution, the resolutions a save tries, best first.
 std::span<const TColorResolution, ColorResolutionCount> ColorResolutionPreference(TColorResolution Current);

@@ -2,7 +2,6 @@
 // colour-resolution fallback of saves.
 #include "loadsave.h"
 
-#include "bmp/bmpformat.h"
 #include "bytestream.h"
 #include "colorresolution.h"
 #include "fileformats.h"
@@ -10,6 +9,7 @@
 #include "pgsettings.h"
 #include "pixelgraphic.h"
 #include "progressscope.h"
+#include "imaging/formats/bmp/bmpformat.h"
 
 #include "platform/prompts.h"
 #include "platform/safewrite.h"
@@ -56,7 +56,7 @@ void correctGamma(TPixelGraphic& Graphic)
     std::uint8_t table[256];
     for (int i = 0; i < 256; ++i)
         table[i] = std::uint8_t(std::nearbyint(255 * PixelGraphicPower(i / 255.0L, ratio)));
-    if (Graphic.BitCountNum() == 3) {
+    if (Graphic.BitCountNum() == bcn24Bit) {
         if (Graphic.Width() > 0 && Graphic.Height() > 0 && Graphic.Bits()) {
             const std::int64_t pixelBytes = std::int64_t(Graphic.Width()) * 3;
             for (int y = 0; y < Graphic.Height(); ++y) {
@@ -85,28 +85,28 @@ void saveWithConversion(TPixelGraphic& Graphic, const FormatRegistry& Registry, 
     if (Extension.startsWith(u'.'))
         Extension.remove(0, 1);
     if (Registry.Writers().empty())
-        throw EPGFileFormatWritersEmpty(PGLangStrS1(16, QStringLiteral("FileFormatWriters")));
+        throw EPGFileFormatWritersEmpty(PGLangStrS1(PgMsg::IsEmpty, QStringLiteral("FileFormatWriters")));
     const TFileFormatWriter* writer = Registry.FindWriter(Extension);
     if (!writer)
-        throw EPGUnknownExtension(PGLangStrS1(19, Extension.toLower()));
+        throw EPGUnknownExtension(PGLangStrS1(PgMsg::UnknownExtension, Extension.toLower()));
     Graphic.RecognisePaletteIdent();
     const TColorResolution current = CurrentColorResolution(Graphic.BitCountNum(), Graphic.PaletteIdent());
     const std::optional<TColorResolution> target = ChooseColorResolution(current, writer->CanWriteResolutions());
     if (!target)
-        throw EPGCanWriteResolutionsEmpty(PGLangStrS1(16, writer->ClassName() + QStringLiteral(".CanWriteResolutions")));
+        throw EPGCanWriteResolutionsEmpty(PGLangStrS1(PgMsg::IsEmpty, writer->ClassName() + QStringLiteral(".CanWriteResolutions")));
     if (*target == current) {
         Graphic.RecognisePaletteIdent();
         write(*writer, Graphic);
         return;
     }
-    const QString question = PGLangStrS3(17, writer->Description(), ColorResolutionName(current),
+    const QString question = PGLangStrS3(PgMsg::ColorResolutionChanged, writer->Description(), ColorResolutionName(current),
                                          ColorResolutionName(*target));
     bool refused = false;
     switch (Graphic.ColorResConversion()) {
-    case 1:
+    case crcTellAndConvert:
         Graphic.AskUser(platform::Prompt{platform::PromptIcon::Warning, platform::PromptButtons::Ok, {}, question});
         break;
-    case 2: {
+    case crcAsk: {
         // Without anyone to ask (no prompt service, or off the user-interface thread) nothing is
         // converted unasked.
         const std::optional<int> answer = Graphic.AskUser(
@@ -114,14 +114,15 @@ void saveWithConversion(TPixelGraphic& Graphic, const FormatRegistry& Registry, 
         refused = !answer || *answer != platform::mrOk;
         break;
     }
-    case 3:
+    case crcRefuse:
         refused = true;
         break;
+    case crcConvert:
     default:
         break;
     }
     if (refused)
-        throw EPGCannotWriteColorRes(PGLangStrS2(18, writer->Description(), ColorResolutionName(current)));
+        throw EPGCannotWriteColorRes(PGLangStrS2(PgMsg::CannotWriteColorResolution, writer->Description(), ColorResolutionName(current)));
     const std::unique_ptr<TPixelGraphic> converted = ConvertToColorResolution(Graphic, *target);
     write(*writer, *converted);
 }
@@ -150,12 +151,12 @@ void LoadGraphic(TPixelGraphic& Graphic, const FormatRegistry& Registry, QIODevi
 {
     Graphic.FlushCanvas();
     UpdateScope update(Graphic);
-    Graphic.Allocate(0, 0, 3);
+    Graphic.Allocate(0, 0, bcn24Bit);
     Graphic.SetPaletteIdent(pTrueColor);
     Graphic.SetGamma(PixelGraphicDefaultGamma);
     const TFileFormatReader* reader = FindFileFormatReader(Registry, Stream, Extension);
     if (!reader)
-        throw EPGUnknownFileFormat(PGLangStr(6));
+        throw EPGUnknownFileFormat(PGLangStr(PgMsg::UnknownFileFormat));
     reader->Load(Stream, Graphic, ImageIndex);
     correctGamma(Graphic);
     Graphic.RecognisePaletteIdent();
@@ -264,7 +265,7 @@ void TPixelGraphic::ReadData(QIODevice& Stream)
 void TPixelGraphic::LoadFromClipboardFormat(std::uint16_t Format, const QByteArray* Data, std::uintptr_t)
 {
     if ((Format != ClipboardBitmap && Format != ClipboardDIB) || !Data)
-        throw EPGUnknownClipboardFormat(PGLangStr(4));
+        throw EPGUnknownClipboardFormat(PGLangStr(PgMsg::UnknownClipboardFormat));
     QBuffer buffer;
     buffer.setData(*Data);
     buffer.open(QIODevice::ReadOnly);

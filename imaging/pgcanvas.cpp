@@ -20,7 +20,7 @@ TPGCanvas::~TPGCanvas()
 QFont TPGCanvas::effectiveFont() const
 {
     QFont font = font_;
-    if (graphic_.BitCountNum() != 3)
+    if (graphic_.BitCountNum() != bcn24Bit)
         font.setStyleStrategy(QFont::NoAntialias); // palette images take only pure pen colours
     return font;
 }
@@ -33,7 +33,7 @@ void TPGCanvas::createHandle()
     if (shadow_.isNull())
         shadow_ = QImage(1, 1, QImage::Format_RGB32); // drawing goes nowhere; nothing is written back
     painter_ = std::make_unique<QPainter>(&shadow_);
-    if (graphic_.BitCountNum() != 3) {
+    if (graphic_.BitCountNum() != bcn24Bit) {
         painter_->setRenderHint(QPainter::Antialiasing, false);
         painter_->setRenderHint(QPainter::TextAntialiasing, false);
         painter_->setRenderHint(QPainter::SmoothPixmapTransform, false);

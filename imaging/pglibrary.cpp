@@ -1,10 +1,10 @@
 #include "pglibrary.h"
 
-#include "bmp/bmpformat.h"
 #include "fileformats.h"
-#include "jpeg/jpegformat.h"
 #include "pgmessages.h"
 #include "pgsettings.h"
+#include "imaging/formats/bmp/bmpformat.h"
+#include "imaging/formats/jpeg/jpegformat.h"
 
 #include <memory>
 

@@ -16,6 +16,49 @@ struct TPGLangStrEntry {
 inline constexpr int PGLangStrCount = 85;
 inline constexpr int PGLanguageCount = 6;
 
+// The message numbers, by what each message says. Stored and compared values are the numbers.
+enum class PgMsg : std::uint8_t {
+    None = 0,
+    XYIndexOutOfRange = 1,
+    NoPalette = 2,
+    InvalidPaletteIndex = 3,
+    UnknownClipboardFormat = 4,
+    InvalidTemporaryFile = 5,
+    UnknownFileFormat = 6,
+    Invalid = 7,                    // "%S1 invalid"
+    ColorResolutionNames = 8,       // 8 to 15: the eight colour resolutions in their order
+    IsEmpty = 16,                   // "%S1 is empty"
+    ColorResolutionChanged = 17,
+    CannotWriteColorResolution = 18,
+    UnknownExtension = 19,
+    InvalidValueFor = 20,           // "Invalid value for %S1"
+    NegativeHeight = 21,
+    NegativeWidth = 22,
+    FilterSourceIsTarget = 23,
+    Bit = 24,
+    ImageFiles = 25,
+    AllFiles = 26,
+    InvalidSizeOf = 27,             // "Invalid size of %S1"
+    Warning = 28,
+    Aborted = 29,                   // "Operation aborted on user request"
+    NotSupportedSubformat = 30,
+    Failed = 31,                    // "%S1 failed"
+    UnexpectedEof = 32,
+    UnknownSubformat = 33,
+    NotAFile = 34,                  // "Not a %S1 file"
+    ZeroWidthOrHeight = 35,
+    InvalidColorResolution = 36,
+    UnsupportedFieldType = 37,      // "Unsupported field type %S1"
+    InvalidRowByteCount = 38,       // "Invalid count of bytes in row %S1"
+    UnsupportedCompression = 39,
+    SaturationZeroHueDefined = 40,
+    OutOfRange = 41,                // "%S1 out of range"
+    Ok = 42,
+    Cancel = 43,
+    FilterTexts = 44,               // 44 to 83: the filter dialogs' captions and labels
+    Spare = 84,
+};
+
 // The whole table, entry i carrying index i.
 std::span<const TPGLangStrEntry> PGLangStrEntries();
 
@@ -32,6 +75,17 @@ QString PGLangStr(int Index);
 QString PGLangStrS1(int Index, const QString& S1);
 QString PGLangStrS2(int Index, const QString& S1, const QString& S2);
 QString PGLangStrS3(int Index, const QString& S1, const QString& S2, const QString& S3);
+
+inline QString PGLangStr(PgMsg Message) { return PGLangStr(int(Message)); }
+inline QString PGLangStrS1(PgMsg Message, const QString& S1) { return PGLangStrS1(int(Message), S1); }
+inline QString PGLangStrS2(PgMsg Message, const QString& S1, const QString& S2)
+{
+    return PGLangStrS2(int(Message), S1, S2);
+}
+inline QString PGLangStrS3(PgMsg Message, const QString& S1, const QString& S2, const QString& S3)
+{
+    return PGLangStrS3(int(Message), S1, S2, S3);
+}
 
 // The start-up check that entry i of a table carries index i; raises EPixelGraphic naming the
 // first mismatch.

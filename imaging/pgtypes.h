@@ -33,3 +33,22 @@ enum TPaletteIdent : std::uint8_t {
 };
 
 enum TStretchMode : std::uint8_t { smFast, smMedium, smPrecise };
+
+// The pixel format of an image: 1, 4, 8 or 24 bits per pixel, stored as 0 to 3.
+enum TBitCountNum : std::uint8_t { bcn1Bit, bcn4Bit, bcn8Bit, bcn24Bit };
+
+// What a coder does with a warning of its library.
+enum TWarningAction : std::uint8_t {
+    waIgnore,
+    waShow,       // a message box
+    waAskAbort,   // an OK/Cancel box whose Cancel aborts
+    waRaise,      // the warning's text raised as an error
+};
+
+// What a save does when its writer cannot store the image's colour resolution.
+enum TColorResConversion : std::uint8_t {
+    crcConvert,
+    crcTellAndConvert,
+    crcAsk,
+    crcRefuse,
+};

@@ -45,12 +45,52 @@ TPixelGraphic::~TPixelGraphic()
 
 // ---- Geometry and storage ----
 
-int TPixelGraphic::BitCountToNum(int BitCount)
+namespace {
+
+void checkSides(std::int64_t Width, std::int64_t Height)
+{
+    if (Width < 0)
+        throw EPGInvalidSize(PGLangStr(PgMsg::NegativeWidth));
+    if (Height < 0)
+        throw EPGInvalidSize(PGLangStr(PgMsg::NegativeHeight));
+}
+
+[[noreturn]] void raiseNoPixelMemory()
+{
+    throw EPixelGraphic(PGLangStrS1(PgMsg::Failed, QStringLiteral("CreateDIBSection")));
+}
+
+std::int64_t paddedRowBytes(std::int64_t Width, TBitCountNum BitCountNum)
+{
+    return (std::int64_t(kBitCounts[BitCountNum]) * Width + 31) / 32 * 4;
+}
+
+} // namespace
+
+std::int64_t ImageByteSize(std::int64_t Width, std::int64_t Height, TBitCountNum BitCountNum)
+{
+    // Both sides are below 2^32, so the row fits; two such sides of 24-bit pixels pass 63 bits,
+    // and such a size only has to read as too large.
+    const std::int64_t rowBytes = paddedRowBytes(Width, BitCountNum);
+    return Height > 0 && rowBytes > INT64_MAX / Height ? INT64_MAX : Height * rowBytes;
+}
+
+void CheckImageDimensions(std::int64_t Width, std::int64_t Height, TBitCountNum BitCountNum)
+{
+    checkSides(Width, Height);
+    if (BitCountNum > bcn24Bit)
+        throw EPGInvalidBitCountNum(PGLangStrS1(PgMsg::InvalidValueFor, QStringLiteral("BitCountNum")));
+    if (Width > INT32_MAX || Height > INT32_MAX
+        || ImageByteSize(Width, Height, BitCountNum) > TPixelGraphic::MaxImageSize)
+        raiseNoPixelMemory();
+}
+
+TBitCountNum TPixelGraphic::BitCountToNum(int BitCount)
 {
     for (int num = 0; num < 4; ++num)
         if (kBitCounts[num] == BitCount)
-            return num;
-    throw EPGInvalidBitCountNum(PGLangStrS1(20, QStringLiteral("BitCountNum")));
+            return TBitCountNum(num);
+    throw EPGInvalidBitCountNum(PGLangStrS1(PgMsg::InvalidValueFor, QStringLiteral("BitCountNum")));
 }
 
 int TPixelGraphic::BitCount() const
@@ -60,17 +100,14 @@ int TPixelGraphic::BitCount() const
 
 int TPixelGraphic::NumColors() const
 {
-    return bitCountNum_ == 3 ? 0 : 1 << BitCount();
+    return bitCountNum_ == bcn24Bit ? 0 : 1 << BitCount();
 }
 
-void TPixelGraphic::Allocate(int Width, int Height, int BitCountNum)
+void TPixelGraphic::Allocate(int Width, int Height, TBitCountNum BitCountNum)
 {
-    if (Width < 0)
-        throw EPGInvalidSize(PGLangStr(22));
-    if (Height < 0)
-        throw EPGInvalidSize(PGLangStr(21));
-    if (BitCountNum < 0 || BitCountNum > 3)
-        throw EPGInvalidBitCountNum(PGLangStrS1(20, QStringLiteral("BitCountNum")));
+    checkSides(Width, Height);
+    if (BitCountNum > bcn24Bit)
+        throw EPGInvalidBitCountNum(PGLangStrS1(PgMsg::InvalidValueFor, QStringLiteral("BitCountNum")));
     // The same geometry keeps its storage and is only cleared (a failed allocation is retried).
     if (Width == width_ && Height == height_ && BitCountNum == bitCountNum_ && (pixels_ || imageSize_ == 0)) {
         Clear();
@@ -81,21 +118,20 @@ void TPixelGraphic::Allocate(int Width, int Height, int BitCountNum)
     height_ = Height;
     bitCountNum_ = BitCountNum;
     freeStorage();
-    rowBytes_ = (std::int64_t(BitCount()) * width_ + 31) / 32 * 4;
-    // Two 31-bit sides of 24-bit pixels pass 63 bits: such a size only has to read as too large.
-    imageSize_ = height_ > 0 && rowBytes_ > INT64_MAX / height_ ? INT64_MAX : std::int64_t(height_) * rowBytes_;
+    rowBytes_ = paddedRowBytes(width_, bitCountNum_);
+    imageSize_ = ImageByteSize(width_, height_, bitCountNum_);
     if (imageSize_ == 0) {
         Changed();
         return;
     }
     if (PaletteCount() > NumColors())
         SetPaletteCount(NumColors());
-    if (bitCountNum_ == 3)
+    if (bitCountNum_ == bcn24Bit)
         storePaletteIdent(pTrueColor);
     if (imageSize_ <= MaxImageSize)
         pixels_ = {AllocatePixelMemory(std::size_t(imageSize_)), FreeDeleter{std::size_t(imageSize_)}};
     if (!pixels_)
-        throw EPixelGraphic(PGLangStrS1(31, QStringLiteral("CreateDIBSection")));
+        raiseNoPixelMemory();
     Changed();
 }
 
@@ -116,7 +152,7 @@ void TPixelGraphic::SetHeight(int Value)
         Allocate(width_, Value, bitCountNum_);
 }
 
-void TPixelGraphic::SetBitCountNum(int Value)
+void TPixelGraphic::SetBitCountNum(TBitCountNum Value)
 {
     if (Value != bitCountNum_)
         Allocate(width_, height_, Value);
@@ -153,11 +189,11 @@ std::uint32_t TPixelGraphic::readPixel(int X, int Y) const
 {
     const std::uint8_t* row = rowAddress(Y);
     switch (bitCountNum_) {
-    case 0:
+    case bcn1Bit:
         return (row[X >> 3] >> (7 - (X & 7))) & 1;
-    case 1:
+    case bcn4Bit:
         return (X & 1) ? row[X >> 1] & 0x0F : row[X >> 1] >> 4;
-    case 2:
+    case bcn8Bit:
         return row[X];
     default: {
         const std::uint8_t* p = row + std::int64_t(X) * 3;
@@ -170,7 +206,7 @@ void TPixelGraphic::writePixel(int X, int Y, std::uint32_t Value)
 {
     std::uint8_t* row = rowAddress(Y);
     switch (bitCountNum_) {
-    case 0: {
+    case bcn1Bit: {
         const std::uint8_t bit = std::uint8_t(0x80 >> (X & 7));
         if (Value == 1)
             row[X >> 3] |= bit;
@@ -178,12 +214,12 @@ void TPixelGraphic::writePixel(int X, int Y, std::uint32_t Value)
             row[X >> 3] &= std::uint8_t(~bit);
         break;
     }
-    case 1: {
+    case bcn4Bit: {
         std::uint8_t& b = row[X >> 1];
         b = (X & 1) ? std::uint8_t((b & 0xF0) | (Value & 0x0F)) : std::uint8_t((b & 0x0F) | ((Value & 0x0F) << 4));
         break;
     }
-    case 2:
+    case bcn8Bit:
         row[X] = std::uint8_t(Value);
         break;
     default: {
@@ -212,7 +248,7 @@ bool TPixelGraphic::checkInside(int X, int Y) const
     if (inside(X, Y))
         return true;
     if (rangeCheck_)
-        throw EPGXYIndexOutOfRange(PGLangStr(1));
+        throw EPGXYIndexOutOfRange(PGLangStr(PgMsg::XYIndexOutOfRange));
     return false;
 }
 
@@ -296,16 +332,16 @@ TColor TPixelGraphic::GetPaletteEntry(int Index) const
     if (paletteIdent_ == pTrueColor)
         return TColor(Index);
     if (Index < 0 || Index >= PaletteCount())
-        throw EPGInvalidPaletteIndex(PGLangStr(3));
+        throw EPGInvalidPaletteIndex(PGLangStr(PgMsg::InvalidPaletteIndex));
     return palette_[std::size_t(Index)];
 }
 
 void TPixelGraphic::SetPaletteEntry(int Index, TColor Color)
 {
     if (paletteIdent_ == pNone || paletteIdent_ == pTrueColor)
-        throw EPGNoPalette(PGLangStr(2));
+        throw EPGNoPalette(PGLangStr(PgMsg::NoPalette));
     if (Index < 0 || Index >= PaletteCount())
-        throw EPGInvalidPaletteIndex(PGLangStr(3));
+        throw EPGInvalidPaletteIndex(PGLangStr(PgMsg::InvalidPaletteIndex));
     FlushCanvas();
     palette_[std::size_t(Index)] = Color & 0xFFFFFF;
     storePaletteIdent(pUnknown);
@@ -436,16 +472,17 @@ std::optional<int> TPixelGraphic::AskUser(const platform::Prompt& Prompt) const
 TWarningResponse TPixelGraphic::RespondToWarning(const QString& Caption, const QString& Text) const
 {
     switch (warningAction_) {
-    case 1:
+    case waShow:
         AskUser(platform::Prompt{platform::PromptIcon::Warning, platform::PromptButtons::Ok, Caption, Text});
         return TWarningResponse::Continue;
-    case 2: {
+    case waAskAbort: {
         const auto answer = AskUser(
             platform::Prompt{platform::PromptIcon::Warning, platform::PromptButtons::OkCancel, Caption, Text});
         return !answer || *answer == platform::mrOk ? TWarningResponse::Continue : TWarningResponse::Abort;
     }
-    case 3:
+    case waRaise:
         return TWarningResponse::Raise;
+    case waIgnore:
     default:
         return TWarningResponse::Continue;
     }
@@ -460,7 +497,7 @@ void TPixelGraphic::Assign(TPixelGraphic* Source)
     BeginUpdate();
     try {
         if (!Source) {
-            Allocate(0, 0, 3);
+            Allocate(0, 0, bcn24Bit);
         } else {
             Source->ensureFlushed();
             Allocate(Source->width_, Source->height_, Source->bitCountNum_);
@@ -519,7 +556,7 @@ QImage TPixelGraphic::ToQImage()
     for (int y = 0; y < height_; ++y) {
         auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
         const std::uint8_t* row = rowAddress(y);
-        if (bitCountNum_ == 3) {
+        if (bitCountNum_ == bcn24Bit) {
             for (int x = 0; x < width_; ++x, row += 3)
                 out[x] = qRgb(row[2], row[1], row[0]);
         } else {

@@ -32,6 +32,15 @@ enum class TWarningResponse {
     Raise,    // raise the warning's text as an error
 };
 
+// Raises what TPixelGraphic::Allocate would for these dimensions (a negative side; pixel
+// memory past MaxImageSize, also for sides past 31 bits) without making anything: readers call
+// it right after a header, before they allocate for the image.
+void CheckImageDimensions(std::int64_t Width, std::int64_t Height, TBitCountNum BitCountNum);
+
+// The bytes of pixel memory of an image, each row padded to 4 bytes; INT64_MAX when the size
+// would pass 63 bits.
+std::int64_t ImageByteSize(std::int64_t Width, std::int64_t Height, TBitCountNum BitCountNum);
+
 // The library's image: 1, 4, 8 or 24 bits per pixel, with a palette for the first three.
 // Pixels live in our own memory as a bottom-up device-independent bitmap: image row y is
 // storage row Height - 1 - y, each row padded to a multiple of 4 bytes. 1 bit: pixel x is bit
@@ -53,16 +62,16 @@ public:
     // Raises EPGInvalidSize for a negative size and EPixelGraphic ("CreateDIBSection failed")
     // when the pixel memory would exceed MaxImageSize or cannot be had; the new size then stays
     // stored without pixel storage. The same three values again only Clear.
-    void Allocate(int Width, int Height, int BitCountNum);
+    void Allocate(int Width, int Height, TBitCountNum BitCountNum);
     int Width() const { return width_; }
     int Height() const { return height_; }
-    int BitCountNum() const { return bitCountNum_; }
+    TBitCountNum BitCountNum() const { return bitCountNum_; }
     void SetWidth(int Value);
     void SetHeight(int Value);
-    void SetBitCountNum(int Value);
+    void SetBitCountNum(TBitCountNum Value);
     int BitCount() const;   // 1, 4, 8 or 24
     int NumColors() const;  // 2, 16, 256, or 0 for 24 bits
-    static int BitCountToNum(int BitCount);
+    static TBitCountNum BitCountToNum(int BitCount);
     bool Empty() const { return !pixels_; }
     std::int64_t RowBytes() const { return rowBytes_; }
     std::int64_t ImageSize() const { return imageSize_; }
@@ -130,15 +139,12 @@ public:
     void SetStretchMode(TStretchMode Value) { stretchMode_ = Value; }
     bool Transparent() const { return transparent_; }
     void SetTransparent(bool Value) { transparent_ = Value; }
-    // 0 ignore, 1 message box, 2 OK/Cancel box whose Cancel aborts, 3 raise.
-    int WarningAction() const { return warningAction_; }
-    void SetWarningAction(int Value) { warningAction_ = std::uint8_t(Value); }
+    TWarningAction WarningAction() const { return warningAction_; }
+    void SetWarningAction(TWarningAction Value) { warningAction_ = Value; }
     bool RangeCheck() const { return rangeCheck_; }
     void SetRangeCheck(bool Value) { rangeCheck_ = Value; }
-    // What a save does when its writer cannot store the colour resolution: 0 convert, 1 tell
-    // and convert, 2 ask, 3 refuse.
-    int ColorResConversion() const { return colorResConversion_; }
-    void SetColorResConversion(int Value) { colorResConversion_ = std::uint8_t(Value); }
+    TColorResConversion ColorResConversion() const { return colorResConversion_; }
+    void SetColorResConversion(TColorResConversion Value) { colorResConversion_ = Value; }
     long double Gamma() const { return gamma_; }
     void SetGamma(long double Value) { gamma_ = Value; }
 
@@ -255,7 +261,7 @@ private:
     void reduceByOctree(TPixelGraphic& Source, int Count);
 
     std::uint32_t background_ = 0; // colour for 24 bits, else a palette index
-    int bitCountNum_ = 3;
+    TBitCountNum bitCountNum_ = bcn24Bit;
     int width_ = 0;
     int height_ = 0;
     std::int64_t rowBytes_ = 0;
@@ -276,9 +282,9 @@ private:
     bool weightedGray_ = true;
     TStretchMode stretchMode_ = smPrecise;
     bool transparent_ = false;
-    std::uint8_t warningAction_ = 2;
+    TWarningAction warningAction_ = waAskAbort;
     bool rangeCheck_ = false;
-    std::uint8_t colorResConversion_ = 2;
+    TColorResConversion colorResConversion_ = crcAsk;
     long double gamma_;
     int updateCount_ = 0;
 

@@ -292,7 +292,7 @@ void TPixelGraphic::ReduceColorsFrom(TPixelGraphic& Source, int Count, bool AddS
         SetPaletteCount(std::clamp(Count, 0, 16));
         return;
     }
-    if (Source.bitCountNum_ == 3)
+    if (Source.bitCountNum_ == bcn24Bit)
         reduceByBoxes(Source, std::min(wanted, kMaxBoxes));
     else
         reduceByOctree(Source, wanted);

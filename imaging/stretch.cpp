@@ -145,7 +145,7 @@ public:
     // Runs rowFn(y, ditherRowStarted) over the rows with progress; an abort ends the rows.
     template <typename RowFn> void run(const Span& rows, RowFn&& rowFn)
     {
-        ditherPalette_ = target_.dither_ && target_.bitCountNum_ != 3;
+        ditherPalette_ = target_.dither_ && target_.bitCountNum_ != bcn24Bit;
         if (ditherPalette_)
             target_.InitDither();
         else
@@ -176,7 +176,7 @@ public:
 
     TColor sourceColor(int x, int y) const
     {
-        if (source_.bitCountNum_ == 3) {
+        if (source_.bitCountNum_ == bcn24Bit) {
             const std::uint8_t* p = source_.rowAddress(y) + std::int64_t(x) * 3;
             return RGBColor(p[2], p[1], p[0]);
         }
@@ -185,7 +185,7 @@ public:
 
     void put(int x, int y, int r, int g, int b)
     {
-        if (target_.bitCountNum_ == 3) {
+        if (target_.bitCountNum_ == bcn24Bit) {
             std::uint8_t* p = target_.rowAddress(y) + std::int64_t(x) * 3;
             p[0] = std::uint8_t(b);
             p[1] = std::uint8_t(g);
@@ -274,7 +274,7 @@ void TPixelGraphic::CopyRect(int DstLeft, int DstTop, int DstWidth, int DstHeigh
     const std::int64_t dx = std::int64_t(SrcLeft) - DstLeft, dy = std::int64_t(SrcTop) - DstTop;
     columns.first = int(std::max<std::int64_t>(columns.first, -dx));
     columns.last = int(std::min<std::int64_t>(columns.last, Source.width_ - 1 - dx));
-    const bool bothTrueColor = bitCountNum_ == 3 && Source.bitCountNum_ == 3;
+    const bool bothTrueColor = bitCountNum_ == bcn24Bit && Source.bitCountNum_ == bcn24Bit;
     run.run(rows, [&](int y) {
         const std::int64_t sy = y + dy;
         if (sy < 0 || sy >= Source.height_ || columns.empty())

@@ -2,13 +2,10 @@
 // renders, every image on it decodes, and every link between pages and to the images leads
 // to a file of the set, the script links of the popup display methods included.
 
-#include "tests/app/pageset.h"
-
-#include "imagefit.h"
-
-#include "imaging/pglibrary.h"
-
 #include "tempfolder.h"
+#include "tests/app/pages/pageset.h"
+#include "app/pages/imagefit.h"
+#include "imaging/pglibrary.h"
 
 #include <QDir>
 #include <QImage>

@@ -1,10 +1,13 @@
 // Runs the real Turnfold the way cron does: "/Rotate", no display, a program folder of its own.
+#include "scriptedsmtpserver.h"
 #include "smallfilesystem.h"
 #include "smtpsink.h"
 #include "tempfolder.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QThread>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -188,6 +191,37 @@ TEST_F(TurnfoldRun, TwoScheduledRunsRotateBackUpLogAndMail)
     }
 }
 
+TEST_F(TurnfoldRun, ASecondScheduledRunWhileTheFirstIsBusyOnlyHandsOver)
+{
+    // The first run's mail server never greets: the run stays busy until the server goes.
+    ScriptedSmtpServer silentServer({ScriptedSmtpServer::silent()});
+    prog.write("options.ini", QByteArray(options).replace("MailPort=" + QByteArray::number(sink.port()),
+                                                          "MailPort=" + QByteArray::number(silentServer.port())));
+    QProcess first;
+    startScheduled(first, prog.file("Turnfold"));
+    QElapsedTimer timer;
+    timer.start();
+    while (!silentServer.clientConnected() && timer.elapsed() < 30000)
+        QThread::msleep(20);
+    ASSERT_TRUE(silentServer.clientConnected());
+
+    timer.restart();
+    EXPECT_EQ(runRotate(), QByteArray());  // ends at once, with status 0 and nothing printed
+    EXPECT_LT(timer.elapsed(), 5000);
+    EXPECT_EQ(first.state(), QProcess::Running);
+
+    silentServer.stop();
+    ASSERT_TRUE(first.waitForFinished(60000));
+    EXPECT_EQ(first.exitCode(), 1);  // its mail never went out
+    EXPECT_EQ(position("Site_1"), 2);
+    EXPECT_EQ(position("Site_2"), 4);
+    const QStringList log = unstamped(read("log.txt"));
+    EXPECT_EQ(log.mid(0, 3), (QStringList{"* Gallery One sucessfully updated to rotation 1",
+                                          "* Gallery Two sucessfully updated to rotation 3",
+                                          "! Skipping site, Draft, which does not have autorotation enabled!"}));
+    EXPECT_EQ(log.filter("sucessfully updated").size(), 2);
+}
+
 QStringList everything(const QString& folder)
 {
     QStringList found;
@@ -204,7 +238,7 @@ QStringList everything(const QString& folder)
 TEST_F(TurnfoldRun, AFullProgramFolderKeepsTheSiteFileAndTheLogAndExitsWithOne)
 {
     for (const bool realDisk : {true, false}) {
-        SmallFileSystem disk(16 * 1024 * 1024);
+        SmallFileSystem disk(QFileInfo(QStringLiteral(TURNFOLD_EXE)).size() + 4 * 1024 * 1024);
         if (realDisk && !disk.mounted()) {
             std::printf("[ SKIPPED  ] a real full disk: %s (the file size limit stands in)\n", qPrintable(disk.reason()));
             continue;

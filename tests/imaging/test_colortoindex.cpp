@@ -10,7 +10,7 @@ namespace {
 std::unique_ptr<TPixelGraphic> paletteImage(TPaletteIdent ident)
 {
     auto g = std::make_unique<TPixelGraphic>();
-    g->Allocate(1, 1, 2);
+    g->Allocate(1, 1, bcn8Bit);
     g->SetPaletteIdent(ident);
     return g;
 }
@@ -130,7 +130,7 @@ TEST(ColorToIndex, Gray236TableRisesToTheNearestGray)
 TEST(ColorToIndex, UnknownPaletteWithAndWithoutTheCellCache)
 {
     TPixelGraphic g;
-    g.Allocate(1, 1, 2);
+    g.Allocate(1, 1, bcn8Bit);
     g.SetPaletteCount(3);
     g.SetPaletteEntry(0, RGBColor(0, 0, 0));
     g.SetPaletteEntry(1, RGBColor(200, 0, 0));
@@ -143,7 +143,7 @@ TEST(ColorToIndex, UnknownPaletteWithAndWithoutTheCellCache)
     // own, nearer radii first and lower indices first. Red 39 lies in cell 4, four cells from
     // both black (cell 0) and red 64 (cell 8): black claims it first, though red 64 is nearer.
     TPixelGraphic cells;
-    cells.Allocate(1, 1, 2);
+    cells.Allocate(1, 1, bcn8Bit);
     cells.SetPaletteCount(2);
     cells.SetPaletteEntry(0, RGBColor(0, 0, 0));
     cells.SetPaletteEntry(1, RGBColor(64, 0, 0));
@@ -152,7 +152,7 @@ TEST(ColorToIndex, UnknownPaletteWithAndWithoutTheCellCache)
     EXPECT_EQ(cells.ColorToIndex(RGBColor(39, 0, 0)), 1u);
     // Far from every entry: answered by the search and remembered for the cell.
     TPixelGraphic far;
-    far.Allocate(1, 1, 2);
+    far.Allocate(1, 1, bcn8Bit);
     far.SetPaletteCount(2);
     far.SetPaletteEntry(0, RGBColor(0, 0, 0));
     far.SetPaletteEntry(1, RGBColor(255, 255, 255));

@@ -37,7 +37,7 @@ TEST(Dither, GrayPaletteSpreadsTheGreenErrorOnly)
     // Row 1, right to left: 100 + 661/16 = 141 -> white (-114); 100 - 288/16 = 82 -> black;
     // 100 + 272/16 = 117 -> black; 100 + 986/16 = 162 -> white.
     TPixelGraphic g;
-    g.Allocate(4, 2, 0);
+    g.Allocate(4, 2, bcn1Bit);
     g.SetPaletteIdent(pBlackWhite);
     ditherAll(g, RGBColor(100, 100, 100));
     EXPECT_EQ(row(g, 0), (std::vector<std::uint32_t>{0, 1, 0, 0}));
@@ -51,7 +51,7 @@ TEST(Dither, ColourPaletteSpreadsEachChannel)
     // (-28, 50, 72) times 7 reaches the next pixel: -196/16 -> -12, 350/16 -> 22, 504/16 -> 32,
     // so it is taken as (88, 72, 232), nearest to (0, 0, 255), entry 12.
     TPixelGraphic g;
-    g.Allocate(2, 1, 1);
+    g.Allocate(2, 1, bcn4Bit);
     g.SetPaletteIdent(pSys16);
     ditherAll(g, RGBColor(100, 50, 200));
     EXPECT_EQ(row(g, 0), (std::vector<std::uint32_t>{5, 12}));
@@ -63,7 +63,7 @@ TEST(Dither, LimitTableBendsLargeErrors)
     // 256 grays, limit 2: errors 0 and 1 pass, 1..3 become e div 2 + 0, larger ones 2. Gray
     // levels map exactly, so no error ever arises and every pixel keeps its level.
     TPixelGraphic g;
-    g.Allocate(3, 2, 2);
+    g.Allocate(3, 2, bcn8Bit);
     g.SetPaletteIdent(pGray256);
     ditherAll(g, RGBColor(77, 77, 77));
     EXPECT_EQ(row(g, 0), (std::vector<std::uint32_t>{77, 77, 77}));
@@ -72,7 +72,7 @@ TEST(Dither, LimitTableBendsLargeErrors)
     // Four grays (limit 128): intensity 300 -> v 100 -> gray 85 (error 15); the next pixel
     // takes 100 + 105/16 = 106, i.e. 100 + 7 -> 107 -> still 85 (index 1).
     TPixelGraphic g4;
-    g4.Allocate(2, 1, 1);
+    g4.Allocate(2, 1, bcn4Bit);
     g4.SetPaletteIdent(pGray4);
     ditherAll(g4, RGBColor(100, 100, 100));
     EXPECT_EQ(row(g4, 0), (std::vector<std::uint32_t>{1, 1}));
@@ -95,7 +95,7 @@ TEST(Dither, ErrorsAreRoundedHalfAwayFromZeroThenBentAndCapped)
     };
     for (const auto& c : cases) {
         TPixelGraphic g;
-        g.Allocate(2, 1, 2);
+        g.Allocate(2, 1, bcn8Bit);
         g.SetPaletteCount(2);
         g.SetPaletteEntry(0, RGBColor(0, 0, 0));
         g.SetPaletteEntry(1, RGBColor(255, 0, 0));
@@ -111,7 +111,7 @@ TEST(Dither, ErrorsAreRoundedHalfAwayFromZeroThenBentAndCapped)
 TEST(Dither, WithoutBuffersOrOutsideTheRowPixelsAreSetPlainly)
 {
     TPixelGraphic g;
-    g.Allocate(2, 1, 1);
+    g.Allocate(2, 1, bcn4Bit);
     g.SetPaletteIdent(pSys16);
     g.DitherPixel(0, 0, 255, 0, 0); // no InitDither
     EXPECT_EQ(g.GetPixel(0, 0), 9u);

@@ -242,7 +242,7 @@ TEST_F(LibraryFormats, StartAndStopNest)
     EXPECT_FALSE(PGraphicStarted());
     EXPECT_TRUE(FileFormatReaders().empty());
     TPixelGraphic image;
-    image.Allocate(1, 1, 3);
+    image.Allocate(1, 1, bcn24Bit);
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     EXPECT_PG_THROW(image.SaveToStreamAs(buffer, "bmp"), EPGFileFormatWritersEmpty, "FileFormatWriters is empty");

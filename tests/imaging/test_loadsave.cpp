@@ -79,7 +79,7 @@ TEST(ColorResolution, CurrentResolutionFollowsFormatAndPalette)
         {2, pGray256, cr256Grays},      {2, pSpecial252, cr256Colors}, {3, pTrueColor, cr16MillionColors},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(CurrentColorResolution(c.num, c.ident), c.current) << c.num << " " << int(c.ident);
+        EXPECT_EQ(CurrentColorResolution(TBitCountNum(c.num), c.ident), c.current) << c.num << " " << int(c.ident);
 }
 
 TEST(ColorResolution, PreferenceRows)
@@ -162,12 +162,12 @@ TEST_F(LoadSave, ConversionMatrix)
         {cr16SystemColors, 1, pSys16, 16}, {cr16Colors, 1, pUnknown, 16},   {cr256Grays, 2, pGray256, 256},
         {cr256Colors, 2, pUnknown, 252},   {cr16MillionColors, 3, pTrueColor, 0},
     };
-    auto source = MakePatternImage(40, 30, 3);
+    auto source = MakePatternImage(40, 30, bcn24Bit);
     const QImage before = source->ToQImage();
     for (const auto& t : targets) {
         written = {};
         auto r = writerFor({t.target});
-        source->SetColorResConversion(0);
+        source->SetColorResConversion(crcConvert);
         EXPECT_EQ(save(*source, *r), QByteArray("FAKE"));
         EXPECT_EQ(written.calls, 1);
         EXPECT_EQ(written.bitCountNum, t.num) << "target " << int(t.target);
@@ -194,11 +194,11 @@ TEST_F(LoadSave, JpegResolutionsPickTheirTargets)
     };
     for (const auto& c : cases) {
         written = {};
-        auto image = MakePatternImage(9, 4, c.num);
+        auto image = MakePatternImage(9, 4, TBitCountNum(c.num));
         image->SetPaletteIdent(c.ident);
         if (c.ident == pUnknown)
             image->SetPaletteEntry(0, RGBColor(200, 10, 10));
-        image->SetColorResConversion(0);
+        image->SetColorResConversion(crcConvert);
         save(*image, *r);
         EXPECT_EQ(written.bitCountNum, c.targetNum) << c.num << " " << int(c.ident);
         EXPECT_EQ(written.ident, c.targetIdent);
@@ -209,8 +209,8 @@ TEST_F(LoadSave, JpegResolutionsPickTheirTargets)
 TEST_F(LoadSave, ConvertedPixelsComeFromTheSource)
 {
     auto r = writerFor({cr16MillionColors});
-    auto image = MakePatternImage(5, 3, 2); // gray indices
-    image->SetColorResConversion(0);
+    auto image = MakePatternImage(5, 3, bcn8Bit); // gray indices
+    image->SetColorResConversion(crcConvert);
     const TPixelGraphic* seen = nullptr;
     TColor corner = 0;
     // Peek at the converted image while it is written.
@@ -242,17 +242,17 @@ TEST_F(LoadSave, ConversionModes)
     const QString refusal = "The graphic cannot be saved with to a Fake file with the current color resolution "
                             "(256 colors)";
     auto r = writerFor({cr16MillionColors});
-    auto image = MakePatternImage(4, 4, 2);
+    auto image = MakePatternImage(4, 4, bcn8Bit);
     image->SetPaletteIdent(pSpecial216);
     image->SetPromptService(&prompts);
 
     // 0: no word.
-    image->SetColorResConversion(0);
+    image->SetColorResConversion(crcConvert);
     EXPECT_EQ(save(*image, *r), "FAKE");
     EXPECT_TRUE(prompts.calls().isEmpty());
 
     // 1: told, then converted.
-    image->SetColorResConversion(1);
+    image->SetColorResConversion(crcTellAndConvert);
     EXPECT_EQ(save(*image, *r), "FAKE");
     ASSERT_EQ(prompts.calls().size(), 1);
     EXPECT_EQ(prompts.lastPrompt().text, question);
@@ -261,7 +261,7 @@ TEST_F(LoadSave, ConversionModes)
 
     // 2: asked; OK converts, Cancel refuses and writes nothing.
     prompts.clear();
-    image->SetColorResConversion(2);
+    image->SetColorResConversion(crcAsk);
     prompts.answer(platform::mrOk);
     EXPECT_EQ(save(*image, *r), "FAKE");
     EXPECT_EQ(prompts.lastPrompt().buttons, platform::PromptButtons::OkCancel);
@@ -276,21 +276,21 @@ TEST_F(LoadSave, ConversionModes)
 
     // 3: refused without a question.
     prompts.clear();
-    image->SetColorResConversion(3);
+    image->SetColorResConversion(crcRefuse);
     EXPECT_PG_THROW(save(*image, *r), EPGCannotWriteColorRes, refusal);
     EXPECT_TRUE(prompts.calls().isEmpty());
 
     // Any other value converts.
-    image->SetColorResConversion(9);
+    image->SetColorResConversion(TColorResConversion(9));
     EXPECT_EQ(save(*image, *r), "FAKE");
 }
 
 TEST_F(LoadSave, WithNobodyToAskTheQuestionRefuses)
 {
     auto r = writerFor({cr16MillionColors});
-    auto image = MakePatternImage(4, 4, 2);
+    auto image = MakePatternImage(4, 4, bcn8Bit);
     image->SetPaletteIdent(pSpecial216);
-    image->SetColorResConversion(2);
+    image->SetColorResConversion(crcAsk);
     EXPECT_THROW(save(*image, *r), EPGCannotWriteColorRes); // no prompt service at all
 
     // Off the user-interface thread a service is not asked: mode 2 refuses, mode 1 converts.
@@ -305,7 +305,7 @@ TEST_F(LoadSave, WithNobodyToAskTheQuestionRefuses)
         }
     }).join();
     EXPECT_TRUE(refused);
-    image->SetColorResConversion(1);
+    image->SetColorResConversion(crcTellAndConvert);
     QByteArray saved;
     std::thread([&] { saved = save(*image, *r); }).join();
     EXPECT_EQ(saved, "FAKE");
@@ -314,7 +314,7 @@ TEST_F(LoadSave, WithNobodyToAskTheQuestionRefuses)
 
 TEST_F(LoadSave, WriterFailures)
 {
-    auto image = MakePatternImage(2, 2, 3);
+    auto image = MakePatternImage(2, 2, bcn24Bit);
     FormatRegistry noWriters;
     EXPECT_PG_THROW(save(*image, noWriters), EPGFileFormatWritersEmpty, "FileFormatWriters is empty");
     auto r = writerFor({cr16MillionColors});
@@ -332,15 +332,15 @@ TEST_F(LoadSave, SavingNeverDestroysAGoodFile)
     const QString target = folder.write("picture.fak", "old picture");
     FakeWriter* writer = nullptr;
     auto r = writerFor({cr16MillionColors}, &writer);
-    auto image = MakePatternImage(3, 3, 3);
+    auto image = MakePatternImage(3, 3, bcn24Bit);
 
     writer->failAfterWriting = true;
     EXPECT_PG_THROW(SaveGraphicToFile(*image, *r, target), EPixelGraphic, "Fake: disk on fire");
     EXPECT_EQ(readAll(target), "old picture");
 
-    auto gray = MakePatternImage(3, 3, 2);
+    auto gray = MakePatternImage(3, 3, bcn8Bit);
     gray->SetPaletteIdent(pSpecial216);
-    gray->SetColorResConversion(3);
+    gray->SetColorResConversion(crcRefuse);
     EXPECT_THROW(SaveGraphicToFile(*gray, *r, target), EPGCannotWriteColorRes);
     EXPECT_EQ(readAll(target), "old picture");
 
@@ -364,13 +364,13 @@ TEST_F(LoadSave, SavingNeverDestroysAGoodFile)
 
 TEST_F(LoadSave, LoadResetsTheImageAndRecognisesThePalette)
 {
-    auto gray = MakePatternImage(3, 2, 2);
+    auto gray = MakePatternImage(3, 2, bcn8Bit);
     gray->SetPaletteCount(256);
     for (int i = 0; i < 256; ++i)
         gray->SetPaletteEntry(i, RGBColor(i, i, i)); // pUnknown until recognised
     fakeReader->source = gray.get();
     TPixelGraphic image;
-    image.Allocate(7, 7, 1);
+    image.Allocate(7, 7, bcn4Bit);
     image.SetPaletteIdent(pSys16);
     int changes = 0;
     image.SetOnChange([&](PGObject*) { ++changes; });
@@ -397,7 +397,7 @@ TEST_F(LoadSave, LoadResetsTheImageAndRecognisesThePalette)
 
 TEST_F(LoadSave, AChangeHandlerThatRaisesIsHeardAfterTheLoad)
 {
-    auto source = MakePatternImage(2, 2, 3);
+    auto source = MakePatternImage(2, 2, bcn24Bit);
     fakeReader->source = source.get();
     TPixelGraphic image;
     image.SetOnChange([](PGObject*) { throw std::runtime_error("handler"); });
@@ -412,7 +412,7 @@ TEST_F(LoadSave, AChangeHandlerThatRaisesIsHeardAfterTheLoad)
 
 TEST_F(LoadSave, GammaIsCorrectedBeyondFivePercent)
 {
-    auto source = MakePatternImage(2, 1, 3);
+    auto source = MakePatternImage(2, 1, bcn24Bit);
     source->SetPixel(0, 0, RGBColor(128, 0, 255));
     source->SetPixel(1, 0, RGBColor(64, 200, 1));
     fakeReader->source = source.get();
@@ -439,7 +439,7 @@ TEST_F(LoadSave, GammaIsCorrectedBeyondFivePercent)
 
 TEST_F(LoadSave, PaletteGammaAndAbsurdGamma)
 {
-    auto source = MakePatternImage(2, 1, 1);
+    auto source = MakePatternImage(2, 1, bcn4Bit);
     source->SetPaletteEntry(3, RGBColor(128, 64, 200));
     fakeReader->source = source.get();
     TPixelGraphic image;
@@ -475,7 +475,7 @@ TEST_F(LoadSave, FilesAreOpenedForReading)
 
 TEST_F(LoadSave, DataIsACountThenABitmap)
 {
-    auto image = MakePatternImage(5, 3, 1);
+    auto image = MakePatternImage(5, 3, bcn4Bit);
     QBuffer stream;
     stream.open(QIODevice::ReadWrite);
     stream.write("xy");
@@ -503,7 +503,7 @@ TEST_F(LoadSave, DataIsACountThenABitmap)
 
 TEST_F(LoadSave, ClipboardHoldsAPackedBitmap)
 {
-    auto image = MakePatternImage(6, 2, 2);
+    auto image = MakePatternImage(6, 2, bcn8Bit);
     std::uint16_t format = 0;
     QByteArray data;
     std::uintptr_t palette = 99;
@@ -526,7 +526,7 @@ TEST_F(LoadSave, ClipboardHoldsAPackedBitmap)
 
 TEST_F(LoadSave, GraphicsPassThroughABitmap)
 {
-    auto image = MakePatternImage(7, 5, 1);
+    auto image = MakePatternImage(7, 5, bcn4Bit);
     TPixelGraphic copy;
     copy.LoadFromGraphic(*image);
     EXPECT_TRUE(SamePixels(copy, *image));
@@ -538,7 +538,7 @@ TEST_F(LoadSave, GraphicsPassThroughABitmap)
 
 TEST_F(LoadSave, SaveToStreamIsAlwaysAnUnconvertedBitmap)
 {
-    auto image = MakePatternImage(3, 2, 0);
+    auto image = MakePatternImage(3, 2, bcn1Bit);
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     image->SaveToStream(buffer);
@@ -551,8 +551,8 @@ TEST_F(LoadSave, SaveToStreamIsAlwaysAnUnconvertedBitmap)
 // and writers keep nothing of a call.
 TEST_F(LoadSave, ConcurrentLoadsAndSavesAgree)
 {
-    auto photo = MakePatternImage(120, 80, 3);
-    auto drawing = MakePatternImage(90, 60, 1);
+    auto photo = MakePatternImage(120, 80, bcn24Bit);
+    auto drawing = MakePatternImage(90, 60, bcn4Bit);
     const QByteArray jpeg = SaveAs(*photo, "jpg");
     const QByteArray bmp = SaveAs(*drawing, "bmp");
     TPixelGraphic jpegAlone, bmpAlone;

@@ -12,7 +12,7 @@ namespace {
 TEST(PGCanvas, FillsReachThePixelsBeforeAnyRead)
 {
     TPixelGraphic g;
-    g.Allocate(4, 3, 3);
+    g.Allocate(4, 3, bcn24Bit);
     int changes = 0;
     g.SetOnChange([&](PGObject*) { ++changes; });
     g.Canvas().SetBrush(QColor(10, 20, 30));
@@ -33,7 +33,7 @@ TEST(PGCanvas, FillsReachThePixelsBeforeAnyRead)
 TEST(PGCanvas, PaletteImagesTakeBackOnlyChangedPixels)
 {
     TPixelGraphic g;
-    g.Allocate(4, 2, 1);
+    g.Allocate(4, 2, bcn4Bit);
     g.SetPaletteIdent(pSys16);
     g.SetPixel(0, 0, 12);
     g.SetPixel(3, 1, 9);
@@ -54,7 +54,7 @@ TEST(PGCanvas, TextOnPaletteImagesUsesOnlyPureColours)
 {
     // No pixel of rendered text is compared: only that antialiasing left no blended colours.
     TPixelGraphic g;
-    g.Allocate(60, 30, 2);
+    g.Allocate(60, 30, bcn8Bit);
     g.SetPaletteIdent(pSpecial252);
     g.SetBackground(RGBColor(255, 255, 255));
     g.Clear();
@@ -77,7 +77,7 @@ TEST(PGCanvas, TextOnPaletteImagesUsesOnlyPureColours)
 TEST(PGCanvas, DrawingContinuesAfterAReadAndToolsOutliveSessions)
 {
     TPixelGraphic g;
-    g.Allocate(3, 1, 3);
+    g.Allocate(3, 1, bcn24Bit);
     TPGCanvas& c = g.Canvas();
     c.SetPen(QPen(QColor(0, 0, 255)));
     c.MoveTo(0, 0);
@@ -94,7 +94,7 @@ TEST(PGCanvas, DrawingContinuesAfterAReadAndToolsOutliveSessions)
 TEST(PGCanvas, ChangingHookRunsBeforeEachOperation)
 {
     TPixelGraphic g;
-    g.Allocate(2, 2, 3);
+    g.Allocate(2, 2, bcn24Bit);
     int calls = 0;
     g.Canvas().OnChanging = [&] { ++calls; };
     g.Canvas().FillRect(QRect(0, 0, 1, 1));
@@ -105,17 +105,17 @@ TEST(PGCanvas, ChangingHookRunsBeforeEachOperation)
 TEST(PGCanvas, ReallocationAndPaletteChangesEndTheSession)
 {
     TPixelGraphic g;
-    g.Allocate(2, 1, 2);
+    g.Allocate(2, 1, bcn8Bit);
     g.SetPaletteIdent(pGray256);
     g.Canvas().SetBrush(QColor(100, 100, 100));
     g.Canvas().FillRect(QRect(0, 0, 1, 1));
     g.SetPaletteEntry(0, RGBColor(1, 1, 1)); // the drawing is taken back with the old palette
     EXPECT_EQ(g.GetPixel(0, 0), 100u);
     g.Canvas().FillRect(QRect(1, 0, 1, 1));
-    g.Allocate(2, 1, 3); // same size, wider pixels: the drawing lands before the change
+    g.Allocate(2, 1, bcn24Bit); // same size, wider pixels: the drawing lands before the change
     EXPECT_EQ(g.GetPixel(1, 0), 0u);
     g.Canvas().FillRect(QRect(1, 0, 1, 1));
-    g.Allocate(5, 5, 3);
+    g.Allocate(5, 5, bcn24Bit);
     EXPECT_EQ(g.GetPixel(1, 0), 0u);
     // Drawing on an empty image goes nowhere.
     TPixelGraphic empty;
@@ -126,7 +126,7 @@ TEST(PGCanvas, ReallocationAndPaletteChangesEndTheSession)
 TEST(PGCanvas, DrawStretchesColourOnColour)
 {
     TPixelGraphic g;
-    g.Allocate(2, 1, 3);
+    g.Allocate(2, 1, bcn24Bit);
     g.SetPixel(0, 0, RGBColor(255, 0, 0));
     g.SetPixel(1, 0, RGBColor(0, 0, 255));
     QImage target(4, 2, QImage::Format_RGB32);
@@ -145,7 +145,7 @@ TEST(PGCanvas, DrawStretchesColourOnColour)
 TEST(PGCanvas, DrawingAnEmptyImageDoesNothing)
 {
     TPixelGraphic g;
-    g.Allocate(0, 5, 3);
+    g.Allocate(0, 5, bcn24Bit);
     QImage target(2, 2, QImage::Format_RGB32);
     target.fill(Qt::white);
     QPainter p(&target);
@@ -159,7 +159,7 @@ TEST(PGCanvas, DrawingAnEmptyImageDoesNothing)
 TEST(PGCanvas, ShortPaletteRepeatsEntryZeroInTheDrawnPicture)
 {
     TPixelGraphic g;
-    g.Allocate(2, 1, 1);
+    g.Allocate(2, 1, bcn4Bit);
     g.SetPaletteCount(2);
     g.SetPaletteEntry(0, RGBColor(0, 128, 0));
     g.SetPaletteEntry(1, RGBColor(255, 255, 0));
@@ -173,7 +173,7 @@ TEST(PGCanvas, ShortPaletteRepeatsEntryZeroInTheDrawnPicture)
 TEST(PGCanvas, DrawingAnImageOntoItsOwnCanvas)
 {
     TPixelGraphic g;
-    g.Allocate(2, 2, 3);
+    g.Allocate(2, 2, bcn24Bit);
     g.SetPixel(0, 0, RGBColor(9, 9, 9));
     QPainter& p = g.Canvas().Painter();
     g.Draw(p, QRect(1, 1, 1, 1));

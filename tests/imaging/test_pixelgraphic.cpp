@@ -52,7 +52,7 @@ TEST(PixelGraphic, RowBytesArePaddedToFourBytes)
     };
     for (const auto& c : cases) {
         TPixelGraphic g;
-        g.Allocate(c.width, 3, c.num);
+        g.Allocate(c.width, 3, TBitCountNum(c.num));
         EXPECT_EQ(g.RowBytes(), c.rowBytes) << c.width << " x " << c.num;
         EXPECT_EQ(g.ImageSize(), 3 * c.rowBytes);
         EXPECT_FALSE(g.Empty());
@@ -66,24 +66,48 @@ TEST(PixelGraphic, BitCountNumbers)
     const int colors[] = {2, 16, 256, 0};
     for (int num = 0; num < 4; ++num) {
         EXPECT_EQ(TPixelGraphic::BitCountToNum(counts[num]), num);
-        g.Allocate(1, 1, num);
+        g.Allocate(1, 1, TBitCountNum(num));
         EXPECT_EQ(g.BitCount(), counts[num]);
         EXPECT_EQ(g.NumColors(), colors[num]);
     }
     for (int bad : {0, 2, 16, 32})
         EXPECT_PG_THROW(TPixelGraphic::BitCountToNum(bad), EPGInvalidBitCountNum, "Invalid value for BitCountNum");
-    EXPECT_PG_THROW(g.Allocate(1, 1, 4), EPGInvalidBitCountNum, "Invalid value for BitCountNum");
+    EXPECT_PG_THROW(g.Allocate(1, 1, TBitCountNum(4)), EPGInvalidBitCountNum, "Invalid value for BitCountNum");
+}
+
+TEST(PixelGraphic, DimensionCheckRefusesWhatAllocateWouldWithoutMakingAnything)
+{
+    const struct { std::int64_t width, height; TBitCountNum num; const char* failure; } cases[] = {
+        {0, 0, bcn24Bit, nullptr},
+        {-1, 5, bcn24Bit, "Negative width"},
+        {5, -1, bcn1Bit, "Negative height"},
+        {32768, 32768, bcn8Bit, nullptr},                    // exactly 1 GiB
+        {32768, 32769, bcn8Bit, "CreateDIBSection failed"},  // one row past it
+        {std::int64_t(INT32_MAX) + 1, 1, bcn1Bit, "CreateDIBSection failed"},
+        {1, std::int64_t(1) << 40, bcn1Bit, "CreateDIBSection failed"},
+        {INT32_MAX, INT32_MAX, bcn24Bit, "CreateDIBSection failed"},
+        {1, 1, TBitCountNum(4), "Invalid value for BitCountNum"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << " x " << c.height << " / " << int(c.num));
+        if (c.failure)
+            EXPECT_PG_THROW(CheckImageDimensions(c.width, c.height, c.num), EPixelGraphic, c.failure);
+        else
+            EXPECT_NO_THROW(CheckImageDimensions(c.width, c.height, c.num));
+    }
+    EXPECT_EQ(ImageByteSize(INT32_MAX, INT32_MAX, bcn24Bit), INT64_MAX);
+    EXPECT_EQ(ImageByteSize(3, 2, bcn24Bit), 24);
 }
 
 TEST(PixelGraphic, SizesAreCheckedIn64BitsAndCappedAtOneGiB)
 {
     TPixelGraphic g;
-    EXPECT_PG_THROW(g.Allocate(-1, 5, 3), EPGInvalidSize, "Negative width");
-    EXPECT_PG_THROW(g.Allocate(5, -1, 3), EPGInvalidSize, "Negative height");
+    EXPECT_PG_THROW(g.Allocate(-1, 5, bcn24Bit), EPGInvalidSize, "Negative width");
+    EXPECT_PG_THROW(g.Allocate(5, -1, bcn24Bit), EPGInvalidSize, "Negative height");
     EXPECT_TRUE(g.Empty());
 
     // 100000 x 100000 x 3 bytes overflows 32 bits; refused with the allocation error.
-    EXPECT_PG_THROW(g.Allocate(100000, 100000, 3), EPixelGraphic, "CreateDIBSection failed");
+    EXPECT_PG_THROW(g.Allocate(100000, 100000, bcn24Bit), EPixelGraphic, "CreateDIBSection failed");
     EXPECT_EQ(g.RowBytes(), 300000);
     EXPECT_EQ(g.ImageSize(), std::int64_t(30000000000));
     EXPECT_EQ(g.Width(), 100000);
@@ -91,13 +115,13 @@ TEST(PixelGraphic, SizesAreCheckedIn64BitsAndCappedAtOneGiB)
     EXPECT_EQ(g.GetPixel(5, 5), 0u); // no storage: reads give the background
 
     // One row past 1 GiB.
-    EXPECT_PG_THROW(g.Allocate(32768, 32769, 2), EPixelGraphic, "CreateDIBSection failed");
+    EXPECT_PG_THROW(g.Allocate(32768, 32769, bcn8Bit), EPixelGraphic, "CreateDIBSection failed");
     EXPECT_EQ(g.ImageSize(), TPixelGraphic::MaxImageSize + 32768);
     // A failed allocation is retried, not taken for the same geometry.
-    EXPECT_PG_THROW(g.Allocate(32768, 32769, 2), EPixelGraphic, "CreateDIBSection failed");
+    EXPECT_PG_THROW(g.Allocate(32768, 32769, bcn8Bit), EPixelGraphic, "CreateDIBSection failed");
 
     // The largest sides at 24 bits pass even 63 bits: refused, the size read as the largest.
-    EXPECT_PG_THROW(g.Allocate(INT32_MAX, INT32_MAX, 3), EPixelGraphic, "CreateDIBSection failed");
+    EXPECT_PG_THROW(g.Allocate(INT32_MAX, INT32_MAX, bcn24Bit), EPixelGraphic, "CreateDIBSection failed");
     EXPECT_EQ(g.RowBytes(), std::int64_t(6442450944));
     EXPECT_EQ(g.ImageSize(), INT64_MAX);
     EXPECT_EQ(g.DataSize(), INT64_MAX);
@@ -112,11 +136,11 @@ TEST(PixelGraphic, ZeroWidthOrHeightIsAnEmptyImage)
         EXPECT_EQ(sender, &g);
         ++changes;
     });
-    g.Allocate(0, 10, 2);
+    g.Allocate(0, 10, bcn8Bit);
     EXPECT_TRUE(g.Empty());
     EXPECT_EQ(g.ImageSize(), 0);
     EXPECT_EQ(changes, 1);
-    g.Allocate(10, 0, 2);
+    g.Allocate(10, 0, bcn8Bit);
     EXPECT_TRUE(g.Empty());
     EXPECT_EQ(changes, 2);
 }
@@ -124,7 +148,7 @@ TEST(PixelGraphic, ZeroWidthOrHeightIsAnEmptyImage)
 TEST(PixelGraphic, OneBitLayoutIsBottomUpMostSignificantBitFirst)
 {
     TPixelGraphic g;
-    g.Allocate(10, 2, 0);
+    g.Allocate(10, 2, bcn1Bit);
     g.SetPixel(0, 0, 1);
     g.SetPixel(9, 0, 1);
     g.SetPixel(1, 1, 1);
@@ -140,7 +164,7 @@ TEST(PixelGraphic, OneBitLayoutIsBottomUpMostSignificantBitFirst)
 TEST(PixelGraphic, FourAndEightBitLayouts)
 {
     TPixelGraphic g4;
-    g4.Allocate(3, 1, 1);
+    g4.Allocate(3, 1, bcn4Bit);
     g4.SetPixel(0, 0, 0x1A); // stored mod 16
     g4.SetPixel(1, 0, 3);
     g4.SetPixel(2, 0, 0xF);
@@ -148,7 +172,7 @@ TEST(PixelGraphic, FourAndEightBitLayouts)
     EXPECT_EQ(g4.GetPixel(0, 0), 0xAu);
 
     TPixelGraphic g8;
-    g8.Allocate(2, 2, 2);
+    g8.Allocate(2, 2, bcn8Bit);
     g8.SetPixel(1, 0, 200);
     g8.SetPixel(0, 1, 7);
     EXPECT_EQ(storageRow(g8, 1), (std::vector<std::uint8_t>{0, 200, 0, 0}));
@@ -158,7 +182,7 @@ TEST(PixelGraphic, FourAndEightBitLayouts)
 TEST(PixelGraphic, TwentyFourBitPixelsAreBlueGreenRed)
 {
     TPixelGraphic g;
-    g.Allocate(2, 1, 3);
+    g.Allocate(2, 1, bcn24Bit);
     g.SetPixel(1, 0, RGBColor(1, 2, 3));
     EXPECT_EQ(storageRow(g, 0), (std::vector<std::uint8_t>{0, 0, 0, 3, 2, 1, 0, 0}));
     EXPECT_EQ(g.GetPixel(1, 0), 0x030201u);
@@ -171,7 +195,7 @@ TEST(PixelGraphic, TwentyFourBitPixelsAreBlueGreenRed)
 TEST(PixelGraphic, OutsideTheImage)
 {
     TPixelGraphic g;
-    g.Allocate(2, 2, 3);
+    g.Allocate(2, 2, bcn24Bit);
     g.SetBackground(RGBColor(5, 6, 7));
     EXPECT_EQ(g.GetPixel(-1, 0), RGBColor(5, 6, 7));
     EXPECT_EQ(g.GetPixel(2, 0), RGBColor(5, 6, 7));
@@ -185,7 +209,7 @@ TEST(PixelGraphic, OutsideTheImage)
 TEST(PixelGraphic, IndicesPastThePaletteReadAsEntryZero)
 {
     TPixelGraphic g;
-    g.Allocate(3, 1, 1);
+    g.Allocate(3, 1, bcn4Bit);
     g.SetPaletteCount(2);
     g.SetPaletteEntry(0, RGBColor(10, 20, 30));
     g.SetPaletteEntry(1, RGBColor(40, 50, 60));
@@ -198,7 +222,7 @@ TEST(PixelGraphic, IndicesPastThePaletteReadAsEntryZero)
     EXPECT_PG_THROW(g.GetPaletteEntry(-1), EPGInvalidPaletteIndex, "Invalid palette index");
 
     TPixelGraphic none;
-    none.Allocate(1, 1, 2);
+    none.Allocate(1, 1, bcn8Bit);
     none.SetPixel(0, 0, 3);
     EXPECT_EQ(none.GetPixelColor(0, 0), 0u); // no palette at all: black
 }
@@ -206,7 +230,7 @@ TEST(PixelGraphic, IndicesPastThePaletteReadAsEntryZero)
 TEST(PixelGraphic, BackgroundIsAColourStoredAsAnIndexOnPaletteImages)
 {
     TPixelGraphic g;
-    g.Allocate(2, 1, 2);
+    g.Allocate(2, 1, bcn8Bit);
     g.SetPaletteIdent(pGray256);
     g.SetBackground(RGBColor(30, 30, 30));
     EXPECT_EQ(g.GetPixel(5, 5), 30u);
@@ -215,7 +239,7 @@ TEST(PixelGraphic, BackgroundIsAColourStoredAsAnIndexOnPaletteImages)
     EXPECT_EQ(storageRow(g, 0), (std::vector<std::uint8_t>{30, 30, 30, 30}));
 
     TPixelGraphic p;
-    p.Allocate(1, 1, 2);
+    p.Allocate(1, 1, bcn8Bit);
     p.SetPaletteIdent(pNone);
     EXPECT_PG_THROW(p.SetBackground(RGBColor(1, 1, 1)), EPGNoPalette, "No palette");
 }
@@ -223,14 +247,14 @@ TEST(PixelGraphic, BackgroundIsAColourStoredAsAnIndexOnPaletteImages)
 TEST(PixelGraphic, ClearFillsWithTheBackground)
 {
     TPixelGraphic g4;
-    g4.Allocate(3, 2, 1);
+    g4.Allocate(3, 2, bcn4Bit);
     g4.SetPaletteIdent(pGray16);
     g4.SetBackground(RGBColor(255, 255, 255));
     g4.Clear();
     EXPECT_EQ(storageRow(g4, 0), (std::vector<std::uint8_t>{0xFF, 0xF0, 0, 0}));
 
     TPixelGraphic g24;
-    g24.Allocate(1, 2, 3);
+    g24.Allocate(1, 2, bcn24Bit);
     g24.SetBackground(RGBColor(1, 2, 3));
     g24.Clear();
     EXPECT_EQ(storageRow(g24, 1), (std::vector<std::uint8_t>{3, 2, 1, 0}));
@@ -242,13 +266,13 @@ TEST(PixelGraphic, ClearFillsWithTheBackground)
 TEST(PixelGraphic, SameGeometryKeepsPixelsOnlyThroughTheSetters)
 {
     TPixelGraphic g;
-    g.Allocate(2, 2, 3);
+    g.Allocate(2, 2, bcn24Bit);
     g.SetPixel(0, 0, 0xABCDEF);
     g.SetWidth(2);
     g.SetHeight(2);
-    g.SetBitCountNum(3);
+    g.SetBitCountNum(bcn24Bit);
     EXPECT_EQ(g.GetPixel(0, 0), 0xABCDEFu);
-    g.Allocate(2, 2, 3); // the same three values clear
+    g.Allocate(2, 2, bcn24Bit); // the same three values clear
     EXPECT_EQ(g.GetPixel(0, 0), 0u);
     g.SetPixel(0, 0, 0xABCDEF);
     g.SetWidth(3); // a new geometry starts from zeroed pixels
@@ -259,7 +283,7 @@ TEST(PixelGraphic, SameGeometryKeepsPixelsOnlyThroughTheSetters)
 TEST(PixelGraphic, FixedPalettesOfTheIdents)
 {
     TPixelGraphic g;
-    g.Allocate(1, 1, 2);
+    g.Allocate(1, 1, bcn8Bit);
     auto palette = [&](TPaletteIdent ident) {
         g.SetPaletteIdent(pUnknown);
         g.SetPaletteIdent(ident);
@@ -314,7 +338,7 @@ TEST(PixelGraphic, FixedPalettesOfTheIdents)
 TEST(PixelGraphic, PaletteCountAndEntries)
 {
     TPixelGraphic g;
-    g.Allocate(2, 1, 2);
+    g.Allocate(2, 1, bcn8Bit);
     EXPECT_PG_THROW(g.SetPaletteEntry(0, 1), EPGNoPalette, "No palette"); // pTrueColor from the start
     g.SetPaletteCount(3);
     EXPECT_EQ(g.PaletteIdent(), pUnknown);
@@ -332,7 +356,7 @@ TEST(PixelGraphic, PaletteCountAndEntries)
     EXPECT_EQ(g.GetPaletteEntry(5), RGBColor(1, 2, 3));
 
     TPixelGraphic t;
-    t.Allocate(2, 2, 3);
+    t.Allocate(2, 2, bcn24Bit);
     EXPECT_EQ(t.GetPaletteEntry(12345), 12345u);
 }
 
@@ -341,14 +365,14 @@ TEST(PixelGraphic, PaletteFollowsTheBitCount)
     TPixelGraphic g;
     g.SetPaletteIdent(pGray16); // no storage yet: kept
     EXPECT_EQ(g.PaletteCount(), 16);
-    g.Allocate(2, 2, 1);
+    g.Allocate(2, 2, bcn4Bit);
     EXPECT_EQ(g.PaletteIdent(), pGray16);
     g.SetPixel(1, 1, 15);
     EXPECT_EQ(g.GetPixelColor(1, 1), 0xFFFFFFu);
-    g.Allocate(2, 2, 0); // cut to two entries
+    g.Allocate(2, 2, bcn1Bit); // cut to two entries
     EXPECT_EQ(g.PaletteCount(), 2);
     EXPECT_EQ(g.PaletteIdent(), pUnknown);
-    g.Allocate(2, 2, 3);
+    g.Allocate(2, 2, bcn24Bit);
     EXPECT_EQ(g.PaletteCount(), 0);
     EXPECT_EQ(g.PaletteIdent(), pTrueColor);
 }
@@ -356,7 +380,7 @@ TEST(PixelGraphic, PaletteFollowsTheBitCount)
 TEST(PixelGraphic, RecognisesThePaletteByItsEntries)
 {
     TPixelGraphic g;
-    g.Allocate(1, 1, 2);
+    g.Allocate(1, 1, bcn8Bit);
     for (TPaletteIdent ident : {pBlackWhite, pSysGray4, pSys16, pGray4, pGray16, pGray236, pGray256, pSpecial125,
                                 pSpecial216, pSpecial252}) {
         const auto entries = *FixedPalette(ident);
@@ -376,7 +400,7 @@ TEST(PixelGraphic, RecognisesThePaletteByItsEntries)
     g.SetPaletteCount(0);
     g.RecognisePaletteIdent();
     EXPECT_EQ(g.PaletteIdent(), pNone);
-    g.Allocate(1, 1, 3);
+    g.Allocate(1, 1, bcn24Bit);
     g.RecognisePaletteIdent();
     EXPECT_EQ(g.PaletteIdent(), pTrueColor);
     EXPECT_FALSE(g.PaletteAllGray());
@@ -385,7 +409,7 @@ TEST(PixelGraphic, RecognisesThePaletteByItsEntries)
 TEST(PixelGraphic, AssignCopiesPixelsPaletteAndSettings)
 {
     TPixelGraphic source;
-    source.Allocate(3, 2, 1);
+    source.Allocate(3, 2, bcn4Bit);
     source.SetPaletteCount(16);
     for (int i = 0; i < 16; ++i)
         source.SetPaletteEntry(i, RGBColor(i * 17, i * 17, i * 17)); // pGray16 by content
@@ -393,8 +417,8 @@ TEST(PixelGraphic, AssignCopiesPixelsPaletteAndSettings)
     source.SetBackground(RGBColor(255, 255, 255));
     source.SetDither(false);
     source.SetStretchMode(smFast);
-    source.SetWarningAction(3);
-    source.SetColorResConversion(0);
+    source.SetWarningAction(waRaise);
+    source.SetColorResConversion(crcConvert);
     source.SetGamma(1.0L);
     source.SetTransparent(true);
     source.SetRangeCheck(true);
@@ -423,7 +447,7 @@ TEST(PixelGraphic, AssignCopiesPixelsPaletteAndSettings)
     EXPECT_EQ(target.BitCountNum(), 3);
 
     TPixelGraphic copy;
-    copy.Allocate(1, 1, 2);
+    copy.Allocate(1, 1, bcn8Bit);
     copy.CopyPalette(source);
     EXPECT_EQ(copy.PaletteIdent(), pGray16);
     EXPECT_EQ(copy.PaletteCount(), 16);
@@ -436,7 +460,7 @@ TEST(PixelGraphic, ChangedIsHeldBackInsideUpdates)
     g.SetOnChange([&](PGObject*) { ++changes; });
     g.BeginUpdate();
     g.BeginUpdate();
-    g.Allocate(2, 2, 3);
+    g.Allocate(2, 2, bcn24Bit);
     g.Clear();
     EXPECT_EQ(changes, 0);
     g.EndUpdate();
@@ -475,11 +499,11 @@ protected:
 
 TEST_F(PixelGraphicWarnings, ByWarningAction)
 {
-    g.SetWarningAction(0);
+    g.SetWarningAction(waIgnore);
     EXPECT_EQ(g.RespondToWarning("JPG Warning", "odd marker"), TWarningResponse::Continue);
     EXPECT_TRUE(prompts.calls().isEmpty());
 
-    g.SetWarningAction(1);
+    g.SetWarningAction(waShow);
     EXPECT_EQ(g.RespondToWarning("JPG Warning", "odd marker"), TWarningResponse::Continue);
     ASSERT_EQ(prompts.calls().size(), 1);
     EXPECT_EQ(prompts.lastPrompt().caption, "JPG Warning");
@@ -487,7 +511,7 @@ TEST_F(PixelGraphicWarnings, ByWarningAction)
     EXPECT_EQ(prompts.lastPrompt().icon, platform::PromptIcon::Warning);
     EXPECT_EQ(prompts.lastPrompt().buttons, platform::PromptButtons::Ok);
 
-    g.SetWarningAction(2);
+    g.SetWarningAction(waAskAbort);
     prompts.answer(platform::mrOk);
     EXPECT_EQ(g.RespondToWarning("JPG Warning", "a"), TWarningResponse::Continue);
     prompts.answer(platform::mrCancel);
@@ -495,7 +519,7 @@ TEST_F(PixelGraphicWarnings, ByWarningAction)
     EXPECT_EQ(prompts.lastPrompt().buttons, platform::PromptButtons::OkCancel);
     EXPECT_EQ(prompts.calls().size(), 3);
 
-    g.SetWarningAction(3);
+    g.SetWarningAction(waRaise);
     EXPECT_EQ(g.RespondToWarning("JPG Warning", "c"), TWarningResponse::Raise);
     EXPECT_EQ(prompts.calls().size(), 3);
 }
@@ -505,9 +529,9 @@ TEST_F(PixelGraphicWarnings, NothingIsAskedOffTheUserInterfaceThread)
     TWarningResponse shown = TWarningResponse::Raise, asked = TWarningResponse::Raise;
     std::optional<int> answer = 1;
     std::thread worker([&] {
-        g.SetWarningAction(1);
+        g.SetWarningAction(waShow);
         shown = g.RespondToWarning("JPG Warning", "x");
-        g.SetWarningAction(2);
+        g.SetWarningAction(waAskAbort);
         asked = g.RespondToWarning("JPG Warning", "x");
         answer = g.AskUser(platform::Prompt{});
     });
@@ -521,7 +545,7 @@ TEST_F(PixelGraphicWarnings, NothingIsAskedOffTheUserInterfaceThread)
 TEST_F(PixelGraphicWarnings, TheLibraryServiceServesImagesWithoutTheirOwn)
 {
     TPixelGraphic plain;
-    plain.SetWarningAction(2);
+    plain.SetWarningAction(waAskAbort);
     EXPECT_EQ(plain.RespondToWarning("c", "t"), TWarningResponse::Continue); // no service at all
     PixelGraphicPrompts = &prompts;
     prompts.answer(platform::mrCancel);
@@ -533,7 +557,7 @@ TEST_F(PixelGraphicWarnings, TheLibraryServiceServesImagesWithoutTheirOwn)
 TEST(PixelGraphic, DataSizeCountsHeaderPaletteAndPixels)
 {
     TPixelGraphic g;
-    g.Allocate(5, 3, 2);
+    g.Allocate(5, 3, bcn8Bit);
     g.SetPaletteIdent(pGray16);
     EXPECT_EQ(g.DataSize(), 3 * 8 + 4 * 16 + 58);
 }

@@ -23,14 +23,14 @@ TEST(PixelMemory, BlocksOfEverySizeAreZeroedAndWhollyUsable)
 TEST(PixelMemory, LargeImagesStartBlackAndCopy)
 {
     TPixelGraphic image;
-    image.Allocate(2500, 1500, 3);
+    image.Allocate(2500, 1500, bcn24Bit);
     const std::uint8_t* bits = image.Bits();
     EXPECT_TRUE(std::all_of(bits, bits + image.ImageSize(), [](std::uint8_t b) { return b == 0; }));
     image.SetPixel(2499, 0, RGBColor(1, 2, 3));
     TPixelGraphic copy;
     copy.Assign(&image);
     EXPECT_EQ(copy.GetPixel(2499, 0), RGBColor(1, 2, 3));
-    image.Allocate(10, 10, 3); // the large block goes back
+    image.Allocate(10, 10, bcn24Bit); // the large block goes back
     EXPECT_EQ(image.ImageSize(), 10 * 32);
 }
 

@@ -16,7 +16,7 @@ std::vector<TColor> withSystemColors(std::vector<TColor> colors, int count)
 
 void fill(TPixelGraphic& g, int width, int height, TColor (*color)(int x, int y))
 {
-    g.Allocate(width, height, 3);
+    g.Allocate(width, height, bcn24Bit);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             g.SetPixel(x, y, color(x, y));
@@ -27,7 +27,7 @@ TEST(ReduceColors, SingleColourGivesOneBoxMean)
     // (100, 50, 200) lies in cell (12, 12, 25), whose centre is (100, 50, 204).
     TPixelGraphic source, target;
     fill(source, 5, 3, [](int, int) { return RGBColor(100, 50, 200); });
-    target.Allocate(5, 3, 2);
+    target.Allocate(5, 3, bcn8Bit);
     target.ReduceColorsFrom(source, 16, false);
     EXPECT_EQ(target.Palette(), (std::vector<TColor>{RGBColor(100, 50, 204)}));
     EXPECT_EQ(target.PaletteIdent(), pUnknown);
@@ -42,7 +42,7 @@ TEST(ReduceColors, BlackAndWhiteDrawingInTwoColours)
     // centres of the black and the white cell.
     TPixelGraphic source, target;
     fill(source, 4, 4, [](int x, int y) { return (x + y) % 3 ? RGBColor(0, 0, 0) : RGBColor(255, 255, 255); });
-    target.Allocate(4, 4, 0);
+    target.Allocate(4, 4, bcn1Bit);
     target.ReduceColorsFrom(source, 2, false);
     EXPECT_EQ(target.Palette(), (std::vector<TColor>{RGBColor(4, 2, 4), RGBColor(252, 254, 252)}));
 }
@@ -53,7 +53,7 @@ TEST(ReduceColors, BoxMeanWeighsCellsByTheirCounts)
     // (3 * 4 + 12 + 2) div 4 = 6. Asked for one colour, the box is never split.
     TPixelGraphic source, target;
     fill(source, 4, 1, [](int x, int) { return x == 3 ? RGBColor(8, 0, 0) : RGBColor(0, 0, 0); });
-    target.Allocate(4, 1, 2);
+    target.Allocate(4, 1, bcn8Bit);
     target.ReduceColorsFrom(source, 1, false);
     EXPECT_EQ(target.Palette(), (std::vector<TColor>{RGBColor(6, 2, 4)}));
 }
@@ -62,7 +62,7 @@ TEST(ReduceColors, FewerColoursThanAskedEndsWithoutLooping)
 {
     TPixelGraphic source, target;
     fill(source, 3, 1, [](int x, int) { return RGBColor(x * 100, 0, 0); });
-    target.Allocate(3, 1, 2);
+    target.Allocate(3, 1, bcn8Bit);
     target.ReduceColorsFrom(source, 252, false);
     // Red cells 0, 12 and 25: the first cut (at 12) keeps 0..12 and makes 25 a box of its own,
     // the second cut (at 6) separates 0 and 12; then no box can be split any more.
@@ -73,7 +73,7 @@ TEST(ReduceColors, PhotographFillsItsBoxesThenTheSystemColours)
 {
     TPixelGraphic source, target;
     fill(source, 97, 61, [](int x, int y) { return RGBColor(x * 255 / 96, y * 255 / 60, (x * y) % 256); });
-    target.Allocate(97, 61, 2);
+    target.Allocate(97, 61, bcn8Bit);
     int rows = 0;
     target.SetOnProgress([&](PGObject*, int done, int total, bool&) {
         EXPECT_EQ(done, rows++);
@@ -98,10 +98,10 @@ TEST(ReduceColors, AFullPaletteTakesNoSystemColoursOverItsLastEntry)
     // 300 asked with the system colours: 284 boxes are capped at 256, which leave no room.
     TPixelGraphic source, full, target;
     fill(source, 97, 61, [](int x, int y) { return RGBColor(x * 255 / 96, y * 255 / 60, (x * y) % 256); });
-    full.Allocate(1, 1, 2);
+    full.Allocate(1, 1, bcn8Bit);
     full.ReduceColorsFrom(source, 256, false);
     ASSERT_EQ(full.PaletteCount(), 256);
-    target.Allocate(1, 1, 2);
+    target.Allocate(1, 1, bcn8Bit);
     target.ReduceColorsFrom(source, 300, true);
     EXPECT_EQ(target.Palette(), full.Palette());
 }
@@ -110,7 +110,7 @@ TEST(ReduceColors, AbortedScanGoesOnWithWhatWasCounted)
 {
     TPixelGraphic source, target;
     fill(source, 2, 3, [](int, int y) { return y == 0 ? RGBColor(0, 0, 0) : RGBColor(255, 255, 255); });
-    target.Allocate(2, 3, 2);
+    target.Allocate(2, 3, bcn8Bit);
     target.SetOnProgress([](PGObject*, int, int, bool& abort) { abort = true; });
     target.ReduceColorsFrom(source, 16, false);
     EXPECT_EQ(target.Palette(), (std::vector<TColor>{RGBColor(4, 2, 4)}));
@@ -119,7 +119,7 @@ TEST(ReduceColors, AbortedScanGoesOnWithWhatWasCounted)
 TEST(ReduceColors, EmptySourceOrNoRoomGivesTheSystemColours)
 {
     TPixelGraphic empty, target;
-    target.Allocate(1, 1, 2);
+    target.Allocate(1, 1, bcn8Bit);
     target.ReduceColorsFrom(empty, 252, true);
     EXPECT_EQ(target.PaletteIdent(), pSys16);
     EXPECT_EQ(target.PaletteCount(), 16);
@@ -137,7 +137,7 @@ TEST(ReduceColors, EmptySourceOrNoRoomGivesTheSystemColours)
 
 void paletteSource(TPixelGraphic& g, const std::vector<TColor>& palette, const std::vector<int>& pixels)
 {
-    g.Allocate(int(pixels.size()), 1, 2);
+    g.Allocate(int(pixels.size()), 1, bcn8Bit);
     g.SetPaletteCount(int(palette.size()));
     for (std::size_t i = 0; i < palette.size(); ++i)
         g.SetPaletteEntry(int(i), palette[i]);
@@ -154,7 +154,7 @@ TEST(ReduceColors, OctreeMergesTheDeepestListedNode)
     TPixelGraphic source, target;
     paletteSource(source, {RGBColor(0, 0, 0), RGBColor(0, 0, 2), RGBColor(0, 0, 3), RGBColor(255, 255, 255)},
                   {0, 1, 2, 2, 2, 2, 3});
-    target.Allocate(7, 1, 2);
+    target.Allocate(7, 1, bcn8Bit);
     target.ReduceColorsFrom(source, 3, false);
     EXPECT_EQ(target.Palette(), (std::vector<TColor>{RGBColor(0, 0, 2), RGBColor(255, 255, 255)}));
 }
@@ -164,7 +164,7 @@ TEST(ReduceColors, OctreeKeepsExactColoursWhenThereIsRoom)
     TPixelGraphic source, target;
     paletteSource(source, {RGBColor(200, 0, 0), RGBColor(0, 0, 0), RGBColor(9, 9, 9), RGBColor(1, 2, 3)},
                   {0, 1, 2, 3, 1, 40}); // 40 is past the palette: counts as entry 0
-    target.Allocate(6, 1, 2);
+    target.Allocate(6, 1, bcn8Bit);
     target.ReduceColorsFrom(source, 20, true);
     // Leaves depth first, children 0..7: (0,0,0), (1,2,3), (9,9,9), (200,0,0); then system colours.
     EXPECT_EQ(target.Palette(), withSystemColors({RGBColor(0, 0, 0), RGBColor(1, 2, 3), RGBColor(9, 9, 9),
@@ -178,7 +178,7 @@ TEST(ReduceColors, OctreeWithoutListedNodesMergesTheDeepestBranch)
     // root (the only branch), giving the use-weighted mean.
     TPixelGraphic source, target;
     paletteSource(source, {RGBColor(0, 0, 0), RGBColor(255, 255, 255)}, {0, 1, 1, 1});
-    target.Allocate(4, 1, 2);
+    target.Allocate(4, 1, bcn8Bit);
     target.ReduceColorsFrom(source, 1, false);
     EXPECT_EQ(target.Palette(), (std::vector<TColor>{RGBColor(191, 191, 191)}));
 }
@@ -193,7 +193,7 @@ TEST(ReduceColors, ManyPaletteColoursStayWithinTheCount)
         pixels.push_back(i);
     }
     paletteSource(source, palette, pixels);
-    target.Allocate(256, 1, 1);
+    target.Allocate(256, 1, bcn4Bit);
     target.ReduceColorsFrom(source, 16, false);
     EXPECT_GE(target.PaletteCount(), 1);
     EXPECT_LE(target.PaletteCount(), 16);

@@ -9,7 +9,7 @@ namespace {
 // A one-row 24-bit image with the given colours.
 void fillRow(TPixelGraphic& g, const std::vector<TColor>& colors)
 {
-    g.Allocate(int(colors.size()), 1, 3);
+    g.Allocate(int(colors.size()), 1, bcn24Bit);
     for (int x = 0; x < int(colors.size()); ++x)
         g.SetPixel(x, 0, colors[std::size_t(x)]);
 }
@@ -26,7 +26,7 @@ std::vector<TColor> stretchRow(const std::vector<TColor>& source, int width, TSt
 {
     TPixelGraphic s, t;
     fillRow(s, source);
-    t.Allocate(width, 1, 3);
+    t.Allocate(width, 1, bcn24Bit);
     t.SetStretchMode(mode);
     t.StretchFrom(s);
     return pixelRow(t);
@@ -65,7 +65,7 @@ TEST(Stretch, TheSourceRectangleStartsAtItsOffset)
     // 320 / 3 = 106.
     TPixelGraphic s, t;
     fillRow(s, {red(0), red(40), red(80), red(120), red(160)});
-    t.Allocate(2, 1, 3);
+    t.Allocate(2, 1, bcn24Bit);
     t.StretchRect(0, 0, 2, 1, 1, 0, 3, 1, s);
     EXPECT_EQ(pixelRow(t), (std::vector<TColor>{red(53), red(106)}));
 }
@@ -113,12 +113,12 @@ TEST(Stretch, RowsWeighLikeColumns)
     // Source reds by row: (10, 20), (31, 0), (0, 90): row sums per column divisor: 15, 15, 45.
     // Row 0: (15*2 + 15*1) / 3 = 15; row 1: (15*1 + 45*2) / 3 = 35.
     TPixelGraphic s, t;
-    s.Allocate(2, 3, 3);
+    s.Allocate(2, 3, bcn24Bit);
     const int reds[3][2] = {{10, 20}, {31, 0}, {0, 90}};
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 2; ++x)
             s.SetPixel(x, y, red(reds[y][x]));
-    t.Allocate(1, 2, 3);
+    t.Allocate(1, 2, bcn24Bit);
     t.StretchFrom(s);
     EXPECT_EQ(t.GetPixel(0, 0), red(15));
     EXPECT_EQ(t.GetPixel(0, 1), red(35));
@@ -127,13 +127,13 @@ TEST(Stretch, RowsWeighLikeColumns)
 TEST(Stretch, PaletteSourcesAreReadByColourWithStrayIndicesAsEntryZero)
 {
     TPixelGraphic s, t;
-    s.Allocate(2, 1, 2);
+    s.Allocate(2, 1, bcn8Bit);
     s.SetPaletteCount(2);
     s.SetPaletteEntry(0, red(100));
     s.SetPaletteEntry(1, red(200));
     s.SetPixel(0, 0, 1);
     s.SetPixel(1, 0, 77); // past the palette
-    t.Allocate(4, 1, 3);
+    t.Allocate(4, 1, bcn24Bit);
     t.SetStretchMode(smFast);
     t.StretchFrom(s);
     EXPECT_EQ(pixelRow(t), (std::vector<TColor>{red(200), red(200), red(100), red(100)}));
@@ -143,7 +143,7 @@ TEST(Stretch, EqualSizesCopy)
 {
     TPixelGraphic s, t;
     fillRow(s, {red(1), red(2), red(3)});
-    t.Allocate(3, 1, 3);
+    t.Allocate(3, 1, bcn24Bit);
     t.StretchFrom(s);
     EXPECT_EQ(pixelRow(t), pixelRow(s));
     // A part of the source into a part of the target; pixels outside either stay.
@@ -157,11 +157,11 @@ TEST(Stretch, DitheredIntoAPalette)
     // Same size: every pixel goes through the error diffusion, rows serpentine. See the
     // diffusion's golden vector: gray 100 into black and white.
     TPixelGraphic s, t;
-    s.Allocate(4, 2, 3);
+    s.Allocate(4, 2, bcn24Bit);
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 4; ++x)
             s.SetPixel(x, y, RGBColor(100, 100, 100));
-    t.Allocate(4, 2, 0);
+    t.Allocate(4, 2, bcn1Bit);
     t.SetPaletteIdent(pBlackWhite);
     t.StretchFrom(s);
     EXPECT_EQ(pixelRow(t, 0), (std::vector<TColor>{0, 0xFFFFFF, 0, 0}));
@@ -175,11 +175,11 @@ TEST(Stretch, DitheredIntoAPalette)
 TEST(Stretch, ProgressPerRowAndAbortLeavesTheRestUntouched)
 {
     TPixelGraphic s, t;
-    s.Allocate(2, 4, 3);
+    s.Allocate(2, 4, bcn24Bit);
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 2; ++x)
             s.SetPixel(x, y, red(50));
-    t.Allocate(3, 4, 3);
+    t.Allocate(3, 4, bcn24Bit);
     std::vector<std::string> log;
     t.SetOnProgressBegin([&](PGObject*) { log.push_back("begin"); });
     t.SetOnProgress([&](PGObject* sender, int done, int total, bool& abort) {
@@ -201,7 +201,7 @@ TEST(Stretch, ProgressPerRowAndAbortLeavesTheRestUntouched)
 TEST(Stretch, EmptyImagesAndSelfStretchAreSafe)
 {
     TPixelGraphic empty, t;
-    t.Allocate(2, 2, 3);
+    t.Allocate(2, 2, bcn24Bit);
     t.StretchFrom(empty);
     empty.StretchFrom(t);
     EXPECT_TRUE(empty.Empty());
@@ -227,7 +227,7 @@ TEST(Stretch, DestinationIsClippedToTheTarget)
     // 2 -> 4 smFast into a rectangle starting at -2: only destination columns 2 and 3 land.
     TPixelGraphic s, t;
     fillRow(s, {red(1), red(2)});
-    t.Allocate(3, 1, 3);
+    t.Allocate(3, 1, bcn24Bit);
     t.SetStretchMode(smFast);
     t.StretchRect(-2, 0, 4, 1, 0, 0, 2, 1, s);
     EXPECT_EQ(pixelRow(t), (std::vector<TColor>{red(2), red(2), red(0)}));

@@ -134,7 +134,7 @@ QByteArray FormatExampleRle4Bmp()
     return BmpFile(spec);
 }
 
-std::unique_ptr<TPixelGraphic> MakePatternImage(int Width, int Height, int BitCountNum)
+std::unique_ptr<TPixelGraphic> MakePatternImage(int Width, int Height, TBitCountNum BitCountNum)
 {
     auto image = std::make_unique<TPixelGraphic>();
     image->Allocate(Width, Height, BitCountNum);
@@ -212,7 +212,7 @@ QByteArray savedAs(TPixelGraphic& Image, const QString& Extension)
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    Image.SetColorResConversion(0);
+    Image.SetColorResConversion(crcConvert);
     Image.SaveToStreamAs(buffer, Extension);
     return buffer.data();
 }
@@ -223,7 +223,7 @@ std::vector<Seed> bmpSeeds()
                             {"example_rle8.bmp", FormatExampleRle8Bmp()},
                             {"example_rle4.bmp", FormatExampleRle4Bmp()}};
     for (int num = 0; num < 4; ++num) {
-        auto image = MakePatternImage(13, 5, num);
+        auto image = MakePatternImage(13, 5, TBitCountNum(num));
         seeds.push_back({QStringLiteral("written_%1.bmp").arg(image->BitCount()), savedAs(*image, "bmp")});
     }
     BmpSpec s16;
@@ -272,7 +272,7 @@ std::vector<Seed> jpegSeeds()
         {"one_pixel.jpg", 1, 1, 3, false, 99},      {"odd_q20.jpg", 33, 7, 3, false, 20},
     };
     for (const Shape& shape : shapes) {
-        auto image = MakePatternImage(shape.width, shape.height, shape.num);
+        auto image = MakePatternImage(shape.width, shape.height, TBitCountNum(shape.num));
         PixelGraphicJPEGProgressive = shape.progressive;
         PixelGraphicJPEGQuality = std::uint8_t(shape.quality);
         seeds.push_back({shape.name, savedAs(*image, "jpg")});

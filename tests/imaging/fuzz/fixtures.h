@@ -15,7 +15,7 @@
 
 class TPixelGraphic;
 
-// ---- BMP files, field by field (layout: imaging/bmp/FORMAT.md) ----
+// ---- BMP files, field by field (layout: imaging/formats/bmp/FORMAT.md) ----
 struct BmpSpec {
     std::uint32_t headerSize = 40;        // 12 writes an OS/2 core header
     std::int32_t width = 1;
@@ -33,7 +33,7 @@ struct BmpSpec {
 QByteArray PackedBitmap(const BmpSpec& Spec);
 QByteArray BmpFile(const BmpSpec& Spec);
 
-// The worked examples of imaging/bmp/FORMAT.md.
+// The worked examples of imaging/formats/bmp/FORMAT.md.
 QByteArray FormatExampleTrueColorBmp(); // 3 x 2, 78 bytes
 QByteArray FormatExampleRle8Bmp();      // 4 x 3, RLE8
 QByteArray FormatExampleRle4Bmp();      // 10 x 1, RLE4: a run and a literal
@@ -41,7 +41,7 @@ QByteArray FormatExampleRle4Bmp();      // 10 x 1, RLE4: a run and a literal
 // ---- Images ----
 // A deterministic picture: colour gradients with a few hard edges; for palette formats the
 // indices cycle through the palette (8 bits: pGray256; 4 bits: pSys16; 1 bit: pBlackWhite).
-std::unique_ptr<TPixelGraphic> MakePatternImage(int Width, int Height, int BitCountNum);
+std::unique_ptr<TPixelGraphic> MakePatternImage(int Width, int Height, TBitCountNum BitCountNum);
 
 // Same size, format, palette and pixel bytes (padding excluded).
 bool SamePixels(TPixelGraphic& A, TPixelGraphic& B);

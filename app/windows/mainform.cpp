@@ -1,0 +1,538 @@
+#include "mainform.h"
+
+#include "addimage.h"
+#include "buttonimages.h"
+#include "editsite.h"
+#include "options.h"
+#include "settingsbinder.h"
+#include "siteop.h"
+#include "style.h"
+#include "thumbop.h"
+#include "app/site/fileroutines.h"
+#include "app/site/recenttemplates.h"
+#include "components/aboutbox.h"
+#include "components/bitbtn.h"
+
+#include "platform/fileidentity.h"
+#include "platform/inifile.h"
+#include "platform/modaldialog.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
+#include "platform/safewrite.h"
+#include "platform/shell.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyledItemDelegate>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int hintHidePause = 5000;
+
+// Draws each row of the site list as its display name; the key itself is never shown.
+class SiteNameDelegate : public QStyledItemDelegate {
+public:
+    explicit SiteNameDelegate(TfrmMain& form) : QStyledItemDelegate(&form), form_(form) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        const bool selected = option.state & QStyle::State_Selected;
+        painter->save();
+        painter->fillRect(option.rect, option.palette.brush(selected ? QPalette::Highlight : QPalette::Base));
+        painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        form_.lbxsitesDrawItem(*painter, index.row(), option.rect);
+        painter->restore();
+    }
+
+private:
+    TfrmMain& form_;
+};
+
+QLabel* statusValue(QWidget* parent)
+{
+    auto* label = new QLabel(parent);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    label->setMinimumWidth(170);
+    return label;
+}
+
+} // namespace
+
+TfrmMain::TfrmMain(AppContext& context)
+    : context_(context)
+    , state_(context.state)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Pictorum Pro"));
+    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    buildControls();
+}
+
+void TfrmMain::buildControls()
+{
+    auto* sitesGroup = new QGroupBox(QStringLiteral("Web Sites"), this);
+    lbxsites = new QListWidget(sitesGroup);
+    lbxsites->setObjectName(QStringLiteral("lbxsites"));
+    lbxsites->setUniformItemSizes(true);
+    lbxsites->setItemDelegate(new SiteNameDelegate(*this));
+    lbxsites->setMinimumSize(200, 220);
+    const TImageList& images = imgLmILButtons();
+    btnnewsite = TLmILBitBtn::Make(sitesGroup, images, "btnnewsite", "New Site..", QString(), 10);
+    btndeletesite = TLmILBitBtn::Make(sitesGroup, images, "btndeletesite", "Delete Site..", QString(), 11);
+    btnsiteoptions = TLmILBitBtn::Make(sitesGroup, images, "btnsiteoptions", "Site Options..", QString(), 12);
+    btnedtsite = TLmILBitBtn::Make(sitesGroup, images, "btnedtsite", "Edit/Build Site..", QString(), 13);
+    auto* siteButtons = new QVBoxLayout;
+    for (QPushButton* b : std::initializer_list<QPushButton*>{btnnewsite, btndeletesite, btnsiteoptions, btnedtsite})
+        siteButtons->addWidget(b);
+    siteButtons->addStretch();
+    auto* sitesLayout = new QHBoxLayout(sitesGroup);
+    sitesLayout->addWidget(lbxsites, 1);
+    sitesLayout->addLayout(siteButtons);
+
+    auto* statusGroup = new QGroupBox(QStringLiteral("Site Status"), this);
+    auto* statusLayout = new QGridLayout(statusGroup);
+    const char* captions[] = {"Site Name:", "Location:", "No. of Rotations:", "Auto Rotate:", "Copy Rotation to:",
+                              "Next Rotation to copy:"};
+    QLabel** values[] = {&lblsitename, &lbllocation, &lblrotationcount, &lblautorotate, &lbllivepath,
+                         &lblcurrentrotation};
+    for (int i = 0; i < 6; ++i) {
+        auto* caption = new QLabel(QString::fromLatin1(captions[i]), statusGroup);
+        *values[i] = statusValue(statusGroup);
+        statusLayout->addWidget(caption, i, 0, Qt::AlignLeft | Qt::AlignTop);
+        statusLayout->addWidget(*values[i], i, 1, Qt::AlignLeft | Qt::AlignTop);
+    }
+    statusLayout->setColumnStretch(1, 1);
+    statusLayout->setRowStretch(6, 1);
+
+    btnRotateNow = TLmILBitBtn::Make(this, images, "btnRotateNow", "Rotate Now!", QString(), 14);
+    btnOptions = TLmILBitBtn::Make(this, images, "btnOptions", "Options..", QString(), 21);
+    btnabout = TLmILBitBtn::Make(this, images, "btnabout", "About..", QString(), 17);
+    BitBtn1 = TLmILBitBtn::Make(this, images, "BitBtn1", "Help", QString(), 2);
+    BitBtn2 = TLmILBitBtn::Make(this, images, "BitBtn2", "&Close", QString(), 5);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(btnRotateNow);
+    bottom->addWidget(btnOptions);
+    bottom->addWidget(btnabout);
+    bottom->addStretch();
+    bottom->addWidget(BitBtn1);
+    bottom->addWidget(BitBtn2);
+
+    auto* groups = new QHBoxLayout;
+    groups->addWidget(sitesGroup, 1);
+    groups->addWidget(statusGroup, 1);
+    auto* outer = new QVBoxLayout(this);
+    outer->addLayout(groups);
+    outer->addLayout(bottom);
+
+    connect(lbxsites, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!selecting_)
+            lbxsitesClick();
+    });
+    connect(lbxsites, &QListWidget::itemDoubleClicked, this, [this] { lbxsitesDblClick(); });
+    connect(btnnewsite, &TILBitBtn::OnClick, this, &TfrmMain::btnnewsiteClick);
+    connect(btndeletesite, &TILBitBtn::OnClick, this, &TfrmMain::btndeletesiteClick);
+    connect(btnsiteoptions, &TILBitBtn::OnClick, this, &TfrmMain::btnsiteoptionsClick);
+    connect(btnedtsite, &TILBitBtn::OnClick, this, &TfrmMain::btnedtsiteClick);
+    connect(btnOptions, &TILBitBtn::OnClick, this, &TfrmMain::btnOptionsClick);
+    connect(btnRotateNow, &TILBitBtn::OnClick, this, &TfrmMain::btnRotateNowClick);
+    connect(btnabout, &TILBitBtn::OnClick, this, &TfrmMain::btnaboutClick);
+    connect(BitBtn1, &TILBitBtn::OnClick, this, &TfrmMain::BitBtn1Click);
+    connect(BitBtn2, &TILBitBtn::OnClick, this, &TfrmMain::BitBtn2Click);
+
+    setFixedSize(sizeHint().expandedTo(QSize(640, 380)));
+}
+
+void TfrmMain::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (shown_)
+        return;
+    shown_ = true;
+    if (const QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+    FormShow();
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event)
+{
+    FormClose();
+    event->accept();
+}
+
+// ---- start-up and close ----
+
+void TfrmMain::FormShow()
+{
+    // The program folder comes first: the help pages are found through it.
+    state_.ProgramFolder = fixpath(context_.programFileFolder, true);
+    for (QWidget* w : findChildren<QWidget*>())
+        w->setToolTipDuration(hintHidePause);
+
+    state_.RequiredFileNames.clear();
+    state_.RequiredFilePaths.clear();
+
+    TdlgThumbOptions& thumbOptions = *context_.dlgThumbOptions;
+    const QString previous = state_.ProgramFolder + QStringLiteral("Samples/Previous.gif");
+    const QString next = state_.ProgramFolder + QStringLiteral("Samples/Next.gif");
+    if (platform::fileExists(previous))
+        thumbOptions.edtpreviousfile->setText(previous);
+    if (platform::fileExists(next))
+        thumbOptions.edtnextfile->setText(next);
+    if (!thumbOptions.edtpreviousfile->text().isEmpty() && !thumbOptions.edtnextfile->text().isEmpty())
+        thumbOptions.Chkusecustombuttons->setChecked(true);
+
+    selecting_ = true;
+    lbxsites->clear();
+    lbxsites->addItems(context_.sites().siteKeys());
+    selecting_ = false;
+
+    state_.options = loadProgramOptions(platform::IniFile(state_.ProgramFolder + QStringLiteral("options.ini")));
+    btnRotateNow->setEnabled(state_.options.UseRotations);
+
+    rebuildSiteNameList();
+    doselectionstatus();
+    loadRecentTemplates();
+}
+
+void TfrmMain::FormClose()
+{
+    platform::IniFile options(state_.ProgramFolder + QStringLiteral("options.ini"));
+    const bool saved = saveProgramOptions(options, state_.options).ok && saveRecentTemplates();
+    if (!saved)
+        context_.services.prompts.message(QStringLiteral("Error encountered saving your settings!  You may be out of disk space!"));
+    state_.RequiredFileNames.clear();
+    state_.RequiredFilePaths.clear();
+}
+
+void TfrmMain::loadRecentTemplates()
+{
+    const auto load = [this](const char* name, QComboBox* combo) {
+        const auto lines = readRecentTemplates(state_.ProgramFolder + QLatin1String(name));
+        if (lines)
+            setRecentTemplates(*combo, *lines);
+    };
+    load("recent_styles.txt", context_.dlgEditSite->cmbstyle);
+    load("recent_image_styles.txt", context_.dlgThumbOptions->cmbimagestyle);
+}
+
+bool TfrmMain::saveRecentTemplates()
+{
+    const auto save = [this](const char* name, const QComboBox* combo) {
+        if (combo->count() == 0)
+            return true; // an empty list leaves its file as it was
+        QStringList items;
+        for (int i = 0; i < combo->count(); ++i)
+            items.append(combo->itemText(i));
+        return writeRecentTemplates(state_.ProgramFolder + QLatin1String(name), items).ok;
+    };
+    const bool images = save("recent_image_styles.txt", context_.dlgThumbOptions->cmbimagestyle);
+    const bool index = save("recent_styles.txt", context_.dlgEditSite->cmbstyle);
+    return images && index;
+}
+
+// ---- site list ----
+
+QStringList TfrmMain::siteKeys() const
+{
+    QStringList keys;
+    for (int i = 0; i < lbxsites->count(); ++i)
+        keys.append(lbxsites->item(i)->text());
+    return keys;
+}
+
+int TfrmMain::selectedRow() const
+{
+    const QList<QListWidgetItem*> selected = lbxsites->selectedItems();
+    return selected.isEmpty() ? -1 : lbxsites->row(selected.front());
+}
+
+void TfrmMain::selectRow(int row)
+{
+    selecting_ = true;
+    if (row < 0 || row >= lbxsites->count())
+        lbxsites->clearSelection();
+    else
+        lbxsites->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+    selecting_ = false;
+}
+
+void TfrmMain::rebuildSiteNameList()
+{
+    lbxsitename = context_.sites().displayNames(siteKeys());
+    lbxsites->viewport()->update();
+}
+
+void TfrmMain::lbxsitesDrawItem(QPainter& painter, int index, const QRect& rect)
+{
+    if (lbxsitename.size() != lbxsites->count())
+        rebuildSiteNameList();
+    if (index < 0 || index >= lbxsitename.size())
+        return;
+    painter.drawText(rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, lbxsitename[index]);
+}
+
+void TfrmMain::lbxsitesClick()
+{
+    const int row = selectedRow();
+    if (row >= 0)
+        loadsite(lbxsites->item(row)->text());
+    doselectionstatus();
+}
+
+void TfrmMain::lbxsitesDblClick()
+{
+    lbxsitesClick();
+    btnedtsiteClick();
+    doselectionstatus();
+}
+
+void TfrmMain::doselectionstatus()
+{
+    tsiterecord& site = state_.CurrentSite;
+    if (selectedRow() < 0)
+        site.SiteKey.clear();
+    lbllivepath->clear();
+    lblcurrentrotation->clear();
+    const bool hasSite = !site.SiteKey.isEmpty();
+    if (hasSite) {
+        const bool rotations = state_.options.UseRotations;
+        lblsitename->setText(site.Name);
+        lbllocation->setText(site.Path);
+        lblrotationcount->setText(rotations ? QString::number(site.RotationCount) : QStringLiteral("N/A"));
+        if (site.AutoRotate && rotations) {
+            lblautorotate->setText(QStringLiteral("Yes"));
+            lbllivepath->setText(site.LivePath);
+            lblcurrentrotation->setText(QString::number(site.CurrentRotationPosition));
+        } else {
+            lblautorotate->setText(QStringLiteral("No"));
+        }
+    } else {
+        for (QLabel* label : {lblsitename, lbllocation, lblrotationcount, lblautorotate})
+            label->clear();
+    }
+    btndeletesite->setEnabled(hasSite);
+    btnsiteoptions->setEnabled(hasSite);
+    btnedtsite->setEnabled(hasSite);
+}
+
+// ---- commands ----
+
+void TfrmMain::btnnewsiteClick()
+{
+    const auto key = generatenewsitename();
+    if (!key || !addsite(*key)) {
+        context_.services.prompts.warning(
+            QStringLiteral("Error encountered creating new site!  Ensure you have write access and sufficient disk "
+                           "space for your data directory, ")
+            + state_.ProgramFolder + QStringLiteral("!"));
+        return;
+    }
+
+    tsiterecord& site = state_.CurrentSite;
+    site = tsiterecord{};
+    site.SiteKey = *key;
+    site.Name = QStringLiteral("New Site");
+    site.Path = state_.ProgramFolder + *key + QLatin1Char('/');
+    site.CurrentRotationPosition = 1;
+    site.RotationCount = 0;
+    site.BaseHTMLName = QStringLiteral("Index.html");
+    state_.CurrentRotationPositionChanged = true;
+    selectRow(lbxsites->count() - 1);
+
+    const QString folder = site.Path;
+    const bool folderExisted = platform::folderExists(folder);
+    TdlgSIteOptions dialog(context_, this);
+    if (context_.services.dialogs.showModal(dialog) == platform::mrCancel)
+        deletecurrentsite(!folderExisted);
+    doselectionstatus();
+}
+
+void TfrmMain::btndeletesiteClick()
+{
+    const int row = selectedRow();
+    const tsiterecord& site = state_.CurrentSite;
+    if (row >= 0 && lbxsites->item(row)->text() == site.SiteKey) {
+        const QString question = QStringLiteral("Are you sure you want to delete the current site, ") + site.Name
+                                 + QStringLiteral("?  \r\n\r\nNote: This will also delete the directory, ") + site.Path
+                                 + QStringLiteral(" and all files that it contains!");
+        if (context_.services.prompts.confirm(question) == platform::mrYes)
+            deletecurrentsite();
+    }
+    lbxsitesClick();
+}
+
+void TfrmMain::btnsiteoptionsClick()
+{
+    if (selectedRow() < 0) {
+        context_.services.prompts.warning(QStringLiteral("You have not selected a site!"));
+        return;
+    }
+    {
+        TdlgSIteOptions dialog(context_, this);
+        context_.services.dialogs.showModal(dialog);
+    }
+    savecurrentsite();
+    doselectionstatus();
+}
+
+void TfrmMain::btnedtsiteClick()
+{
+    const tsiterecord& site = state_.CurrentSite;
+    if (!site.SiteKey.isEmpty() && !site.Path.isEmpty()) {
+        context_.services.dialogs.showModal(*context_.dlgEditSite);
+        doselectionstatus();
+    } else {
+        btnsiteoptionsClick();
+    }
+}
+
+void TfrmMain::btnOptionsClick()
+{
+    TdlgOptions dialog(context_, this);
+    context_.services.dialogs.showModal(dialog);
+}
+
+void TfrmMain::btnRotateNowClick()
+{
+    const QString tool = state_.ProgramFolder + QStringLiteral("Turnfold");
+    if (!context_.services.shell.startProgram(tool, {}))
+        context_.services.prompts.message(QStringLiteral("Could not load ") + tool + QStringLiteral("!"));
+    doselectionstatus();
+}
+
+void TfrmMain::btnaboutClick()
+{
+    TAboutBox about(context_.services, QStringLiteral("Pictorum Pro"), this);
+    context_.services.dialogs.showModal(about);
+}
+
+void TfrmMain::BitBtn1Click()
+{
+    context_.services.shell.showHelp(0);
+}
+
+void TfrmMain::BitBtn2Click()
+{
+    close();
+}
+
+// ---- site files ----
+
+std::optional<QString> TfrmMain::generatenewsitename() const
+{
+    return context_.sites().generatenewsitename(siteKeys());
+}
+
+bool TfrmMain::addsite(const QString& key)
+{
+    const SiteStore store = context_.sites();
+    const bool settingsExisted = platform::fileExists(store.siteFile(key));
+    if (!store.addsite(key)) {
+        // Nothing of a site that could not be listed stays behind.
+        if (!settingsExisted && platform::fileExists(store.siteFile(key)))
+            platform::removeFile(store.siteFile(key));
+        return false;
+    }
+    selecting_ = true;
+    lbxsites->addItem(key);
+    selecting_ = false;
+    return true;
+}
+
+void TfrmMain::savecurrentsite()
+{
+    if (state_.CurrentSite.SiteKey.isEmpty())
+        return;
+    if (!context_.sites().savecurrentsite(state_.CurrentSite, state_.CurrentRotationPositionChanged)) {
+        context_.services.prompts.warning(QStringLiteral("Error encountered saving your settings!  You may be out of disk space!"));
+        return;
+    }
+    state_.CurrentRotationPositionChanged = false;
+}
+
+bool TfrmMain::loadsite(const QString& key)
+{
+    state_.CurrentRotationPositionChanged = false;
+    return context_.sites().loadsite(key, state_.CurrentSite);
+}
+
+void TfrmMain::deletecurrentsite(bool deleteFolder)
+{
+    const tsiterecord& site = state_.CurrentSite;
+    const QString key = site.SiteKey;
+    if (!key.isEmpty()) {
+        const SiteStore store = context_.sites();
+        if (platform::fileExists(store.siteFile(key)))
+            platform::removeFile(store.siteFile(key));
+        if (deleteFolder && !site.Path.isEmpty() && platform::folderExists(site.Path))
+            context_.dlgEditSite->dodeletedir(site.Path);
+
+        if (store.removeSiteKey(key)) {
+            const int row = selectedRow();
+            if (row >= 0 && lbxsites->item(row)->text() == key) {
+                selecting_ = true;
+                delete lbxsites->takeItem(row);
+                selecting_ = false;
+            }
+        }
+    }
+    rebuildSiteNameList();
+    selectRow(-1);
+}
+
+// ---- helpers ----
+
+QString TfrmMain::expandpath(const QString& path) const
+{
+    return platform::expandpath(path, state_.ProgramFolder);
+}
+
+QString TfrmMain::truncatepath(const QString& path) const
+{
+    return platform::truncatepath(path, state_.ProgramFolder);
+}
+
+QString TfrmMain::fixpath(const QString& path, bool add) const
+{
+    return platform::fixpath(path, add, state_.ProgramFolder);
+}
+
+QString TfrmMain::changeextension(const QString& name, const QString& ext)
+{
+    return platform::changeextension(name, ext);
+}
+
+bool TfrmMain::createnewdirectory(const QString& path)
+{
+    return ::createnewdirectory(path, state_.ProgramFolder, context_.services.prompts);
+}
+
+bool TfrmMain::dodeletefile(const QString& name, bool overwriting)
+{
+    return ::dodeletefile(name, overwriting, context_.services.prompts);
+}
+
+// ---- the four long-lived windows ----
+
+void createPictorumWindows(AppContext& context)
+{
+    context.frmMain = new TfrmMain(context);
+    context.dlgThumbOptions = new TdlgThumbOptions(context, context.frmMain);
+    context.dlgThumbOptions->hooks.runTemplateCheck = [&context](const QString& file, bool isThumbnailPage) {
+        return showTemplateCompliance(context, file, isThumbnailPage, context.dlgThumbOptions);
+    };
+    context.dlgAddImages = new TdlgAddImages(context, context.frmMain);
+    context.dlgEditSite = new TdlgEditSite(context, context.frmMain);
+}

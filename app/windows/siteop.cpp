@@ -1,0 +1,182 @@
+#include "siteop.h"
+
+#include "buttonimages.h"
+#include "mainform.h"
+#include "components/bitbtn.h"
+
+#include "platform/fileidentity.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
+#include "platform/shell.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int helpContext = 26;
+}
+
+TdlgSIteOptions::TdlgSIteOptions(AppContext& context, QWidget* parent)
+    : ModalDialog(parent)
+    , context_(context)
+{
+    setWindowTitle(QStringLiteral("Site Options"));
+
+    edtname = new QLineEdit(this);
+    edtname->setToolTip(QStringLiteral("A name for this site, such as its web address"));
+    edtpath = new QLineEdit(this);
+    BitBtn4 = TLmILBitBtn::Make(this, imgLmILButtons(), "BitBtn4", "Browse..", QString(), 34);
+    edtBaseHTMLName = new QComboBox(this);
+    edtBaseHTMLName->setEditable(true);
+    edtBaseHTMLName->addItems({QStringLiteral("Index.htm"), QStringLiteral("Index.html"), QStringLiteral("Default.htm"),
+                               QStringLiteral("Default.html")});
+
+    auto* pathRow = new QHBoxLayout;
+    pathRow->addWidget(edtpath, 1);
+    pathRow->addWidget(BitBtn4);
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Site Name:"), edtname);
+    form->addRow(QStringLiteral("Site creation location:"), pathRow);
+    form->addRow(QStringLiteral("Name of first HTML page:"), edtBaseHTMLName);
+    form->addRow(QString(), new QLabel(QStringLiteral("(will only affect new rotations that you create)"), this));
+
+    auto* rotation = new QGroupBox(QStringLiteral("Auto Rotation"), this);
+    chkTurnfold = new QCheckBox(QStringLiteral("Add this site to Turnfold's rotation schedule"), rotation);
+    lbllivepath = new QLabel(QStringLiteral("Copy the rotation to:"), rotation);
+    edtlivepath = new QLineEdit(rotation);
+    btnBrowseSite = TLmILBitBtn::Make(rotation, imgLmILButtons(), "btnBrowseSite", "Browse..", QString(), 34);
+    lblrotpos = new QLabel(QStringLiteral("Next Rotation to copy:"), rotation);
+    spnrotpos = new QSpinBox(rotation);
+    spnrotpos->setRange(1, 99999);
+    lblrotposnote = new QLabel(rotation);
+    auto* liveRow = new QHBoxLayout;
+    liveRow->addWidget(edtlivepath, 1);
+    liveRow->addWidget(btnBrowseSite);
+    auto* rotationLayout = new QFormLayout(rotation);
+    rotationLayout->addRow(chkTurnfold);
+    rotationLayout->addRow(lbllivepath, liveRow);
+    rotationLayout->addRow(lblrotpos, spnrotpos);
+
+    BitBtn1 = TLmILBitBtn::Make(this, imgLmILButtons(), "BitBtn1", bkOK);
+    BitBtn1->SetModalResult(platform::mrNone);  // closed by its handler once the entries pass
+    BitBtn2 = TLmILBitBtn::Make(this, imgLmILButtons(), "BitBtn2", bkCancel);
+    BitBtn3 = TLmILBitBtn::Make(this, imgLmILButtons(), "BitBtn3", bkHelp);
+    BitBtn3->SetHelp(context_.services.shell, helpContext);
+
+    auto* outer = new QVBoxLayout(this);
+    outer->addLayout(form);
+    outer->addWidget(rotation);
+    outer->addLayout(rightAlignedRow({BitBtn1, BitBtn2, BitBtn3}));
+    setFixedWidth(520);
+
+    connect(chkTurnfold, &QCheckBox::clicked, this, &TdlgSIteOptions::chkTurnfoldClick);
+    connect(BitBtn4, &TILBitBtn::OnClick, this, &TdlgSIteOptions::BitBtn4Click);
+    connect(btnBrowseSite, &TILBitBtn::OnClick, this, &TdlgSIteOptions::btnBrowseSiteClick);
+    connect(BitBtn1, &TILBitBtn::OnClick, this, &TdlgSIteOptions::BitBtn1Click);
+}
+
+void TdlgSIteOptions::showEvent(QShowEvent* event)
+{
+    ModalDialog::showEvent(event);
+    FormShow();
+}
+
+void TdlgSIteOptions::FormShow()
+{
+    const tsiterecord& site = context_.state.CurrentSite;
+    edtname->setText(site.Name);
+    edtpath->setText(site.Path);
+    edtlivepath->setText(site.LivePath);
+    chkTurnfold->setChecked(site.AutoRotate);
+    chkTurnfoldClick();
+    edtBaseHTMLName->setCurrentText(site.BaseHTMLName);
+    spnrotpos->setValue(site.CurrentRotationPosition);
+}
+
+void TdlgSIteOptions::chkTurnfoldClick()
+{
+    if (chkTurnfold->isChecked() && !context_.state.options.UseRotations) {
+        context_.services.prompts.information(QStringLiteral("You have disabled support for multiple rotations under options"));
+        chkTurnfold->setChecked(false);
+    }
+    const bool on = chkTurnfold->isChecked();
+    for (QWidget* w : std::initializer_list<QWidget*>{edtlivepath, btnBrowseSite, spnrotpos, lbllivepath, lblrotpos, lblrotposnote})
+        w->setEnabled(on);
+}
+
+void TdlgSIteOptions::browseInto(QLineEdit* edit)
+{
+    if (const auto folder = context_.services.prompts.chooseFolder(QStringLiteral("Browse for Folder"), edit->text()))
+        edit->setText(*folder);
+}
+
+void TdlgSIteOptions::BitBtn4Click()
+{
+    browseInto(edtpath);
+}
+
+void TdlgSIteOptions::btnBrowseSiteClick()
+{
+    browseInto(edtlivepath);
+}
+
+QString TdlgSIteOptions::completeBaseHTMLName(const QString& typed)
+{
+    if (typed.isEmpty())
+        return QStringLiteral("Index.html");
+    if (platform::extractExtension(typed).isEmpty())
+        return typed + QStringLiteral(".html");
+    return typed;
+}
+
+void TdlgSIteOptions::BitBtn1Click()
+{
+    platform::PromptService& prompts = context_.services.prompts;
+    const QString folder = edtpath->text();
+    if (edtname->text().isEmpty()) {
+        prompts.information(QStringLiteral("You have not entered a site name!"));
+        return;
+    }
+    if (folder.isEmpty()) {
+        prompts.information(QStringLiteral("You have not entered a directory for this site!"));
+        return;
+    }
+    if (chkTurnfold->isChecked() && edtlivepath->text().isEmpty()) {
+        prompts.information(QStringLiteral(
+            "You have elected to automatically rotate this site, but have not entered a destination directory!"));
+        return;
+    }
+    if (!platform::folderExists(context_.frmMain->fixpath(folder, true))) {
+        if (prompts.confirm(QStringLiteral("The directory, ") + folder
+                            + QStringLiteral(", does not exist.  Would you like to create it?"))
+            != platform::mrYes)
+            return;
+        if (!context_.frmMain->createnewdirectory(folder)) {
+            prompts.warning(QStringLiteral("An error was encountered creating the directory ,") + folder + QStringLiteral("!"));
+            return;
+        }
+    }
+
+    tsiterecord& site = context_.state.CurrentSite;
+    site.Name = edtname->text();
+    site.Path = folder;
+    site.LivePath = edtlivepath->text();
+    site.AutoRotate = chkTurnfold->isChecked();
+    const QString baseName = completeBaseHTMLName(edtBaseHTMLName->currentText());
+    edtBaseHTMLName->setCurrentText(baseName);
+    site.BaseHTMLName = baseName;
+    if (site.CurrentRotationPosition != spnrotpos->value()) {
+        site.CurrentRotationPosition = spnrotpos->value();
+        context_.state.CurrentRotationPositionChanged = true;
+    }
+    context_.frmMain->savecurrentsite();
+    context_.frmMain->rebuildSiteNameList();
+    setModalResult(platform::mrOk);
+}

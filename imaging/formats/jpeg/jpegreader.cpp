@@ -1,0 +1,226 @@
+// Reading JPEG files through libjpeg-turbo (markers: FORMAT.md).
+#include "jpegformat.h"
+#include "jpegglue.h"
+#include "imaging/pgmessages.h"
+#include "imaging/pgsettings.h"
+#include "imaging/pixelgraphic.h"
+
+#include <vector>
+
+namespace {
+
+// libjpeg's own memory for one decode: the coefficients of a progressive image of the largest
+// size the library allocates take at most twice its pixel memory.
+constexpr long kMaxLibraryMemory = long(2 * TPixelGraphic::MaxImageSize + (64 << 20));
+
+// Everything one decode needs, kept out of the frame that calls setjmp. The decompressor is
+// destroyed with the session, whatever happened (destroying a zeroed one is harmless).
+struct DecodeSession {
+    DecodeSession(QIODevice& Stream, TPixelGraphic& Graphic)
+        : stream(Stream), graphic(Graphic), buffer(JpegBufferSize), events(Graphic, errors)
+    {
+    }
+    ~DecodeSession() { jpeg_destroy_decompress(&info); }
+    DecodeSession(const DecodeSession&) = delete;
+    DecodeSession& operator=(const DecodeSession&) = delete;
+
+    QIODevice& stream;
+    TPixelGraphic& graphic;
+    std::vector<JOCTET> buffer;
+    jpeg_decompress_struct info{};
+    JpegErrors errors;
+    JpegSource source{};
+    JpegScanLimit scanLimit{};
+    JpegProgressEvents events;
+    std::uint8_t* bits = nullptr;
+    std::int64_t rowBytes = 0;
+};
+
+// Creates the decompressor on the session's stream and reads the header. Inside setjmp only.
+void startSession(DecodeSession& s)
+{
+    jpeg_create_decompress(&s.info);
+    AttachJpegSource(&s.info, s.source, s.stream, s.errors, s.buffer.data());
+    AttachJpegScanLimit(&s.info, s.scanLimit, s.errors);
+    s.info.mem->max_memory_to_use = kMaxLibraryMemory;
+    jpeg_read_header(&s.info, TRUE);
+}
+
+// The image the rows go into.
+void prepareImage(DecodeSession& s)
+{
+    TPixelGraphic& g = s.graphic;
+    const bool gray = s.info.output_components == 1;
+    g.Allocate(int(s.info.output_width), int(s.info.output_height), gray ? bcn8Bit : bcn24Bit);
+    if (gray)
+        g.SetPaletteIdent(pGray256);
+    s.bits = g.Bits();
+    s.rowBytes = g.RowBytes();
+}
+
+bool stopDecoding(DecodeSession& s) noexcept
+{
+    s.events.EndAfterFailure();
+    return false;
+}
+
+// The whole decode in one setjmp frame: libjpeg's errors come back here as a longjmp, and the
+// failure branch reads nothing but the session (the one local changed after setjmp, row, is
+// not read after a longjmp, so it need not be volatile).
+bool runDecode(DecodeSession& s) noexcept
+{
+    j_decompress_ptr info = &s.info;
+    info->err = InstallJpegErrors(s.errors, s.graphic);
+    if (setjmp(s.errors.jump))
+        return stopDecoding(s);
+    startSession(s);
+    info->scale_num = 1;
+    info->scale_denom = 1;
+    info->dct_method = J_DCT_METHOD(s.graphic.FastJPEGDecode() ? int(JDCT_IFAST) : PixelGraphicJPEGDecodeDCT);
+    info->quantize_colors = FALSE;
+    info->dither_mode = JDITHER_NONE;
+    info->two_pass_quantize = FALSE;
+    if (info->jpeg_color_space == JCS_YCbCr || info->jpeg_color_space == JCS_RGB)
+        info->out_color_space = JCS_EXT_BGR; // the image's own byte order
+    jpeg_calc_output_dimensions(info);
+    if (info->output_components != 1 && info->output_components != 3) {
+        s.errors.failure = JpegFailure::Unsupported;
+        return stopDecoding(s);
+    }
+    // The image is made (and its size checked) before libjpeg allocates for the decode.
+    if (!RunGuarded(s.errors, [&s] { prepareImage(s); }) || !s.events.Begin())
+        return stopDecoding(s);
+    jpeg_start_decompress(info);
+    while (info->output_scanline < info->output_height) {
+        // The first scanline is the top row, which is stored last.
+        JSAMPROW row = s.bits + std::int64_t(info->output_height - 1 - info->output_scanline) * s.rowBytes;
+        jpeg_read_scanlines(info, &row, 1);
+        if (!s.events.Row(int(info->output_scanline), int(info->output_height)))
+            return stopDecoding(s);
+        if (s.events.Aborted())
+            break;
+    }
+    if (!s.events.End())
+        return stopDecoding(s);
+    if (s.events.Aborted())
+        jpeg_abort_decompress(info); // the rows not read stay as they were made
+    else
+        jpeg_finish_decompress(info);
+    return true;
+}
+
+// What GetInfo reports, from the header.
+struct HeaderFacts {
+    int width = 0, height = 0, components = 0;
+    J_COLOR_SPACE colorSpace = JCS_UNKNOWN;
+    bool progressive = false, jfif = false, adobe = false;
+};
+
+bool runReadHeader(DecodeSession& s, HeaderFacts& facts) noexcept
+{
+    s.info.err = InstallJpegErrors(s.errors, s.graphic);
+    if (setjmp(s.errors.jump))
+        return false;
+    startSession(s);
+    facts.width = int(s.info.image_width);
+    facts.height = int(s.info.image_height);
+    facts.components = s.info.num_components;
+    facts.colorSpace = s.info.jpeg_color_space;
+    facts.progressive = s.info.progressive_mode;
+    facts.jfif = s.info.saw_JFIF_marker;
+    facts.adobe = s.info.saw_Adobe_marker;
+    return true;
+}
+
+QString colorSpaceName(J_COLOR_SPACE space)
+{
+    switch (space) {
+    case JCS_UNKNOWN:
+        return QStringLiteral("unknown");
+    case JCS_GRAYSCALE:
+        return QStringLiteral("GrayScale");
+    case JCS_RGB:
+        return QStringLiteral("RGB");
+    case JCS_YCbCr:
+        return QStringLiteral("YCbCr");
+    case JCS_CMYK:
+        return QStringLiteral("CMYK");
+    case JCS_YCCK:
+        return QStringLiteral("YCbCrK");
+    default:
+        return {};
+    }
+}
+
+QString colorsText(int components)
+{
+    switch (components) {
+    case 1:
+        return QStringLiteral("256");
+    case 2:
+        return QStringLiteral("64K");
+    case 3:
+        return QStringLiteral("16.7M");
+    case 4:
+        return QStringLiteral("4294.9M");
+    default:
+        return QStringLiteral("?");
+    }
+}
+
+[[noreturn]] void raiseJPG(const QString& text)
+{
+    RaiseTagged<EPGJPGFileFormatReaderWriter>("JPG", text);
+}
+
+} // namespace
+
+TJPGFileFormatReader::TJPGFileFormatReader()
+    : TJPGFileFormatReader(QStringLiteral("TJPGFileFormatReader"), QStringLiteral("jpg"))
+{
+}
+
+TJPGFileFormatReader::TJPGFileFormatReader(QString ClassName, QString Extension)
+    : TSingleImageReader(std::move(ClassName), std::move(Extension), QStringLiteral("JPEG (JFIF compliant)"), true)
+{
+}
+
+void TJPGFileFormatReader::Fail(const QString& Text) const
+{
+    raiseJPG(Text);
+}
+
+bool TJPGFileFormatReader::CheckSignature(const SignatureProbe& Header) const
+{
+    return Header[0] == 0xFF && Header[1] == 0xD8;
+}
+
+void TJPGFileFormatReader::LoadImage(QIODevice& Stream, TPixelGraphic& Graphic) const
+{
+    Graphic.SetGamma(PixelGraphicDefaultGamma);
+    DecodeSession session(Stream, Graphic);
+    if (!runDecode(session))
+        RaiseJpegFailure(session.errors);
+}
+
+void TJPGFileFormatReader::ReadInfo(QIODevice& Stream, GraphicFileInfo& Info) const
+{
+    TPixelGraphic quiet; // warnings while reading only the header are not shown
+    quiet.SetWarningAction(waIgnore);
+    DecodeSession session(Stream, quiet);
+    HeaderFacts facts;
+    if (!runReadHeader(session, facts))
+        RaiseJpegFailure(session.errors);
+    QString subFormat = colorSpaceName(facts.colorSpace);
+    if (facts.progressive)
+        subFormat += QStringLiteral(", Progressive");
+    if (facts.adobe)
+        subFormat.prepend(QStringLiteral("Adope, "));
+    if (facts.jfif)
+        subFormat.prepend(QStringLiteral("JFIF, "));
+    Info.SubFormat = subFormat;
+    Info.Width = facts.width;
+    Info.Height = facts.height;
+    Info.BitsPerPixel = 8 * facts.components;
+    Info.ColorsText = colorsText(facts.components);
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "rotation/engine/logmail.h"
+#include "rotation/engine/rotationoptions.h"
+
+#include "platform/modaldialog.h"
+#include "platform/services.h"
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class TLmILBitBtn;
+class QTabWidget;
+class ProblemReport;
+class RunLog;
+
+// Turnfold's options. Its controls are the live settings: every change counts at once, and
+// there is no Cancel.
+class TdlgRotOpt : public platform::ModalDialog {
+    Q_OBJECT
+public:
+    TdlgRotOpt(RunLog& log, ProblemReport& report, const platform::Services& services, QWidget* parent = nullptr);
+
+    RotationOptions options() const;
+    void setOptions(const RotationOptions& options);
+
+    bool sendmail();
+    LogMailer& mailer() { return mailer_; }
+
+    void chkloggingClick();
+    void chkEmailLogClick();
+    void BitBtn3Click();
+    void btnsendtestmessageClick();
+    bool FormCloseQuery();
+
+    void done(int result) override;
+
+    QTabWidget* PageControl1;
+    // General
+    QCheckBox* chklogging;
+    QLabel* Label11;
+    QLineEdit* edtfilename;
+    TLmILBitBtn* BitBtn3;
+    QCheckBox* chkonlylogerrors;
+    QCheckBox* chkEmailLog;
+    QCheckBox* chkOnlyEmailErrors;
+    QCheckBox* chkcreatebackup;
+    // E-mail Settings
+    QLineEdit* edthost;
+    QLineEdit* edtport;
+    QLineEdit* edtuserid;
+    QLineEdit* edtemailto;
+    QLineEdit* edtemailfrom;
+    TLmILBitBtn* btnsendtestmessage;
+    QLabel* lblTestmessage;
+    QLineEdit* edtTestmessage;
+    TLmILBitBtn* BitBtn1;           // help kind
+    TLmILBitBtn* BitBtn2;           // close kind
+
+private:
+    QWidget* makeGeneralPage();
+    QWidget* makeMailPage();
+    bool mailFieldsMissing() const;
+
+    RunLog& log_;
+    const platform::Services& services_;
+    LogMailer mailer_;
+};

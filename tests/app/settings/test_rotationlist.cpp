@@ -1,0 +1,73 @@
+#include "tempfolder.h"
+#include "app/settings/rotationlist.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class RotationList : public ::testing::Test {
+protected:
+    TempFolder prog;
+
+    void site(const QByteArray& general, const QByteArray& rest = {})
+    {
+        prog.write("Site_1.ini", "[General]\r\nPath=%/Site_1/\r\n" + general + rest);
+    }
+    QStringList rows(bool useRotations) { return rotationListRows(prog.path(), "Site_1", useRotations); }
+};
+
+TEST_F(RotationList, RowsCountImagesAndTellBuiltFromNotBuilt)
+{
+    site("RotationCount=3\r\n", "[Rotation_2]\r\nRotation_Path=%/elsewhere\r\n");
+    // the default folder is "rotation_1"; a folder spelt "Rotation_1" is found as well
+    for (const char* name : {"a.jpg", "b.GIF", "c.jpeg", "d.png", "e.jpe", "Index.html"})
+        prog.write(QString("Site_1/Rotation_1/") + name, "x");
+    prog.mkdir("elsewhere");
+    EXPECT_EQ(rows(true), QStringList({"Rotation 1 : 4 Images : Built", "Rotation 2 : 0 Images : NOT BUILT",
+                                       "Rotation 3 : ERROR! Not found!"}));
+}
+
+TEST_F(RotationList, BuiltFollowsTheSitesFirstPageName)
+{
+    site("RotationCount=1\r\nBaseHTMLName=Default.htm\r\n");
+    prog.write("Site_1/rotation_1/Index.html", "x");
+    EXPECT_EQ(rows(true), QStringList{"Rotation 1 : 0 Images : NOT BUILT"});
+    prog.write("Site_1/rotation_1/default.HTM", "x");
+    EXPECT_EQ(rows(true), QStringList{"Rotation 1 : 0 Images : Built"});
+}
+
+TEST_F(RotationList, ASingleVersionSiteListsItsOwnFolderOnce)
+{
+    site("RotationCount=5\r\n");
+    prog.write("Site_1/x.gif", "x");
+    EXPECT_EQ(rows(false), QStringList{"Current Site  : 1 Images : NOT BUILT"});
+}
+
+TEST_F(RotationList, StoredCounts)
+{
+    struct Case { const char* general; int rows; } cases[] = {
+        {"", 10}, {"RotationCount=x\r\n", 10}, {"RotationCount=0\r\n", 0}, {"RotationCount=-4\r\n", 0},
+        {"RotationCount=2\r\n", 2},
+    };
+    for (const Case& c : cases) {
+        site(c.general);
+        EXPECT_EQ(rows(true).size(), c.rows) << c.general;
+    }
+    EXPECT_EQ(rotationListRows(prog.path(), "Site_9", true).size(), 10); // no file at all
+}
+
+TEST_F(RotationList, AKeyThatWouldReachOutsideTheProgramFolderReadsAsNoFile)
+{
+    // A site file beside the program folder, with two rotations and their folders.
+    const QString outside = prog.path().chopped(1) + "-outside";
+    writeAll(outside + ".ini", "[General]\r\nPath=" + prog.path().toUtf8() + "Site_1/\r\nRotationCount=2\r\n");
+    prog.write("Site_1/Rotation_1/index.html", "x");
+    const QString key = "../" + QFileInfo(outside).fileName();
+    EXPECT_EQ(rotationListRows(prog.path(), key, true).size(), 10);  // the default count, not 2
+    QFile::remove(outside + ".ini");
+}
+
+} // namespace

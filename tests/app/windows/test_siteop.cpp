@@ -1,0 +1,170 @@
+#include "apptestutil.h"
+#include "app/windows/siteop.h"
+#include "components/bitbtn.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using platform::mrNo;
+using platform::mrOk;
+using platform::mrYes;
+
+namespace {
+
+class SiteOptions : public ::testing::Test, public PictorumFixture {
+protected:
+    void SetUp() override
+    {
+        prog.write("sites.ini", "[Sites]\r\nSite_1=Alpha\r\n");
+        prog.write("Site_1.ini", "[General]\r\nName=Alpha\r\nPath=%/Site_1/\r\nCurrentRotationPosition=2\r\n");
+        prog.mkdir("Site_1");
+    }
+    void startWith(bool rotations)
+    {
+        prog.write("options.ini", rotations ? "[Options]\r\nUseRotations=True\r\n" : "");
+        start();
+        clickRow(0);
+    }
+    // Shows the dialog, lets fill work its controls, presses OK; gives the dialog's result.
+    int pressOk(const std::function<void(TdlgSIteOptions&)>& fill)
+    {
+        TdlgSIteOptions dialog(*context, &form());
+        fake.dialogs.script([&](QDialog&) {
+            fill(dialog);
+            QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
+            return platform::mrNone;
+        });
+        return fake.dialogs.showModal(dialog);
+    }
+};
+
+TEST_F(SiteOptions, ShowsTheRecord)
+{
+    startWith(true);
+    TdlgSIteOptions dialog(*context, &form());
+    dialog.show();
+    EXPECT_EQ(dialog.windowTitle(), "Site Options");
+    EXPECT_EQ(dialog.edtname->text(), "Alpha");
+    EXPECT_EQ(dialog.edtpath->text(), prog.path() + "Site_1/");
+    EXPECT_EQ(dialog.edtBaseHTMLName->currentText(), "Index.html");
+    EXPECT_EQ(dialog.spnrotpos->value(), 2);
+    EXPECT_FALSE(dialog.edtlivepath->isEnabled());
+    EXPECT_FALSE(dialog.spnrotpos->isEnabled());
+}
+
+TEST_F(SiteOptions, ChecksInOrderKeepTheDialogOpen)
+{
+    startWith(true);
+    struct Case {
+        const char* name;
+        std::function<void(TdlgSIteOptions&)> fill;
+        const char* message;
+    } cases[] = {
+        {"no name", [](TdlgSIteOptions& d) { d.edtname->clear(); d.edtpath->clear(); }, "You have not entered a site name!"},
+        {"no folder", [](TdlgSIteOptions& d) { d.edtpath->clear(); }, "You have not entered a directory for this site!"},
+        {"rotation without live folder", [](TdlgSIteOptions& d) { d.chkTurnfold->click(); },
+         "You have elected to automatically rotate this site, but have not entered a destination directory!"},
+    };
+    for (const Case& c : cases) {
+        fake.prompts.clear();
+        EXPECT_EQ(pressOk(c.fill), platform::mrNone) << c.name; // still open after OK
+        EXPECT_EQ(fake.prompts.promptTexts(), QStringList{c.message}) << c.name;
+        EXPECT_EQ(fake.prompts.lastPrompt().icon, platform::PromptIcon::Information) << c.name;
+    }
+    EXPECT_EQ(prog.read("sites.ini"), QByteArray("[Sites]\r\nSite_1=Alpha\r\n"));
+}
+
+TEST_F(SiteOptions, MissingFolderAnsweredNoSavesNothing)
+{
+    startWith(false);
+    const QByteArray before = prog.read("Site_1.ini");
+    fake.prompts.answer(mrNo);
+    EXPECT_EQ(pressOk([&](TdlgSIteOptions& d) { d.edtpath->setText(prog.file("Elsewhere")); }), platform::mrNone); // still open after OK
+    EXPECT_EQ(fake.prompts.promptTexts(),
+              QStringList{"The directory, " + prog.file("Elsewhere") + ", does not exist.  Would you like to create it?"});
+    EXPECT_FALSE(prog.exists("Elsewhere"));
+    EXPECT_EQ(prog.read("Site_1.ini"), before);
+}
+
+TEST_F(SiteOptions, FolderThatCannotBeMadeShowsBothMessages)
+{
+    startWith(false);
+    prog.write("plain", "x");
+    fake.prompts.answer(mrYes);
+    EXPECT_EQ(pressOk([&](TdlgSIteOptions& d) { d.edtpath->setText(prog.file("plain/sub")); }), platform::mrNone); // still open after OK
+    EXPECT_EQ(fake.prompts.promptTexts(),
+              (QStringList{"The directory, " + prog.file("plain/sub") + ", does not exist.  Would you like to create it?",
+                           "An error was encountered whilst trying to create the directory, " + prog.file("plain/sub"),
+                           "An error was encountered creating the directory ," + prog.file("plain/sub") + "!"}));
+}
+
+TEST_F(SiteOptions, FirstPageNameIsCompleted)
+{
+    struct Case { const char* typed; const char* stored; } cases[] = {
+        {"", "Index.html"}, {"home", "home.html"}, {"Index.htm", "Index.htm"}, {"start.php", "start.php"},
+    };
+    startWith(false);
+    for (const Case& c : cases) {
+        EXPECT_EQ(pressOk([&](TdlgSIteOptions& d) { d.edtBaseHTMLName->setCurrentText(c.typed); }), mrOk) << c.typed;
+        EXPECT_EQ(state().CurrentSite.BaseHTMLName, c.stored) << c.typed;
+        EXPECT_TRUE(prog.read("Site_1.ini").contains(QByteArray("BaseHTMLName=") + c.stored + "\r\n")) << c.typed;
+    }
+}
+
+TEST_F(SiteOptions, RotationBoxIsRefusedWhileRotationsAreOff)
+{
+    prog.write("Site_1.ini", "[General]\r\nName=Alpha\r\nPath=%/Site_1/\r\nLivePath=/var/www/\r\nAutoRotate=True\r\n");
+    startWith(false);
+    ASSERT_TRUE(state().CurrentSite.AutoRotate);
+    EXPECT_EQ(pressOk([](TdlgSIteOptions& d) { EXPECT_FALSE(d.chkTurnfold->isChecked()); }), mrOk);
+    EXPECT_EQ(fake.prompts.promptTexts(), QStringList{"You have disabled support for multiple rotations under options"});
+    EXPECT_TRUE(prog.read("Site_1.ini").contains("AutoRotate=False\r\n"));
+}
+
+TEST_F(SiteOptions, OkStoresTheRecordAsTyped)
+{
+    startWith(true);
+    prog.mkdir("live");
+    EXPECT_EQ(pressOk([&](TdlgSIteOptions& d) {
+                  d.edtname->setText("Shop");
+                  d.edtpath->setText(prog.file("Site_1")); // no trailing separator: kept as typed
+                  d.chkTurnfold->click();
+                  EXPECT_TRUE(d.edtlivepath->isEnabled());
+                  d.edtlivepath->setText(prog.file("live"));
+                  d.spnrotpos->setValue(7);
+              }),
+              mrOk);
+    const tsiterecord& site = state().CurrentSite;
+    EXPECT_EQ(site.Name, "Shop");
+    EXPECT_EQ(site.Path, prog.file("Site_1"));
+    EXPECT_TRUE(site.AutoRotate);
+    EXPECT_EQ(site.CurrentRotationPosition, 7);
+    EXPECT_EQ(prog.read("Site_1.ini"),
+              QByteArray("[General]\r\nName=Shop\r\nPath=%/Site_1\r\nCurrentRotationPosition=7\r\nLivePath=")
+                  + prog.file("live").toUtf8() + "\r\nAutoRotate=True\r\nBaseHTMLName=Index.html\r\nRotationCount=20\r\n");
+    EXPECT_EQ(form().lbxsitename, QStringList{"Shop"});
+}
+
+TEST_F(SiteOptions, BrowseAndHelp)
+{
+    startWith(true);
+    TdlgSIteOptions dialog(*context, &form());
+    dialog.show();
+    fake.prompts.answerFolder(QString("/srv/picked"));
+    fake.prompts.answerFolder(std::nullopt);
+    dialog.BitBtn4Click();
+    EXPECT_EQ(dialog.edtpath->text(), "/srv/picked");
+    dialog.BitBtn4Click(); // cancelled: text stays
+    EXPECT_EQ(dialog.edtpath->text(), "/srv/picked");
+    EXPECT_EQ(fake.prompts.calls()[0].caption, "Browse for Folder");
+    QTest::mouseClick(dialog.BitBtn3, Qt::LeftButton);
+    EXPECT_EQ(fake.shell.helpContexts, QList<int>{26});
+}
+
+} // namespace

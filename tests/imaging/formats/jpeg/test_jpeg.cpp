@@ -1,0 +1,436 @@
+#include "fixtures.h"
+#include "tempfolder.h"
+#include "tests/imaging/imagingtest.h"
+#include "imaging/formats/jpeg/jpegformat.h"
+#include "imaging/pgsettings.h"
+
+#include "platform/prompts.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <cstdio>
+#include <jpeglib.h>
+
+namespace {
+
+class Jpeg : public LibraryTest {};
+
+QByteArray hex(const char* text)
+{
+    return QByteArray::fromHex(text);
+}
+
+// ---- libjpeg-turbo's own programs, the reference ----
+
+QByteArray runTool(const QString& program, const QStringList& arguments, const QByteArray& input)
+{
+    const QString path = QStandardPaths::findExecutable(program);
+    if (path.isEmpty()) {
+        ADD_FAILURE() << program.toStdString() << " not found (libjpeg-turbo-progs)";
+        return {};
+    }
+    QProcess process;
+    process.start(path, arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    process.waitForFinished(60000);
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    return process.readAllStandardOutput();
+}
+
+// A binary PGM or PPM of the image (top row first, red-green-blue).
+QByteArray pnmOf(TPixelGraphic& image)
+{
+    const bool gray = image.BitCountNum() == 2;
+    QByteArray out = QStringLiteral("%1\n%2 %3\n255\n").arg(gray ? "P5" : "P6").arg(image.Width()).arg(image.Height()).toLatin1();
+    for (int y = 0; y < image.Height(); ++y)
+        for (int x = 0; x < image.Width(); ++x) {
+            const TColor c = image.GetPixelColor(x, y);
+            if (gray) {
+                out.append(char(RedOf(c)));
+            } else {
+                out.append(char(RedOf(c)));
+                out.append(char(GreenOf(c)));
+                out.append(char(BlueOf(c)));
+            }
+        }
+    return out;
+}
+
+QByteArray djpeg(const QByteArray& jpeg, const QStringList& options = {})
+{
+    return runTool("djpeg", options + QStringList{"-pnm"}, jpeg);
+}
+
+// ---- Raw libjpeg, for files the library does not write (CMYK, Adobe markers) ----
+
+QByteArray encodeRaw(int components, J_COLOR_SPACE space, bool adobe)
+{
+    jpeg_compress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = 8;
+    info.image_height = 8;
+    info.input_components = components;
+    info.in_color_space = space;
+    jpeg_set_defaults(&info);
+    info.write_Adobe_marker = adobe;
+    jpeg_start_compress(&info, TRUE);
+    std::vector<JSAMPLE> row(std::size_t(8 * components), 100);
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW r = row.data();
+        jpeg_write_scanlines(&info, &r, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    QByteArray out(reinterpret_cast<const char*>(buffer), qsizetype(size));
+    std::free(buffer);
+    return out;
+}
+
+QByteArray saveJpeg(TPixelGraphic& image, int quality, bool progressive)
+{
+    PixelGraphicJPEGQuality = std::uint8_t(quality);
+    PixelGraphicJPEGProgressive = progressive;
+    image.SetColorResConversion(crcConvert);
+    return SaveAs(image, "jpg");
+}
+
+// The bytes of the first segment with this marker, from the marker on.
+QByteArray segment(const QByteArray& jpeg, std::uint8_t marker)
+{
+    for (qsizetype i = 2; i + 4 <= jpeg.size();) {
+        if (std::uint8_t(jpeg[i]) != 0xFF)
+            return {};
+        const std::uint8_t m = std::uint8_t(jpeg[i + 1]);
+        const int length = std::uint8_t(jpeg[i + 2]) << 8 | std::uint8_t(jpeg[i + 3]);
+        if (m == marker)
+            return jpeg.mid(i, 2 + length);
+        if (m == 0xDA)
+            return {};
+        i += 2 + length;
+    }
+    return {};
+}
+
+QString infoOf(const QByteArray& jpeg)
+{
+    QBuffer buffer;
+    buffer.setData(jpeg);
+    buffer.open(QIODevice::ReadOnly);
+    QString description;
+    GraphicFileInfo info;
+    if (!ReadStreamFileInfo(buffer, "jpg", 0, description, info))
+        return "none";
+    return QStringLiteral("%1|%2|%3x%4|%5|%6").arg(description, info.SubFormat).arg(info.Width).arg(info.Height)
+        .arg(info.ColorsText).arg(info.BitsPerPixel);
+}
+
+TEST_F(Jpeg, TheWriterStartsAsTheWorkedExampleSays)
+{
+    TPixelGraphic gray;
+    gray.Allocate(8, 8, bcn8Bit);
+    gray.SetPaletteIdent(pGray256);
+    gray.Clear();
+    const QByteArray file = saveJpeg(gray, 80, false);
+    EXPECT_EQ(file.left(20), hex("FFD8 FFE0 0010 4A46494600 0101 00 0001 0001 0000"));
+    EXPECT_EQ(file.mid(20, 13), hex("FFDB 0043 00 0604050605040606"));
+    EXPECT_EQ(segment(file, 0xC0), hex("FFC0 000B 08 0008 0008 01 01 11 00"));
+    EXPECT_TRUE(segment(file, 0xC2).isEmpty());
+    EXPECT_TRUE(file.endsWith(hex("FFD9")));
+
+    const QByteArray progressive = saveJpeg(gray, 80, true);
+    EXPECT_EQ(segment(progressive, 0xC2), hex("FFC2 000B 08 0008 0008 01 01 11 00"));
+    EXPECT_TRUE(segment(progressive, 0xC0).isEmpty());
+
+    // Quality 99, baseline: every table entry below 75 becomes 1 (42 of them), the rest 2.
+    const QByteArray q99 = saveJpeg(gray, 99, false);
+    EXPECT_FALSE(segment(q99, 0xC0).isEmpty());
+    const QByteArray table = segment(q99, 0xDB).mid(5);
+    ASSERT_EQ(table.size(), 64);
+    EXPECT_EQ(table.count('\x01'), 42);
+    EXPECT_EQ(table.count('\x02'), 22);
+}
+
+TEST_F(Jpeg, TrueColourHasThreeComponentsAndTwoTables)
+{
+    auto image = MakePatternImage(16, 16, bcn24Bit);
+    const QByteArray file = saveJpeg(*image, 80, false);
+    EXPECT_EQ(segment(file, 0xC0), hex("FFC0 0011 08 0010 0010 03 012200 021101 031101"));
+    EXPECT_EQ(file.count(hex("FFDB0043")), 2);
+}
+
+TEST_F(Jpeg, TheWriterWritesWhatCjpegWrites)
+{
+    auto image = MakePatternImage(37, 23, bcn24Bit);
+    const QByteArray ppm = pnmOf(*image);
+    EXPECT_EQ(saveJpeg(*image, 80, false), runTool("cjpeg", {"-quality", "80", "-dct", "float"}, ppm));
+    EXPECT_EQ(saveJpeg(*image, 35, true), runTool("cjpeg", {"-quality", "35", "-dct", "float", "-progressive"}, ppm));
+    auto gray = MakePatternImage(21, 9, bcn8Bit);
+    EXPECT_EQ(saveJpeg(*gray, 90, false), runTool("cjpeg", {"-quality", "90", "-dct", "float", "-grayscale"}, pnmOf(*gray)));
+}
+
+TEST_F(Jpeg, PixelsAreWhatDjpegDecodes)
+{
+    std::vector<Seed> files = SeedsFor("fuzz_jpeg");
+    auto big = MakePatternImage(123, 77, bcn24Bit);
+    files.push_back({"big progressive", saveJpeg(*big, 75, true)});
+    for (const Seed& file : files) {
+        if (file.name == "truncated.jpg")
+            continue;
+        TPixelGraphic image;
+        LoadBytes(image, file.data);
+        EXPECT_EQ(pnmOf(image), djpeg(file.data)) << file.name.toStdString();
+    }
+    // The fast decoder is libjpeg's fast integer method.
+    TPixelGraphic fast;
+    fast.SetFastJPEGDecode(true);
+    LoadBytes(fast, files.back().data);
+    EXPECT_EQ(pnmOf(fast), djpeg(files.back().data, {"-dct", "fast"}));
+}
+
+TEST_F(Jpeg, TheSignatureDecidesNotTheName)
+{
+    TempFolder folder;
+    auto image = MakePatternImage(5, 4, bcn24Bit);
+    const QString path = folder.write("looks_like.bmp", saveJpeg(*image, 80, false));
+    TPixelGraphic loaded;
+    loaded.LoadFromFile(path);
+    EXPECT_EQ(loaded.Width(), 5);
+    EXPECT_EQ(loaded.BitCountNum(), 3);
+}
+
+TEST_F(Jpeg, GrayLoadsAsEightBitsAndSavesAsOneComponent)
+{
+    auto gray = MakePatternImage(10, 6, bcn8Bit);
+    const QByteArray file = saveJpeg(*gray, 95, false);
+    TPixelGraphic image;
+    LoadBytes(image, file);
+    EXPECT_EQ(image.BitCountNum(), 2);
+    EXPECT_EQ(image.PaletteIdent(), pGray256);
+    EXPECT_EQ(image.Width(), 10);
+    EXPECT_EQ(image.Height(), 6);
+    const QByteArray again = saveJpeg(image, 95, false);
+    EXPECT_EQ(segment(again, 0xC0).mid(9, 1), hex("01"));
+}
+
+TEST_F(Jpeg, OnlyTrueColourAndGrayAreWritten)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    for (int num : {0, 1, 2}) {
+        auto image = MakePatternImage(4, 4, TBitCountNum(num));
+        if (num == 2)
+            image->SetPaletteIdent(pSpecial216);
+        EXPECT_PG_THROW(TJPGFileFormatWriter().Save(buffer, *image), EPGJPGFileFormatReaderWriter,
+                        "JPG: Invalid value for BitCount");
+    }
+    EXPECT_TRUE(buffer.data().isEmpty());
+    TPixelGraphic empty;
+    EXPECT_PG_THROW(TJPGFileFormatWriter().Save(buffer, empty), EPGJPGFileFormatReaderWriter,
+                    "JPG: Empty JPEG image (DNL not supported)");
+    QBuffer readOnly;
+    readOnly.open(QIODevice::ReadOnly);
+    auto image = MakePatternImage(4, 4, bcn24Bit);
+    EXPECT_PG_THROW(TJPGFileFormatWriter().Save(readOnly, *image), EPGJPGFileFormatReaderWriter, "JPG: Write failed");
+}
+
+TEST_F(Jpeg, FileInformation)
+{
+    auto color = MakePatternImage(30, 20, bcn24Bit);
+    auto gray = MakePatternImage(3, 2, bcn8Bit);
+    EXPECT_EQ(infoOf(saveJpeg(*color, 80, false)), "JPEG (JFIF compliant)|JFIF, YCbCr|30x20|16.7M|24");
+    EXPECT_EQ(infoOf(saveJpeg(*color, 80, true)), "JPEG (JFIF compliant)|JFIF, YCbCr, Progressive|30x20|16.7M|24");
+    EXPECT_EQ(infoOf(saveJpeg(*gray, 80, false)), "JPEG (JFIF compliant)|JFIF, GrayScale|3x2|256|8");
+    EXPECT_EQ(infoOf(encodeRaw(4, JCS_CMYK, true)), "JPEG (JFIF compliant)|Adope, CMYK|8x8|4294.9M|32");
+    EXPECT_EQ(infoOf(encodeRaw(3, JCS_RGB, true)), "JPEG (JFIF compliant)|JFIF, Adope, YCbCr|8x8|16.7M|24");
+    EXPECT_EQ(infoOf(hex("FFD8FFD9")), "none");
+    QBuffer buffer;
+    buffer.setData(saveJpeg(*gray, 80, false));
+    buffer.open(QIODevice::ReadOnly);
+    GraphicFileInfo info;
+    EXPECT_PG_THROW(TJPGFileFormatReader().GetInfo(buffer, 1, info), EPGJPGFileFormatReaderWriter,
+                    "JPG: Invalid value for Index");
+    TPixelGraphic image;
+    EXPECT_PG_THROW(TJPGFileFormatReader().Load(buffer, image, 1), EPGJPGFileFormatReaderWriter, "JPG: Index invalid");
+}
+
+TEST_F(Jpeg, FourComponentsAreNotSupported)
+{
+    TPixelGraphic image;
+    EXPECT_PG_THROW(LoadBytes(image, encodeRaw(4, JCS_CMYK, true)), EPGJPGFileFormatReaderWriter,
+                    "JPG: Not supported subformat");
+    EXPECT_EQ(image.UpdateCount(), 0);
+}
+
+TEST_F(Jpeg, WarningsGoByTheImagesWarningAction)
+{
+    auto source = MakePatternImage(64, 64, bcn24Bit);
+    const QByteArray whole = saveJpeg(*source, 80, false);
+    const QByteArray truncated = whole.left(whole.size() / 2);
+    platform::ScriptedPromptService prompts;
+    TPixelGraphic image;
+    image.SetPromptService(&prompts);
+
+    image.SetWarningAction(waIgnore);
+    LoadBytes(image, truncated);
+    EXPECT_EQ(image.Width(), 64);
+    EXPECT_TRUE(prompts.calls().isEmpty());
+
+    image.SetWarningAction(waShow);
+    LoadBytes(image, truncated);
+    ASSERT_EQ(prompts.calls().size(), 1); // the first warning only
+    EXPECT_EQ(prompts.lastPrompt().caption, "JPG Warning");
+    EXPECT_EQ(prompts.lastPrompt().text, "Premature end of JPEG file");
+    EXPECT_EQ(prompts.lastPrompt().icon, platform::PromptIcon::Warning);
+    EXPECT_EQ(prompts.lastPrompt().buttons, platform::PromptButtons::Ok);
+
+    prompts.clear();
+    image.SetWarningAction(waAskAbort);
+    prompts.answer(platform::mrOk);
+    LoadBytes(image, truncated);
+    EXPECT_EQ(prompts.lastPrompt().buttons, platform::PromptButtons::OkCancel);
+    prompts.answer(platform::mrCancel);
+    EXPECT_PG_THROW(LoadBytes(image, truncated), EPGJPGFileFormatReaderWriter, "JPG: Operation aborted on user request");
+
+    image.SetWarningAction(waRaise);
+    EXPECT_PG_THROW(LoadBytes(image, truncated), EPGJPGFileFormatReaderWriter, "JPG: Premature end of JPEG file");
+    EXPECT_EQ(image.UpdateCount(), 0);
+
+    // Nobody to ask (no service, or another thread): action 2 goes on.
+    TPixelGraphic quiet;
+    LoadBytes(quiet, truncated);
+    EXPECT_EQ(quiet.Width(), 64);
+}
+
+TEST_F(Jpeg, DamagedFilesFailWithTheLibrarysText)
+{
+    const struct { const char* name; QByteArray data; const char* message; } cases[] = {
+        {"only SOI", hex("FFD8"), "JPG: JPEG datastream contains no image"},
+        {"SOI and EOI", hex("FFD8FFD9"), "JPG: JPEG datastream contains no image"},
+        {"garbage after SOI", hex("FFD8") + QByteArray(100, 'x'), "JPG: JPEG datastream contains no image"},
+        {"bogus segment length", hex("FFD8FFDB0001"), "JPG: Bogus marker length"},
+    };
+    for (const auto& c : cases) {
+        TPixelGraphic image;
+        image.SetWarningAction(waIgnore);
+        try {
+            LoadBytes(image, c.data);
+            ADD_FAILURE() << c.name << ": loaded";
+        } catch (const EPGJPGFileFormatReaderWriter& e) {
+            EXPECT_EQ(e.Message(), QString(c.message)) << c.name;
+        }
+    }
+}
+
+TEST_F(Jpeg, AnAbortedLoadEndsQuietlyAnAbortedSaveFails)
+{
+    auto source = MakePatternImage(40, 30, bcn24Bit);
+    const QByteArray file = saveJpeg(*source, 90, false);
+    TPixelGraphic image;
+    QStringList events;
+    image.SetOnProgressBegin([&](PGObject*) { events << "begin"; });
+    image.SetOnProgressEnd([&](PGObject*) { events << "end"; });
+    image.SetOnProgress([&](PGObject*, int done, int total, bool& abort) {
+        EXPECT_EQ(total, 30);
+        abort = done == 10;
+    });
+    LoadBytes(image, file);
+    EXPECT_EQ(events, QStringList({"begin", "end"}));
+    EXPECT_NE(image.GetPixel(5, 9), 0u);  // read
+    EXPECT_EQ(image.GetPixel(5, 10), 0u); // not read: as allocated
+
+    TempFolder folder;
+    const QString target = folder.write("keep.jpg", "good old file");
+    source->SetOnProgress([&](PGObject*, int done, int, bool& abort) { abort = done == 5; });
+    EXPECT_PG_THROW(source->SaveToFile(target), EPGJPGFileFormatReaderWriter, "JPG: Operation aborted on user request");
+    EXPECT_EQ(readAll(target), "good old file");
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList({"keep.jpg"}));
+
+    int rows = 0;
+    source->SetOnProgress([&](PGObject*, int done, int total, bool&) {
+        EXPECT_EQ(done, ++rows);
+        EXPECT_EQ(total, 30);
+    });
+    source->SaveToFile(target);
+    EXPECT_EQ(rows, 30);
+    EXPECT_EQ(readAll(target).left(2), hex("FFD8"));
+}
+
+// The image, or the failure's text.
+struct Outcome {
+    std::unique_ptr<TPixelGraphic> image = std::make_unique<TPixelGraphic>();
+    QString failure;
+};
+
+Outcome loadOutcome(QIODevice& device)
+{
+    Outcome outcome;
+    outcome.image->SetWarningAction(waIgnore);
+    try {
+        outcome.image->LoadFromStream(device);
+    } catch (const EPixelGraphic& e) {
+        outcome.failure = e.Message();
+    }
+    return outcome;
+}
+
+TEST_F(Jpeg, ShortReadsGiveTheSameImage)
+{
+    std::vector<Seed> files = SeedsFor("fuzz_jpeg");
+    files.push_back({"header only", files.front().data.left(200)});
+    for (const Seed& file : files) {
+        QBuffer buffer;
+        buffer.setData(file.data);
+        buffer.open(QIODevice::ReadOnly);
+        const Outcome whole = loadOutcome(buffer);
+        for (const auto& pattern : ShortReadPatterns()) {
+            ChunkedDevice device(file.data, pattern);
+            const Outcome chunked = loadOutcome(device);
+            EXPECT_EQ(chunked.failure, whole.failure) << file.name.toStdString();
+            EXPECT_TRUE(SamePixels(*chunked.image, *whole.image))
+                << file.name.toStdString() << " chunks of " << pattern.front();
+        }
+    }
+}
+
+TEST_F(Jpeg, ProgressiveFilesWithEndlessScansAreRefused)
+{
+    TPixelGraphic image;
+    image.SetWarningAction(waIgnore);
+    EXPECT_PG_THROW(image.LoadFromFile(QStringLiteral(CRASHERS_DIR) + "/scans_repeated_1200_times.jpg"),
+                    EPGJPGFileFormatReaderWriter, "JPG: Scan count invalid");
+}
+
+// Damaged files kept in tests/imaging/crashers fail cleanly with the format's message.
+TEST_F(Jpeg, CrashersFailCleanly)
+{
+    const QMap<QString, QString> expected = {
+        {"scans_repeated_1200_times.jpg", "JPG: Scan count invalid"},
+        {"frame_of_65500_squared.jpg", "CreateDIBSection failed"},
+        {"cut_inside_the_scan.jpg", ""},
+        {"zero_width_frame.jpg", "JPG: Empty JPEG image (DNL not supported)"},
+    };
+    const QDir folder(CRASHERS_DIR);
+    const QStringList files = folder.entryList({"*.jpg"}, QDir::Files, QDir::Name);
+    EXPECT_EQ(QStringList(expected.keys()), files);
+    for (const QString& name : files) {
+        TPixelGraphic image;
+        image.SetWarningAction(waIgnore);
+        try {
+            image.LoadFromFile(folder.filePath(name));
+            EXPECT_EQ(expected.value(name), "") << name.toStdString();
+        } catch (const EPixelGraphic& e) {
+            EXPECT_EQ(e.Message(), expected.value(name)) << name.toStdString();
+        }
+    }
+}
+
+} // namespace

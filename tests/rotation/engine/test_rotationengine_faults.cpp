@@ -1,0 +1,265 @@
+// The rotation engine when things go wrong: links, unwritable settings, failed syncs,
+// leftovers of killed runs, damaged paths.
+#include "filesizelimit.h"
+#include "tests/rotation/engine/enginerig.h"
+
+#include "platform/writefaults.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+void link(const QString& target, const QString& name)
+{
+    ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(name).constData()), 0) << name.toStdString();
+}
+
+// The live folder's names that are not staged files, and the staged ones.
+std::pair<QStringList, QStringList> liveNames(const QString& folder)
+{
+    std::pair<QStringList, QStringList> names;
+    for (const QString& n : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name))
+        (n.startsWith(".~staged.") ? names.second : names.first) << n;
+    return names;
+}
+
+class FaultHook {
+public:
+    explicit FaultHook(platform::WriteFaultHook hook) { platform::setWriteFaultHook(std::move(hook)); }
+    ~FaultHook() { platform::setWriteFaultHook({}); }
+};
+
+TEST(RotationEngineFaults, APositionThatCannotBeStoredIsAFailure)
+{
+    Rig rig;
+    rig.f.autoSite("Site_1", 2, 1);
+    rig.valid("Site_1", 1);
+    const QByteArray siteFile = rig.f.prog.read("Site_1.ini");
+    FakeHooks hooks(rig, {"Site_1"});
+    int updated = -1;
+    {
+        // The live files are small; the settings file is larger than the limit.
+        FileSizeLimit limit(100);
+        ASSERT_TRUE(limit.ok());
+        updated = rig.engine.rotateAll(1, hooks);
+    }
+    EXPECT_EQ(updated, 0);
+    EXPECT_EQ(rig.engine.tally().due, 1);
+    EXPECT_EQ(rig.engine.tally().failed, 1);
+    EXPECT_EQ(rig.log.lines(), (QStringList{"* T - Site_1 sucessfully updated to rotation 1",
+                                            "! T - Could not store the next rotation, 2, for site, Site_1! Cannot write "
+                                                + rig.f.prog.file("Site_1.ini") + ": File too large"}));
+    EXPECT_TRUE(rig.f.prog.read("Site_1.ini") == siteFile);
+    EXPECT_EQ(rig.f.prog.read("live/Site_1/index.html"), QByteArray("sites/Site_1/Rotation_1/index.html"));
+    EXPECT_EQ(liveNames(rig.f.prog.path()).second, QStringList{});
+}
+
+TEST(RotationEngineFaults, LinksThatLeadOutOfTheRotationAreNeverFollowed)
+{
+    const struct {
+        const char* what;
+        QStringList links;  // "name -> target", targets relative to the program folder
+        QStringList live;   // what the live folder holds afterwards
+        QStringList lines;  // error lines, "%r" standing for the rotation folder
+    } cases[] = {
+        {"thumbnails linked to a private folder", {"thumbs -> private"}, {"a.jpg", "index.html"},
+         {"The link, %rthumbs, leads outside the rotation and was not copied for site, Site_1!"}},
+        {"a file linked outside", {"passwd.txt -> private/secret.txt"}, {"a.jpg", "index.html", "thumbs/a_thb.jpg"},
+         {"The link, %rpasswd.txt, leads outside the rotation and was not copied for site, Site_1!"}},
+        {"a thumbnail linked outside", {"thumbs/b_thb.jpg -> private/secret.txt"}, {"a.jpg", "index.html", "thumbs/a_thb.jpg"},
+         {"The link, %rthumbs/b_thb.jpg, leads outside the rotation and was not copied for site, Site_1!"}},
+        {"a link that stays inside", {"copy.jpg -> sites/Site_1/Rotation_1/a.jpg", "thumbs/c_thb.jpg -> sites/Site_1/Rotation_1/a.jpg"},
+         {"a.jpg", "copy.jpg", "index.html", "thumbs/a_thb.jpg", "thumbs/c_thb.jpg"}, {}},
+        {"a link through the rotation's own name", {"up.jpg -> sites/Site_1/Rotation_1/thumbs/../a.jpg"},
+         {"a.jpg", "index.html", "thumbs/a_thb.jpg", "up.jpg"}, {}},
+        {"a dangling link and a link loop", {"gone.jpg -> nowhere.jpg", "loop1 -> sites/Site_1/Rotation_1/loop2",
+                                             "loop2 -> sites/Site_1/Rotation_1/loop1"},
+         {"a.jpg", "index.html", "thumbs/a_thb.jpg"}, {}},
+    };
+    for (const auto& c : cases) {
+        Rig rig;
+        rig.f.autoSite("Site_1", 1, 1);
+        rig.valid("Site_1", 1);
+        rig.f.files("private", {"secret.txt", "b_thb.jpg"});
+        const QString rotation = rig.f.prog.file("sites/Site_1/Rotation_1/");
+        bool thumbsLinked = false;
+        for (const QString& l : c.links)
+            thumbsLinked = thumbsLinked || l.startsWith("thumbs ->");
+        if (!thumbsLinked)
+            rig.f.files("sites/Site_1/Rotation_1/thumbs", {"a_thb.jpg"});
+        for (const QString& l : c.links) {
+            const QStringList parts = l.split(" -> ");
+            link(rig.f.prog.file(parts[1]), rotation + parts[0]);
+        }
+        const SiteRotation r = rig.engine.rotateSite(rig.load("Site_1"));
+        QStringList lines;
+        for (const QString& line : c.lines)
+            lines << "! T - " + QString(line).replace("%r", rotation);
+        if (lines.isEmpty())
+            lines << "* T - Site_1 sucessfully updated to rotation 1";
+        EXPECT_EQ(rig.log.lines(), lines) << c.what;
+        EXPECT_EQ(r.succeeded(), c.lines.isEmpty()) << c.what;
+        EXPECT_EQ(rig.stored("Site_1"), 2) << c.what;  // the rotation went ahead without the link
+        EXPECT_EQ(rig.f.tree("live/Site_1"), c.live) << c.what;
+        for (const QString& name : rig.f.tree("live/Site_1")) {
+            EXPECT_FALSE(QFileInfo(rig.live("Site_1", name)).isSymLink()) << c.what << " " << name.toStdString();
+            EXPECT_FALSE(rig.f.prog.read("live/Site_1/" + name).startsWith("private")) << c.what;
+        }
+    }
+}
+
+TEST(RotationEngineFaults, NewLiveFilesAreNoWiderThanTheirSource)
+{
+    Rig rig;
+    rig.f.autoSite("Site_1", 1, 1);
+    rig.valid("Site_1", 1);
+    ASSERT_EQ(::chmod(QFile::encodeName(rig.f.prog.file("sites/Site_1/Rotation_1/a.jpg")).constData(), 0600), 0);
+    rig.f.prog.write("live/Site_1/index.html", "old");
+    ASSERT_EQ(::chmod(QFile::encodeName(rig.live("Site_1", "index.html")).constData(), 0664), 0);
+    const mode_t saved = ::umask(022);
+    const bool ok = rig.engine.rotateSite(rig.load("Site_1")).succeeded();
+    ::umask(saved);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(QFileInfo(rig.live("Site_1", "a.jpg")).permissions(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+    EXPECT_TRUE(QFileInfo(rig.live("Site_1", "index.html")).permissions() & QFile::WriteGroup);  // kept its own bits
+}
+
+TEST(RotationEngineFaults, EveryFileIsStagedBeforeTheFirstRename)
+{
+    Rig rig;
+    rig.f.autoSite("Site_1", 1, 1);
+    rig.valid("Site_1", 1, {"b.htm"});
+    rig.f.files("sites/Site_1/Rotation_1/thumbs", {"a_thb.jpg"});
+    rig.f.prog.write("live/Site_1/index.html", "old page");
+    std::pair<QStringList, QStringList> atSync, thumbsAtSync;
+    int syncs = 0;
+    {
+        FaultHook hook([&](platform::WriteStep step) {
+            if (step == platform::WriteStep::Sync && syncs++ == 0) {
+                atSync = liveNames(rig.f.prog.file("live/Site_1"));
+                thumbsAtSync = liveNames(rig.f.prog.file("live/Site_1/thumbs"));
+            }
+            return 0;
+        });
+        ASSERT_TRUE(rig.engine.rotateSite(rig.load("Site_1")).succeeded());
+    }
+    EXPECT_EQ(syncs, 2);  // one for all the copies, one for the stored position
+    EXPECT_EQ(atSync.first, QStringList{"index.html"});
+    EXPECT_EQ(atSync.second.size(), 3);
+    EXPECT_EQ(thumbsAtSync.first, QStringList{});
+    EXPECT_EQ(thumbsAtSync.second.size(), 1);
+    EXPECT_EQ(rig.f.tree("live/Site_1"), (QStringList{"a.jpg", "b.htm", "index.html", "thumbs/a_thb.jpg"}));
+}
+
+TEST(RotationEngineFaults, AFailedSyncPublishesNothingAndAFailedFolderSyncIsReported)
+{
+    for (const auto step : {platform::WriteStep::Sync, platform::WriteStep::SyncFolder}) {
+        Rig rig;
+        rig.f.autoSite("Site_1", 1, 1);
+        rig.valid("Site_1", 1);
+        rig.f.prog.write("live/Site_1/index.html", "old page");
+        SiteRotation r;
+        {
+            int seen = 0;  // the first is the copies'; the stored position has its own
+            FaultHook hook([step, &seen](platform::WriteStep s) { return s == step && seen++ == 0 ? EIO : 0; });
+            r = rig.engine.rotateSite(rig.load("Site_1"));
+        }
+        const QString source = rig.f.prog.file("sites/Site_1/Rotation_1/");
+        EXPECT_FALSE(r.succeeded());
+        EXPECT_EQ(rig.stored("Site_1"), 2);  // the position moves on after failed copies
+        if (step == platform::WriteStep::Sync) {
+            EXPECT_EQ(rig.log.lines(), (QStringList{"! T - Could not copy the file, " + source + "a.jpg, for site, Site_1!",
+                                                    "! T - Could not copy the file, " + source + "index.html, for site, Site_1!"}));
+            EXPECT_EQ(rig.f.tree("live/Site_1"), QStringList{"index.html"});
+            EXPECT_EQ(rig.f.prog.read("live/Site_1/index.html"), QByteArray("old page"));
+            EXPECT_EQ(r.copies[0].reason, "Cannot sync the copies in " + rig.live("Site_1", "") + ": Input/output error");
+        } else {
+            EXPECT_EQ(rig.log.lines(), QStringList{"! T - The copies for site, Site_1, may not have reached the disk! Cannot sync "
+                                                   + rig.live("Site_1", "") + ": Input/output error"});
+            EXPECT_EQ(rig.f.tree("live/Site_1"), (QStringList{"a.jpg", "index.html"}));
+        }
+    }
+}
+
+TEST(RotationEngineFaults, LeftoversOfAKilledRunGoFromTheFoldersItWrites)
+{
+    Rig rig;
+    rig.f.autoSite("Site_1", 1, 1);
+    rig.valid("Site_1", 1);
+    rig.f.files("sites/Site_1/Rotation_1/Thumbs", {"a_thb.jpg"});
+    for (const QString& folder : {QString("live/Site_1/"), QString("live/Site_1/Thumbs/"), QString()}) {
+        rig.f.prog.write(folder + ".~staged.k1ll3d", "half a picture");
+        rig.f.prog.write(folder + ".htaccess", "kept");
+    }
+    rig.f.prog.write("sites/Site_1/Rotation_1/.~staged.x", "a folder Turnfold only reads");
+    ASSERT_TRUE(rig.engine.rotateSite(rig.load("Site_1")).succeeded());
+    EXPECT_EQ(rig.f.tree("live/Site_1"), (QStringList{".htaccess", "Thumbs/.htaccess", "Thumbs/a_thb.jpg", "a.jpg", "index.html"}));
+    EXPECT_FALSE(rig.f.prog.exists(".~staged.k1ll3d"));
+    EXPECT_TRUE(rig.f.prog.exists(".htaccess"));
+    EXPECT_TRUE(rig.f.prog.exists("sites/Site_1/Rotation_1/.~staged.x"));
+}
+
+TEST(RotationEngineFaults, PathsThatWereNotValidTextAreRefused)
+{
+    const struct {
+        const char* what;
+        QByteArray general;  // lines of [General] after Name
+        QByteArray more;
+        QStringList lines;   // "%p" is the program folder
+    } cases[] = {
+        {"live folder", "Path=%/sites/Site_1/\r\nLivePath=%p/caf\xe9/\r\n", "",
+         {"Error encountered changing to the directory, %p/caf\xef\xbf\xbd/!"}},
+        {"rotation folder", "Path=%/sites/Site_1/\r\nLivePath=%p/live/\r\n", "[Rotation_1]\r\nRotation_Path=%p/r\xe9/\r\n",
+         {"Error encountered changing to the directory, %p/r\xef\xbf\xbd/!",
+          "A valid rotation could not be found for the site, One"}},
+        {"site folder", "Path=%p/s\xe9\r\nLivePath=%p/live/\r\n", "",
+         {"Error encountered changing to the directory, %p/s\xef\xbf\xbd/rotation_1/!",
+          "A valid rotation could not be found for the site, One"}},
+    };
+    for (const auto& c : cases) {
+        Rig rig;
+        QByteArray prog = rig.f.prog.path().toUtf8();
+        prog.chop(1);
+        for (const char* folder : {"caf\xe9", "r\xe9", "s\xe9/rotation_1", "caf\xef\xbf\xbd", "r\xef\xbf\xbd",
+                                   "s\xef\xbf\xbd/rotation_1", "sites/Site_1/Rotation_1"}) {
+            // Every spelling exists and is a valid rotation: only the refusal keeps them apart.
+            const QByteArray dir = prog + "/" + folder;
+            QDir().mkpath(QFile::decodeName(dir));
+            writeAll(QFile::decodeName(dir + "/index.html"), "x");
+        }
+        QByteArray text = "[General]\r\nName=One\r\nAutoRotate=True\r\nRotationCount=1\r\n" + c.general + c.more;
+        text.replace("%p", prog);
+        rig.f.prog.write("Site_1.ini", text);
+        const SiteRotation r = rig.engine.rotateSite(rig.load("Site_1"));
+        QStringList lines;
+        for (const QString& line : c.lines)
+            lines << "! T - " + QString(line).replace("%p", QString::fromUtf8(prog));
+        EXPECT_EQ(rig.log.lines(), lines) << c.what;
+        EXPECT_FALSE(r.succeeded()) << c.what;
+        EXPECT_EQ(rig.stored("Site_1"), 0) << c.what;  // never written
+        EXPECT_FALSE(rig.f.prog.exists("live")) << c.what;
+        EXPECT_EQ(QDir(QFile::decodeName(prog + "/caf\xef\xbf\xbd")).entryList(QDir::Files), QStringList{"index.html"}) << c.what;
+    }
+}
+
+TEST(RotationEngineFaults, NamesWithLineEndsWriteOneLogLineEach)
+{
+    Rig rig;
+    rig.f.autoSite("Site_1", 1, 1);
+    rig.valid("Site_1", 1);
+    rig.f.files("private", {"x"});
+    const QString rotation = rig.f.prog.file("sites/Site_1/Rotation_1/");
+    link(rig.f.prog.file("private/x"), rotation + "evil\n! T - forged\r.jpg");
+    rig.engine.rotateSite(rig.load("Site_1"));
+    EXPECT_EQ(rig.log.lines(), QStringList{"! T - The link, " + rotation
+                                           + "evil?! T - forged?.jpg, leads outside the rotation and was not copied for site, Site_1!"});
+}
+
+} // namespace
