@@ -311,8 +311,13 @@ TEST_F(TurnfoldRun, LiveFoldersThatMustNeverBeWrittenAreRefusedWithOneLineEach)
     QString parent = prog.path();
     parent.chop(1);
     parent = QFileInfo(parent).path();
+    // Live folders, and where one is fine, a live thumbnail folder that is not.
+    ASSERT_TRUE(QFile::link(prog.file("sites/g/rotation_1"), prog.file("link")));
+    prog.mkdir("www/ok");
+    ASSERT_TRUE(QFile::link(prog.path(), prog.file("www/ok/thumbs")));
     const QStringList forbidden{prog.path(), "/", QDir::homePath(), prog.file("sites/g/rotation_1"),
-                                prog.file("sites/g/rotation_1/thumbs/"), parent, "%/"};
+                                prog.file("sites/g/./rotation_1/"), prog.file("link"),
+                                prog.file("sites/g/rotation_1/thumbs/"), parent, "%/", prog.file("www/ok")};
     QByteArray sites = "[Sites]\r\n";
     for (int i = 0; i < forbidden.size(); ++i) {
         const QString key = QStringLiteral("Site_%1").arg(i + 1);
@@ -332,6 +337,8 @@ TEST_F(TurnfoldRun, LiveFoldersThatMustNeverBeWrittenAreRefusedWithOneLineEach)
     for (int i = 0; i < forbidden.size(); ++i) {
         QString shown = forbidden[i].endsWith('/') ? forbidden[i] : forbidden[i] + "/";
         shown.replace("%/", prog.path());
+        if (shown.endsWith("www/ok/"))
+            shown += "thumbs/";
         expected << QStringLiteral("! Refusing to rotate the site, Guard %1, into the folder, %2, which must never be written!")
                         .arg(i + 1)
                         .arg(shown);

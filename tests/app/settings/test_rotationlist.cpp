@@ -59,15 +59,4 @@ TEST_F(RotationList, StoredCounts)
     EXPECT_EQ(rotationListRows(prog.path(), "Site_9", true).size(), 10); // no file at all
 }
 
-TEST_F(RotationList, AKeyThatWouldReachOutsideTheProgramFolderReadsAsNoFile)
-{
-    // A site file beside the program folder, with two rotations and their folders.
-    const QString outside = prog.path().chopped(1) + "-outside";
-    writeAll(outside + ".ini", "[General]\r\nPath=" + prog.path().toUtf8() + "Site_1/\r\nRotationCount=2\r\n");
-    prog.write("Site_1/Rotation_1/index.html", "x");
-    const QString key = "../" + QFileInfo(outside).fileName();
-    EXPECT_EQ(rotationListRows(prog.path(), key, true).size(), 10);  // the default count, not 2
-    QFile::remove(outside + ".ini");
-}
-
 } // namespace

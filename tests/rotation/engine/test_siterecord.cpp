@@ -158,14 +158,4 @@ TEST(SiteStore, KeysThatWouldNameFilesElsewhereReadAsMissingAndAreNeverWritten)
     EXPECT_EQ(store.siteFile("Site_1"), prog + "Site_1.ini");
 }
 
-TEST(SiteStore, PositionWriteFailureGivesItsReason)
-{
-    ProgramFolderFixture f;
-    SiteStore store(f.prog.file("Site_1.ini") + "/");
-    f.site("Site_1", {"Name=One"});
-    const platform::FileOutcome outcome = store.savecurrentsiterotation("Site_1", 2);
-    EXPECT_FALSE(outcome.ok);
-    EXPECT_TRUE(outcome.reason.contains(f.prog.file("Site_1.ini"))) << outcome.reason.toStdString();
-}
-
 } // namespace
