@@ -437,7 +437,9 @@ TEST_F(TurnfoldRun, AKilledRunLeavesNothingBehindOnceTheNextRunIsDone)
         }
         EXPECT_EQ(position("Site_1"), 1);
 
+        prog.write(".~staged.k1ll3d", "what a killed write left among the settings");
         runRotate(0);
+        EXPECT_FALSE(prog.exists(".~staged.k1ll3d"));
         EXPECT_EQ(everything(live), rotationFiles) << (named ? "named" : "unnamed");
         for (const QString& name : rotationFiles) {
             if (!name.endsWith("thumbs")) {

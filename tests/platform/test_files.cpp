@@ -63,37 +63,21 @@ TEST(FolderListing, EntriesThatCannotBeExaminedAreLeftOutNotFatal)
     EXPECT_EQ(resolvePathIgnoringCase(dir.file("INDEX.HTML")), dir.file("index.html"));
 }
 
-TEST(FileIdentity, CanonicalLocationsAndFolderContainment)
+TEST(FileIdentity, FolderContainmentThroughLinksAndLevelsNotMadeYet)
 {
     TempFolder dir;
     dir.mkdir("rot/thumbs");
     ASSERT_TRUE(QFile::link(dir.file("rot"), dir.file("r")));
-    ASSERT_TRUE(QFile::link(dir.file("r/thumbs"), dir.file("t")));
-    QString base = dir.path();
-    base.chop(1);
-    base = QDir(base).canonicalPath() + "/";
-    const struct {
-        const char* path;
-        const char* location;
-    } locations[] = {
-        {"rot", "rot"}, {"r", "rot"}, {"r/", "rot"}, {"t/x/../y", "rot/thumbs/y"}, {"r/./new/deeper", "rot/new/deeper"},
-        {"missing/../rot", "rot"}, {"rot/thumbs/..", "rot"},
-    };
-    for (const auto& c : locations)
-        EXPECT_EQ(canonicalLocation(dir.file(c.path)), base + c.location) << c.path;
-    EXPECT_EQ(canonicalLocation("/"), QString("/"));
-
     const struct {
         const char* path;
         const char* folder;
         bool within;
     } cases[] = {
-        {"rot", "r", true}, {"t", "rot", true}, {"r/new", "rot/", true}, {"rot", "rot/thumbs", false},
-        {"rotten", "rot", false}, {"t/../..", "rot", false},
+        {"r", "rot", true}, {"r/thumbs/new/deeper", "rot", true}, {"missing/../rot/x", "r/", true},
+        {"rot", "rot/thumbs", false}, {"rotten", "rot", false}, {"r/thumbs/../..", "rot", false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(isWithinFolder(dir.file(c.path), dir.file(c.folder)), c.within) << c.path << " in " << c.folder;
-    EXPECT_TRUE(isWithinFolder(dir.file("rot"), "/"));
 }
 
 TEST(FileIdentity, SameFileByIdentityNotText)

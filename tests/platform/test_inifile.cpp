@@ -205,19 +205,6 @@ TEST(IniFile, WriteUnderARegularFileFailsAndLeavesNoTemporaryFile)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"plain"});
 }
 
-TEST(IniFile, WithoutAFileNameNothingIsReadOrWritten)
-{
-    TempFolder dir;
-    const QString saved = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(dir.path()));
-    IniFile ini{QString()};
-    const platform::FileOutcome outcome = ini.writeString("General", "CurrentRotationPosition", "2");
-    QDir::setCurrent(saved);
-    EXPECT_FALSE(outcome.ok);
-    EXPECT_TRUE(ini.read().sections().isEmpty());
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{});
-}
-
 TEST(IniFile, DeleteAndEraseOnDisk)
 {
     TempFolder dir;

@@ -134,17 +134,6 @@ TEST(RunLog, ControlCharactersInTextsShowAsQuestionMarks)
     EXPECT_EQ(dir.read("log.txt"), (expected.join("\r\n") + "\r\n").toUtf8());
 }
 
-TEST(RunLog, SavingRemovesLeftoversOfKilledSavesBesideTheLog)
-{
-    TempFolder dir;
-    dir.write(".~staged.0ld", "a log half written when the run was killed");
-    dir.write("other.txt", "kept");
-    RunLog log([] { return QString("T"); });
-    log.addPlain("line");
-    ASSERT_TRUE(log.save(dir.file("log.txt")));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), (QStringList{"log.txt", "other.txt"}));
-}
-
 TEST(RunLog, SaveFailureLeavesTheOldFile)
 {
     TempFolder dir;

@@ -132,30 +132,4 @@ TEST(SiteStore, SavingThePositionWritesOnlyThatKey)
     EXPECT_EQ(f.prog.read("Site_1.ini").count("CurrentRotationPosition=4"), 1);
 }
 
-TEST(SiteStore, KeysThatWouldNameFilesElsewhereReadAsMissingAndAreNeverWritten)
-{
-    ProgramFolderFixture f;
-    const QString prog = f.prog.file("prog/");
-    f.prog.mkdir("prog");
-    SiteStore store(prog);
-    // A settings file where each hostile key would lead.
-    const QByteArray outside = "[General]\r\nName=Outside\r\nPath=/srv/x/\r\nLivePath=/srv/live/\r\nAutoRotate=True\r\n";
-    f.prog.write("x.ini", outside);
-    f.prog.write("prog/sub/x.ini", outside);
-    for (const QString& key : {QString("../x"), QString("..\\x"), QString("sub/x"), prog + "sub/x", QString(".."),
-                               QString("Site_1\n"), QString("Site") + QChar(1)}) {
-        EXPECT_EQ(store.siteFile(key), QString()) << key.toStdString();
-        tsiterecord site;
-        EXPECT_FALSE(store.loadsite(key, site)) << key.toStdString();
-        EXPECT_EQ(site.Name, QString("Name Error")) << key.toStdString();
-        EXPECT_FALSE(site.AutoRotate) << key.toStdString();
-        EXPECT_TRUE(store.siteDocument(key).sections().isEmpty()) << key.toStdString();
-        EXPECT_FALSE(store.savecurrentsiterotation(key, 5).ok) << key.toStdString();
-    }
-    EXPECT_EQ(f.prog.read("x.ini"), outside);
-    EXPECT_EQ(f.prog.read("prog/sub/x.ini"), outside);
-    EXPECT_EQ(f.tree("prog"), QStringList{"sub/x.ini"});
-    EXPECT_EQ(store.siteFile("Site_1"), prog + "Site_1.ini");
-}
-
 } // namespace

@@ -474,9 +474,7 @@ TEST(MainWindow, UnattendedRunExitsWithOneWhenAnythingFailed)
         {"everything done", {"Site_1=One"}, true, "", 0},
         {"no valid rotation", {"Site_1=One"}, false, "", 1},
         {"no sites at all", {}, true, "", 0},
-        {"only a site that is not due", {"Site_2=Two"}, true, "", 0},
         {"log cannot be saved", {"Site_1=One"}, true, "LogFileName=%p/options.ini/log.txt\r\n", 1},
-        {"no logging asked", {"Site_1=One"}, true, "Logging=False\r\nLogFileName=%p/options.ini/log.txt\r\n", 0},
         {"mail fails", {"Site_1=One"}, true, "EmailLog=True\r\nEmailOnlyErrors=False\r\nMailPort=%u\r\n", 1},
         {"mail not needed without errors", {"Site_1=One"}, true, "EmailLog=True\r\nMailPort=%u\r\n", 0},
     };
