@@ -18,8 +18,9 @@ std::optional<QString> findPathIgnoringCase(const QString& path);
 QString resolvePathIgnoringCase(const QString& path);
 
 // Finds many paths in a row the way findPathIgnoringCase does, remembering what it saw of each
-// folder, so that a search over many candidates lists each folder once. For one search only: a
-// folder that changes meanwhile is not seen again.
+// folder, so that long lists of paths in a few folders (the rows of a rotation list, the
+// candidates of a rotation search) list each folder once. For one pass only: a folder that
+// changes meanwhile is not seen again.
 class PathLookup {
 public:
     std::optional<QString> find(const QString& path);

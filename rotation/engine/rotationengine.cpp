@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <exception>
 #include <optional>
 #include <sys/stat.h>
 
@@ -49,6 +50,18 @@ std::optional<QString> thumbsFolder(const QString& source)
 QString thumbsName(const QString& thumbs)
 {
     return platform::extractFileName(thumbs.chopped(1)) + QLatin1Char('/');
+}
+
+// What the exception being handled says about itself.
+QString currentExceptionText()
+{
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        return QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        return QStringLiteral("unknown error");
+    }
 }
 
 } // namespace
@@ -284,12 +297,13 @@ bool RotationEngine::RotateCurrentRotation(const tsiterecord& site, int n)
     return complete;
 }
 
-void RotationEngine::copyFailed(const tsiterecord& site, FileCopy& copy, const QString& reason)
+void RotationEngine::copyFailed(const tsiterecord& site, FileCopy& copy, const QString& reason, bool raised)
 {
     copy.result = FileCopy::Failed;
     copy.reason = reason;
     log_.Addwarning(QStringLiteral("Could not copy the file, ") + copy.source + QStringLiteral(", for site, ") + site.Name
-                        + QStringLiteral("!"), true);
+                        + QStringLiteral("!") + (raised ? QStringLiteral(" (") + reason + QLatin1Char(')') : QString()),
+                    true);
 }
 
 bool RotationEngine::CopyRotationFile(const tsiterecord& site, FileCopy& copy, platform::CopyBatch& batch, int& staged)
@@ -303,7 +317,8 @@ bool RotationEngine::CopyRotationFile(const tsiterecord& site, FileCopy& copy, p
             return true;
         copyFailed(site, copy, outcome.reason);
     } catch (...) {
-        copyFailed(site, copy, QString());
+        // What an exception says goes into the line: nothing else would tell.
+        copyFailed(site, copy, currentExceptionText(), true);
     }
     return false;
 }

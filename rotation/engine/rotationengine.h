@@ -84,7 +84,7 @@ public:
     bool createnewdirectory(const QString& path);
 
     static QString ExtensionWithoutDot(const QString& name);
-    // index.html gives index.~htm, photo.jpg photo.~jp, a.c a.~, README gives README.
+    // index.html gives "index.~htm", photo.jpg "photo.~jp", a.c "a.~", README "README." (a dot added).
     static QString backupName(const QString& name);
 
     FolderLister& lister() { return lister_; }
@@ -102,7 +102,8 @@ private:
     bool CopyRotationFile(const tsiterecord& site, FileCopy& copy, platform::CopyBatch& batch, int& staged);
     // Backs up the live file if asked and puts the copy in its place (the second half).
     bool placeRotationFile(const tsiterecord& site, FileCopy& copy, platform::CopyBatch& batch, int staged);
-    void copyFailed(const tsiterecord& site, FileCopy& copy, const QString& reason);
+    // The copy's error line; an exception's text is added to it.
+    void copyFailed(const tsiterecord& site, FileCopy& copy, const QString& reason, bool raised = false);
     void removeProgramFolderLeftovers();
 
     const SiteStore& sites_;
