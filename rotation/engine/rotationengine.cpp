@@ -76,48 +76,10 @@ RotationEngine::RotationEngine(const SiteStore& sites, RunLog& log, ProblemRepor
 
 void RotationEngine::removeProgramFolderLeftovers()
 {
-    // What a killed run of either program left among the settings.
     if (programFolderCleaned_)
         return;
     programFolderCleaned_ = true;
     platform::removeStagingLeftovers(sites_.programFolder());
-}
-
-int RotationEngine::rotateAll(int siteCount, RotationHooks& hooks)
-{
-    log_.resetErrorsLogged();
-    tally_ = {};
-    hooks.showStatus(QStringLiteral("Commencing Rotation of Sites.."));
-    log_.clear();
-    removeProgramFolderLeftovers();
-    int updated = 0;
-    if (siteCount <= 0)
-        log_.Addwarning(QStringLiteral("There are no sites to rotate!"), true);
-    for (int row = 0; row < siteCount; ++row) {
-        bool counted = false;
-        try {
-            const tsiterecord& site = hooks.selectSite(row);
-            hooks.showStatus(QStringLiteral("Processing Site, ") + site.Name);
-            if (!site.AutoRotate) {
-                log_.Addwarning(QStringLiteral("Skipping site, ") + site.Name
-                                    + QStringLiteral(", which does not have autorotation enabled!"), true);
-                continue;
-            }
-            ++tally_.due;
-            counted = true;
-            if (rotateSite(site).succeeded())
-                ++updated;
-            else
-                ++tally_.failed;
-        } catch (...) {
-            // A site that cannot even be looked at may well have been due.
-            if (!counted)
-                ++tally_.due;
-            ++tally_.failed;
-            log_.Addwarning(QStringLiteral("Error analysing the status of Site ") + QString::number(row), true);
-        }
-    }
-    return updated;
 }
 
 SiteRotation RotationEngine::rotateSite(const tsiterecord& site)

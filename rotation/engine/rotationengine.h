@@ -37,22 +37,6 @@ struct SiteRotation {
     bool succeeded() const { return found && complete && positionSaved; }
 };
 
-// The sites of the last rotation of all sites that were due (marked for automatic rotation, or
-// unreadable) and how many of them did not rotate completely.
-struct RotationTally {
-    int due = 0;
-    int failed = 0;
-};
-
-// What a rotation of all sites needs from the window that runs it.
-class RotationHooks {
-public:
-    virtual ~RotationHooks() = default;
-    virtual void showStatus(const QString& text) = 0;
-    // Selects a row of the site list and loads its site.
-    virtual const tsiterecord& selectSite(int row) = 0;
-};
-
 // Copies a site's next rotation over its live folder: thumbnails first, then the other files,
 // the pages last, so that no live page ever points at a picture that is not there yet. Every
 // file is first copied beside its live file, one sync makes them all durable, then they are
@@ -67,11 +51,6 @@ public:
                    FolderLister::ListFunction list = nullptr);
 
     void setCreateBackups(bool on) { createBackups_ = on; }
-
-    // Rotates every site marked for automatic rotation; gives the number of sites whose
-    // rotation succeeded.
-    int rotateAll(int siteCount, RotationHooks& hooks);
-    const RotationTally& tally() const { return tally_; }
 
     // Finds the first valid rotation from the stored position on, copies it and stores the
     // position after it.
@@ -89,6 +68,9 @@ public:
 
     FolderLister& lister() { return lister_; }
 
+    // Deletes what a killed run of either program left among the settings, once per engine.
+    void removeProgramFolderLeftovers();
+
 private:
     bool rotationExists(const tsiterecord& site, int n, const platform::IniDocument& doc,
                         platform::PathLookup* lookup = nullptr);
@@ -104,13 +86,11 @@ private:
     bool placeRotationFile(const tsiterecord& site, FileCopy& copy, platform::CopyBatch& batch, int staged);
     // The copy's error line; an exception's text is added to it.
     void copyFailed(const tsiterecord& site, FileCopy& copy, const QString& reason, bool raised = false);
-    void removeProgramFolderLeftovers();
 
     const SiteStore& sites_;
     RunLog& log_;
     FolderLister lister_;
     bool createBackups_ = false;
     bool programFolderCleaned_ = false;
-    RotationTally tally_;
     QList<FileCopy> copies_;  // of the rotation being copied
 };

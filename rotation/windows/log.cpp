@@ -4,6 +4,7 @@
 #include "rotopt.h"
 #include "components/bitbtn.h"
 #include "rotation/engine/problemreport.h"
+#include "rotation/engine/rotationrun.h"
 #include "rotation/engine/runlog.h"
 
 #include "platform/prompts.h"
@@ -14,8 +15,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
-
-#include <cstdio>
 
 TdlgLog::TdlgLog(RunLog& log, TdlgRotOpt& options, const ProblemReport& report, const platform::Services& services,
                  QWidget* parent)
@@ -64,20 +63,7 @@ TdlgLog::TdlgLog(RunLog& log, TdlgRotOpt& options, const ProblemReport& report, 
 
 bool TdlgLog::btnSaveLogClick()
 {
-    const QString fileName = options_.edtfilename->text();
-    const platform::FileOutcome saved = log_.save(fileName);
-    if (saved)
-        return true;
-    const QString text = QStringLiteral("Error saving your log to ") + fileName;
-    if (!report_.unattended()) {
-        services_.prompts.warning(text);
-        return false;
-    }
-    // Nobody sees a box in a scheduled run; the scheduler's mail of the output is the last resort.
-    const QByteArray line = printableLogText(text + QStringLiteral(": ") + saved.reason).toLocal8Bit();
-    std::fprintf(stderr, "Turnfold: %s\n", line.constData());
-    std::fflush(stderr);
-    return false;
+    return saveRunLog(log_, options_.edtfilename->text(), report_);
 }
 
 bool TdlgLog::btnEmailClick()

@@ -4,6 +4,7 @@
 #include "tests/rotation/rotationfixture.h"
 #include "rotation/engine/problemreport.h"
 #include "rotation/engine/rotationengine.h"
+#include "rotation/engine/rotationrun.h"
 #include "rotation/engine/runlog.h"
 
 #include "platform/inifile.h"
@@ -13,7 +14,7 @@
 
 namespace {
 
-// A program folder, an unattended log with every line kept, and the engine.
+// A program folder, an unattended log with every line kept, the engine and a run over it.
 struct Rig {
     ProgramFolderFixture f;
     platform::ScriptedPromptService prompts;
@@ -24,8 +25,17 @@ struct Rig {
     RotationEngine engine{store, log, report, [this](const QString& folder) {
                               return listing ? listing(folder) : platform::listFolder(folder, platform::ListWhat::Files);
                           }};
+    RotationRun run{store, log, report, engine};
 
     Rig() { log.setLogOnlyErrors(false); }
+
+    // Options that keep every line, as the log here does.
+    static RotationOptions everyLine()
+    {
+        RotationOptions o;
+        o.LogOnlyErrors = false;
+        return o;
+    }
 
     tsiterecord load(const QString& key)
     {
@@ -51,25 +61,19 @@ struct Rig {
 };
 
 
-// Selects rows by loading them from the store, as the window does.
+// Records what a rotation of all sites shows; one row can be made to fail.
 class FakeHooks : public RotationHooks {
 public:
-    FakeHooks(Rig& rig, QStringList keys) : rig_(rig), keys_(std::move(keys)) {}
     void showStatus(const QString& text) override { statuses << text; }
-    const tsiterecord& selectSite(int row) override
+    void showSite(int row) override
     {
         if (row == throwAt)
             throw std::runtime_error("broken row");
-        site_ = rig_.load(keys_.value(row));
-        return site_;
+        rows << row;
     }
     QStringList statuses;
+    QList<int> rows;
     int throwAt = -1;
-
-private:
-    Rig& rig_;
-    QStringList keys_;
-    tsiterecord site_;
 };
 
 } // namespace

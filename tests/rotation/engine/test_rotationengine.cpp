@@ -362,10 +362,14 @@ TEST(RotationEngine, RotateAllCountsOnlySitesThatWereUpdated)
     rig.f.site("Site_2", {"Name=Two", "Path=%/sites/Site_2/", "AutoRotate=True"});  // no live folder
     rig.f.autoSite("Site_3", 2, 1);
     rig.invalid("Site_3", 1);
-    FakeHooks hooks(rig, {"Site_1", "Site_2", "Site_3", "Site_4", "Site_5"});
+    rig.f.siteList({"Site_1=One", "Site_2=Two", "Site_3=Three", "Site_4=Four", "Site_5=Five"});
+    FakeHooks hooks;
     hooks.throwAt = 4;
     rig.log.Addwarning("left over from before", true);
-    EXPECT_EQ(rig.engine.rotateAll(5, hooks), 1);
+    EXPECT_EQ(rig.run.rotateAll(Rig::everyLine(), hooks), 1);
+    EXPECT_EQ(hooks.rows, (QList<int>{0, 1, 2, 3}));
+    EXPECT_EQ(rig.run.tally().due, 3);  // the row that failed counts as due
+    EXPECT_EQ(rig.run.tally().failed, 2);
     EXPECT_EQ(hooks.statuses, (QStringList{"Commencing Rotation of Sites..", "Processing Site, Site_1",
                                            "Processing Site, Two", "Processing Site, Site_3",
                                            "Processing Site, Name Error"}));
@@ -382,14 +386,15 @@ TEST(RotationEngine, RotateAllCountsOnlySitesThatWereUpdated)
 TEST(RotationEngine, RotateAllWithoutSitesAndWithoutErrors)
 {
     Rig rig;
-    FakeHooks none(rig, {});
-    EXPECT_EQ(rig.engine.rotateAll(0, none), 0);
+    FakeHooks none;
+    EXPECT_EQ(rig.run.rotateAll(Rig::everyLine(), none), 0);
     EXPECT_EQ(rig.log.lines(), QStringList{"! T - There are no sites to rotate!"});
 
     rig.f.autoSite("Site_1", 1, 1);
     rig.valid("Site_1", 1);
-    FakeHooks one(rig, {"Site_1"});
-    EXPECT_EQ(rig.engine.rotateAll(1, one), 1);
+    rig.f.siteList({"Site_1=One"});
+    FakeHooks one;
+    EXPECT_EQ(rig.run.rotateAll(Rig::everyLine(), one), 1);
     EXPECT_FALSE(rig.log.ErrorsLogged());  // cleared at the start of the run
 }
 
