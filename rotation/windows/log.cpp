@@ -7,8 +7,6 @@
 #include "rotation/engine/rotationrun.h"
 #include "rotation/engine/runlog.h"
 
-#include "platform/prompts.h"
-
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -16,13 +14,11 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
-TdlgLog::TdlgLog(RunLog& log, TdlgRotOpt& options, const ProblemReport& report, const platform::Services& services,
-                 QWidget* parent)
+TdlgLog::TdlgLog(RunLog& log, TdlgRotOpt& options, const ProblemReport& report, QWidget* parent)
     : ModalDialog(parent)
     , log_(log)
     , options_(options)
     , report_(report)
-    , services_(services)
 {
     setObjectName(QStringLiteral("dlgLog"));
     setWindowTitle(QStringLiteral("Rotation Process Log"));

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "platform/modaldialog.h"
-#include "platform/services.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -14,8 +13,7 @@ class TdlgRotOpt;
 class TdlgLog : public platform::ModalDialog {
     Q_OBJECT
 public:
-    TdlgLog(RunLog& log, TdlgRotOpt& options, const ProblemReport& report, const platform::Services& services,
-            QWidget* parent = nullptr);
+    TdlgLog(RunLog& log, TdlgRotOpt& options, const ProblemReport& report, QWidget* parent = nullptr);
 
     // Each gives whether the log was saved or mailed.
     bool btnSaveLogClick();
@@ -31,5 +29,4 @@ private:
     RunLog& log_;
     TdlgRotOpt& options_;
     const ProblemReport& report_;
-    const platform::Services& services_;
 };
