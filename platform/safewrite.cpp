@@ -154,6 +154,14 @@ FileOutcome writeFileAtomically(const QString& path, const QByteArray& data)
     });
 }
 
+FileOutcome writeDisposableFile(const QString& path, const QByteArray& data)
+{
+    StagedFile file(path);
+    if (!file.isOpen() || !file.write(data.constData(), data.size()) || !file.nameAndClose() || !file.place(true))
+        return cannotWrite(path);
+    return FileOutcome::success();
+}
+
 FileOutcome copyFileAtomically(const QString& source, const QString& destination, NewFileMode mode)
 {
     std::unique_ptr<StagedFile> staged;

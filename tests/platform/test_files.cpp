@@ -1,3 +1,4 @@
+#include "platform/filecontent.h"
 #include "platform/fileidentity.h"
 #include "platform/folderlisting.h"
 #include "platform/pathresolver.h"
@@ -7,6 +8,7 @@
 #include <QFile>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace platform;
@@ -157,6 +159,31 @@ TEST(PathResolver, ALookupOverManyPathsAnswersAsSingleLookUpsDo)
     EXPECT_TRUE(lookup.isFolder(*lookup.find(dir.file("SITE/ROTATION_2/"))));
     EXPECT_FALSE(lookup.isFolder(dir.file("Site/Rotation_3/")));
     EXPECT_FALSE(lookup.isFolder(dir.file("Site/Rotation_1/index.html")));
+}
+
+TEST(PlainFile, OpensOnlyPlainFilesAndNeverWaitsOnAPipe)
+{
+    TempFolder dir;
+    const QString plain = dir.write("a.bmp", "BM12");
+    ASSERT_EQ(::symlink(QFile::encodeName(plain).constData(), QFile::encodeName(dir.file("link.bmp")).constData()), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.file("pipe.bmp")).constData(), 0600), 0);
+    dir.mkdir("folder.bmp");
+    const struct { QString path; bool opens; } cases[] = {
+        {plain, true},
+        {dir.file("link.bmp"), true},
+        {dir.file("pipe.bmp"), false}, // no writer: a plain open would wait for ever
+        {dir.file("folder.bmp"), false},
+        {"/dev/zero", false},
+        {dir.file("missing.bmp"), false},
+        {QString(), false},
+    };
+    for (const auto& c : cases) {
+        QFile file;
+        EXPECT_EQ(openPlainFile(file, c.path), c.opens) << c.path.toStdString();
+        EXPECT_EQ(file.isOpen(), c.opens);
+        if (c.opens)
+            EXPECT_EQ(file.readAll(), "BM12");
+    }
 }
 
 } // namespace
