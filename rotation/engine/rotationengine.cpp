@@ -254,7 +254,9 @@ bool RotationEngine::RotateCurrentRotation(const tsiterecord& site, int n)
     } catch (...) {
         complete = false;
         log_.Addwarning(QStringLiteral("Unspecified error encountered whilst updaing the ") + site.Name
-                            + QStringLiteral(", rotation ") + QString::number(n), true);
+                            + QStringLiteral(", rotation ") + QString::number(n) + QStringLiteral(" (")
+                            + currentExceptionText() + QLatin1Char(')'),
+                        true);
     }
     return complete;
 }
