@@ -18,8 +18,8 @@ class RunLog;
 // The e-mail fields are wide enough to show an address as long as this one.
 inline constexpr QLatin1StringView FortyCharacterAddress{"administrator.of.this.site@example.co.uk"};
 
-// Turnfold's options. Its controls are the live settings: every change counts at once, and
-// there is no Cancel.
+// Turnfold's options. Every change of a control counts at once and is announced as the new
+// options; there is no Cancel.
 class TdlgRotOpt : public platform::ModalDialog {
     Q_OBJECT
 public:
@@ -60,6 +60,9 @@ public:
     QLineEdit* edtTestmessage;
     TLmILBitBtn* BitBtn1;           // help kind
     TLmILBitBtn* BitBtn2;           // close kind
+
+signals:
+    void optionsChanged(const RotationOptions& options);
 
 private:
     QWidget* makeGeneralPage();
