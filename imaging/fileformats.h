@@ -110,16 +110,26 @@ private:
     bool hasSignature_;
 };
 
+// What one save keeps between the steps of a writer that writes in steps: where its data starts
+// in the stream (offsets in the file count from there), where the link to the next image is to
+// be written, and the byte order. It belongs to the save, never to the shared writer.
+struct TWriteSession {
+    std::int64_t Base = 0;
+    std::int64_t LinkPosition = 0;
+    bool BigEndian = false;
+};
+
 class TFileFormatWriter : public TFileFormatReaderWriter {
 public:
     // The colour resolutions the writer stores; a save converts to one of them first.
     ColorResolutionSet CanWriteResolutions() const { return canWriteResolutions_; }
 
     virtual void Save(QIODevice& Stream, TPixelGraphic& Graphic) const;
-    // Writers of several images per file (TIFF) write in three steps.
-    virtual void WriteHeader(QIODevice& Stream) const;
-    virtual void WriteImage(QIODevice& Stream, TPixelGraphic& Graphic) const;
-    virtual void WriteEnd(QIODevice& Stream) const;
+    // Writers of several images per file (TIFF) write in three steps, handing one session
+    // from each step to the next.
+    virtual void WriteHeader(QIODevice& Stream, TWriteSession& Session) const;
+    virtual void WriteImage(QIODevice& Stream, TPixelGraphic& Graphic, TWriteSession& Session) const;
+    virtual void WriteEnd(QIODevice& Stream, TWriteSession& Session) const;
 
 protected:
     TFileFormatWriter(QString ClassName, QString Extension, QString Description, ColorResolutionSet Resolutions);

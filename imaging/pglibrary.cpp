@@ -5,6 +5,7 @@
 #include "pgsettings.h"
 #include "imaging/formats/bmp/bmpformat.h"
 #include "imaging/formats/jpeg/jpegformat.h"
+#include "imaging/formats/tiff/tiffformat.h"
 
 #include <memory>
 
@@ -22,6 +23,7 @@ std::unique_ptr<FormatRegistry> buildRegistry()
     auto registry = std::make_unique<FormatRegistry>();
     RegisterBMPFormats(*registry);
     RegisterJPEGFormats(*registry);
+    RegisterTIFFFormats(*registry);
     registry->Freeze();
     return registry;
 }

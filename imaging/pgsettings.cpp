@@ -11,6 +11,14 @@ constexpr long double kDefaultGamma = 2.2L;
 constexpr bool kGammaCorrection = true;
 constexpr bool kPNGUseBackground = true;
 constexpr bool kPNGWriteGamma = true;
+constexpr bool kTIFFReadAllDirectories = false;
+constexpr int kTIFFMaxDirectories = 1000;
+constexpr int kTIFFCompression = 1;
+constexpr bool kTIFFWriteCMYK = false;
+constexpr bool kTIFFWriteWhiteIsZero = false;
+constexpr bool kTIFFWriteMotorola = false;
+constexpr int kTIFFResolutionUnit = 1;
+constexpr TIFFRational kTIFFResolution{300, 1};
 } // namespace
 
 bool PixelGraphicBitfieldRounding = kBitfieldRounding;
@@ -22,6 +30,15 @@ long double PixelGraphicDefaultGamma = kDefaultGamma;
 bool PixelGraphicGammaCorrection = kGammaCorrection;
 bool PixelGraphicPNGUseBackground = kPNGUseBackground;
 bool PixelGraphicPNGWriteGamma = kPNGWriteGamma;
+bool TIFFReadAllDirectories = kTIFFReadAllDirectories;
+int TIFFMaxDirectories = kTIFFMaxDirectories;
+int TIFFCompression = kTIFFCompression;
+bool TIFFWriteCMYK = kTIFFWriteCMYK;
+bool TIFFWriteWhiteIsZero = kTIFFWriteWhiteIsZero;
+bool TIFFWriteMotorola = kTIFFWriteMotorola;
+int TIFFResolutionUnit = kTIFFResolutionUnit;
+TIFFRational TIFFXResolution = kTIFFResolution;
+TIFFRational TIFFYResolution = kTIFFResolution;
 platform::PromptService* PixelGraphicPrompts = nullptr;
 
 void ResetPixelGraphicSettings()
@@ -35,4 +52,13 @@ void ResetPixelGraphicSettings()
     PixelGraphicGammaCorrection = kGammaCorrection;
     PixelGraphicPNGUseBackground = kPNGUseBackground;
     PixelGraphicPNGWriteGamma = kPNGWriteGamma;
+    TIFFReadAllDirectories = kTIFFReadAllDirectories;
+    TIFFMaxDirectories = kTIFFMaxDirectories;
+    TIFFCompression = kTIFFCompression;
+    TIFFWriteCMYK = kTIFFWriteCMYK;
+    TIFFWriteWhiteIsZero = kTIFFWriteWhiteIsZero;
+    TIFFWriteMotorola = kTIFFWriteMotorola;
+    TIFFResolutionUnit = kTIFFResolutionUnit;
+    TIFFXResolution = kTIFFResolution;
+    TIFFYResolution = kTIFFResolution;
 }

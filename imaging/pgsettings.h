@@ -19,6 +19,26 @@ extern bool PixelGraphicGammaCorrection;
 extern bool PixelGraphicPNGUseBackground;
 extern bool PixelGraphicPNGWriteGamma;
 
+// TIFF reading: walk the whole directory chain to count the images, giving up (one image) past
+// TIFFMaxDirectories; off, only the first directory counts.
+extern bool TIFFReadAllDirectories;
+extern int TIFFMaxDirectories;
+
+// TIFF writing. Any other compression than 1 (none) or 32773 (PackBits), a resolution unit
+// other than 0, 1, 2 (none, inch, centimetre) or a resolution with denominator 0 is refused by
+// a save before anything is written.
+struct TIFFRational {
+    std::uint32_t Numerator;
+    std::uint32_t Denominator;
+};
+extern int TIFFCompression;
+extern bool TIFFWriteCMYK;        // true colour as CMYK instead of RGB
+extern bool TIFFWriteWhiteIsZero; // grey and black-and-white inverted, as WhiteIsZero
+extern bool TIFFWriteMotorola;    // byte order "MM" instead of "II"
+extern int TIFFResolutionUnit;
+extern TIFFRational TIFFXResolution;
+extern TIFFRational TIFFYResolution;
+
 // Where the library's questions and warnings go (the program's prompt service); none leaves
 // them unasked. An image may carry its own (TPixelGraphic::SetPromptService).
 extern platform::PromptService* PixelGraphicPrompts;

@@ -214,20 +214,31 @@ class LibraryFormats : public LibraryTest {};
 
 TEST_F(LibraryFormats, StartRegistersTheBuiltInFormatsSorted)
 {
-    EXPECT_EQ(extensionsOf(FileFormatReaders()), QStringList({"bmp", "dib", "jif", "jpeg", "jpg", "rle"}));
-    EXPECT_EQ(extensionsOf(FileFormatWriters()), QStringList({"bmp", "dib", "jif", "jpeg", "jpg"}));
+    EXPECT_EQ(extensionsOf(FileFormatReaders()), QStringList({"bmp", "dib", "jif", "jpeg", "jpg", "rle", "tif", "tiff"}));
+    EXPECT_EQ(extensionsOf(FileFormatWriters()), QStringList({"bmp", "dib", "jif", "jpeg", "jpg", "tif", "tiff"}));
+    const auto descriptionOf = [](const QString& extension) {
+        if (extension == "bmp" || extension == "dib" || extension == "rle")
+            return "Bitmap";
+        return extension.startsWith("ti") ? "Tagged Image File Format" : "JPEG (JFIF compliant)";
+    };
     for (const TFileFormatReader* reader : FileFormatReaders()) {
         EXPECT_TRUE(reader->HasSignature()) << reader->Extension().toStdString();
         EXPECT_TRUE(reader->Enabled());
-        const bool bitmap = reader->Extension() == "bmp" || reader->Extension() == "dib" || reader->Extension() == "rle";
-        EXPECT_EQ(reader->Description(), bitmap ? "Bitmap" : "JPEG (JFIF compliant)");
+        EXPECT_EQ(reader->Description(), descriptionOf(reader->Extension()));
     }
+    const ColorResolutionSet allButTwoColors = {crBlackWhite, cr16Grays,   cr16SystemColors, cr16Colors,
+                                                cr256Grays,   cr256Colors, cr16MillionColors};
     for (const TFileFormatWriter* writer : FileFormatWriters()) {
-        const bool bitmap = writer->Extension() == "bmp" || writer->Extension() == "dib";
+        const QString extension = writer->Extension();
+        EXPECT_EQ(writer->Description(), descriptionOf(extension));
         EXPECT_EQ(writer->CanWriteResolutions(),
-                  bitmap ? ColorResolutionSet::All() : ColorResolutionSet({cr256Grays, cr16MillionColors}))
-            << writer->Extension().toStdString();
+                  extension == "bmp" || extension == "dib" ? ColorResolutionSet::All()
+                  : extension.startsWith("ti")             ? allButTwoColors
+                                                           : ColorResolutionSet({cr256Grays, cr16MillionColors}))
+            << extension.toStdString();
     }
+    EXPECT_EQ(FileFormatReaders()[7]->ClassName(), "TTIFFFileFormatReader");
+    EXPECT_EQ(FileFormatWriters()[5]->ClassName(), "TTIFFileFormatWriter");
     EXPECT_EQ(FileFormatWriters()[0]->ClassName(), "TBMPFileFormatWriter");
     EXPECT_EQ(FileFormatReaders()[2]->ClassName(), "TJIFFileFormatReader");
 }
@@ -237,7 +248,7 @@ TEST_F(LibraryFormats, StartAndStopNest)
     InitPGraphic();
     DonePGraphic();
     EXPECT_TRUE(PGraphicStarted());
-    EXPECT_EQ(FileFormatReaders().size(), 6u);
+    EXPECT_EQ(FileFormatReaders().size(), 8u);
     DonePGraphic();
     EXPECT_FALSE(PGraphicStarted());
     EXPECT_TRUE(FileFormatReaders().empty());

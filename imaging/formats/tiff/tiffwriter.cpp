@@ -1,0 +1,363 @@
+// Writing TIFF files (layout and a worked file: FORMAT.md).
+#include "tiffcommon.h"
+#include "tiffformat.h"
+#include "imaging/bytestream.h"
+#include "imaging/pgexceptions.h"
+#include "imaging/pgmessages.h"
+#include "imaging/pgsettings.h"
+#include "imaging/pixelgraphic.h"
+
+#include <QIODevice>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+using namespace tiff;
+
+const QString kTag = QStringLiteral("TIFF");
+
+[[noreturn]] void raiseWriter(const QString& Text)
+{
+    RaiseTagged<EPGTIFFileFormatWriter>("TIFF", Text);
+}
+
+[[noreturn]] void raiseWriteFailed()
+{
+    throw EPixelGraphic(kTag + QStringLiteral(": ") + PGLangStrS1(PgMsg::Failed, QStringLiteral("Write")));
+}
+
+// The writer settings, checked: a save they make impossible is refused before anything is
+// written.
+struct WriterSettings {
+    std::uint32_t compression;
+    bool cmyk;
+    bool whiteIsZero;
+    std::uint32_t resolutionUnit; // as written: 1, 2, 3
+    TIFFRational xResolution;
+    TIFFRational yResolution;
+};
+
+WriterSettings checkedSettings()
+{
+    if (TIFFCompression != int(Uncompressed) && TIFFCompression != int(PackBits))
+        raiseWriter(QStringLiteral("Internal Error"));
+    const auto refuse = [](const char* name) { raiseWriter(PGLangStrS1(PgMsg::InvalidValueFor, QString::fromLatin1(name))); };
+    if (TIFFResolutionUnit < 0 || TIFFResolutionUnit > 2)
+        refuse("TIFFResolutionUnit");
+    if (TIFFXResolution.Denominator == 0)
+        refuse("TIFFXResolution");
+    if (TIFFYResolution.Denominator == 0)
+        refuse("TIFFYResolution");
+    return {std::uint32_t(TIFFCompression), TIFFWriteCMYK, TIFFWriteWhiteIsZero, std::uint32_t(TIFFResolutionUnit + 1),
+            TIFFXResolution, TIFFYResolution};
+}
+
+// How an image is stored, by its pixel format and palette.
+struct Layout {
+    std::int64_t rowBytes = 0;
+    std::vector<std::uint16_t> bitsPerSample;
+    std::uint32_t photometric = BlackIsZero;
+    bool invert = false;  // grey and bilevel rows written as WhiteIsZero
+    int mapEntries = 0;   // colour-map entries per channel of palette images
+    bool cmyk = false;
+};
+
+Layout layoutOf(const TPixelGraphic& Graphic, const WriterSettings& Settings)
+{
+    const std::int64_t width = Graphic.Width();
+    const TPaletteIdent ident = Graphic.PaletteIdent();
+    const std::uint32_t grey = Settings.whiteIsZero ? WhiteIsZero : BlackIsZero;
+    Layout l;
+    switch (Graphic.BitCountNum()) {
+    case bcn1Bit:
+        l.rowBytes = (width + 7) / 8;
+        l.bitsPerSample = {1};
+        l.photometric = grey;
+        l.invert = Settings.whiteIsZero && ident == pBlackWhite;
+        break;
+    case bcn4Bit:
+    case bcn8Bit: {
+        const bool four = Graphic.BitCountNum() == bcn4Bit;
+        const TPaletteIdent greys = four ? pGray16 : pGray256;
+        l.rowBytes = four ? (width + 1) / 2 : width;
+        l.bitsPerSample = {std::uint16_t(four ? 4 : 8)};
+        l.photometric = ident == greys ? grey : std::uint32_t(Palette);
+        l.invert = Settings.whiteIsZero && ident == greys;
+        l.mapEntries = ident == greys ? 0 : (four ? 16 : 256);
+        break;
+    }
+    default:
+        l.cmyk = Settings.cmyk;
+        l.rowBytes = (l.cmyk ? 4 : 3) * width;
+        l.bitsPerSample.assign(l.cmyk ? 4 : 3, 8);
+        l.photometric = l.cmyk ? CMYK : RGB;
+        break;
+    }
+    return l;
+}
+
+// One image row in the file's layout.
+void buildRow(TPixelGraphic& Graphic, const Layout& L, int Y, std::uint8_t* Out)
+{
+    if (L.rowBytes == 0)
+        return;
+    const std::uint8_t* in = Graphic.ScanLine(Y);
+    const std::int64_t width = Graphic.Width();
+    if (Graphic.BitCountNum() != bcn24Bit) {
+        std::memcpy(Out, in, std::size_t(L.rowBytes));
+        InvertAndTrimRow(Out, L.rowBytes, width * Graphic.BitCount(), L.invert);
+        return;
+    }
+    for (std::int64_t x = 0; x < width; ++x, in += 3) {
+        if (L.cmyk) {
+            const int c = 255 - in[2], m = 255 - in[1], y = 255 - in[0];
+            const int k = std::min({c, m, y});
+            *Out++ = std::uint8_t(c - k);
+            *Out++ = std::uint8_t(m - k);
+            *Out++ = std::uint8_t(y - k);
+            *Out++ = std::uint8_t(k);
+        } else {
+            *Out++ = in[2];
+            *Out++ = in[1];
+            *Out++ = in[0];
+        }
+    }
+}
+
+// The stream from the base on: offsets relative to the base, numbers in the file's order.
+class Output {
+public:
+    Output(QIODevice& Stream, std::int64_t Base, ByteOrder Order) : stream_(Stream), base_(Base), order_(Order) {}
+
+    // The current offset; the format's offsets have 32 bits.
+    std::uint32_t Offset() const
+    {
+        const std::int64_t offset = stream_.pos() - base_;
+        if (offset < 0 || offset > std::int64_t(UINT32_MAX))
+            raiseWriter(QStringLiteral("Internal Error"));
+        return std::uint32_t(offset);
+    }
+    void Write(const void* Data, std::int64_t Count) { WriteAllBytes(stream_, Data, Count, kTag); }
+    // 32-bit values written over what stands at Offset; the stream then returns where it was.
+    void Patch(std::int64_t Offset, const std::vector<std::uint32_t>& Values)
+    {
+        std::vector<std::uint8_t> bytes(Values.size() * 4);
+        for (std::size_t i = 0; i < Values.size(); ++i)
+            order_.Put32(&bytes[i * 4], Values[i]);
+        const std::int64_t back = stream_.pos();
+        seek(base_ + Offset);
+        Write(bytes.data(), std::int64_t(bytes.size()));
+        seek(back);
+    }
+
+private:
+    void seek(std::int64_t Position)
+    {
+        if (!stream_.seek(Position))
+            raiseWriteFailed();
+    }
+
+    QIODevice& stream_;
+    std::int64_t base_;
+    ByteOrder order_;
+};
+
+// A directory and the values that do not fit its entries, made in memory at their final
+// offsets: the entry count, the entries, the link to the next directory (0), then the
+// out-of-line values in the order they are added.
+class DirectoryBlock {
+public:
+    DirectoryBlock(ByteOrder Order, std::uint32_t At, int Entries)
+        : order_(Order), at_(At), bytes_(std::size_t(2 + EntrySize * Entries + 4))
+    {
+        order_.Put16(bytes_.data(), std::uint32_t(Entries));
+    }
+
+    // A SHORT single value takes the first two bytes of the value field; the rest 32 bits.
+    void Entry(Tag Which, FieldType Type, std::uint32_t Count, std::uint32_t Value)
+    {
+        std::uint8_t* p = &bytes_[std::size_t(2 + EntrySize * entries_++)];
+        order_.Put16(p, Which);
+        order_.Put16(p + 2, Type);
+        order_.Put32(p + 4, Count);
+        if (Type == Short && Count == 1)
+            order_.Put16(p + 8, Value);
+        else
+            order_.Put32(p + 8, Value);
+    }
+    std::uint32_t ValueField(int EntryIndex) const { return at_ + std::uint32_t(2 + EntrySize * EntryIndex + 8); }
+
+    std::uint32_t AddShorts(const std::vector<std::uint16_t>& Values)
+    {
+        const std::uint32_t offset = end();
+        bytes_.resize(bytes_.size() + Values.size() * 2);
+        for (std::size_t i = 0; i < Values.size(); ++i)
+            order_.Put16(&bytes_[offset - at_ + i * 2], Values[i]);
+        return offset;
+    }
+    std::uint32_t AddLongs(const std::vector<std::uint32_t>& Values)
+    {
+        const std::uint32_t offset = end();
+        bytes_.resize(bytes_.size() + Values.size() * 4);
+        for (std::size_t i = 0; i < Values.size(); ++i)
+            order_.Put32(&bytes_[offset - at_ + i * 4], Values[i]);
+        return offset;
+    }
+    const std::vector<std::uint8_t>& Bytes() const { return bytes_; }
+
+private:
+    std::uint32_t end() const { return at_ + std::uint32_t(bytes_.size()); }
+
+    ByteOrder order_;
+    std::uint32_t at_;
+    std::vector<std::uint8_t> bytes_;
+    int entries_ = 0;
+};
+
+// The colour map: all reds, then all greens, then all blues, each component x 256; entries
+// past the palette are 0.
+std::vector<std::uint16_t> colorMap(const TPixelGraphic& Graphic, int Entries)
+{
+    std::vector<std::uint16_t> map(std::size_t(3 * Entries), 0);
+    const int count = std::min(Graphic.PaletteCount(), Entries);
+    for (int i = 0; i < count; ++i) {
+        const TColor c = Graphic.Palette()[std::size_t(i)];
+        map[std::size_t(i)] = std::uint16_t(RedOf(c) << 8);
+        map[std::size_t(Entries + i)] = std::uint16_t(GreenOf(c) << 8);
+        map[std::size_t(2 * Entries + i)] = std::uint16_t(BlueOf(c) << 8);
+    }
+    return map;
+}
+
+// Entry positions of the strip arrays, patched once the strips are written.
+constexpr int kStripOffsetsEntry = 6;
+constexpr int kStripByteCountsEntry = 9;
+
+} // namespace
+
+TTIFFileFormatWriter::TTIFFileFormatWriter()
+    : TTIFFileFormatWriter(QStringLiteral("TTIFFileFormatWriter"), QStringLiteral("tif"))
+{
+}
+
+TTIFFileFormatWriter::TTIFFileFormatWriter(QString ClassName, QString Extension)
+    : TFileFormatWriter(std::move(ClassName), std::move(Extension), QStringLiteral("Tagged Image File Format"),
+                        {crBlackWhite, cr16Grays, cr16SystemColors, cr16Colors, cr256Grays, cr256Colors,
+                         cr16MillionColors})
+{
+}
+
+void TTIFFileFormatWriter::Save(QIODevice& Stream, TPixelGraphic& Graphic) const
+{
+    checkedSettings();
+    TWriteSession session;
+    WriteHeader(Stream, session);
+    WriteImage(Stream, Graphic, session);
+    WriteEnd(Stream, session);
+}
+
+void TTIFFileFormatWriter::WriteHeader(QIODevice& Stream, TWriteSession& Session) const
+{
+    Session.Base = Stream.pos();
+    Session.BigEndian = TIFFWriteMotorola;
+    Session.LinkPosition = Session.Base + 4;
+    const ByteOrder order{Session.BigEndian};
+    std::uint8_t header[HeaderSize] = {};
+    header[0] = header[1] = Session.BigEndian ? 'M' : 'I';
+    order.Put16(header + 2, Version);
+    WriteAllBytes(Stream, header, HeaderSize, kTag);
+}
+
+void TTIFFileFormatWriter::WriteImage(QIODevice& Stream, TPixelGraphic& Graphic, TWriteSession& Session) const
+{
+    const WriterSettings settings = checkedSettings();
+    const ByteOrder order{Session.BigEndian};
+    Output out(Stream, Session.Base, order);
+    const Layout layout = layoutOf(Graphic, settings);
+    const bool packBits = settings.compression == PackBits;
+    const std::int64_t height = Graphic.Height();
+    const std::int64_t largestRow = packBits ? 2 * layout.rowBytes : layout.rowBytes;
+    const std::int64_t rowsPerStrip =
+        std::max<std::int64_t>(1, std::min(largestRow > 0 ? 32767 / largestRow : height, height));
+    const std::int64_t strips = (height + rowsPerStrip - 1) / rowsPerStrip;
+
+    const std::uint32_t directoryAt = out.Offset();
+    out.Patch(Session.LinkPosition - Session.Base, {directoryAt});
+
+    DirectoryBlock dir(order, directoryAt, layout.mapEntries > 0 ? 14 : 13);
+    const std::uint32_t samples = std::uint32_t(layout.bitsPerSample.size());
+    const std::uint32_t mapAt = layout.mapEntries > 0 ? dir.AddShorts(colorMap(Graphic, layout.mapEntries)) : 0;
+    const std::uint32_t bitsPerSample = samples > 1 ? dir.AddShorts(layout.bitsPerSample) : layout.bitsPerSample[0];
+    const std::uint32_t xAt = dir.AddLongs({settings.xResolution.Numerator, settings.xResolution.Denominator});
+    const std::uint32_t yAt = dir.AddLongs({settings.yResolution.Numerator, settings.yResolution.Denominator});
+    std::uint32_t offsetsAt = 0, countsAt = 0;
+    if (strips > 1) {
+        const std::vector<std::uint32_t> zeros(std::size_t(strips), 0);
+        offsetsAt = dir.AddLongs(zeros);
+        countsAt = dir.AddLongs(zeros);
+    }
+    dir.Entry(NewSubfileType, Long, 1, 0);
+    dir.Entry(ImageWidth, Long, 1, std::uint32_t(Graphic.Width()));
+    dir.Entry(ImageLength, Long, 1, std::uint32_t(height));
+    dir.Entry(BitsPerSample, Short, samples, bitsPerSample);
+    dir.Entry(Compression, Short, 1, settings.compression);
+    dir.Entry(PhotometricInterpretation, Short, 1, layout.photometric);
+    dir.Entry(StripOffsets, Long, std::uint32_t(strips), offsetsAt);
+    dir.Entry(SamplesPerPixel, Short, 1, samples);
+    dir.Entry(RowsPerStrip, Long, 1, std::uint32_t(rowsPerStrip));
+    dir.Entry(StripByteCounts, Long, std::uint32_t(strips), countsAt);
+    dir.Entry(XResolution, Rational, 1, xAt);
+    dir.Entry(YResolution, Rational, 1, yAt);
+    dir.Entry(ResolutionUnit, Short, 1, settings.resolutionUnit);
+    if (layout.mapEntries > 0)
+        dir.Entry(ColorMap, Short, std::uint32_t(3 * layout.mapEntries), mapAt);
+    out.Write(dir.Bytes().data(), std::int64_t(dir.Bytes().size()));
+
+    // The strips, each on an even offset.
+    const auto stripCount = static_cast<std::size_t>(strips);
+    std::vector<std::uint32_t> stripOffsets(stripCount), byteCounts(stripCount);
+    std::vector<std::uint8_t> row(std::size_t(layout.rowBytes));
+    std::vector<std::uint8_t> coded;
+    for (std::int64_t y = 0; y < height; ++y) {
+        const std::size_t strip = std::size_t(y / rowsPerStrip);
+        if (y % rowsPerStrip == 0) {
+            if (out.Offset() % 2 != 0) {
+                const std::uint8_t pad = 0;
+                out.Write(&pad, 1);
+            }
+            stripOffsets[strip] = out.Offset();
+        }
+        buildRow(Graphic, layout, int(y), row.data());
+        if (packBits) {
+            coded.clear();
+            EncodePackBitsRow(row, coded);
+            out.Write(coded.data(), std::int64_t(coded.size()));
+        } else {
+            out.Write(row.data(), layout.rowBytes);
+        }
+        if (y % rowsPerStrip == rowsPerStrip - 1 || y == height - 1)
+            byteCounts[strip] = out.Offset() - stripOffsets[strip];
+        Graphic.Progress(int(y), int(height - 1)); // a save is not stopped half-way
+    }
+
+    if (strips == 1) {
+        out.Patch(dir.ValueField(kStripOffsetsEntry), stripOffsets);
+        out.Patch(dir.ValueField(kStripByteCountsEntry), byteCounts);
+    } else if (strips > 1) {
+        out.Patch(offsetsAt, stripOffsets);
+        out.Patch(countsAt, byteCounts);
+    }
+}
+
+void TTIFFileFormatWriter::WriteEnd(QIODevice&, TWriteSession&) const {}
+
+void RegisterTIFFFormats(FormatRegistry& Registry)
+{
+    Registry.AddReader(std::make_unique<TTIFFileFormatReader>());
+    Registry.AddReader(std::make_unique<TTIFFFileFormatReader>());
+    Registry.AddWriter(std::make_unique<TTIFFileFormatWriter>());
+    Registry.AddWriter(std::make_unique<TTIFFFileFormatWriter>());
+}
