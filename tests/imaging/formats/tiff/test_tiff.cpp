@@ -44,7 +44,7 @@ std::uint32_t le32(const QByteArray& data, std::int64_t at)
 
 std::uint16_t le16(const QByteArray& data, std::int64_t at)
 {
-    return std::uint16_t(le32(data.mid(qsizetype(at), 2) + QByteArray(2, '\0'), 0));
+    return std::uint16_t(std::uint8_t(data[qsizetype(at)]) | std::uint8_t(data[qsizetype(at + 1)]) << 8);
 }
 
 std::vector<Entry> entriesOf(const QByteArray& file)
@@ -222,6 +222,15 @@ TEST_F(Tiff, EveryLayoutRoundTripsInBothOrdersAndCompressions)
                 }
             }
         }
+    }
+    // Images without pixels: no strips, or strips of no bytes.
+    for (int height : {0, 3}) {
+        TPixelGraphic empty;
+        empty.Allocate(0, height, bcn24Bit);
+        TPixelGraphic back;
+        LoadBytes(back, SaveAs(empty, "tif"));
+        EXPECT_TRUE(back.Empty());
+        EXPECT_EQ(back.Height(), height);
     }
 }
 
@@ -414,23 +423,6 @@ TEST_F(Tiff, OffsetsCountFromWhereTheTiffStarts)
     TPixelGraphic back;
     back.LoadFromStream(buffer);
     EXPECT_TRUE(SamePixels(back, *image));
-}
-
-TEST_F(Tiff, TwoColourImagesAreConvertedFirst)
-{
-    EXPECT_FALSE(FileFormatRegistry().FindWriter("tif")->CanWriteResolutions().Contains(cr2Colors));
-    TPixelGraphic image;
-    image.Allocate(2, 1, bcn1Bit);
-    image.SetPaletteCount(2);
-    image.SetPaletteEntry(0, RGBColor(255, 0, 0));
-    image.SetPaletteEntry(1, RGBColor(0, 0, 255));
-    image.SetPixel(1, 0, 1);
-    image.SetColorResConversion(crcConvert);
-    TPixelGraphic back;
-    LoadBytes(back, SaveAs(image, "tiff"));
-    EXPECT_EQ(back.BitCountNum(), bcn4Bit); // 16 colours
-    EXPECT_EQ(back.GetPixelColor(0, 0), RGBColor(255, 0, 0));
-    EXPECT_EQ(back.GetPixelColor(1, 0), RGBColor(0, 0, 255));
 }
 
 // ---- libtiff's programs, the independent reader and writer ----
@@ -987,11 +979,7 @@ TEST_F(Tiff, ShortReadsGiveTheSameImage)
     TIFFReadAllDirectories = true;
     for (const Seed& file : SeedsFor("fuzz_tiff")) {
         TPixelGraphic whole;
-        try {
-            LoadBytes(whole, file.data);
-        } catch (const EPixelGraphic&) {
-            continue; // the damaged seeds
-        }
+        LoadBytes(whole, file.data);
         for (const auto& pattern : ShortReadPatterns()) {
             ChunkedDevice device(file.data, pattern);
             TPixelGraphic image;
