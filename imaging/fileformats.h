@@ -8,6 +8,7 @@
 // may load while the user-interface thread does.
 
 #include "pgobject.h"
+#include "pgsettings.h"
 
 #include <QString>
 
@@ -110,13 +111,13 @@ private:
     bool hasSignature_;
 };
 
-// What one save keeps between the steps of a writer that writes in steps: where its data starts
-// in the stream (offsets in the file count from there), where the link to the next image is to
-// be written, and the byte order. It belongs to the save, never to the shared writer.
+// What one save keeps between the steps of a writer that writes in steps: the save's options,
+// where its data starts in the stream (offsets in the file count from there) and where the link
+// to the next image is to be written. It belongs to the save, never to the shared writer.
 struct TWriteSession {
+    SaveOptions Options;
     std::int64_t Base = 0;
     std::int64_t LinkPosition = 0;
-    bool BigEndian = false;
 };
 
 class TFileFormatWriter : public TFileFormatReaderWriter {
@@ -124,7 +125,8 @@ public:
     // The colour resolutions the writer stores; a save converts to one of them first.
     ColorResolutionSet CanWriteResolutions() const { return canWriteResolutions_; }
 
-    virtual void Save(QIODevice& Stream, TPixelGraphic& Graphic) const;
+    // Writes the image with the save options of this one call.
+    virtual void Save(QIODevice& Stream, TPixelGraphic& Graphic, const SaveOptions& Options) const;
     // Writers of several images per file (TIFF) write in three steps, handing one session
     // from each step to the next.
     virtual void WriteHeader(QIODevice& Stream, TWriteSession& Session) const;

@@ -13,12 +13,7 @@ constexpr bool kPNGUseBackground = true;
 constexpr bool kPNGWriteGamma = true;
 constexpr bool kTIFFReadAllDirectories = false;
 constexpr int kTIFFMaxDirectories = 1000;
-constexpr int kTIFFCompression = 1;
-constexpr bool kTIFFWriteCMYK = false;
-constexpr bool kTIFFWriteWhiteIsZero = false;
-constexpr bool kTIFFWriteMotorola = false;
-constexpr int kTIFFResolutionUnit = 1;
-constexpr TIFFRational kTIFFResolution{300, 1};
+constexpr TIFFWriteOptions kTIFFWrite{};
 } // namespace
 
 bool PixelGraphicBitfieldRounding = kBitfieldRounding;
@@ -32,14 +27,21 @@ bool PixelGraphicPNGUseBackground = kPNGUseBackground;
 bool PixelGraphicPNGWriteGamma = kPNGWriteGamma;
 bool TIFFReadAllDirectories = kTIFFReadAllDirectories;
 int TIFFMaxDirectories = kTIFFMaxDirectories;
-int TIFFCompression = kTIFFCompression;
-bool TIFFWriteCMYK = kTIFFWriteCMYK;
-bool TIFFWriteWhiteIsZero = kTIFFWriteWhiteIsZero;
-bool TIFFWriteMotorola = kTIFFWriteMotorola;
-int TIFFResolutionUnit = kTIFFResolutionUnit;
-TIFFRational TIFFXResolution = kTIFFResolution;
-TIFFRational TIFFYResolution = kTIFFResolution;
+int TIFFCompression = kTIFFWrite.Compression;
+bool TIFFWriteCMYK = kTIFFWrite.WriteCMYK;
+bool TIFFWriteWhiteIsZero = kTIFFWrite.WriteWhiteIsZero;
+bool TIFFWriteMotorola = kTIFFWrite.WriteMotorola;
+int TIFFResolutionUnit = kTIFFWrite.ResolutionUnit;
+TIFFRational TIFFXResolution = kTIFFWrite.XResolution;
+TIFFRational TIFFYResolution = kTIFFWrite.YResolution;
 platform::PromptService* PixelGraphicPrompts = nullptr;
+
+SaveOptions CurrentSaveOptions()
+{
+    return SaveOptions{PixelGraphicJPEGQuality, PixelGraphicJPEGProgressive, PixelGraphicJPEGEncodeDCT,
+                       TIFFWriteOptions{TIFFCompression, TIFFWriteCMYK, TIFFWriteWhiteIsZero, TIFFWriteMotorola,
+                                        TIFFResolutionUnit, TIFFXResolution, TIFFYResolution}};
+}
 
 void ResetPixelGraphicSettings()
 {
@@ -54,11 +56,11 @@ void ResetPixelGraphicSettings()
     PixelGraphicPNGWriteGamma = kPNGWriteGamma;
     TIFFReadAllDirectories = kTIFFReadAllDirectories;
     TIFFMaxDirectories = kTIFFMaxDirectories;
-    TIFFCompression = kTIFFCompression;
-    TIFFWriteCMYK = kTIFFWriteCMYK;
-    TIFFWriteWhiteIsZero = kTIFFWriteWhiteIsZero;
-    TIFFWriteMotorola = kTIFFWriteMotorola;
-    TIFFResolutionUnit = kTIFFResolutionUnit;
-    TIFFXResolution = kTIFFResolution;
-    TIFFYResolution = kTIFFResolution;
+    TIFFCompression = kTIFFWrite.Compression;
+    TIFFWriteCMYK = kTIFFWrite.WriteCMYK;
+    TIFFWriteWhiteIsZero = kTIFFWrite.WriteWhiteIsZero;
+    TIFFWriteMotorola = kTIFFWrite.WriteMotorola;
+    TIFFResolutionUnit = kTIFFWrite.ResolutionUnit;
+    TIFFXResolution = kTIFFWrite.XResolution;
+    TIFFYResolution = kTIFFWrite.YResolution;
 }

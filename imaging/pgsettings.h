@@ -7,7 +7,8 @@ class PromptService;
 }
 
 // Library-wide settings. They hold their defaults from the start; the library start sets them
-// again, and callers change only the JPEG save settings, just before a save.
+// again. Callers change only the JPEG save settings: they are what a save takes when it is given
+// no options of its own.
 
 extern bool PixelGraphicBitfieldRounding;        // BMP: rounding of 16-bit bit-field channels
 extern int PixelGraphicJPEGDecodeDCT;            // 0 accurate integer
@@ -24,17 +25,15 @@ extern bool PixelGraphicPNGWriteGamma;
 extern bool TIFFReadAllDirectories;
 extern int TIFFMaxDirectories;
 
-// TIFF writing. Any other compression than 1 (none) or 32773 (PackBits), a resolution unit
-// other than 0, 1, 2 (none, inch, centimetre) or a resolution with denominator 0 is refused by
-// a save before anything is written.
+// TIFF writing: what a save takes when it is given no options of its own (see TIFFWriteOptions).
 struct TIFFRational {
     std::uint32_t Numerator;
     std::uint32_t Denominator;
 };
 extern int TIFFCompression;
-extern bool TIFFWriteCMYK;        // true colour as CMYK instead of RGB
-extern bool TIFFWriteWhiteIsZero; // grey and black-and-white inverted, as WhiteIsZero
-extern bool TIFFWriteMotorola;    // byte order "MM" instead of "II"
+extern bool TIFFWriteCMYK;
+extern bool TIFFWriteWhiteIsZero;
+extern bool TIFFWriteMotorola;
 extern int TIFFResolutionUnit;
 extern TIFFRational TIFFXResolution;
 extern TIFFRational TIFFYResolution;
@@ -45,3 +44,29 @@ extern platform::PromptService* PixelGraphicPrompts;
 
 // Puts every setting above back to its default (the prompt service is left alone).
 void ResetPixelGraphicSettings();
+
+// What one save takes from the settings above, as a value handed to the writer: a writer never
+// reads the settings themselves, so saves on several threads with options of their own do not
+// race. Read the settings on the thread that changes them and hand workers the value.
+// How the TIFF writer stores an image; the defaults are the library's. A compression other than
+// 1 (none) or 32773 (PackBits), a resolution unit other than 0, 1, 2 (none, inch, centimetre) or
+// a resolution with denominator 0 is refused before anything is written.
+struct TIFFWriteOptions {
+    int Compression = 1;
+    bool WriteCMYK = false;        // true colour as CMYK instead of RGB
+    bool WriteWhiteIsZero = false; // grey and black-and-white inverted, as WhiteIsZero
+    bool WriteMotorola = false;    // byte order "MM" instead of "II"
+    int ResolutionUnit = 1;
+    TIFFRational XResolution{300, 1};
+    TIFFRational YResolution{300, 1};
+};
+
+struct SaveOptions {
+    std::uint8_t JPEGQuality;   // 1 to 100
+    bool JPEGProgressive;
+    int JPEGEncodeDCT;          // libjpeg's DCT method number
+    TIFFWriteOptions TIFF{};
+};
+
+// The save settings as they stand now.
+SaveOptions CurrentSaveOptions();

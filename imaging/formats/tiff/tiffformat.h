@@ -27,9 +27,9 @@ using TTIFFFileFormatReader = TFormatAlias<TTIFFileFormatReader, "TTIFFFileForma
 class TTIFFileFormatWriter : public TFileFormatWriter {
 public:
     TTIFFileFormatWriter();
-    // WriteHeader, WriteImage and WriteEnd with one session; the settings are checked first,
-    // so that a save the settings make impossible writes nothing.
-    void Save(QIODevice& Stream, TPixelGraphic& Graphic) const override;
+    // WriteHeader, WriteImage and WriteEnd with one session; the options are checked first,
+    // so that a save they make impossible writes nothing.
+    void Save(QIODevice& Stream, TPixelGraphic& Graphic, const SaveOptions& Options) const override;
     void WriteHeader(QIODevice& Stream, TWriteSession& Session) const override;
     void WriteImage(QIODevice& Stream, TPixelGraphic& Graphic, TWriteSession& Session) const override;
     void WriteEnd(QIODevice& Stream, TWriteSession& Session) const override;

@@ -29,30 +29,18 @@ const QString kTag = QStringLiteral("TIFF");
     throw EPixelGraphic(kTag + QStringLiteral(": ") + PGLangStrS1(PgMsg::Failed, QStringLiteral("Write")));
 }
 
-// The writer settings, checked: a save they make impossible is refused before anything is
-// written.
-struct WriterSettings {
-    std::uint32_t compression;
-    bool cmyk;
-    bool whiteIsZero;
-    std::uint32_t resolutionUnit; // as written: 1, 2, 3
-    TIFFRational xResolution;
-    TIFFRational yResolution;
-};
-
-WriterSettings checkedSettings()
+// A save the options make impossible is refused before anything is written.
+void checkOptions(const TIFFWriteOptions& Options)
 {
-    if (TIFFCompression != int(Uncompressed) && TIFFCompression != int(PackBits))
+    if (Options.Compression != int(Uncompressed) && Options.Compression != int(PackBits))
         raiseWriter(QStringLiteral("Internal Error"));
     const auto refuse = [](const char* name) { raiseWriter(PGLangStrS1(PgMsg::InvalidValueFor, QString::fromLatin1(name))); };
-    if (TIFFResolutionUnit < 0 || TIFFResolutionUnit > 2)
+    if (Options.ResolutionUnit < 0 || Options.ResolutionUnit > 2)
         refuse("TIFFResolutionUnit");
-    if (TIFFXResolution.Denominator == 0)
+    if (Options.XResolution.Denominator == 0)
         refuse("TIFFXResolution");
-    if (TIFFYResolution.Denominator == 0)
+    if (Options.YResolution.Denominator == 0)
         refuse("TIFFYResolution");
-    return {std::uint32_t(TIFFCompression), TIFFWriteCMYK, TIFFWriteWhiteIsZero, std::uint32_t(TIFFResolutionUnit + 1),
-            TIFFXResolution, TIFFYResolution};
 }
 
 // How an image is stored, by its pixel format and palette.
@@ -65,18 +53,18 @@ struct Layout {
     bool cmyk = false;
 };
 
-Layout layoutOf(const TPixelGraphic& Graphic, const WriterSettings& Settings)
+Layout layoutOf(const TPixelGraphic& Graphic, const TIFFWriteOptions& Options)
 {
     const std::int64_t width = Graphic.Width();
     const TPaletteIdent ident = Graphic.PaletteIdent();
-    const std::uint32_t grey = Settings.whiteIsZero ? WhiteIsZero : BlackIsZero;
+    const std::uint32_t grey = Options.WriteWhiteIsZero ? WhiteIsZero : BlackIsZero;
     Layout l;
     switch (Graphic.BitCountNum()) {
     case bcn1Bit:
         l.rowBytes = (width + 7) / 8;
         l.bitsPerSample = {1};
         l.photometric = grey;
-        l.invert = Settings.whiteIsZero && ident == pBlackWhite;
+        l.invert = Options.WriteWhiteIsZero && ident == pBlackWhite;
         break;
     case bcn4Bit:
     case bcn8Bit: {
@@ -85,12 +73,12 @@ Layout layoutOf(const TPixelGraphic& Graphic, const WriterSettings& Settings)
         l.rowBytes = four ? (width + 1) / 2 : width;
         l.bitsPerSample = {std::uint16_t(four ? 4 : 8)};
         l.photometric = ident == greys ? grey : std::uint32_t(Palette);
-        l.invert = Settings.whiteIsZero && ident == greys;
+        l.invert = Options.WriteWhiteIsZero && ident == greys;
         l.mapEntries = ident == greys ? 0 : (four ? 16 : 256);
         break;
     }
     default:
-        l.cmyk = Settings.cmyk;
+        l.cmyk = Options.WriteCMYK;
         l.rowBytes = (l.cmyk ? 4 : 3) * width;
         l.bitsPerSample.assign(l.cmyk ? 4 : 3, 8);
         l.photometric = l.cmyk ? CMYK : RGB;
@@ -250,10 +238,10 @@ TTIFFileFormatWriter::TTIFFileFormatWriter(QString ClassName, QString Extension)
 {
 }
 
-void TTIFFileFormatWriter::Save(QIODevice& Stream, TPixelGraphic& Graphic) const
+void TTIFFileFormatWriter::Save(QIODevice& Stream, TPixelGraphic& Graphic, const SaveOptions& Options) const
 {
-    checkedSettings();
-    TWriteSession session;
+    checkOptions(Options.TIFF);
+    TWriteSession session{Options};
     WriteHeader(Stream, session);
     WriteImage(Stream, Graphic, session);
     WriteEnd(Stream, session);
@@ -262,22 +250,22 @@ void TTIFFileFormatWriter::Save(QIODevice& Stream, TPixelGraphic& Graphic) const
 void TTIFFileFormatWriter::WriteHeader(QIODevice& Stream, TWriteSession& Session) const
 {
     Session.Base = Stream.pos();
-    Session.BigEndian = TIFFWriteMotorola;
     Session.LinkPosition = Session.Base + 4;
-    const ByteOrder order{Session.BigEndian};
+    const ByteOrder order{Session.Options.TIFF.WriteMotorola};
     std::uint8_t header[HeaderSize] = {};
-    header[0] = header[1] = Session.BigEndian ? 'M' : 'I';
+    header[0] = header[1] = order.bigEndian ? 'M' : 'I';
     order.Put16(header + 2, Version);
     WriteAllBytes(Stream, header, HeaderSize, kTag);
 }
 
 void TTIFFileFormatWriter::WriteImage(QIODevice& Stream, TPixelGraphic& Graphic, TWriteSession& Session) const
 {
-    const WriterSettings settings = checkedSettings();
-    const ByteOrder order{Session.BigEndian};
+    const TIFFWriteOptions& options = Session.Options.TIFF;
+    checkOptions(options);
+    const ByteOrder order{options.WriteMotorola};
     Output out(Stream, Session.Base, order);
-    const Layout layout = layoutOf(Graphic, settings);
-    const bool packBits = settings.compression == PackBits;
+    const Layout layout = layoutOf(Graphic, options);
+    const bool packBits = options.Compression == int(PackBits);
     const std::int64_t height = Graphic.Height();
     const std::int64_t largestRow = packBits ? 2 * layout.rowBytes : layout.rowBytes;
     const std::int64_t rowsPerStrip =
@@ -291,8 +279,8 @@ void TTIFFileFormatWriter::WriteImage(QIODevice& Stream, TPixelGraphic& Graphic,
     const std::uint32_t samples = std::uint32_t(layout.bitsPerSample.size());
     const std::uint32_t mapAt = layout.mapEntries > 0 ? dir.AddShorts(colorMap(Graphic, layout.mapEntries)) : 0;
     const std::uint32_t bitsPerSample = samples > 1 ? dir.AddShorts(layout.bitsPerSample) : layout.bitsPerSample[0];
-    const std::uint32_t xAt = dir.AddLongs({settings.xResolution.Numerator, settings.xResolution.Denominator});
-    const std::uint32_t yAt = dir.AddLongs({settings.yResolution.Numerator, settings.yResolution.Denominator});
+    const std::uint32_t xAt = dir.AddLongs({options.XResolution.Numerator, options.XResolution.Denominator});
+    const std::uint32_t yAt = dir.AddLongs({options.YResolution.Numerator, options.YResolution.Denominator});
     std::uint32_t offsetsAt = 0, countsAt = 0;
     if (strips > 1) {
         const std::vector<std::uint32_t> zeros(std::size_t(strips), 0);
@@ -303,7 +291,7 @@ void TTIFFileFormatWriter::WriteImage(QIODevice& Stream, TPixelGraphic& Graphic,
     dir.Entry(ImageWidth, Long, 1, std::uint32_t(Graphic.Width()));
     dir.Entry(ImageLength, Long, 1, std::uint32_t(height));
     dir.Entry(BitsPerSample, Short, samples, bitsPerSample);
-    dir.Entry(Compression, Short, 1, settings.compression);
+    dir.Entry(Compression, Short, 1, std::uint32_t(options.Compression));
     dir.Entry(PhotometricInterpretation, Short, 1, layout.photometric);
     dir.Entry(StripOffsets, Long, std::uint32_t(strips), offsetsAt);
     dir.Entry(SamplesPerPixel, Short, 1, samples);
@@ -311,7 +299,7 @@ void TTIFFileFormatWriter::WriteImage(QIODevice& Stream, TPixelGraphic& Graphic,
     dir.Entry(StripByteCounts, Long, std::uint32_t(strips), countsAt);
     dir.Entry(XResolution, Rational, 1, xAt);
     dir.Entry(YResolution, Rational, 1, yAt);
-    dir.Entry(ResolutionUnit, Short, 1, settings.resolutionUnit);
+    dir.Entry(ResolutionUnit, Short, 1, std::uint32_t(options.ResolutionUnit + 1)); // 0, 1, 2 as 1, 2, 3
     if (layout.mapEntries > 0)
         dir.Entry(ColorMap, Short, std::uint32_t(3 * layout.mapEntries), mapAt);
     out.Write(dir.Bytes().data(), std::int64_t(dir.Bytes().size()));

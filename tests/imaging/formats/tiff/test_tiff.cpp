@@ -143,6 +143,13 @@ TEST_F(Tiff, TheWorkedFileIsWrittenAndReadByteForByteInBothOrders)
         LoadBytes(back, FormatExampleTiff(big));
         EXPECT_TRUE(SamePixels(back, *image)) << big;
     }
+    // A save given options of its own takes them, not the settings.
+    SaveOptions options = CurrentSaveOptions();
+    options.TIFF.WriteMotorola = false;
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    image->SaveToStreamAs(buffer, "tif", options);
+    EXPECT_EQ(buffer.data(), FormatExampleTiff(false));
 }
 
 TEST_F(Tiff, ResetPutsEveryTiffSettingBack)
