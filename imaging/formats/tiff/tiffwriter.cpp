@@ -224,6 +224,94 @@ std::vector<std::uint16_t> colorMap(const TPixelGraphic& Graphic, int Entries)
 constexpr int kStripOffsetsEntry = 6;
 constexpr int kStripByteCountsEntry = 9;
 
+struct StripPlan {
+    std::int64_t height;
+    std::int64_t rowsPerStrip;
+    std::int64_t strips;
+    bool packBits;
+};
+
+// RowsPerStrip = 32767 div the largest coded row (PackBits may double a row), at least 1 and at
+// most the height.
+StripPlan planStrips(const Layout& L, std::int64_t Height, bool PackBits)
+{
+    const std::int64_t largestRow = PackBits ? 2 * L.rowBytes : L.rowBytes;
+    const std::int64_t rows = std::max<std::int64_t>(1, std::min(largestRow > 0 ? 32767 / largestRow : Height, Height));
+    return {Height, rows, (Height + rows - 1) / rows, PackBits};
+}
+
+// The directory with its out-of-line values, and where the strip arrays of several strips go.
+struct WrittenDirectory {
+    DirectoryBlock block;
+    std::uint32_t offsetsAt = 0;
+    std::uint32_t countsAt = 0;
+};
+
+WrittenDirectory makeDirectory(const TPixelGraphic& Graphic, const Layout& L, const TIFFWriteOptions& Options,
+                        const StripPlan& Plan, ByteOrder Order, std::uint32_t At)
+{
+    WrittenDirectory dir{DirectoryBlock(Order, At, L.mapEntries > 0 ? 14 : 13)};
+    DirectoryBlock& b = dir.block;
+    const std::uint32_t samples = std::uint32_t(L.bitsPerSample.size());
+    const std::uint32_t mapAt = L.mapEntries > 0 ? b.AddShorts(colorMap(Graphic, L.mapEntries)) : 0;
+    const std::uint32_t bitsPerSample = samples > 1 ? b.AddShorts(L.bitsPerSample) : L.bitsPerSample[0];
+    const std::uint32_t xAt = b.AddLongs({Options.XResolution.Numerator, Options.XResolution.Denominator});
+    const std::uint32_t yAt = b.AddLongs({Options.YResolution.Numerator, Options.YResolution.Denominator});
+    if (Plan.strips > 1) {
+        const std::vector<std::uint32_t> zeros(static_cast<std::size_t>(Plan.strips), 0);
+        dir.offsetsAt = b.AddLongs(zeros);
+        dir.countsAt = b.AddLongs(zeros);
+    }
+    const auto strips = std::uint32_t(Plan.strips);
+    b.Entry(NewSubfileType, Long, 1, 0);
+    b.Entry(ImageWidth, Long, 1, std::uint32_t(Graphic.Width()));
+    b.Entry(ImageLength, Long, 1, std::uint32_t(Plan.height));
+    b.Entry(BitsPerSample, Short, samples, bitsPerSample);
+    b.Entry(Compression, Short, 1, Plan.packBits ? PackBits : Uncompressed);
+    b.Entry(PhotometricInterpretation, Short, 1, L.photometric);
+    b.Entry(StripOffsets, Long, strips, dir.offsetsAt);
+    b.Entry(SamplesPerPixel, Short, 1, samples);
+    b.Entry(RowsPerStrip, Long, 1, std::uint32_t(Plan.rowsPerStrip));
+    b.Entry(StripByteCounts, Long, strips, dir.countsAt);
+    b.Entry(XResolution, Rational, 1, xAt);
+    b.Entry(YResolution, Rational, 1, yAt);
+    b.Entry(ResolutionUnit, Short, 1, std::uint32_t(Options.ResolutionUnit + 1)); // 0, 1, 2 as 1, 2, 3
+    if (L.mapEntries > 0)
+        b.Entry(ColorMap, Short, std::uint32_t(3 * L.mapEntries), mapAt);
+    return dir;
+}
+
+// The rows, strip by strip, each strip on an even offset; gives each strip's offset and size.
+void writeStrips(Output& Out, TPixelGraphic& Graphic, const Layout& L, const StripPlan& Plan,
+                 std::vector<std::uint32_t>& Offsets, std::vector<std::uint32_t>& ByteCounts)
+{
+    Offsets.assign(static_cast<std::size_t>(Plan.strips), 0);
+    ByteCounts.assign(Offsets.size(), 0);
+    std::vector<std::uint8_t> row(static_cast<std::size_t>(L.rowBytes));
+    std::vector<std::uint8_t> coded;
+    for (std::int64_t y = 0; y < Plan.height; ++y) {
+        const auto strip = static_cast<std::size_t>(y / Plan.rowsPerStrip);
+        if (y % Plan.rowsPerStrip == 0) {
+            if (Out.Offset() % 2 != 0) {
+                const std::uint8_t pad = 0;
+                Out.Write(&pad, 1);
+            }
+            Offsets[strip] = Out.Offset();
+        }
+        buildRow(Graphic, L, int(y), row.data());
+        if (Plan.packBits) {
+            coded.clear();
+            EncodePackBitsRow(row, coded);
+            Out.Write(coded.data(), std::int64_t(coded.size()));
+        } else {
+            Out.Write(row.data(), L.rowBytes);
+        }
+        if (y % Plan.rowsPerStrip == Plan.rowsPerStrip - 1 || y == Plan.height - 1)
+            ByteCounts[strip] = Out.Offset() - Offsets[strip];
+        Graphic.Progress(int(y), int(Plan.height - 1)); // a save is not stopped half-way
+    }
+}
+
 } // namespace
 
 TTIFFileFormatWriter::TTIFFileFormatWriter()
@@ -265,78 +353,21 @@ void TTIFFileFormatWriter::WriteImage(QIODevice& Stream, TPixelGraphic& Graphic,
     const ByteOrder order{options.WriteMotorola};
     Output out(Stream, Session.Base, order);
     const Layout layout = layoutOf(Graphic, options);
-    const bool packBits = options.Compression == int(PackBits);
-    const std::int64_t height = Graphic.Height();
-    const std::int64_t largestRow = packBits ? 2 * layout.rowBytes : layout.rowBytes;
-    const std::int64_t rowsPerStrip =
-        std::max<std::int64_t>(1, std::min(largestRow > 0 ? 32767 / largestRow : height, height));
-    const std::int64_t strips = (height + rowsPerStrip - 1) / rowsPerStrip;
+    const StripPlan plan = planStrips(layout, Graphic.Height(), options.Compression == int(PackBits));
 
     const std::uint32_t directoryAt = out.Offset();
     out.Patch(Session.LinkPosition - Session.Base, {directoryAt});
+    const WrittenDirectory dir = makeDirectory(Graphic, layout, options, plan, order, directoryAt);
+    out.Write(dir.block.Bytes().data(), std::int64_t(dir.block.Bytes().size()));
 
-    DirectoryBlock dir(order, directoryAt, layout.mapEntries > 0 ? 14 : 13);
-    const std::uint32_t samples = std::uint32_t(layout.bitsPerSample.size());
-    const std::uint32_t mapAt = layout.mapEntries > 0 ? dir.AddShorts(colorMap(Graphic, layout.mapEntries)) : 0;
-    const std::uint32_t bitsPerSample = samples > 1 ? dir.AddShorts(layout.bitsPerSample) : layout.bitsPerSample[0];
-    const std::uint32_t xAt = dir.AddLongs({options.XResolution.Numerator, options.XResolution.Denominator});
-    const std::uint32_t yAt = dir.AddLongs({options.YResolution.Numerator, options.YResolution.Denominator});
-    std::uint32_t offsetsAt = 0, countsAt = 0;
-    if (strips > 1) {
-        const std::vector<std::uint32_t> zeros(std::size_t(strips), 0);
-        offsetsAt = dir.AddLongs(zeros);
-        countsAt = dir.AddLongs(zeros);
-    }
-    dir.Entry(NewSubfileType, Long, 1, 0);
-    dir.Entry(ImageWidth, Long, 1, std::uint32_t(Graphic.Width()));
-    dir.Entry(ImageLength, Long, 1, std::uint32_t(height));
-    dir.Entry(BitsPerSample, Short, samples, bitsPerSample);
-    dir.Entry(Compression, Short, 1, std::uint32_t(options.Compression));
-    dir.Entry(PhotometricInterpretation, Short, 1, layout.photometric);
-    dir.Entry(StripOffsets, Long, std::uint32_t(strips), offsetsAt);
-    dir.Entry(SamplesPerPixel, Short, 1, samples);
-    dir.Entry(RowsPerStrip, Long, 1, std::uint32_t(rowsPerStrip));
-    dir.Entry(StripByteCounts, Long, std::uint32_t(strips), countsAt);
-    dir.Entry(XResolution, Rational, 1, xAt);
-    dir.Entry(YResolution, Rational, 1, yAt);
-    dir.Entry(ResolutionUnit, Short, 1, std::uint32_t(options.ResolutionUnit + 1)); // 0, 1, 2 as 1, 2, 3
-    if (layout.mapEntries > 0)
-        dir.Entry(ColorMap, Short, std::uint32_t(3 * layout.mapEntries), mapAt);
-    out.Write(dir.Bytes().data(), std::int64_t(dir.Bytes().size()));
-
-    // The strips, each on an even offset.
-    const auto stripCount = static_cast<std::size_t>(strips);
-    std::vector<std::uint32_t> stripOffsets(stripCount), byteCounts(stripCount);
-    std::vector<std::uint8_t> row(std::size_t(layout.rowBytes));
-    std::vector<std::uint8_t> coded;
-    for (std::int64_t y = 0; y < height; ++y) {
-        const std::size_t strip = std::size_t(y / rowsPerStrip);
-        if (y % rowsPerStrip == 0) {
-            if (out.Offset() % 2 != 0) {
-                const std::uint8_t pad = 0;
-                out.Write(&pad, 1);
-            }
-            stripOffsets[strip] = out.Offset();
-        }
-        buildRow(Graphic, layout, int(y), row.data());
-        if (packBits) {
-            coded.clear();
-            EncodePackBitsRow(row, coded);
-            out.Write(coded.data(), std::int64_t(coded.size()));
-        } else {
-            out.Write(row.data(), layout.rowBytes);
-        }
-        if (y % rowsPerStrip == rowsPerStrip - 1 || y == height - 1)
-            byteCounts[strip] = out.Offset() - stripOffsets[strip];
-        Graphic.Progress(int(y), int(height - 1)); // a save is not stopped half-way
-    }
-
-    if (strips == 1) {
-        out.Patch(dir.ValueField(kStripOffsetsEntry), stripOffsets);
-        out.Patch(dir.ValueField(kStripByteCountsEntry), byteCounts);
-    } else if (strips > 1) {
-        out.Patch(offsetsAt, stripOffsets);
-        out.Patch(countsAt, byteCounts);
+    std::vector<std::uint32_t> offsets, byteCounts;
+    writeStrips(out, Graphic, layout, plan, offsets, byteCounts);
+    if (plan.strips == 1) {
+        out.Patch(dir.block.ValueField(kStripOffsetsEntry), offsets);
+        out.Patch(dir.block.ValueField(kStripByteCountsEntry), byteCounts);
+    } else if (plan.strips > 1) {
+        out.Patch(dir.offsetsAt, offsets);
+        out.Patch(dir.countsAt, byteCounts);
     }
 }
 
