@@ -56,18 +56,10 @@ void checkStripCount(const ImageLayout& Layout, const TPixelGraphic& Graphic)
         throw EPGTIFFileFormatReader(text);
 }
 
+// One sample keeps its bit count (1, 4 or 8); three or four samples are true colour.
 TBitCountNum formatOf(const ImageLayout& Layout)
 {
-    switch (Layout.BitsPerPixel()) {
-    case 1:
-        return bcn1Bit;
-    case 4:
-        return bcn4Bit;
-    case 8:
-        return bcn8Bit;
-    default:
-        return bcn24Bit;
-    }
+    return Layout.samplesPerPixel == 1 ? TPixelGraphic::BitCountToNum(int(Layout.bitsPerSample[0])) : bcn24Bit;
 }
 
 // Each strip must be able to hold its rows (the last one all rows left) before anything is

@@ -178,20 +178,20 @@ public:
     }
     std::uint32_t ValueField(int EntryIndex) const { return at_ + std::uint32_t(2 + EntrySize * EntryIndex + 8); }
 
-    std::uint32_t AddShorts(const std::vector<std::uint16_t>& Values)
+    // Values after the last ones added: SHORTs or LONGs by their type; gives their offset.
+    template <typename Value>
+    std::uint32_t Add(const std::vector<Value>& Values)
     {
+        static_assert(sizeof(Value) == 2 || sizeof(Value) == 4);
         const std::uint32_t offset = end();
-        bytes_.resize(bytes_.size() + Values.size() * 2);
-        for (std::size_t i = 0; i < Values.size(); ++i)
-            order_.Put16(&bytes_[offset - at_ + i * 2], Values[i]);
-        return offset;
-    }
-    std::uint32_t AddLongs(const std::vector<std::uint32_t>& Values)
-    {
-        const std::uint32_t offset = end();
-        bytes_.resize(bytes_.size() + Values.size() * 4);
-        for (std::size_t i = 0; i < Values.size(); ++i)
-            order_.Put32(&bytes_[offset - at_ + i * 4], Values[i]);
+        bytes_.resize(bytes_.size() + Values.size() * sizeof(Value));
+        for (std::size_t i = 0; i < Values.size(); ++i) {
+            std::uint8_t* p = &bytes_[offset - at_ + i * sizeof(Value)];
+            if constexpr (sizeof(Value) == 2)
+                order_.Put16(p, Values[i]);
+            else
+                order_.Put32(p, Values[i]);
+        }
         return offset;
     }
     const std::vector<std::uint8_t>& Bytes() const { return bytes_; }
@@ -218,6 +218,12 @@ std::vector<std::uint16_t> colorMap(const TPixelGraphic& Graphic, int Entries)
         map[std::size_t(2 * Entries + i)] = std::uint16_t(BlueOf(c) << 8);
     }
     return map;
+}
+
+// A RATIONAL: numerator, then denominator.
+std::vector<std::uint32_t> longsOf(const TIFFRational& Value)
+{
+    return {Value.Numerator, Value.Denominator};
 }
 
 // Entry positions of the strip arrays, patched once the strips are written.
@@ -253,14 +259,14 @@ WrittenDirectory makeDirectory(const TPixelGraphic& Graphic, const Layout& L, co
     WrittenDirectory dir{DirectoryBlock(Order, At, L.mapEntries > 0 ? 14 : 13)};
     DirectoryBlock& b = dir.block;
     const std::uint32_t samples = std::uint32_t(L.bitsPerSample.size());
-    const std::uint32_t mapAt = L.mapEntries > 0 ? b.AddShorts(colorMap(Graphic, L.mapEntries)) : 0;
-    const std::uint32_t bitsPerSample = samples > 1 ? b.AddShorts(L.bitsPerSample) : L.bitsPerSample[0];
-    const std::uint32_t xAt = b.AddLongs({Options.XResolution.Numerator, Options.XResolution.Denominator});
-    const std::uint32_t yAt = b.AddLongs({Options.YResolution.Numerator, Options.YResolution.Denominator});
+    const std::uint32_t mapAt = L.mapEntries > 0 ? b.Add(colorMap(Graphic, L.mapEntries)) : 0;
+    const std::uint32_t bitsPerSample = samples > 1 ? b.Add(L.bitsPerSample) : L.bitsPerSample[0];
+    const std::uint32_t xAt = b.Add(longsOf(Options.XResolution));
+    const std::uint32_t yAt = b.Add(longsOf(Options.YResolution));
     if (Plan.strips > 1) {
         const std::vector<std::uint32_t> zeros(static_cast<std::size_t>(Plan.strips), 0);
-        dir.offsetsAt = b.AddLongs(zeros);
-        dir.countsAt = b.AddLongs(zeros);
+        dir.offsetsAt = b.Add(zeros);
+        dir.countsAt = b.Add(zeros);
     }
     const auto strips = std::uint32_t(Plan.strips);
     b.Entry(NewSubfileType, Long, 1, 0);

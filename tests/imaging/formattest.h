@@ -1,0 +1,54 @@
+#pragma once
+// Checks the tests of every format make the same way: damaged files and short reads.
+
+#include "fixtures.h"
+#include "tests/imaging/imagingtest.h"
+
+#include <QDir>
+#include <QMap>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+// The message a load raises, or "" when it loads.
+inline QString LoadFailure(const std::function<void()>& Load)
+{
+    try {
+        Load();
+        return {};
+    } catch (const EPixelGraphic& e) {
+        return e.Message();
+    }
+}
+
+// Each file loads to the same pixels through a stream that hands out a few bytes per read.
+inline void ExpectShortReadsGiveTheSameImage(const std::vector<Seed>& Files)
+{
+    for (const Seed& file : Files) {
+        TPixelGraphic whole;
+        LoadBytes(whole, file.data);
+        for (const auto& pattern : ShortReadPatterns()) {
+            ChunkedDevice device(file.data, pattern);
+            TPixelGraphic image;
+            image.LoadFromStream(device);
+            EXPECT_TRUE(SamePixels(image, whole)) << file.name.toStdString() << " chunks of " << pattern.front();
+        }
+    }
+}
+
+// The damaged files of Folder that match Masks are exactly those of Expected, and each fails
+// with its message ("": it loads). Prepare sets up each image before its load.
+inline void ExpectCrashersFailCleanly(const QDir& Folder, const QStringList& Masks, const QMap<QString, QString>& Expected,
+                                      const std::function<void(TPixelGraphic&)>& Prepare = {})
+{
+    const QStringList files = Folder.entryList(Masks, QDir::Files, QDir::Name);
+    EXPECT_EQ(QStringList(Expected.keys()), files);
+    for (const QString& name : files) {
+        TPixelGraphic image;
+        if (Prepare)
+            Prepare(image);
+        EXPECT_EQ(LoadFailure([&] { image.LoadFromFile(Folder.filePath(name)); }), Expected.value(name))
+            << name.toStdString();
+    }
+}
