@@ -3,13 +3,27 @@
 
 #include "fixtures.h"
 #include "tests/imaging/imagingtest.h"
+#include "imaging/fileformats.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QMap>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QStringList>
 
 #include <functional>
 #include <vector>
+
+// Image row Y's raw values (indices or colours), left to right.
+using Values = std::vector<std::uint32_t>;
+inline Values RowValues(TPixelGraphic& Image, int Y)
+{
+    Values values;
+    for (int x = 0; x < Image.Width(); ++x)
+        values.push_back(Image.GetPixel(x, Y));
+    return values;
+}
 
 // The message a load raises, or "" when it loads.
 inline QString LoadFailure(const std::function<void()>& Load)
@@ -51,4 +65,37 @@ inline void ExpectCrashersFailCleanly(const QDir& Folder, const QStringList& Mas
         EXPECT_EQ(LoadFailure([&] { image.LoadFromFile(Folder.filePath(name)); }), Expected.value(name))
             << name.toStdString();
     }
+}
+
+// ReadStreamFileInfo over bytes.
+inline bool BytesFileInfo(const QByteArray& Bytes, const QString& Extension, int Index, QString& Description,
+                          GraphicFileInfo& Info)
+{
+    QBuffer buffer;
+    buffer.setData(Bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return ReadStreamFileInfo(buffer, Extension, Index, Description, Info);
+}
+
+// One run of an independent program (an image format's reference tools): what it gave.
+struct ToolRun {
+    int exitCode = -1;
+    QByteArray out, err;
+};
+
+// Runs Program with Input on its standard input; a program not installed is a failure
+// (scripts/setup.sh installs them).
+inline ToolRun RunTool(const QString& Program, const QStringList& Arguments, const QByteArray& Input = {})
+{
+    const QString path = QStandardPaths::findExecutable(Program);
+    if (path.isEmpty()) {
+        ADD_FAILURE() << Program.toStdString() << " not found: run scripts/setup.sh";
+        return {};
+    }
+    QProcess process;
+    process.start(path, Arguments);
+    process.write(Input);
+    process.closeWriteChannel();
+    process.waitForFinished(60000);
+    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
 }

@@ -28,18 +28,9 @@ QByteArray hex(const char* text)
 
 QByteArray runTool(const QString& program, const QStringList& arguments, const QByteArray& input)
 {
-    const QString path = QStandardPaths::findExecutable(program);
-    if (path.isEmpty()) {
-        ADD_FAILURE() << program.toStdString() << " not found (libjpeg-turbo-progs)";
-        return {};
-    }
-    QProcess process;
-    process.start(path, arguments);
-    process.write(input);
-    process.closeWriteChannel();
-    process.waitForFinished(60000);
-    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-    return process.readAllStandardOutput();
+    const ToolRun run = RunTool(program, arguments, input);
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    return run.out;
 }
 
 // A binary PGM or PPM of the image (top row first, red-green-blue).
@@ -123,12 +114,9 @@ QByteArray segment(const QByteArray& jpeg, std::uint8_t marker)
 
 QString infoOf(const QByteArray& jpeg)
 {
-    QBuffer buffer;
-    buffer.setData(jpeg);
-    buffer.open(QIODevice::ReadOnly);
     QString description;
     GraphicFileInfo info;
-    if (!ReadStreamFileInfo(buffer, "jpg", 0, description, info))
+    if (!BytesFileInfo(jpeg, "jpg", 0, description, info))
         return "none";
     return QStringLiteral("%1|%2|%3x%4|%5|%6").arg(description, info.SubFormat).arg(info.Width).arg(info.Height)
         .arg(info.ColorsText).arg(info.BitsPerPixel);

@@ -433,24 +433,6 @@ TEST_F(Tiff, OffsetsCountFromWhereTheTiffStarts)
 
 // ---- libtiff's programs, the independent reader and writer ----
 
-struct ToolRun {
-    int exitCode = -1;
-    QByteArray out, err;
-};
-
-ToolRun runTool(const QString& program, const QStringList& arguments)
-{
-    const QString path = QStandardPaths::findExecutable(program);
-    if (path.isEmpty()) {
-        ADD_FAILURE() << program.toStdString() << " not found (libtiff-tools)";
-        return {};
-    }
-    QProcess process;
-    process.start(path, arguments);
-    process.waitForFinished(60000);
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-}
-
 TPixelGraphic* loadFile(TPixelGraphic& image, const QString& path)
 {
     image.LoadFromFile(path);
@@ -494,10 +476,10 @@ TEST_F(Tiff, LibtiffReadsEveryLayoutWeWrite)
                 const std::string what = std::string(row.name) + (big ? " MM " : " II ") + std::to_string(compression);
                 const QString ours = folder.file("ours.tif"), rgba = folder.file("rgba.tif");
                 image->SaveToFile(ours);
-                const ToolRun info = runTool("tiffinfo", {"-D", ours});
+                const ToolRun info = RunTool("tiffinfo", {"-D", ours});
                 EXPECT_EQ(info.exitCode, 0) << what;
                 EXPECT_EQ(info.err, "") << what;
-                const ToolRun convert = runTool("tiff2rgba", {"-c", "none", ours, rgba});
+                const ToolRun convert = RunTool("tiff2rgba", {"-c", "none", ours, rgba});
                 ASSERT_EQ(convert.exitCode, 0) << what << convert.err.toStdString();
                 TPixelGraphic back;
                 EXPECT_TRUE(sameColors(*loadFile(back, rgba), *image)) << what;
@@ -517,7 +499,7 @@ TEST_F(Tiff, WeReadWhatLibtiffWrites)
         const QString ours = folder.file("ours.tif"), theirs = folder.file("theirs.tif");
         image->SaveToFile(ours);
         for (const QStringList& options : variants) {
-            const ToolRun copy = runTool("tiffcp", options + QStringList{ours, theirs});
+            const ToolRun copy = RunTool("tiffcp", options + QStringList{ours, theirs});
             ASSERT_EQ(copy.exitCode, 0) << row.name << copy.err.toStdString();
             TPixelGraphic back;
             EXPECT_TRUE(SamePixels(*loadFile(back, theirs), *image)) << row.name << " " << options.join(' ').toStdString();
@@ -527,9 +509,9 @@ TEST_F(Tiff, WeReadWhatLibtiffWrites)
     ResetPixelGraphicSettings();
     layoutImage(kLayouts[8], 20, 20)->SaveToFile(ours);
     TPixelGraphic image;
-    ASSERT_EQ(runTool("tiffcp", {"-c", "lzw", ours, theirs}).exitCode, 0);
+    ASSERT_EQ(RunTool("tiffcp", {"-c", "lzw", ours, theirs}).exitCode, 0);
     EXPECT_PG_THROW(image.LoadFromFile(theirs), EPGTIFFileFormatReader, "TIFF: Unsupported compression LZW");
-    ASSERT_EQ(runTool("tiffcp", {"-p", "separate", ours, theirs}).exitCode, 0);
+    ASSERT_EQ(RunTool("tiffcp", {"-p", "separate", ours, theirs}).exitCode, 0);
     EXPECT_PG_THROW(image.LoadFromFile(theirs), EPGTIFFileFormatReader, "TIFF: PlanarConfiguration invalid");
 }
 
@@ -543,15 +525,6 @@ TiffImage grayImage(std::uint32_t Width, std::uint32_t Length, std::uint32_t Row
         strips.push_back(Pixels.mid(qsizetype(row * Width), qsizetype(RowsPerStrip * Width)));
     return TiffStripImage(Width, Length, 1, {8}, RowsPerStrip, strips);
 }
-
-std::vector<std::uint32_t> rowValues(TPixelGraphic& image, int y)
-{
-    std::vector<std::uint32_t> values;
-    for (int x = 0; x < image.Width(); ++x)
-        values.push_back(image.GetPixel(x, y));
-    return values;
-}
-using Values = std::vector<std::uint32_t>;
 
 void setField(TiffImage& image, TiffField field)
 {
@@ -603,8 +576,8 @@ TEST_F(Tiff, SingleValuesAndArraysOfEveryType)
             TPixelGraphic image;
             LoadBytes(image, TiffFile({file}, big));
             ASSERT_EQ(image.Height(), 3);
-            EXPECT_EQ(rowValues(image, 0), Values({RGBColor(1, 2, 3), RGBColor(4, 5, 6), RGBColor(7, 8, 9)})) << big;
-            EXPECT_EQ(rowValues(image, 2), Values({RGBColor(19, 20, 21), RGBColor(22, 23, 24), RGBColor(25, 26, 27)}));
+            EXPECT_EQ(RowValues(image, 0), Values({RGBColor(1, 2, 3), RGBColor(4, 5, 6), RGBColor(7, 8, 9)})) << big;
+            EXPECT_EQ(RowValues(image, 2), Values({RGBColor(19, 20, 21), RGBColor(22, 23, 24), RGBColor(25, 26, 27)}));
         }
     }
 }
@@ -647,7 +620,7 @@ TEST_F(Tiff, SampleLayouts)
         LoadBytes(image, TiffFile({c.file}));
         EXPECT_EQ(image.BitCountNum(), c.format) << c.name;
         EXPECT_EQ(image.PaletteIdent(), c.ident) << c.name;
-        EXPECT_EQ(rowValues(image, 0), c.row) << c.name;
+        EXPECT_EQ(RowValues(image, 0), c.row) << c.name;
     }
 }
 
@@ -679,13 +652,10 @@ TEST_F(Tiff, AbsentCompressionSamplesAndBitsTakeTheirDefaults)
     TPixelGraphic image;
     LoadBytes(image, TiffFile({bilevel}));
     EXPECT_EQ(image.BitCountNum(), bcn1Bit);
-    EXPECT_EQ(rowValues(image, 0), Values({1, 0, 0, 0, 0, 0, 0, 0, 1}));
-    QBuffer buffer;
-    buffer.setData(TiffFile({bilevel}));
-    buffer.open(QIODevice::ReadOnly);
+    EXPECT_EQ(RowValues(image, 0), Values({1, 0, 0, 0, 0, 0, 0, 0, 1}));
     QString description;
     GraphicFileInfo info;
-    ASSERT_TRUE(ReadStreamFileInfo(buffer, "", 0, description, info));
+    ASSERT_TRUE(BytesFileInfo(TiffFile({bilevel}), "", 0, description, info));
     EXPECT_EQ(info.SubFormat, "I, Uncompr., BlackIsZero");
     EXPECT_EQ(info.BitsPerPixel, 1);
 }
@@ -696,16 +666,16 @@ TEST_F(Tiff, RowsPerStripAndTheStripWalk)
     TPixelGraphic image;
     // RowsPerStrip 2 over five rows: three strips, the last of one row.
     LoadBytes(image, TiffFile({grayImage(2, 5, 2, pixels)}));
-    EXPECT_EQ(rowValues(image, 4), Values({9, 10}));
+    EXPECT_EQ(RowValues(image, 4), Values({9, 10}));
     // 0xFFFFFFFF (and anything past the height) is one strip.
     TiffImage one = grayImage(2, 5, 5, pixels);
     setField(one, {278, 4, {0xFFFFFFFF}});
     LoadBytes(image, TiffFile({one}));
-    EXPECT_EQ(rowValues(image, 3), Values({7, 8}));
+    EXPECT_EQ(RowValues(image, 3), Values({7, 8}));
     // Absent RowsPerStrip with one strip: one strip; with two: refused.
     dropField(one, 278);
     LoadBytes(image, TiffFile({one}));
-    EXPECT_EQ(rowValues(image, 4), Values({9, 10}));
+    EXPECT_EQ(RowValues(image, 4), Values({9, 10}));
     TiffImage two = grayImage(2, 5, 3, pixels);
     dropField(two, 278);
     EXPECT_PG_THROW(LoadBytes(image, TiffFile({two})), EPGTIFFileFormatReader, "TIFF: Invalid RowsPerStrip");
@@ -724,7 +694,7 @@ TEST_F(Tiff, OneStripWithASmallerRowsPerStripIsAWarning)
 
     image.SetWarningAction(waIgnore);
     LoadBytes(image, bytes);
-    EXPECT_EQ(rowValues(image, 2), Values({5, 6}));
+    EXPECT_EQ(RowValues(image, 2), Values({5, 6}));
     EXPECT_TRUE(prompts.calls().isEmpty());
 
     image.SetWarningAction(waShow);
@@ -733,7 +703,7 @@ TEST_F(Tiff, OneStripWithASmallerRowsPerStripIsAWarning)
     EXPECT_EQ(prompts.lastPrompt().caption, "TIFF-Warning");
     EXPECT_EQ(prompts.lastPrompt().text, text);
     EXPECT_EQ(prompts.lastPrompt().buttons, platform::PromptButtons::Ok);
-    EXPECT_EQ(rowValues(image, 2), Values({5, 6}));
+    EXPECT_EQ(RowValues(image, 2), Values({5, 6}));
 
     image.SetWarningAction(waAskAbort);
     prompts.answer(platform::mrOk);
@@ -762,11 +732,8 @@ TEST_F(Tiff, TheDirectoryChain)
     const TiffImage third = grayImage(3, 1, 1, hex("0C0C0C"));
     const QByteArray file = TiffFile({first, second, third});
     const auto infoOf = [](const QByteArray& bytes, int index, GraphicFileInfo& info) {
-        QBuffer buffer;
-        buffer.setData(bytes);
-        buffer.open(QIODevice::ReadOnly);
         QString description;
-        return ReadStreamFileInfo(buffer, "", index, description, info);
+        return BytesFileInfo(bytes, "", index, description, info);
     };
     GraphicFileInfo info;
     // Off: one image.
@@ -822,12 +789,9 @@ TEST_F(Tiff, FileInformation)
         {TiffStripImage(4, 3, 1, {16}, 3, {}, 7), false, "I, , BlackIsZero", "", "65536", 16},
     };
     for (const auto& c : cases) {
-        QBuffer buffer;
-        buffer.setData(TiffFile({c.file}, c.big));
-        buffer.open(QIODevice::ReadOnly);
         QString description;
         GraphicFileInfo info;
-        ASSERT_TRUE(ReadStreamFileInfo(buffer, "", 0, description, info)) << c.subFormat;
+        ASSERT_TRUE(BytesFileInfo(TiffFile({c.file}, c.big), "", 0, description, info)) << c.subFormat;
         EXPECT_EQ(description, "Tagged Image File Format");
         EXPECT_EQ(info.SubFormat, c.subFormat);
         EXPECT_EQ(info.Chunks, c.chunks);
@@ -925,8 +889,8 @@ TEST_F(Tiff, PackBitsStrips)
     // Two rows of 4: a literal of 2 and a run of 2, a no-op, then a run of 4.
     TPixelGraphic image;
     LoadBytes(image, TiffFile({TiffStripImage(4, 2, 1, {8}, 2, {hex("01 0102 FF07 80 FD09")}, 32773)}));
-    EXPECT_EQ(rowValues(image, 0), Values({1, 2, 7, 7}));
-    EXPECT_EQ(rowValues(image, 1), Values({9, 9, 9, 9}));
+    EXPECT_EQ(RowValues(image, 0), Values({1, 2, 7, 7}));
+    EXPECT_EQ(RowValues(image, 1), Values({9, 9, 9, 9}));
     // Packets do not cross rows: the one that would is refused with its row.
     const struct { const char* data; const char* message; } damaged[] = {
         {"FD01 FC02", "TIFF (PackBits): Invalid count of bytes in row 1"},
