@@ -358,12 +358,12 @@ std::vector<std::vector<int>> ShortReadPatterns()
 
 namespace {
 
-QByteArray savedAs(TPixelGraphic& Image, const QString& Extension)
+QByteArray savedAs(TPixelGraphic& Image, const QString& Extension, const SaveOptions& Options = CurrentSaveOptions())
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     Image.SetColorResConversion(crcConvert);
-    Image.SaveToStreamAs(buffer, Extension);
+    Image.SaveToStreamAs(buffer, Extension, Options);
     return buffer.data();
 }
 
@@ -437,23 +437,15 @@ std::vector<Seed> jpegSeeds()
 std::vector<Seed> tiffSeeds()
 {
     std::vector<Seed> seeds{{"example_ii.tif", FormatExampleTiff(false)}, {"example_mm.tif", FormatExampleTiff(true)}};
-    const int compression = TIFFCompression;
-    const bool motorola = TIFFWriteMotorola, cmyk = TIFFWriteCMYK, whiteIsZero = TIFFWriteWhiteIsZero;
     for (int num = 0; num < 4; ++num) {
         auto image = MakePatternImage(13, 5, TBitCountNum(num));
         for (bool packBits : {false, true}) {
-            TIFFCompression = packBits ? 32773 : 1;
-            TIFFWriteMotorola = packBits;
-            TIFFWriteWhiteIsZero = packBits;
-            TIFFWriteCMYK = packBits;
+            SaveOptions options = CurrentSaveOptions();
+            options.TIFF = {packBits ? 32773 : 1, packBits, packBits, packBits}; // and CMYK, WhiteIsZero, "MM"
             seeds.push_back({QStringLiteral("written_%1%2.tif").arg(image->BitCount()).arg(packBits ? "_packbits_mm" : ""),
-                             savedAs(*image, "tif")});
+                             savedAs(*image, "tif", options)});
         }
     }
-    TIFFCompression = compression;
-    TIFFWriteMotorola = motorola;
-    TIFFWriteCMYK = cmyk;
-    TIFFWriteWhiteIsZero = whiteIsZero;
     auto palette = MakePatternImage(9, 70, bcn4Bit);
     palette->SetPaletteEntry(3, RGBColor(1, 2, 3));
     seeds.push_back({"palette_16.tif", savedAs(*palette, "tif")});
