@@ -45,15 +45,22 @@ void checkCompression(std::uint32_t Scheme)
 }
 
 // Several strip offsets that do not match RowsPerStrip are an error; a single one is a warning
-// (its rows then simply follow each other).
+// (its rows then simply follow each other). Cancelling the warning aborts the load.
 void checkStripCount(const ImageLayout& Layout, const TPixelGraphic& Graphic)
 {
     if (std::int64_t(Layout.stripOffsets.size()) == Layout.StripsNeeded())
         return;
     const QString text = QStringLiteral("TIFF: NumStripOffsets<>(ImageLength+RowsPerStrip-1) div RowsPerStrip");
-    if (Layout.stripOffsets.size() != 1
-        || Graphic.RespondToWarning(QStringLiteral("TIFF-Warning"), text) != TWarningResponse::Continue)
+    if (Layout.stripOffsets.size() != 1)
         throw EPGTIFFileFormatReader(text);
+    switch (Graphic.RespondToWarning(QStringLiteral("TIFF-Warning"), text)) {
+    case TWarningResponse::Continue:
+        return;
+    case TWarningResponse::Abort:
+        RaiseReader(PGLangStr(PgMsg::Aborted));
+    case TWarningResponse::Raise:
+        throw EPGTIFFileFormatReader(text);
+    }
 }
 
 // One sample keeps its bit count (1, 4 or 8); three or four samples are true colour.

@@ -710,7 +710,7 @@ TEST_F(Tiff, OneStripWithASmallerRowsPerStripIsAWarning)
     LoadBytes(image, bytes);
     EXPECT_EQ(prompts.lastPrompt().buttons, platform::PromptButtons::OkCancel);
     prompts.answer(platform::mrCancel);
-    EXPECT_PG_THROW(LoadBytes(image, bytes), EPGTIFFileFormatReader, text);
+    EXPECT_PG_THROW(LoadBytes(image, bytes), EPGTIFFileFormatReader, "TIFF: Operation aborted on user request");
 
     image.SetWarningAction(waRaise);
     EXPECT_PG_THROW(LoadBytes(image, bytes), EPGTIFFileFormatReader, text);
