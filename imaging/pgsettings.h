@@ -19,6 +19,7 @@ extern long double PixelGraphicDefaultGamma;     // sRGB displays: 2.2
 extern bool PixelGraphicGammaCorrection;
 extern bool PixelGraphicPNGUseBackground;
 extern bool PixelGraphicPNGWriteGamma;
+extern bool PxMWriteBinary;                      // PBM/PGM/PPM written raw (P4-P6), else as text
 
 // TIFF reading: walk the whole directory chain to count the images, giving up (one image) past
 // TIFFMaxDirectories; off, only the first directory counts.
@@ -45,9 +46,6 @@ extern platform::PromptService* PixelGraphicPrompts;
 // Puts every setting above back to its default (the prompt service is left alone).
 void ResetPixelGraphicSettings();
 
-// What one save takes from the settings above, as a value handed to the writer: a writer never
-// reads the settings themselves, so saves on several threads with options of their own do not
-// race. Read the settings on the thread that changes them and hand workers the value.
 // How the TIFF writer stores an image; the defaults are the library's. A compression other than
 // 1 (none) or 32773 (PackBits), a resolution unit other than 0, 1, 2 (none, inch, centimetre) or
 // a resolution with denominator 0 is refused before anything is written.
@@ -61,6 +59,9 @@ struct TIFFWriteOptions {
     TIFFRational YResolution{300, 1};
 };
 
+// What one save takes from the settings above, as a value handed to the writer: a writer never
+// reads the settings themselves, so saves on several threads with options of their own do not
+// race. Read the settings on the thread that changes them and hand workers the value.
 struct SaveOptions {
     std::uint8_t JPEGQuality;   // 1 to 100
     bool JPEGProgressive;

@@ -15,16 +15,6 @@
 #include <functional>
 #include <vector>
 
-// Image row Y's raw values (indices or colours), left to right.
-using Values = std::vector<std::uint32_t>;
-inline Values RowValues(TPixelGraphic& Image, int Y)
-{
-    Values values;
-    for (int x = 0; x < Image.Width(); ++x)
-        values.push_back(Image.GetPixel(x, Y));
-    return values;
-}
-
 // The message a load raises, or "" when it loads.
 inline QString LoadFailure(const std::function<void()>& Load)
 {

@@ -12,10 +12,7 @@ namespace {
 
 class Bmp : public LibraryTest {};
 
-QByteArray hex(const char* text)
-{
-    return QByteArray::fromHex(text);
-}
+using Values = std::vector<std::uint32_t>;
 
 TEST_F(Bmp, TheWorkedExampleReadsAndWritesByteForByte)
 {
@@ -25,8 +22,8 @@ TEST_F(Bmp, TheWorkedExampleReadsAndWritesByteForByte)
     ASSERT_EQ(image.Height(), 2);
     EXPECT_EQ(image.BitCountNum(), 3);
     EXPECT_EQ(image.PaletteIdent(), pTrueColor);
-    EXPECT_EQ(RowValues(image, 0), Values({RGBColor(255, 0, 0), RGBColor(0, 255, 0), RGBColor(0, 0, 255)}));
-    EXPECT_EQ(RowValues(image, 1), Values({RGBColor(255, 255, 255), 0, RGBColor(128, 128, 128)}));
+    EXPECT_EQ(rowValues(image, 0), Values({RGBColor(255, 0, 0), RGBColor(0, 255, 0), RGBColor(0, 0, 255)}));
+    EXPECT_EQ(rowValues(image, 1), Values({RGBColor(255, 255, 255), 0, RGBColor(128, 128, 128)}));
 
     TPixelGraphic made;
     made.Allocate(3, 2, bcn24Bit);
@@ -119,7 +116,7 @@ TEST_F(Bmp, Os2CoreHeaders)
     LoadBytes(image, BmpFile(spec));
     EXPECT_EQ(image.BitCountNum(), 0);
     EXPECT_EQ(image.Palette(), std::vector<TColor>({RGBColor(10, 20, 30), RGBColor(200, 100, 50)}));
-    EXPECT_EQ(RowValues(image, 0), Values({1, 0, 1}));
+    EXPECT_EQ(rowValues(image, 0), Values({1, 0, 1}));
 }
 
 TEST_F(Bmp, LongerInformationHeadersAreSkippedToTheirEnd)
@@ -131,7 +128,7 @@ TEST_F(Bmp, LongerInformationHeadersAreSkippedToTheirEnd)
         spec.pixels = hex("010203 040506 0000");
         TPixelGraphic image;
         LoadBytes(image, BmpFile(spec));
-        EXPECT_EQ(RowValues(image, 0), Values({RGBColor(3, 2, 1), RGBColor(6, 5, 4)})) << size;
+        EXPECT_EQ(rowValues(image, 0), Values({RGBColor(3, 2, 1), RGBColor(6, 5, 4)})) << size;
     }
 }
 
@@ -147,7 +144,7 @@ TEST_F(Bmp, BitFieldMasksComeFromWhereTheHeaderPutsThem)
         spec.pixels = hex("E007 1F00");        // pure green, pure blue
         TPixelGraphic image;
         LoadBytes(image, BmpFile(spec));
-        EXPECT_EQ(RowValues(image, 0), Values({RGBColor(0, 255, 0), RGBColor(0, 0, 255)})) << size;
+        EXPECT_EQ(rowValues(image, 0), Values({RGBColor(0, 255, 0), RGBColor(0, 0, 255)})) << size;
     }
 }
 
@@ -160,11 +157,11 @@ TEST_F(Bmp, SixteenBitChannelsAreRounded)
     TPixelGraphic image;
     LoadBytes(image, BmpFile(spec));
     // 31 -> 0xF8 + 8 = 256, capped; 0 stays 0; 1 -> 8 + 8; blue 16 -> 0x80 + 8.
-    EXPECT_EQ(RowValues(image, 0),
+    EXPECT_EQ(rowValues(image, 0),
               Values({RGBColor(255, 255, 255), 0, RGBColor(16, 16, 16), RGBColor(0, 0, 0x88)}));
     PixelGraphicBitfieldRounding = false;
     LoadBytes(image, BmpFile(spec));
-    EXPECT_EQ(RowValues(image, 0), Values({RGBColor(248, 248, 248), 0, RGBColor(8, 8, 8), RGBColor(0, 0, 0x80)}));
+    EXPECT_EQ(rowValues(image, 0), Values({RGBColor(248, 248, 248), 0, RGBColor(8, 8, 8), RGBColor(0, 0, 0x80)}));
 }
 
 TEST_F(Bmp, ThirtyTwoBitMasksOfAnyWidth)
@@ -175,14 +172,14 @@ TEST_F(Bmp, ThirtyTwoBitMasksOfAnyWidth)
     spec.pixels = hex("102030FF 405060FF");
     TPixelGraphic image;
     LoadBytes(image, BmpFile(spec));
-    EXPECT_EQ(RowValues(image, 0), Values({RGBColor(0x30, 0x20, 0x10), RGBColor(0x60, 0x50, 0x40)}));
+    EXPECT_EQ(rowValues(image, 0), Values({RGBColor(0x30, 0x20, 0x10), RGBColor(0x60, 0x50, 0x40)}));
 
     // Ten-bit channels give their top eight bits; a zero mask gives 0; no rounding at 32 bits.
     spec.compression = 3;
     spec.masks = {0x3FF00000, 0x000FFC00, 0};
     spec.pixels = hex("00FCFF3F 00000020");
     LoadBytes(image, BmpFile(spec));
-    EXPECT_EQ(RowValues(image, 0), Values({RGBColor(255, 255, 0), RGBColor(128, 0, 0)}));
+    EXPECT_EQ(rowValues(image, 0), Values({RGBColor(255, 255, 0), RGBColor(128, 0, 0)}));
 }
 
 TEST_F(Bmp, TopDownImagesLoadTheRightWayUp)
@@ -217,13 +214,13 @@ TEST_F(Bmp, RunLengthExamples)
     TPixelGraphic image;
     LoadBytes(image, FormatExampleRle8Bmp());
     EXPECT_EQ(image.BitCountNum(), 2);
-    EXPECT_EQ(RowValues(image, 0), Values({0, 7, 7, 0}));
-    EXPECT_EQ(RowValues(image, 1), Values({4, 5, 6, 0}));
-    EXPECT_EQ(RowValues(image, 2), Values({1, 1, 1, 2}));
+    EXPECT_EQ(rowValues(image, 0), Values({0, 7, 7, 0}));
+    EXPECT_EQ(rowValues(image, 1), Values({4, 5, 6, 0}));
+    EXPECT_EQ(rowValues(image, 2), Values({1, 1, 1, 2}));
 
     LoadBytes(image, FormatExampleRle4Bmp());
     EXPECT_EQ(image.BitCountNum(), 1);
-    EXPECT_EQ(RowValues(image, 0), Values({1, 2, 1, 2, 1, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(rowValues(image, 0), Values({1, 2, 1, 2, 1, 1, 2, 3, 4, 5}));
 }
 
 // RLE8 data for a 4 x 2 image with 4 palette entries.
@@ -245,15 +242,15 @@ TEST_F(Bmp, RunsLiteralsAndDeltasAreClippedToTheImage)
     TPixelGraphic image;
     // A run of 10 in a row of 4, then a literal of 5 on the next row.
     LoadBytes(image, rle8(hex("0A01 0000 0005 0203010203 00 0001")));
-    EXPECT_EQ(RowValues(image, 1), Values({1, 1, 1, 1}));
-    EXPECT_EQ(RowValues(image, 0), Values({2, 3, 1, 2}));
+    EXPECT_EQ(rowValues(image, 1), Values({1, 1, 1, 1}));
+    EXPECT_EQ(rowValues(image, 0), Values({2, 3, 1, 2}));
     // A delta past the right edge and past the top: nothing more is written, and no error.
     LoadBytes(image, rle8(hex("0201 0002 FF00 0302 0002 00FF 0403")));
-    EXPECT_EQ(RowValues(image, 1), Values({1, 1, 0, 0}));
-    EXPECT_EQ(RowValues(image, 0), Values({0, 0, 0, 0}));
+    EXPECT_EQ(rowValues(image, 1), Values({1, 1, 0, 0}));
+    EXPECT_EQ(rowValues(image, 0), Values({0, 0, 0, 0}));
     // The last row ends the image even without an end-of-bitmap code.
     LoadBytes(image, rle8(hex("0401 0000 0402 0000")));
-    EXPECT_EQ(RowValues(image, 0), Values({2, 2, 2, 2}));
+    EXPECT_EQ(rowValues(image, 0), Values({2, 2, 2, 2}));
 }
 
 struct Refusal {
@@ -338,7 +335,7 @@ TEST_F(Bmp, ColoursUsedBeyondTheBitCountAreSkipped)
     LoadBytes(image, BmpFile(spec));
     EXPECT_EQ(image.PaletteCount(), 2);
     EXPECT_EQ(image.PaletteIdent(), pBlackWhite);
-    EXPECT_EQ(RowValues(image, 0), Values({0, 1}));
+    EXPECT_EQ(rowValues(image, 0), Values({0, 1}));
 }
 
 TEST_F(Bmp, PixelsAreTakenFromTheFileHeadersOffset)

@@ -16,10 +16,7 @@ namespace {
 
 class Tiff : public LibraryTest {};
 
-QByteArray hex(const char* text)
-{
-    return QByteArray::fromHex(text);
-}
+using Values = std::vector<std::uint32_t>;
 
 const TTIFFileFormatReader& reader()
 {
@@ -576,8 +573,8 @@ TEST_F(Tiff, SingleValuesAndArraysOfEveryType)
             TPixelGraphic image;
             LoadBytes(image, TiffFile({file}, big));
             ASSERT_EQ(image.Height(), 3);
-            EXPECT_EQ(RowValues(image, 0), Values({RGBColor(1, 2, 3), RGBColor(4, 5, 6), RGBColor(7, 8, 9)})) << big;
-            EXPECT_EQ(RowValues(image, 2), Values({RGBColor(19, 20, 21), RGBColor(22, 23, 24), RGBColor(25, 26, 27)}));
+            EXPECT_EQ(rowValues(image, 0), Values({RGBColor(1, 2, 3), RGBColor(4, 5, 6), RGBColor(7, 8, 9)})) << big;
+            EXPECT_EQ(rowValues(image, 2), Values({RGBColor(19, 20, 21), RGBColor(22, 23, 24), RGBColor(25, 26, 27)}));
         }
     }
 }
@@ -620,7 +617,7 @@ TEST_F(Tiff, SampleLayouts)
         LoadBytes(image, TiffFile({c.file}));
         EXPECT_EQ(image.BitCountNum(), c.format) << c.name;
         EXPECT_EQ(image.PaletteIdent(), c.ident) << c.name;
-        EXPECT_EQ(RowValues(image, 0), c.row) << c.name;
+        EXPECT_EQ(rowValues(image, 0), c.row) << c.name;
     }
 }
 
@@ -652,7 +649,7 @@ TEST_F(Tiff, AbsentCompressionSamplesAndBitsTakeTheirDefaults)
     TPixelGraphic image;
     LoadBytes(image, TiffFile({bilevel}));
     EXPECT_EQ(image.BitCountNum(), bcn1Bit);
-    EXPECT_EQ(RowValues(image, 0), Values({1, 0, 0, 0, 0, 0, 0, 0, 1}));
+    EXPECT_EQ(rowValues(image, 0), Values({1, 0, 0, 0, 0, 0, 0, 0, 1}));
     QString description;
     GraphicFileInfo info;
     ASSERT_TRUE(BytesFileInfo(TiffFile({bilevel}), "", 0, description, info));
@@ -666,16 +663,16 @@ TEST_F(Tiff, RowsPerStripAndTheStripWalk)
     TPixelGraphic image;
     // RowsPerStrip 2 over five rows: three strips, the last of one row.
     LoadBytes(image, TiffFile({grayImage(2, 5, 2, pixels)}));
-    EXPECT_EQ(RowValues(image, 4), Values({9, 10}));
+    EXPECT_EQ(rowValues(image, 4), Values({9, 10}));
     // 0xFFFFFFFF (and anything past the height) is one strip.
     TiffImage one = grayImage(2, 5, 5, pixels);
     setField(one, {278, 4, {0xFFFFFFFF}});
     LoadBytes(image, TiffFile({one}));
-    EXPECT_EQ(RowValues(image, 3), Values({7, 8}));
+    EXPECT_EQ(rowValues(image, 3), Values({7, 8}));
     // Absent RowsPerStrip with one strip: one strip; with two: refused.
     dropField(one, 278);
     LoadBytes(image, TiffFile({one}));
-    EXPECT_EQ(RowValues(image, 4), Values({9, 10}));
+    EXPECT_EQ(rowValues(image, 4), Values({9, 10}));
     TiffImage two = grayImage(2, 5, 3, pixels);
     dropField(two, 278);
     EXPECT_PG_THROW(LoadBytes(image, TiffFile({two})), EPGTIFFileFormatReader, "TIFF: Invalid RowsPerStrip");
@@ -694,7 +691,7 @@ TEST_F(Tiff, OneStripWithASmallerRowsPerStripIsAWarning)
 
     image.SetWarningAction(waIgnore);
     LoadBytes(image, bytes);
-    EXPECT_EQ(RowValues(image, 2), Values({5, 6}));
+    EXPECT_EQ(rowValues(image, 2), Values({5, 6}));
     EXPECT_TRUE(prompts.calls().isEmpty());
 
     image.SetWarningAction(waShow);
@@ -703,7 +700,7 @@ TEST_F(Tiff, OneStripWithASmallerRowsPerStripIsAWarning)
     EXPECT_EQ(prompts.lastPrompt().caption, "TIFF-Warning");
     EXPECT_EQ(prompts.lastPrompt().text, text);
     EXPECT_EQ(prompts.lastPrompt().buttons, platform::PromptButtons::Ok);
-    EXPECT_EQ(RowValues(image, 2), Values({5, 6}));
+    EXPECT_EQ(rowValues(image, 2), Values({5, 6}));
 
     image.SetWarningAction(waAskAbort);
     prompts.answer(platform::mrOk);
@@ -889,8 +886,8 @@ TEST_F(Tiff, PackBitsStrips)
     // Two rows of 4: a literal of 2 and a run of 2, a no-op, then a run of 4.
     TPixelGraphic image;
     LoadBytes(image, TiffFile({TiffStripImage(4, 2, 1, {8}, 2, {hex("01 0102 FF07 80 FD09")}, 32773)}));
-    EXPECT_EQ(RowValues(image, 0), Values({1, 2, 7, 7}));
-    EXPECT_EQ(RowValues(image, 1), Values({9, 9, 9, 9}));
+    EXPECT_EQ(rowValues(image, 0), Values({1, 2, 7, 7}));
+    EXPECT_EQ(rowValues(image, 1), Values({9, 9, 9, 9}));
     // Packets do not cross rows: the one that would is refused with its row.
     const struct { const char* data; const char* message; } damaged[] = {
         {"FD01 FC02", "TIFF (PackBits): Invalid count of bytes in row 1"},
