@@ -26,18 +26,25 @@ inline QString LoadFailure(const std::function<void()>& Load)
     }
 }
 
-// Each file loads to the same pixels through a stream that hands out a few bytes per read.
+// File loads to Expected's pixels through streams that hand out a few bytes per read.
+inline void ExpectShortReadsGive(const QByteArray& File, TPixelGraphic& Expected, const QString& Extension = {},
+                                 const std::string& What = {})
+{
+    for (const auto& pattern : ShortReadPatterns()) {
+        ChunkedDevice device(File, pattern);
+        TPixelGraphic image;
+        image.LoadFromStreamIndex(device, Extension, 0);
+        EXPECT_TRUE(SamePixels(image, Expected)) << What << " chunks of " << pattern.front();
+    }
+}
+
+// Each file loads to the same pixels through such streams as at once.
 inline void ExpectShortReadsGiveTheSameImage(const std::vector<Seed>& Files)
 {
     for (const Seed& file : Files) {
         TPixelGraphic whole;
         LoadBytes(whole, file.data);
-        for (const auto& pattern : ShortReadPatterns()) {
-            ChunkedDevice device(file.data, pattern);
-            TPixelGraphic image;
-            image.LoadFromStream(device);
-            EXPECT_TRUE(SamePixels(image, whole)) << file.name.toStdString() << " chunks of " << pattern.front();
-        }
+        ExpectShortReadsGive(file.data, whole, {}, file.name.toStdString());
     }
 }
 
