@@ -29,9 +29,12 @@ const QString kTag = QStringLiteral("TIFF");
     throw EPixelGraphic(kTag + QStringLiteral(": ") + PGLangStrS1(PgMsg::Failed, QStringLiteral("Write")));
 }
 
-// A save the options make impossible is refused before anything is written.
-void checkOptions(const TIFFWriteOptions& Options)
+// A save the options or the image make impossible is refused before anything is written. An
+// image whose pixel memory could not be had has a size but no rows to write.
+void checkSave(const TIFFWriteOptions& Options, const TPixelGraphic& Graphic)
 {
+    if (Graphic.Empty() && Graphic.Width() > 0 && Graphic.Height() > 0)
+        raiseWriter(PGLangStrS1(PgMsg::IsEmpty, QStringLiteral("Image")));
     if (Options.Compression != int(Uncompressed) && Options.Compression != int(PackBits))
         raiseWriter(QStringLiteral("Internal Error"));
     const auto refuse = [](const char* name) { raiseWriter(PGLangStrS1(PgMsg::InvalidValueFor, QString::fromLatin1(name))); };
@@ -334,7 +337,7 @@ TTIFFileFormatWriter::TTIFFileFormatWriter(QString ClassName, QString Extension)
 
 void TTIFFileFormatWriter::Save(QIODevice& Stream, TPixelGraphic& Graphic, const SaveOptions& Options) const
 {
-    checkOptions(Options.TIFF);
+    checkSave(Options.TIFF, Graphic);
     TWriteSession session{Options};
     WriteHeader(Stream, session);
     WriteImage(Stream, Graphic, session);
@@ -355,7 +358,7 @@ void TTIFFileFormatWriter::WriteHeader(QIODevice& Stream, TWriteSession& Session
 void TTIFFileFormatWriter::WriteImage(QIODevice& Stream, TPixelGraphic& Graphic, TWriteSession& Session) const
 {
     const TIFFWriteOptions& options = Session.Options.TIFF;
-    checkOptions(options);
+    checkSave(options, Graphic);
     const ByteOrder order{options.WriteMotorola};
     Output out(Stream, Session.Base, order);
     const Layout layout = layoutOf(Graphic, options);

@@ -375,6 +375,13 @@ TEST_F(Tiff, AnInvalidWriterSettingWritesNothing)
         EXPECT_PG_THROW(workedImage()->SaveToFile(path), EPGTIFFileFormatWriter, c.message);
         EXPECT_EQ(readAll(path), "old contents");
     }
+    // An image that kept its size when its pixel memory could not be had has no rows to write.
+    ResetPixelGraphicSettings();
+    TPixelGraphic sizeOnly;
+    EXPECT_THROW(sizeOnly.Allocate(70000, 70000, bcn24Bit), EPixelGraphic);
+    ASSERT_TRUE(sizeOnly.Empty());
+    EXPECT_PG_THROW(sizeOnly.SaveToFile(path), EPGTIFFileFormatWriter, "TIFF: Image is empty");
+    EXPECT_EQ(readAll(path), "old contents");
 }
 
 // A stream that takes Limit bytes and then refuses.
