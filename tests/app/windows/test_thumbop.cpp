@@ -2,6 +2,9 @@
 #include "app/settings/rotationsection.h"
 #include "app/windows/colourbox.h"
 #include "app/windows/editsite.h"
+#include "app/windows/entryedit.h"
+#include "app/windows/headerfootercomposer.h"
+#include "app/windows/headerfooterlisteditor.h"
 #include "app/windows/thumbop.h"
 #include "components/bitbtn.h"
 
@@ -12,6 +15,7 @@
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -563,17 +567,47 @@ TEST_F(PageOptions, EditHeaderAndFooterOpenTheirEditors)
     EXPECT_EQ(settings().edtimageheaderfile, "/lists/heads.txt");
 }
 
-TEST_F(PageOptions, DefaultEditorsGoThroughThePromptService)
+TEST_F(PageOptions, EditHeaderAndFooterShowTheComposerAndTheListEditor)
 {
     start();
     TdlgThumbOptions& d = dialog();
     d.rdbHTMLImageWindow->setChecked(true);
     d.cmbimageFooter->setCurrentIndex(2);
-    fake.prompts.answerText(QString("<i>foot</i>"));
-    d.btneditimageheaderClick(false);
+    d.edtimagefooterhtml->setText("<i>old</i>");
+    fake.dialogs.script([](QDialog& dlg) {
+        auto& composer = dynamic_cast<TdlgNewHeaderFooter&>(dlg);
+        EXPECT_EQ(composer.windowTitle(), "Edit Footer");
+        EXPECT_EQ(composer.edtRawHTML->text(), "<i>old</i>");
+        composer.edtRawHTML->setText("<i>foot</i>");
+        composer.BitBtn1Click();
+        return platform::mrNone;
+    });
+    QTest::mouseClick(d.btneditimagefooter, Qt::LeftButton);
     EXPECT_EQ(settings().edtimagefooterhtml, "<i>foot</i>");
-    ASSERT_EQ(fake.prompts.calls().size(), 1);
-    EXPECT_EQ(fake.prompts.calls()[0].caption, "Edit Footer");
+    fake.dialogs.script([](QDialog& dlg) {
+        dynamic_cast<TdlgNewHeaderFooter&>(dlg).edtRawHTML->setText("dropped");
+        return platform::mrCancel;
+    });
+    QTest::mouseClick(d.btneditimagefooter, Qt::LeftButton);
+    EXPECT_EQ(settings().edtimagefooterhtml, "<i>foot</i>");
+
+    const QString list = prog.file("image_heads.txt");
+    d.cmbimageHeader->setCurrentIndex(3);
+    for (bool ok : {false, true}) {
+        fake.dialogs.script([&](QDialog& dlg) {
+            auto& editor = dynamic_cast<TdlgHeaderFooter&>(dlg);
+            EXPECT_EQ(editor.windowTitle(), "Edit Header List");
+            editor.lbxheaders->addItem("<b>head</b>");
+            editor.edtheaderfile->setText(list);
+            if (ok)
+                editor.BitBtn3Click();
+            return ok ? platform::mrNone : platform::mrCancel;
+        });
+        QTest::mouseClick(d.btneditimageheader, Qt::LeftButton);
+        EXPECT_EQ(settings().edtimageheaderfile, ok ? list : QString());
+    }
+    EXPECT_EQ(prog.read("image_heads.txt"), "<b>head</b>\r\n");
+    EXPECT_EQ(fake.prompts.calls().size(), 0);
 }
 
 TEST_F(PageOptions, FontListsHoldTheInstalledFontsAndKeepAStoredMissingFace)
