@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMimeData>
 
+#include <limits>
 #include <memory>
 
 QString fittingText(const QString& inserted, qsizetype length, qsizetype selected, int limit)
@@ -49,6 +50,7 @@ EntryLineEdit::EntryLineEdit(int limit, QWidget* parent)
     : QLineEdit(parent)
     , limit_(limit)
 {
+    setMaxLength(std::numeric_limits<int>::max()); // Qt's own limit would cut what the program sets
 }
 
 QString EntryLineEdit::fitting(const QString& inserted) const
