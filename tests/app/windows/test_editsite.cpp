@@ -622,36 +622,31 @@ TEST_F(SiteEditor, HeaderAndFooterButtonsShowTheRealDialogs)
     inEditor([&](TdlgEditSite& e) {
         e.cmbHeader->setCurrentIndex(1);
         e.edtheaderhtml->setText("<b>h</b>");
-        fake.dialogs.script([](QDialog& d) {
-            auto& composer = dynamic_cast<TdlgNewHeaderFooter&>(d);
-            EXPECT_EQ(composer.windowTitle(), "Edit Header");
-            EXPECT_EQ(composer.edtRawHTML->text(), "<b>h</b>");
-            composer.rdbtextlink->setChecked(true);
-            composer.edttext->setText("Home");
-            composer.edttextlink->setText("http://home.example/");
-            composer.BitBtn1Click();
-            return platform::mrNone;
-        });
-        QTest::mouseClick(e.btneditheader, Qt::LeftButton);
-        fake.dialogs.script([](QDialog&) { return platform::mrCancel; });
-        QTest::mouseClick(e.btneditheader, Qt::LeftButton);
-        EXPECT_EQ(e.edtheaderhtml->text(), "<A HREF=\"http://home.example/\">Home</A>");
-
+        for (bool ok : {true, false}) {
+            fake.dialogs.script([ok](QDialog& d) {
+                auto& composer = dynamic_cast<TdlgNewHeaderFooter&>(d);
+                EXPECT_EQ(composer.windowTitle(), "Edit Header");
+                composer.rdbtextlink->setChecked(true);
+                composer.edttext->setText(composer.edtRawHTML->text());
+                composer.edttextlink->setText("http://h.example/");
+                if (ok)
+                    composer.BitBtn1Click();
+                return ok ? platform::mrNone : platform::mrCancel;
+            });
+            QTest::mouseClick(e.btneditheader, Qt::LeftButton);
+        }
         e.cmbFooter->setCurrentIndex(2);
         fake.dialogs.script([&](QDialog& d) {
             auto& list = dynamic_cast<TdlgHeaderFooter&>(d);
             EXPECT_EQ(list.windowTitle(), "Edit Footer List");
-            EXPECT_EQ(list.edtheaderfile->text(), prog.file("Site_1_Footers.txt"));
             list.lbxheaders->addItem("<i>f</i>");
             list.BitBtn3Click();
             return platform::mrNone;
         });
         QTest::mouseClick(e.btneditfooter, Qt::LeftButton);
-        fake.dialogs.script([](QDialog&) { return platform::mrCancel; });
-        QTest::mouseClick(e.btneditfooter, Qt::LeftButton);
-        EXPECT_EQ(e.edtfooterfile->text(), prog.file("Site_1_Footers.txt"));
     });
-    EXPECT_EQ(settings().edtheaderhtml, "<A HREF=\"http://home.example/\">Home</A>");
+    EXPECT_EQ(settings().edtheaderhtml, "<A HREF=\"http://h.example/\"><b>h</b></A>");
+    EXPECT_EQ(settings().edtfooterfile, prog.file("Site_1_Footers.txt"));
     EXPECT_EQ(prog.read("Site_1_Footers.txt"), "<i>f</i>\r\n");
 }
 
