@@ -46,6 +46,11 @@ bool typesText(const QKeyEvent* event, bool severalLines)
 
 // ---- one-line entry boxes ----
 
+bool isPasteAction(const QAction* action)
+{
+    return action->text().startsWith(QLineEdit::tr("&Paste"));
+}
+
 EntryLineEdit::EntryLineEdit(int limit, QWidget* parent)
     : QLineEdit(parent)
     , limit_(limit)
@@ -86,7 +91,7 @@ void EntryLineEdit::contextMenuEvent(QContextMenuEvent* event)
 {
     const std::unique_ptr<QMenu> menu(createStandardContextMenu());
     for (QAction* action : menu->actions())
-        if (action->objectName() == QLatin1StringView("edit-paste")) {
+        if (isPasteAction(action)) {
             disconnect(action, &QAction::triggered, nullptr, nullptr);
             connect(action, &QAction::triggered, this, [this] { pasteText(); });
         }

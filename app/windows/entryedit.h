@@ -9,6 +9,9 @@
 // Text set by the program is never cut: a box may hold more than its limit.
 QString fittingText(const QString& inserted, qsizetype length, qsizetype selected, int limit);
 
+// The paste item of a line edit's standard context menu.
+bool isPasteAction(const QAction* action);
+
 // A one-line box of a header or footer entry: line breaks typed, pasted or dropped in become
 // "|", and typing and pasting stop at the limit.
 class EntryLineEdit : public QLineEdit {

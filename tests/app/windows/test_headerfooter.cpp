@@ -15,12 +15,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <sys/resource.h>
 
@@ -193,6 +195,10 @@ TEST_F(HeaderFooter, EntryBoxesKeepBreaksOutAndLimitOnlyTyping)
     QTest::keyClick(&raw, Qt::Key_V, Qt::ControlModifier);
     QTest::keyClicks(&raw, "z");
     EXPECT_EQ(raw.text(), QString(995, QChar('a')) + "01234");
+    // The context menu's paste is found to be taken over.
+    const std::unique_ptr<QMenu> menu(raw.createStandardContextMenu());
+    const QList<QAction*> actions = menu->actions();
+    EXPECT_EQ(std::count_if(actions.begin(), actions.end(), isPasteAction), 1);
 }
 
 // ---- the list editor ----
