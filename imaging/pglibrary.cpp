@@ -30,7 +30,6 @@ std::unique_ptr<FormatRegistry> buildRegistry()
     RegisterPCXFormats(*registry);
     RegisterPxMFormats(*registry);
     RegisterTGAFormats(*registry);
-    RegisterTGAFormats(*registry);
     registry->Freeze();
     return registry;
 }
