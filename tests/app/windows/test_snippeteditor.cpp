@@ -1,4 +1,5 @@
 #include "fakes.h"
+#include "filedialogdriver.h"
 #include "tempfolder.h"
 #include "app/windows/appcontext.h"
 #include "app/windows/entryedit.h"
@@ -125,10 +126,9 @@ TEST_F(SnippetEditor, OpenAndPrint)
         EXPECT_EQ(open.nameFilters(), QStringList({"Rich Text Files (*.RTF)", "Text Files (*.TXT)"}));
         open.chkReadOnly->setChecked(true);
         open.selectNameFilter("Text Files (*.TXT)");
-        if (QWidget* focus = open.focusWidget())
-            focus->clearFocus(); // a focused name box would not take the file
-        open.selectFile(file);
-        return QDialog::Accepted;
+        typeFileName(open, file);
+        acceptFileDialog(open);
+        return platform::mrNone;
     });
     editor.setLines({"old"});
     editor.Editor->moveCursor(QTextCursor::End);
