@@ -2,6 +2,7 @@
 
 #include "buttonimages.h"
 #include "colourbox.h"
+#include "headerfooterdialogs.h"
 #include "settingsbinder.h"
 #include "app/settings/pageoptionsrules.h"
 #include "app/site/recenttemplates.h"
@@ -432,12 +433,10 @@ void TdlgThumbOptions::installDefaultHooks()
     };
     hooks.openHTMLTemplate = chooser;
     hooks.composeHeaderFooter = [this](bool isHeader, const QString& html) {
-        return context_.services.prompts.inputText(isHeader ? QStringLiteral("Edit Header") : QStringLiteral("Edit Footer"),
-                                 QStringLiteral("Pure HTML:"), html);
+        return runHeaderFooterDialog(context_, isHeader, true, html);
     };
-    hooks.editHeaderFooterList = [this](bool, const QString& listFile) {
-        return context_.services.prompts.chooseOpenFile({QStringLiteral("Please select a text file"), listFile,
-                                       QStringLiteral("Text Files (*.txt)")});
+    hooks.editHeaderFooterList = [this](bool isHeader, const QString& listFile) {
+        return runHeaderFooterDialog(context_, isHeader, false, listFile);
     };
 }
 
