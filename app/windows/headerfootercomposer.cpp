@@ -62,7 +62,7 @@ TdlgNewHeaderFooter::TdlgNewHeaderFooter(AppContext& context, QWidget* parent)
     BitBtn1->SetModalResult(platform::mrNone); // closed by its handler once the entry passes
     BitBtn2 = TLmILBitBtn::Make(this, imgLmILButtons(), "BitBtn2", bkCancel);
     BitBtn3 = TLmILBitBtn::Make(this, imgLmILButtons(), "BitBtn3", bkHelp);
-    BitBtn3->SetHelp(context_.services.shell, helpContext);
+    BitBtn3->SetHelp(context_.services, helpContext);
 
     auto* grid = new QGridLayout;
     grid->setColumnMinimumWidth(0, 20);

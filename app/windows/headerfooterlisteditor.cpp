@@ -60,7 +60,7 @@ TdlgHeaderFooter::TdlgHeaderFooter(AppContext& context, TdlgNewHeaderFooter& com
     BitBtn3->SetModalResult(platform::mrNone); // closed by its handler once the list is saved
     BitBtn1 = TLmILBitBtn::Make(this, images, "BitBtn1", bkCancel);
     BitBtn2 = TLmILBitBtn::Make(this, images, "BitBtn2", bkHelp);
-    BitBtn2->SetHelp(context_.services.shell, helpContext);
+    BitBtn2->SetHelp(context_.services, helpContext);
 
     auto* listButtons = new QVBoxLayout;
     for (QWidget* button : {btnadd, btnremove, btnclearall, btnmodify})

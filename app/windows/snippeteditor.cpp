@@ -254,6 +254,9 @@ void TfrmRichEdit::btnPreviewClick()
     QByteArray bytes;
     for (const QString& line : memsave->toPlainText().split(QLatin1Char('\n')))
         bytes += line.toUtf8() + "\r\n";
-    if (!platform::writeDisposableFile(file, bytes) || !context_.services.shell.openDocument(file))
+    if (!platform::writeDisposableFile(file, bytes)) {
         prompts.warning(QStringLiteral("Error encountered previewing this HTML!"));
+        return;
+    }
+    platform::openDocument(context_.services, file);
 }
