@@ -5,6 +5,10 @@
 #include "pgsettings.h"
 #include "imaging/formats/bmp/bmpformat.h"
 #include "imaging/formats/jpeg/jpegformat.h"
+#include "imaging/formats/pcx/pcxformat.h"
+#include "imaging/formats/png/pngformat.h"
+#include "imaging/formats/pnm/pnmformat.h"
+#include "imaging/formats/tga/tgaformat.h"
 
 #include <memory>
 
@@ -22,6 +26,10 @@ std::unique_ptr<FormatRegistry> buildRegistry()
     auto registry = std::make_unique<FormatRegistry>();
     RegisterBMPFormats(*registry);
     RegisterJPEGFormats(*registry);
+    RegisterPNGFormats(*registry);
+    RegisterPCXFormats(*registry);
+    RegisterPxMFormats(*registry);
+    RegisterTGAFormats(*registry);
     registry->Freeze();
     return registry;
 }

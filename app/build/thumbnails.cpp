@@ -36,7 +36,7 @@ std::unique_ptr<TPixelGraphic> loadScaledJpeg(const QString& source, int boxWidt
         return nullptr;
     auto image = newSourceImage();
     try {
-        image->LoadFromStreamIndex(file, QStringLiteral("jpg"), 0); // TEMP-SCALE
+        LoadScaledJpeg(file, *image, boxWidth, boxHeight);
         return image;
     } catch (const std::exception&) {
         return nullptr;
