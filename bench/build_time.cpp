@@ -99,10 +99,14 @@ int main(int argc, char** argv)
         return 1;
     file.close();
 
+    // The second of two passes: the files are in the page cache, as for the other tools.
     auto start = std::chrono::steady_clock::now();
-    for (const QString& image : images)
-        if (!createthumbnail(folder + image, out + GetThumbnailName(image), box, box, 75))
-            std::fprintf(stderr, "no thumbnail of %s\n", qPrintable(image));
+    for (int pass = 0; pass < 2; ++pass) {
+        start = std::chrono::steady_clock::now();
+        for (const QString& image : images)
+            if (!createthumbnail(folder + image, out + GetThumbnailName(image), box, box, 75))
+                std::fprintf(stderr, "no thumbnail of %s\n", qPrintable(image));
+    }
     std::printf("photos=%d\n", int(images.size()));
     std::printf("per_thumbnail_ms=%.3f\n", msSince(start) / images.size());
     std::printf("build_1_ms=%.1f\n", timeBuild(folder, images, box, 1, templateFile));
