@@ -1,10 +1,10 @@
 #include "pagegen.h"
 
+#include "headerfooterlist.h"
 #include "htmltext.h"
 #include "imagefit.h"
 #include "imagemeasure.h"
 
-#include "platform/filecontent.h"
 #include "platform/fileidentity.h"
 #include "platform/paths.h"
 #include "platform/safewrite.h"
@@ -362,12 +362,12 @@ std::optional<QByteArray> PageGenerator::nextListEntry(EntryList& list, const QS
 {
     const QString key = file.toUpper();
     if (key != list.loadedFile) {
-        const std::optional<QByteArray> bytes = platform::readFileContent(file);
-        if (!bytes) {
+        std::optional<QList<QByteArray>> entries = readHeaderFooterList(file);
+        if (!entries) {
             listFailure_ = QStringLiteral("Cannot read the list %1").arg(file);
             return std::nullopt;
         }
-        list.entries = splitTextLines(*bytes);
+        list.entries = std::move(*entries);
         list.loadedFile = key;
         list.next = 0;
     }

@@ -41,7 +41,7 @@ struct PageOptionsHooks {
     // takes the chosen file unchecked and "Test Compliance" does nothing.
     std::function<int(const QString& templateFile, bool isThumbnailPage)> runTemplateCheck;
     // The header/footer composer on the HTML of one header or footer, and the list editor on
-    // a list file; nothing when cancelled. They start as an input box and a file chooser.
+    // a list file; nothing when cancelled.
     std::function<std::optional<QString>(bool isHeader, const QString& html)> composeHeaderFooter;
     std::function<std::optional<QString>(bool isHeader, const QString& listFile)> editHeaderFooterList;
 

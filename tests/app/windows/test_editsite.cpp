@@ -1,5 +1,8 @@
 #include "apptestutil.h"
 #include "app/windows/editsite.h"
+#include "app/windows/entryedit.h"
+#include "app/windows/headerfootercomposer.h"
+#include "app/windows/headerfooterlisteditor.h"
 #include "app/windows/thumbop.h"
 
 #include "app/windows/addimage.h"
@@ -16,6 +19,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QTest>
 
@@ -92,6 +96,23 @@ TEST_F(EditorRotation, AFailedSaveSaysSo)
     state().ProgramFolder = prog.write("blocker", "x") + "/";
     state().CurrentSite.SiteKey = "Site_1";
     EXPECT_FALSE(editor().SaveRotation(1, true));
+    EXPECT_EQ(fake.prompts.promptTexts(),
+              QStringList{"Error encountered saving your settings!  You may be out of disk space!"});
+}
+
+TEST_F(EditorRotation, ClosingWithAnUnwritableSiteFileSaysSoOnce)
+{
+    site(true, "");
+    prog.mkdir("Site_1/Rotation_1");
+    start();
+    clickRow(0);
+    // Rotation and site go to one file, which cannot be written once the editor is open.
+    fake.dialogs.script([&](QDialog&) {
+        QFile::remove(prog.file("Site_1.ini"));
+        prog.mkdir("Site_1.ini");
+        return platform::mrCancel;
+    });
+    form().btnedtsiteClick();
     EXPECT_EQ(fake.prompts.promptTexts(),
               QStringList{"Error encountered saving your settings!  You may be out of disk space!"});
 }
@@ -609,6 +630,41 @@ TEST_F(SiteEditor, HeaderAndFooterButtonsGoThroughThePageOptionsHooks)
     EXPECT_EQ(settings().edtfooterfile, "/lists/new.txt");
     EXPECT_EQ(key("Rotation_1", "Header_HTML"), "cancel");
     EXPECT_EQ(key("Rotation_1", "Footer_File"), ""); // the footer choice went back to none
+}
+
+TEST_F(SiteEditor, HeaderAndFooterButtonsShowTheRealDialogs)
+{
+    site(true, "RotationCount=1\r\n");
+    prog.mkdir("Site_1/Rotation_1");
+    inEditor([&](TdlgEditSite& e) {
+        e.cmbHeader->setCurrentIndex(1);
+        e.edtheaderhtml->setText("<b>h</b>");
+        for (bool ok : {true, false}) {
+            fake.dialogs.script([ok](QDialog& d) {
+                auto& composer = dynamic_cast<TdlgNewHeaderFooter&>(d);
+                EXPECT_EQ(composer.windowTitle(), "Edit Header");
+                composer.rdbtextlink->setChecked(true);
+                composer.edttext->setText(composer.edtRawHTML->text());
+                composer.edttextlink->setText("http://h.example/");
+                if (ok)
+                    composer.BitBtn1Click();
+                return ok ? platform::mrNone : platform::mrCancel;
+            });
+            QTest::mouseClick(e.btneditheader, Qt::LeftButton);
+        }
+        e.cmbFooter->setCurrentIndex(2);
+        fake.dialogs.script([&](QDialog& d) {
+            auto& list = dynamic_cast<TdlgHeaderFooter&>(d);
+            EXPECT_EQ(list.windowTitle(), "Edit Footer List");
+            list.lbxheaders->addItem("<i>f</i>");
+            list.BitBtn3Click();
+            return platform::mrNone;
+        });
+        QTest::mouseClick(e.btneditfooter, Qt::LeftButton);
+    });
+    EXPECT_EQ(settings().edtheaderhtml, "<A HREF=\"http://h.example/\"><b>h</b></A>");
+    EXPECT_EQ(settings().edtfooterfile, prog.file("Site_1_Footers.txt"));
+    EXPECT_EQ(prog.read("Site_1_Footers.txt"), "<i>f</i>\r\n");
 }
 
 TEST_F(SiteEditor, TemplateBrowseTestViewAndPreview)

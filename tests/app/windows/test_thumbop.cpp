@@ -2,11 +2,15 @@
 #include "app/settings/rotationsection.h"
 #include "app/windows/colourbox.h"
 #include "app/windows/editsite.h"
+#include "app/windows/entryedit.h"
+#include "app/windows/headerfootercomposer.h"
+#include "app/windows/headerfooterlisteditor.h"
 #include "app/windows/thumbop.h"
 #include "components/bitbtn.h"
 
 #include "components/pgopendialog.h"
 #include "imaging/readerfilter.h"
+#include "platform/fontfamilies.h"
 #include "platform/inifile.h"
 
 #include "filedialogdriver.h"
@@ -14,10 +18,11 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
@@ -586,17 +591,38 @@ TEST_F(PageOptions, EditHeaderAndFooterOpenTheirEditors)
     EXPECT_EQ(settings().edtimageheaderfile, "/lists/heads.txt");
 }
 
-TEST_F(PageOptions, DefaultEditorsGoThroughThePromptService)
+TEST_F(PageOptions, EditHeaderAndFooterShowTheComposerAndTheListEditor)
 {
     start();
     TdlgThumbOptions& d = dialog();
     d.rdbHTMLImageWindow->setChecked(true);
     d.cmbimageFooter->setCurrentIndex(2);
-    fake.prompts.answerText(QString("<i>foot</i>"));
-    d.btneditimageheaderClick(false);
-    EXPECT_EQ(settings().edtimagefooterhtml, "<i>foot</i>");
-    ASSERT_EQ(fake.prompts.calls().size(), 1);
-    EXPECT_EQ(fake.prompts.calls()[0].caption, "Edit Footer");
+    d.edtimagefooterhtml->setText("<i>old</i>");
+    fake.dialogs.script([](QDialog& dlg) {
+        auto& composer = dynamic_cast<TdlgNewHeaderFooter&>(dlg);
+        EXPECT_EQ(composer.windowTitle(), "Edit Footer");
+        composer.edtRawHTML->setText(composer.edtRawHTML->text() + "<br>");
+        composer.BitBtn1Click();
+        return platform::mrNone;
+    });
+    QTest::mouseClick(d.btneditimagefooter, Qt::LeftButton);
+    EXPECT_EQ(settings().edtimagefooterhtml, "<i>old</i><br>");
+
+    const QString list = prog.file("image_heads.txt");
+    d.cmbimageHeader->setCurrentIndex(3);
+    for (bool ok : {false, true}) {
+        fake.dialogs.script([&](QDialog& dlg) {
+            auto& editor = dynamic_cast<TdlgHeaderFooter&>(dlg);
+            editor.lbxheaders->addItem("<b>head</b>");
+            editor.edtheaderfile->setText(list);
+            if (ok)
+                editor.BitBtn3Click();
+            return ok ? platform::mrNone : platform::mrCancel;
+        });
+        QTest::mouseClick(d.btneditimageheader, Qt::LeftButton);
+        EXPECT_EQ(settings().edtimageheaderfile, ok ? list : QString());
+    }
+    EXPECT_EQ(prog.read("image_heads.txt"), "<b>head</b>\r\n");
 }
 
 TEST_F(PageOptions, FontListsHoldTheInstalledFontsAndKeepAStoredMissingFace)
@@ -605,12 +631,16 @@ TEST_F(PageOptions, FontListsHoldTheInstalledFontsAndKeepAStoredMissingFace)
     start();
     state().CurrentSite.SiteKey = "Site_1";
     TdlgThumbOptions& d = dialog();
-    QStringList families = QFontDatabase::families();
-    families.sort(Qt::CaseInsensitive);
-    QStringList listed;
-    for (int i = 0; i < d.FontName->count(); ++i)
-        listed.append(d.FontName->itemText(i));
-    EXPECT_EQ(listed, families);
+    // Plain family names, each once: no foundry in brackets.
+    const QStringList families = platform::installedFontFamilies();
+    for (QComboBox* box : {d.FontName, d.indexFontName}) {
+        QStringList listed;
+        for (int i = 0; i < box->count(); ++i)
+            listed.append(box->itemText(i));
+        EXPECT_EQ(listed, families);
+        EXPECT_FALSE(listed.join(QString()).contains('['));
+        EXPECT_EQ(QSet<QString>(listed.begin(), listed.end()).size(), listed.size());
+    }
 
     context->dlgEditSite->LoadRotation("Site_1", 1, false, false);
     EXPECT_EQ(d.indexFontName->currentText(), "No Such Face Here");
