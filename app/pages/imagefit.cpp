@@ -31,3 +31,8 @@ QString GetThumbnailName(const QString& imagePath)
         return {};
     return platform::changeextension(imagePath, QString()) + QStringLiteral("_thb.jpg");
 }
+
+QString GetPageButtonName(int n, bool current, const QString& extension)
+{
+    return (current ? QStringLiteral("Page_Button_On_") : QStringLiteral("Page_Button_")) + QString::number(n) + extension;
+}

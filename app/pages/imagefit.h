@@ -11,3 +11,7 @@ QSize calculatedimensions(int W, int H, int maxW, int maxH);
 
 // The thumbnail file of an image: its path without the extension + "_thb.jpg".
 QString GetThumbnailName(const QString& imagePath);
+
+// The file name of the page-number button of page n: "Page_Button_On_" + n for the current
+// page's button, "Page_Button_" + n for the others, then the extension given.
+QString GetPageButtonName(int n, bool current, const QString& extension = QString());

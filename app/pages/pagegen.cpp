@@ -316,11 +316,11 @@ QString PageGenerator::CreateIndex(int current, int pageCount, bool imageButtons
         const QString pageLink = QStringLiteral("<A HREF=\"") + htmlEscaped(L(gethtmlpagename(p))) + QStringLiteral("\">");
         QString body;
         if (imageButtons && p == current) {
-            body = QStringLiteral("<IMG SRC=\"") + htmlEscaped(L(QStringLiteral("Page_Button_On_") + number(p) + buttonExtension_))
+            body = QStringLiteral("<IMG SRC=\"") + htmlEscaped(L(GetPageButtonName(p, true, currentButtonExtension_)))
                 + QStringLiteral("\" BORDER=0>");
         } else if (imageButtons) {
             body = pageLink + QStringLiteral("<IMG SRC=\"")
-                + htmlEscaped(L(QStringLiteral("Page_Button_") + number(p) + buttonExtension_))
+                + htmlEscaped(L(GetPageButtonName(p, false, otherButtonExtension_)))
                 + QStringLiteral("\" BORDER=0>") + QStringLiteral("</A>");
         } else if (p == current) {
             body = getfontstr(s.indexFontName, s.rdbindexfontdefault, true, false, true) + getEnclosurecharacter(true)

@@ -68,8 +68,14 @@ public:
 
     // The descriptions in use (set by the build when descriptions are shown).
     void setDescriptions(ImageDescriptions descriptions) { descriptions_ = std::move(descriptions); }
-    // ".gif" or ".jpg", as the last page-number button was saved.
-    void setPageButtonExtension(const QString& extension) { buttonExtension_ = extension; }
+    // ".gif" or ".jpg", as the page-number buttons were saved: the current-page and the
+    // other-page buttons each have their own, since their blanks may differ.
+    void setPageButtonExtensions(const QString& current, const QString& other)
+    {
+        currentButtonExtension_ = current;
+        otherButtonExtension_ = other;
+    }
+    void setPageButtonExtension(const QString& extension) { setPageButtonExtensions(extension, extension); }
 
     // ---- names and links ----
     QString L(const QString& x) const;
@@ -131,7 +137,8 @@ private:
     PageServices services_;
     ImageDescriptions descriptions_;
     QString prefix_;
-    QString buttonExtension_ = QStringLiteral(".gif");
+    QString currentButtonExtension_ = QStringLiteral(".gif");
+    QString otherButtonExtension_ = QStringLiteral(".gif");
     EntryList headers_;
     EntryList footers_;
     QString listFailure_;  // why the last header or footer list could not be read

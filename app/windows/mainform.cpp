@@ -1,6 +1,7 @@
 #include "mainform.h"
 
 #include "addimage.h"
+#include "buildprogress.h"
 #include "buttonimages.h"
 #include "editsite.h"
 #include "options.h"
@@ -470,4 +471,10 @@ void createPictorumWindows(AppContext& context)
     };
     context.dlgAddImages = new TdlgAddImages(context, context.frmMain);
     context.dlgEditSite = new TdlgEditSite(context, context.frmMain);
+    context.dlgEditSite->runBuild = [&context](const EditorBuildRequest& request) {
+        TdlgEditSite& editor = *context.dlgEditSite;
+        TdlgBuildProgress dialog(context, request, &editor);
+        dialog.preview = [&editor] { editor.btnpreviewClick(editor.btnpreview); };
+        return context.services.dialogs.showModal(dialog) == platform::mrOk;
+    };
 }

@@ -294,6 +294,11 @@ TEST_F(PageFragments, PageIndex)
     EXPECT_EQ(buttons.CreateIndex(1, 2, true),
               "<TABLE>\r\n<TR>\r\n<TD>\r\n<IMG SRC=\"Page_Button_On_1.jpg\" BORDER=0></TD>\r\n<TD>\r\n"
               "<A HREF=\"Index2.html\"><IMG SRC=\"Page_Button_2.jpg\" BORDER=0></A></TD>\r\n</TR>\r\n</TABLE>\r\n");
+    // Blanks of different kinds: each kind of button keeps its own extension.
+    buttons.setPageButtonExtensions(".gif", ".jpg");
+    EXPECT_EQ(buttons.CreateIndex(1, 2, true),
+              "<TABLE>\r\n<TR>\r\n<TD>\r\n<IMG SRC=\"Page_Button_On_1.gif\" BORDER=0></TD>\r\n<TD>\r\n"
+              "<A HREF=\"Index2.html\"><IMG SRC=\"Page_Button_2.jpg\" BORDER=0></A></TD>\r\n</TR>\r\n</TABLE>\r\n");
     in.options.ForceLowercase = true;
     EXPECT_EQ(make().CreateIndex(2, 2, true),
               "<TABLE>\r\n<TR>\r\n<TD>\r\n<A HREF=\"index.html\"><IMG SRC=\"page_button_1.gif\" BORDER=0></A></TD>\r\n"

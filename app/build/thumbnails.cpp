@@ -1,0 +1,88 @@
+#include "thumbnails.h"
+
+#include "jpegsave.h"
+#include "app/pages/imagefit.h"
+#include "imaging/formats/jpeg/jpegformat.h"
+#include "imaging/pixelgraphic.h"
+
+#include "platform/paths.h"
+
+#include <QBuffer>
+#include <QFile>
+
+#include <exception>
+
+bool IsJpegFileName(const QString& name)
+{
+    const QString extension = platform::extractExtension(name).toLower();
+    return extension == QLatin1String(".jpg") || extension == QLatin1String(".jpeg") || extension == QLatin1String(".jpe");
+}
+
+namespace {
+
+std::unique_ptr<TPixelGraphic> newSourceImage()
+{
+    auto image = std::make_unique<TPixelGraphic>();
+    image->SetWarningAction(waIgnore); // a damaged file gives what can be read, without a question
+    return image;
+}
+
+// The source reduced in the DCT domain to the smallest scale that still covers the box;
+// nothing when the JPEG decoder refuses the file.
+std::unique_ptr<TPixelGraphic> loadScaledJpeg(const QString& source, int boxWidth, int boxHeight)
+{
+    QFile file(source);
+    if (!file.open(QIODevice::ReadOnly))
+        return nullptr;
+    auto image = newSourceImage();
+    try {
+        LoadScaledJpeg(file, *image, boxWidth, boxHeight);
+        return image;
+    } catch (const std::exception&) {
+        return nullptr;
+    }
+}
+
+} // namespace
+
+std::unique_ptr<TPixelGraphic> makeThumbnailGraphic(const QString& source, int boxWidth, int boxHeight)
+{
+    std::unique_ptr<TPixelGraphic> picture;
+    if (IsJpegFileName(source))
+        picture = loadScaledJpeg(source, boxWidth, boxHeight);
+    if (!picture) {
+        picture = newSourceImage();
+        picture->SetFastJPEGDecode(true);
+        picture->LoadFromFile(source);
+    }
+    const QSize fitted = calculatedimensions(picture->Width(), picture->Height(), boxWidth, boxHeight);
+    auto thumbnail = std::make_unique<TPixelGraphic>();
+    thumbnail->SetStretchMode(smMedium);
+    thumbnail->Allocate(fitted.width(), fitted.height(), bcn24Bit);
+    thumbnail->StretchFrom(*picture);
+    return thumbnail;
+}
+
+std::optional<QByteArray> encodeThumbnail(const QString& source, int boxWidth, int boxHeight, const SaveOptions& options)
+{
+    try {
+        const auto thumbnail = makeThumbnailGraphic(source, boxWidth, boxHeight);
+        QBuffer bytes;
+        bytes.open(QIODevice::WriteOnly);
+        thumbnail->SetColorResConversion(crcConvert);
+        thumbnail->SaveToStreamAs(bytes, QStringLiteral("jpg"), options);
+        return bytes.data();
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+bool createthumbnail(const QString& source, const QString& thumbnail, int boxWidth, int boxHeight, int quality)
+{
+    try {
+        const auto picture = makeThumbnailGraphic(source, boxWidth, boxHeight);
+        return savetojpeg(*picture, thumbnail, quality, true);
+    } catch (const std::exception&) {
+        return false;
+    }
+}

@@ -1,0 +1,163 @@
+// Thumbnails and page-number buttons as files: names, sizes, JPEG layout, the reduced JPEG
+// decode, and what a blank of each kind gives.
+
+#include "buildfixtures.h"
+#include "jpegbytes.h"
+#include "tempfolder.h"
+#include "app/build/pagebuttons.h"
+#include "app/build/thumbnails.h"
+#include "app/pages/imagefit.h"
+#include "imaging/pglibrary.h"
+#include "imaging/pixelgraphic.h"
+
+#include <QDir>
+#include <QBuffer>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class Thumbnails : public ::testing::Test {
+protected:
+    void SetUp() override { InitPGraphic(); }
+    void TearDown() override { DonePGraphic(); }
+
+    QStringList files() const { return QDir(folder.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
+
+    TempFolder folder;
+};
+
+TEST(ThumbnailNames, JpegNamesAndButtonNames)
+{
+    struct Case { const char* name; bool jpeg; } cases[] = {
+        {"a.jpg", true}, {"A.JPEG", true}, {"b.Jpe", true}, {"c.jpg.gif", false}, {"d.jp", false},
+        {"e.jpeg2", false}, {"jpg", false}, {"dir.jpg/f.png", false}, {"", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(IsJpegFileName(c.name), c.jpeg) << c.name;
+    EXPECT_EQ(GetPageButtonName(7, true), "Page_Button_On_7");
+    EXPECT_EQ(GetPageButtonName(12, false, ".jpg"), "Page_Button_12.jpg");
+}
+
+TEST_F(Thumbnails, SizeLayoutAndQuality)
+{
+    struct Case {
+        const char* name;
+        int width, height, boxWidth, boxHeight;
+        const char* format;
+        QSize expected;
+    } cases[] = {
+        {"wide.jpg", 400, 300, 100, 100, "JPEG", {100, 75}},
+        {"tall.JPG", 300, 500, 100, 100, "JPEG", {60, 100}},
+        {"small.jpg", 50, 40, 100, 100, "JPEG", {50, 40}},
+        {"photo.jpeg", 3000, 2000, 150, 150, "JPEG", {150, 100}},
+        {"odd.jpg", 123, 77, 15, 10, "JPEG", {15, 9}},
+        {"bitmap.bmp", 400, 300, 120, 50, "BMP", {66, 50}},
+        {"bmp-named.jpg", 200, 100, 100, 100, "BMP", {100, 50}},
+        {"png-named.jpg", 90, 60, 30, 30, "PNG", {30, 20}},
+    };
+    for (const Case& c : cases) {
+        const QString source = folder.file(c.name);
+        ASSERT_TRUE(writePicture(source, c.width, c.height, c.format)) << c.name;
+        const QString thumbnail = GetThumbnailName(source);
+        ASSERT_TRUE(createthumbnail(source, thumbnail, c.boxWidth, c.boxHeight, 60)) << c.name;
+        const QByteArray bytes = readAll(thumbnail);
+        const JpegLayout layout = jpegLayout(bytes);
+        EXPECT_TRUE(layout.has(0xC2)) << c.name; // progressive
+        EXPECT_EQ(layout.firstQuantValue, 13) << c.name; // libjpeg's 16 at quality 60
+        EXPECT_EQ(QImage::fromData(bytes).size(), c.expected) << c.name;
+    }
+}
+
+// A thumbnail whose fitted size equals the reduced decode is that decode unchanged: the
+// reader's own DCT scaling (fast integer method), compared with libjpeg's djpeg.
+TEST_F(Thumbnails, JpegSourcesAreDecodedReducedAsLibjpegDoes)
+{
+    if (QStandardPaths::findExecutable("djpeg").isEmpty())
+        GTEST_SKIP() << "djpeg is not installed";
+    struct Case { int width, height, boxWidth, boxHeight, scale; } cases[] = {
+        {800, 600, 200, 150, 4}, {800, 640, 400, 320, 2}, {1600, 800, 200, 100, 8}, {120, 80, 120, 80, 1},
+    };
+    for (const Case& c : cases) {
+        const QString source = folder.file("p.jpg");
+        ASSERT_TRUE(writePicture(source, c.width, c.height));
+        const auto thumbnail = makeThumbnailGraphic(source, c.boxWidth, c.boxHeight);
+        ASSERT_EQ(QSize(thumbnail->Width(), thumbnail->Height()), QSize(c.boxWidth, c.boxHeight));
+        QProcess djpeg;
+        djpeg.start("djpeg", {"-scale", QString("1/%1").arg(c.scale), "-dct", "fast", "-bmp", source});
+        ASSERT_TRUE(djpeg.waitForFinished(20000));
+        const QImage reference = QImage::fromData(djpeg.readAllStandardOutput(), "BMP").convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(reference.size(), QSize(c.boxWidth, c.boxHeight)) << c.scale;
+        EXPECT_EQ(thumbnail->ToQImage().convertToFormat(QImage::Format_RGB32), reference) << c.scale;
+    }
+}
+
+TEST_F(Thumbnails, UnreadableSourcesFailAndLeaveNothing)
+{
+    const struct { const char* name; QByteArray content; } cases[] = {
+        {"damaged.jpg", damagedJpeg()}, {"empty.jpg", {}}, {"huge.jpg", hugeHeaderJpeg()}, {"text.bmp", "BM not a bitmap"},
+    };
+    for (const auto& c : cases) {
+        const QString source = folder.write(c.name, c.content);
+        EXPECT_FALSE(createthumbnail(source, GetThumbnailName(source), 100, 100, 70)) << c.name;
+        EXPECT_FALSE(encodeThumbnail(source, 100, 100, CurrentSaveOptions())) << c.name;
+    }
+    EXPECT_EQ(files(), QStringList({"damaged.jpg", "empty.jpg", "huge.jpg", "text.bmp"}));
+    EXPECT_FALSE(createthumbnail(folder.file("missing.jpg"), folder.file("missing_thb.jpg"), 100, 100, 70));
+}
+
+TEST_F(Thumbnails, ButtonsFromTrueColourBlanksAreBaselineJpegs)
+{
+    ASSERT_TRUE(testPicture(80, 30).save(folder.file("on.jpg"), "JPEG"));
+    ASSERT_TRUE(testPicture(64, 24).save(folder.file("off.bmp"), "BMP"));
+    const ButtonFont font{QString(), 10, true, true};
+    EXPECT_EQ(createbutton(folder.file("on.jpg"), folder.file("Page_Button_On_1.gif"), clBlack, "Page 1", font), ".jpg");
+    EXPECT_EQ(createbutton(folder.file("off.bmp"), folder.file("Page_Button_1.gif"), rgbColour(255, 255, 255),
+                           "Page 1", ButtonFont{"No Such Face", 12, false, false}),
+              ".jpg");
+    for (const auto& [name, size] : {std::pair{"Page_Button_On_1.jpg", QSize(80, 30)}, {"Page_Button_1.jpg", QSize(64, 24)}}) {
+        const QByteArray bytes = folder.read(name);
+        const JpegLayout layout = jpegLayout(bytes);
+        EXPECT_TRUE(layout.has(0xC0)) << name; // baseline
+        EXPECT_EQ(layout.firstQuantValue, 1) << name; // quality 99
+        EXPECT_EQ(QImage::fromData(bytes).size(), size) << name;
+    }
+    EXPECT_EQ(files(), QStringList({"Page_Button_1.jpg", "Page_Button_On_1.jpg", "off.bmp", "on.jpg"}));
+}
+
+// A palette blank makes a GIF button; without a GIF writer that fails and leaves no file. An
+// unreadable blank fails the same way.
+TEST_F(Thumbnails, ButtonsThatCannotBeMadeLeaveNothing)
+{
+    QImage palette = testPicture(40, 20).convertToFormat(QImage::Format_Indexed8);
+    ASSERT_TRUE(palette.save(folder.file("blank8.bmp"), "BMP"));
+    folder.write("broken.gif", "GIF89a");
+    const ButtonFont font;
+    const bool gifWriter = [] {
+        TPixelGraphic probe;
+        probe.Allocate(1, 1, bcn8Bit);
+        QBuffer out;
+        out.open(QIODevice::WriteOnly);
+        try {
+            probe.SaveToStreamAs(out, "gif");
+            return true;
+        } catch (const std::exception&) {
+            return false;
+        }
+    }();
+    const auto made = createbutton(folder.file("blank8.bmp"), folder.file("Page_Button_2.gif"), clBlack, "2", font);
+    if (gifWriter)
+        EXPECT_EQ(made, ".gif");
+    else
+        EXPECT_EQ(made, std::nullopt);
+    EXPECT_EQ(createbutton(folder.file("broken.gif"), folder.file("Page_Button_3.gif"), clBlack, "3", font), std::nullopt);
+    EXPECT_EQ(createbutton(folder.file("none.bmp"), folder.file("Page_Button_4.gif"), clBlack, "4", font), std::nullopt);
+    QStringList expected{"blank8.bmp", "broken.gif"};
+    if (gifWriter)
+        expected.insert(0, "Page_Button_2.gif");
+    EXPECT_EQ(files(), expected);
+}
+
+} // namespace
