@@ -4,7 +4,9 @@
 #include "pgmessages.h"
 #include "pgsettings.h"
 #include "imaging/formats/bmp/bmpformat.h"
+#include "imaging/formats/icon/iconformat.h"
 #include "imaging/formats/jpeg/jpegformat.h"
+#include "imaging/formats/metafile/metafileformat.h"
 
 #include <memory>
 
@@ -22,6 +24,8 @@ std::unique_ptr<FormatRegistry> buildRegistry()
     auto registry = std::make_unique<FormatRegistry>();
     RegisterBMPFormats(*registry);
     RegisterJPEGFormats(*registry);
+    RegisterMetafileFormats(*registry);
+    RegisterIconFormats(*registry);
     registry->Freeze();
     return registry;
 }

@@ -11,6 +11,12 @@ constexpr long double kDefaultGamma = 2.2L;
 constexpr bool kGammaCorrection = true;
 constexpr bool kPNGUseBackground = true;
 constexpr bool kPNGWriteGamma = true;
+constexpr std::int16_t kMetafileDefaultWidth = 100;
+constexpr std::int16_t kMetafileDefaultHeight = 50;
+constexpr std::uint32_t kMetafileBackground = 0x00FFFFFF;
+constexpr long double kMetafileScale = 1.0L;
+constexpr int kIconLoadMode = 1;
+constexpr std::uint32_t kIconBackground = 0x00FFFFFF;
 } // namespace
 
 bool PixelGraphicBitfieldRounding = kBitfieldRounding;
@@ -22,6 +28,12 @@ long double PixelGraphicDefaultGamma = kDefaultGamma;
 bool PixelGraphicGammaCorrection = kGammaCorrection;
 bool PixelGraphicPNGUseBackground = kPNGUseBackground;
 bool PixelGraphicPNGWriteGamma = kPNGWriteGamma;
+std::int16_t MetafileDefaultWidth = kMetafileDefaultWidth;
+std::int16_t MetafileDefaultHeight = kMetafileDefaultHeight;
+std::uint32_t MetafileBackground = kMetafileBackground;
+long double MetafileScale = kMetafileScale;
+int IconLoadMode = kIconLoadMode;
+std::uint32_t IconBackground = kIconBackground;
 platform::PromptService* PixelGraphicPrompts = nullptr;
 
 void ResetPixelGraphicSettings()
@@ -35,4 +47,10 @@ void ResetPixelGraphicSettings()
     PixelGraphicGammaCorrection = kGammaCorrection;
     PixelGraphicPNGUseBackground = kPNGUseBackground;
     PixelGraphicPNGWriteGamma = kPNGWriteGamma;
+    MetafileDefaultWidth = kMetafileDefaultWidth;
+    MetafileDefaultHeight = kMetafileDefaultHeight;
+    MetafileBackground = kMetafileBackground;
+    MetafileScale = kMetafileScale;
+    IconLoadMode = kIconLoadMode;
+    IconBackground = kIconBackground;
 }

@@ -1,0 +1,328 @@
+// The metafile readers: the two stream paths, the picture's size, its palette and playback onto
+// the image's canvas.
+#include "metafileformat.h"
+#include "metafilesupport.h"
+
+#include "imaging/pgcanvas.h"
+#include "imaging/pgsettings.h"
+#include "imaging/pixelgraphic.h"
+#include "imaging/progressscope.h"
+
+#include <QIODevice>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+#include <optional>
+
+namespace {
+
+constexpr int kFitSide = 130;
+constexpr int kProgressStart = 2;
+constexpr int kProgressStep = 15;
+constexpr int kProgressTotal = 100;
+
+const QString& invalidMetafile()
+{
+    static const QString text = QStringLiteral("Invalid Metafile");
+    return text;
+}
+
+std::uint32_t le32(const QByteArray& Bytes)
+{
+    const auto* p = reinterpret_cast<const std::uint8_t*>(Bytes.constData());
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
+}
+
+std::uint16_t le16(const std::uint8_t* p)
+{
+    return std::uint16_t(p[0] | p[1] << 8);
+}
+
+std::int64_t roundHalfToEven(long double Value)
+{
+    // Sizes this large fail the allocation anyway; past them the conversion would not hold.
+    constexpr long double limit = 4.0e18L;
+    if (std::isnan(Value))
+        return 0;
+    return std::int64_t(std::nearbyint(std::clamp(Value, -limit, limit)));
+}
+
+// The rest of the stream; a device may hand out less than asked at a time.
+QByteArray readToEnd(QIODevice& Stream)
+{
+    constexpr qint64 chunk = qint64(1) << 20;
+    QByteArray data;
+    for (;;) {
+        const QByteArray part = Stream.read(chunk);
+        if (part.isEmpty())
+            return data;
+        data += part;
+    }
+}
+
+// A metafile read by the stream path of a reader, and whether its stream began with the
+// placeable key.
+struct ReadMetafile {
+    std::optional<MetafileSupport> metafile;
+    bool hasPlaceableHeader = false;
+};
+
+std::optional<MetafileSupport> tryLoadMetafile(const QByteArray& Data)
+{
+    MetafileSupport metafile;
+    if (!metafile.Load(Data))
+        return std::nullopt;
+    return metafile;
+}
+
+ReadMetafile loadWMFStream(QIODevice& Stream)
+{
+    ReadMetafile read;
+    read.hasPlaceableHeader = true;
+    if (!Stream.seek(0))
+        return read;
+    QByteArray data = readToEnd(Stream);
+    if (data.size() < MetafileSupport::PlaceableHeaderSize)
+        return read;
+    if (le32(data) != MetafileSupport::PlaceableKey) {
+        read.hasPlaceableHeader = false;
+        data.prepend(MakePlaceableHeader());
+    }
+    read.metafile = tryLoadMetafile(data);
+    if (!read.metafile && read.hasPlaceableHeader) {
+        // Its own header may be what is wrong: once more behind a made one.
+        data.replace(0, MetafileSupport::PlaceableHeaderSize, MakePlaceableHeader());
+        read.metafile = tryLoadMetafile(data);
+    }
+    return read;
+}
+
+ReadMetafile loadEMFStream(QIODevice& Stream)
+{
+    ReadMetafile read;
+    read.metafile = tryLoadMetafile(readToEnd(Stream));
+    return read;
+}
+
+// The pixel format a palette of this many entries gives, with its information texts.
+struct PaletteFormat {
+    TBitCountNum format;
+    int bits;
+    const char* colors;
+};
+
+PaletteFormat paletteFormat(std::size_t Count)
+{
+    if (Count == 0)
+        return {bcn24Bit, 24, "16.7M"};
+    if (Count <= 2)
+        return {bcn1Bit, 1, "2"};
+    if (Count <= 16)
+        return {bcn4Bit, 4, "16"};
+    return {bcn8Bit, 8, "256"};
+}
+
+// Whatever way a load ends: the end notification, this image's drawing written back, the
+// canvas's changing hook removed.
+class MetafileLoadScope {
+public:
+    MetafileLoadScope(TPixelGraphic& Graphic, PGObject* Sender, std::function<void()> Hook)
+        : graphic_(Graphic), sender_(Sender), failures_(std::uncaught_exceptions())
+    {
+        TPGCanvas& canvas = graphic_.Canvas();
+        previousHook_ = std::exchange(canvas.OnChanging, std::move(Hook));
+    }
+    ~MetafileLoadScope() noexcept(false)
+    {
+        graphic_.Canvas().OnChanging = std::move(previousHook_);
+        EndScope(failures_, [this] {
+            graphic_.ProgressEnd(sender_);
+            graphic_.FlushCanvas();
+        });
+    }
+    MetafileLoadScope(const MetafileLoadScope&) = delete;
+    MetafileLoadScope& operator=(const MetafileLoadScope&) = delete;
+
+private:
+    TPixelGraphic& graphic_;
+    PGObject* sender_;
+    int failures_;
+    std::function<void()> previousHook_;
+};
+
+} // namespace
+
+// ---- Sizes and the made header ----
+
+QByteArray MakePlaceableHeader()
+{
+    const int width = std::clamp<int>(MetafileDefaultWidth, 3, 32767);
+    const int height = std::clamp<int>(MetafileDefaultHeight, 3, 32767);
+    // Horizontal and vertical pixels per inch, averaged.
+    const int unitsPerInch = (MetafileSupport::PixelsPerInch + MetafileSupport::PixelsPerInch) / 2;
+    std::array<std::uint16_t, 11> words = {
+        std::uint16_t(MetafileSupport::PlaceableKey & 0xFFFF), std::uint16_t(MetafileSupport::PlaceableKey >> 16),
+        0, // handle
+        0, 0, std::uint16_t(width - 1), std::uint16_t(height - 1), // box
+        std::uint16_t(unitsPerInch),
+        0, 0, // reserved
+        0,    // checksum
+    };
+    for (int i = 0; i < 10; ++i)
+        words[10] ^= words[std::size_t(i)];
+    QByteArray header;
+    for (std::uint16_t w : words) {
+        header.append(char(w & 0xFF));
+        header.append(char(w >> 8));
+    }
+    return header;
+}
+
+void FitMetafileSize(std::int64_t& Width, std::int64_t& Height, int Side)
+{
+    if (Width <= 0 || Height <= 0 || Side <= 0)
+        return;
+    if (Width > Side) {
+        const long double factor = static_cast<long double>(Width) / Side;
+        Width = roundHalfToEven(Width / factor);
+        Height = roundHalfToEven(Height / factor);
+    }
+    if (Height > Side) {
+        const long double factor = static_cast<long double>(Height) / Side;
+        Width = roundHalfToEven(Width / factor);
+        Height = roundHalfToEven(Height / factor);
+    }
+}
+
+void ScaleMetafileSize(std::int64_t& Width, std::int64_t& Height, long double Scale)
+{
+    if (Scale == 1 || !(Scale > 0))
+        return;
+    Width = roundHalfToEven(Width * Scale);
+    Height = roundHalfToEven(Height * Scale);
+}
+
+// ---- Signatures ----
+
+bool CheckWMFSignature(const SignatureProbe& Header)
+{
+    const std::uint8_t* h = Header.data();
+    const std::int32_t words = std::int32_t(std::uint32_t(le16(h + 6)) | std::uint32_t(le16(h + 8)) << 16);
+    const bool standard = le16(h) < 2 && le16(h + 2) == 9 && le16(h + 4) != 0 && words >= 19 && le16(h + 10) > 0;
+    const std::uint32_t key = std::uint32_t(le16(h)) | std::uint32_t(le16(h + 2)) << 16;
+    return standard || key == MetafileSupport::PlaceableKey;
+}
+
+bool CheckEMFSignature(const SignatureProbe& Header)
+{
+    const std::uint8_t* h = Header.data();
+    const std::uint32_t type = std::uint32_t(le16(h)) | std::uint32_t(le16(h + 2)) << 16;
+    const std::int32_t size = std::int32_t(std::uint32_t(le16(h + 4)) | std::uint32_t(le16(h + 6)) << 16);
+    return type == 1 && size >= 88 && size <= 65536 && size % 4 == 0;
+}
+
+// ---- Readers ----
+
+tWMFFileFormatReader::tWMFFileFormatReader()
+    : tWMFFileFormatReader(QStringLiteral("tWMFFileFormatReader"), QStringLiteral("wmf"),
+                           QStringLiteral("Windows Metafile"), false)
+{
+}
+
+tWMFFileFormatReader::tWMFFileFormatReader(QString ClassName, QString Extension, QString Description, bool Enhanced)
+    : TFileFormatReader(std::move(ClassName), std::move(Extension), std::move(Description), true), isEnhanced_(Enhanced)
+{
+}
+
+bool tWMFFileFormatReader::CheckSignature(const SignatureProbe& Header) const
+{
+    return CheckWMFSignature(Header);
+}
+
+tEMFFileFormatReader::tEMFFileFormatReader()
+    : tWMFFileFormatReader(QStringLiteral("tEMFFileFormatReader"), QStringLiteral("emf"),
+                           QStringLiteral("Enhanced Metafile"), true)
+{
+}
+
+bool tEMFFileFormatReader::CheckSignature(const SignatureProbe& Header) const
+{
+    return CheckEMFSignature(Header);
+}
+
+void tWMFFileFormatReader::Load(QIODevice& Stream, TPixelGraphic& Graphic, int /*ImageIndex*/) const
+{
+    // The reader reports itself as the sender; handlers only compare it.
+    PGObject* sender = const_cast<tWMFFileFormatReader*>(this);
+    int position = kProgressStart;
+    const auto report = [&] {
+        Graphic.Progress(position, kProgressTotal, sender);
+        position += kProgressStep;
+    };
+    MetafileLoadScope scope(Graphic, sender, report); // the canvas reports once more when drawing starts
+    Graphic.ProgressBegin(sender);
+    report();
+
+    ReadMetafile read = isEnhanced_ ? loadEMFStream(Stream) : loadWMFStream(Stream);
+    if (!read.metafile)
+        throw EPixelGraphic(invalidMetafile());
+    MetafileSupport& metafile = *read.metafile;
+    report();
+
+    std::int64_t width = metafile.Width(), height = metafile.Height();
+    if (Graphic.FastJPEGDecode())
+        FitMetafileSize(width, height, kFitSide);
+    else
+        ScaleMetafileSize(width, height, MetafileScale);
+    metafile.SetSize(width, height);
+    Graphic.SetBackground(MetafileBackground);
+    Graphic.Changed();
+
+    const std::vector<TColor>& palette = metafile.Palette();
+    const PaletteFormat format = paletteFormat(palette.size());
+    CheckImageDimensions(width, height, format.format);
+    Graphic.Allocate(int(width), int(height), format.format);
+    if (format.format != bcn24Bit) {
+        Graphic.SetPaletteCount(int(palette.size()));
+        for (std::size_t i = 0; i < palette.size(); ++i)
+            Graphic.SetPaletteEntry(int(i), palette[i]);
+    }
+    // What the picture leaves unpainted is background, as a palette index the nearest entry.
+    Graphic.SetBackground(MetafileBackground);
+    Graphic.Changed();
+    Graphic.Clear();
+
+    report();
+    {
+        UpdateScope update(Graphic);
+        metafile.Draw(Graphic.Canvas().Painter());
+    }
+    Graphic.FlushCanvas();
+    report();
+}
+
+void tWMFFileFormatReader::GetInfo(QIODevice& Stream, int ImageIndex, GraphicFileInfo& Info) const
+{
+    TFileFormatReader::GetInfo(Stream, ImageIndex, Info);
+    const ReadMetafile read = isEnhanced_ ? loadEMFStream(Stream) : loadWMFStream(Stream);
+    if (!read.metafile)
+        throw EPixelGraphic(invalidMetafile());
+    const MetafileSupport& metafile = *read.metafile;
+    const PaletteFormat format = paletteFormat(metafile.Palette().size());
+    Info.ColorsText = QString::fromLatin1(format.colors);
+    Info.BitsPerPixel = format.bits;
+    if (!metafile.Enhanced())
+        Info.SubFormat = read.hasPlaceableHeader ? QStringLiteral("Placeable, Aldus header") : QStringLiteral("No header");
+    constexpr std::int64_t lo = std::numeric_limits<int>::min(), hi = std::numeric_limits<int>::max();
+    Info.Width = int(std::clamp(metafile.Width(), lo, hi));
+    Info.Height = int(std::clamp(metafile.Height(), lo, hi));
+    Info.ImageCount = 1;
+}
+
+void RegisterMetafileFormats(FormatRegistry& Registry)
+{
+    Registry.AddReader(std::make_unique<tWMFFileFormatReader>());
+    Registry.AddReader(std::make_unique<tEMFFileFormatReader>());
+}
