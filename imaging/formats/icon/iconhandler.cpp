@@ -14,11 +14,6 @@ constexpr std::uint32_t kMaxInfoHeaderSize = 124;
 constexpr int kMinSide = 8;
 constexpr int kMaxSide = 64;
 
-std::uint32_t le32(const std::uint8_t* p)
-{
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
-}
-
 } // namespace
 
 void RaiseIconIndexOutOfBounds()
@@ -31,12 +26,12 @@ void tIconHandler::Decode(const std::uint8_t* Bytes, std::size_t Size)
     const std::int64_t size = std::int64_t(Size);
     if (size < std::int64_t(kInfoHeaderSize))
         RaiseIconIndexOutOfBounds();
-    const std::uint32_t headerSize = le32(Bytes);
-    const std::int32_t width = std::int32_t(le32(Bytes + 4));
-    const std::int32_t height = std::int32_t(le32(Bytes + 8)) / 2; // colour rows and mask rows
-    const int bitCount = Bytes[14] | Bytes[15] << 8;
-    const std::uint32_t compression = le32(Bytes + 16);
-    const std::uint32_t colorsUsed = le32(Bytes + 32);
+    const std::uint32_t headerSize = GetU32(Bytes);
+    const std::int32_t width = std::int32_t(GetU32(Bytes + 4));
+    const std::int32_t height = std::int32_t(GetU32(Bytes + 8)) / 2; // colour rows and mask rows
+    const int bitCount = GetU16(Bytes + 14);
+    const std::uint32_t compression = GetU32(Bytes + 16);
+    const std::uint32_t colorsUsed = GetU32(Bytes + 32);
     if (headerSize < kInfoHeaderSize || headerSize > kMaxInfoHeaderSize || compression != 0)
         RaiseIconIndexOutOfBounds();
     if ((bitCount != 1 && bitCount != 4 && bitCount != 8) || width < kMinSide || width > kMaxSide

@@ -25,11 +25,6 @@ constexpr std::uint32_t kMaxInfoHeaderSize = 124;
     throw EPixelGraphic(QStringLiteral("Not an Icon file"));
 }
 
-std::uint32_t le32(const std::uint8_t* p)
-{
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
-}
-
 struct DirectoryEntry {
     int width = 0; // from the directory: 0 stands for 256
     int height = 0;
@@ -81,7 +76,8 @@ Directory readDirectory(QIODevice& Stream)
 }
 
 // Up to Count bytes of an entry from its start; an entry whose bytes do not come is refused.
-std::vector<std::uint8_t> readEntry(QIODevice& Stream, const Directory& Dir, const DirectoryEntry& Entry, std::uint32_t Count)
+std::vector<std::uint8_t> readEntry(QIODevice& Stream, const Directory& Dir, const DirectoryEntry& Entry,
+                                    std::uint32_t Count)
 {
     if (!Stream.seek(Dir.start + Entry.offset))
         RaiseIconIndexOutOfBounds();
@@ -100,9 +96,9 @@ struct EntryInfo {
 EntryInfo entryInfo(QIODevice& Stream, const Directory& Dir, const DirectoryEntry& Entry)
 {
     const std::vector<std::uint8_t> header = readEntry(Stream, Dir, Entry, kInfoHeaderSize);
-    if (header.size() == kInfoHeaderSize && le32(header.data()) >= kInfoHeaderSize
-        && le32(header.data()) <= kMaxInfoHeaderSize)
-        return {std::int32_t(le32(&header[4])), std::int32_t(le32(&header[8])) / 2, header[14] | header[15] << 8};
+    if (header.size() == kInfoHeaderSize && GetU32(header.data()) >= kInfoHeaderSize
+        && GetU32(header.data()) <= kMaxInfoHeaderSize)
+        return {std::int32_t(GetU32(&header[4])), std::int32_t(GetU32(&header[8])) / 2, GetU16(&header[14])};
     return {Entry.width == 0 ? 256 : Entry.width, Entry.height == 0 ? 256 : Entry.height, Entry.bitCount};
 }
 
@@ -144,8 +140,7 @@ tIcoFileFormatReader::tIcoFileFormatReader()
 
 bool tIcoFileFormatReader::CheckSignature(const SignatureProbe& Header) const
 {
-    const auto word = [&](int at) { return Header[std::size_t(at)] | Header[std::size_t(at) + 1] << 8; };
-    return word(0) == 0 && word(2) == kIconKind && word(4) > 0;
+    return GetU16(&Header[0]) == 0 && GetU16(&Header[2]) == kIconKind && GetU16(&Header[4]) > 0;
 }
 
 void tIcoFileFormatReader::Load(QIODevice& Stream, TPixelGraphic& Graphic, int ImageIndex) const
@@ -177,11 +172,12 @@ void tIcoFileFormatReader::GetInfo(QIODevice& Stream, int ImageIndex, GraphicFil
         Info.ColorsText = colorsText(entries[0].bitCount);
         return;
     }
-    const auto [narrowest, widest] = std::minmax_element(entries.begin(), entries.end(),
-                                                         [](const EntryInfo& a, const EntryInfo& b) { return a.width < b.width; });
-    const auto [fewest, most] = std::minmax_element(entries.begin(), entries.end(), [](const EntryInfo& a, const EntryInfo& b) {
+    const auto byWidth = [](const EntryInfo& a, const EntryInfo& b) { return a.width < b.width; };
+    const auto byColors = [](const EntryInfo& a, const EntryInfo& b) {
         return colorCount(a.bitCount) < colorCount(b.bitCount);
-    });
+    };
+    const auto [narrowest, widest] = std::minmax_element(entries.begin(), entries.end(), byWidth);
+    const auto [fewest, most] = std::minmax_element(entries.begin(), entries.end(), byColors);
     Info.SubFormat = range("Sizes ", narrowest->width, widest->width);
     Info.ColorsText = range("Colors ", colorCount(fewest->bitCount), colorCount(most->bitCount));
 }

@@ -123,20 +123,6 @@ QByteArray packedBitmap(const RecordReader& r, std::uint32_t Usage, std::uint32_
     return packed;
 }
 
-void blit(GdiPlayer& Player, const QByteArray& Packed, QRectF Source, bool FromBottom, const QRectF& Dest,
-          std::uint32_t Rop)
-{
-    if (!GdiPlayer::UsesSource(Rop)) {
-        Player.PatBlt(Dest, Rop);
-        return;
-    }
-    const std::optional<QImage> bitmap = Player.DecodeBitmap(Packed);
-    if (!bitmap)
-        return;
-    if (FromBottom)
-        Source.moveTop(bitmap->height() - Source.y() - Source.height());
-    Player.StretchBitmap(*bitmap, Source, Dest, Rop);
-}
 
 void polyPoly(GdiPlayer& Player, const RecordReader& r, bool Fill, bool Short)
 {
@@ -218,23 +204,14 @@ GdiFont fontAt(const RecordReader& r)
     font.italic = r.U8(32) != 0;
     font.underline = r.U8(33) != 0;
     font.strikeOut = r.U8(34) != 0;
-    const std::uint32_t faceChars = std::uint32_t(std::min<std::uint64_t>(32, (r.Size() - std::min<std::size_t>(r.Size(), 40)) / 2));
-    for (std::uint32_t i = 0; i < faceChars; ++i) {
+    const std::size_t faceChars = r.Size() > 40 ? std::min<std::size_t>(32, (r.Size() - 40) / 2) : 0;
+    for (std::size_t i = 0; i < faceChars; ++i) {
         const std::uint16_t c = r.U16(40 + 2 * std::uint64_t(i));
         if (c == 0)
             break;
         font.face.append(QChar(char16_t(c)));
     }
     return font;
-}
-
-GdiObject patternBrush(GdiPlayer& Player, const RecordReader& r)
-{
-    const std::optional<QImage> pattern =
-        Player.DecodeBitmap(packedBitmap(r, r.U32(12), r.U32(16), r.U32(20), r.U32(24), r.U32(28)));
-    if (!pattern)
-        return GdiPlaceholder{};
-    return GdiBrush{bsDibPatternPt, 0, 0, *pattern};
 }
 
 void selectClipRegion(GdiPlayer& Player, const RecordReader& r)
@@ -369,7 +346,8 @@ void PlayEnhancedRecord(GdiPlayer& Player, std::uint32_t Type, const RecordReade
         break;
     case emfCreateMonoBrush:
     case emfCreateDibPatternBrushPt:
-        Player.CreateObjectAt(r.U32(8), patternBrush(Player, r));
+        Player.CreateObjectAt(r.U32(8),
+                              Player.PatternBrush(packedBitmap(r, r.U32(12), r.U32(16), r.U32(20), r.U32(24), r.U32(28))));
         break;
     case emfExtCreateFontIndirectW:
         Player.CreateObjectAt(r.U32(8), fontAt(r));
@@ -431,14 +409,14 @@ void PlayEnhancedRecord(GdiPlayer& Player, std::uint32_t Type, const RecordReade
         }
         const QSizeF sourceSize = Type == emfStretchBlt ? QSizeF(r.I32(100), r.I32(104)) : dest.size();
         const QByteArray packed = packedBitmap(r, r.U32(80), r.U32(84), r.U32(88), r.U32(92), r.U32(96));
-        blit(Player, packed, QRectF(pointAt(r, 44), sourceSize), false, dest, rop);
+        Player.BlitBitmap(packed, QRectF(pointAt(r, 44), sourceSize), false, dest, rop);
         break;
     }
     case emfStretchDIBits: {
         const QRectF source(pointAt(r, 32), QSizeF(r.I32(40), r.I32(44)));
         const QRectF dest(pointAt(r, 24), QSizeF(r.I32(72), r.I32(76)));
         const QByteArray packed = packedBitmap(r, r.U32(64), r.U32(48), r.U32(52), r.U32(56), r.U32(60));
-        blit(Player, packed, source, true, dest, r.U32(68));
+        Player.BlitBitmap(packed, source, true, dest, r.U32(68));
         break;
     }
     case emfExtTextOutA:

@@ -841,9 +841,26 @@ void GdiPlayer::TextOut(QPointF Reference, const QString& Text, std::span<const 
 
 // ---- Bitmaps ----
 
-bool GdiPlayer::UsesSource(std::uint32_t Rop)
+GdiObject GdiPlayer::PatternBrush(const QByteArray& Packed)
 {
-    return sourceComposition(Rop).has_value();
+    const std::optional<QImage> pattern = DecodeBitmap(Packed);
+    if (!pattern)
+        return GdiPlaceholder{};
+    return GdiBrush{bsDibPatternPt, 0, 0, *pattern};
+}
+
+void GdiPlayer::BlitBitmap(const QByteArray& Packed, QRectF Source, bool FromBottom, const QRectF& Dest, std::uint32_t Rop)
+{
+    if (!sourceComposition(Rop)) {
+        PatBlt(Dest, Rop);
+        return;
+    }
+    const std::optional<QImage> bitmap = DecodeBitmap(Packed);
+    if (!bitmap)
+        return;
+    if (FromBottom)
+        Source.moveTop(bitmap->height() - Source.y() - Source.height());
+    StretchBitmap(*bitmap, Source, Dest, Rop);
 }
 
 std::optional<QImage> GdiPlayer::DecodeBitmap(const QByteArray& Packed)

@@ -148,11 +148,14 @@ public:
     // A packed bitmap (information header, colour table, pixels) decoded by the BMP decoder;
     // none when it is damaged or past what is left of the playback's bitmap budget.
     std::optional<QImage> DecodeBitmap(const QByteArray& Packed);
-    // Whether a raster operation reads a source bitmap (copy, and, or, xor, inverted copy).
-    static bool UsesSource(std::uint32_t Rop);
+    // A brush of a packed bitmap; a placeholder when the bitmap cannot be had.
+    GdiObject PatternBrush(const QByteArray& Packed);
     // Source: bitmap pixels (top-left origin); Dest: logical. Raster operations that need no
     // source (pattern copy, black, white) go to PatBlt.
     void StretchBitmap(const QImage& Bitmap, QRectF Source, const QRectF& Dest, std::uint32_t Rop);
+    // The same from a packed bitmap, decoded only when the operation reads it; FromBottom: the
+    // source rectangle counts from the bitmap's bottom row.
+    void BlitBitmap(const QByteArray& Packed, QRectF Source, bool FromBottom, const QRectF& Dest, std::uint32_t Rop);
     void PatBlt(const QRectF& Dest, std::uint32_t Rop);
 
     // ---- Clipping ----

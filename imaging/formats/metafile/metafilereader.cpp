@@ -3,6 +3,7 @@
 #include "metafileformat.h"
 #include "metafilesupport.h"
 
+#include "imaging/bytestream.h"
 #include "imaging/pgcanvas.h"
 #include "imaging/pgsettings.h"
 #include "imaging/pixelgraphic.h"
@@ -27,17 +28,6 @@ const QString& invalidMetafile()
 {
     static const QString text = QStringLiteral("Invalid Metafile");
     return text;
-}
-
-std::uint32_t le32(const QByteArray& Bytes)
-{
-    const auto* p = reinterpret_cast<const std::uint8_t*>(Bytes.constData());
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
-}
-
-std::uint16_t le16(const std::uint8_t* p)
-{
-    return std::uint16_t(p[0] | p[1] << 8);
 }
 
 std::int64_t roundHalfToEven(long double Value)
@@ -86,7 +76,7 @@ ReadMetafile loadWMFStream(QIODevice& Stream)
     QByteArray data = readToEnd(Stream);
     if (data.size() < MetafileSupport::PlaceableHeaderSize)
         return read;
-    if (le32(data) != MetafileSupport::PlaceableKey) {
+    if (GetU32(reinterpret_cast<const std::uint8_t*>(data.constData())) != MetafileSupport::PlaceableKey) {
         read.hasPlaceableHeader = false;
         data.prepend(MakePlaceableHeader());
     }
@@ -209,18 +199,16 @@ void ScaleMetafileSize(std::int64_t& Width, std::int64_t& Height, long double Sc
 bool CheckWMFSignature(const SignatureProbe& Header)
 {
     const std::uint8_t* h = Header.data();
-    const std::int32_t words = std::int32_t(std::uint32_t(le16(h + 6)) | std::uint32_t(le16(h + 8)) << 16);
-    const bool standard = le16(h) < 2 && le16(h + 2) == 9 && le16(h + 4) != 0 && words >= 19 && le16(h + 10) > 0;
-    const std::uint32_t key = std::uint32_t(le16(h)) | std::uint32_t(le16(h + 2)) << 16;
-    return standard || key == MetafileSupport::PlaceableKey;
+    const bool standard = GetU16(h) < 2 && GetU16(h + 2) == 9 && GetU16(h + 4) != 0
+        && std::int32_t(GetU32(h + 6)) >= 19 && GetU16(h + 10) > 0;
+    return standard || GetU32(h) == MetafileSupport::PlaceableKey;
 }
 
 bool CheckEMFSignature(const SignatureProbe& Header)
 {
     const std::uint8_t* h = Header.data();
-    const std::uint32_t type = std::uint32_t(le16(h)) | std::uint32_t(le16(h + 2)) << 16;
-    const std::int32_t size = std::int32_t(std::uint32_t(le16(h + 4)) | std::uint32_t(le16(h + 6)) << 16);
-    return type == 1 && size >= 88 && size <= 65536 && size % 4 == 0;
+    const std::int32_t size = std::int32_t(GetU32(h + 4));
+    return GetU32(h) == 1 && size >= 88 && size <= 65536 && size % 4 == 0;
 }
 
 // ---- Readers ----

@@ -5,6 +5,8 @@
 #include "metafilerecords.h"
 #include "recordreader.h"
 
+#include "imaging/bytestream.h"
+
 #include <QPainter>
 
 #include <algorithm>
@@ -32,16 +34,6 @@ const std::uint8_t* bytesOf(const QByteArray& Data)
     return reinterpret_cast<const std::uint8_t*>(Data.constData());
 }
 
-std::uint16_t le16(const std::uint8_t* p)
-{
-    return std::uint16_t(p[0] | p[1] << 8);
-}
-
-std::uint32_t le32(const std::uint8_t* p)
-{
-    return std::uint32_t(le16(p)) | std::uint32_t(le16(p + 2)) << 16;
-}
-
 // Visits each Windows metafile record (function, parameters) up to the end record or the end
 // of the data; false when a record is shorter than its head or reaches past the data.
 template <class Visit> bool walkWindowsRecords(const QByteArray& Data, Visit&& visit)
@@ -50,8 +42,8 @@ template <class Visit> bool walkWindowsRecords(const QByteArray& Data, Visit&& v
     const std::size_t size = std::size_t(Data.size());
     std::size_t offset = kWindowsRecordsStart;
     while (size - offset >= 6) {
-        const std::uint64_t length = std::uint64_t(le32(bytes + offset)) * 2;
-        const std::uint16_t function = le16(bytes + offset + 4);
+        const std::uint64_t length = std::uint64_t(GetU32(bytes + offset)) * 2;
+        const std::uint16_t function = GetU16(bytes + offset + 4);
         if (length < 6 || length > size - offset)
             return false;
         if (function == 0)
@@ -71,8 +63,8 @@ template <class Visit> bool walkEnhancedRecords(const QByteArray& Data, Visit&& 
     const std::size_t size = std::size_t(Data.size());
     std::size_t offset = 0;
     while (size - offset >= 8) {
-        const std::uint32_t type = le32(bytes + offset);
-        const std::uint32_t length = le32(bytes + offset + 4);
+        const std::uint32_t type = GetU32(bytes + offset);
+        const std::uint32_t length = GetU32(bytes + offset + 4);
         if (length < 8 || length % 4 != 0 || length > size - offset)
             return false;
         visit(type, RecordReader(bytes + offset, length));
@@ -108,7 +100,7 @@ bool MetafileSupport::Load(const QByteArray& Data)
     data_ = Data;
     palette_.clear();
     const std::uint8_t* bytes = bytesOf(data_);
-    enhanced_ = data_.size() > kEnhancedMinimum && le32(bytes) == kEmfHeader && le32(bytes + 40) == kEmfSignature;
+    enhanced_ = data_.size() > kEnhancedMinimum && GetU32(bytes) == kEmfHeader && GetU32(bytes + 40) == kEmfSignature;
     const bool loaded = enhanced_ ? loadEnhanced() : loadWindows();
     if (!loaded)
         data_.clear();
@@ -120,26 +112,26 @@ bool MetafileSupport::loadWindows()
     if (std::size_t(data_.size()) < kWindowsRecordsStart)
         return false;
     const std::uint8_t* bytes = bytesOf(data_);
-    if (le32(bytes) != PlaceableKey)
+    if (GetU32(bytes) != PlaceableKey)
         return false;
     std::uint16_t checksum = 0;
     for (int i = 0; i < 10; ++i)
-        checksum ^= le16(bytes + 2 * i);
-    if (checksum != le16(bytes + 20))
+        checksum ^= GetU16(bytes + 2 * i);
+    if (checksum != GetU16(bytes + 20))
         return false;
     const std::uint8_t* header = bytes + PlaceableHeaderSize;
-    const std::uint16_t type = le16(header);
-    if ((type != 1 && type != 2) || le16(header + 2) != kWindowsHeaderSize / 2)
+    const std::uint16_t type = GetU16(header);
+    if ((type != 1 && type != 2) || GetU16(header + 2) != kWindowsHeaderSize / 2)
         return false;
     if (!walkWindowsRecords(data_, [](std::uint16_t, const RecordReader&) {}))
         return false;
 
-    boxLeft_ = std::int16_t(le16(bytes + 6));
-    boxTop_ = std::int16_t(le16(bytes + 8));
-    boxWidth_ = std::int16_t(le16(bytes + 10)) - boxLeft_;
-    boxHeight_ = std::int16_t(le16(bytes + 12)) - boxTop_;
-    unitsPerInch_ = le16(bytes + 14) == 0 ? PixelsPerInch : le16(bytes + 14);
-    objectCount_ = le16(header + 10);
+    boxLeft_ = std::int16_t(GetU16(bytes + 6));
+    boxTop_ = std::int16_t(GetU16(bytes + 8));
+    boxWidth_ = std::int16_t(GetU16(bytes + 10)) - boxLeft_;
+    boxHeight_ = std::int16_t(GetU16(bytes + 12)) - boxTop_;
+    unitsPerInch_ = GetU16(bytes + 14) == 0 ? PixelsPerInch : GetU16(bytes + 14);
+    objectCount_ = GetU16(header + 10);
     // Metafile units to hundredths of a millimetre to pixels, each step rounded.
     width_ = MulDivRounded(MulDivRounded(boxWidth_, kHundredthsPerInch, unitsPerInch_), PixelsPerInch, kHundredthsPerInch);
     height_ = MulDivRounded(MulDivRounded(boxHeight_, kHundredthsPerInch, unitsPerInch_), PixelsPerInch, kHundredthsPerInch);
@@ -149,7 +141,7 @@ bool MetafileSupport::loadWindows()
 bool MetafileSupport::loadEnhanced()
 {
     const std::uint8_t* bytes = bytesOf(data_);
-    const std::uint32_t headerSize = le32(bytes + 4);
+    const std::uint32_t headerSize = GetU32(bytes + 4);
     if (headerSize < kEmfMinHeaderSize || headerSize % 4 != 0 || headerSize > std::size_t(data_.size()))
         return false;
     const bool whole = walkEnhancedRecords(data_, [this](std::uint32_t type, const RecordReader& r) {
@@ -167,10 +159,10 @@ bool MetafileSupport::loadEnhanced()
     if (!whole)
         return false;
 
-    const auto i32 = [bytes](int at) { return std::int64_t(std::int32_t(le32(bytes + at))); };
+    const auto i32 = [bytes](int at) { return std::int64_t(std::int32_t(GetU32(bytes + at))); };
     const std::int64_t frameLeft = i32(24), frameTop = i32(28), frameRight = i32(32), frameBottom = i32(36);
     const std::int64_t deviceX = i32(72), deviceY = i32(76), mmX = i32(80), mmY = i32(84);
-    objectCount_ = le16(bytes + 56);
+    objectCount_ = GetU16(bytes + 56);
     // Frame (hundredths of a millimetre) to pixels of the reference device; a header without
     // sizes counts as a 96-per-inch device.
     const auto toPixels = [](std::int64_t hundredths, std::int64_t pixels, std::int64_t mm) {

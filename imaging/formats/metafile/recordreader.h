@@ -2,6 +2,8 @@
 // Bounded little-endian reading inside one metafile record. Reading outside the record throws
 // BadRecord, which makes playback skip the record.
 
+#include "imaging/bytestream.h"
+
 #include <cstdint>
 #include <cstring>
 
@@ -17,17 +19,9 @@ public:
     const std::uint8_t* Data() const { return data_; }
 
     std::uint8_t U8(std::uint64_t At) const { return *Span(At, 1, 1); }
-    std::uint16_t U16(std::uint64_t At) const
-    {
-        const std::uint8_t* p = Span(At, 1, 2);
-        return std::uint16_t(p[0] | p[1] << 8);
-    }
+    std::uint16_t U16(std::uint64_t At) const { return GetU16(Span(At, 1, 2)); }
     std::int16_t I16(std::uint64_t At) const { return std::int16_t(U16(At)); }
-    std::uint32_t U32(std::uint64_t At) const
-    {
-        const std::uint8_t* p = Span(At, 1, 4);
-        return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
-    }
+    std::uint32_t U32(std::uint64_t At) const { return GetU32(Span(At, 1, 4)); }
     std::int32_t I32(std::uint64_t At) const { return std::int32_t(U32(At)); }
     float F32(std::uint64_t At) const
     {

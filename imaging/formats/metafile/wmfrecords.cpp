@@ -115,22 +115,6 @@ GdiFont fontAt(const RecordReader& r)
     return font;
 }
 
-// A blit with its bitmap: the source rectangle counts from the bitmap's top, or (FromBottom)
-// from its bottom row.
-void blit(GdiPlayer& Player, const RecordReader& r, std::uint64_t BitmapAt, QRectF Source, bool FromBottom,
-          const QRectF& Dest, std::uint32_t Rop)
-{
-    if (!GdiPlayer::UsesSource(Rop)) {
-        Player.PatBlt(Dest, Rop);
-        return;
-    }
-    const std::optional<QImage> bitmap = Player.DecodeBitmap(bytesFrom(r, BitmapAt));
-    if (!bitmap)
-        return;
-    if (FromBottom)
-        Source.moveTop(bitmap->height() - Source.y() - Source.height());
-    Player.StretchBitmap(*bitmap, Source, Dest, Rop);
-}
 
 void extTextOut(GdiPlayer& Player, const RecordReader& r)
 {
@@ -289,12 +273,7 @@ void PlayWindowsRecord(GdiPlayer& Player, std::uint16_t Function, const RecordRe
         Player.CreateObject(readObject([&] { return fontAt(r); }));
         break;
     case wmfDibCreatePatternBrush:
-        Player.CreateObject(readObject([&]() -> GdiObject {
-            const std::optional<QImage> pattern = Player.DecodeBitmap(bytesFrom(r, 4));
-            if (!pattern)
-                return GdiPlaceholder{};
-            return GdiBrush{bsDibPatternPt, 0, 0, *pattern};
-        }));
+        Player.CreateObject(readObject([&] { return Player.PatternBrush(bytesFrom(r, 4)); }));
         break;
     case wmfCreatePatternBrush:
     case wmfCreatePalette:
@@ -315,7 +294,8 @@ void PlayWindowsRecord(GdiPlayer& Player, std::uint16_t Function, const RecordRe
             Player.PatBlt(QRectF(r.I16(16), r.I16(14), r.I16(12), r.I16(10)), r.U32(0));
         } else {
             const QSizeF size(r.I16(10), r.I16(8));
-            blit(Player, r, 16, QRectF(QPointF(r.I16(6), r.I16(4)), size), false, QRectF(yx(r, 12), size), r.U32(0));
+            const QRectF source(QPointF(r.I16(6), r.I16(4)), size);
+            Player.BlitBitmap(bytesFrom(r, 16), source, false, QRectF(yx(r, 12), size), r.U32(0));
         }
         break;
     case wmfDibStretchBlt:
@@ -324,7 +304,7 @@ void PlayWindowsRecord(GdiPlayer& Player, std::uint16_t Function, const RecordRe
         } else {
             const QRectF source(QPointF(r.I16(10), r.I16(8)), QSizeF(r.I16(6), r.I16(4)));
             const QRectF dest(QPointF(r.I16(18), r.I16(16)), QSizeF(r.I16(14), r.I16(12)));
-            blit(Player, r, 20, source, false, dest, r.U32(0));
+            Player.BlitBitmap(bytesFrom(r, 20), source, false, dest, r.U32(0));
         }
         break;
     case wmfStretchDib: {
@@ -332,7 +312,7 @@ void PlayWindowsRecord(GdiPlayer& Player, std::uint16_t Function, const RecordRe
             break;
         const QRectF source(QPointF(r.I16(12), r.I16(10)), QSizeF(r.I16(8), r.I16(6)));
         const QRectF dest(QPointF(r.I16(20), r.I16(18)), QSizeF(r.I16(16), r.I16(14)));
-        blit(Player, r, 22, source, true, dest, r.U32(0));
+        Player.BlitBitmap(bytesFrom(r, 22), source, true, dest, r.U32(0));
         break;
     }
     default:

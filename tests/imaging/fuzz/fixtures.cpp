@@ -361,7 +361,8 @@ QByteArray SampleEmf()
     r.Add(85, le32s({0, 0, 0, 0, 4}) + words16({210, 140, 250, 10, 330, 10, 390, 140}));   // bezier16
     r.Add(27, {10, 290}).Add(89, le32s({0, 0, 0, 0, 3}) + words16({60, 160, 110, 290, 160, 160}));
     r.Add(88, le32s({0, 0, 0, 0, 3}) + words16({200, 160, 240, 290, 280, 160}));
-    r.Add(91, le32s({0, 0, 0, 0, 2, 8, 4, 4}) + words16({300, 160, 390, 160, 390, 290, 300, 290, 320, 180, 370, 180, 370, 270, 320, 270}));
+    r.Add(91, le32s({0, 0, 0, 0, 2, 8, 4, 4})
+                  + words16({300, 160, 390, 160, 390, 290, 300, 290, 320, 180, 370, 180, 370, 270, 320, 270}));
     r.Add(59, {}).Add(27, {20, 150}).Add(54, {120, 150}).Add(54, {70, 200}).Add(61, {}).Add(60, {});
     r.Add(63, {0, 0, 0, 0});                                             // stroke and fill the path
     r.Add(33, {});
@@ -388,7 +389,8 @@ QByteArray SampleEmf()
     for (int i = 0; i < family.size(); ++i)
         face[2 * i] = char(family[i].unicode());
     r.Add(82, font + face).Add(37, {3}).Add(24, {RGBColor(128, 0, 128)}).Add(22, {0});
-    r.Add(84, le32s({0, 0, 0, 0, 1, 0, 0, 200, 150, 5, 76, 0, 0, 0, 0, 0, 0}) + QByteArray::fromHex("480065006C006C006F000000"));
+    r.Add(84, le32s({0, 0, 0, 0, 1, 0, 0, 200, 150, 5, 76, 0, 0, 0, 0, 0, 0})
+                  + QByteArray::fromHex("480065006C006C006F000000")); // "Hello"
     r.Add(83, le32s({0, 0, 0, 0, 1, 0, 0, 20, 20, 4, 60, 0x102, 64}) + QByteArray("emf!") + le32s({12, 12, 12, 12}));
     r.Add(70, le32s({8, 0x2B464D45, 1}));                                 // a comment, ignored
     r.Add(40, {1}).Add(40, {2}).Add(40, {3});
@@ -634,6 +636,30 @@ std::vector<Seed> jpegSeeds()
     return seeds;
 }
 
+std::vector<Seed> iconSeeds()
+{
+    IconEntrySpec four;
+    four.width = four.height = 16;
+    four.bitCount = 4;
+    IconEntrySpec eight;
+    eight.width = eight.height = 32;
+    eight.bitCount = 8;
+    for (int i = 0; i < 256; ++i) {
+        if (i < 16)
+            four.palette.push_back(RGBColor(i * 17, 0, 255 - i * 17));
+        eight.palette.push_back(RGBColor(i, 255 - i, i / 2));
+    }
+    for (int i = 0; i < 32 * 32; ++i) {
+        four.indices.push_back(std::uint32_t(i % 16));
+        four.mask.push_back(i % 7 == 0);
+        eight.indices.push_back(std::uint32_t(i % 256));
+        eight.mask.push_back(i % 5 == 0);
+    }
+    const QByteArray entries = IconFile({IconEntry(four), IconEntry(eight)});
+    return {{"example.ico", FormatExampleIcon()}, {"two_entries.ico", entries},
+            {"cursor.ico", IconFile({IconEntry(four)}, 2)}};
+}
+
 } // namespace
 
 std::vector<Seed> SeedsFor(const QString& Target)
@@ -642,5 +668,12 @@ std::vector<Seed> SeedsFor(const QString& Target)
         return bmpSeeds();
     if (Target == QLatin1String("fuzz_jpeg"))
         return jpegSeeds();
+    if (Target == QLatin1String("fuzz_wmf"))
+        return {{"example.wmf", FormatExampleWmf()}, {"sample.wmf", SampleWmf()},
+                {"sample_without_header.wmf", SampleWmf().mid(22)}};
+    if (Target == QLatin1String("fuzz_emf"))
+        return {{"example.emf", FormatExampleEmf()}, {"sample.emf", SampleEmf()}};
+    if (Target == QLatin1String("fuzz_ico"))
+        return iconSeeds();
     return {};
 }

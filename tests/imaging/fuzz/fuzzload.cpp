@@ -5,6 +5,7 @@
 #include "imaging/pixelgraphic.h"
 
 #include <QBuffer>
+#include <QGuiApplication>
 
 #include <cstdlib>
 
@@ -29,4 +30,20 @@ int FuzzLoad(const std::uint8_t* Data, std::size_t Size, const char* Extension, 
     } catch (const EPixelGraphic&) {
     }
     return 0;
+}
+
+void FuzzStartGui()
+{
+    static const bool started = [] {
+        if (QCoreApplication::instance())
+            return false;
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "fuzz";
+        static char* argv[] = {name, nullptr};
+        new QGuiApplication(argc, argv); // lives as long as the process
+        return true;
+    }();
+    (void)started;
 }

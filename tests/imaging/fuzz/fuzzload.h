@@ -8,3 +8,7 @@
 // sanitizer report, another exception) is a finding. Images whose header claims more than
 // MaxPixels are not decoded: their cost is time, not coverage.
 int FuzzLoad(const std::uint8_t* Data, std::size_t Size, const char* Extension, std::int64_t MaxPixels);
+
+// Text needs a GUI application's font database: the metafile targets start one on the offscreen
+// platform (once; nothing when an application exists).
+void FuzzStartGui();
