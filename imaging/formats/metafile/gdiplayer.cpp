@@ -14,7 +14,6 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
-#include <numeric>
 
 namespace metafile {
 
@@ -141,10 +140,7 @@ GdiPlayer::GdiPlayer(QPainter& Painter, const PlaybackFrame& Frame) : painter_(P
     state_.windowExt = frame_.windowExt;
     state_.viewportOrg = frame_.viewportOrg;
     state_.viewportExt = frame_.viewportExt;
-    objects_.resize(std::size_t(std::max(frame_.objectCount, 0)));
-    std::vector<std::uint32_t> free(objects_.size());
-    std::iota(free.begin(), free.end(), 0u);
-    freeSlots_ = decltype(freeSlots_)(std::greater<>(), std::move(free));
+    objectCount_ = std::uint32_t(std::max(frame_.objectCount, 0));
     penLimit_ = 2.0 * std::max(frame_.output.width(), frame_.output.height()) + 2;
     // Text needs the font database of a GUI application (any thread may draw with it then).
     canDrawText_ = qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
@@ -282,17 +278,22 @@ void GdiPlayer::RestoreDC(int Level)
 
 void GdiPlayer::CreateObject(GdiObject Object)
 {
-    if (freeSlots_.empty())
-        return;
-    const std::uint32_t slot = freeSlots_.top();
-    freeSlots_.pop();
-    objects_[slot] = std::move(Object);
+    std::uint32_t slot;
+    if (!freedSlots_.empty()) {
+        slot = *freedSlots_.begin();
+        freedSlots_.erase(freedSlots_.begin());
+    } else if (nextSlot_ < objectCount_) {
+        slot = nextSlot_++;
+    } else {
+        return; // the table is full: the object is lost
+    }
+    objects_.insert_or_assign(slot, std::move(Object));
 }
 
 void GdiPlayer::CreateObjectAt(std::uint32_t Index, GdiObject Object)
 {
-    if (Index > 0 && Index < objects_.size()) // slot 0 stands for the metafile itself
-        objects_[Index] = std::move(Object);
+    if (Index > 0 && Index < objectCount_) // slot 0 stands for the metafile itself
+        objects_.insert_or_assign(Index, std::move(Object));
 }
 
 void GdiPlayer::SelectObject(std::uint32_t Index)
@@ -301,7 +302,8 @@ void GdiPlayer::SelectObject(std::uint32_t Index)
         SelectStockObject(Index & 0x7FFFFFFFu);
         return;
     }
-    if (Index >= objects_.size() || !objects_[Index])
+    const auto found = objects_.find(Index);
+    if (found == objects_.end())
         return;
     std::visit(
         [this](const auto& object) {
@@ -313,7 +315,7 @@ void GdiPlayer::SelectObject(std::uint32_t Index)
             else if constexpr (std::is_same_v<T, GdiFont>)
                 state_.font = object;
         },
-        *objects_[Index]);
+        found->second);
 }
 
 void GdiPlayer::SelectStockObject(std::uint32_t Stock)
@@ -359,10 +361,8 @@ void GdiPlayer::SelectStockObject(std::uint32_t Stock)
 
 void GdiPlayer::DeleteObject(std::uint32_t Index)
 {
-    if (Index >= objects_.size() || !objects_[Index])
-        return;
-    objects_[Index].reset();
-    freeSlots_.push(Index);
+    if (objects_.erase(Index) > 0 && Index < nextSlot_)
+        freedSlots_.insert(Index);
 }
 
 // ---- Mapping ----

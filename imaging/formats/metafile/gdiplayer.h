@@ -15,8 +15,9 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
-#include <queue>
+#include <set>
 #include <span>
+#include <unordered_map>
 #include <variant>
 #include <vector>
 
@@ -226,8 +227,11 @@ private:
     PlaybackFrame frame_;
     DcState state_;
     std::vector<DcState> saved_;
-    std::vector<std::optional<GdiObject>> objects_;
-    std::priority_queue<std::uint32_t, std::vector<std::uint32_t>, std::greater<>> freeSlots_;
+    // The object table holds only what was made: slots below nextSlot_ are taken unless freed.
+    std::uint32_t objectCount_;
+    std::unordered_map<std::uint32_t, GdiObject> objects_;
+    std::set<std::uint32_t> freedSlots_;
+    std::uint32_t nextSlot_ = 0;
     bool inPath_ = false;
     QPainterPath path_; // output pixels
     std::int64_t bitmapBudget_ = BitmapPixelBudget;

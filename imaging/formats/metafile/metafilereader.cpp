@@ -42,14 +42,13 @@ std::int64_t roundHalfToEven(long double Value)
 // The rest of the stream; a device may hand out less than asked at a time.
 QByteArray readToEnd(QIODevice& Stream)
 {
-    constexpr qint64 chunk = qint64(1) << 20;
     QByteArray data;
-    for (;;) {
-        const QByteArray part = Stream.read(chunk);
-        if (part.isEmpty())
-            return data;
-        data += part;
-    }
+    if (!Stream.isSequential())
+        data.reserve(qsizetype(std::max<qint64>(0, Stream.size() - Stream.pos())));
+    std::array<char, 1 << 16> chunk;
+    for (qint64 n; (n = Stream.read(chunk.data(), qint64(chunk.size()))) > 0;)
+        data.append(chunk.data(), qsizetype(n));
+    return data;
 }
 
 // A metafile read by the stream path of a reader, and whether its stream began with the

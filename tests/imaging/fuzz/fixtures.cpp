@@ -348,12 +348,13 @@ QByteArray SampleWmf()
     r.Add(0x0103, {3}).Add(0x020B, {0, 0}).Add(0x0418, {-2000, 3000, -1000, 2000}); // hundredths of a mm
     r.Add(0x00F7, QByteArray::fromHex("0003 0100 FF000000")).Add(0x0234, {5}).Add(0x01F0, {5});
     r.Add(0x01F0, {0}).Add(0x01F0, {1}).Add(0x01F0, {2}).Add(0x01F0, {3}).Add(0x01F0, {4});
-    return PlaceableHeader(0, 0, 400, 300, 96) + r.Metafile(8);
+    return PlaceableHeader(0, 0, 400, 300, 240) + r.Metafile(8);
 }
 
 QByteArray SampleEmf()
 {
     EmfRecords r;
+    r.Add(17, {8}).Add(9, {400, 300}).Add(11, {160, 120});               // 400 x 300 onto the frame
     r.Add(12, {0, 0}).Add(18, {1});                                      // transparent background
     r.Add(95, le32s({1, 0, 0, 0, 0, 0x00010000 | 7 | 0x100 | 0x2000, 4, 0, RGBColor(0, 128, 0), 0, 4, 12, 4, 4, 4}));
     r.Add(37, {1}).Add(39, {2, 2, RGBColor(0, 0, 255), 4}).Add(37, {2}); // user-style pen, cross hatch
@@ -395,8 +396,8 @@ QByteArray SampleEmf()
     r.Add(70, le32s({8, 0x2B464D45, 1}));                                 // a comment, ignored
     r.Add(40, {1}).Add(40, {2}).Add(40, {3});
     EmfFrame frame;
-    frame.frame[2] = 10583; // 400 x 300 pixels
-    frame.frame[3] = 7938;
+    frame.frame[2] = 4233; // 160 x 120 pixels
+    frame.frame[3] = 3175;
     frame.handles = 4;
     return r.Metafile(frame);
 }

@@ -80,7 +80,8 @@ QByteArray FormatExampleWmf(); // 96 x 48, a red rectangle (24, 12)-(72, 36)
 QByteArray FormatExampleEmf(); // 96 x 48, a blue ellipse in (24, 12, 72, 36)
 
 // Pictures that use most of the records the player knows (shapes, pens, brushes, text,
-// bitmaps, clipping, mapping; paths and world transforms in the enhanced one): 400 x 300.
+// bitmaps, clipping, mapping; paths and world transforms in the enhanced one): 400 x 300
+// logical units on 160 x 120 pixels.
 QByteArray SampleWmf();
 QByteArray SampleEmf();
 
