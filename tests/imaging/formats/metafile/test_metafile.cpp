@@ -47,9 +47,11 @@ enum : std::uint32_t {
     eSetWindowExt = 9,
     eSetViewportExt = 11,
     eSetMapMode = 17,
+    eIntersectClipRect = 30,
     eSaveDC = 33,
     eRestoreDC = 34,
     eSetWorldTransform = 35,
+    eModifyWorldTransform = 36,
     eSelectObject = 37,
     eCreateBrush = 39,
     eRectangle = 43,
@@ -436,6 +438,12 @@ TEST_F(Metafile, PlaybackAtSamplePixels)
     region.Add(eExtSelectClipRgn, emfBody({64, 5, 32, 1, 2, 32, 0, 0, 90, 90, 0, 0, 50, 50, 60, 60, 90, 90}));
     emfFill(region, kBlue).Add(eRectangle, {0, 0, 96, 96});
 
+    EmfRecords turned; // a clip rectangle turned by 45 degrees into a diamond, cut by the picture's top
+    turned.Add(eSetWorldTransform, emfBody({0x3F3504F3, 0x3F3504F3, std::int32_t(0xBF3504F3), 0x3F3504F3, 0x42400000,
+                                            std::int32_t(0xC1A00000)}));
+    turned.Add(eIntersectClipRect, {0, 0, 40, 40}).Add(eModifyWorldTransform, emfBody({0, 0, 0, 0, 0, 0, 1}));
+    emfFill(turned, kGreen).Add(eRectangle, {0, 0, 96, 96});
+
     EmfRecords dib; // the same bitmap through StretchDIBits, its source rows counted from the bottom
     QByteArray stretchDib = emfBody({0, 0, 0, 0, 48, 0, 0, 0, 2, 1, 80, 40, 120, 16, 0, 0x00CC0020, 48, 48});
     stretchDib += PackedBitmap(bitmap);
@@ -459,6 +467,7 @@ TEST_F(Metafile, PlaybackAtSamplePixels)
         {"world transform", world.Metafile(square96()), {{20, 10, kRed}, {5, 5, kWhite}, {65, 65, kRed}, {35, 35, kWhite}}},
         {"path", path.Metafile(square96()), {{20, 20, kGreen}, {80, 80, kWhite}}},
         {"clip rectangles", region.Metafile(square96()), {{25, 25, kBlue}, {75, 75, kBlue}, {75, 25, kWhite}}},
+        {"turned clip", turned.Metafile(square96()), {{48, 10, kGreen}, {30, 10, kGreen}, {10, 5, kWhite}, {48, 60, kWhite}}},
         {"bitmap rows from the bottom", dib.Metafile(), {{60, 24, kBlue}, {84, 24, kWhite}, {24, 24, kWhite}}},
         {"opaque text rectangle", opaque.Metafile(), {{40, 40, kGreen}, {10, 40, kWhite}}},
     };
