@@ -163,21 +163,23 @@ void LoadGraphic(TPixelGraphic& Graphic, const FormatRegistry& Registry, QIODevi
 }
 
 void SaveGraphicToStream(TPixelGraphic& Graphic, const FormatRegistry& Registry, QIODevice& Stream,
-                         const QString& Extension)
+                         const QString& Extension, const SaveOptions& Options)
 {
-    saveWithConversion(Graphic, Registry, Extension,
-                       [&Stream](const TFileFormatWriter& Writer, TPixelGraphic& Image) { Writer.Save(Stream, Image); });
+    saveWithConversion(Graphic, Registry, Extension, [&](const TFileFormatWriter& Writer, TPixelGraphic& Image) {
+        Writer.Save(Stream, Image, Options);
+    });
 }
 
 namespace {
 
 // Writes through a temporary file beside the target, renamed over it only when complete.
-void writeFileAtomically(const QString& FileName, const TFileFormatWriter& Writer, TPixelGraphic& Image)
+void writeFileAtomically(const QString& FileName, const TFileFormatWriter& Writer, TPixelGraphic& Image,
+                         const SaveOptions& Options)
 {
     std::exception_ptr failure;
     const platform::FileOutcome outcome = platform::writeFileAtomically(FileName, [&](QIODevice& out, QString&) {
         try {
-            Writer.Save(out, Image);
+            Writer.Save(out, Image, Options);
             return true;
         } catch (...) {
             failure = std::current_exception();
@@ -192,11 +194,12 @@ void writeFileAtomically(const QString& FileName, const TFileFormatWriter& Write
 
 } // namespace
 
-void SaveGraphicToFile(TPixelGraphic& Graphic, const FormatRegistry& Registry, const QString& FileName)
+void SaveGraphicToFile(TPixelGraphic& Graphic, const FormatRegistry& Registry, const QString& FileName,
+                       const SaveOptions& Options)
 {
     saveWithConversion(Graphic, Registry, GetLowerExtension(FileName),
-                       [&FileName](const TFileFormatWriter& Writer, TPixelGraphic& Image) {
-                           writeFileAtomically(FileName, Writer, Image);
+                       [&](const TFileFormatWriter& Writer, TPixelGraphic& Image) {
+                           writeFileAtomically(FileName, Writer, Image, Options);
                        });
 }
 
@@ -225,20 +228,20 @@ void TPixelGraphic::LoadFromStreamIndex(QIODevice& Stream, const QString& Extens
     LoadGraphic(*this, FileFormatRegistry(), Stream, Extension, ImageIndex);
 }
 
-void TPixelGraphic::SaveToFile(const QString& FileName)
+void TPixelGraphic::SaveToFile(const QString& FileName, const SaveOptions& Options)
 {
-    SaveGraphicToFile(*this, FileFormatRegistry(), FileName);
+    SaveGraphicToFile(*this, FileFormatRegistry(), FileName, Options);
 }
 
-void TPixelGraphic::SaveToStreamAs(QIODevice& Stream, const QString& Extension)
+void TPixelGraphic::SaveToStreamAs(QIODevice& Stream, const QString& Extension, const SaveOptions& Options)
 {
-    SaveGraphicToStream(*this, FileFormatRegistry(), Stream, Extension);
+    SaveGraphicToStream(*this, FileFormatRegistry(), Stream, Extension, Options);
 }
 
 void TPixelGraphic::SaveToStream(QIODevice& Stream)
 {
     FlushCanvas();
-    GlobalBMPWriter().Save(Stream, *this);
+    GlobalBMPWriter().Save(Stream, *this, CurrentSaveOptions());
 }
 
 void TPixelGraphic::WriteData(QIODevice& Stream)

@@ -36,6 +36,11 @@ int IconLoadMode = kIconLoadMode;
 std::uint32_t IconBackground = kIconBackground;
 platform::PromptService* PixelGraphicPrompts = nullptr;
 
+SaveOptions CurrentSaveOptions()
+{
+    return SaveOptions{PixelGraphicJPEGQuality, PixelGraphicJPEGProgressive, PixelGraphicJPEGEncodeDCT};
+}
+
 void ResetPixelGraphicSettings()
 {
     PixelGraphicBitfieldRounding = kBitfieldRounding;

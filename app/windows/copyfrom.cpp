@@ -1,10 +1,11 @@
 #include "copyfrom.h"
 
 #include "buttonimages.h"
-#include "editsite.h"
 #include "mainform.h"
+#include "app/settings/rotationlist.h"
 #include "components/bitbtn.h"
 
+#include "platform/hourglass.h"
 #include "platform/prompts.h"
 
 #include <QComboBox>
@@ -60,10 +61,11 @@ QString TdlgCopySettings::selectedSiteKey() const
 void TdlgCopySettings::cmbsitesChange()
 {
     const QString key = selectedSiteKey();
-    if (key.isEmpty())
-        lbxrotation->clear();
-    else
-        context_.dlgEditSite->loadrotationlist(key, lbxrotation);
+    lbxrotation->clear();
+    if (!key.isEmpty()) {
+        const platform::Hourglass busy;
+        lbxrotation->addItems(rotationListRows(context_.state.ProgramFolder, key, context_.state.options.UseRotations));
+    }
     if (lbxrotation->count() > 0)
         lbxrotation->setCurrentRow(0);
     BitBtn1->setEnabled(lbxrotation->count() > 0);

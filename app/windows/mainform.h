@@ -56,8 +56,6 @@ public:
     // Site list and current site
     void rebuildSiteNameList();
     void doselectionstatus();
-    std::optional<QString> generatenewsitename() const;
-    bool addsite(const QString& key);
     void savecurrentsite();
     bool loadsite(const QString& key);
     void deletecurrentsite(bool deleteFolder = true);
@@ -82,8 +80,6 @@ protected:
 
 private:
     void buildControls();
-    void loadRecentTemplates();
-    bool saveRecentTemplates();
 
     AppContext& context_;
     PictorumState& state_;

@@ -1,7 +1,6 @@
 #include "options.h"
 
 #include "buttonimages.h"
-#include "mainform.h"
 #include "components/bitbtn.h"
 
 #include "platform/shell.h"
@@ -107,6 +106,5 @@ void TdlgOptions::btnOKClick()
     o.UseThumbsDirectory = Chksavetothumbdir->isChecked();
     o.ForceLowercase = chkforcelowercase->isChecked();
     o.UseRotations = rgpmultiplerotations->isChecked();
-    context_.frmMain->btnRotateNow->setEnabled(o.UseRotations);
     setModalResult(platform::mrOk);
 }

@@ -2,7 +2,9 @@
 
 #include "buttonimages.h"
 #include "mainform.h"
+#include "app/site/siteoptionsrules.h"
 #include "components/bitbtn.h"
+#include "components/folderdialog.h"
 
 #include "platform/fileidentity.h"
 #include "platform/paths.h"
@@ -69,6 +71,10 @@ TdlgSIteOptions::TdlgSIteOptions(AppContext& context, QWidget* parent)
     BitBtn2 = TLmILBitBtn::Make(this, imgLmILButtons(), "BitBtn2", bkCancel);
     BitBtn3 = TLmILBitBtn::Make(this, imgLmILButtons(), "BitBtn3", bkHelp);
     BitBtn3->SetHelp(context_.services.shell, helpContext);
+    dlgFolder = new TFolderDialog(this, context.services.dialogs);
+    dlgFolder->Top = 32;
+    dlgFolder->Left = 368;
+    dlgFolder->SetTitle(QStringLiteral("Browse for Folder"));
 
     auto* outer = new QVBoxLayout(this);
     outer->addLayout(form);
@@ -113,8 +119,8 @@ void TdlgSIteOptions::chkTurnfoldClick()
 
 void TdlgSIteOptions::browseInto(QLineEdit* edit)
 {
-    if (const auto folder = context_.services.prompts.chooseFolder(QStringLiteral("Browse for Folder"), edit->text()))
-        edit->setText(*folder);
+    if (dlgFolder->Execute())
+        edit->setText(dlgFolder->Directory());
 }
 
 void TdlgSIteOptions::BitBtn4Click()
@@ -139,20 +145,17 @@ QString TdlgSIteOptions::completeBaseHTMLName(const QString& typed)
 void TdlgSIteOptions::BitBtn1Click()
 {
     platform::PromptService& prompts = context_.services.prompts;
-    const QString folder = edtpath->text();
-    if (edtname->text().isEmpty()) {
-        prompts.information(QStringLiteral("You have not entered a site name!"));
+    tsiterecord& site = context_.state.CurrentSite;
+    tsiterecord entered = site;
+    entered.Name = edtname->text();
+    entered.Path = edtpath->text();
+    entered.LivePath = edtlivepath->text();
+    entered.AutoRotate = chkTurnfold->isChecked();
+    if (const auto problem = checkSiteOptions(entered)) {
+        prompts.information(*problem);
         return;
     }
-    if (folder.isEmpty()) {
-        prompts.information(QStringLiteral("You have not entered a directory for this site!"));
-        return;
-    }
-    if (chkTurnfold->isChecked() && edtlivepath->text().isEmpty()) {
-        prompts.information(QStringLiteral(
-            "You have elected to automatically rotate this site, but have not entered a destination directory!"));
-        return;
-    }
+    const QString& folder = entered.Path;
     if (!platform::folderExists(context_.frmMain->fixpath(folder, true))) {
         if (prompts.confirm(QStringLiteral("The directory, ") + folder
                             + QStringLiteral(", does not exist.  Would you like to create it?"))
@@ -164,18 +167,13 @@ void TdlgSIteOptions::BitBtn1Click()
         }
     }
 
-    tsiterecord& site = context_.state.CurrentSite;
-    site.Name = edtname->text();
-    site.Path = folder;
-    site.LivePath = edtlivepath->text();
-    site.AutoRotate = chkTurnfold->isChecked();
     const QString baseName = completeBaseHTMLName(edtBaseHTMLName->currentText());
     edtBaseHTMLName->setCurrentText(baseName);
-    site.BaseHTMLName = baseName;
-    if (site.CurrentRotationPosition != spnrotpos->value()) {
-        site.CurrentRotationPosition = spnrotpos->value();
+    entered.BaseHTMLName = baseName;
+    entered.CurrentRotationPosition = spnrotpos->value();
+    if (site.CurrentRotationPosition != entered.CurrentRotationPosition)
         context_.state.CurrentRotationPositionChanged = true;
-    }
+    site = entered;
     context_.frmMain->savecurrentsite();
     context_.frmMain->rebuildSiteNameList();
     setModalResult(platform::mrOk);

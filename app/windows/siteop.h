@@ -4,6 +4,7 @@
 
 #include "platform/modaldialog.h"
 
+class TFolderDialog;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -31,6 +32,7 @@ public:
     TLmILBitBtn* BitBtn1;           // OK
     TLmILBitBtn* BitBtn2;           // Cancel
     TLmILBitBtn* BitBtn3;           // Help
+    TFolderDialog* dlgFolder;
 
     void FormShow();
     void chkTurnfoldClick();

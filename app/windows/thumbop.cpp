@@ -2,7 +2,6 @@
 
 #include "buttonimages.h"
 #include "colourbox.h"
-#include "editsite.h"
 #include "settingsbinder.h"
 #include "app/settings/pageoptionsrules.h"
 #include "app/site/recenttemplates.h"
@@ -41,7 +40,6 @@ const QString anyImageFilter = QStringLiteral(
     "Image files (*.jpe *.jpg *.jpeg *.gif *.bmp *.dib *.rle *.pcx *.wmf *.emf *.jif *.png *.tif *.tiff *.tga *.pbm "
     "*.pgm *.ppm)");
 const QString descriptionFilter = QStringLiteral("Comma-separated text file (*.csv,*.txt) (*.csv *.txt);;INI file format (*.ini) (*.ini)");
-const QString templateFilter = QStringLiteral("HTML files (*.htm *.html)");
 
 QSpinBox* spin(QWidget* parent, const SpinValue& range)
 {
@@ -292,6 +290,7 @@ void TdlgThumbOptions::buildImageDisplayTab(QWidget* page)
     cmbimagestyle->setEditable(true);
     cmbimagestyle->setInsertPolicy(QComboBox::NoInsert);
     cmbimagestyle->setMinimumWidth(300);
+    showRecentTemplates(*cmbimagestyle, context_.recentTemplates.images);
     btnimagestyle = TLmILBitBtn::Make(page, imgLmILButtons(), "btnimagestyle", "Browse..", QString(), 34);
     btntestimagestyle = new QPushButton(QStringLiteral("Test Compliance"), page);
     btnviewimagestyle = new QPushButton(QStringLiteral("View Page"), page);
@@ -570,13 +569,10 @@ void TdlgThumbOptions::FormShow()
 {
     settings_.SetDefaultValues();
     testedImageTemplate_.reset(); // the rules run afresh on show
-    if (cmbimagestyle->count() == 0 && context_.dlgEditSite) {
-        const QComboBox* recent = context_.dlgEditSite->cmbstyle;
-        QStringList items;
-        for (int i = 0; i < recent->count(); ++i)
-            items.append(recent->itemText(i));
+    RecentTemplates& recent = context_.recentTemplates;
+    if (recent.images.rowCount() == 0) {
         // the record's template is shown again below
-        binder_->quietly([&] { setRecentTemplates(*cmbimagestyle, items); });
+        binder_->quietly([&] { recent.images.setStringList(recent.index.stringList()); });
     }
     fillNavigationGraphics(settings_, context_.state.ProgramFolder);
     showSettings();
@@ -630,7 +626,7 @@ void TdlgThumbOptions::cmbimagestyleExit()
 
 void TdlgThumbOptions::btnimagestyleClick()
 {
-    const auto file = hooks.openHTMLTemplate({QString(), settings_.cmbimagestyle, templateFilter});
+    const auto file = hooks.openHTMLTemplate({QString(), settings_.cmbimagestyle, htmlTemplateFilter});
     if (!file)
         return;
     if (hooks.runTemplateCheck && hooks.runTemplateCheck(*file, false) != platform::mrOk)
@@ -655,15 +651,17 @@ void TdlgThumbOptions::btnviewimagestyleClick()
 void TdlgThumbOptions::btneditimageheaderClick(bool isHeader)
 {
     const int choice = (isHeader ? settings_.cmbimageHeader : settings_.cmbimageFooter).index();
-    if (choice == rotationentries::ImageHTML) {
-        QLineEdit* html = isHeader ? edtimageheaderhtml : edtimagefooterhtml;
-        if (const auto result = hooks.composeHeaderFooter(isHeader, html->text()))
-            html->setText(*result);
-    } else if (choice == rotationentries::ImageFile) {
-        QLineEdit* file = isHeader ? edtimageheaderfile : edtimagefooterfile;
-        if (const auto result = hooks.editHeaderFooterList(isHeader, file->text()))
-            file->setText(*result);
-    }
+    if (choice == rotationentries::ImageHTML)
+        hooks.editHeaderFooter(isHeader, true, *(isHeader ? edtimageheaderhtml : edtimagefooterhtml));
+    else if (choice == rotationentries::ImageFile)
+        hooks.editHeaderFooter(isHeader, false, *(isHeader ? edtimageheaderfile : edtimagefooterfile));
+}
+
+void PageOptionsHooks::editHeaderFooter(bool isHeader, bool asHtml, QLineEdit& box) const
+{
+    const auto result = asHtml ? composeHeaderFooter(isHeader, box.text()) : editHeaderFooterList(isHeader, box.text());
+    if (result)
+        box.setText(*result);
 }
 
 void TdlgThumbOptions::btnbrowseimageClick(QLineEdit* box, bool htmlImage)

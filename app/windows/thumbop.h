@@ -44,7 +44,14 @@ struct PageOptionsHooks {
     // a list file; nothing when cancelled. They start as an input box and a file chooser.
     std::function<std::optional<QString>(bool isHeader, const QString& html)> composeHeaderFooter;
     std::function<std::optional<QString>(bool isHeader, const QString& listFile)> editHeaderFooterList;
+
+    // The composer on a header or footer's HTML box (asHtml), else the list editor on its
+    // list-file box; the result goes back into the box unless the dialog was cancelled.
+    void editHeaderFooter(bool isHeader, bool asHtml, QLineEdit& box) const;
 };
+
+// The filter of the HTML template choosers.
+inline const QString htmlTemplateFilter = QStringLiteral("HTML files (*.htm *.html)");
 
 // Page and thumbnail options of the rotation open in the site editor. The controls edit the
 // program's rotation settings record live: Cancel undoes nothing, OK only refuses to close

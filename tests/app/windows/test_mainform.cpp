@@ -119,6 +119,17 @@ TEST_F(MainForm, RecentTemplateListsLoadIntoTheirCombos)
     EXPECT_EQ(context->dlgThumbOptions->cmbimagestyle->itemText(0), "/t/img.htm");
 }
 
+TEST_F(MainForm, LoadedRecentListsLeaveTheTemplatesInUseAlone)
+{
+    prog.write("recent_styles.txt", "/t/a.htm\r\n");
+    prog.write("recent_image_styles.txt", "/t/img.htm\r\n");
+    start();
+    EXPECT_EQ(context->dlgEditSite->cmbstyle->currentText(), "");
+    EXPECT_EQ(context->dlgThumbOptions->cmbimagestyle->currentText(), "");
+    EXPECT_EQ(state().rotationSettings.cmbstyle, "");
+    EXPECT_FALSE(context->dlgEditSite->btnteststyle->isEnabled());
+}
+
 TEST_F(MainForm, NewSiteThenCancelLeavesNothingBehind)
 {
     prog.write("sites.ini", "[Sites]\r\nSite_1=Alpha\r\n");
