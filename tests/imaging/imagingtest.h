@@ -1,6 +1,7 @@
 #pragma once
 // Helpers of the imaging tests.
 
+#include "imaging/fileformats.h"
 #include "imaging/pglibrary.h"
 #include "imaging/pixelgraphic.h"
 
@@ -41,4 +42,13 @@ inline void LoadBytes(TPixelGraphic& Image, const QByteArray& Bytes, const QStri
     buffer.setData(Bytes);
     buffer.open(QIODevice::ReadOnly);
     Image.LoadFromStreamIndex(buffer, Extension, 0);
+}
+
+// The registry's information query on Bytes; false when no reader takes them or GetInfo fails.
+inline bool InfoOfBytes(const QByteArray& Bytes, GraphicFileInfo& Info, QString& Description)
+{
+    QBuffer buffer;
+    buffer.setData(Bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return ReadStreamFileInfo(buffer, {}, 0, Description, Info);
 }

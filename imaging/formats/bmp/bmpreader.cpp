@@ -300,22 +300,6 @@ void decodeBitmap(ByteReader& reader, TPixelGraphic& graphic, std::optional<std:
     }
 }
 
-QString colorsText(int bitCount)
-{
-    switch (bitCount) {
-    case 1:
-        return QStringLiteral("2");
-    case 4:
-        return QStringLiteral("16");
-    case 8:
-        return QStringLiteral("256");
-    case 16:
-        return QStringLiteral("64K");
-    default:
-        return QStringLiteral("16.7M");
-    }
-}
-
 QString subFormatText(const BitmapHeader& h)
 {
     QString text = h.core ? QStringLiteral("OS/2") : QStringLiteral("Windows");
@@ -382,7 +366,7 @@ void TBMPFileFormatReader::ReadInfo(QIODevice& Stream, GraphicFileInfo& Info) co
     Info.Width = h.width;
     Info.Height = h.height;
     Info.BitsPerPixel = h.bitCount;
-    Info.ColorsText = colorsText(h.bitCount);
+    Info.ColorsText = ColorsTextOfBitCount(h.bitCount);
 }
 
 void DecodePackedBitmap(QIODevice& Stream, TPixelGraphic& Graphic)

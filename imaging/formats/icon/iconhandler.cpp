@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr std::uint32_t kInfoHeaderSize = 40;
-constexpr std::uint32_t kMaxInfoHeaderSize = 124;
 constexpr int kMinSide = 8;
 constexpr int kMaxSide = 64;
 
@@ -24,7 +22,7 @@ void RaiseIconIndexOutOfBounds()
 void tIconHandler::Decode(const std::uint8_t* Bytes, std::size_t Size)
 {
     const std::int64_t size = std::int64_t(Size);
-    if (size < std::int64_t(kInfoHeaderSize))
+    if (!StartsWithInfoHeader(Bytes, Size))
         RaiseIconIndexOutOfBounds();
     const std::uint32_t headerSize = GetU32(Bytes);
     const std::int32_t width = std::int32_t(GetU32(Bytes + 4));
@@ -32,7 +30,7 @@ void tIconHandler::Decode(const std::uint8_t* Bytes, std::size_t Size)
     const int bitCount = GetU16(Bytes + 14);
     const std::uint32_t compression = GetU32(Bytes + 16);
     const std::uint32_t colorsUsed = GetU32(Bytes + 32);
-    if (headerSize < kInfoHeaderSize || headerSize > kMaxInfoHeaderSize || compression != 0)
+    if (compression != 0)
         RaiseIconIndexOutOfBounds();
     if ((bitCount != 1 && bitCount != 4 && bitCount != 8) || width < kMinSide || width > kMaxSide
         || height < kMinSide || height > kMaxSide)

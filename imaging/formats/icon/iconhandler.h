@@ -1,6 +1,7 @@
 #pragma once
 // One decoded icon entry: its bitmap header, palette, colour (XOR) rows and mask (AND) rows.
 
+#include "imaging/bytestream.h"
 #include "imaging/pgtypes.h"
 
 #include <cstdint>
@@ -10,6 +11,14 @@ class TPixelGraphic;
 
 class tIconHandler {
 public:
+    // The bitmap information header an entry starts with: 40 bytes read, up to 124 present.
+    static constexpr std::uint32_t InfoHeaderSize = 40;
+    static constexpr std::uint32_t MaxInfoHeaderSize = 124;
+    static bool StartsWithInfoHeader(const std::uint8_t* Bytes, std::size_t Size)
+    {
+        return Size >= InfoHeaderSize && GetU32(Bytes) >= InfoHeaderSize && GetU32(Bytes) <= MaxInfoHeaderSize;
+    }
+
     // Reads an entry from its bytes (exactly the entry's size). Raises EPixelGraphic "Index out
     // of bounds" for anything it cannot take: not a 1-, 4- or 8-bit bitmap of 8 to 64 pixels, a
     // palette or rows reaching past the entry.

@@ -17,8 +17,6 @@ constexpr int kDirectorySize = 6;
 constexpr int kEntrySize = 16;
 constexpr std::uint16_t kIconKind = 1;
 constexpr std::uint16_t kCursorKind = 2;
-constexpr std::uint32_t kInfoHeaderSize = 40;
-constexpr std::uint32_t kMaxInfoHeaderSize = 124;
 
 [[noreturn]] void raiseNotAnIcon()
 {
@@ -95,9 +93,8 @@ struct EntryInfo {
 
 EntryInfo entryInfo(QIODevice& Stream, const Directory& Dir, const DirectoryEntry& Entry)
 {
-    const std::vector<std::uint8_t> header = readEntry(Stream, Dir, Entry, kInfoHeaderSize);
-    if (header.size() == kInfoHeaderSize && GetU32(header.data()) >= kInfoHeaderSize
-        && GetU32(header.data()) <= kMaxInfoHeaderSize)
+    const std::vector<std::uint8_t> header = readEntry(Stream, Dir, Entry, tIconHandler::InfoHeaderSize);
+    if (tIconHandler::StartsWithInfoHeader(header.data(), header.size()))
         return {std::int32_t(GetU32(&header[4])), std::int32_t(GetU32(&header[8])) / 2, GetU16(&header[14])};
     return {Entry.width == 0 ? 256 : Entry.width, Entry.height == 0 ? 256 : Entry.height, Entry.bitCount};
 }
@@ -105,25 +102,6 @@ EntryInfo entryInfo(QIODevice& Stream, const Directory& Dir, const DirectoryEntr
 std::int64_t colorCount(int BitCount)
 {
     return BitCount <= 0 ? 0 : std::int64_t(1) << std::min(BitCount, 24);
-}
-
-QString colorsText(int BitCount)
-{
-    switch (BitCount) {
-    case 1:
-        return QStringLiteral("2");
-    case 4:
-        return QStringLiteral("16");
-    case 8:
-        return QStringLiteral("256");
-    case 16:
-        return QStringLiteral("64K");
-    case 24:
-    case 32:
-        return QStringLiteral("16.7M");
-    default:
-        return QString();
-    }
 }
 
 QString range(const char* Word, std::int64_t Low, std::int64_t High)
@@ -169,7 +147,7 @@ void tIcoFileFormatReader::GetInfo(QIODevice& Stream, int ImageIndex, GraphicFil
     Info.Height = entries[0].height;
     Info.BitsPerPixel = entries[0].bitCount;
     if (entries.size() == 1) {
-        Info.ColorsText = colorsText(entries[0].bitCount);
+        Info.ColorsText = ColorsTextOfBitCount(entries[0].bitCount);
         return;
     }
     const auto byWidth = [](const EntryInfo& a, const EntryInfo& b) { return a.width < b.width; };

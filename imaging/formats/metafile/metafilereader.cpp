@@ -95,22 +95,16 @@ ReadMetafile loadEMFStream(QIODevice& Stream)
     return read;
 }
 
-// The pixel format a palette of this many entries gives, with its information texts.
-struct PaletteFormat {
-    TBitCountNum format;
-    int bits;
-    const char* colors;
-};
-
-PaletteFormat paletteFormat(std::size_t Count)
+// The bits per pixel a palette of this many entries gives.
+int paletteBits(std::size_t Count)
 {
     if (Count == 0)
-        return {bcn24Bit, 24, "16.7M"};
+        return 24;
     if (Count <= 2)
-        return {bcn1Bit, 1, "2"};
+        return 1;
     if (Count <= 16)
-        return {bcn4Bit, 4, "16"};
-    return {bcn8Bit, 8, "256"};
+        return 4;
+    return 8;
 }
 
 // Whatever way a load ends: the end notification, this image's drawing written back, the
@@ -268,10 +262,10 @@ void tWMFFileFormatReader::Load(QIODevice& Stream, TPixelGraphic& Graphic, int /
     Graphic.Changed();
 
     const std::vector<TColor>& palette = metafile.Palette();
-    const PaletteFormat format = paletteFormat(palette.size());
-    CheckImageDimensions(width, height, format.format);
-    Graphic.Allocate(int(width), int(height), format.format);
-    if (format.format != bcn24Bit) {
+    const TBitCountNum format = TPixelGraphic::BitCountToNum(paletteBits(palette.size()));
+    CheckImageDimensions(width, height, format);
+    Graphic.Allocate(int(width), int(height), format);
+    if (format != bcn24Bit) {
         Graphic.SetPaletteCount(int(palette.size()));
         for (std::size_t i = 0; i < palette.size(); ++i)
             Graphic.SetPaletteEntry(int(i), palette[i]);
@@ -297,9 +291,8 @@ void tWMFFileFormatReader::GetInfo(QIODevice& Stream, int ImageIndex, GraphicFil
     if (!read.metafile)
         throw EPixelGraphic(invalidMetafile());
     const MetafileSupport& metafile = *read.metafile;
-    const PaletteFormat format = paletteFormat(metafile.Palette().size());
-    Info.ColorsText = QString::fromLatin1(format.colors);
-    Info.BitsPerPixel = format.bits;
+    Info.BitsPerPixel = paletteBits(metafile.Palette().size());
+    Info.ColorsText = ColorsTextOfBitCount(Info.BitsPerPixel);
     if (!metafile.Enhanced())
         Info.SubFormat = read.hasPlaceableHeader ? QStringLiteral("Placeable, Aldus header") : QStringLiteral("No header");
     constexpr std::int64_t lo = std::numeric_limits<int>::min(), hi = std::numeric_limits<int>::max();

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 
 using metafile::BadRecord;
 using metafile::GdiPlayer;
@@ -190,16 +191,31 @@ void MetafileSupport::Draw(QPainter& Painter) const
 {
     if (width_ <= 0 || height_ <= 0 || data_.isEmpty())
         return;
+    std::optional<PlaybackFrame> frame = enhanced_ ? enhancedFrame() : windowsFrame();
+    if (!frame)
+        return;
+    frame->output = QSize(clampToInt(width_), clampToInt(height_));
+    frame->objectCount = objectCount_;
+    GdiPlayer player(Painter, *frame);
+    // Each record through Play; one damaged inside is skipped.
+    const auto skippingDamaged = [&player](auto Play) {
+        return [&player, Play](auto Kind, const RecordReader& Record) {
+            try {
+                Play(player, Kind, Record);
+            } catch (const BadRecord&) {
+            }
+        };
+    };
     if (enhanced_)
-        drawEnhanced(Painter);
+        walkEnhancedRecords(data_, skippingDamaged(metafile::PlayEnhancedRecord));
     else
-        drawWindows(Painter);
+        walkWindowsRecords(data_, skippingDamaged(metafile::PlayWindowsRecord));
 }
 
-void MetafileSupport::drawWindows(QPainter& Painter) const
+std::optional<PlaybackFrame> MetafileSupport::windowsFrame() const
 {
     if (boxWidth_ == 0 || boxHeight_ == 0)
-        return;
+        return std::nullopt;
     // The picture's device is its placeable box; the box lands on the output, and the window
     // (the box until the records set their own) maps onto it.
     PlaybackFrame frame;
@@ -210,18 +226,10 @@ void MetafileSupport::drawWindows(QPainter& Painter) const
     frame.windowExt = QPointF(boxWidth_, boxHeight_);
     frame.viewportExt = QPointF(boxWidth_, boxHeight_);
     frame.viewportFixed = true;
-    frame.output = QSize(clampToInt(width_), clampToInt(height_));
-    frame.objectCount = objectCount_;
-    GdiPlayer player(Painter, frame);
-    walkWindowsRecords(data_, [&player](std::uint16_t function, const RecordReader& params) {
-        try {
-            metafile::PlayWindowsRecord(player, function, params);
-        } catch (const BadRecord&) {
-        }
-    });
+    return frame;
 }
 
-void MetafileSupport::drawEnhanced(QPainter& Painter) const
+std::optional<PlaybackFrame> MetafileSupport::enhancedFrame() const
 {
     // Records draw in the reference device's pixels; its frame lands on the output.
     const double left = frameLeft_ * pixelsPerMmX_ / 100, top = frameTop_ * pixelsPerMmY_ / 100;
@@ -232,13 +240,5 @@ void MetafileSupport::drawEnhanced(QPainter& Painter) const
     frame.deviceUnitsPerInchX = pixelsPerMmX_ * 25.4;
     frame.deviceUnitsPerInchY = pixelsPerMmY_ * 25.4;
     frame.mapMode = metafile::mmText;
-    frame.output = QSize(clampToInt(width_), clampToInt(height_));
-    frame.objectCount = objectCount_;
-    GdiPlayer player(Painter, frame);
-    walkEnhancedRecords(data_, [&player](std::uint32_t type, const RecordReader& record) {
-        try {
-            metafile::PlayEnhancedRecord(player, type, record);
-        } catch (const BadRecord&) {
-        }
-    });
+    return frame;
 }

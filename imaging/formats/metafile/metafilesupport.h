@@ -8,9 +8,14 @@
 #include <QByteArray>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 class QPainter;
+
+namespace metafile {
+struct PlaybackFrame;
+}
 
 // MulDiv: A * B / C rounded to the nearest integer, halves away from zero; C must not be 0.
 std::int64_t MulDivRounded(std::int64_t A, std::int64_t B, std::int64_t C);
@@ -43,8 +48,9 @@ public:
 private:
     bool loadEnhanced();
     bool loadWindows();
-    void drawEnhanced(QPainter& Painter) const;
-    void drawWindows(QPainter& Painter) const;
+    // How the picture's device lands on the output; none when a Windows metafile's box is empty.
+    std::optional<metafile::PlaybackFrame> windowsFrame() const;
+    std::optional<metafile::PlaybackFrame> enhancedFrame() const;
 
     QByteArray data_;
     bool enhanced_ = false;

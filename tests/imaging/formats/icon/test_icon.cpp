@@ -34,11 +34,8 @@ void loadEntry(TPixelGraphic& Image, const QByteArray& Bytes, int Index)
 
 bool info(const QByteArray& Bytes, GraphicFileInfo& Info)
 {
-    QBuffer buffer;
-    buffer.setData(Bytes);
-    buffer.open(QIODevice::ReadOnly);
     QString description;
-    const bool found = ReadStreamFileInfo(buffer, {}, 0, description, Info);
+    const bool found = InfoOfBytes(Bytes, Info, description);
     if (found) {
         EXPECT_EQ(description, "Windows Icon");
     }

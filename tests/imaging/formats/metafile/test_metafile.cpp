@@ -112,10 +112,7 @@ EmfFrame square96()
 
 QByteArray loadedInfo(const QByteArray& Bytes, GraphicFileInfo& Info, QString& Description)
 {
-    QBuffer buffer;
-    buffer.setData(Bytes);
-    buffer.open(QIODevice::ReadOnly);
-    return ReadStreamFileInfo(buffer, {}, 0, Description, Info) ? "ok" : "failed";
+    return InfoOfBytes(Bytes, Info, Description) ? "ok" : "failed";
 }
 
 struct Sample {
