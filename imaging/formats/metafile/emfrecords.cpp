@@ -123,7 +123,6 @@ QByteArray packedBitmap(const RecordReader& r, std::uint32_t Usage, std::uint32_
     return packed;
 }
 
-
 void polyPoly(GdiPlayer& Player, const RecordReader& r, bool Fill, bool Short)
 {
     const std::uint32_t polys = r.U32(24);
