@@ -7,6 +7,10 @@
 #include "imaging/formats/icon/iconformat.h"
 #include "imaging/formats/jpeg/jpegformat.h"
 #include "imaging/formats/metafile/metafileformat.h"
+#include "imaging/formats/pcx/pcxformat.h"
+#include "imaging/formats/png/pngformat.h"
+#include "imaging/formats/pnm/pnmformat.h"
+#include "imaging/formats/tga/tgaformat.h"
 
 #include <memory>
 
@@ -24,6 +28,10 @@ std::unique_ptr<FormatRegistry> buildRegistry()
     auto registry = std::make_unique<FormatRegistry>();
     RegisterBMPFormats(*registry);
     RegisterJPEGFormats(*registry);
+    RegisterPNGFormats(*registry);
+    RegisterPCXFormats(*registry);
+    RegisterPxMFormats(*registry);
+    RegisterTGAFormats(*registry);
     RegisterMetafileFormats(*registry);
     RegisterIconFormats(*registry);
     registry->Freeze();

@@ -8,6 +8,9 @@
 #include <QBuffer>
 #include <QByteArray>
 
+#include <cstdint>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 // Asserts that a statement raises the given library exception with exactly this text.
@@ -42,6 +45,21 @@ inline void LoadBytes(TPixelGraphic& Image, const QByteArray& Bytes, const QStri
     buffer.setData(Bytes);
     buffer.open(QIODevice::ReadOnly);
     Image.LoadFromStreamIndex(buffer, Extension, 0);
+}
+
+// Bytes written as hex digits, spaces allowed: hex("424D 3A00").
+inline QByteArray hex(const char* Text)
+{
+    return QByteArray::fromHex(Text);
+}
+
+// Image row Y's raw values (indices or colours), left to right.
+inline std::vector<std::uint32_t> rowValues(TPixelGraphic& Image, int Y)
+{
+    std::vector<std::uint32_t> values;
+    for (int x = 0; x < Image.Width(); ++x)
+        values.push_back(Image.GetPixel(x, Y));
+    return values;
 }
 
 // The registry's information query on Bytes; false when no reader takes them or GetInfo fails.

@@ -158,7 +158,7 @@ TEST_F(Icon, FileInformation)
     eight.bitCount = 8;
     eight.palette.assign(256, kRed);
     // An entry without a bitmap header (a compressed image) is told by its directory fields.
-    QByteArray compressed = QByteArray::fromHex("89504E470D0A1A0A") + QByteArray(40, '\0');
+    QByteArray compressed = hex("89504E470D0A1A0A") + QByteArray(40, '\0');
     QByteArray file = IconFile({IconEntry(sixteen), IconEntry(large), IconEntry(eight), compressed});
     file[6 + 48] = char(0); // width 256
     file[6 + 48 + 6] = 32;  // bits
@@ -211,8 +211,8 @@ TEST_F(Icon, Refusals)
         {"cursor", IconFile({entryWith([](IconEntrySpec&) {})}, 2), 0, "Not an Icon file"},
         {"kind 3", IconFile({entryWith([](IconEntrySpec&) {})}, 3), 0, "Not an Icon file"},
         {"reserved 1", reserved, 0, "Not an Icon file"},
-        {"no entries", QByteArray::fromHex("000001000000 00000000"), 0, "Not an Icon file"},
-        {"six bytes", QByteArray::fromHex("000001000100"), 0, "Not an Icon file"},
+        {"no entries", hex("000001000000 00000000"), 0, "Not an Icon file"},
+        {"six bytes", hex("000001000100"), 0, "Not an Icon file"},
         {"directory cut short", example.left(20), 0, "Not an Icon file"},
         {"index 1 of 1", example, 1, "Index out of bounds"},
         {"index -1", example, -1, "Index out of bounds"},

@@ -20,11 +20,6 @@ namespace {
 
 class Jpeg : public LibraryTest {};
 
-QByteArray hex(const char* text)
-{
-    return QByteArray::fromHex(text);
-}
-
 // ---- libjpeg-turbo's own programs, the reference ----
 
 QByteArray runTool(const QString& program, const QStringList& arguments, const QByteArray& input)

@@ -65,11 +65,6 @@ enum : std::uint32_t {
 
 constexpr std::int64_t kNullPen = 0x80000008;
 
-QByteArray hex(const char* text)
-{
-    return QByteArray::fromHex(text);
-}
-
 // A solid brush in the lowest free slot, selected and its slot freed again; the null pen.
 WmfRecords& wmfFill(WmfRecords& r, TColor Color)
 {
