@@ -107,30 +107,25 @@ int paletteBits(std::size_t Count)
     return 8;
 }
 
-// Whatever way a load ends: the end notification, this image's drawing written back, the
-// canvas's changing hook removed.
-class MetafileLoadScope {
+// The canvas's changing hook for the length of a load; when it ends, whatever way, the hook
+// goes and this image's drawing is written back.
+class CanvasHookScope {
 public:
-    MetafileLoadScope(TPixelGraphic& Graphic, PGObject* Sender, std::function<void()> Hook)
-        : graphic_(Graphic), sender_(Sender), failures_(std::uncaught_exceptions())
+    CanvasHookScope(TPixelGraphic& Graphic, std::function<void()> Hook)
+        : graphic_(Graphic), failures_(std::uncaught_exceptions()),
+          previousHook_(std::exchange(Graphic.Canvas().OnChanging, std::move(Hook)))
     {
-        TPGCanvas& canvas = graphic_.Canvas();
-        previousHook_ = std::exchange(canvas.OnChanging, std::move(Hook));
     }
-    ~MetafileLoadScope() noexcept(false)
+    ~CanvasHookScope() noexcept(false)
     {
         graphic_.Canvas().OnChanging = std::move(previousHook_);
-        EndScope(failures_, [this] {
-            graphic_.ProgressEnd(sender_);
-            graphic_.FlushCanvas();
-        });
+        EndScope(failures_, [this] { graphic_.FlushCanvas(); });
     }
-    MetafileLoadScope(const MetafileLoadScope&) = delete;
-    MetafileLoadScope& operator=(const MetafileLoadScope&) = delete;
+    CanvasHookScope(const CanvasHookScope&) = delete;
+    CanvasHookScope& operator=(const CanvasHookScope&) = delete;
 
 private:
     TPixelGraphic& graphic_;
-    PGObject* sender_;
     int failures_;
     std::function<void()> previousHook_;
 };
@@ -242,8 +237,8 @@ void tWMFFileFormatReader::Load(QIODevice& Stream, TPixelGraphic& Graphic, int /
         Graphic.Progress(position, kProgressTotal, sender);
         position += kProgressStep;
     };
-    MetafileLoadScope scope(Graphic, sender, report); // the canvas reports once more when drawing starts
-    Graphic.ProgressBegin(sender);
+    CanvasHookScope hook(Graphic, report); // the canvas reports once more when drawing starts
+    ProgressScope progress(Graphic, sender);
     report();
 
     ReadMetafile read = isEnhanced_ ? loadEMFStream(Stream) : loadWMFStream(Stream);
