@@ -12,6 +12,9 @@ constexpr bool kGammaCorrection = true;
 constexpr bool kPNGUseBackground = true;
 constexpr bool kPNGWriteGamma = true;
 constexpr bool kPxMWriteBinary = false;
+constexpr bool kTIFFReadAllDirectories = false;
+constexpr int kTIFFMaxDirectories = 1000;
+constexpr TIFFWriteOptions kTIFFWrite{};
 constexpr std::int16_t kMetafileDefaultWidth = 100;
 constexpr std::int16_t kMetafileDefaultHeight = 50;
 constexpr std::uint32_t kMetafileBackground = 0x00FFFFFF;
@@ -30,6 +33,15 @@ bool PixelGraphicGammaCorrection = kGammaCorrection;
 bool PixelGraphicPNGUseBackground = kPNGUseBackground;
 bool PixelGraphicPNGWriteGamma = kPNGWriteGamma;
 bool PxMWriteBinary = kPxMWriteBinary;
+bool TIFFReadAllDirectories = kTIFFReadAllDirectories;
+int TIFFMaxDirectories = kTIFFMaxDirectories;
+int TIFFCompression = kTIFFWrite.Compression;
+bool TIFFWriteCMYK = kTIFFWrite.WriteCMYK;
+bool TIFFWriteWhiteIsZero = kTIFFWrite.WriteWhiteIsZero;
+bool TIFFWriteMotorola = kTIFFWrite.WriteMotorola;
+int TIFFResolutionUnit = kTIFFWrite.ResolutionUnit;
+TIFFRational TIFFXResolution = kTIFFWrite.XResolution;
+TIFFRational TIFFYResolution = kTIFFWrite.YResolution;
 std::int16_t MetafileDefaultWidth = kMetafileDefaultWidth;
 std::int16_t MetafileDefaultHeight = kMetafileDefaultHeight;
 std::uint32_t MetafileBackground = kMetafileBackground;
@@ -40,7 +52,9 @@ platform::PromptService* PixelGraphicPrompts = nullptr;
 
 SaveOptions CurrentSaveOptions()
 {
-    return SaveOptions{PixelGraphicJPEGQuality, PixelGraphicJPEGProgressive, PixelGraphicJPEGEncodeDCT};
+    return SaveOptions{PixelGraphicJPEGQuality, PixelGraphicJPEGProgressive, PixelGraphicJPEGEncodeDCT,
+                       TIFFWriteOptions{TIFFCompression, TIFFWriteCMYK, TIFFWriteWhiteIsZero, TIFFWriteMotorola,
+                                        TIFFResolutionUnit, TIFFXResolution, TIFFYResolution}};
 }
 
 void ResetPixelGraphicSettings()
@@ -55,6 +69,15 @@ void ResetPixelGraphicSettings()
     PixelGraphicPNGUseBackground = kPNGUseBackground;
     PixelGraphicPNGWriteGamma = kPNGWriteGamma;
     PxMWriteBinary = kPxMWriteBinary;
+    TIFFReadAllDirectories = kTIFFReadAllDirectories;
+    TIFFMaxDirectories = kTIFFMaxDirectories;
+    TIFFCompression = kTIFFWrite.Compression;
+    TIFFWriteCMYK = kTIFFWrite.WriteCMYK;
+    TIFFWriteWhiteIsZero = kTIFFWrite.WriteWhiteIsZero;
+    TIFFWriteMotorola = kTIFFWrite.WriteMotorola;
+    TIFFResolutionUnit = kTIFFWrite.ResolutionUnit;
+    TIFFXResolution = kTIFFWrite.XResolution;
+    TIFFYResolution = kTIFFWrite.YResolution;
     MetafileDefaultWidth = kMetafileDefaultWidth;
     MetafileDefaultHeight = kMetafileDefaultHeight;
     MetafileBackground = kMetafileBackground;
