@@ -70,14 +70,14 @@ std::uint16_t ByteReader::U16()
 {
     std::uint8_t b[2];
     Read(b, 2);
-    return std::uint16_t(b[0] | b[1] << 8);
+    return GetU16(b);
 }
 
 std::uint32_t ByteReader::U32()
 {
     std::uint8_t b[4];
     Read(b, 4);
-    return std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 | std::uint32_t(b[3]) << 24;
+    return GetU32(b);
 }
 
 void ByteReader::Read(void* Buffer, std::int64_t Count)

@@ -87,6 +87,16 @@ private:
 // Writes all Count bytes or raises EPixelGraphic with Tag + ": " + "Write failed".
 void WriteAllBytes(QIODevice& Stream, const void* Buffer, std::int64_t Count, const QString& Tag);
 
+// Little-endian fields of a byte buffer.
+inline std::uint16_t GetU16(const std::uint8_t* p)
+{
+    return std::uint16_t(p[0] | p[1] << 8);
+}
+inline std::uint32_t GetU32(const std::uint8_t* p)
+{
+    return std::uint32_t(GetU16(p)) | std::uint32_t(GetU16(p + 2)) << 16;
+}
+
 // Little-endian fields into a byte buffer.
 inline void PutU16(std::uint8_t* p, std::uint32_t v)
 {

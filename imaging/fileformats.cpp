@@ -56,6 +56,25 @@ int CompareFileFormatExtensions(const QString& A, const QString& B)
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
+QString ColorsTextOfBitCount(int BitCount)
+{
+    switch (BitCount) {
+    case 1:
+        return QStringLiteral("2");
+    case 4:
+        return QStringLiteral("16");
+    case 8:
+        return QStringLiteral("256");
+    case 16:
+        return QStringLiteral("64K");
+    case 24:
+    case 32:
+        return QStringLiteral("16.7M");
+    default:
+        return {};
+    }
+}
+
 QString GetLowerExtension(const QString& FileName)
 {
     const qsizetype separator = std::max({FileName.lastIndexOf(u'/'), FileName.lastIndexOf(u'\\'),

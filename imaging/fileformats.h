@@ -72,6 +72,10 @@ struct GraphicFileInfo {
     int ImageCount = 0;
 };
 
+// GetInfo's colours text of a pixel's bit count: "2", "16", "256", "64K", "16.7M" (24 and 32
+// bits); empty for any other.
+QString ColorsTextOfBitCount(int BitCount);
+
 class TFileFormatReaderWriter : public PGObject {
 public:
     // Only enabled readers appear in the open dialog's filter.

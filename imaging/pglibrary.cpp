@@ -4,7 +4,9 @@
 #include "pgmessages.h"
 #include "pgsettings.h"
 #include "imaging/formats/bmp/bmpformat.h"
+#include "imaging/formats/icon/iconformat.h"
 #include "imaging/formats/jpeg/jpegformat.h"
+#include "imaging/formats/metafile/metafileformat.h"
 #include "imaging/formats/pcx/pcxformat.h"
 #include "imaging/formats/png/pngformat.h"
 #include "imaging/formats/pnm/pnmformat.h"
@@ -32,6 +34,8 @@ std::unique_ptr<FormatRegistry> buildRegistry()
     RegisterPxMFormats(*registry);
     RegisterTGAFormats(*registry);
     RegisterTIFFFormats(*registry);
+    RegisterMetafileFormats(*registry);
+    RegisterIconFormats(*registry);
     registry->Freeze();
     return registry;
 }

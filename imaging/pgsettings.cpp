@@ -15,6 +15,12 @@ constexpr bool kPxMWriteBinary = false;
 constexpr bool kTIFFReadAllDirectories = false;
 constexpr int kTIFFMaxDirectories = 1000;
 constexpr TIFFWriteOptions kTIFFWrite{};
+constexpr std::int16_t kMetafileDefaultWidth = 100;
+constexpr std::int16_t kMetafileDefaultHeight = 50;
+constexpr std::uint32_t kMetafileBackground = 0x00FFFFFF;
+constexpr long double kMetafileScale = 1.0L;
+constexpr int kIconLoadMode = 1;
+constexpr std::uint32_t kIconBackground = 0x00FFFFFF;
 } // namespace
 
 bool PixelGraphicBitfieldRounding = kBitfieldRounding;
@@ -36,6 +42,12 @@ bool TIFFWriteMotorola = kTIFFWrite.WriteMotorola;
 int TIFFResolutionUnit = kTIFFWrite.ResolutionUnit;
 TIFFRational TIFFXResolution = kTIFFWrite.XResolution;
 TIFFRational TIFFYResolution = kTIFFWrite.YResolution;
+std::int16_t MetafileDefaultWidth = kMetafileDefaultWidth;
+std::int16_t MetafileDefaultHeight = kMetafileDefaultHeight;
+std::uint32_t MetafileBackground = kMetafileBackground;
+long double MetafileScale = kMetafileScale;
+int IconLoadMode = kIconLoadMode;
+std::uint32_t IconBackground = kIconBackground;
 platform::PromptService* PixelGraphicPrompts = nullptr;
 
 SaveOptions CurrentSaveOptions()
@@ -66,4 +78,10 @@ void ResetPixelGraphicSettings()
     TIFFResolutionUnit = kTIFFWrite.ResolutionUnit;
     TIFFXResolution = kTIFFWrite.XResolution;
     TIFFYResolution = kTIFFWrite.YResolution;
+    MetafileDefaultWidth = kMetafileDefaultWidth;
+    MetafileDefaultHeight = kMetafileDefaultHeight;
+    MetafileBackground = kMetafileBackground;
+    MetafileScale = kMetafileScale;
+    IconLoadMode = kIconLoadMode;
+    IconBackground = kIconBackground;
 }

@@ -20,6 +20,12 @@ extern bool PixelGraphicGammaCorrection;
 extern bool PixelGraphicPNGUseBackground;
 extern bool PixelGraphicPNGWriteGamma;
 extern bool PxMWriteBinary;                      // PBM/PGM/PPM written raw (P4-P6), else as text
+extern std::int16_t MetafileDefaultWidth;        // metafile units of a made placeable header
+extern std::int16_t MetafileDefaultHeight;
+extern std::uint32_t MetafileBackground;         // colour the picture is played over
+extern long double MetafileScale;                // applied to a metafile's size unless 1
+extern int IconLoadMode;                         // 0 palette, 1 composite over IconBackground
+extern std::uint32_t IconBackground;             // colour of masked icon pixels
 
 // TIFF reading: walk the whole directory chain to count the images, giving up (one image) past
 // TIFFMaxDirectories; off, only the first directory counts.

@@ -1,6 +1,7 @@
 #pragma once
 // Helpers of the imaging tests.
 
+#include "imaging/fileformats.h"
 #include "imaging/pglibrary.h"
 #include "imaging/pixelgraphic.h"
 
@@ -59,4 +60,13 @@ inline std::vector<std::uint32_t> rowValues(TPixelGraphic& Image, int Y)
     for (int x = 0; x < Image.Width(); ++x)
         values.push_back(Image.GetPixel(x, Y));
     return values;
+}
+
+// The registry's information query on Bytes; false when no reader takes them or GetInfo fails.
+inline bool InfoOfBytes(const QByteArray& Bytes, GraphicFileInfo& Info, QString& Description)
+{
+    QBuffer buffer;
+    buffer.setData(Bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return ReadStreamFileInfo(buffer, {}, 0, Description, Info);
 }

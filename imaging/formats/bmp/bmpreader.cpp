@@ -34,16 +34,6 @@ enum : std::uint32_t { BI_RGB = 0, BI_RLE8 = 1, BI_RLE4 = 2, BI_BITFIELDS = 3 };
     raiseBMP(PGLangStrS1(PgMsg::Invalid, QString::fromLatin1(field)));
 }
 
-std::uint16_t le16(const std::uint8_t* p)
-{
-    return std::uint16_t(p[0] | p[1] << 8);
-}
-
-std::uint32_t le32(const std::uint8_t* p)
-{
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
-}
-
 // What the information header (or core header) says, checked.
 struct BitmapHeader {
     bool core = false;
@@ -98,12 +88,12 @@ BitmapHeader readInfoHeader(ByteReader& reader, std::uint32_t size)
     std::array<std::uint8_t, kMaxInfoHeaderSize> bytes{};
     reader.Read(bytes.data() + 4, size - 4);
     BitmapHeader h;
-    h.width = std::int32_t(le32(&bytes[4]));
-    const std::int32_t height = std::int32_t(le32(&bytes[8]));
-    const std::uint16_t planes = le16(&bytes[12]);
-    h.bitCount = le16(&bytes[14]);
-    h.compression = le32(&bytes[16]);
-    h.colorsUsed = le32(&bytes[32]);
+    h.width = std::int32_t(GetU32(&bytes[4]));
+    const std::int32_t height = std::int32_t(GetU32(&bytes[8]));
+    const std::uint16_t planes = GetU16(&bytes[12]);
+    h.bitCount = GetU16(&bytes[14]);
+    h.compression = GetU32(&bytes[16]);
+    h.colorsUsed = GetU32(&bytes[32]);
     if (planes != 1)
         raiseInvalid("BitmapInfoHeader.biPlanes");
     static constexpr int kBitCounts[] = {1, 4, 8, 16, 24, 32};
@@ -116,7 +106,7 @@ BitmapHeader readInfoHeader(ByteReader& reader, std::uint32_t size)
         raiseInvalid("BitmapInfoHeader.biHeight");
     h.height = height < 0 ? -height : height;
     if (size >= kMasksInHeaderSize)
-        h.headerMasks = std::array<std::uint32_t, 3>{le32(&bytes[40]), le32(&bytes[44]), le32(&bytes[48])};
+        h.headerMasks = std::array<std::uint32_t, 3>{GetU32(&bytes[40]), GetU32(&bytes[44]), GetU32(&bytes[48])};
     return h;
 }
 
@@ -214,7 +204,7 @@ void readBitFieldRows(ByteReader& reader, TPixelGraphic& graphic, const BitmapHe
         std::uint8_t* out = graphic.Bits() + std::int64_t(storageRow) * graphic.RowBytes();
         const std::uint8_t* in = fileRow.data();
         for (int x = 0; x < h.width; ++x, in += bytesPerPixel, out += 3) {
-            const std::uint32_t pixel = bytesPerPixel == 2 ? le16(in) : le32(in);
+            const std::uint32_t pixel = bytesPerPixel == 2 ? GetU16(in) : GetU32(in);
             out[0] = blue(pixel);
             out[1] = green(pixel);
             out[2] = red(pixel);
@@ -300,22 +290,6 @@ void decodeBitmap(ByteReader& reader, TPixelGraphic& graphic, std::optional<std:
     }
 }
 
-QString colorsText(int bitCount)
-{
-    switch (bitCount) {
-    case 1:
-        return QStringLiteral("2");
-    case 4:
-        return QStringLiteral("16");
-    case 8:
-        return QStringLiteral("256");
-    case 16:
-        return QStringLiteral("64K");
-    default:
-        return QStringLiteral("16.7M");
-    }
-}
-
 QString subFormatText(const BitmapHeader& h)
 {
     QString text = h.core ? QStringLiteral("OS/2") : QStringLiteral("Windows");
@@ -382,7 +356,7 @@ void TBMPFileFormatReader::ReadInfo(QIODevice& Stream, GraphicFileInfo& Info) co
     Info.Width = h.width;
     Info.Height = h.height;
     Info.BitsPerPixel = h.bitCount;
-    Info.ColorsText = colorsText(h.bitCount);
+    Info.ColorsText = ColorsTextOfBitCount(h.bitCount);
 }
 
 void DecodePackedBitmap(QIODevice& Stream, TPixelGraphic& Graphic)

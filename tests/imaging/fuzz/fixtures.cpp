@@ -134,6 +134,183 @@ QByteArray FormatExampleRle4Bmp()
     return BmpFile(spec);
 }
 
+// ---- Metafiles ----
+
+WmfRecords& WmfRecords::Add(std::uint16_t Function, std::initializer_list<int> Words)
+{
+    QByteArray parameters;
+    for (int w : Words)
+        append16(parameters, std::uint32_t(w) & 0xFFFF);
+    return Add(Function, parameters);
+}
+
+WmfRecords& WmfRecords::Add(std::uint16_t Function, const QByteArray& Parameters)
+{
+    const std::uint32_t words = 3 + std::uint32_t(Parameters.size() + 1) / 2;
+    append32(records_, words);
+    append16(records_, Function);
+    records_.append(Parameters);
+    if (Parameters.size() % 2)
+        records_.append('\0');
+    largest_ = std::max(largest_, words);
+    return *this;
+}
+
+QByteArray WmfRecords::Metafile(int Objects) const
+{
+    QByteArray out;
+    append16(out, 1);
+    append16(out, 9);
+    append16(out, 0x0300);
+    append32(out, std::uint32_t(18 + records_.size() + 6) / 2);
+    append16(out, std::uint32_t(Objects));
+    append32(out, largest_);
+    append16(out, 0);
+    out.append(records_);
+    append32(out, 3); // the end record
+    append16(out, 0);
+    return out;
+}
+
+QByteArray PlaceableHeader(int Left, int Top, int Right, int Bottom, int Inch, std::optional<std::uint16_t> Checksum)
+{
+    QByteArray out;
+    append32(out, 0x9AC6CDD7);
+    append16(out, 0);
+    for (int v : {Left, Top, Right, Bottom})
+        append16(out, std::uint32_t(v) & 0xFFFF);
+    append16(out, std::uint32_t(Inch));
+    append32(out, 0);
+    std::uint16_t sum = 0;
+    for (int i = 0; i < 10; ++i)
+        sum ^= std::uint16_t(std::uint8_t(out[2 * i]) | std::uint8_t(out[2 * i + 1]) << 8);
+    append16(out, Checksum.value_or(sum));
+    return out;
+}
+
+EmfRecords& EmfRecords::Add(std::uint32_t Type, std::initializer_list<std::int64_t> Fields)
+{
+    QByteArray body;
+    for (std::int64_t f : Fields)
+        append32(body, std::uint32_t(f));
+    return Add(Type, body);
+}
+
+EmfRecords& EmfRecords::Add(std::uint32_t Type, const QByteArray& Body)
+{
+    append32(records_, Type);
+    append32(records_, std::uint32_t(8 + Body.size()));
+    records_.append(Body);
+    ++count_;
+    return *this;
+}
+
+QByteArray EmfRecords::Metafile(const EmfFrame& Frame) const
+{
+    QByteArray end;
+    append32(end, 14);
+    append32(end, std::uint32_t(20 + 4 * Frame.palette.size()));
+    append32(end, std::uint32_t(Frame.palette.size()));
+    append32(end, 16);
+    for (TColor c : Frame.palette) {
+        end.append(char(RedOf(c)));
+        end.append(char(GreenOf(c)));
+        end.append(char(BlueOf(c)));
+        end.append('\0');
+    }
+    append32(end, std::uint32_t(20 + 4 * Frame.palette.size()));
+
+    QByteArray out;
+    append32(out, 1);
+    append32(out, 88);
+    // Bounds: the frame in device pixels, inclusive.
+    const auto pixels = [&](int i, int axis) {
+        return std::int64_t(Frame.frame[i]) * Frame.device[axis] / (std::int64_t(Frame.millimetres[axis]) * 100);
+    };
+    for (std::int64_t v : {pixels(0, 0), pixels(1, 1), pixels(2, 0) - 1, pixels(3, 1) - 1})
+        append32(out, std::uint32_t(v));
+    for (std::int32_t v : Frame.frame)
+        append32(out, std::uint32_t(v));
+    append32(out, 0x464D4520);
+    append32(out, 0x10000);
+    append32(out, std::uint32_t(88 + records_.size() + end.size()));
+    append32(out, std::uint32_t(count_ + 2));
+    append16(out, Frame.handles);
+    append16(out, 0);
+    append32(out, 0); // no description
+    append32(out, 0);
+    append32(out, std::uint32_t(Frame.palette.size()));
+    for (std::int32_t v : {Frame.device[0], Frame.device[1], Frame.millimetres[0], Frame.millimetres[1]})
+        append32(out, std::uint32_t(v));
+    out.append(records_);
+    out.append(end);
+    return out;
+}
+
+QByteArray FormatExampleWmf()
+{
+    return QByteArray::fromHex("D7CDC69A0000 0000 0000 C800 6400 C800 00000000 7557"
+                               "0100 0900 0003 34000000 0200 08000000 0000"
+                               "05000000 0B02 0000 0000"
+                               "05000000 0C02 6400 C800"
+                               "07000000 FC02 0000 FF000000 0000"
+                               "04000000 2D01 0000"
+                               "08000000 FA02 0500 0000 0000 00000000"
+                               "04000000 2D01 0100"
+                               "07000000 1B04 4B00 9600 1900 3200"
+                               "03000000 0000");
+}
+
+QByteArray FormatExampleEmf()
+{
+    return QByteArray::fromHex("01000000 58000000 00000000 00000000 5F000000 2F000000"
+                               "00000000 00000000 EC090000 F6040000 20454D46 00000100"
+                               "B4000000 06000000 0200 0000 00000000 00000000 00000000"
+                               "C0030000 E0010000 FE000000 7F000000"
+                               "27000000 18000000 01000000 00000000 0000FF00 00000000"
+                               "25000000 0C000000 01000000"
+                               "25000000 0C000000 08000080"
+                               "2A000000 18000000 18000000 0C000000 48000000 24000000"
+                               "0E000000 14000000 00000000 10000000 14000000");
+}
+
+namespace {
+
+QByteArray le32s(std::initializer_list<std::int64_t> Fields)
+{
+    QByteArray out;
+    for (std::int64_t f : Fields)
+        append32(out, std::uint32_t(f));
+    return out;
+}
+
+QByteArray words16(std::initializer_list<int> Words)
+{
+    QByteArray out;
+    for (int w : Words)
+        append16(out, std::uint32_t(w) & 0xFFFF);
+    return out;
+}
+
+QByteArray sampleBitmap(int BitCount)
+{
+    BmpSpec spec;
+    spec.width = 4;
+    spec.height = 4;
+    spec.bitCount = std::uint16_t(BitCount);
+    if (BitCount == 8) {
+        spec.colorsUsed = 4;
+        spec.palette = {RGBColor(200, 0, 0), RGBColor(0, 200, 0), RGBColor(0, 0, 200), RGBColor(250, 250, 0)};
+        spec.pixels = QByteArray::fromHex("00010203 01020300 02030001 03000102");
+    } else {
+        spec.palette = {RGBColor(0, 0, 0), RGBColor(255, 255, 255)};
+        spec.pixels = QByteArray::fromHex("A0000000 50000000 A0000000 50000000");
+    }
+    return PackedBitmap(spec);
+}
+
+} // namespace
+
 namespace {
 
 // Numbers of one TIFF file in its byte order.
@@ -179,6 +356,182 @@ int tiffTypeSize(std::uint16_t type)
 }
 
 } // namespace
+
+QByteArray SampleWmf()
+{
+    const auto color = [](TColor c) { return std::pair<int, int>(int(c & 0xFFFF), int(c >> 16)); };
+    const auto [blueLo, blueHi] = color(RGBColor(0, 0, 255));
+    const auto [redLo, redHi] = color(RGBColor(255, 0, 0));
+    const auto [yellowLo, yellowHi] = color(RGBColor(255, 255, 0));
+    WmfRecords r;
+    r.Add(0x020B, {0, 0}).Add(0x020C, {300, 400});                      // window
+    r.Add(0x0102, {2}).Add(0x0201, {yellowLo, yellowHi});               // opaque, yellow
+    r.Add(0x02FC, {2, blueLo, blueHi, 5}).Add(0x012D, {0});             // hatched brush
+    r.Add(0x02FA, {0, 3, 0, redLo, redHi}).Add(0x012D, {1});            // red pen, 3 wide
+    r.Add(0x061C, {40, 40, 140, 190, 10, 10});                          // round rectangle
+    r.Add(0x081A, {10, 295, 75, 390, 140, 390, 10, 200});               // pie
+    r.Add(0x0830, {150, 100, 220, 10, 290, 190, 150, 10});              // chord
+    r.Add(0x0817, {290, 300, 150, 390, 290, 390, 150, 210});            // arc
+    r.Add(0x02FA, {1, 1, 0, 0, 0}).Add(0x012D, {2});                    // dashed pen
+    r.Add(0x0325, {4, 10, 295, 100, 200, 200, 295, 300, 200});          // polyline
+    r.Add(0x0106, {2}).Add(0x0538, {2, 4, 4, 220, 160, 380, 160, 380, 280, 220, 280,
+                                    260, 190, 340, 190, 340, 250, 260, 250}); // polygon with a hole
+    r.Add(0x0142, QByteArray::fromHex("0500 0000") + sampleBitmap(1)).Add(0x012D, {3}); // pattern brush
+    r.Add(0x041B, {140, 60, 100, 20});                                  // rectangle
+    r.Add(0x0B41, QByteArray::fromHex("2000CC00 0400 0400 0000 0000 3C00 5000 B400 1E01") + sampleBitmap(8));
+    r.Add(0x0940, QByteArray::fromHex("2000CC00 0000 0000 0400 0400 0A00 0A00") + sampleBitmap(8));
+    r.Add(0x0F43, QByteArray::fromHex("2000CC00 0000 0200 0200 0100 0100 2800 2800 0A00 5A01") + sampleBitmap(8));
+    r.Add(0x061D, {0x0021, 0x00F0, 20, 20, 270, 360});                  // pattern blit
+    r.Add(0x001E, {}).Add(0x0416, {120, 380, 20, 300}).Add(0x0415, {80, 360, 60, 320});
+    r.Add(0x0418, {130, 390, 10, 290}).Add(0x0127, {-1});               // clipped ellipse
+    QByteArray font = words16({-24, 0, 0, 0, 700}) + QByteArray::fromHex("01 01 00 00 00 00 00 00");
+    font += QByteArray("Arial").leftJustified(32, '\0');
+    r.Add(0x02FB, font).Add(0x012D, {4});                                // bold italic font
+    r.Add(0x0209, {redLo, redHi}).Add(0x012E, {6 | 24});                 // centred on the baseline
+    r.Add(0x0521, QByteArray::fromHex("0800") + QByteArray("Metafile") + words16({150, 200}));
+    QByteArray ext = words16({260, 20, 5, 6, 10, 250, 120, 290}) + QByteArray("Text\x80") + QByteArray(1, '\0');
+    r.Add(0x0A32, ext + words16({14, 14, 14, 14, 14}));                  // opaque, clipped, spaced
+    r.Add(0x0103, {3}).Add(0x020B, {0, 0}).Add(0x0418, {-2000, 3000, -1000, 2000}); // hundredths of a mm
+    r.Add(0x00F7, QByteArray::fromHex("0003 0100 FF000000")).Add(0x0234, {5}).Add(0x01F0, {5});
+    r.Add(0x01F0, {0}).Add(0x01F0, {1}).Add(0x01F0, {2}).Add(0x01F0, {3}).Add(0x01F0, {4});
+    return PlaceableHeader(0, 0, 400, 300, 240) + r.Metafile(8);
+}
+
+QByteArray SampleEmf()
+{
+    EmfRecords r;
+    r.Add(17, {8}).Add(9, {400, 300}).Add(11, {160, 120});               // 400 x 300 onto the frame
+    r.Add(12, {0, 0}).Add(18, {1});                                      // transparent background
+    r.Add(95, le32s({1, 0, 0, 0, 0, 0x00010000 | 7 | 0x100 | 0x2000, 4, 0, RGBColor(0, 128, 0), 0, 4, 12, 4, 4, 4}));
+    r.Add(37, {1}).Add(39, {2, 2, RGBColor(0, 0, 255), 4}).Add(37, {2}); // user-style pen, cross hatch
+    r.Add(86, le32s({0, 0, 0, 0, 3}) + words16({10, 10, 190, 10, 100, 140}));               // polygon16
+    r.Add(85, le32s({0, 0, 0, 0, 4}) + words16({210, 140, 250, 10, 330, 10, 390, 140}));   // bezier16
+    r.Add(27, {10, 290}).Add(89, le32s({0, 0, 0, 0, 3}) + words16({60, 160, 110, 290, 160, 160}));
+    r.Add(88, le32s({0, 0, 0, 0, 3}) + words16({200, 160, 240, 290, 280, 160}));
+    r.Add(91, le32s({0, 0, 0, 0, 2, 8, 4, 4})
+                  + words16({300, 160, 390, 160, 390, 290, 300, 290, 320, 180, 370, 180, 370, 270, 320, 270}));
+    r.Add(59, {}).Add(27, {20, 150}).Add(54, {120, 150}).Add(54, {70, 200}).Add(61, {}).Add(60, {});
+    r.Add(63, {0, 0, 0, 0});                                             // stroke and fill the path
+    r.Add(33, {});
+    r.Add(35, le32s({0x3F5DB3D7, 0x3F000000, std::int64_t(0xBF000000), 0x3F5DB3D7, 0x43480000, 0x42C80000})); // 30 degrees
+    r.Add(43, {-40, -20, 40, 20}).Add(36, le32s({0, 0, 0, 0, 0, 0, 1}));
+    r.Add(34, {-1});
+    r.Add(57, {2}).Add(45, {200, 200, 300, 280, 300, 240, 250, 200}).Add(57, {1});
+    r.Add(55, {220, 210, 280, 270, 280, 240, 250, 210}).Add(54, {200, 290});
+    r.Add(47, {320, 200, 390, 290, 390, 245, 355, 200}).Add(46, {10, 200, 60, 290, 60, 245, 10, 245});
+    r.Add(44, {70, 220, 130, 290, 20, 20});
+    r.Add(75, le32s({48, 5, 32, 1, 1, 16, 0, 0, 200, 150, 0, 0, 200, 150}));   // clip to the upper left
+    r.Add(42, {150, 100, 250, 200}).Add(75, le32s({0, 5}));
+    r.Add(59, {}).Add(42, {300, 0, 400, 100}).Add(60, {}).Add(67, {5});        // clip to a circle
+    r.Add(76, le32s({0, 0, 0, 0, 300, 0, 100, 100, 0x00F00021, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    r.Add(75, le32s({0, 5}));
+    const QByteArray bitmap = sampleBitmap(8);
+    r.Add(81, le32s({0, 0, 0, 0, 160, 100, 0, 0, 4, 4, 80, bitmap.size() - 16, 80 + bitmap.size() - 16, 16, 0,
+                     0x00CC0020, 80, 60}) + bitmap);
+    r.Add(77, le32s({0, 0, 0, 0, 10, 100, 40, 40, 0x00CC0020, 0, 0, 0x3F800000, 0, 0, 0x3F800000, 0, 0, 0, 0, 108,
+                     bitmap.size() - 16, 108 + bitmap.size() - 16, 16, 4, 4}) + bitmap);
+    QByteArray font = le32s({3, -20, 0, 450, 450, 400}) + QByteArray::fromHex("00 01 00 00 00 00 00 00");
+    QByteArray face(64, '\0');
+    const QString family = QStringLiteral("DejaVu Sans");
+    for (int i = 0; i < family.size(); ++i)
+        face[2 * i] = char(family[i].unicode());
+    r.Add(82, font + face).Add(37, {3}).Add(24, {RGBColor(128, 0, 128)}).Add(22, {0});
+    r.Add(84, le32s({0, 0, 0, 0, 1, 0, 0, 200, 150, 5, 76, 0, 0, 0, 0, 0, 0})
+                  + QByteArray::fromHex("480065006C006C006F000000")); // "Hello"
+    r.Add(83, le32s({0, 0, 0, 0, 1, 0, 0, 20, 20, 4, 60, 0x102, 64}) + QByteArray("emf!") + le32s({12, 12, 12, 12}));
+    r.Add(70, le32s({8, 0x2B464D45, 1}));                                 // a comment, ignored
+    r.Add(40, {1}).Add(40, {2}).Add(40, {3});
+    EmfFrame frame;
+    frame.frame[2] = 4233; // 160 x 120 pixels
+    frame.frame[3] = 3175;
+    frame.handles = 4;
+    return r.Metafile(frame);
+}
+
+// ---- Icons ----
+
+QByteArray IconEntry(const IconEntrySpec& Spec)
+{
+    const int bits = Spec.bitCount;
+    const int xorRow = int((bits * Spec.width + 31) / 32 * 4);
+    const int andRow = int((Spec.width + 31) / 32 * 4);
+    QByteArray xorRows(xorRow * Spec.height, '\0'), andRows(andRow * Spec.height, '\0');
+    for (int y = 0; y < Spec.height; ++y) {
+        const int stored = Spec.height - 1 - y;
+        for (int x = 0; x < Spec.width; ++x) {
+            const std::size_t i = std::size_t(y * Spec.width + x);
+            const std::uint32_t index = i < Spec.indices.size() ? Spec.indices[i] : 0;
+            char& b = xorRows[stored * xorRow + x * bits / 8];
+            if (bits == 8)
+                b = char(index);
+            else if (bits == 4)
+                b = char(b | (x % 2 ? index & 0x0F : (index & 0x0F) << 4));
+            else if (bits == 1)
+                b = char(b | (index & 1) << (7 - x % 8));
+            if (i < Spec.mask.size() && Spec.mask[i])
+                andRows[stored * andRow + x / 8] = char(andRows[stored * andRow + x / 8] | 1 << (7 - x % 8));
+        }
+    }
+    QByteArray out;
+    append32(out, Spec.headerSize);
+    append32(out, std::uint32_t(Spec.width));
+    append32(out, std::uint32_t(2 * Spec.height));
+    append16(out, 1);
+    append16(out, Spec.bitCount);
+    append32(out, 0);
+    append32(out, std::uint32_t(xorRows.size() + andRows.size()));
+    append32(out, 0);
+    append32(out, 0);
+    append32(out, Spec.colorsUsed);
+    append32(out, 0);
+    out.append(QByteArray(int(Spec.headerSize) - 40, '\0'));
+    for (TColor c : Spec.palette) {
+        out.append(char(BlueOf(c)));
+        out.append(char(GreenOf(c)));
+        out.append(char(RedOf(c)));
+        out.append('\0');
+    }
+    out.append(xorRows);
+    out.append(andRows);
+    return out;
+}
+
+QByteArray IconFile(const std::vector<QByteArray>& Entries, std::uint16_t Kind)
+{
+    QByteArray out;
+    append16(out, 0);
+    append16(out, Kind);
+    append16(out, std::uint32_t(Entries.size()));
+    std::uint32_t offset = 6 + 16 * std::uint32_t(Entries.size());
+    for (const QByteArray& e : Entries) {
+        const std::uint8_t* p = reinterpret_cast<const std::uint8_t*>(e.constData());
+        out.append(char(p[4]));                     // width
+        out.append(char(p[8] / 2));                 // height
+        out.append(char(p[14] < 8 ? 1 << p[14] : 0)); // colours
+        out.append('\0');
+        append16(out, 1);
+        append16(out, p[14]);
+        append32(out, std::uint32_t(e.size()));
+        append32(out, offset);
+        offset += std::uint32_t(e.size());
+    }
+    for (const QByteArray& e : Entries)
+        out.append(e);
+    return out;
+}
+
+QByteArray FormatExampleIcon()
+{
+    return QByteArray::fromHex("0000 0100 0100"
+                               "08 08 02 00 0100 0100 70000000 16000000"
+                               "28000000 08000000 10000000 0100 0100 00000000 40000000"
+                               "00000000 00000000 02000000 00000000"
+                               "00000000 0000FF00"
+                               "00000000 00000000 00000000 00000000"
+                               "F0000000 F0000000 F0000000 F0000000"
+                               "0F000000 0F000000 0F000000 0F000000"
+                               "00000000 00000000 00000000 00000000");
+}
 
 QByteArray TiffFile(const std::vector<TiffImage>& Images, bool BigEndian)
 {
@@ -497,6 +850,30 @@ std::vector<Seed> pnmSeeds()
     return seeds;
 }
 
+std::vector<Seed> iconSeeds()
+{
+    IconEntrySpec four;
+    four.width = four.height = 16;
+    four.bitCount = 4;
+    IconEntrySpec eight;
+    eight.width = eight.height = 32;
+    eight.bitCount = 8;
+    for (int i = 0; i < 256; ++i) {
+        if (i < 16)
+            four.palette.push_back(RGBColor(i * 17, 0, 255 - i * 17));
+        eight.palette.push_back(RGBColor(i, 255 - i, i / 2));
+    }
+    for (int i = 0; i < 32 * 32; ++i) {
+        four.indices.push_back(std::uint32_t(i % 16));
+        four.mask.push_back(i % 7 == 0);
+        eight.indices.push_back(std::uint32_t(i % 256));
+        eight.mask.push_back(i % 5 == 0);
+    }
+    const QByteArray entries = IconFile({IconEntry(four), IconEntry(eight)});
+    return {{"example.ico", FormatExampleIcon()}, {"two_entries.ico", entries},
+            {"cursor.ico", IconFile({IconEntry(four)}, 2)}};
+}
+
 std::vector<Seed> tiffSeeds()
 {
     std::vector<Seed> seeds{{"example_ii.tif", FormatExampleTiff(false)}, {"example_mm.tif", FormatExampleTiff(true)}};
@@ -541,5 +918,12 @@ std::vector<Seed> SeedsFor(const QString& Target)
         return pnmSeeds();
     if (Target == QLatin1String("fuzz_tiff"))
         return tiffSeeds();
+    if (Target == QLatin1String("fuzz_wmf"))
+        return {{"example.wmf", FormatExampleWmf()}, {"sample.wmf", SampleWmf()},
+                {"sample_without_header.wmf", SampleWmf().mid(22)}};
+    if (Target == QLatin1String("fuzz_emf"))
+        return {{"example.emf", FormatExampleEmf()}, {"sample.emf", SampleEmf()}};
+    if (Target == QLatin1String("fuzz_ico"))
+        return iconSeeds();
     return {};
 }

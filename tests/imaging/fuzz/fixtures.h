@@ -63,6 +63,70 @@ TiffImage TiffStripImage(std::uint32_t Width, std::uint32_t Length, std::uint32_
 // The worked example of imaging/formats/tiff/FORMAT.md: 1 x 1, red 12, green 34, blue 56.
 QByteArray FormatExampleTiff(bool BigEndian);
 
+// ---- Metafiles, record by record (layouts: imaging/formats/metafile/FORMAT.md) ----
+// The records of a Windows metafile, each a function and its 16-bit parameter words.
+class WmfRecords {
+public:
+    WmfRecords& Add(std::uint16_t Function, std::initializer_list<int> Words);
+    WmfRecords& Add(std::uint16_t Function, const QByteArray& Parameters);
+    // The 18-byte header (type 1, 9 words, version 0300, sizes, Objects), the records, the end.
+    QByteArray Metafile(int Objects) const;
+
+private:
+    QByteArray records_;
+    std::uint32_t largest_ = 3;
+};
+// A placeable header; its checksum unless another is given.
+QByteArray PlaceableHeader(int Left, int Top, int Right, int Bottom, int Inch,
+                           std::optional<std::uint16_t> Checksum = std::nullopt);
+
+struct EmfFrame {
+    std::int32_t frame[4] = {0, 0, 2540, 1270}; // hundredths of a millimetre
+    std::int32_t device[2] = {960, 480};        // reference device pixels ...
+    std::int32_t millimetres[2] = {254, 127};   // ... on this many millimetres: 96 per inch
+    std::uint16_t handles = 2;
+    std::vector<TColor> palette;                // in the end record
+};
+// The records of an enhanced metafile, each a type and its body after type and size.
+class EmfRecords {
+public:
+    EmfRecords& Add(std::uint32_t Type, std::initializer_list<std::int64_t> Fields); // 32 bits each
+    EmfRecords& Add(std::uint32_t Type, const QByteArray& Body);
+    // The 88-byte header record, the records, the end record with the palette.
+    QByteArray Metafile(const EmfFrame& Frame = {}) const;
+
+private:
+    QByteArray records_;
+    int count_ = 0;
+};
+
+// The worked examples of imaging/formats/metafile/FORMAT.md.
+QByteArray FormatExampleWmf(); // 96 x 48, a red rectangle (24, 12)-(72, 36)
+QByteArray FormatExampleEmf(); // 96 x 48, a blue ellipse in (24, 12, 72, 36)
+
+// Pictures that use most of the records the player knows (shapes, pens, brushes, text,
+// bitmaps, clipping, mapping; paths and world transforms in the enhanced one): 400 x 300
+// logical units on 160 x 120 pixels.
+QByteArray SampleWmf();
+QByteArray SampleEmf();
+
+// ---- Icons (layout: imaging/formats/icon/FORMAT.md) ----
+struct IconEntrySpec {
+    std::uint32_t headerSize = 40;
+    std::int32_t width = 8;
+    std::int32_t height = 8;                  // the header holds twice this
+    std::uint16_t bitCount = 1;
+    std::uint32_t colorsUsed = 0;
+    std::vector<TColor> palette;              // blue, green, red, 0 each
+    std::vector<std::uint32_t> indices;       // top row first, width * height (missing: 0)
+    std::vector<bool> mask;                   // top row first; true: transparent
+};
+QByteArray IconEntry(const IconEntrySpec& Spec);
+// The directory (kind 1 icon, 2 cursor) and the entries after it.
+QByteArray IconFile(const std::vector<QByteArray>& Entries, std::uint16_t Kind = 1);
+// The worked example of imaging/formats/icon/FORMAT.md: 8 x 8, 1 bit.
+QByteArray FormatExampleIcon();
+
 // ---- Images ----
 // A deterministic picture: colour gradients with a few hard edges; for palette formats the
 // indices cycle through the palette (8 bits: pGray256; 4 bits: pSys16; 1 bit: pBlackWhite).

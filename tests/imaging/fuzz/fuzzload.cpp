@@ -5,8 +5,10 @@
 #include "imaging/pixelgraphic.h"
 
 #include <QBuffer>
+#include <QGuiApplication>
 
 #include <cstdlib>
+#include <memory>
 
 int FuzzLoad(const std::uint8_t* Data, std::size_t Size, const char* Extension, std::int64_t MaxPixels,
              bool ByExtension)
@@ -33,4 +35,19 @@ int FuzzLoad(const std::uint8_t* Data, std::size_t Size, const char* Extension, 
     } catch (const EPixelGraphic&) {
     }
     return 0;
+}
+
+void FuzzStartGui()
+{
+    // Freed at exit, before the leak check, so that the font database lets go of its caches.
+    static const std::unique_ptr<QGuiApplication> application = []() -> std::unique_ptr<QGuiApplication> {
+        if (QCoreApplication::instance())
+            return nullptr;
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "fuzz";
+        static char* argv[] = {name, nullptr};
+        return std::make_unique<QGuiApplication>(argc, argv);
+    }();
 }

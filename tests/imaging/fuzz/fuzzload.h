@@ -10,3 +10,7 @@
 // ByExtension loads through the extension instead, for formats that have no signature.
 int FuzzLoad(const std::uint8_t* Data, std::size_t Size, const char* Extension, std::int64_t MaxPixels,
              bool ByExtension = false);
+
+// Text needs a GUI application's font database: the metafile targets start one on the offscreen
+// platform (once; nothing when an application exists).
+void FuzzStartGui();
