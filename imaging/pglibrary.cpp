@@ -9,6 +9,7 @@
 #include "imaging/formats/png/pngformat.h"
 #include "imaging/formats/pnm/pnmformat.h"
 #include "imaging/formats/tga/tgaformat.h"
+#include "imaging/formats/tiff/tiffformat.h"
 
 #include <memory>
 
@@ -30,6 +31,7 @@ std::unique_ptr<FormatRegistry> buildRegistry()
     RegisterPCXFormats(*registry);
     RegisterPxMFormats(*registry);
     RegisterTGAFormats(*registry);
+    RegisterTIFFFormats(*registry);
     registry->Freeze();
     return registry;
 }
