@@ -1,11 +1,14 @@
 #include "shelltree.h"
 
 #include "discmonitor.h"
+#include "itemprop.h"
 
 #include "platform/filenames.h"
 #include "platform/folderwatch.h"
 #include "platform/hourglass.h"
 #include "platform/mounttable.h"
+#include "platform/paths.h"
+#include "platform/shell.h"
 #include "platform/safewrite.h"
 
 #include <QContextMenuEvent>
@@ -667,7 +670,16 @@ bool TShellTree::DoPopupMenu(TShellnode* node, const QPoint& globalPos)
     return true;
 }
 
-void TShellTree::ShowSystemMenu(TShellnode*, const QPoint&) {}
+platform::ShellService& TShellTree::Shell() const
+{
+    static platform::DesktopShell desktop(platform::executableFolder());
+    return shell_ ? *shell_ : desktop;
+}
+
+void TShellTree::ShowSystemMenu(TShellnode* node, const QPoint& globalPos)
+{
+    ShowItemContextMenu({node->Item()}, this, globalPos, Shell());
+}
 
 void TShellTree::contextMenuEvent(QContextMenuEvent* event)
 {

@@ -20,6 +20,7 @@ class TDiscMonitor;
 class TShellTree;
 
 namespace platform {
+class ShellService;
 class FolderWatchHub;
 class MountWatcher;
 }
@@ -135,6 +136,9 @@ public:
     void SetPopupMenuMode(TPopupMenuMode value) { popupMenuMode_ = value; }
     QMenu* PopupMenu() const { return popupMenu_; }
     void SetPopupMenu(QMenu* menu) { popupMenu_ = menu; }
+    // Where the item menu opens items; the desktop's own unless set.
+    platform::ShellService& Shell() const;
+    void SetShell(platform::ShellService* shell) { shell_ = shell; }
     bool RightClickSelect() const { return rightClickSelect_; }
     void SetRightClickSelect(bool value) { rightClickSelect_ = value; }
 
@@ -168,7 +172,7 @@ signals:
 
 protected:
     virtual void BuildRoot();
-    // The item menu of pmm_System. Shows nothing until the item menu is built.
+    // The item menu of pmm_System (ShowItemContextMenu).
     virtual void ShowSystemMenu(TShellnode* node, const QPoint& globalPos);
 
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -225,6 +229,7 @@ private:
     TFileSortOrder fileSortOrder_ = so_Ascending;
     TPopupMenuMode popupMenuMode_ = pmm_System;
     QPointer<QMenu> popupMenu_;
+    platform::ShellService* shell_ = nullptr;
     bool rightClickSelect_ = false;
 
     TShellnode* rootNode_ = nullptr;

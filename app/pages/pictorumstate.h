@@ -27,6 +27,8 @@ struct PictorumState {
     // "Current Site"), row for row with the editor's list, and the row selected there.
     QStringList rotationChoices;
     int rotationChoice = -1;
+    // The folder of the rotation open in the site editor, where images are added.
+    QString rotationFolder;
     // What the last successful test of each kind of template found; the build reads them.
     TemplateTokens ThumbTemplateTokens;
     TemplateTokens ImageTemplateTokens;

@@ -124,13 +124,17 @@ void dodeletedir(const QString& folder, const QString& programFolder, PromptServ
         prompts.warning(QStringLiteral("Cannot remove directory, it may be not be empty or it may be marked read-only."));
 }
 
-void deleteChosenFiles(const QStringList& files, PromptService& prompts)
+void deleteChosenFiles(const QStringList& files, PromptService& prompts, bool reportFailure)
 {
+    const auto remove = [&](const QString& file) {
+        if (!dodeletefile(file, false, prompts) && reportFailure)
+            prompts.warning(QStringLiteral("Error encountered deleting the file, ") + file + QStringLiteral("?"));
+    };
     if (files.size() == 1) {
         if (prompts.confirm(QStringLiteral("Are you sure you want to delete the file, ") + files.front()
                             + QStringLiteral("?"))
             == platform::mrYes)
-            dodeletefile(files.front(), false, prompts);
+            remove(files.front());
         return;
     }
     if (files.isEmpty()
@@ -138,5 +142,5 @@ void deleteChosenFiles(const QStringList& files, PromptService& prompts)
                == platform::mrNo)
         return;
     for (auto file = files.crbegin(); file != files.crend(); ++file)
-        dodeletefile(*file, false, prompts);
+        remove(*file);
 }

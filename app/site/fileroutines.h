@@ -33,5 +33,7 @@ void dodeletedir(const QString& folder, const QString& programFolder, platform::
 
 // The Delete key on a file list: one file is deleted after "Are you sure you want to delete the
 // file, <name>?" answered Yes; several after "Are you sure you want to delete these <count>
-// files?" answered anything but No, the last first. Each goes through dodeletefile.
-void deleteChosenFiles(const QStringList& files, platform::PromptService& prompts);
+// files?" answered anything but No, the last first. Each goes through dodeletefile; with
+// reportFailure a file it could not delete is named once more ("Error encountered deleting the
+// file, <name>?").
+void deleteChosenFiles(const QStringList& files, platform::PromptService& prompts, bool reportFailure = false);

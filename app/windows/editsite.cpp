@@ -88,6 +88,7 @@ TdlgEditSite::TdlgEditSite(AppContext& context, QWidget* parent)
     binder_->bind(edtheaderfile, &S::edtheaderfile);
     binder_->bind(edtfooterfile, &S::edtfooterfile);
     connectControls();
+    DropFileTarget1 = makeImageDropTarget(FileBox, context_, this);
     binder_->refresh();
     cmbstyleChange();
     cmbHeaderChange(cmbHeader);
@@ -493,6 +494,7 @@ void TdlgEditSite::enableRotationCommands()
 
 void TdlgEditSite::edtrotationdirectoryChange()
 {
+    context_.state.rotationFolder = edtrotationdirectory->text();
     FileBox->SetDirectory(edtrotationdirectory->text()); // an unreadable folder just lists nothing
 }
 

@@ -15,6 +15,7 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class TLmILBitBtn;
+class TDropFileTarget;
 
 // What the build dialog is given once the editor's checks have passed and the two
 // required-files lists are filled.
@@ -66,6 +67,7 @@ public:
     TFileListBox* fbxtemp;            // hidden: counts the images of a folder
     TLmILBitBtn* BitBtn1;             // Help
     TLmILBitBtn* BitBtn2;             // Close
+    TDropFileTarget* DropFileTarget1; // files dropped on FileBox are added to the rotation
 
     // ---- editor state ----
     int currentRotation = -1;         // the rotation being edited; -1: none

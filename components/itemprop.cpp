@@ -1,0 +1,198 @@
+#include "itemprop.h"
+
+#include "platform/filenames.h"
+#include "platform/hourglass.h"
+#include "platform/shell.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QDateTime>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLocale>
+#include <QMenu>
+#include <QMimeDatabase>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include <sys/stat.h>
+
+namespace {
+
+const char* const menuTexts[] = {"Open", "Open Containing Folder", "Copy Path", "Properties"};
+
+QString withoutTrailingSlash(QString path)
+{
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    return path;
+}
+
+QString containingFolder(const QString& path)
+{
+    const QString p = withoutTrailingSlash(path);
+    const qsizetype slash = p.lastIndexOf(QLatin1Char('/'));
+    return slash <= 0 ? QStringLiteral("/") : p.left(slash);
+}
+
+bool runVerb(const QString& verb, const QStringList& paths, QWidget* owner, platform::ShellService& shell)
+{
+    const auto is = [&](const char* name) { return verb.compare(QLatin1String(name), Qt::CaseInsensitive) == 0; };
+    bool ok = true;
+    if (is("open")) {
+        for (const QString& path : paths)
+            ok = shell.openDocument(path) && ok;
+    } else if (is("opencontainingfolder")) {
+        QStringList folders;
+        for (const QString& path : paths)
+            if (!folders.contains(containingFolder(path)))
+                folders.append(containingFolder(path));
+        for (const QString& folder : folders)
+            ok = shell.openDocument(folder) && ok;
+    } else if (is("copypath")) {
+        QGuiApplication::clipboard()->setText(paths.join(QLatin1Char('\n')));
+    } else if (is("properties")) {
+        auto* window = new TItemPropertiesWindow(paths, owner);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->show();
+    } else {
+        return false;
+    }
+    return ok;
+}
+
+bool runOnItems(const QStringList& paths, int action, const QString& verb, QWidget* owner, const QPoint& point,
+                platform::ShellService& shell)
+{
+    // Nothing to run on, or an item that is no file or folder: no verbs, no menu.
+    if (paths.isEmpty() || paths.contains(QString()))
+        return false;
+    switch (action) {
+    case iaContextMenu: {
+        QMenu menu(owner);
+        QList<QAction*> actions;
+        for (const char* text : menuTexts)
+            actions.append(menu.addAction(QString::fromLatin1(text)));
+        menu.setDefaultAction(actions.front());
+        QAction* chosen = menu.exec(point);
+        const qsizetype index = actions.indexOf(chosen);
+        return index < 0 || runVerb(QLatin1String(ItemVerbs[index]), paths, owner, shell);
+    }
+    case iaProperties:
+        return runVerb(QStringLiteral("properties"), paths, owner, shell);
+    case iaDefault:
+        return runVerb(QLatin1String(ItemVerbs[0]), paths, owner, shell);
+    case iaVerb:
+        return runVerb(verb, paths, owner, shell);
+    default:
+        return false;
+    }
+}
+
+// The entries of a folder matching a file name with wildcards, without "." and "..".
+QStringList matchingPaths(const QString& folder, const QString& pattern)
+{
+    const QDir dir(folder);
+    const QStringList names = dir.entryList({pattern}, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                            QDir::Name);
+    QStringList paths;
+    for (const QString& name : names)
+        paths.append(dir.filePath(name));
+    return paths;
+}
+
+QString permissionText(const QFileInfo& info)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(info.absoluteFilePath()).constData(), &st) != 0)
+        return {};
+    const char* letters = "rwxrwxrwx";
+    QString text;
+    for (int bit = 0; bit < 9; ++bit)
+        text += (st.st_mode & (0400 >> bit)) ? QLatin1Char(letters[bit]) : QLatin1Char('-');
+    return text + QStringLiteral(" (%1)").arg(st.st_mode & 07777, 4, 8, QLatin1Char('0'));
+}
+
+} // namespace
+
+bool ShellItemCommand(const QString& Path, const QList<ShellItem>& Items, int Action, const QString& Verb,
+                      QWidget* Owner, const QPoint& Point, platform::ShellService& Shell)
+{
+    QStringList paths;
+    if (!Items.isEmpty()) {
+        for (const ShellItem& item : Items)
+            paths.append(item.path);
+        return runOnItems(paths, Action, Verb, Owner, Point, Shell);
+    }
+    if (Path.isEmpty())
+        return false;
+    {
+        const platform::Hourglass busy;
+        const QString name = Path.mid(Path.lastIndexOf(QLatin1Char('/')) + 1);
+        if (name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?')))
+            paths = matchingPaths(Path.left(Path.size() - name.size()), name);
+        else if (QFileInfo::exists(Path) || QFileInfo(Path).isSymLink())
+            paths.append(Path);
+    }
+    return runOnItems(paths, Action, Verb, Owner, Point, Shell);
+}
+
+bool ShowItemContextMenu(const QList<ShellItem>& Items, QWidget* Owner, const QPoint& Point,
+                         platform::ShellService& Shell)
+{
+    return ShellItemCommand(QString(), Items, iaContextMenu, QString(), Owner, Point, Shell);
+}
+
+QList<QPair<QString, QString>> ItemPropertyRows(const QString& path)
+{
+    const QFileInfo info(withoutTrailingSlash(path));
+    QList<QPair<QString, QString>> rows;
+    const auto row = [&](const char* label, const QString& value) { rows.append({QString::fromLatin1(label), value}); };
+    row("Name:", platform::displayFileName(info.fileName().isEmpty() ? info.filePath() : info.fileName()));
+    row("Location:", platform::displayFileName(containingFolder(info.absoluteFilePath())));
+    if (info.isDir()) {
+        row("Type:", QStringLiteral("Folder"));
+        const QDir dir(info.absoluteFilePath());
+        row("Contains:", dir.isReadable()
+                             ? QStringLiteral("%1 items").arg(dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System
+                                                                            | QDir::NoDotAndDotDot).size())
+                             : QStringLiteral("cannot be read"));
+    } else {
+        row("Type:", QMimeDatabase().mimeTypeForFile(info).comment());
+        row("Size:", QStringLiteral("%1 bytes").arg(QLocale(QLocale::English).toString(info.size())));
+    }
+    row("Modified:", info.lastModified().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
+    row("Permissions:", permissionText(info));
+    row("Owner:", info.owner().isEmpty() ? QString::number(info.ownerId()) : info.owner());
+    return rows;
+}
+
+TItemPropertiesWindow::TItemPropertiesWindow(const QStringList& paths, QWidget* parent)
+    : QDialog(parent)
+{
+    setWindowTitle(paths.size() == 1 ? platform::displayFileName(QFileInfo(withoutTrailingSlash(paths.front())).fileName())
+                                           + QStringLiteral(" Properties")
+                                     : QStringLiteral("Properties"));
+    auto* pages = new QTabWidget(this);
+    for (const QString& path : paths) {
+        auto* page = new QWidget(pages);
+        auto* form = new QFormLayout(page);
+        for (const auto& [label, value] : ItemPropertyRows(path)) {
+            auto* text = new QLabel(value, page);
+            text->setTextInteractionFlags(Qt::TextSelectableByMouse);
+            form->addRow(label, text);
+        }
+        pages->addTab(page, platform::displayFileName(QFileInfo(withoutTrailingSlash(path)).fileName()));
+    }
+    pages->tabBar()->setVisible(paths.size() > 1);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(pages);
+    layout->addWidget(buttons);
+}
