@@ -130,6 +130,29 @@ void ByteReader::Skip(std::int64_t Count)
     }
 }
 
+std::int64_t ByteReader::ReadUpTo(void* Buffer, std::int64_t Count)
+{
+    auto* out = static_cast<std::uint8_t*>(Buffer);
+    std::int64_t done = 0;
+    while (done < Count) {
+        if (head_ == tail_ && !fill())
+            break;
+        const std::int64_t n = std::min(Count - done, buffered());
+        std::memcpy(out + done, buffer_.data() + head_, std::size_t(n));
+        head_ += std::size_t(n);
+        done += n;
+    }
+    return done;
+}
+
+bool ByteReader::Peek(std::uint8_t& Byte)
+{
+    if (head_ == tail_ && !fill())
+        return false;
+    Byte = buffer_[head_];
+    return true;
+}
+
 bool ByteReader::AtEnd()
 {
     return head_ == tail_ && !fill();

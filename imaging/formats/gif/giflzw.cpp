@@ -1,0 +1,332 @@
+// LZW decoding and encoding of GIF image data (worked example: FORMAT.md).
+#include "giflzw.h"
+#include "giftexts.h"
+
+#include "imaging/bytestream.h"
+
+#include <QString>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+constexpr int kTableSize = 4096;
+constexpr int kMaxCodeSize = 12;
+constexpr int kMaxMinCodeSize = 11;
+// No code expands to more values than the table has entries (plus the repeated first value);
+// a chain longer than that loops.
+constexpr int kMaxChain = kTableSize;
+
+} // namespace
+
+int GifBitsFor(int Count)
+{
+    if (Count <= 0)
+        return 0;
+    int bits = 1;
+    while (bits < 8 && (1 << bits) < Count)
+        ++bits;
+    return bits;
+}
+
+// ---- Decoder ----
+
+struct GifLzwDecoder::Tables {
+    std::array<std::uint16_t, kTableSize> prefix;
+    std::array<std::uint16_t, kTableSize> suffix;
+    std::array<std::uint8_t, 2 * kTableSize> stack;
+};
+
+GifLzwDecoder::GifLzwDecoder(ByteReader& Data, GifWarning Warn)
+    : data_(Data), warn_(std::move(Warn))
+{
+    minCodeSize_ = data_.U8();
+    if (minCodeSize_ > kMaxMinCodeSize)
+        RaiseGIF(GifText::InvalidData);
+    clearCode_ = 1 << minCodeSize_;
+    endCode_ = clearCode_ + 1;
+    tables_ = std::make_unique<Tables>();
+    tables_->prefix.fill(0);
+    tables_->suffix.fill(0);
+    highWater_ = kTableSize;
+    resetTables();
+}
+
+GifLzwDecoder::~GifLzwDecoder() = default;
+
+void GifLzwDecoder::warn(const char* Text)
+{
+    if (warn_)
+        warn_(QString::fromLatin1(Text));
+}
+
+void GifLzwDecoder::resetTables()
+{
+    Tables& t = *tables_;
+    for (int i = 0; i < clearCode_ && i < kTableSize; ++i) {
+        t.prefix[std::size_t(i)] = 0;
+        t.suffix[std::size_t(i)] = std::uint16_t(i);
+    }
+    for (int i = clearCode_; i < highWater_; ++i) {
+        t.prefix[std::size_t(i)] = 0;
+        t.suffix[std::size_t(i)] = 0;
+    }
+    codeSize_ = minCodeSize_ + 1;
+    growAt_ = 2 * clearCode_;
+    nextFree_ = clearCode_ + 2;
+    highWater_ = std::min(nextFree_, kTableSize);
+    stackTop_ = 0;
+}
+
+// Moves the last two valid bytes to the front and appends the next sub-block. False when no
+// count byte is left.
+bool GifLzwDecoder::fetchSubBlock()
+{
+    buffer_[0] = buffer_[std::size_t(validBytes_ - 2)];
+    buffer_[1] = buffer_[std::size_t(validBytes_ - 1)];
+    std::uint8_t count = 0;
+    if (data_.ReadUpTo(&count, 1) != 1)
+        return false;
+    if (count == 0) {
+        done_ = true;
+        endOfData_ = true;
+    }
+    const std::int64_t got = data_.ReadUpTo(buffer_.data() + 2, count);
+    if (got < count) {
+        warn(GifText::PrematureEnd);
+        endOfData_ = true;
+    }
+    validBytes_ = int(got) + 2;
+    currentBit_ = currentBit_ - lastBit_ + 16;
+    lastBit_ = validBytes_ * 8;
+    return true;
+}
+
+int GifLzwDecoder::nextCode()
+{
+    if (fresh_) {
+        fresh_ = false;
+        return clearCode_;
+    }
+    if (currentBit_ + codeSize_ >= lastBit_) {
+        // Sub-blocks may be shorter than a code: fetch until the code is whole.
+        do {
+            if (done_) {
+                if (currentBit_ >= lastBit_)
+                    warn(GifText::BitBufferUnderRun);
+                return -1;
+            }
+            if (!fetchSubBlock())
+                return -1;
+        } while (currentBit_ + codeSize_ > lastBit_);
+    }
+    const int at = currentBit_ >> 3;
+    const std::uint32_t bytes = std::uint32_t(buffer_[std::size_t(at)]) | std::uint32_t(buffer_[std::size_t(at + 1)]) << 8
+                                | std::uint32_t(buffer_[std::size_t(at + 2)]) << 16;
+    const int code = int((bytes >> (currentBit_ & 7)) & ((1u << codeSize_) - 1));
+    currentBit_ += codeSize_;
+    return code;
+}
+
+void GifLzwDecoder::skipSubBlocks()
+{
+    std::uint8_t scratch[255];
+    for (;;) {
+        std::uint8_t count = 0;
+        if (data_.ReadUpTo(&count, 1) != 1 || count == 0 || data_.ReadUpTo(scratch, count) < count)
+            break;
+    }
+    endOfData_ = true;
+}
+
+// Puts the values of one code on the stack (last value first). False at the end of the data.
+bool GifLzwDecoder::expand(int Code)
+{
+    Tables& t = *tables_;
+    if (Code < 0)
+        return false;
+    if (Code == clearCode_) {
+        resetTables();
+        do
+            Code = nextCode();
+        while (Code == clearCode_);
+        if (Code < 0)
+            return false;
+        if (Code == endCode_)
+            return expand(Code);
+        firstCode_ = oldCode_ = Code;
+        t.stack[std::size_t(stackTop_++)] = std::uint8_t(Code);
+        return true;
+    }
+    if (Code == endCode_) {
+        if (!endOfData_)
+            skipSubBlocks();
+        return false;
+    }
+    const int incoming = Code;
+    int pushed = 0;
+    if (Code >= nextFree_) {
+        t.stack[std::size_t(stackTop_++)] = std::uint8_t(firstCode_);
+        ++pushed;
+        Code = oldCode_;
+    }
+    while (Code >= clearCode_) {
+        if (++pushed > kMaxChain || t.prefix[std::size_t(Code)] == Code)
+            RaiseGIF(GifText::CircularEntry);
+        t.stack[std::size_t(stackTop_++)] = std::uint8_t(t.suffix[std::size_t(Code)]);
+        Code = t.prefix[std::size_t(Code)];
+    }
+    firstCode_ = t.suffix[std::size_t(Code)];
+    t.stack[std::size_t(stackTop_++)] = std::uint8_t(firstCode_);
+    if (nextFree_ < kTableSize) {
+        t.prefix[std::size_t(nextFree_)] = std::uint16_t(oldCode_);
+        t.suffix[std::size_t(nextFree_)] = std::uint16_t(firstCode_);
+        ++nextFree_;
+        highWater_ = std::max(highWater_, nextFree_);
+        if (nextFree_ >= growAt_ && growAt_ < kTableSize) {
+            growAt_ *= 2;
+            ++codeSize_;
+        }
+    }
+    oldCode_ = incoming;
+    return true;
+}
+
+std::int64_t GifLzwDecoder::Read(std::uint8_t* Out, std::int64_t Count)
+{
+    std::int64_t n = 0;
+    const std::uint8_t* stack = tables_->stack.data();
+    while (n < Count) {
+        if (stackTop_ == 0 && (ended_ || !expand(nextCode()))) {
+            ended_ = true;
+            break;
+        }
+        const std::int64_t take = std::min<std::int64_t>(stackTop_, Count - n);
+        for (std::int64_t i = 0; i < take; ++i)
+            Out[n + i] = stack[--stackTop_];
+        n += take;
+    }
+    return n;
+}
+
+void GifLzwDecoder::Finish()
+{
+    std::uint8_t value = 0;
+    if (Read(&value, 1) == 1 && !done_ && !endOfData_)
+        skipSubBlocks(); // codes past the last pixel: the rest of the data is not needed
+}
+
+// ---- Encoder ----
+
+// The string table: exact, probing a table twice the largest number of strings, so every
+// probe ends at an empty slot. A slot holds (key << 12) | code; key = (prefix << 8) | pixel.
+struct GifLzwEncoder::Dictionary {
+    static constexpr std::uint32_t kEmpty = 0xFFFFFFFF;
+    static constexpr std::uint32_t kMask = 8191;
+    std::array<std::uint32_t, kMask + 1> entries;
+
+    void Clear() { entries.fill(kEmpty); }
+    static std::uint32_t hash(std::uint32_t key) { return (key * 0x9E3779B1u) >> 19; }
+};
+
+GifLzwEncoder::GifLzwEncoder(int MinCodeSize) : dictionary_(std::make_unique<Dictionary>())
+{
+    const int minCodeSize = std::clamp(MinCodeSize, 2, 8);
+    initialCodeSize_ = minCodeSize + 1;
+    codeSize_ = initialCodeSize_;
+    maxCode_ = (1 << codeSize_) - 1;
+    clearCode_ = 1 << minCodeSize;
+    endCode_ = clearCode_ + 1;
+    out_.reserve(4096);
+    out_.append(char(minCodeSize));
+    blockStart_ = out_.size();
+    out_.append('\0');
+    emitClear();
+}
+
+GifLzwEncoder::~GifLzwEncoder() = default;
+
+void GifLzwEncoder::putByte(std::uint8_t Byte)
+{
+    out_.append(char(Byte));
+    if (out_.size() - blockStart_ - 1 == 254) {
+        out_[blockStart_] = char(254);
+        blockStart_ = out_.size();
+        out_.append('\0');
+    }
+}
+
+void GifLzwEncoder::output(int Code)
+{
+    accumulator_ = (accumulator_ & ((1u << bitCount_) - 1)) | (std::uint32_t(Code) << bitCount_);
+    bitCount_ += codeSize_;
+    while (bitCount_ >= 8) {
+        putByte(std::uint8_t(accumulator_));
+        accumulator_ >>= 8;
+        bitCount_ -= 8;
+    }
+    if (clearPending_) {
+        codeSize_ = initialCodeSize_;
+        maxCode_ = (1 << codeSize_) - 1;
+        clearPending_ = false;
+    } else if (nextFree_ > maxCode_) {
+        ++codeSize_;
+        maxCode_ = codeSize_ == kMaxCodeSize ? kTableSize : (1 << codeSize_) - 1;
+    }
+}
+
+void GifLzwEncoder::emitClear()
+{
+    dictionary_->Clear();
+    nextFree_ = clearCode_ + 2;
+    clearPending_ = true;
+    output(clearCode_);
+}
+
+void GifLzwEncoder::Add(const std::uint8_t* Pixels, std::int64_t Count)
+{
+    std::int64_t i = 0;
+    if (prefix_ < 0 && Count > 0)
+        prefix_ = Pixels[i++];
+    Dictionary& dictionary = *dictionary_;
+    int prefix = prefix_;
+    for (; i < Count; ++i) {
+        const std::uint32_t pixel = Pixels[i];
+        const std::uint32_t key = (std::uint32_t(prefix) << 8) | pixel;
+        std::uint32_t slot = Dictionary::hash(key);
+        std::uint32_t entry;
+        while ((entry = dictionary.entries[slot]) != Dictionary::kEmpty && (entry >> 12) != key)
+            slot = (slot + 1) & Dictionary::kMask;
+        if (entry != Dictionary::kEmpty) {
+            prefix = int(entry & 0xFFF);
+            continue;
+        }
+        output(prefix);
+        prefix = int(pixel);
+        if (nextFree_ < kTableSize - 1)
+            dictionary.entries[slot] = (key << 12) | std::uint32_t(nextFree_++);
+        else
+            emitClear();
+    }
+    prefix_ = prefix;
+}
+
+QByteArray GifLzwEncoder::Finish()
+{
+    if (prefix_ >= 0)
+        output(prefix_);
+    output(endCode_);
+    while (bitCount_ > 0) {
+        putByte(std::uint8_t(accumulator_));
+        accumulator_ >>= 8;
+        bitCount_ -= 8;
+    }
+    bitCount_ = 0;
+    const qsizetype length = out_.size() - blockStart_ - 1;
+    if (length > 0) {
+        out_[blockStart_] = char(length);
+        out_.append('\0');
+    } // else the open count byte, 0, is the terminator
+    return std::move(out_);
+}
