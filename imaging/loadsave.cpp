@@ -169,15 +169,12 @@ void SaveGraphicToStream(TPixelGraphic& Graphic, const FormatRegistry& Registry,
                        [&Stream](const TFileFormatWriter& Writer, TPixelGraphic& Image) { Writer.Save(Stream, Image); });
 }
 
-namespace {
-
-// Writes through a temporary file beside the target, renamed over it only when complete.
-void writeFileAtomically(const QString& FileName, const TFileFormatWriter& Writer, TPixelGraphic& Image)
+void WriteFileAtomically(const QString& FileName, const std::function<void(QIODevice& Stream)>& Write)
 {
     std::exception_ptr failure;
     const platform::FileOutcome outcome = platform::writeFileAtomically(FileName, [&](QIODevice& out, QString&) {
         try {
-            Writer.Save(out, Image);
+            Write(out);
             return true;
         } catch (...) {
             failure = std::current_exception();
@@ -190,13 +187,11 @@ void writeFileAtomically(const QString& FileName, const TFileFormatWriter& Write
         throw EPixelGraphic(outcome.reason);
 }
 
-} // namespace
-
 void SaveGraphicToFile(TPixelGraphic& Graphic, const FormatRegistry& Registry, const QString& FileName)
 {
     saveWithConversion(Graphic, Registry, GetLowerExtension(FileName),
                        [&FileName](const TFileFormatWriter& Writer, TPixelGraphic& Image) {
-                           writeFileAtomically(FileName, Writer, Image);
+                           WriteFileAtomically(FileName, [&](QIODevice& Stream) { Writer.Save(Stream, Image); });
                        });
 }
 

@@ -5,6 +5,8 @@
 #include "pgsettings.h"
 #include "imaging/formats/bmp/bmpformat.h"
 #include "imaging/formats/jpeg/jpegformat.h"
+#include "imaging/formats/gif/gifformat.h"
+#include "imaging/formats/gif/gifimage.h"
 
 #include <memory>
 
@@ -22,6 +24,9 @@ std::unique_ptr<FormatRegistry> buildRegistry()
     auto registry = std::make_unique<FormatRegistry>();
     RegisterBMPFormats(*registry);
     RegisterJPEGFormats(*registry);
+    // The add-on formats: the GIF adapter, the metafile readers, the second GIF reader, the
+    // icon reader.
+    RegisterGIFFormats(*registry);
     registry->Freeze();
     return registry;
 }
@@ -46,6 +51,7 @@ void InitPGraphic()
         PGLanguage = 0;
         PixelGraphicInfoFont = PGInfoFont{};
         ResetPixelGraphicSettings();
+        BuildGIFExtensionRegistry();
         libraryRegistry = buildRegistry();
     } catch (...) {
         --startCount;
@@ -58,6 +64,7 @@ void DonePGraphic()
     if (startCount == 0 || --startCount > 0)
         return;
     libraryRegistry.reset();
+    FreeGIFExtensionRegistry();
 }
 
 bool PGraphicStarted()

@@ -34,7 +34,17 @@ inline constexpr char BadTrailer[] = "Invalid Image trailer";
 inline constexpr char BitBufferUnderRun[] = "Decoder bit buffer under-run";
 } // namespace GifText
 
+[[noreturn]] inline void RaiseGIF(const QString& Text)
+{
+    throw GIFException(Text);
+}
 [[noreturn]] inline void RaiseGIF(const char* Text)
 {
-    throw GIFException(QString::fromLatin1(Text));
+    RaiseGIF(QString::fromLatin1(Text));
+}
+
+// The end-of-data function of the byte readers over GIF data.
+[[noreturn]] inline void RaiseGIFPrematureEnd()
+{
+    RaiseGIF(GifText::PrematureEnd);
 }

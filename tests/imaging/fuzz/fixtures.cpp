@@ -1,5 +1,6 @@
 #include "fixtures.h"
 
+#include "imaging/formats/gif/giflzw.h"
 #include "imaging/pgsettings.h"
 #include "imaging/pixelgraphic.h"
 
@@ -132,6 +133,71 @@ QByteArray FormatExampleRle4Bmp()
         spec.palette.push_back(RGBColor(i * 16, i * 16, i * 16));
     spec.pixels = bytes({0x05, 0x12, 0x00, 0x05, 0x12, 0x34, 0x50, 0x00, 0x00, 0x01});
     return BmpFile(spec);
+}
+
+QByteArray FormatExampleGif()
+{
+    return QByteArray::fromHex("474946383761" "04000100800000" "000000FFFFFF" "2C000000000400010000"
+                               "0202845100" "3B");
+}
+
+namespace {
+
+void appendMap(QByteArray& out, const std::vector<TColor>& map)
+{
+    const int bits = GifBitsFor(int(map.size()));
+    for (int i = 0; i < (map.empty() ? 0 : 1 << bits); ++i) {
+        const TColor c = i < int(map.size()) ? map[std::size_t(i)] : 0;
+        out.append(char(RedOf(c))).append(char(GreenOf(c))).append(char(BlueOf(c)));
+    }
+}
+
+} // namespace
+
+QByteArray GifFile(int Width, int Height, const std::vector<TColor>& GlobalMap, const QByteArray& Blocks, bool Trailer)
+{
+    QByteArray out("GIF89a");
+    append16(out, std::uint32_t(Width));
+    append16(out, std::uint32_t(Height));
+    const int bits = GifBitsFor(int(GlobalMap.size()));
+    out.append(char(GlobalMap.empty() ? 0 : 0x80 | (bits - 1))).append('\0').append('\0');
+    appendMap(out, GlobalMap);
+    out.append(Blocks);
+    if (Trailer)
+        out.append(char(0x3B));
+    return out;
+}
+
+QByteArray GifImageBlock(int Left, int Top, int Width, int Height, std::uint8_t Packed,
+                         const std::vector<TColor>& LocalMap, const std::vector<std::uint8_t>& Pixels, int MinCodeSize)
+{
+    QByteArray out(1, char(0x2C));
+    append16(out, std::uint32_t(Left));
+    append16(out, std::uint32_t(Top));
+    append16(out, std::uint32_t(Width));
+    append16(out, std::uint32_t(Height));
+    if (!LocalMap.empty())
+        Packed = std::uint8_t((Packed & 0x78) | 0x80 | (GifBitsFor(int(LocalMap.size())) - 1));
+    out.append(char(Packed));
+    appendMap(out, LocalMap);
+    GifLzwEncoder encoder(MinCodeSize);
+    encoder.Add(Pixels.data(), std::int64_t(Pixels.size()));
+    return out.append(encoder.Finish());
+}
+
+QByteArray GifControlBlock(int Disposal, int Delay, std::optional<int> TransparentIndex)
+{
+    QByteArray out = QByteArray::fromHex("21F904");
+    out.append(char((Disposal << 2) | (TransparentIndex ? 1 : 0)));
+    append16(out, std::uint32_t(Delay));
+    return out.append(char(TransparentIndex.value_or(0))).append('\0');
+}
+
+QByteArray GifLoopBlock(int Loops)
+{
+    QByteArray out = QByteArray::fromHex("21FF0B") + "NETSCAPE2.0" + QByteArray::fromHex("0301");
+    append16(out, std::uint32_t(Loops));
+    return out.append('\0');
 }
 
 std::unique_ptr<TPixelGraphic> MakePatternImage(int Width, int Height, TBitCountNum BitCountNum)
