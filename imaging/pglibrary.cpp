@@ -27,6 +27,7 @@ std::unique_ptr<FormatRegistry> buildRegistry()
     // The add-on formats: the GIF adapter, the metafile readers, the second GIF reader, the
     // icon reader.
     RegisterGIFFormats(*registry);
+    RegisterSecondGIFReader(*registry);
     registry->Freeze();
     return registry;
 }

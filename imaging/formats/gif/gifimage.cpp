@@ -29,22 +29,6 @@ void append16(QByteArray& Out, int Value)
     Out.append(char(Value & 0xFF)).append(char((Value >> 8) & 0xFF));
 }
 
-// Rows in the order the frame stores them: plain, or the four interlace passes.
-template <typename F> void forEachStoredRow(int Height, bool Interlaced, F&& Row)
-{
-    if (!Interlaced) {
-        for (int y = 0; y < Height; ++y)
-            if (!Row(y))
-                return;
-        return;
-    }
-    static constexpr int kStart[] = {0, 4, 2, 1}, kStep[] = {8, 8, 4, 2};
-    for (int pass = 0; pass < 4; ++pass)
-        for (int y = kStart[pass]; y < Height; y += kStep[pass])
-            if (!Row(y))
-                return;
-}
-
 } // namespace
 
 QString GIFVersionText(TGIFVersion Version)
@@ -291,7 +275,7 @@ void TGIFSubImage::LoadFromStream(ByteReader& Stream)
     SetSize(width, height);
     GifLzwDecoder decoder(Stream, [this](const QString& Text) { Warning(1, Text); });
     if (Interlaced()) {
-        forEachStoredRow(height_, true, [&](int y) {
+        ForEachGifRow(height_, true, [&](int y) {
             return decoder.Read(data_.get() + std::int64_t(y) * width_, width_) == width_;
         });
     } else {
@@ -326,7 +310,7 @@ void TGIFSubImage::SaveToStream(QIODevice& Stream) const
     writeBytes(Stream, out);
     // No index may reach the clear code.
     GifLzwEncoder encoder(std::max({mapBits, GifBitsFor(largestIndex() + 1), 2}));
-    forEachStoredRow(height_, packed & 0x40, [&](int y) {
+    ForEachGifRow(height_, packed & 0x40, [&](int y) {
         encoder.Add(data_.get() + std::int64_t(y) * width_, width_);
         return true;
     });

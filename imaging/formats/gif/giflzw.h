@@ -110,3 +110,15 @@ private:
 
 // The smallest n from 1 to 8 with 2^n >= Count (0 for none; above 128: 8).
 int GifBitsFor(int Count);
+
+// Calls Row(y) for the rows of a frame in the order its data holds them: top to bottom, or the
+// four interlace passes (0, 8, 16, ...; 4, 12, ...; 2, 6, ...; 1, 3, ...). Row returns false to
+// stop.
+template <typename F> void ForEachGifRow(int Height, bool Interlaced, F&& Row)
+{
+    static constexpr int kStart[] = {0, 4, 2, 1}, kStep[] = {8, 8, 4, 2};
+    for (int pass = 0; pass < (Interlaced ? 4 : 1); ++pass)
+        for (int y = Interlaced ? kStart[pass] : 0; y < Height; y += Interlaced ? kStep[pass] : 1)
+            if (!Row(y))
+                return;
+}

@@ -350,6 +350,30 @@ std::vector<Seed> jpegSeeds()
     return seeds;
 }
 
+std::vector<Seed> gifSeeds()
+{
+    const std::vector<TColor> gray4{RGBColor(0, 0, 0), RGBColor(85, 85, 85), RGBColor(170, 170, 170),
+                                    RGBColor(255, 255, 255)};
+    std::vector<std::uint8_t> pattern(24 * 10);
+    for (std::size_t i = 0; i < pattern.size(); ++i)
+        pattern[i] = std::uint8_t((i / 3 + i % 7) % 4);
+    std::vector<Seed> seeds{{"example.gif", FormatExampleGif()}};
+    seeds.push_back({"animation.gif", GifFile(24, 10, gray4,
+                                              GifLoopBlock(0) + GifControlBlock(2, 7, 3)
+                                                  + GifImageBlock(0, 0, 24, 10, 0, {}, pattern, 2)
+                                                  + QByteArray::fromHex("21FE0568656C6C6F00") // a comment
+                                                  + GifControlBlock(3, 0)
+                                                  + GifImageBlock(5, 2, 8, 5, 0x40, std::vector<TColor>(16, RGBColor(9, 8, 7)),
+                                                                  std::vector<std::uint8_t>(pattern.begin(), pattern.begin() + 40), 4))});
+    seeds.push_back({"interlaced_local_map.gif",
+                     GifFile(7, 9, {}, GifImageBlock(0, 0, 7, 9, 0x40, gray4, std::vector<std::uint8_t>(pattern.begin(), pattern.begin() + 63), 2))});
+    auto image = MakePatternImage(31, 13, bcn24Bit);
+    seeds.push_back({"written_256.gif", savedAs(*image, "gif")});
+    const QByteArray whole = seeds.back().data;
+    seeds.push_back({"truncated.gif", whole.left(whole.size() / 2)});
+    return seeds;
+}
+
 } // namespace
 
 std::vector<Seed> SeedsFor(const QString& Target)
@@ -358,5 +382,7 @@ std::vector<Seed> SeedsFor(const QString& Target)
         return bmpSeeds();
     if (Target == QLatin1String("fuzz_jpeg"))
         return jpegSeeds();
+    if (Target == QLatin1String("fuzz_gif") || Target == QLatin1String("fuzz_gif_second"))
+        return gifSeeds();
     return {};
 }

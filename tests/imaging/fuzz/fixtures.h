@@ -92,5 +92,5 @@ struct Seed {
     QString name;
     QByteArray data;
 };
-// The seed files of a fuzz target ("fuzz_bmp", "fuzz_jpeg"); empty for an unknown target.
+// The seed files of a fuzz target ("fuzz_bmp", "fuzz_jpeg", "fuzz_gif", ...); empty for an unknown target.
 std::vector<Seed> SeedsFor(const QString& Target);
