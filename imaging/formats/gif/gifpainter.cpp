@@ -104,8 +104,14 @@ void TGIFSyncQueue::Synchronize(const void* Owner, const std::function<void()>& 
 
 int TGIFSyncQueue::Drain()
 {
+    // Only the calls waiting now: a waiting caller looks at what each one changed.
+    std::size_t waiting = 0;
+    {
+        std::lock_guard lock(mutex_);
+        waiting = waiting_.size();
+    }
     int ran = 0;
-    for (;;) {
+    for (; std::size_t(ran) < waiting;) {
         Entry* entry = nullptr;
         {
             std::lock_guard lock(mutex_);
@@ -361,6 +367,9 @@ void TGIFPainter::run()
     } catch (...) {
     }
     finished_ = true;
+    // A painter let go while one of its calls ran is joined by the next drain: ask for one.
+    if (QCoreApplication* app = OwnThread() ? QCoreApplication::instance() : nullptr)
+        QMetaObject::invokeMethod(app, [] { TGIFSyncQueue::Instance().Drain(); }, Qt::QueuedConnection);
 }
 
 void TGIFPainter::drawFrame(TGIFSubImage& Frame, QImage& Target)

@@ -64,7 +64,7 @@ public:
     // it and waits until it has run.
     // A call that raises on the user-interface thread raises in the caller.
     void Synchronize(const void* Owner, const std::function<void()>& Call);
-    // Runs the calls waiting (user-interface thread only); how many ran.
+    // Runs the calls waiting when it is called (user-interface thread only); how many ran.
     int Drain();
     static bool OnUserInterfaceThread();
     // True while a call of Owner runs below the caller (user-interface thread).
