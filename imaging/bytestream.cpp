@@ -13,8 +13,21 @@ namespace {
 constexpr std::size_t kBufferSize = 64 * 1024;
 }
 
+namespace {
+
+// A buffer no larger than what a random-access stream has left (a small file needs no 64 KiB).
+std::size_t bufferSizeFor(const QIODevice& Stream)
+{
+    if (Stream.isSequential())
+        return kBufferSize;
+    const qint64 left = Stream.size() - Stream.pos();
+    return std::size_t(std::clamp<qint64>(left + 1, 1, qint64(kBufferSize)));
+}
+
+} // namespace
+
 ByteReader::ByteReader(QIODevice& Stream, RaiseFunction RaiseEnd)
-    : stream_(Stream), raiseEnd_(RaiseEnd), buffer_(kBufferSize), bufferStart_(Stream.pos())
+    : stream_(Stream), raiseEnd_(RaiseEnd), buffer_(bufferSizeFor(Stream)), bufferStart_(Stream.pos())
 {
 }
 

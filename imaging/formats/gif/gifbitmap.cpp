@@ -72,9 +72,9 @@ TPixelGraphic& TGIFSubImage::Bitmap()
         return *bitmap_;
     if (Image())
         Image()->Progress(0, "Rendering...");
-    const std::vector<TColor>& colors = ActiveColors();
     // Indices past the map read as black, not as an error.
-    const int count = std::max<int>({int(colors.size()), largestIndex() + 1, 1});
+    const std::vector<TColor> colors = Palette();
+    const int count = int(colors.size());
     auto bitmap = std::make_unique<TPixelGraphic>();
     try {
         bitmap->Allocate(width_, height_, bcn8Bit);
@@ -83,7 +83,7 @@ TPixelGraphic& TGIFSubImage::Bitmap()
     }
     bitmap->SetPaletteCount(count);
     for (int i = 0; i < count; ++i)
-        bitmap->SetPaletteEntry(i, i < int(colors.size()) ? colors[std::size_t(i)] : 0);
+        bitmap->SetPaletteEntry(i, colors[std::size_t(i)]);
     for (int y = 0; y < height_ && width_ > 0; ++y)
         std::memcpy(bitmap->ScanLine(y), data_.get() + std::int64_t(y) * width_, std::size_t(width_));
     bitmap_ = std::move(bitmap);
@@ -158,11 +158,10 @@ TPixelGraphic* TGIFImage::Bitmap()
         for (std::size_t i = 0; i < palette.size(); ++i)
             bitmap->SetPaletteEntry(int(i), palette[i]);
         // The frame at its place, on index 0, each colour exact where the palette has it.
-        TPixelGraphic& frame = first.Bitmap();
-        const std::array<std::uint8_t, 256> indices = NearestColorIndices(frame.Palette(), palette);
+        const std::array<std::uint8_t, 256> indices = NearestColorIndices(first.Palette(), palette);
         const int width = std::min(first.Width(), Width() - first.Left);
         for (int y = 0; y < first.Height() && first.Top + y < Height() && width > 0; ++y) {
-            const std::uint8_t* in = first.Data() + std::int64_t(y) * first.Width();
+            const std::uint8_t* in = std::as_const(first).Data() + std::int64_t(y) * first.Width();
             std::uint8_t* out = bitmap->ScanLine(first.Top + y) + first.Left;
             for (int x = 0; x < width; ++x)
                 out[x] = indices[in[x]];

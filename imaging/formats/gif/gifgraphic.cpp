@@ -171,7 +171,7 @@ std::vector<TColor> TGIFImage::GetPalette()
         else if (header_.ColorMap().Count() > 0)
             palette = header_.ColorMap().Colors();
         else
-            palette = images_.Items(0).Bitmap().Palette();
+            palette = images_.Items(0).Bitmap().Palette(); // rendered, as the frame is shown
         makingPalette_ = false;
         palette_ = palette;
         return palette;

@@ -200,6 +200,7 @@ TGIFGraphicControlExtension* TGIFSubImage::GraphicControlExtension() const
 void TGIFSubImage::SetSize(std::uint16_t Width, std::uint16_t Height)
 {
     FreeBitmap();
+    largestIndex_.reset();
     data_.reset();
     dataSize_ = 0;
     width_ = Width;
@@ -222,9 +223,31 @@ const std::vector<TColor>& TGIFSubImage::ActiveColors() const
     return Image()->Header().ColorMap().Colors();
 }
 
+std::uint8_t* TGIFSubImage::Data()
+{
+    FreeBitmap();
+    largestIndex_.reset();
+    return data_.get();
+}
+
 std::uint8_t TGIFSubImage::largestIndex() const
 {
-    return data_ ? *std::max_element(data_.get(), data_.get() + dataSize_) : 0;
+    if (!largestIndex_)
+        largestIndex_ = data_ ? *std::max_element(data_.get(), data_.get() + dataSize_) : 0;
+    return *largestIndex_;
+}
+
+void TGIFSubImage::noteIndices(const std::uint8_t* Pixels, std::int64_t Count)
+{
+    if (Count > 0)
+        largestIndex_ = std::max(largestIndex_.value_or(0), *std::max_element(Pixels, Pixels + Count));
+}
+
+std::vector<TColor> TGIFSubImage::Palette() const
+{
+    std::vector<TColor> colors = ActiveColors();
+    colors.resize(std::max<std::size_t>({colors.size(), std::size_t(largestIndex()) + 1, 1}), 0);
+    return colors;
 }
 
 TGIFVersion TGIFSubImage::Version() const
@@ -274,12 +297,16 @@ void TGIFSubImage::LoadFromStream(ByteReader& Stream)
     }
     SetSize(width, height);
     GifLzwDecoder decoder(Stream, [this](const QString& Text) { Warning(1, Text); });
+    largestIndex_ = 0; // what is not decoded stays 0
     if (Interlaced()) {
         ForEachGifRow(height_, true, [&](int y) {
-            return decoder.Read(data_.get() + std::int64_t(y) * width_, width_) == width_;
+            std::uint8_t* row = data_.get() + std::int64_t(y) * width_;
+            const std::int64_t got = decoder.Read(row, width_);
+            noteIndices(row, got);
+            return got == width_;
         });
     } else {
-        decoder.Read(data_.get(), dataSize_);
+        noteIndices(data_.get(), decoder.Read(data_.get(), dataSize_));
     }
     decoder.Finish();
 }

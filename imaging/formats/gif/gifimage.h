@@ -320,7 +320,8 @@ public:
     // One colour index per pixel, top row first; empty when the frame has no image.
     bool Empty() const { return !data_; }
     const std::uint8_t* Data() const { return data_.get(); }
-    std::uint8_t* Data() { return data_.get(); }
+    // For writing pixels: the bitmaps made of them go.
+    std::uint8_t* Data();
     // New zeroed pixels (pages untouched until written, so a file that claims a large frame
     // costs memory only for what it decodes); more than 1 GiB or a failed allocation raises
     // "Failed to allocate memory for GIF DIB".
@@ -337,8 +338,10 @@ public:
     // indices past it are 0 (progress "Converting...").
     void AssignBitmap(TPixelGraphic& Bitmap);
 
-    // The frame as an 8-bit library image of its size ("Rendering..."), made on demand and kept:
-    // the map's colours, padded with black as far as the pixels index.
+    // The colours of the pixels: the active map, padded with black as far as they index.
+    std::vector<TColor> Palette() const;
+    // The frame as an 8-bit library image of its size with that palette ("Rendering..."), made
+    // on demand and kept.
     TPixelGraphic& Bitmap();
     // 1-bit, 1 where the pixel is the transparent index; null without transparency.
     TPixelGraphic* Mask();
@@ -352,12 +355,15 @@ public:
 
 private:
     std::uint8_t largestIndex() const;
+    void noteIndices(const std::uint8_t* Pixels, std::int64_t Count);
 
     int width_ = 0, height_ = 0;
     TGIFLocalColorMap colorMap_;
     TGIFExtensionList extensions_;
     PixelMemory data_;
     std::int64_t dataSize_ = 0;
+    // The largest index, known after loading without a scan (pages never written stay unread).
+    mutable std::optional<std::uint8_t> largestIndex_;
     std::unique_ptr<TPixelGraphic> bitmap_;
     std::unique_ptr<TPixelGraphic> mask_;
 };
@@ -380,7 +386,7 @@ enum TGIFDrawOption : std::uint8_t {
     doAnimate = 2,
     doUnused3 = 3,
     doLoopForever = 4,         // whatever the loop block says
-    doCheckCanvas = 5,         // a painter checks that its canvas still exists before painting
+    doCheckCanvas = 5,         // kept for option sets: a painter always checks its canvas is still there
     doDrawOnCanvas = 6,        // the painter draws straight onto Draw's canvas, not the first-frame bitmap
     doFixedPalette = 7,        // the palette is the fixed 216 colours...
     doFixedPaletteLowColor = 8, // ...only on screens of at most 256 colours

@@ -46,7 +46,7 @@ GifLzwDecoder::GifLzwDecoder(ByteReader& Data, GifWarning Warn)
         RaiseGIF(GifText::InvalidData);
     clearCode_ = 1 << minCodeSize_;
     endCode_ = clearCode_ + 1;
-    tables_ = std::make_unique<Tables>();
+    tables_.reset(new Tables); // the stack needs no clearing
     tables_->prefix.fill(0);
     tables_->suffix.fill(0);
     highWater_ = kTableSize;

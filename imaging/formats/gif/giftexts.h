@@ -23,9 +23,7 @@ inline constexpr char HeightTooSmall[] = "Image height too small for contained f
 inline constexpr char WidthTooSmall[] = "Image width too small for contained frames";
 inline constexpr char UnsupportedObject[] = "Object type not supported for operation";
 inline constexpr char NoDIBMemory[] = "Failed to allocate memory for GIF DIB";
-inline constexpr char DIBFromBitmap[] = "Failed to create DIB from Bitmap";
 inline constexpr char NoDIB[] = "Image has no DIB";
-inline constexpr char UnsupportedPixelFormat[] = "Unsupported PixelFormat";
 // Warnings.
 inline constexpr char UnknownBlock[] = "Unknown GIF block type";
 inline constexpr char BadIntroducer[] = "Invalid extension introducer";
