@@ -1,11 +1,14 @@
 // Pictorum: builds image web sites and their rotations.
 #include "app/windows/appcontext.h"
 #include "app/windows/mainform.h"
+
+#include "components/oneinstance.h"
 #include "imaging/pglibrary.h"
 #include "imaging/pgsettings.h"
 
 #include "platform/modaldialog.h"
 #include "platform/paths.h"
+#include "platform/processparameters.h"
 #include "platform/qtprompts.h"
 #include "platform/shell.h"
 
@@ -15,11 +18,17 @@
 
 int main(int argc, char** argv)
 {
+    const QStringList parameters = platform::processParameters(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pictorum"));
     QApplication::setApplicationDisplayName(QStringLiteral("Pictorum Pro"));
 
+    // Another copy running from this folder takes our parameters; this one ends unseen.
     const QString programFolder = platform::executableFolder();
+    TOneInstance OneInstance1(QStringLiteral("Pictorum"), programFolder);
+    if (const std::optional<int> status = OneInstance1.Check(parameters))
+        return *status;
+
     platform::QtPromptService prompts;
     platform::DesktopShell shell(programFolder);
     platform::DialogRunner dialogs;

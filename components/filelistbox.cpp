@@ -3,6 +3,7 @@
 #include "platform/folderlisting.h"
 #include "platform/paths.h"
 
+#include <QKeyEvent>
 #include <QSet>
 
 TFileListBox::TFileListBox(QWidget* parent) : QListWidget(parent)
@@ -85,4 +86,11 @@ QStringList TFileListBox::FileNames() const
     for (int row = 0; row < count(); ++row)
         names << item(row)->text();
     return names;
+}
+
+void TFileListBox::keyReleaseEvent(QKeyEvent* event)
+{
+    QListWidget::keyReleaseEvent(event);
+    if (!event->isAutoRepeat())
+        emit KeyUp(event->key(), event->modifiers());
 }

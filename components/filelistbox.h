@@ -35,6 +35,11 @@ public:
 signals:
     // After every fill and every change of the current row.
     void Change();
+    // A key was released over the list.
+    void KeyUp(int key, Qt::KeyboardModifiers modifiers);
+
+protected:
+    void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
     platform::FileOutcome fill();

@@ -41,7 +41,7 @@ TFileFormatWriter::TFileFormatWriter(QString ClassName, QString Extension, QStri
 {
 }
 
-void TFileFormatWriter::Save(QIODevice&, TPixelGraphic&) const {}
+void TFileFormatWriter::Save(QIODevice&, TPixelGraphic&, const SaveOptions&) const {}
 void TFileFormatWriter::WriteHeader(QIODevice&) const {}
 void TFileFormatWriter::WriteImage(QIODevice&, TPixelGraphic&) const {}
 void TFileFormatWriter::WriteEnd(QIODevice&) const {}

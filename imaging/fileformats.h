@@ -19,6 +19,7 @@
 
 class QIODevice;
 class TPixelGraphic;
+struct SaveOptions;
 
 // The eight colour resolutions, in the order of their names (messages 8 to 15).
 enum TColorResolution : std::uint8_t {
@@ -115,7 +116,8 @@ public:
     // The colour resolutions the writer stores; a save converts to one of them first.
     ColorResolutionSet CanWriteResolutions() const { return canWriteResolutions_; }
 
-    virtual void Save(QIODevice& Stream, TPixelGraphic& Graphic) const;
+    // Writes the image with the save options of this one call.
+    virtual void Save(QIODevice& Stream, TPixelGraphic& Graphic, const SaveOptions& Options) const;
     // Writers of several images per file (TIFF) write in three steps.
     virtual void WriteHeader(QIODevice& Stream) const;
     virtual void WriteImage(QIODevice& Stream, TPixelGraphic& Graphic) const;

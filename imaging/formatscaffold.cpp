@@ -2,6 +2,8 @@
 
 #include "pgmessages.h"
 
+#include <exception>
+
 void TSingleImageReader::Load(QIODevice& Stream, TPixelGraphic& Graphic, int ImageIndex) const
 {
     if (ImageIndex != 0)
@@ -15,4 +17,10 @@ void TSingleImageReader::GetInfo(QIODevice& Stream, int ImageIndex, GraphicFileI
     if (ImageIndex != 0)
         FailInfo(PGLangStrS1(PgMsg::InvalidValueFor, QStringLiteral("Index")));
     ReadInfo(Stream, Info);
+}
+
+void TSingleImageReader::FailInfo(const QString& Text) const
+{
+    Fail(Text);
+    std::terminate(); // Fail always throws
 }

@@ -49,5 +49,5 @@ protected:
     // The format's failure: its exception class, its tag in front of the text.
     [[noreturn]] virtual void Fail(const QString& Text) const = 0;
     // GetInfo's failures; a format whose information names itself otherwise overrides it.
-    [[noreturn]] virtual void FailInfo(const QString& Text) const { Fail(Text); }
+    [[noreturn]] virtual void FailInfo(const QString& Text) const;
 };

@@ -163,10 +163,11 @@ void LoadGraphic(TPixelGraphic& Graphic, const FormatRegistry& Registry, QIODevi
 }
 
 void SaveGraphicToStream(TPixelGraphic& Graphic, const FormatRegistry& Registry, QIODevice& Stream,
-                         const QString& Extension)
+                         const QString& Extension, const SaveOptions& Options)
 {
-    saveWithConversion(Graphic, Registry, Extension,
-                       [&Stream](const TFileFormatWriter& Writer, TPixelGraphic& Image) { Writer.Save(Stream, Image); });
+    saveWithConversion(Graphic, Registry, Extension, [&](const TFileFormatWriter& Writer, TPixelGraphic& Image) {
+        Writer.Save(Stream, Image, Options);
+    });
 }
 
 void WriteFileAtomically(const QString& FileName, const std::function<void(QIODevice& Stream)>& Write)
@@ -187,11 +188,12 @@ void WriteFileAtomically(const QString& FileName, const std::function<void(QIODe
         throw EPixelGraphic(outcome.reason);
 }
 
-void SaveGraphicToFile(TPixelGraphic& Graphic, const FormatRegistry& Registry, const QString& FileName)
+void SaveGraphicToFile(TPixelGraphic& Graphic, const FormatRegistry& Registry, const QString& FileName,
+                       const SaveOptions& Options)
 {
     saveWithConversion(Graphic, Registry, GetLowerExtension(FileName),
-                       [&FileName](const TFileFormatWriter& Writer, TPixelGraphic& Image) {
-                           WriteFileAtomically(FileName, [&](QIODevice& Stream) { Writer.Save(Stream, Image); });
+                       [&](const TFileFormatWriter& Writer, TPixelGraphic& Image) {
+                           WriteFileAtomically(FileName, [&](QIODevice& Stream) { Writer.Save(Stream, Image, Options); });
                        });
 }
 
@@ -220,20 +222,20 @@ void TPixelGraphic::LoadFromStreamIndex(QIODevice& Stream, const QString& Extens
     LoadGraphic(*this, FileFormatRegistry(), Stream, Extension, ImageIndex);
 }
 
-void TPixelGraphic::SaveToFile(const QString& FileName)
+void TPixelGraphic::SaveToFile(const QString& FileName, const SaveOptions& Options)
 {
-    SaveGraphicToFile(*this, FileFormatRegistry(), FileName);
+    SaveGraphicToFile(*this, FileFormatRegistry(), FileName, Options);
 }
 
-void TPixelGraphic::SaveToStreamAs(QIODevice& Stream, const QString& Extension)
+void TPixelGraphic::SaveToStreamAs(QIODevice& Stream, const QString& Extension, const SaveOptions& Options)
 {
-    SaveGraphicToStream(*this, FileFormatRegistry(), Stream, Extension);
+    SaveGraphicToStream(*this, FileFormatRegistry(), Stream, Extension, Options);
 }
 
 void TPixelGraphic::SaveToStream(QIODevice& Stream)
 {
     FlushCanvas();
-    GlobalBMPWriter().Save(Stream, *this);
+    GlobalBMPWriter().Save(Stream, *this, CurrentSaveOptions());
 }
 
 void TPixelGraphic::WriteData(QIODevice& Stream)

@@ -3,6 +3,8 @@
 // TPixelGraphic's LoadFrom... and SaveTo... operations, which use the library's registry. Tests
 // give registries of their own.
 
+#include "pgsettings.h"
+
 #include <QString>
 
 #include <functional>
@@ -27,12 +29,14 @@ void LoadGraphic(TPixelGraphic& Graphic, const FormatRegistry& Registry, QIODevi
                  const QString& Extension, int ImageIndex);
 
 // Saves with the registry's writer for the extension, converting to a colour resolution the
-// writer stores as the graphic's ColorResConversion allows. The graphic stays unchanged.
+// writer stores as the graphic's ColorResConversion allows. The graphic stays unchanged. The
+// options default to the library's save settings as they stand at the call.
 void SaveGraphicToStream(TPixelGraphic& Graphic, const FormatRegistry& Registry, QIODevice& Stream,
-                         const QString& Extension);
+                         const QString& Extension, const SaveOptions& Options = CurrentSaveOptions());
 // The same into a file, written beside the target and renamed over it only when complete: a
 // failure or refusal leaves an existing file as it was.
-void SaveGraphicToFile(TPixelGraphic& Graphic, const FormatRegistry& Registry, const QString& FileName);
+void SaveGraphicToFile(TPixelGraphic& Graphic, const FormatRegistry& Registry, const QString& FileName,
+                       const SaveOptions& Options = CurrentSaveOptions());
 
 // Runs Write on a temporary file beside FileName and renames it over FileName only when Write
 // returned; Write's exception (or the failure to write the file, as EPixelGraphic with its

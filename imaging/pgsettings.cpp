@@ -24,6 +24,11 @@ bool PixelGraphicPNGUseBackground = kPNGUseBackground;
 bool PixelGraphicPNGWriteGamma = kPNGWriteGamma;
 platform::PromptService* PixelGraphicPrompts = nullptr;
 
+SaveOptions CurrentSaveOptions()
+{
+    return SaveOptions{PixelGraphicJPEGQuality, PixelGraphicJPEGProgressive, PixelGraphicJPEGEncodeDCT};
+}
+
 void ResetPixelGraphicSettings()
 {
     PixelGraphicBitfieldRounding = kBitfieldRounding;

@@ -7,7 +7,8 @@ class PromptService;
 }
 
 // Library-wide settings. They hold their defaults from the start; the library start sets them
-// again, and callers change only the JPEG save settings, just before a save.
+// again. Callers change only the JPEG save settings: they are what a save takes when it is given
+// no options of its own.
 
 extern bool PixelGraphicBitfieldRounding;        // BMP: rounding of 16-bit bit-field channels
 extern int PixelGraphicJPEGDecodeDCT;            // 0 accurate integer
@@ -25,3 +26,15 @@ extern platform::PromptService* PixelGraphicPrompts;
 
 // Puts every setting above back to its default (the prompt service is left alone).
 void ResetPixelGraphicSettings();
+
+// What one save takes from the settings above, as a value handed to the writer: a writer never
+// reads the settings themselves, so saves on several threads with options of their own do not
+// race. Read the settings on the thread that changes them and hand workers the value.
+struct SaveOptions {
+    std::uint8_t JPEGQuality;   // 1 to 100
+    bool JPEGProgressive;
+    int JPEGEncodeDCT;          // libjpeg's DCT method number
+};
+
+// The save settings as they stand now.
+SaveOptions CurrentSaveOptions();

@@ -3,6 +3,7 @@
 #include "graphic.h"
 #include "pgexceptions.h"
 #include "pgobject.h"
+#include "pgsettings.h"
 #include "pgtypes.h"
 #include "pixelmemory.h"
 
@@ -218,10 +219,12 @@ public:
     void LoadFromStreamIndex(QIODevice& Stream, const QString& Extension, int ImageIndex);
     // Saves with the writer of the name's extension, converting to a colour resolution it
     // stores as ColorResConversion allows. The file is replaced only by a complete new one.
-    void SaveToFile(const QString& FileName);
+    // Without options the library's save settings as they stand are used; a save off the
+    // user-interface thread passes its own.
+    void SaveToFile(const QString& FileName, const SaveOptions& Options = CurrentSaveOptions());
     // Always BMP, unconverted.
     void SaveToStream(QIODevice& Stream) override;
-    void SaveToStreamAs(QIODevice& Stream, const QString& Extension);
+    void SaveToStreamAs(QIODevice& Stream, const QString& Extension, const SaveOptions& Options = CurrentSaveOptions());
     // A 32-bit byte count, then the image as BMP.
     void ReadData(QIODevice& Stream);
     void WriteData(QIODevice& Stream);

@@ -1,6 +1,7 @@
 #include "modaldialog.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPushButton>
 
 namespace platform {
@@ -14,6 +15,21 @@ ModalDialog::ModalDialog(QWidget* parent)
 void ModalDialog::bindResult(QAbstractButton* button, int result)
 {
     connect(button, &QAbstractButton::clicked, this, [this, result] { setModalResult(result); });
+}
+
+void ModalDialog::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() != Qt::Key_Escape || event->modifiers() != Qt::NoModifier) {
+        QDialog::keyPressEvent(event);
+        return;
+    }
+    for (QAbstractButton* button : findChildren<QAbstractButton*>())
+        if (button->window() == this && button->isVisible() && button->isEnabled()
+            && button->property("Cancel").toBool()) {
+            button->click();
+            return;
+        }
+    reject();
 }
 
 ButtonRow makeButtonRow(QWidget* parent, const QStringList& captions, bool firstIsDefault)

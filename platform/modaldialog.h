@@ -12,8 +12,9 @@ class QPushButton;
 
 namespace platform {
 
-// Base of every modal dialog. Its result is one of the modal results; Escape and the close
-// box give Cancel (2). Setting a result closes the dialog.
+// Base of every modal dialog. Its result is one of the modal results; the close box gives
+// Cancel (2). Escape clicks the enabled button whose "Cancel" property is true, else gives
+// Cancel. Setting a result closes the dialog.
 class ModalDialog : public QDialog {
     Q_OBJECT
 public:
@@ -27,6 +28,9 @@ public:
 
     void accept() override { done(mrOk); }
     void reject() override { done(mrCancel); }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 // A right-aligned row of new push buttons with these captions, for the foot of a dialog.

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -13,5 +15,19 @@ std::optional<QString> findPathIgnoringCase(const QString& path);
 
 // The existing path that findPathIgnoringCase finds, or the path as given.
 QString resolvePathIgnoringCase(const QString& path);
+
+// Finds paths as findPathIgnoringCase does, listing each folder once and remembering what it
+// found: for long lists of paths in a few folders (the rows of a rotation list).
+class PathLookup {
+public:
+    std::optional<QString> find(const QString& path);
+
+private:
+    std::optional<QString> locate(const QString& path);
+    const QStringList& listing(const QString& folder);
+
+    QHash<QString, std::optional<QString>> found_;
+    QHash<QString, QStringList> listings_;
+};
 
 } // namespace platform

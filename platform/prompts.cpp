@@ -94,12 +94,6 @@ std::optional<QString> ScriptedPromptService::chooseSaveFile(const FileChoice& c
     return take(files_, std::optional<QString>());
 }
 
-std::optional<QString> ScriptedPromptService::chooseFolder(const QString& caption, const QString& start)
-{
-    calls_.append(Call{Call::Folder, {}, caption, start});
-    return take(folders_, std::optional<QString>());
-}
-
 std::optional<unsigned> ScriptedPromptService::chooseColor(unsigned)
 {
     calls_.append(Call{Call::Color, {}, {}, {}});
@@ -130,7 +124,6 @@ void ScriptedPromptService::clear()
     answers_.clear();
     texts_.clear();
     files_.clear();
-    folders_.clear();
     fileLists_.clear();
     colors_.clear();
     unanswered_ = 0;

@@ -42,7 +42,6 @@ public:
     virtual std::optional<QString> chooseOpenFile(const FileChoice& choice) = 0;
     virtual std::optional<QStringList> chooseOpenFiles(const FileChoice& choice) = 0;
     virtual std::optional<QString> chooseSaveFile(const FileChoice& choice) = 0;
-    virtual std::optional<QString> chooseFolder(const QString& caption, const QString& start) = 0;
     // Colours as 0xRRGGBB.
     virtual std::optional<unsigned> chooseColor(unsigned initial) = 0;
 
@@ -65,10 +64,10 @@ QString defaultCaption(PromptIcon icon);
 class ScriptedPromptService : public PromptService {
 public:
     struct Call {
-        enum Kind { Ask, Input, OpenFile, OpenFiles, SaveFile, Folder, Color } kind = Ask;
+        enum Kind { Ask, Input, OpenFile, OpenFiles, SaveFile, Color } kind = Ask;
         Prompt prompt;        // for Ask
         QString caption;      // for the choosers and the input box
-        QString detail;       // label, start folder or filter
+        QString detail;       // label or filter
     };
 
     int ask(const Prompt& prompt) override;
@@ -76,7 +75,6 @@ public:
     std::optional<QString> chooseOpenFile(const FileChoice& choice) override;
     std::optional<QStringList> chooseOpenFiles(const FileChoice& choice) override;
     std::optional<QString> chooseSaveFile(const FileChoice& choice) override;
-    std::optional<QString> chooseFolder(const QString& caption, const QString& start) override;
     std::optional<unsigned> chooseColor(unsigned initial) override;
 
     // Scripting, consumed in order.
@@ -84,7 +82,6 @@ public:
     void answerText(std::optional<QString> text) { texts_.push_back(std::move(text)); }
     void answerFile(std::optional<QString> file) { files_.push_back(std::move(file)); }
     void answerFiles(std::optional<QStringList> files) { fileLists_.push_back(std::move(files)); }
-    void answerFolder(std::optional<QString> folder) { folders_.push_back(std::move(folder)); }
     void answerColor(std::optional<unsigned> rgb) { colors_.push_back(rgb); }
 
     const QList<Call>& calls() const { return calls_; }
@@ -98,7 +95,7 @@ private:
 
     QList<Call> calls_;
     std::deque<int> answers_;
-    std::deque<std::optional<QString>> texts_, files_, folders_;
+    std::deque<std::optional<QString>> texts_, files_;
     std::deque<std::optional<QStringList>> fileLists_;
     std::deque<std::optional<unsigned>> colors_;
     int unanswered_ = 0;

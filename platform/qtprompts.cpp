@@ -102,14 +102,6 @@ std::optional<QString> QtPromptService::chooseSaveFile(const FileChoice& choice)
     return file;
 }
 
-std::optional<QString> QtPromptService::chooseFolder(const QString& caption, const QString& start)
-{
-    const QString folder = QFileDialog::getExistingDirectory(parentWindow(), caption, start);
-    if (folder.isEmpty())
-        return std::nullopt;
-    return folder;
-}
-
 std::optional<unsigned> QtPromptService::chooseColor(unsigned initial)
 {
     const QColor c = QColorDialog::getColor(QColor::fromRgb(initial), parentWindow());

@@ -14,7 +14,6 @@ public:
     std::optional<QString> chooseOpenFile(const FileChoice& choice) override;
     std::optional<QStringList> chooseOpenFiles(const FileChoice& choice) override;
     std::optional<QString> chooseSaveFile(const FileChoice& choice) override;
-    std::optional<QString> chooseFolder(const QString& caption, const QString& start) override;
     std::optional<unsigned> chooseColor(unsigned initial) override;
 
 private:

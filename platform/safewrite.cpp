@@ -1,5 +1,7 @@
 #include "safewrite.h"
 
+#include "filenames.h"
+
 #include <QFile>
 #include <QRandomGenerator>
 #include <QSaveFile>
@@ -150,8 +152,9 @@ FileOutcome copyFileAtomically(const QString& source, const QString& destination
 
 FileOutcome renameNoReplace(const QString& from, const QString& to)
 {
-    const QByteArray a = QFile::encodeName(from);
-    const QByteArray b = QFile::encodeName(to);
+    // Byte-exact names, so that a name that is not UTF-8 can be renamed too.
+    const QByteArray a = encodeFileName(from);
+    const QByteArray b = encodeFileName(to);
     if (::renameat2(AT_FDCWD, a.constData(), AT_FDCWD, b.constData(), RENAME_NOREPLACE) == 0)
         return FileOutcome::success();
     return FileOutcome::fromErrno(QStringLiteral("Cannot rename %1 to %2").arg(from, to));

@@ -2,8 +2,10 @@
 #include "rotation/engine/commandline.h"
 #include "rotation/windows/mainform.h"
 
+#include "components/oneinstance.h"
 #include "platform/modaldialog.h"
 #include "platform/paths.h"
+#include "platform/processparameters.h"
 #include "platform/qtprompts.h"
 #include "platform/shell.h"
 
@@ -31,7 +33,8 @@ int main(int argc, char** argv)
 {
     // Qt takes its own options out of argv when the application starts; the first parameter
     // must be seen as it was passed.
-    const CommandLine commandLine = parseCommandLine(argc, argv);
+    const QStringList parameters = platform::processParameters(argc, argv);
+    const CommandLine commandLine = parseCommandLine(parameters);
     if (needsOffscreenPlatform(commandLine))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     std::setlocale(LC_TIME, "");  // log time stamps in the user's format
@@ -43,7 +46,12 @@ int main(int argc, char** argv)
     QApplication::setApplicationDisplayName(QStringLiteral("Pictorum Pro Rotation Site Tool"));
     QApplication::setWindowIcon(app.style()->standardIcon(QStyle::SP_BrowserReload));
 
+    // Another copy running from this folder takes our parameters; this one ends unseen.
     const QString programFolder = platform::executableFolder();
+    TOneInstance OneInstance1(QStringLiteral("Turnfold"), programFolder);
+    if (const std::optional<int> status = OneInstance1.Check(parameters))
+        return *status;
+
     platform::QtPromptService prompts;
     platform::DesktopShell shell(programFolder);
     platform::DialogRunner dialogs;

@@ -57,6 +57,7 @@ PageGenerator::PageGenerator(PageInputs inputs, PageServices services)
     : in_(std::move(inputs))
     , services_(std::move(services))
     , prefix_(completedPageNumberPrefix(in_.settings.edtpagenumberprefix))
+    , templates_(in_.settings.cmbstyle, in_.settings.cmbimagestyle)
 {
     if (!services_.status)
         services_.status = [](const QString&) {};
@@ -362,8 +363,10 @@ std::optional<QByteArray> PageGenerator::nextListEntry(EntryList& list, const QS
     const QString key = file.toUpper();
     if (key != list.loadedFile) {
         const std::optional<QByteArray> bytes = platform::readFileContent(file);
-        if (!bytes)
+        if (!bytes) {
+            listFailure_ = QStringLiteral("Cannot read the list %1").arg(file);
             return std::nullopt;
+        }
         list.entries = splitTextLines(*bytes);
         list.loadedFile = key;
         list.next = 0;
@@ -399,24 +402,25 @@ std::optional<QByteArray> PageGenerator::getnextheaderfooter(bool header, bool t
 
 // ---- pages ----
 
-bool PageGenerator::writePage(const QString& templateFile, const QString& outputFile, const QString& content,
-                              const QString& index, bool thumbnailPage)
+platform::FileOutcome PageGenerator::writePage(const PageTemplates::Text& htmlTemplate, const QString& outputFile,
+                                               const QString& content, const QString& index, bool thumbnailPage)
 {
-    const std::optional<QByteArray> htmlTemplate = platform::readFileContent(templateFile);
-    if (!htmlTemplate)
-        return false;
+    if (!htmlTemplate.outcome)
+        return htmlTemplate.outcome;
     const std::optional<QByteArray> header = getnextheaderfooter(true, thumbnailPage);
+    const QString headerFailure = listFailure_;
     const std::optional<QByteArray> footer = getnextheaderfooter(false, thumbnailPage);
     if (!header || !footer)
-        return false;
+        return platform::FileOutcome::failure(header ? listFailure_ : headerFailure);
     const int method = in_.settings.cmbImageDisplayMethod.index();
     const bool script = thumbnailPage && (method == 2 || method == 3);
-    const QByteArray page = splicetext(*htmlTemplate, content.toUtf8(), index.toUtf8(), *header, *footer, script);
-    return bool(platform::writeFileAtomically(outputFile, page));
+    const QByteArray page =
+        splicetext(htmlTemplate.bytes, content.toUtf8(), index.toUtf8(), *header, *footer, script);
+    return platform::writeFileAtomically(outputFile, page);
 }
 
-bool PageGenerator::createHTMLThumbpage(const QString& outputFile, int page, const QString& index, int first,
-                                        int pageCount)
+platform::FileOutcome PageGenerator::createHTMLThumbpage(const QString& outputFile, int page, const QString& index,
+                                                         int first, int pageCount)
 {
     QString content;
     if (!in_.withoutThumbnails) {
@@ -432,7 +436,7 @@ bool PageGenerator::createHTMLThumbpage(const QString& outputFile, int page, con
                                : QStringLiteral("Next ") + count + QStringLiteral(" Thumbnails")};
         content = CreateThumbGrid(page, first, previous, next);
     }
-    return writePage(in_.settings.cmbstyle, outputFile, content, index, true);
+    return writePage(templates_.thumbnail(), outputFile, content, index, true);
 }
 
 QString PageGenerator::imageSizeAttributes(const QString& image) const
@@ -449,10 +453,11 @@ QString PageGenerator::imageSizeAttributes(const QString& image) const
         + QLatin1Char(' ');
 }
 
-bool PageGenerator::createHTMLImagepage(const QString& outputFile, int image, const QString& index, int page)
+platform::FileOutcome PageGenerator::createHTMLImagepage(const QString& outputFile, int image, const QString& index,
+                                                         int page)
 {
     if (image < 0 || image >= imageCount())
-        return false;
+        return platform::FileOutcome::failure(QStringLiteral("No image %1 in this build").arg(image));
     const RotationSettings& s = in_.settings;
     const QString& name = in_.images.at(image);
     QString content = LumoraCredits();
@@ -468,5 +473,5 @@ bool PageGenerator::createHTMLImagepage(const QString& outputFile, int image, co
                        QStringLiteral("Next Image")};
     content += CRLF + QStringLiteral("<BR>&nbsp;")
         + getnavigationstring(previous, next, NavLink{gethtmlpagename(page), QStringLiteral("Index")}, false);
-    return writePage(s.cmbimagestyle, outputFile, content, index, false);
+    return writePage(templates_.image(), outputFile, content, index, false);
 }

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "descriptions.h"
+#include "pagetemplates.h"
 #include "templatecheck.h"
 #include "app/settings/rotationsettings.h"
 #include "app/site/programoptions.h"
 #include "app/site/siterecord.h"
+
+#include "platform/fileoutcome.h"
 
 #include <QByteArray>
 #include <QList>
@@ -104,8 +107,11 @@ public:
     std::optional<QByteArray> getnextheaderfooter(bool header, bool thumbnailPage);
 
     // ---- pages ----
-    bool createHTMLThumbpage(const QString& outputFile, int page, const QString& index, int first, int pageCount);
-    bool createHTMLImagepage(const QString& outputFile, int image, const QString& index, int page);
+    // Each writes one page and says why when it could not. The two templates are read at the
+    // first page that needs them and kept for the rest of the build.
+    platform::FileOutcome createHTMLThumbpage(const QString& outputFile, int page, const QString& index, int first,
+                                              int pageCount);
+    platform::FileOutcome createHTMLImagepage(const QString& outputFile, int image, const QString& index, int page);
 
 private:
     struct EntryList {
@@ -118,8 +124,8 @@ private:
     QString navigationCell(const NavLink& nav, const QString& image, bool indexCell) const;
     QString imageSizeAttributes(const QString& image) const;
     std::optional<QByteArray> nextListEntry(EntryList& list, const QString& file);
-    bool writePage(const QString& templateFile, const QString& outputFile, const QString& content,
-                   const QString& index, bool thumbnailPage);
+    platform::FileOutcome writePage(const PageTemplates::Text& htmlTemplate, const QString& outputFile,
+                                    const QString& content, const QString& index, bool thumbnailPage);
 
     PageInputs in_;
     PageServices services_;
@@ -128,4 +134,6 @@ private:
     QString buttonExtension_ = QStringLiteral(".gif");
     EntryList headers_;
     EntryList footers_;
+    QString listFailure_;  // why the last header or footer list could not be read
+    PageTemplates templates_;
 };

@@ -23,6 +23,10 @@ struct PictorumState {
     // editor edit them, the rotation section is loaded into them and saved from them, and
     // the build reads them.
     RotationSettings rotationSettings;
+    // The site editor's rotations as the add-images dialog offers them ("Rotation <n>" or
+    // "Current Site"), row for row with the editor's list, and the row selected there.
+    QStringList rotationChoices;
+    int rotationChoice = -1;
     // What the last successful test of each kind of template found; the build reads them.
     TemplateTokens ThumbTemplateTokens;
     TemplateTokens ImageTemplateTokens;

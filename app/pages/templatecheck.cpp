@@ -174,3 +174,15 @@ void addRequiredFiles(const QString& templateFile, const QStringList& references
         paths << findReferencedFile(folder, reference).value_or(folder + reference);
     }
 }
+
+void addNavigationButtonFiles(const RotationSettings& settings, QStringList& names, QStringList& paths)
+{
+    if (!settings.Chkusecustombuttons)
+        return;
+    for (const QString& file : {settings.edtnextfile, settings.edtpreviousfile, settings.edtindexfile}) {
+        if (file.isEmpty())
+            continue;
+        names << platform::extractFileName(file).toUpper();
+        paths << file;
+    }
+}

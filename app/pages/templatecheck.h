@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/settings/rotationsettings.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -48,6 +50,10 @@ std::optional<QString> loadTemplateText(const QString& fileName);
 // in the template's folder (found case-insensitively when it exists).
 void addRequiredFiles(const QString& templateFile, const QStringList& references, QStringList& names,
                       QStringList& paths);
+
+// With custom navigation images, the next, previous and "Return to Index" images in that
+// order, as addRequiredFiles adds references; an empty box adds nothing.
+void addNavigationButtonFiles(const RotationSettings& settings, QStringList& names, QStringList& paths);
 
 // Warning texts of the check.
 QString loadFailedWarning(const QString& fileName);

@@ -24,6 +24,29 @@ PageOptionsProblem information(const char* text)
     return {platform::PromptIcon::Information, QString::fromLatin1(text)};
 }
 
+// The checks of one header or footer: its own HTML, or a list file.
+std::optional<PageOptionsProblem> headerFooterProblem(bool header, bool htmlChosen, const QString& html, bool fileChosen,
+                                                      const QString& file)
+{
+    if (htmlChosen && html.isEmpty())
+        return information(header ? "You have elected to insert a header, but have not provided any HTML!"
+                                  : "You have elected to insert a footer, but have not provided any HTML!");
+    if (fileChosen && missing(file))
+        return warning(header ? "You have elected to insert custom headers, but you have not specified a file to use "
+                                "or the file cannot be located!"
+                              : "You have elected to insert custom footers, but you have not specified a file to use "
+                                "or the file cannot be located!");
+    return std::nullopt;
+}
+
+std::optional<PageOptionsProblem> descriptionProblem(const RotationSettings& s)
+{
+    if (s.rdbshowdescription() && missing(s.edtdescripfile))
+        return warning("You have elected to show descriptions for your thumbnails, however you have not specified a "
+                       "description file or the file cannot be located!");
+    return std::nullopt;
+}
+
 } // namespace
 
 PageOptionsEnabled pageOptionsEnabled(const RotationSettings& s)
@@ -54,19 +77,16 @@ std::optional<PageOptionsProblem> checkPageOptions(const RotationSettings& s)
     if (s.rdbHTMLImageWindow && missing(s.cmbimagestyle))
         return warning("You have elected to create HTML pages, however you have not specified a template file or "
                        "the file cannot be located!");
-    if (s.rdbshowdescription() && missing(s.edtdescripfile))
-        return warning("You have elected to show descriptions for your thumbnails, however you have not specified a "
-                       "description file or the file cannot be located!");
-    if (s.cmbimageHeader.index() == ImageHTML && s.edtimageheaderhtml.isEmpty())
-        return information("You have elected to insert a header, but have not provided any HTML!");
-    if (s.cmbimageHeader.index() == ImageFile && missing(s.edtimageheaderfile))
-        return warning("You have elected to insert custom headers, but you have not specified a file to use or the "
-                       "file cannot be located!");
-    if (s.cmbimageFooter.index() == ImageHTML && s.edtimagefooterhtml.isEmpty())
-        return information("You have elected to insert a footer, but have not provided any HTML!");
-    if (s.cmbimageFooter.index() == ImageFile && missing(s.edtimagefooterfile))
-        return warning("You have elected to insert custom footers, but you have not specified a file to use or the "
-                       "file cannot be located!");
+    if (auto problem = descriptionProblem(s))
+        return problem;
+    const int header = s.cmbimageHeader.index();
+    if (auto problem = headerFooterProblem(true, header == ImageHTML, s.edtimageheaderhtml, header == ImageFile,
+                                           s.edtimageheaderfile))
+        return problem;
+    const int footer = s.cmbimageFooter.index();
+    if (auto problem = headerFooterProblem(false, footer == ImageHTML, s.edtimagefooterhtml, footer == ImageFile,
+                                           s.edtimagefooterfile))
+        return problem;
     if (s.Chkusecustombuttons && (missing(s.edtnextfile) || missing(s.edtpreviousfile)))
         return warning("You have elected to use custom previous and next images, however one of the images you have "
                        "entered cannot be located!");
@@ -74,6 +94,34 @@ std::optional<PageOptionsProblem> checkPageOptions(const RotationSettings& s)
         return warning("You have elected to use custom image buttons for your Index, however one of the images you "
                        "have entered cannot be located!");
     return std::nullopt;
+}
+
+std::optional<PageOptionsProblem> checkBuildSettings(const RotationSettings& s)
+{
+    using namespace rotationentries;
+    if (missing(s.cmbstyle))
+        return information("You have not specified a HTML template file for your thumbnail page or the file cannot be "
+                           "located!");
+    if (s.rdbHTMLImageWindow && missing(s.cmbimagestyle))
+        return information("You have not specified a HTML template file for your image display page or the file "
+                           "cannot be located!");
+    if (auto problem = descriptionProblem(s))
+        return problem;
+    const int header = s.cmbHeader.index();
+    if (auto problem = headerFooterProblem(true, header == HeaderHTML, s.edtheaderhtml, header == HeaderFile,
+                                           s.edtheaderfile))
+        return problem;
+    const int footer = s.cmbFooter.index();
+    return headerFooterProblem(false, footer == HeaderHTML, s.edtfooterhtml, footer == HeaderFile, s.edtfooterfile);
+}
+
+std::optional<int> pageCountFromText(const QString& text)
+{
+    bool ok = false;
+    const int count = text.trimmed().toInt(&ok);
+    if (!ok || count < 1)
+        return std::nullopt;
+    return count;
 }
 
 void fillNavigationGraphics(RotationSettings& s, const QString& programFolder)

@@ -36,6 +36,13 @@ struct PageOptionsProblem {
 };
 std::optional<PageOptionsProblem> checkPageOptions(const RotationSettings& s);
 
+// The first setting that keeps the site editor from building, with the box it shows: the
+// templates, the description file, the header and the footer.
+std::optional<PageOptionsProblem> checkBuildSettings(const RotationSettings& s);
+
+// The page count typed for a site without thumbnails: a whole number of 1 or more.
+std::optional<int> pageCountFromText(const QString& text);
+
 // The navigation images shipped in "navgraph/" of the program folder, each taken only by an
 // empty box and only when the file is there.
 void fillNavigationGraphics(RotationSettings& s, const QString& programFolder);

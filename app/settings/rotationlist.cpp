@@ -2,6 +2,7 @@
 
 #include "rotationsection.h"
 
+#include "platform/fileidentity.h"
 #include "platform/folderlisting.h"
 #include "platform/inifile.h"
 #include "platform/pathresolver.h"
@@ -13,20 +14,21 @@ namespace {
 
 const QString general = QStringLiteral("General");
 
-QString folderStatus(const QString& folder, const QString& baseHTMLName)
+int countImagesIn(const QString& folder)
 {
-    const auto found = platform::findPathIgnoringCase(folder);
-    if (!found)
-        return QStringLiteral(" : ERROR! Not found!");
-    const int images = int(platform::listFolder(*found, platform::ListWhat::Files,
-                                                QLatin1String(RotationImageMask)).names.size());
-    const bool built = platform::findPathIgnoringCase(platform::addTrailingSeparator(*found) + baseHTMLName).has_value();
+    return int(platform::listFolder(folder, platform::ListWhat::Files, QLatin1String(RotationImageMask)).names.size());
+}
+
+QString folderStatus(const QString& folder, int images, const QString& baseHTMLName)
+{
+    const bool built = platform::findPathIgnoringCase(platform::addTrailingSeparator(folder) + baseHTMLName).has_value();
     return QStringLiteral(" : %1 Images").arg(images) + (built ? QStringLiteral(" : Built") : QStringLiteral(" : NOT BUILT"));
 }
 
 } // namespace
 
-QStringList rotationListRows(const QString& programFolder, const QString& siteKey, bool useRotations)
+QList<RotationListEntry> rotationList(const QString& programFolder, const QString& siteKey, bool useRotations,
+                                      const std::function<int(const QString& folder)>& countImages)
 {
     const platform::IniDocument doc = platform::IniFile(programFolder + siteKey + QStringLiteral(".ini")).read();
     const auto stored = platform::iniNumber(doc.readString(general, QStringLiteral("RotationCount"), QStringLiteral("10")));
@@ -36,13 +38,29 @@ QStringList rotationListRows(const QString& programFolder, const QString& siteKe
     const QString sitePath = platform::fixpath(doc.readString(general, QStringLiteral("Path"), QString()), true, programFolder);
     const QString baseHTMLName = doc.readString(general, QStringLiteral("BaseHTMLName"), QStringLiteral("Index.html"));
 
-    QStringList rows;
+    QList<RotationListEntry> entries;
+    platform::PathLookup lookup;
     for (int n = 1; n <= count; ++n) {
-        const QString row = (!useRotations && n == 1) ? QStringLiteral("Current Site ") : QStringLiteral("Rotation %1").arg(n);
-        const QString fallback = useRotations ? sitePath + QStringLiteral("rotation_%1").arg(n) : sitePath;
-        const QString folder = platform::fixpath(
-            doc.readString(rotationSectionName(n), QStringLiteral("Rotation_Path"), fallback), true, programFolder);
-        rows.append(row + folderStatus(folder, baseHTMLName));
+        RotationListEntry e;
+        e.n = n;
+        const bool currentSite = !useRotations && n == 1;
+        e.choice = currentSite ? QStringLiteral("Current Site") : QStringLiteral("Rotation %1").arg(n);
+        const QString folder = rotationFolderText(doc, programFolder, n, sitePath, useRotations);
+        const auto existing = lookup.find(folder);
+        e.folder = existing.value_or(folder);
+        e.found = existing && platform::folderExists(e.folder);
+        e.row = (currentSite ? QStringLiteral("Current Site ") : e.choice)
+                + (e.found ? folderStatus(e.folder, countImages ? countImages(e.folder) : countImagesIn(e.folder), baseHTMLName)
+                           : QStringLiteral(" : ERROR! Not found!"));
+        entries.append(e);
     }
+    return entries;
+}
+
+QStringList rotationListRows(const QString& programFolder, const QString& siteKey, bool useRotations)
+{
+    QStringList rows;
+    for (const RotationListEntry& e : rotationList(programFolder, siteKey, useRotations))
+        rows.append(e.row);
     return rows;
 }

@@ -1,12 +1,34 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
-// The rows of a site's rotation list, as the site editor and the copy-settings dialog show
-// them: "Rotation <n>" (or "Current Site " for a site with a single version), then
-// " : ERROR! Not found!" for a missing folder, else " : <count> Images" and " : Built" or
-// " : NOT BUILT". Read from "<siteKey>.ini" in the program folder.
+#include <functional>
+
+// One rotation of a site as its list shows it.
+struct RotationListEntry {
+    int n = 0;
+    // "Rotation <n>" (or "Current Site " for a site with a single version), then
+    // " : ERROR! Not found!" for a missing folder, else " : <count> Images" and " : Built" or
+    // " : NOT BUILT".
+    QString row;
+    // What the add-images dialog offers: "Rotation <n>" or "Current Site".
+    QString choice;
+    // Its folder (Rotation_Path, else defaultRotationFolder), expanded and, when it exists,
+    // found case-insensitively.
+    QString folder;
+    bool found = false;
+};
+
+// The rotations of a site, read from "<siteKey>.ini" in the program folder. A missing
+// RotationCount lists 10; a site with a single version lists its first rotation only.
+// countImages counts the images of an existing folder; by default its files that match
+// RotationImageMask.
+QList<RotationListEntry> rotationList(const QString& programFolder, const QString& siteKey, bool useRotations,
+                                      const std::function<int(const QString& folder)>& countImages = {});
+
+// The row texts of rotationList, as the site editor and the copy-settings dialog show them.
 QStringList rotationListRows(const QString& programFolder, const QString& siteKey, bool useRotations);
 
 // More rotations than rotation positions cannot be rotated; a larger stored count is cut.

@@ -1,6 +1,7 @@
 #include "rotationsection.h"
 
 #include "platform/inifile.h"
+#include "platform/pathresolver.h"
 #include "platform/paths.h"
 
 #include <algorithm>
@@ -261,6 +262,15 @@ platform::FileOutcome SaveRotation(platform::IniFile& file, const QString& progr
         [&](platform::IniDocument& doc) { writeRotationSection(doc, programFolder, n, settings, place); });
 }
 
+platform::FileOutcome SaveRotationToAll(platform::IniFile& file, const QString& programFolder, int count,
+                                        const RotationSettings& settings)
+{
+    return file.update([&](platform::IniDocument& doc) {
+        for (int n = 1; n <= count; ++n)
+            writeRotationSection(doc, programFolder, n, settings, nullptr);
+    });
+}
+
 void LoadRotationStatus(const platform::IniDocument& doc, int n, int& status)
 {
     const auto text = doc.value(rotationSectionName(n), QStringLiteral("Status"));
@@ -273,12 +283,18 @@ void LoadRotationStatus(const platform::IniDocument& doc, int n, int& status)
         status = int(*value);
 }
 
-QString LoadRotationFolder(const platform::IniDocument& doc, const QString& programFolder, int n,
+QString rotationFolderText(const platform::IniDocument& doc, const QString& programFolder, int n,
                            const QString& sitePath, bool useRotations)
 {
     const QString stored = doc.readString(rotationSectionName(n), QStringLiteral("Rotation_Path"),
                                           defaultRotationFolder(sitePath, useRotations, n));
     return platform::expandpath(stored, programFolder);
+}
+
+QString LoadRotationFolder(const platform::IniDocument& doc, const QString& programFolder, int n,
+                           const QString& sitePath, bool useRotations)
+{
+    return platform::resolvePathIgnoringCase(rotationFolderText(doc, programFolder, n, sitePath, useRotations));
 }
 
 void LoadRotation(const platform::IniDocument& doc, const QString& programFolder, int n, RotationSettings& s)

@@ -28,7 +28,8 @@ inline constexpr int RotationBuilt = 2;
 QString rotationSectionName(int n);
 
 // The folder of rotation n when its section names none: the site folder itself while the
-// site has a single version, else "Rotation_" + n inside it.
+// site has a single version, else "Rotation_" + n inside it. Looked up case-insensitively,
+// so that a "rotation_<n>" folder is found too.
 QString defaultRotationFolder(const QString& sitePath, bool useRotations, int n);
 
 // Writes every key of section n in its fixed order into the document; Status and
@@ -40,6 +41,10 @@ void writeRotationSection(platform::IniDocument& doc, const QString& programFold
 platform::FileOutcome SaveRotation(platform::IniFile& file, const QString& programFolder, int n,
                                    const RotationSettings& settings, const RotationPlace* place);
 
+// Writes the settings (no status, no folder) into sections 1 to count in one update.
+platform::FileOutcome SaveRotationToAll(platform::IniFile& file, const QString& programFolder, int count,
+                                        const RotationSettings& settings);
+
 // Reads section n into the record. A missing key keeps its setting or takes the key's own
 // default; a number key whose text is no number counts as missing. Derived settings (custom
 // navigation buttons, index image buttons, the font radios) follow what was read.
@@ -49,5 +54,9 @@ void LoadRotation(const platform::IniDocument& doc, const QString& programFolder
 void LoadRotationStatus(const platform::IniDocument& doc, int n, int& status);
 
 // Folder of section n, expanded; a missing key gives defaultRotationFolder.
+QString rotationFolderText(const platform::IniDocument& doc, const QString& programFolder, int n,
+                           const QString& sitePath, bool useRotations);
+
+// The same, found case-insensitively when it exists.
 QString LoadRotationFolder(const platform::IniDocument& doc, const QString& programFolder, int n,
                            const QString& sitePath, bool useRotations);

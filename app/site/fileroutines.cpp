@@ -123,3 +123,20 @@ void dodeletedir(const QString& folder, const QString& programFolder, PromptServ
     if (!platform::removeFolderTree(folder, programFolder))
         prompts.warning(QStringLiteral("Cannot remove directory, it may be not be empty or it may be marked read-only."));
 }
+
+void deleteChosenFiles(const QStringList& files, PromptService& prompts)
+{
+    if (files.size() == 1) {
+        if (prompts.confirm(QStringLiteral("Are you sure you want to delete the file, ") + files.front()
+                            + QStringLiteral("?"))
+            == platform::mrYes)
+            dodeletefile(files.front(), false, prompts);
+        return;
+    }
+    if (files.isEmpty()
+        || prompts.confirm(QStringLiteral("Are you sure you want to delete these %1 files?").arg(files.size()))
+               == platform::mrNo)
+        return;
+    for (auto file = files.crbegin(); file != files.crend(); ++file)
+        dodeletefile(*file, false, prompts);
+}

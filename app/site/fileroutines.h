@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace platform {
 class PromptService;
@@ -29,3 +30,8 @@ void docopyfile(const QString& source, const QString& destination, bool confirm,
 
 // Deletes a folder with everything in it, for good; protected folders are refused.
 void dodeletedir(const QString& folder, const QString& programFolder, platform::PromptService& prompts);
+
+// The Delete key on a file list: one file is deleted after "Are you sure you want to delete the
+// file, <name>?" answered Yes; several after "Are you sure you want to delete these <count>
+// files?" answered anything but No, the last first. Each goes through dodeletefile.
+void deleteChosenFiles(const QStringList& files, platform::PromptService& prompts);

@@ -5,6 +5,11 @@
 #include <QFile>
 #include <QRegularExpression>
 
+namespace {
+const QLatin1String indexFile("recent_styles.txt");
+const QLatin1String imagesFile("recent_image_styles.txt");
+} // namespace
+
 std::optional<QStringList> readRecentTemplates(const QString& file)
 {
     QFile in(file);
@@ -22,4 +27,23 @@ platform::FileOutcome writeRecentTemplates(const QString& file, const QStringLis
     for (const QString& path : paths)
         text += path.toUtf8() + "\r\n";
     return platform::writeFileAtomically(file, text);
+}
+
+void RecentTemplates::load(const QString& programFolder)
+{
+    if (const auto lines = readRecentTemplates(programFolder + indexFile))
+        index.setStringList(*lines);
+    if (const auto lines = readRecentTemplates(programFolder + imagesFile))
+        images.setStringList(*lines);
+}
+
+platform::FileOutcome RecentTemplates::save(const QString& programFolder) const
+{
+    const auto save = [&](const QStringListModel& list, QLatin1String name) {
+        const QStringList paths = list.stringList();
+        return paths.isEmpty() ? platform::FileOutcome::success() : writeRecentTemplates(programFolder + name, paths);
+    };
+    const platform::FileOutcome savedImages = save(images, imagesFile);
+    const platform::FileOutcome savedIndex = save(index, indexFile);
+    return savedImages ? savedIndex : savedImages;
 }

@@ -1,8 +1,11 @@
 #include "sitestore.h"
 
+#include "fileroutines.h"
+
 #include "platform/fileidentity.h"
 #include "platform/inifile.h"
 #include "platform/paths.h"
+#include "platform/safewrite.h"
 
 #include <QFileInfo>
 
@@ -92,6 +95,38 @@ platform::FileOutcome SiteStore::removeSiteKey(const QString& key) const
 {
     platform::IniFile sites(sitesFile());
     return sites.deleteKey(sitesSection, key);
+}
+
+std::optional<tsiterecord> SiteStore::newSite(const QStringList& listed) const
+{
+    const auto key = generatenewsitename(listed);
+    if (!key)
+        return std::nullopt;
+    const QString settingsFile = siteFile(*key);
+    const bool settingsExisted = platform::fileExists(settingsFile);
+    if (!addsite(*key)) {
+        if (!settingsExisted && platform::fileExists(settingsFile))
+            platform::removeFile(settingsFile);
+        return std::nullopt;
+    }
+    tsiterecord site;
+    site.SiteKey = *key;
+    site.Name = QStringLiteral("New Site");
+    site.Path = defaultSiteFolder(*key);
+    site.CurrentRotationPosition = 1;
+    site.RotationCount = 0;
+    site.BaseHTMLName = QStringLiteral("Index.html");
+    return site;
+}
+
+platform::FileOutcome SiteStore::removeSite(const tsiterecord& site, bool deleteFolder,
+                                            platform::PromptService& prompts) const
+{
+    if (platform::fileExists(siteFile(site.SiteKey)))
+        platform::removeFile(siteFile(site.SiteKey));
+    if (deleteFolder && !site.Path.isEmpty() && platform::folderExists(site.Path))
+        dodeletedir(site.Path, programFolder_, prompts);
+    return removeSiteKey(site.SiteKey);
 }
 
 QString SiteStore::expandpath(const QString& path) const

@@ -9,6 +9,10 @@
 
 #include <optional>
 
+namespace platform {
+class PromptService;
+}
+
 // The site list file "sites.ini" and the [General] section of each site's "<key>.ini", all in
 // the program folder. Plain logic with no widgets; the main window calls it.
 class SiteStore {
@@ -40,6 +44,15 @@ public:
     bool loadsite(const QString& key, tsiterecord& site) const;
 
     platform::FileOutcome removeSiteKey(const QString& key) const;
+
+    // A new site after the listed ones: its key, settings file and [Sites] entry, and the record
+    // a new site starts with. Nothing when no key is free or the files could not be written;
+    // then no settings file of it stays behind.
+    std::optional<tsiterecord> newSite(const QStringList& listed) const;
+
+    // Removes a site: its settings file, with deleteFolder its folder (both failures aside; the
+    // folder's is shown by prompts), then its [Sites] key, whose outcome is returned.
+    platform::FileOutcome removeSite(const tsiterecord& site, bool deleteFolder, platform::PromptService& prompts) const;
 
     // Path helpers over the program folder.
     QString expandpath(const QString& path) const;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/pages/pictorumstate.h"
+#include "app/site/recenttemplates.h"
 #include "app/site/sitestore.h"
 
 #include "platform/services.h"
@@ -18,6 +19,7 @@ struct AppContext {
     platform::Services services;
     QString programFileFolder;       // folder of the running executable, as the system gives it
     PictorumState state;
+    RecentTemplates recentTemplates{}; // the editor's and the page options' template lists
 
     TfrmMain* frmMain = nullptr;
     TdlgThumbOptions* dlgThumbOptions = nullptr;

@@ -1,15 +1,17 @@
 #include "copyfrom.h"
 
-#include "editsite.h"
+#include "buttonimages.h"
 #include "mainform.h"
+#include "app/settings/rotationlist.h"
+#include "components/bitbtn.h"
 
+#include "platform/hourglass.h"
 #include "platform/prompts.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 TdlgCopySettings::TdlgCopySettings(AppContext& context, QWidget* parent)
@@ -20,19 +22,18 @@ TdlgCopySettings::TdlgCopySettings(AppContext& context, QWidget* parent)
     cmbsites = new QComboBox(this);
     lbxrotation = new QListWidget(this);
     lbxrotation->setMinimumSize(320, 160);
-    const platform::ButtonRow buttons = platform::makeButtonRow(this, {"OK", "Cancel"});
-    BitBtn1 = buttons.buttons[0];
-    BitBtn2 = buttons.buttons[1];
+    BitBtn1 = TLmILBitBtn::Make(this, imgLmILButtons(), "BitBtn1", bkOK);
+    BitBtn1->SetModalResult(platform::mrNone);  // closed by its handler once a rotation is chosen
+    BitBtn2 = TLmILBitBtn::Make(this, imgLmILButtons(), "BitBtn2", bkCancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Copy the settings of this site:"), this));
     layout->addWidget(cmbsites);
     layout->addWidget(new QLabel(QStringLiteral("Rotation:"), this));
     layout->addWidget(lbxrotation);
-    layout->addLayout(buttons.layout);
+    layout->addLayout(rightAlignedRow({BitBtn1, BitBtn2}));
 
     connect(cmbsites, &QComboBox::activated, this, &TdlgCopySettings::cmbsitesChange);
-    connect(BitBtn1, &QPushButton::clicked, this, &TdlgCopySettings::BitBtn1Click);
-    bindResult(BitBtn2, platform::mrCancel);
+    connect(BitBtn1, &TILBitBtn::OnClick, this, &TdlgCopySettings::BitBtn1Click);
 }
 
 void TdlgCopySettings::showEvent(QShowEvent* event)
@@ -60,10 +61,11 @@ QString TdlgCopySettings::selectedSiteKey() const
 void TdlgCopySettings::cmbsitesChange()
 {
     const QString key = selectedSiteKey();
-    if (key.isEmpty())
-        lbxrotation->clear();
-    else
-        context_.dlgEditSite->loadrotationlist(key, lbxrotation);
+    lbxrotation->clear();
+    if (!key.isEmpty()) {
+        const platform::Hourglass busy;
+        lbxrotation->addItems(rotationListRows(context_.state.ProgramFolder, key, context_.state.options.UseRotations));
+    }
     if (lbxrotation->count() > 0)
         lbxrotation->setCurrentRow(0);
     BitBtn1->setEnabled(lbxrotation->count() > 0);

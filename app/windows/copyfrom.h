@@ -6,7 +6,7 @@
 
 class QComboBox;
 class QListWidget;
-class QPushButton;
+class TLmILBitBtn;
 
 // Copy Settings: chooses another site's rotation whose page and thumbnail settings the
 // editor takes over (not its folder or status).
@@ -17,8 +17,8 @@ public:
 
     QComboBox* cmbsites;            // display names of the main window's sites
     QListWidget* lbxrotation;       // rotations of the chosen site
-    QPushButton* BitBtn1;           // OK
-    QPushButton* BitBtn2;           // Cancel
+    TLmILBitBtn* BitBtn1;           // OK
+    TLmILBitBtn* BitBtn2;           // Cancel
 
     void FormShow();
     void cmbsitesChange();

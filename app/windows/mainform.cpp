@@ -1,27 +1,25 @@
 #include "mainform.h"
 
 #include "addimage.h"
+#include "buttonimages.h"
 #include "editsite.h"
 #include "options.h"
-#include "settingsbinder.h"
 #include "siteop.h"
 #include "style.h"
 #include "thumbop.h"
 #include "app/site/fileroutines.h"
-#include "app/site/recenttemplates.h"
 #include "components/aboutbox.h"
+#include "components/bitbtn.h"
 
 #include "platform/fileidentity.h"
 #include "platform/inifile.h"
 #include "platform/modaldialog.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
-#include "platform/safewrite.h"
 #include "platform/shell.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -86,12 +84,13 @@ void TfrmMain::buildControls()
     lbxsites->setUniformItemSizes(true);
     lbxsites->setItemDelegate(new SiteNameDelegate(*this));
     lbxsites->setMinimumSize(200, 220);
-    btnnewsite = new QPushButton(QStringLiteral("New Site.."), sitesGroup);
-    btndeletesite = new QPushButton(QStringLiteral("Delete Site.."), sitesGroup);
-    btnsiteoptions = new QPushButton(QStringLiteral("Site Options.."), sitesGroup);
-    btnedtsite = new QPushButton(QStringLiteral("Edit/Build Site.."), sitesGroup);
+    const TImageList& images = imgLmILButtons();
+    btnnewsite = TLmILBitBtn::Make(sitesGroup, images, "btnnewsite", "New Site..", QString(), 10);
+    btndeletesite = TLmILBitBtn::Make(sitesGroup, images, "btndeletesite", "Delete Site..", QString(), 11);
+    btnsiteoptions = TLmILBitBtn::Make(sitesGroup, images, "btnsiteoptions", "Site Options..", QString(), 12);
+    btnedtsite = TLmILBitBtn::Make(sitesGroup, images, "btnedtsite", "Edit/Build Site..", QString(), 13);
     auto* siteButtons = new QVBoxLayout;
-    for (QPushButton* b : {btnnewsite, btndeletesite, btnsiteoptions, btnedtsite})
+    for (QPushButton* b : std::initializer_list<QPushButton*>{btnnewsite, btndeletesite, btnsiteoptions, btnedtsite})
         siteButtons->addWidget(b);
     siteButtons->addStretch();
     auto* sitesLayout = new QHBoxLayout(sitesGroup);
@@ -113,11 +112,11 @@ void TfrmMain::buildControls()
     statusLayout->setColumnStretch(1, 1);
     statusLayout->setRowStretch(6, 1);
 
-    btnRotateNow = new QPushButton(QStringLiteral("Rotate Now!"), this);
-    btnOptions = new QPushButton(QStringLiteral("Options.."), this);
-    btnabout = new QPushButton(QStringLiteral("About.."), this);
-    BitBtn1 = new QPushButton(QStringLiteral("Help"), this);
-    BitBtn2 = new QPushButton(QStringLiteral("&Close"), this);
+    btnRotateNow = TLmILBitBtn::Make(this, images, "btnRotateNow", "Rotate Now!", QString(), 14);
+    btnOptions = TLmILBitBtn::Make(this, images, "btnOptions", "Options..", QString(), 21);
+    btnabout = TLmILBitBtn::Make(this, images, "btnabout", "About..", QString(), 17);
+    BitBtn1 = TLmILBitBtn::Make(this, images, "BitBtn1", "Help", QString(), 2);
+    BitBtn2 = TLmILBitBtn::Make(this, images, "BitBtn2", "&Close", QString(), 5);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(btnRotateNow);
     bottom->addWidget(btnOptions);
@@ -138,15 +137,15 @@ void TfrmMain::buildControls()
             lbxsitesClick();
     });
     connect(lbxsites, &QListWidget::itemDoubleClicked, this, [this] { lbxsitesDblClick(); });
-    connect(btnnewsite, &QPushButton::clicked, this, &TfrmMain::btnnewsiteClick);
-    connect(btndeletesite, &QPushButton::clicked, this, &TfrmMain::btndeletesiteClick);
-    connect(btnsiteoptions, &QPushButton::clicked, this, &TfrmMain::btnsiteoptionsClick);
-    connect(btnedtsite, &QPushButton::clicked, this, &TfrmMain::btnedtsiteClick);
-    connect(btnOptions, &QPushButton::clicked, this, &TfrmMain::btnOptionsClick);
-    connect(btnRotateNow, &QPushButton::clicked, this, &TfrmMain::btnRotateNowClick);
-    connect(btnabout, &QPushButton::clicked, this, &TfrmMain::btnaboutClick);
-    connect(BitBtn1, &QPushButton::clicked, this, &TfrmMain::BitBtn1Click);
-    connect(BitBtn2, &QPushButton::clicked, this, &TfrmMain::BitBtn2Click);
+    connect(btnnewsite, &TILBitBtn::OnClick, this, &TfrmMain::btnnewsiteClick);
+    connect(btndeletesite, &TILBitBtn::OnClick, this, &TfrmMain::btndeletesiteClick);
+    connect(btnsiteoptions, &TILBitBtn::OnClick, this, &TfrmMain::btnsiteoptionsClick);
+    connect(btnedtsite, &TILBitBtn::OnClick, this, &TfrmMain::btnedtsiteClick);
+    connect(btnOptions, &TILBitBtn::OnClick, this, &TfrmMain::btnOptionsClick);
+    connect(btnRotateNow, &TILBitBtn::OnClick, this, &TfrmMain::btnRotateNowClick);
+    connect(btnabout, &TILBitBtn::OnClick, this, &TfrmMain::btnaboutClick);
+    connect(BitBtn1, &TILBitBtn::OnClick, this, &TfrmMain::BitBtn1Click);
+    connect(BitBtn2, &TILBitBtn::OnClick, this, &TfrmMain::BitBtn2Click);
 
     setFixedSize(sizeHint().expandedTo(QSize(640, 380)));
 }
@@ -200,43 +199,18 @@ void TfrmMain::FormShow()
 
     rebuildSiteNameList();
     doselectionstatus();
-    loadRecentTemplates();
+    context_.recentTemplates.load(state_.ProgramFolder);
 }
 
 void TfrmMain::FormClose()
 {
     platform::IniFile options(state_.ProgramFolder + QStringLiteral("options.ini"));
-    const bool saved = saveProgramOptions(options, state_.options).ok && saveRecentTemplates();
+    const bool saved =
+        saveProgramOptions(options, state_.options).ok && context_.recentTemplates.save(state_.ProgramFolder).ok;
     if (!saved)
         context_.services.prompts.message(QStringLiteral("Error encountered saving your settings!  You may be out of disk space!"));
     state_.RequiredFileNames.clear();
     state_.RequiredFilePaths.clear();
-}
-
-void TfrmMain::loadRecentTemplates()
-{
-    const auto load = [this](const char* name, QComboBox* combo) {
-        const auto lines = readRecentTemplates(state_.ProgramFolder + QLatin1String(name));
-        if (lines)
-            setRecentTemplates(*combo, *lines);
-    };
-    load("recent_styles.txt", context_.dlgEditSite->cmbstyle);
-    load("recent_image_styles.txt", context_.dlgThumbOptions->cmbimagestyle);
-}
-
-bool TfrmMain::saveRecentTemplates()
-{
-    const auto save = [this](const char* name, const QComboBox* combo) {
-        if (combo->count() == 0)
-            return true; // an empty list leaves its file as it was
-        QStringList items;
-        for (int i = 0; i < combo->count(); ++i)
-            items.append(combo->itemText(i));
-        return writeRecentTemplates(state_.ProgramFolder + QLatin1String(name), items).ok;
-    };
-    const bool images = save("recent_image_styles.txt", context_.dlgThumbOptions->cmbimagestyle);
-    const bool index = save("recent_styles.txt", context_.dlgEditSite->cmbstyle);
-    return images && index;
 }
 
 // ---- site list ----
@@ -328,28 +302,23 @@ void TfrmMain::doselectionstatus()
 
 void TfrmMain::btnnewsiteClick()
 {
-    const auto key = generatenewsitename();
-    if (!key || !addsite(*key)) {
+    const auto site = context_.sites().newSite(siteKeys());
+    if (!site) {
         context_.services.prompts.warning(
             QStringLiteral("Error encountered creating new site!  Ensure you have write access and sufficient disk "
                            "space for your data directory, ")
             + state_.ProgramFolder + QStringLiteral("!"));
         return;
     }
+    selecting_ = true;
+    lbxsites->addItem(site->SiteKey);
+    selecting_ = false;
 
-    tsiterecord& site = state_.CurrentSite;
-    site = tsiterecord{};
-    site.SiteKey = *key;
-    site.Name = QStringLiteral("New Site");
-    site.Path = state_.ProgramFolder + *key + QLatin1Char('/');
-    site.CurrentRotationPosition = 1;
-    site.RotationCount = 0;
-    site.BaseHTMLName = QStringLiteral("Index.html");
+    state_.CurrentSite = *site;
     state_.CurrentRotationPositionChanged = true;
     selectRow(lbxsites->count() - 1);
 
-    const QString folder = site.Path;
-    const bool folderExisted = platform::folderExists(folder);
+    const bool folderExisted = platform::folderExists(site->Path);
     TdlgSIteOptions dialog(context_, this);
     if (context_.services.dialogs.showModal(dialog) == platform::mrCancel)
         deletecurrentsite(!folderExisted);
@@ -397,8 +366,11 @@ void TfrmMain::btnedtsiteClick()
 
 void TfrmMain::btnOptionsClick()
 {
-    TdlgOptions dialog(context_, this);
-    context_.services.dialogs.showModal(dialog);
+    {
+        TdlgOptions dialog(context_, this);
+        context_.services.dialogs.showModal(dialog);
+    }
+    btnRotateNow->setEnabled(state_.options.UseRotations);
 }
 
 void TfrmMain::btnRotateNowClick()
@@ -427,27 +399,6 @@ void TfrmMain::BitBtn2Click()
 
 // ---- site files ----
 
-std::optional<QString> TfrmMain::generatenewsitename() const
-{
-    return context_.sites().generatenewsitename(siteKeys());
-}
-
-bool TfrmMain::addsite(const QString& key)
-{
-    const SiteStore store = context_.sites();
-    const bool settingsExisted = platform::fileExists(store.siteFile(key));
-    if (!store.addsite(key)) {
-        // Nothing of a site that could not be listed stays behind.
-        if (!settingsExisted && platform::fileExists(store.siteFile(key)))
-            platform::removeFile(store.siteFile(key));
-        return false;
-    }
-    selecting_ = true;
-    lbxsites->addItem(key);
-    selecting_ = false;
-    return true;
-}
-
 void TfrmMain::savecurrentsite()
 {
     if (state_.CurrentSite.SiteKey.isEmpty())
@@ -467,22 +418,13 @@ bool TfrmMain::loadsite(const QString& key)
 
 void TfrmMain::deletecurrentsite(bool deleteFolder)
 {
-    const tsiterecord& site = state_.CurrentSite;
-    const QString key = site.SiteKey;
-    if (!key.isEmpty()) {
-        const SiteStore store = context_.sites();
-        if (platform::fileExists(store.siteFile(key)))
-            platform::removeFile(store.siteFile(key));
-        if (deleteFolder && !site.Path.isEmpty() && platform::folderExists(site.Path))
-            context_.dlgEditSite->dodeletedir(site.Path);
-
-        if (store.removeSiteKey(key)) {
-            const int row = selectedRow();
-            if (row >= 0 && lbxsites->item(row)->text() == key) {
-                selecting_ = true;
-                delete lbxsites->takeItem(row);
-                selecting_ = false;
-            }
+    const QString key = state_.CurrentSite.SiteKey;
+    if (!key.isEmpty() && context_.sites().removeSite(state_.CurrentSite, deleteFolder, context_.services.prompts)) {
+        const int row = selectedRow();
+        if (row >= 0 && lbxsites->item(row)->text() == key) {
+            selecting_ = true;
+            delete lbxsites->takeItem(row);
+            selecting_ = false;
         }
     }
     rebuildSiteNameList();

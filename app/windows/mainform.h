@@ -7,7 +7,7 @@
 class QGroupBox;
 class QLabel;
 class QListWidget;
-class QPushButton;
+class TLmILBitBtn;
 class QPainter;
 class QRect;
 
@@ -21,21 +21,21 @@ public:
     // Controls
     QListWidget* lbxsites;          // items are the site keys, drawn as their display names
     QStringList lbxsitename;        // display name of each key, row for row
-    QPushButton* btnnewsite;
-    QPushButton* btndeletesite;
-    QPushButton* btnsiteoptions;
-    QPushButton* btnedtsite;
+    TLmILBitBtn* btnnewsite;
+    TLmILBitBtn* btndeletesite;
+    TLmILBitBtn* btnsiteoptions;
+    TLmILBitBtn* btnedtsite;
     QLabel* lblsitename;
     QLabel* lbllocation;
     QLabel* lblrotationcount;
     QLabel* lblautorotate;
     QLabel* lbllivepath;
     QLabel* lblcurrentrotation;
-    QPushButton* btnRotateNow;
-    QPushButton* btnOptions;
-    QPushButton* btnabout;
-    QPushButton* BitBtn1;           // Help
-    QPushButton* BitBtn2;           // Close
+    TLmILBitBtn* btnRotateNow;
+    TLmILBitBtn* btnOptions;
+    TLmILBitBtn* btnabout;
+    TLmILBitBtn* BitBtn1;           // Help
+    TLmILBitBtn* BitBtn2;           // Close
 
     // Event handlers
     void FormShow();
@@ -56,8 +56,6 @@ public:
     // Site list and current site
     void rebuildSiteNameList();
     void doselectionstatus();
-    std::optional<QString> generatenewsitename() const;
-    bool addsite(const QString& key);
     void savecurrentsite();
     bool loadsite(const QString& key);
     void deletecurrentsite(bool deleteFolder = true);
@@ -82,8 +80,6 @@ protected:
 
 private:
     void buildControls();
-    void loadRecentTemplates();
-    bool saveRecentTemplates();
 
     AppContext& context_;
     PictorumState& state_;

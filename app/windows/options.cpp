@@ -1,6 +1,7 @@
 #include "options.h"
 
-#include "mainform.h"
+#include "buttonimages.h"
+#include "components/bitbtn.h"
 
 #include "platform/shell.h"
 
@@ -8,7 +9,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -54,10 +54,10 @@ TdlgOptions::TdlgOptions(AppContext& context, QWidget* parent)
     Chksavetothumbdir = new QCheckBox(QStringLiteral("Save thumbnails to /thumbs/ sub-directory"), this);
     chkforcelowercase = new QCheckBox(QStringLiteral("Force lowercase filenames in all HTML references (links)"), this);
 
-    const platform::ButtonRow buttons = platform::makeButtonRow(this, {"OK", "Cancel", "Help"});
-    btnOK = buttons.buttons[0];
-    btnCancel = buttons.buttons[1];
-    btnHelp = buttons.buttons[2];
+    btnOK = TLmILBitBtn::Make(this, imgLmILButtons(), "btnOK", bkOK);
+    btnCancel = TLmILBitBtn::Make(this, imgLmILButtons(), "btnCancel", bkCancel);
+    btnHelp = TLmILBitBtn::Make(this, imgLmILButtons(), "btnHelp", bkHelp);
+    btnHelp->SetHelp(context_.services.shell, helpContext);
 
     auto* outer = new QVBoxLayout(this);
     outer->addWidget(versions);
@@ -65,12 +65,10 @@ TdlgOptions::TdlgOptions(AppContext& context, QWidget* parent)
     outer->addLayout(names);
     outer->addWidget(Chksavetothumbdir);
     outer->addWidget(chkforcelowercase);
-    outer->addLayout(buttons.layout);
+    outer->addLayout(rightAlignedRow({btnOK, btnCancel, btnHelp}));
 
     connect(chkMaxFilenameLength, &QCheckBox::toggled, this, &TdlgOptions::chkMaxFilenameLengthClick);
-    connect(btnOK, &QPushButton::clicked, this, &TdlgOptions::btnOKClick);
-    bindResult(btnCancel, platform::mrCancel);
-    connect(btnHelp, &QPushButton::clicked, this, &TdlgOptions::btnHelpClick);
+    connect(btnOK, &TILBitBtn::OnClick, this, &TdlgOptions::btnOKClick);
 }
 
 void TdlgOptions::showEvent(QShowEvent* event)
@@ -108,11 +106,5 @@ void TdlgOptions::btnOKClick()
     o.UseThumbsDirectory = Chksavetothumbdir->isChecked();
     o.ForceLowercase = chkforcelowercase->isChecked();
     o.UseRotations = rgpmultiplerotations->isChecked();
-    context_.frmMain->btnRotateNow->setEnabled(o.UseRotations);
     setModalResult(platform::mrOk);
-}
-
-void TdlgOptions::btnHelpClick()
-{
-    context_.services.shell.showHelp(helpContext);
 }

@@ -5,7 +5,7 @@
 #include "platform/modaldialog.h"
 
 class QCheckBox;
-class QPushButton;
+class TLmILBitBtn;
 class QRadioButton;
 class QSpinBox;
 
@@ -23,14 +23,13 @@ public:
     QSpinBox* spnMaxFilenameLength;
     QCheckBox* Chksavetothumbdir;
     QCheckBox* chkforcelowercase;
-    QPushButton* btnOK;
-    QPushButton* btnCancel;
-    QPushButton* btnHelp;
+    TLmILBitBtn* btnOK;
+    TLmILBitBtn* btnCancel;
+    TLmILBitBtn* btnHelp;
 
     void FormShow();
     void chkMaxFilenameLengthClick();
     void btnOKClick();
-    void btnHelpClick();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -6,6 +6,9 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QStringListModel>
+
+#include <memory>
 
 SettingsBinder::SettingsBinder(RotationSettings& settings, std::function<void()> changed, QObject* parent)
     : QObject(parent)
@@ -128,10 +131,12 @@ void SettingsBinder::bindNameList(QComboBox* combo, QString RotationSettings::*f
     });
 }
 
-void setRecentTemplates(QComboBox& combo, const QStringList& paths)
+void showRecentTemplates(QComboBox& combo, QStringListModel& list)
 {
-    const QString shown = combo.currentText();
-    combo.clear();
-    combo.addItems(paths);
-    combo.setEditText(shown);
+    combo.setModel(&list);
+    // A replaced list selects its first item in the combo; the shown text is put back.
+    auto shown = std::make_shared<QString>();
+    QObject::connect(&list, &QAbstractItemModel::modelAboutToBeReset, &combo,
+                     [&combo, shown] { *shown = combo.currentText(); });
+    QObject::connect(&list, &QAbstractItemModel::modelReset, &combo, [&combo, shown] { combo.setEditText(*shown); });
 }

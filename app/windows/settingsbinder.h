@@ -15,6 +15,7 @@ class QComboBox;
 class QLineEdit;
 class QRadioButton;
 class QSpinBox;
+class QStringListModel;
 
 // Keeps controls and the fields of a rotation settings record in step: a change of a control
 // writes its field and reports the change; refresh() shows every field in its control again.
@@ -65,6 +66,6 @@ void SettingsBinder::bindRadios(std::initializer_list<std::pair<QRadioButton*, T
               [this, field, value = value] { settings_.*field = value; });
 }
 
-// Makes the items the combo's recent list. What the combo shows is the template in use, not
-// an item, so it stays as it was.
-void setRecentTemplates(QComboBox& combo, const QStringList& paths);
+// Makes the list the combo's items. What the combo shows is the template in use, not an item,
+// so it stays as it was when the whole list is replaced.
+void showRecentTemplates(QComboBox& combo, QStringListModel& list);

@@ -1,6 +1,10 @@
 #include "siteop.h"
 
+#include "buttonimages.h"
 #include "mainform.h"
+#include "app/site/siteoptionsrules.h"
+#include "components/bitbtn.h"
+#include "components/folderdialog.h"
 
 #include "platform/fileidentity.h"
 #include "platform/paths.h"
@@ -14,7 +18,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -31,7 +34,7 @@ TdlgSIteOptions::TdlgSIteOptions(AppContext& context, QWidget* parent)
     edtname = new QLineEdit(this);
     edtname->setToolTip(QStringLiteral("A name for this site, such as its web address"));
     edtpath = new QLineEdit(this);
-    BitBtn4 = new QPushButton(QStringLiteral("Browse.."), this);
+    BitBtn4 = TLmILBitBtn::Make(this, imgLmILButtons(), "BitBtn4", "Browse..", QString(), 34);
     edtBaseHTMLName = new QComboBox(this);
     edtBaseHTMLName->setEditable(true);
     edtBaseHTMLName->addItems({QStringLiteral("Index.htm"), QStringLiteral("Index.html"), QStringLiteral("Default.htm"),
@@ -50,7 +53,7 @@ TdlgSIteOptions::TdlgSIteOptions(AppContext& context, QWidget* parent)
     chkTurnfold = new QCheckBox(QStringLiteral("Add this site to Turnfold's rotation schedule"), rotation);
     lbllivepath = new QLabel(QStringLiteral("Copy the rotation to:"), rotation);
     edtlivepath = new QLineEdit(rotation);
-    btnBrowseSite = new QPushButton(QStringLiteral("Browse.."), rotation);
+    btnBrowseSite = TLmILBitBtn::Make(rotation, imgLmILButtons(), "btnBrowseSite", "Browse..", QString(), 34);
     lblrotpos = new QLabel(QStringLiteral("Next Rotation to copy:"), rotation);
     spnrotpos = new QSpinBox(rotation);
     spnrotpos->setRange(1, 99999);
@@ -63,23 +66,26 @@ TdlgSIteOptions::TdlgSIteOptions(AppContext& context, QWidget* parent)
     rotationLayout->addRow(lbllivepath, liveRow);
     rotationLayout->addRow(lblrotpos, spnrotpos);
 
-    const platform::ButtonRow buttons = platform::makeButtonRow(this, {"OK", "Cancel", "Help"});
-    BitBtn1 = buttons.buttons[0];
-    BitBtn2 = buttons.buttons[1];
-    BitBtn3 = buttons.buttons[2];
+    BitBtn1 = TLmILBitBtn::Make(this, imgLmILButtons(), "BitBtn1", bkOK);
+    BitBtn1->SetModalResult(platform::mrNone);  // closed by its handler once the entries pass
+    BitBtn2 = TLmILBitBtn::Make(this, imgLmILButtons(), "BitBtn2", bkCancel);
+    BitBtn3 = TLmILBitBtn::Make(this, imgLmILButtons(), "BitBtn3", bkHelp);
+    BitBtn3->SetHelp(context_.services.shell, helpContext);
+    dlgFolder = new TFolderDialog(this, context.services.dialogs);
+    dlgFolder->Top = 32;
+    dlgFolder->Left = 368;
+    dlgFolder->SetTitle(QStringLiteral("Browse for Folder"));
 
     auto* outer = new QVBoxLayout(this);
     outer->addLayout(form);
     outer->addWidget(rotation);
-    outer->addLayout(buttons.layout);
+    outer->addLayout(rightAlignedRow({BitBtn1, BitBtn2, BitBtn3}));
     setFixedWidth(520);
 
     connect(chkTurnfold, &QCheckBox::clicked, this, &TdlgSIteOptions::chkTurnfoldClick);
-    connect(BitBtn4, &QPushButton::clicked, this, &TdlgSIteOptions::BitBtn4Click);
-    connect(btnBrowseSite, &QPushButton::clicked, this, &TdlgSIteOptions::btnBrowseSiteClick);
-    connect(BitBtn1, &QPushButton::clicked, this, &TdlgSIteOptions::BitBtn1Click);
-    bindResult(BitBtn2, platform::mrCancel);
-    connect(BitBtn3, &QPushButton::clicked, this, &TdlgSIteOptions::BitBtn3Click);
+    connect(BitBtn4, &TILBitBtn::OnClick, this, &TdlgSIteOptions::BitBtn4Click);
+    connect(btnBrowseSite, &TILBitBtn::OnClick, this, &TdlgSIteOptions::btnBrowseSiteClick);
+    connect(BitBtn1, &TILBitBtn::OnClick, this, &TdlgSIteOptions::BitBtn1Click);
 }
 
 void TdlgSIteOptions::showEvent(QShowEvent* event)
@@ -113,8 +119,8 @@ void TdlgSIteOptions::chkTurnfoldClick()
 
 void TdlgSIteOptions::browseInto(QLineEdit* edit)
 {
-    if (const auto folder = context_.services.prompts.chooseFolder(QStringLiteral("Browse for Folder"), edit->text()))
-        edit->setText(*folder);
+    if (dlgFolder->Execute())
+        edit->setText(dlgFolder->Directory());
 }
 
 void TdlgSIteOptions::BitBtn4Click()
@@ -139,20 +145,17 @@ QString TdlgSIteOptions::completeBaseHTMLName(const QString& typed)
 void TdlgSIteOptions::BitBtn1Click()
 {
     platform::PromptService& prompts = context_.services.prompts;
-    const QString folder = edtpath->text();
-    if (edtname->text().isEmpty()) {
-        prompts.information(QStringLiteral("You have not entered a site name!"));
+    tsiterecord& site = context_.state.CurrentSite;
+    tsiterecord entered = site;
+    entered.Name = edtname->text();
+    entered.Path = edtpath->text();
+    entered.LivePath = edtlivepath->text();
+    entered.AutoRotate = chkTurnfold->isChecked();
+    if (const auto problem = checkSiteOptions(entered)) {
+        prompts.information(*problem);
         return;
     }
-    if (folder.isEmpty()) {
-        prompts.information(QStringLiteral("You have not entered a directory for this site!"));
-        return;
-    }
-    if (chkTurnfold->isChecked() && edtlivepath->text().isEmpty()) {
-        prompts.information(QStringLiteral(
-            "You have elected to automatically rotate this site, but have not entered a destination directory!"));
-        return;
-    }
+    const QString& folder = entered.Path;
     if (!platform::folderExists(context_.frmMain->fixpath(folder, true))) {
         if (prompts.confirm(QStringLiteral("The directory, ") + folder
                             + QStringLiteral(", does not exist.  Would you like to create it?"))
@@ -164,24 +167,14 @@ void TdlgSIteOptions::BitBtn1Click()
         }
     }
 
-    tsiterecord& site = context_.state.CurrentSite;
-    site.Name = edtname->text();
-    site.Path = folder;
-    site.LivePath = edtlivepath->text();
-    site.AutoRotate = chkTurnfold->isChecked();
     const QString baseName = completeBaseHTMLName(edtBaseHTMLName->currentText());
     edtBaseHTMLName->setCurrentText(baseName);
-    site.BaseHTMLName = baseName;
-    if (site.CurrentRotationPosition != spnrotpos->value()) {
-        site.CurrentRotationPosition = spnrotpos->value();
+    entered.BaseHTMLName = baseName;
+    entered.CurrentRotationPosition = spnrotpos->value();
+    if (site.CurrentRotationPosition != entered.CurrentRotationPosition)
         context_.state.CurrentRotationPositionChanged = true;
-    }
+    site = entered;
     context_.frmMain->savecurrentsite();
     context_.frmMain->rebuildSiteNameList();
     setModalResult(platform::mrOk);
-}
-
-void TdlgSIteOptions::BitBtn3Click()
-{
-    context_.services.shell.showHelp(helpContext);
 }

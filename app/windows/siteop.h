@@ -4,11 +4,12 @@
 
 #include "platform/modaldialog.h"
 
+class TFolderDialog;
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QPushButton;
+class TLmILBitBtn;
 class QSpinBox;
 
 // Site Options: the current site's name, folder, first page name and automatic rotation.
@@ -19,25 +20,25 @@ public:
 
     QLineEdit* edtname;
     QLineEdit* edtpath;
-    QPushButton* BitBtn4;           // Browse.. for the site folder
+    TLmILBitBtn* BitBtn4;           // Browse.. for the site folder
     QComboBox* edtBaseHTMLName;
     QCheckBox* chkTurnfold;
     QLineEdit* edtlivepath;
-    QPushButton* btnBrowseSite;     // Browse.. for the live folder
+    TLmILBitBtn* btnBrowseSite;     // Browse.. for the live folder
     QSpinBox* spnrotpos;
     QLabel* lbllivepath;
     QLabel* lblrotpos;
     QLabel* lblrotposnote;
-    QPushButton* BitBtn1;           // OK
-    QPushButton* BitBtn2;           // Cancel
-    QPushButton* BitBtn3;           // Help
+    TLmILBitBtn* BitBtn1;           // OK
+    TLmILBitBtn* BitBtn2;           // Cancel
+    TLmILBitBtn* BitBtn3;           // Help
+    TFolderDialog* dlgFolder;
 
     void FormShow();
     void chkTurnfoldClick();
     void BitBtn4Click();
     void btnBrowseSiteClick();
     void BitBtn1Click();
-    void BitBtn3Click();
 
     // The first page's name as stored: empty becomes "Index.html", no extension gets ".html".
     static QString completeBaseHTMLName(const QString& typed);

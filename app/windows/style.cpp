@@ -1,6 +1,8 @@
 #include "style.h"
 
+#include "buttonimages.h"
 #include "app/pages/templatecheck.h"
+#include "components/bitbtn.h"
 
 #include "platform/modalresult.h"
 #include "platform/paths.h"
@@ -14,7 +16,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -81,10 +82,11 @@ TdlgStyle::TdlgStyle(AppContext& context, QWidget* parent)
     rchhtml = readOnlyMemo(this);
     rchhtml->hide();
 
-    const platform::ButtonRow buttons = platform::makeButtonRow(this, {"OK", "Cancel", "Help"});
-    BitBtn1 = buttons.buttons[0];
-    BitBtn2 = buttons.buttons[1];
-    BitBtn3 = buttons.buttons[2];
+    BitBtn1 = TLmILBitBtn::Make(this, imgLmILButtons(), "BitBtn1", bkOK);
+    BitBtn1->SetModalResult(platform::mrNone);  // closed by its handler, which may ask first
+    BitBtn2 = TLmILBitBtn::Make(this, imgLmILButtons(), "BitBtn2", bkCancel);
+    BitBtn3 = TLmILBitBtn::Make(this, imgLmILButtons(), "BitBtn3", bkHelp);
+    BitBtn3->SetHelp(context_.services.shell, helpContext);
 
     auto* file = new QFormLayout;
     file->addRow(QStringLiteral("HTML File:"), edthtmlfile);
@@ -93,12 +95,10 @@ TdlgStyle::TdlgStyle(AppContext& context, QWidget* parent)
     outer->addLayout(tokens);
     outer->addWidget(filesGroup, 1);
     outer->addWidget(warningsGroup, 1);
-    outer->addLayout(buttons.layout);
+    outer->addLayout(rightAlignedRow({BitBtn1, BitBtn2, BitBtn3}));
     resize(560, 480);
 
-    connect(BitBtn1, &QPushButton::clicked, this, &TdlgStyle::BitBtn1Click);
-    bindResult(BitBtn2, platform::mrCancel);
-    connect(BitBtn3, &QPushButton::clicked, this, &TdlgStyle::BitBtn3Click);
+    connect(BitBtn1, &TILBitBtn::OnClick, this, &TdlgStyle::BitBtn1Click);
 }
 
 void TdlgStyle::showEvent(QShowEvent* event)
@@ -180,11 +180,6 @@ void TdlgStyle::BitBtn1Click()
                != platform::mrYes)
         return;
     setModalResult(platform::mrOk);
-}
-
-void TdlgStyle::BitBtn3Click()
-{
-    context_.services.shell.showHelp(helpContext);
 }
 
 int showTemplateCompliance(AppContext& context, const QString& fileName, bool isThumbnailPage, QWidget* parent)

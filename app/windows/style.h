@@ -7,7 +7,7 @@
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
-class QPushButton;
+class TLmILBitBtn;
 
 // "HTML Compliance": checks a template page for the four tokens and lists the files it refers
 // to, which the build copies into the rotation folder. Created for one test and freed after.
@@ -29,9 +29,9 @@ public:
     QPlainTextEdit* memFiles;
     QPlainTextEdit* memWarnings;
     QPlainTextEdit* rchhtml;        // hidden: the template text
-    QPushButton* BitBtn1;           // OK
-    QPushButton* BitBtn2;           // Cancel
-    QPushButton* BitBtn3;           // Help
+    TLmILBitBtn* BitBtn1;           // OK
+    TLmILBitBtn* BitBtn2;           // Cancel
+    TLmILBitBtn* BitBtn3;           // Help
 
     // True iff the file was read and holds the content token. Stores the token flags of a
     // thumbnail-page or image-page template in the program state.
@@ -46,7 +46,6 @@ public:
 
     void FormShow();
     void BitBtn1Click();
-    void BitBtn3Click();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -1,10 +1,11 @@
 #include "thumbop.h"
 
+#include "buttonimages.h"
 #include "colourbox.h"
-#include "editsite.h"
 #include "settingsbinder.h"
 #include "app/settings/pageoptionsrules.h"
 #include "app/site/recenttemplates.h"
+#include "components/bitbtn.h"
 
 #include "platform/modalresult.h"
 #include "platform/shell.h"
@@ -39,7 +40,6 @@ const QString anyImageFilter = QStringLiteral(
     "Image files (*.jpe *.jpg *.jpeg *.gif *.bmp *.dib *.rle *.pcx *.wmf *.emf *.jif *.png *.tif *.tiff *.tga *.pbm "
     "*.pgm *.ppm)");
 const QString descriptionFilter = QStringLiteral("Comma-separated text file (*.csv,*.txt) (*.csv *.txt);;INI file format (*.ini) (*.ini)");
-const QString templateFilter = QStringLiteral("HTML files (*.htm *.html)");
 
 QSpinBox* spin(QWidget* parent, const SpinValue& range)
 {
@@ -113,13 +113,14 @@ TdlgThumbOptions::TdlgThumbOptions(AppContext& context, QWidget* parent)
         PageControl1->addTab(page, QLatin1String(tabs[i]));
     }
 
-    const platform::ButtonRow buttons = platform::makeButtonRow(this, {"OK", "Cancel", "Help"});
-    BitBtn1 = buttons.buttons[0];
-    BitBtn2 = buttons.buttons[1];
-    BitBtn3 = buttons.buttons[2];
+    BitBtn1 = TLmILBitBtn::Make(this, imgLmILButtons(), "BitBtn1", bkOK);
+    BitBtn1->SetModalResult(platform::mrNone);  // closed by its handler once the options pass
+    BitBtn2 = TLmILBitBtn::Make(this, imgLmILButtons(), "BitBtn2", bkCancel);
+    // Help of the page shown, so an ordinary button with the help picture.
+    BitBtn3 = TLmILBitBtn::Make(this, imgLmILButtons(), "BitBtn3", "Help", QString(), 2);
     auto* outer = new QVBoxLayout(this);
     outer->addWidget(PageControl1);
-    outer->addLayout(buttons.layout);
+    outer->addLayout(rightAlignedRow({BitBtn1, BitBtn2, BitBtn3}));
 
     for (int slot = 0; slot < int(std::size(customColours)); ++slot) {
         const TColor colour = TColor(QByteArray(customColours[slot]).toUInt(nullptr, 16));
@@ -131,9 +132,8 @@ TdlgThumbOptions::TdlgThumbOptions(AppContext& context, QWidget* parent)
     bindControls();
     showSettings();
 
-    connect(BitBtn1, &QPushButton::clicked, this, &TdlgThumbOptions::BitBtn1Click);
-    bindResult(BitBtn2, platform::mrCancel);
-    connect(BitBtn3, &QPushButton::clicked, this, &TdlgThumbOptions::BitBtn3Click);
+    connect(BitBtn1, &TILBitBtn::OnClick, this, &TdlgThumbOptions::BitBtn1Click);
+    connect(BitBtn3, &TILBitBtn::OnClick, this, &TdlgThumbOptions::BitBtn3Click);
 }
 
 // ---- layout ----
@@ -170,7 +170,7 @@ void TdlgThumbOptions::buildThumbnailsTab(QWidget* page)
     rdbshowfilenamewithext = new QRadioButton(QStringLiteral("File name with extension"), names);
     rdbshowdescription = new QRadioButton(QStringLiteral("Description from a file:"), names);
     edtdescripfile = new QLineEdit(names);
-    btndescripfile = new QPushButton(QStringLiteral("Browse"), names);
+    btndescripfile = TLmILBitBtn::Make(names, imgLmILButtons(), "btndescripfile", "Browse", QString(), 34);
     chkShowFIlenameWhenNoDesc = new QCheckBox(QStringLiteral("Show the file name when an image has no description"), names);
     auto* namesLayout = new QVBoxLayout(names);
     for (QWidget* w : {rdbshownothing, rdbshowfilenamenoext, rdbshowfilenamewithext, rdbshowdescription})
@@ -184,7 +184,7 @@ void TdlgThumbOptions::buildThumbnailsTab(QWidget* page)
     layout->addWidget(sizes);
     layout->addWidget(names);
     layout->addStretch();
-    connect(btndescripfile, &QPushButton::clicked, this, &TdlgThumbOptions::btndescripfileClick);
+    connect(btndescripfile, &TILBitBtn::OnClick, this, &TdlgThumbOptions::btndescripfileClick);
 }
 
 void TdlgThumbOptions::buildPageIndexTab(QWidget* page)
@@ -203,10 +203,10 @@ void TdlgThumbOptions::buildPageIndexTab(QWidget* page)
     chkImageButtons = new QCheckBox(QStringLiteral("Use image buttons for the page index"), page);
     lblSelectedImageButton = new QLabel(QStringLiteral("Button image for the current page:"), page);
     edtSelectedImageButton = new QLineEdit(page);
-    btnSelectedImageButton = new QPushButton(QStringLiteral("Browse"), page);
+    btnSelectedImageButton = TLmILBitBtn::Make(page, imgLmILButtons(), "btnSelectedImageButton", "Browse", QString(), 34);
     lblotherImageButton = new QLabel(QStringLiteral("Button image for the other pages:"), page);
     edtotherImageButton = new QLineEdit(page);
-    btnotherImageButton = new QPushButton(QStringLiteral("Browse"), page);
+    btnotherImageButton = TLmILBitBtn::Make(page, imgLmILButtons(), "btnotherImageButton", "Browse", QString(), 34);
     chkIndexInThumbPages = new QCheckBox(QStringLiteral("Insert the page index into the thumbnail pages"), page);
     chkIndexInImagePages = new QCheckBox(QStringLiteral("Insert the page index into the image pages"), page);
 
@@ -228,8 +228,8 @@ void TdlgThumbOptions::buildPageIndexTab(QWidget* page)
     layout->addWidget(chkIndexInImagePages);
     layout->addStretch();
 
-    connect(btnSelectedImageButton, &QPushButton::clicked, this, [this] { btnbrowseimageClick(edtSelectedImageButton, false); });
-    connect(btnotherImageButton, &QPushButton::clicked, this, [this] { btnbrowseimageClick(edtotherImageButton, false); });
+    connect(btnSelectedImageButton, &TILBitBtn::OnClick, this, [this] { btnbrowseimageClick(edtSelectedImageButton, false); });
+    connect(btnotherImageButton, &TILBitBtn::OnClick, this, [this] { btnbrowseimageClick(edtotherImageButton, false); });
 }
 
 void TdlgThumbOptions::buildPageIndex2Tab(QWidget* page)
@@ -290,7 +290,8 @@ void TdlgThumbOptions::buildImageDisplayTab(QWidget* page)
     cmbimagestyle->setEditable(true);
     cmbimagestyle->setInsertPolicy(QComboBox::NoInsert);
     cmbimagestyle->setMinimumWidth(300);
-    btnimagestyle = new QPushButton(QStringLiteral("Browse.."), page);
+    showRecentTemplates(*cmbimagestyle, context_.recentTemplates.images);
+    btnimagestyle = TLmILBitBtn::Make(page, imgLmILButtons(), "btnimagestyle", "Browse..", QString(), 34);
     btntestimagestyle = new QPushButton(QStringLiteral("Test Compliance"), page);
     btnviewimagestyle = new QPushButton(QStringLiteral("View Page"), page);
     chkImageHeading = new QCheckBox(QStringLiteral("Show the image's file name as the page heading"), page);
@@ -333,7 +334,7 @@ void TdlgThumbOptions::buildImageDisplayTab(QWidget* page)
     layout->addLayout(row({chkmaximagesize, lblImageWidth, spnImageWidth, lblImageHeight, SpnImageHeight}));
     layout->addStretch();
 
-    connect(btnimagestyle, &QPushButton::clicked, this, &TdlgThumbOptions::btnimagestyleClick);
+    connect(btnimagestyle, &TILBitBtn::OnClick, this, &TdlgThumbOptions::btnimagestyleClick);
     connect(btntestimagestyle, &QPushButton::clicked, this, &TdlgThumbOptions::btntestimagestyleClick);
     connect(btnviewimagestyle, &QPushButton::clicked, this, &TdlgThumbOptions::btnviewimagestyleClick);
     connect(btneditimageheader, &QPushButton::clicked, this, [this] { btneditimageheaderClick(true); });
@@ -382,14 +383,14 @@ void TdlgThumbOptions::buildOtherTab(QWidget* page)
     Chkusecustombuttons = new QCheckBox(QStringLiteral("Use images for the previous and next links"), page);
     lblpreviousfile = new QLabel(QStringLiteral("Previous page image:"), page);
     edtpreviousfile = new QLineEdit(page);
-    btnpreviousfile = new QPushButton(QStringLiteral("Browse"), page);
+    btnpreviousfile = TLmILBitBtn::Make(page, imgLmILButtons(), "btnpreviousfile", "Browse", QString(), 34);
     lblnextfile = new QLabel(QStringLiteral("Next page image:"), page);
     edtnextfile = new QLineEdit(page);
-    btnnextfile = new QPushButton(QStringLiteral("Browse"), page);
+    btnnextfile = TLmILBitBtn::Make(page, imgLmILButtons(), "btnnextfile", "Browse", QString(), 34);
     lblindexfile = new QLabel(QStringLiteral("Return to Index image:"), page);
     lblindexfilenote = new QLabel(QStringLiteral("(image pages only; optional)"), page);
     edtindexfile = new QLineEdit(page);
-    btnindexfile = new QPushButton(QStringLiteral("Browse"), page);
+    btnindexfile = TLmILBitBtn::Make(page, imgLmILButtons(), "btnindexfile", "Browse", QString(), 34);
     cmbImageDisplayMethod = listBox(page, defaults.cmbImageDisplayMethod);
 
     auto* grid = new QGridLayout;
@@ -411,9 +412,9 @@ void TdlgThumbOptions::buildOtherTab(QWidget* page)
     layout->addWidget(cmbImageDisplayMethod);
     layout->addStretch();
 
-    connect(btnpreviousfile, &QPushButton::clicked, this, [this] { btnbrowseimageClick(edtpreviousfile, true); });
-    connect(btnnextfile, &QPushButton::clicked, this, [this] { btnbrowseimageClick(edtnextfile, true); });
-    connect(btnindexfile, &QPushButton::clicked, this, [this] { btnbrowseimageClick(edtindexfile, true); });
+    connect(btnpreviousfile, &TILBitBtn::OnClick, this, [this] { btnbrowseimageClick(edtpreviousfile, true); });
+    connect(btnnextfile, &TILBitBtn::OnClick, this, [this] { btnbrowseimageClick(edtnextfile, true); });
+    connect(btnindexfile, &TILBitBtn::OnClick, this, [this] { btnbrowseimageClick(edtindexfile, true); });
 }
 
 void TdlgThumbOptions::installDefaultHooks()
@@ -568,13 +569,10 @@ void TdlgThumbOptions::FormShow()
 {
     settings_.SetDefaultValues();
     testedImageTemplate_.reset(); // the rules run afresh on show
-    if (cmbimagestyle->count() == 0 && context_.dlgEditSite) {
-        const QComboBox* recent = context_.dlgEditSite->cmbstyle;
-        QStringList items;
-        for (int i = 0; i < recent->count(); ++i)
-            items.append(recent->itemText(i));
+    RecentTemplates& recent = context_.recentTemplates;
+    if (recent.images.rowCount() == 0) {
         // the record's template is shown again below
-        binder_->quietly([&] { setRecentTemplates(*cmbimagestyle, items); });
+        binder_->quietly([&] { recent.images.setStringList(recent.index.stringList()); });
     }
     fillNavigationGraphics(settings_, context_.state.ProgramFolder);
     showSettings();
@@ -628,7 +626,7 @@ void TdlgThumbOptions::cmbimagestyleExit()
 
 void TdlgThumbOptions::btnimagestyleClick()
 {
-    const auto file = hooks.openHTMLTemplate({QString(), settings_.cmbimagestyle, templateFilter});
+    const auto file = hooks.openHTMLTemplate({QString(), settings_.cmbimagestyle, htmlTemplateFilter});
     if (!file)
         return;
     if (hooks.runTemplateCheck && hooks.runTemplateCheck(*file, false) != platform::mrOk)
@@ -653,15 +651,17 @@ void TdlgThumbOptions::btnviewimagestyleClick()
 void TdlgThumbOptions::btneditimageheaderClick(bool isHeader)
 {
     const int choice = (isHeader ? settings_.cmbimageHeader : settings_.cmbimageFooter).index();
-    if (choice == rotationentries::ImageHTML) {
-        QLineEdit* html = isHeader ? edtimageheaderhtml : edtimagefooterhtml;
-        if (const auto result = hooks.composeHeaderFooter(isHeader, html->text()))
-            html->setText(*result);
-    } else if (choice == rotationentries::ImageFile) {
-        QLineEdit* file = isHeader ? edtimageheaderfile : edtimagefooterfile;
-        if (const auto result = hooks.editHeaderFooterList(isHeader, file->text()))
-            file->setText(*result);
-    }
+    if (choice == rotationentries::ImageHTML)
+        hooks.editHeaderFooter(isHeader, true, *(isHeader ? edtimageheaderhtml : edtimagefooterhtml));
+    else if (choice == rotationentries::ImageFile)
+        hooks.editHeaderFooter(isHeader, false, *(isHeader ? edtimageheaderfile : edtimagefooterfile));
+}
+
+void PageOptionsHooks::editHeaderFooter(bool isHeader, bool asHtml, QLineEdit& box) const
+{
+    const auto result = asHtml ? composeHeaderFooter(isHeader, box.text()) : editHeaderFooterList(isHeader, box.text());
+    if (result)
+        box.setText(*result);
 }
 
 void TdlgThumbOptions::btnbrowseimageClick(QLineEdit* box, bool htmlImage)

@@ -20,6 +20,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class TLmILBitBtn;
 class QRadioButton;
 class QSpinBox;
 class QTabWidget;
@@ -43,7 +44,14 @@ struct PageOptionsHooks {
     // a list file; nothing when cancelled. They start as an input box and a file chooser.
     std::function<std::optional<QString>(bool isHeader, const QString& html)> composeHeaderFooter;
     std::function<std::optional<QString>(bool isHeader, const QString& listFile)> editHeaderFooterList;
+
+    // The composer on a header or footer's HTML box (asHtml), else the list editor on its
+    // list-file box; the result goes back into the box unless the dialog was cancelled.
+    void editHeaderFooter(bool isHeader, bool asHtml, QLineEdit& box) const;
 };
+
+// The filter of the HTML template choosers.
+inline const QString htmlTemplateFilter = QStringLiteral("HTML files (*.htm *.html)");
 
 // Page and thumbnail options of the rotation open in the site editor. The controls edit the
 // program's rotation settings record live: Cancel undoes nothing, OK only refuses to close
@@ -70,7 +78,7 @@ public:
     QRadioButton* rdbshowfilenamewithext;
     QRadioButton* rdbshowdescription;
     QLineEdit* edtdescripfile;
-    QPushButton* btndescripfile;            // "Browse"
+    TLmILBitBtn* btndescripfile;            // "Browse"
     QCheckBox* chkShowFIlenameWhenNoDesc;
 
     // ---- "Page Index" ----
@@ -80,10 +88,10 @@ public:
     QCheckBox* chkImageButtons;
     QLabel* lblSelectedImageButton;
     QLineEdit* edtSelectedImageButton;
-    QPushButton* btnSelectedImageButton;
+    TLmILBitBtn* btnSelectedImageButton;
     QLabel* lblotherImageButton;
     QLineEdit* edtotherImageButton;
-    QPushButton* btnotherImageButton;
+    TLmILBitBtn* btnotherImageButton;
     QCheckBox* chkIndexInThumbPages;
     QCheckBox* chkIndexInImagePages;
 
@@ -112,7 +120,7 @@ public:
     QRadioButton* rdbHTMLImageWindow;
     QLabel* lblimagestyle;
     QComboBox* cmbimagestyle;               // image-page template, with its recent list
-    QPushButton* btnimagestyle;             // "Browse.."
+    TLmILBitBtn* btnimagestyle;             // "Browse.."
     QPushButton* btntestimagestyle;         // "Test Compliance"
     QPushButton* btnviewimagestyle;         // "View Page"
     QCheckBox* chkImageHeading;
@@ -152,20 +160,20 @@ public:
     QCheckBox* Chkusecustombuttons;
     QLabel* lblpreviousfile;
     QLineEdit* edtpreviousfile;             // previous-page button image
-    QPushButton* btnpreviousfile;
+    TLmILBitBtn* btnpreviousfile;
     QLabel* lblnextfile;
     QLineEdit* edtnextfile;                 // next-page button image
-    QPushButton* btnnextfile;
+    TLmILBitBtn* btnnextfile;
     QLabel* lblindexfile;
     QLabel* lblindexfilenote;
     QLineEdit* edtindexfile;                // "Return to Index" image
-    QPushButton* btnindexfile;
+    TLmILBitBtn* btnindexfile;
     QComboBox* cmbImageDisplayMethod;
 
     QTabWidget* PageControl1;
-    QPushButton* BitBtn1;                   // OK
-    QPushButton* BitBtn2;                   // Cancel
-    QPushButton* BitBtn3;                   // Help
+    TLmILBitBtn* BitBtn1;                   // OK
+    TLmILBitBtn* BitBtn2;                   // Cancel
+    TLmILBitBtn* BitBtn3;                   // Help
 
     // Event handlers
     void FormShow();

@@ -1,5 +1,7 @@
 #include "commandline.h"
 
+#include "platform/processparameters.h"
+
 CommandLine parseCommandLine(const QStringList& parameters)
 {
     CommandLine result;
@@ -20,10 +22,7 @@ CommandLine parseCommandLine(const QStringList& parameters)
 
 CommandLine parseCommandLine(int argc, char** argv)
 {
-    QStringList parameters;
-    for (int i = 1; i < argc; ++i)
-        parameters << QString::fromLocal8Bit(argv[i]);
-    return parseCommandLine(parameters);
+    return parseCommandLine(platform::processParameters(argc, argv));
 }
 
 bool needsOffscreenPlatform(const CommandLine& commandLine,

@@ -10,6 +10,8 @@
 
 #include <QFileInfo>
 
+#include <exception>
+
 namespace {
 
 bool isPage(const QString& name)
@@ -23,6 +25,18 @@ bool entryPresent(const QString& path)
 {
     const QFileInfo info(path);
     return info.exists() || info.isSymLink();
+}
+
+// What the exception being handled says about itself.
+QString currentExceptionText()
+{
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        return QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        return QStringLiteral("unknown error");
+    }
 }
 
 } // namespace
@@ -136,6 +150,7 @@ bool RotationEngine::CopyRotationFile(const tsiterecord& site, const QString& so
     FileCopy copy;
     copy.source = source;
     copy.target = target;
+    QString raised; // an exception's text, for the log line
     try {
         const QString targetFolder = platform::extractFilePath(target);
         if (platform::isSameFile(platform::extractFilePath(source), targetFolder)) {
@@ -158,11 +173,13 @@ bool RotationEngine::CopyRotationFile(const tsiterecord& site, const QString& so
         copy.reason = outcome.reason;
     } catch (...) {
         copy.result = FileCopy::Failed;
+        copy.reason = currentExceptionText();
+        raised = QStringLiteral(" (") + copy.reason + QLatin1Char(')');
     }
     copies_ << copy;
     if (copy.result == FileCopy::Failed)
         log_.Addwarning(QStringLiteral("Could not copy the file, ") + source + QStringLiteral(", for site, ")
-                            + site.Name + QStringLiteral("!"), true);
+                            + site.Name + QStringLiteral("!") + raised, true);
     return copy.result != FileCopy::Failed;
 }
 

@@ -65,7 +65,7 @@ public:
     bool createnewdirectory(const QString& path);
 
     static QString ExtensionWithoutDot(const QString& name);
-    // index.html gives index.~htm, photo.jpg photo.~jp, a.c a.~, README gives README.
+    // index.html gives "index.~htm", photo.jpg "photo.~jp", a.c "a.~", README "README." (a dot added).
     static QString backupName(const QString& name);
 
     FolderLister& lister() { return lister_; }

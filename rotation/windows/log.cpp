@@ -1,6 +1,8 @@
 #include "log.h"
 
+#include "buttonimages.h"
 #include "rotopt.h"
+#include "components/bitbtn.h"
 #include "rotation/engine/problemreport.h"
 #include "rotation/engine/runlog.h"
 
@@ -11,7 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 #include <cstdio>
@@ -36,11 +37,12 @@ TdlgLog::TdlgLog(RunLog& log, TdlgRotOpt& options, const ProblemReport& report, 
     memwarning->setLineWrapMode(QPlainTextEdit::NoWrap);
     (new QVBoxLayout(group))->addWidget(memwarning);
 
-    btnEmail = new QPushButton(QStringLiteral("E-mail Log"), this);
-    btnEmail->setToolTip(QStringLiteral("E-mail log to the e-mail recipient specified options"));
-    btnSaveLog = new QPushButton(QStringLiteral("Save Log"), this);
-    btnSaveLog->setToolTip(QStringLiteral("Save log to the filename specified in options"));
-    BitBtn1 = new QPushButton(QStringLiteral("Close"), this);
+    const TImageList& images = imgLmILButtons();
+    btnEmail = TLmILBitBtn::Make(this, images, "btnEmail", "E-mail Log",
+                                 "E-mail log to the e-mail recipient specified options", 25);
+    btnSaveLog = TLmILBitBtn::Make(this, images, "btnSaveLog", "Save Log",
+                                   "Save log to the filename specified in options", 23);
+    BitBtn1 = TLmILBitBtn::Make(this, images, "BitBtn1", bkClose);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(btnEmail);
     buttons->addWidget(btnSaveLog);
@@ -52,9 +54,8 @@ TdlgLog::TdlgLog(RunLog& log, TdlgRotOpt& options, const ProblemReport& report, 
     layout->addWidget(group, 1);
     layout->addLayout(buttons);
 
-    connect(btnEmail, &QPushButton::clicked, this, &TdlgLog::btnEmailClick);
-    connect(btnSaveLog, &QPushButton::clicked, this, &TdlgLog::btnSaveLogClick);
-    connect(BitBtn1, &QPushButton::clicked, this, &TdlgLog::BitBtn1Click);
+    connect(btnEmail, &TILBitBtn::OnClick, this, &TdlgLog::btnEmailClick);
+    connect(btnSaveLog, &TILBitBtn::OnClick, this, &TdlgLog::btnSaveLogClick);
     connect(&log_, &RunLog::lineAdded, memwarning, &QPlainTextEdit::appendPlainText);
     connect(&log_, &RunLog::cleared, memwarning, &QPlainTextEdit::clear);
     for (const QString& line : log_.lines())
@@ -85,9 +86,4 @@ void TdlgLog::btnEmailClick()
     } catch (...) {
         // A failed mail never stops the run.
     }
-}
-
-void TdlgLog::BitBtn1Click()
-{
-    close();
 }

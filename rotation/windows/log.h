@@ -5,7 +5,7 @@
 
 class QLabel;
 class QPlainTextEdit;
-class QPushButton;
+class TLmILBitBtn;
 class ProblemReport;
 class RunLog;
 class TdlgRotOpt;
@@ -19,13 +19,12 @@ public:
 
     void btnSaveLogClick();
     void btnEmailClick();
-    void BitBtn1Click();
 
     QLabel* Label1;
     QPlainTextEdit* memwarning;
-    QPushButton* btnEmail;
-    QPushButton* btnSaveLog;
-    QPushButton* BitBtn1;
+    TLmILBitBtn* btnEmail;
+    TLmILBitBtn* btnSaveLog;
+    TLmILBitBtn* BitBtn1;           // close kind
 
 private:
     RunLog& log_;

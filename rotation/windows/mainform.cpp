@@ -2,7 +2,9 @@
 
 #include "log.h"
 #include "rotopt.h"
+#include "buttonimages.h"
 #include "components/aboutbox.h"
+#include "components/bitbtn.h"
 
 #include "platform/hourglass.h"
 #include "platform/prompts.h"
@@ -37,13 +39,6 @@ public:
 private:
     TfrmMain& form_;
 };
-
-QPushButton* button(const QString& caption, const QString& hint, QWidget* parent)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setToolTip(hint);
-    return b;
-}
 
 } // namespace
 
@@ -113,19 +108,21 @@ void TfrmMain::makeControls()
     }
     status->addStretch();
 
-    btnRotateCurrent = button(QStringLiteral("Rotate Current"),
-                              QStringLiteral("Clicking this will copy the next available rotation of the selected suite"), this);
-    btnRotateCurrent->setDefault(true);
-    btnrotateall = button(QStringLiteral("Rotate All"),
-                          QStringLiteral("Clicking this will copy the next available rotation of all sites that have "
-                                         "rotation enabled"), this);
-    btnOptions = button(QStringLiteral("Options.."), QStringLiteral("Set Turnfold "), this);
-    btnabout = button(QStringLiteral("About.."), QStringLiteral("About Pictorum Pro"), this);
-    BitBtn2 = button(QStringLiteral("Close"), QStringLiteral("Close this application"), this);
-    BitBtn1 = button(QStringLiteral("Help"), QStringLiteral("Display Help information"), this);
+    const TImageList& images = imgLmILButtons();
+    btnRotateCurrent = TLmILBitBtn::Make(this, images, "btnRotateCurrent", "Rotate Current",
+                                         "Clicking this will copy the next available rotation of the selected suite", 0);
+    btnRotateCurrent->SetDefault(true);
+    btnrotateall = TLmILBitBtn::Make(this, images, "btnrotateall", "Rotate All",
+                                     "Clicking this will copy the next available rotation of all sites that have "
+                                     "rotation enabled", 24);
+    btnOptions = TLmILBitBtn::Make(this, images, "btnOptions", "Options..", "Set Turnfold ", 21);
+    btnabout = TLmILBitBtn::Make(this, images, "btnabout", "About..", "About Pictorum Pro", 17);
+    BitBtn2 = TLmILBitBtn::Make(this, images, "BitBtn2", bkClose, "Close this application");
+    BitBtn1 = TLmILBitBtn::Make(this, images, "BitBtn1", bkHelp, "Display Help information");
+    BitBtn1->SetHelp(services_.shell, mainHelpContext);
 
     auto* buttons = new QVBoxLayout;
-    for (QPushButton* b : {btnRotateCurrent, btnrotateall, btnOptions, btnabout})
+    for (QPushButton* b : std::initializer_list<QPushButton*>{btnRotateCurrent, btnrotateall, btnOptions, btnabout})
         buttons->addWidget(b);
     buttons->addStretch();
     buttons->addWidget(BitBtn1);
@@ -144,12 +141,10 @@ void TfrmMain::makeControls()
         if (item->isSelected())
             lbxsitesClick();
     });
-    connect(btnRotateCurrent, &QPushButton::clicked, this, &TfrmMain::btnRotateCurrentClick);
-    connect(btnrotateall, &QPushButton::clicked, this, &TfrmMain::btnrotateallClick);
-    connect(btnOptions, &QPushButton::clicked, this, &TfrmMain::btnOptionsClick);
-    connect(btnabout, &QPushButton::clicked, this, &TfrmMain::btnaboutClick);
-    connect(BitBtn1, &QPushButton::clicked, this, &TfrmMain::BitBtn1Click);
-    connect(BitBtn2, &QPushButton::clicked, this, &TfrmMain::BitBtn2Click);
+    connect(btnRotateCurrent, &TILBitBtn::OnClick, this, &TfrmMain::btnRotateCurrentClick);
+    connect(btnrotateall, &TILBitBtn::OnClick, this, &TfrmMain::btnrotateallClick);
+    connect(btnOptions, &TILBitBtn::OnClick, this, &TfrmMain::btnOptionsClick);
+    connect(btnabout, &TILBitBtn::OnClick, this, &TfrmMain::btnaboutClick);
 }
 
 void TfrmMain::FormCreate(const CommandLine& commandLine)
@@ -334,16 +329,6 @@ void TfrmMain::btnRotateCurrentClick()
 void TfrmMain::btnOptionsClick()
 {
     services_.dialogs.showModal(*dlgRotOpt);
-}
-
-void TfrmMain::BitBtn1Click()
-{
-    services_.shell.showHelp(mainHelpContext);
-}
-
-void TfrmMain::BitBtn2Click()
-{
-    close();
 }
 
 void TfrmMain::btnaboutClick()

@@ -15,7 +15,7 @@
 class QLabel;
 class QListWidget;
 class QPainter;
-class QPushButton;
+class TLmILBitBtn;
 class TdlgLog;
 class TdlgRotOpt;
 
@@ -39,8 +39,6 @@ public:
     void btnRotateCurrentClick();
     void btnrotateallClick();
     void btnOptionsClick();
-    void BitBtn1Click();
-    void BitBtn2Click();
     void btnaboutClick();
     void Timer1Timer();
     void SetControlsEnabled(bool enabled);
@@ -62,12 +60,12 @@ public:
     QLabel* lblautorotate;
     QLabel* lbllivepath;
     QLabel* lblcurrentrotation;
-    QPushButton* btnRotateCurrent;
-    QPushButton* btnrotateall;
-    QPushButton* btnOptions;
-    QPushButton* btnabout;
-    QPushButton* BitBtn2;
-    QPushButton* BitBtn1;
+    TLmILBitBtn* btnRotateCurrent;
+    TLmILBitBtn* btnrotateall;
+    TLmILBitBtn* btnOptions;
+    TLmILBitBtn* btnabout;
+    TLmILBitBtn* BitBtn2;           // close kind
+    TLmILBitBtn* BitBtn1;           // help kind
     QTimer Timer1;
     TdlgRotOpt* dlgRotOpt;
     TdlgLog* dlgLog;

@@ -1,5 +1,7 @@
 #include "rotopt.h"
 
+#include "buttonimages.h"
+#include "components/bitbtn.h"
 #include "rotation/engine/runlog.h"
 
 #include "platform/hourglass.h"
@@ -11,7 +13,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -41,20 +42,18 @@ TdlgRotOpt::TdlgRotOpt(RunLog& log, ProblemReport& report, const platform::Servi
     PageControl1->addTab(makeGeneralPage(), QStringLiteral("General"));
     PageControl1->addTab(makeMailPage(), QStringLiteral("E-mail Settings"));
 
-    const platform::ButtonRow buttons = platform::makeButtonRow(this, {"Help", "Close"}, false);
-    BitBtn1 = buttons.buttons[0];
-    BitBtn2 = buttons.buttons[1];
+    BitBtn1 = TLmILBitBtn::Make(this, imgLmILButtons(), "BitBtn1", bkHelp);
+    BitBtn1->SetHelp(services_.shell, optionsHelpContext);
+    BitBtn2 = TLmILBitBtn::Make(this, imgLmILButtons(), "BitBtn2", bkClose);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(PageControl1);
-    layout->addLayout(buttons.layout);
+    layout->addLayout(rightAlignedRow({BitBtn1, BitBtn2}));
 
     connect(chklogging, &QCheckBox::toggled, this, &TdlgRotOpt::chkloggingClick);
     connect(chkEmailLog, &QCheckBox::toggled, this, &TdlgRotOpt::chkEmailLogClick);
     connect(chkonlylogerrors, &QCheckBox::toggled, &log_, &RunLog::setLogOnlyErrors);
-    connect(BitBtn3, &QPushButton::clicked, this, &TdlgRotOpt::BitBtn3Click);
-    connect(btnsendtestmessage, &QPushButton::clicked, this, &TdlgRotOpt::btnsendtestmessageClick);
-    connect(BitBtn1, &QPushButton::clicked, this, &TdlgRotOpt::BitBtn1Click);
-    connect(BitBtn2, &QPushButton::clicked, this, &TdlgRotOpt::BitBtn2Click);
+    connect(BitBtn3, &TILBitBtn::OnClick, this, &TdlgRotOpt::BitBtn3Click);
+    connect(btnsendtestmessage, &TILBitBtn::OnClick, this, &TdlgRotOpt::btnsendtestmessageClick);
     mailer_.setStatusDisplay([this](const QString& text) {
         edtTestmessage->setText(text);
         edtTestmessage->repaint();  // the session keeps the event loop waiting
@@ -69,7 +68,7 @@ QWidget* TdlgRotOpt::makeGeneralPage()
     chklogging = new QCheckBox(QStringLiteral("Create Log of Rotation"), logging);
     Label11 = new QLabel(QStringLiteral("Filename:"), logging);
     edtfilename = new QLineEdit(logging);
-    BitBtn3 = new QPushButton(QStringLiteral("Browse.."), logging);
+    BitBtn3 = TLmILBitBtn::Make(logging, imgLmILButtons(), "BitBtn3", "Browse..", QString(), 23);
     chkonlylogerrors = new QCheckBox(QStringLiteral("Only log if errors are encountered"), logging);
     chkEmailLog = new QCheckBox(QStringLiteral("Email Log to Administrator"), logging);
     chkOnlyEmailErrors = new QCheckBox(QStringLiteral("Only send e-mail if errors encountered"), logging);
@@ -115,7 +114,7 @@ QWidget* TdlgRotOpt::makeMailPage()
     row(3, QStringLiteral("Send E-mail To: "), edtemailto, QStringLiteral("e.g. webmaster@example.com"));
     row(4, QStringLiteral("From Address: "), edtemailfrom, QStringLiteral("e.g. turnfold@example.com"));
 
-    btnsendtestmessage = new QPushButton(QStringLiteral("Send Test Message"), page);
+    btnsendtestmessage = TLmILBitBtn::Make(page, imgLmILButtons(), "btnsendtestmessage", "Send Test Message", QString(), 25);
     lblTestmessage = new QLabel(QStringLiteral("Send Status:"), page);
     edtTestmessage = new QLineEdit(page);
     edtTestmessage->setReadOnly(true);
@@ -217,16 +216,6 @@ bool TdlgRotOpt::sendmail()
 {
     platform::Hourglass busy;
     return mailer_.sendmail(options());
-}
-
-void TdlgRotOpt::BitBtn1Click()
-{
-    services_.shell.showHelp(optionsHelpContext);
-}
-
-void TdlgRotOpt::BitBtn2Click()
-{
-    close();
 }
 
 bool TdlgRotOpt::FormCloseQuery()

@@ -10,7 +10,7 @@ class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QPushButton;
+class TLmILBitBtn;
 class QTabWidget;
 class ProblemReport;
 class RunLog;
@@ -32,8 +32,6 @@ public:
     void chkEmailLogClick();
     void BitBtn3Click();
     void btnsendtestmessageClick();
-    void BitBtn1Click();
-    void BitBtn2Click();
     bool FormCloseQuery();
 
     void done(int result) override;
@@ -43,7 +41,7 @@ public:
     QCheckBox* chklogging;
     QLabel* Label11;
     QLineEdit* edtfilename;
-    QPushButton* BitBtn3;
+    TLmILBitBtn* BitBtn3;
     QCheckBox* chkonlylogerrors;
     QCheckBox* chkEmailLog;
     QCheckBox* chkOnlyEmailErrors;
@@ -54,11 +52,11 @@ public:
     QLineEdit* edtuserid;
     QLineEdit* edtemailto;
     QLineEdit* edtemailfrom;
-    QPushButton* btnsendtestmessage;
+    TLmILBitBtn* btnsendtestmessage;
     QLabel* lblTestmessage;
     QLineEdit* edtTestmessage;
-    QPushButton* BitBtn1;
-    QPushButton* BitBtn2;
+    TLmILBitBtn* BitBtn1;           // help kind
+    TLmILBitBtn* BitBtn2;           // close kind
 
 private:
     QWidget* makeGeneralPage();

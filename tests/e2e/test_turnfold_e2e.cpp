@@ -1,8 +1,11 @@
 // Runs the real Turnfold the way cron does: "/Rotate", no display, a program folder of its own.
+#include "scriptedsmtpserver.h"
 #include "smtpsink.h"
 #include "tempfolder.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QThread>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -75,10 +78,9 @@ protected:
         return found;
     }
 
-    // One scheduled run; gives its standard error.
-    QByteArray runRotate()
+    // Starts a scheduled run.
+    void startRotate(QProcess& turnfold)
     {
-        QProcess turnfold;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             env.remove(name);
@@ -86,6 +88,13 @@ protected:
         turnfold.setWorkingDirectory(QDir::rootPath());  // cron's working folder is not the program's
         turnfold.start(prog.file("Turnfold"), {"/Rotate"});
         EXPECT_TRUE(turnfold.waitForStarted(10000));
+    }
+
+    // One scheduled run; gives its standard error.
+    QByteArray runRotate()
+    {
+        QProcess turnfold;
+        startRotate(turnfold);
         EXPECT_TRUE(turnfold.waitForFinished(60000)) << "Turnfold did not end by itself";
         EXPECT_EQ(turnfold.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(turnfold.exitCode(), 0);
@@ -163,6 +172,37 @@ TEST_F(TurnfoldRun, TwoScheduledRunsRotateBackUpLogAndMail)
         EXPECT_TRUE(data.contains(QStringLiteral(" - Gallery One sucessfully updated to rotation %1\r\n").arg(i + 1)));
         EXPECT_TRUE(data.endsWith(" - Skipping site, Draft, which does not have autorotation enabled!\r\n"));
     }
+}
+
+TEST_F(TurnfoldRun, ASecondScheduledRunWhileTheFirstIsBusyOnlyHandsOver)
+{
+    // The first run's mail server never greets: the run stays busy until the server goes.
+    ScriptedSmtpServer silentServer({ScriptedSmtpServer::silent()});
+    prog.write("options.ini", QByteArray(options).replace("MailPort=" + QByteArray::number(sink.port()),
+                                                          "MailPort=" + QByteArray::number(silentServer.port())));
+    QProcess first;
+    startRotate(first);
+    QElapsedTimer timer;
+    timer.start();
+    while (!silentServer.clientConnected() && timer.elapsed() < 30000)
+        QThread::msleep(20);
+    ASSERT_TRUE(silentServer.clientConnected());
+
+    timer.restart();
+    EXPECT_EQ(runRotate(), QByteArray());  // ends at once, with status 0 and nothing printed
+    EXPECT_LT(timer.elapsed(), 5000);
+    EXPECT_EQ(first.state(), QProcess::Running);
+
+    silentServer.stop();
+    ASSERT_TRUE(first.waitForFinished(60000));
+    EXPECT_EQ(first.exitCode(), 0);
+    EXPECT_EQ(position("Site_1"), 2);
+    EXPECT_EQ(position("Site_2"), 4);
+    const QStringList log = unstamped(read("log.txt"));
+    EXPECT_EQ(log.mid(0, 3), (QStringList{"* Gallery One sucessfully updated to rotation 1",
+                                          "* Gallery Two sucessfully updated to rotation 3",
+                                          "! Skipping site, Draft, which does not have autorotation enabled!"}));
+    EXPECT_EQ(log.filter("sucessfully updated").size(), 2);
 }
 
 } // namespace

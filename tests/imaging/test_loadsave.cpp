@@ -35,7 +35,7 @@ public:
         : TFileFormatWriter(std::move(Name), std::move(Extension), QStringLiteral("Fake"), Resolutions), record_(Record)
     {
     }
-    void Save(QIODevice& Stream, TPixelGraphic& Graphic) const override
+    void Save(QIODevice& Stream, TPixelGraphic& Graphic, const SaveOptions&) const override
     {
         ++record_->calls;
         record_->image = &Graphic;
@@ -218,7 +218,7 @@ TEST_F(LoadSave, ConvertedPixelsComeFromTheSource)
     public:
         Peek(const TPixelGraphic** Seen, TColor* Corner)
             : TFileFormatWriter("TPeek", "pk", "Peek", {cr16MillionColors}), seen_(Seen), corner_(Corner) {}
-        void Save(QIODevice&, TPixelGraphic& Graphic) const override
+        void Save(QIODevice&, TPixelGraphic& Graphic, const SaveOptions&) const override
         {
             *seen_ = &Graphic;
             *corner_ = Graphic.GetPixelColor(4, 2);

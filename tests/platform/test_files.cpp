@@ -59,19 +59,35 @@ TEST(PathResolver, FindsExactThenIgnoringCasePerComponent)
     TempFolder dir;
     dir.write("Site/Rotation_1/Logo.GIF", "x");
     dir.mkdir("Site/rotation_2");
+    dir.mkdir("Site/Twice");
+    dir.mkdir("Site/twice");
+    dir.mkdir("Site/.hidden");
     struct Case { const char* query; const char* expected; } cases[] = {
         {"Site/Rotation_1/Logo.GIF", "Site/Rotation_1/Logo.GIF"},
         {"site/rotation_1/logo.gif", "Site/Rotation_1/Logo.GIF"},
         {"SITE/ROTATION_2/", "Site/rotation_2/"},
         {"Site/Rotation_2", "Site/rotation_2"},
+        {"site/twice", "Site/twice"},          // the exact name before a match ignoring case
+        {"site/TWICE", "Site/Twice"},          // else the first in listing order
+        {"site/.hidden/", "Site/.hidden/"},    // hidden entries by their exact name only
+        {"site/rotation_1/../Twice", "Site/Rotation_1/../Twice"},
     };
-    for (const auto& c : cases) {
-        const auto found = findPathIgnoringCase(dir.file(c.query));
-        ASSERT_TRUE(found.has_value()) << c.query;
-        EXPECT_EQ(*found, dir.file(c.expected)) << c.query;
+    // The lookup that lists each folder once gives what the plain one gives, asked twice.
+    platform::PathLookup lookup;
+    for (int round = 0; round < 2; ++round) {
+        for (const auto& c : cases) {
+            const auto found = findPathIgnoringCase(dir.file(c.query));
+            ASSERT_TRUE(found.has_value()) << c.query;
+            EXPECT_EQ(*found, dir.file(c.expected)) << c.query;
+            EXPECT_EQ(lookup.find(dir.file(c.query)), found) << c.query;
+        }
     }
-    EXPECT_FALSE(findPathIgnoringCase(dir.file("site/rotation_3/")).has_value());
+    for (const char* missing : {"site/rotation_3/", "site/.HIDDEN", "nowhere/rotation_2"}) {
+        EXPECT_FALSE(findPathIgnoringCase(dir.file(missing)).has_value()) << missing;
+        EXPECT_FALSE(lookup.find(dir.file(missing)).has_value()) << missing;
+    }
     EXPECT_FALSE(findPathIgnoringCase(QString()).has_value());
+    EXPECT_FALSE(lookup.find(QString()).has_value());
     EXPECT_EQ(resolvePathIgnoringCase(dir.file("nothing")), dir.file("nothing"));
 }
 

@@ -38,7 +38,7 @@ TEST(Prompts, UnscriptedQuestionsGetTheCautiousAnswerAndAreCounted)
     EXPECT_EQ(p.confirm("delete?"), mrNo);
     EXPECT_EQ(p.confirm("create?", PromptButtons::OkCancel), mrCancel);
     EXPECT_EQ(p.confirm("save?", PromptButtons::YesNoCancel), mrCancel);
-    EXPECT_FALSE(p.chooseFolder("Browse for Folder", "/").has_value());
+    EXPECT_FALSE(p.chooseOpenFile({"Open", "/", ""}).has_value());
     EXPECT_EQ(p.unanswered(), 4);
     p.warning("ok boxes need no script");
     EXPECT_EQ(p.unanswered(), 4);
@@ -47,16 +47,16 @@ TEST(Prompts, UnscriptedQuestionsGetTheCautiousAnswerAndAreCounted)
 TEST(Prompts, ChoosersAnswerInOrder)
 {
     ScriptedPromptService p;
-    p.answerFolder(QString("/a"));
-    p.answerFolder(std::nullopt);
+    p.answerFile(QString("/a"));
+    p.answerFile(std::nullopt);
     p.answerColor(0x123456u);
     p.answerText(QString("typed"));
-    EXPECT_EQ(p.chooseFolder("t", "s"), QString("/a"));
-    EXPECT_FALSE(p.chooseFolder("t", "s").has_value());
+    EXPECT_EQ(p.chooseOpenFile({"t", "s", ""}), QString("/a"));
+    EXPECT_FALSE(p.chooseOpenFile({"t", "s", ""}).has_value());
     EXPECT_EQ(p.chooseColor(0), 0x123456u);
     EXPECT_EQ(p.inputText("c", "l", "i"), QString("typed"));
     EXPECT_EQ(p.calls().size(), 4);
-    EXPECT_EQ(p.calls()[0].kind, ScriptedPromptService::Call::Folder);
+    EXPECT_EQ(p.calls()[0].kind, ScriptedPromptService::Call::OpenFile);
     EXPECT_EQ(p.calls()[0].caption, "t");
 }
 

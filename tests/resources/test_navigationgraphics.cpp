@@ -1,5 +1,5 @@
 // The sample navigation graphics: the files kept are what our GIF writer makes of the drawings.
-#include "resources/drawings/navigationgraphics.h"
+#include "tools/navigationgraphics/navigationgraphics.h"
 #include "tempfolder.h"
 #include "tests/imaging/imagingtest.h"
 

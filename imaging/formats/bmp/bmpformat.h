@@ -26,7 +26,7 @@ using TRLEFileFormatReader = TFormatAlias<TBMPFileFormatReader, "TRLEFileFormatR
 class TBMPFileFormatWriter : public TFileFormatWriter {
 public:
     TBMPFileFormatWriter();
-    void Save(QIODevice& Stream, TPixelGraphic& Graphic) const override;
+    void Save(QIODevice& Stream, TPixelGraphic& Graphic, const SaveOptions& Options) const override;
 
 protected:
     TBMPFileFormatWriter(QString ClassName, QString Extension);

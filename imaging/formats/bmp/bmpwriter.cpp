@@ -66,7 +66,7 @@ TBMPFileFormatWriter::TBMPFileFormatWriter(QString ClassName, QString Extension)
 {
 }
 
-void TBMPFileFormatWriter::Save(QIODevice& Stream, TPixelGraphic& Graphic) const
+void TBMPFileFormatWriter::Save(QIODevice& Stream, TPixelGraphic& Graphic, const SaveOptions&) const
 {
     const std::vector<TColor> table = colorTable(Graphic);
     // The image is at most 1 GiB, so every size fits the header's 32 bits.

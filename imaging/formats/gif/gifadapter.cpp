@@ -87,7 +87,7 @@ TGIFFileFormatWriter::TGIFFileFormatWriter()
 {
 }
 
-void TGIFFileFormatWriter::Save(QIODevice& Stream, TPixelGraphic& Graphic) const
+void TGIFFileFormatWriter::Save(QIODevice& Stream, TPixelGraphic& Graphic, const SaveOptions&) const
 {
     PGObject* sender = const_cast<TGIFFileFormatWriter*>(this);
     Graphic.ProgressBegin(sender);

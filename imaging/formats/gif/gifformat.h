@@ -22,7 +22,8 @@ public:
 class TGIFFileFormatWriter : public TFileFormatWriter {
 public:
     TGIFFileFormatWriter();
-    void Save(QIODevice& Stream, TPixelGraphic& Graphic) const override;
+    // The save options hold nothing for GIF.
+    void Save(QIODevice& Stream, TPixelGraphic& Graphic, const SaveOptions& Options) const override;
 };
 
 // Decodes image ImageIndex (0-based, in file order) at its own size with its own colour table.

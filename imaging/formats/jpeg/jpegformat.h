@@ -24,7 +24,8 @@ using TJIFFileFormatReader = TFormatAlias<TJPGFileFormatReader, "TJIFFileFormatR
 class TJPGFileFormatWriter : public TFileFormatWriter {
 public:
     TJPGFileFormatWriter();
-    void Save(QIODevice& Stream, TPixelGraphic& Graphic) const override;
+    // Quality, progressive and DCT method come from the options, never from the settings.
+    void Save(QIODevice& Stream, TPixelGraphic& Graphic, const SaveOptions& Options) const override;
 
 protected:
     TJPGFileFormatWriter(QString ClassName, QString Extension);

@@ -74,7 +74,8 @@ void initSource(j_decompress_ptr Info)
     sourceOf(Info).startOfFile = true;
 }
 
-// Up to a buffer of bytes; 0 at the end of the data, -1 on a read error or exception.
+// Up to a buffer of bytes; 0 at the end of the data, -1 on a read error, -2 when the stream
+// raised (the exception is kept in the errors for RaiseJpegFailure).
 qint64 readStream(JpegSource& Source) noexcept
 {
     try {

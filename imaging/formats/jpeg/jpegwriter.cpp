@@ -12,8 +12,8 @@ namespace {
 // Everything one encode needs, kept out of the frame that calls setjmp; the compressor is
 // destroyed with the session.
 struct EncodeSession {
-    EncodeSession(QIODevice& Stream, TPixelGraphic& Graphic)
-        : stream(Stream), graphic(Graphic), buffer(JpegBufferSize), events(Graphic, errors)
+    EncodeSession(QIODevice& Stream, TPixelGraphic& Graphic, const SaveOptions& Options)
+        : stream(Stream), graphic(Graphic), options(Options), buffer(JpegBufferSize), events(Graphic, errors)
     {
     }
     ~EncodeSession() { jpeg_destroy_compress(&info); }
@@ -22,6 +22,7 @@ struct EncodeSession {
 
     QIODevice& stream;
     TPixelGraphic& graphic;
+    const SaveOptions options;
     std::vector<JOCTET> buffer;
     jpeg_compress_struct info{};
     JpegErrors errors;
@@ -53,10 +54,10 @@ bool runEncode(EncodeSession& s) noexcept
     info->input_components = s.gray ? 1 : 3;
     info->in_color_space = s.gray ? JCS_GRAYSCALE : JCS_EXT_BGR; // the image's own byte order
     jpeg_set_defaults(info);
-    if (PixelGraphicJPEGProgressive)
+    if (s.options.JPEGProgressive)
         jpeg_simple_progression(info);
-    jpeg_set_quality(info, PixelGraphicJPEGQuality, TRUE);
-    info->dct_method = J_DCT_METHOD(PixelGraphicJPEGEncodeDCT);
+    jpeg_set_quality(info, s.options.JPEGQuality, TRUE);
+    info->dct_method = J_DCT_METHOD(s.options.JPEGEncodeDCT);
     jpeg_start_compress(info, TRUE);
     if (!s.events.Begin())
         return stopEncoding(s);
@@ -91,14 +92,14 @@ TJPGFileFormatWriter::TJPGFileFormatWriter(QString ClassName, QString Extension)
 {
 }
 
-void TJPGFileFormatWriter::Save(QIODevice& Stream, TPixelGraphic& Graphic) const
+void TJPGFileFormatWriter::Save(QIODevice& Stream, TPixelGraphic& Graphic, const SaveOptions& Options) const
 {
     Graphic.RecognisePaletteIdent();
     const bool trueColor = Graphic.BitCountNum() == bcn24Bit;
     const bool gray = Graphic.BitCountNum() == bcn8Bit && Graphic.PaletteIdent() == pGray256;
     if (!trueColor && !gray)
         RaiseTagged<EPGJPGFileFormatReaderWriter>("JPG", PGLangStrS1(PgMsg::InvalidValueFor, QStringLiteral("BitCount")));
-    EncodeSession session(Stream, Graphic);
+    EncodeSession session(Stream, Graphic, Options);
     session.gray = gray;
     session.bits = Graphic.Bits();
     session.rowBytes = Graphic.RowBytes();

@@ -521,6 +521,51 @@ TEST_F(PageFragments, FailedPages)
     EXPECT_EQ(folder.read("Index.html"), "old");
 }
 
+TEST_F(PageFragments, FailedPagesSayWhy)
+{
+    in.images = {"a.jpg"};
+    s().cmbstyle = folder.file("missing.htm");
+    PageGenerator g = make();
+    const platform::FileOutcome noTemplate = g.createHTMLThumbpage(folder.file("Index.html"), 1, "", 0, 1);
+    EXPECT_FALSE(noTemplate.ok);
+    EXPECT_EQ(noTemplate.reason, "Cannot read the template " + folder.file("missing.htm"));
+    EXPECT_EQ(g.createHTMLImagepage(folder.file("x.html"), 1, "", 1).reason, "No image 1 in this build");
+
+    s().cmbstyle = folder.write("t.htm", "***CONTENT***");
+    s().cmbHeader.setIndex(rotationentries::HeaderFile);
+    s().edtheaderfile = folder.file("gone.txt");
+    s().cmbFooter.setIndex(rotationentries::HeaderFile);
+    s().edtfooterfile = folder.file("gone too.txt");
+    EXPECT_EQ(make().createHTMLThumbpage(folder.file("Index.html"), 1, "", 0, 1).reason,
+              "Cannot read the list " + folder.file("gone.txt")); // the first that failed
+
+    // A page that cannot be written carries the write's own reason.
+    s().cmbHeader.setIndex(rotationentries::HeaderNone);
+    s().cmbFooter.setIndex(rotationentries::HeaderNone);
+    folder.write("plain", "x");
+    const platform::FileOutcome unwritable = make().createHTMLThumbpage(folder.file("plain/Index.html"), 1, "", 0, 1);
+    EXPECT_FALSE(unwritable.ok);
+    EXPECT_TRUE(unwritable.reason.startsWith("Cannot write " + folder.file("plain/Index.html")))
+        << unwritable.reason.toStdString();
+}
+
+TEST_F(PageFragments, EachTemplateIsReadOnceABuild)
+{
+    // The first page is written over the template file itself; the next page still comes from
+    // the template as it was.
+    in.images = numberedImages(2);
+    s().spnHorzCOunt.setValue(1);
+    s().spnVertCOunt.setValue(1);
+    s().cmbstyle = folder.write("Index.html", "<t>***CONTENT***</t>");
+    PageGenerator g = make();
+    ASSERT_TRUE(g.createHTMLThumbpage(folder.file("Index.html"), 1, "", 0, 2));
+    ASSERT_TRUE(g.createHTMLThumbpage(folder.file("Index2.html"), 2, "", 1, 2));
+    const QByteArray second = folder.read("Index2.html");
+    EXPECT_TRUE(second.startsWith("<t>") && second.endsWith("</t>"));
+    EXPECT_TRUE(second.contains("img02_thb.jpg"));
+    EXPECT_FALSE(second.contains("img01_thb.jpg"));
+}
+
 // ---- headers and footers ----
 
 class HeadersFooters : public PageFragments {

@@ -47,13 +47,38 @@ TEST_F(RotationList, StoredCounts)
 {
     struct Case { const char* general; int rows; } cases[] = {
         {"", 10}, {"RotationCount=x\r\n", 10}, {"RotationCount=0\r\n", 0}, {"RotationCount=-4\r\n", 0},
-        {"RotationCount=2\r\n", 2},
+        {"RotationCount=2\r\n", 2}, {"RotationCount=1000000000000\r\n", LargestRotationCount},
     };
     for (const Case& c : cases) {
         site(c.general);
         EXPECT_EQ(rows(true).size(), c.rows) << c.general;
     }
     EXPECT_EQ(rotationListRows(prog.path(), "Site_9", true).size(), 10); // no file at all
+}
+
+TEST_F(RotationList, EntriesNameTheirFolderAndWhatTheAddImagesDialogOffers)
+{
+    site("RotationCount=3\r\n", "[Rotation_2]\r\nRotation_Path=%/afile\r\n");
+    prog.write("afile", "a file, not a folder");
+    prog.mkdir("Site_1/rotation_1");
+    const QList<RotationListEntry> entries = rotationList(prog.path(), "Site_1", true, [](const QString&) { return 7; });
+    ASSERT_EQ(entries.size(), 3);
+    struct Expected { const char* row; const char* choice; QString folder; bool found; } expected[] = {
+        {"Rotation 1 : 7 Images : NOT BUILT", "Rotation 1", prog.file("Site_1/rotation_1"), true},
+        {"Rotation 2 : ERROR! Not found!", "Rotation 2", prog.file("afile"), false},
+        {"Rotation 3 : ERROR! Not found!", "Rotation 3", prog.file("Site_1/Rotation_3"), false},
+    };
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(entries[i].n, i + 1);
+        EXPECT_EQ(entries[i].row, expected[i].row);
+        EXPECT_EQ(entries[i].choice, expected[i].choice);
+        EXPECT_EQ(entries[i].folder, expected[i].folder);
+        EXPECT_EQ(entries[i].found, expected[i].found);
+    }
+    const QList<RotationListEntry> single = rotationList(prog.path(), "Site_1", false);
+    ASSERT_EQ(single.size(), 1);
+    EXPECT_EQ(single[0].choice, "Current Site");
+    EXPECT_EQ(single[0].folder, prog.file("Site_1/"));
 }
 
 } // namespace

@@ -139,6 +139,25 @@ TEST(SiteStore, AddSiteWritesBothFilesAndDisplayNamesFollowTheList)
               (QStringList{"First", "", "New Site", "Error: Site_9"}));
 }
 
+TEST(SiteStore, NewSiteIsListedWithItsStartingRecordOrLeavesNothing)
+{
+    TempFolder prog;
+    SiteStore store(prog.path());
+    const auto site = store.newSite({"Site_1"});
+    ASSERT_TRUE(site);
+    EXPECT_EQ(site->SiteKey, "Site_2");
+    EXPECT_EQ(site->Name, "New Site");
+    EXPECT_EQ(site->Path, prog.path() + "Site_2/");
+    EXPECT_EQ(site->BaseHTMLName, "Index.html");
+    EXPECT_EQ(prog.read("sites.ini"), QByteArray("[Sites]\r\nSite_2=New Site\r\n"));
+
+    // The list cannot be written: the new settings file goes again.
+    TempFolder blocked;
+    blocked.mkdir("sites.ini/");
+    EXPECT_FALSE(SiteStore(blocked.path()).newSite({}));
+    EXPECT_FALSE(blocked.exists("Site_1.ini"));
+}
+
 TEST(SiteStore, AddSiteFailsWhenTheProgramFolderIsNotWritable)
 {
     TempFolder dir;

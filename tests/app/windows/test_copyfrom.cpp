@@ -2,6 +2,7 @@
 #include "app/windows/copyfrom.h"
 #include "app/windows/editsite.h"
 #include "app/windows/thumbop.h"
+#include "components/bitbtn.h"
 
 #include <QComboBox>
 #include <QGroupBox>

@@ -1,8 +1,13 @@
 #include "apptestutil.h"
+#include "app/windows/buttonimages.h"
+#include "app/windows/copyfrom.h"
 #include "app/windows/editsite.h"
+#include "app/windows/options.h"
 #include "app/windows/siteop.h"
+#include "app/windows/style.h"
 #include "app/windows/thumbop.h"
 #include "components/aboutbox.h"
+#include "components/bitbtn.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -112,6 +117,17 @@ TEST_F(MainForm, RecentTemplateListsLoadIntoTheirCombos)
     EXPECT_EQ(index->itemText(1), "/t/b.htm");
     ASSERT_EQ(context->dlgThumbOptions->cmbimagestyle->count(), 1);
     EXPECT_EQ(context->dlgThumbOptions->cmbimagestyle->itemText(0), "/t/img.htm");
+}
+
+TEST_F(MainForm, LoadedRecentListsLeaveTheTemplatesInUseAlone)
+{
+    prog.write("recent_styles.txt", "/t/a.htm\r\n");
+    prog.write("recent_image_styles.txt", "/t/img.htm\r\n");
+    start();
+    EXPECT_EQ(context->dlgEditSite->cmbstyle->currentText(), "");
+    EXPECT_EQ(context->dlgThumbOptions->cmbimagestyle->currentText(), "");
+    EXPECT_EQ(state().rotationSettings.cmbstyle, "");
+    EXPECT_FALSE(context->dlgEditSite->btnteststyle->isEnabled());
 }
 
 TEST_F(MainForm, NewSiteThenCancelLeavesNothingBehind)
@@ -322,6 +338,83 @@ TEST_F(MainForm, CloseThatCannotSaveSaysSoOnce)
     form().close();
     EXPECT_EQ(fake.prompts.promptTexts(), QStringList{"Error encountered saving your settings!  You may be out of disk space!"});
     EXPECT_FALSE(form().isVisible());
+}
+
+TEST_F(MainForm, ButtonsOfTheWindowsWithTheirPictures)
+{
+    start();
+    TfrmMain& f = form();
+    TdlgOptions options(*context, &f);
+    TdlgSIteOptions site(*context, &f);
+    TdlgStyle style(*context, &f);
+    TdlgCopySettings copy(*context, &f);
+    TdlgThumbOptions& thumbs = *context->dlgThumbOptions;
+    const struct {
+        TLmILBitBtn* button;
+        const char* caption;
+        int image;
+        TILBitBtnKind kind;
+        int modalResult;
+    } buttons[] = {
+        {f.btnnewsite, "New Site..", 10, bkCustom, mrNone},
+        {f.btndeletesite, "Delete Site..", 11, bkCustom, mrNone},
+        {f.btnsiteoptions, "Site Options..", 12, bkCustom, mrNone},
+        {f.btnedtsite, "Edit/Build Site..", 13, bkCustom, mrNone},
+        {f.btnRotateNow, "Rotate Now!", 14, bkCustom, mrNone},
+        {f.btnOptions, "Options..", 21, bkCustom, mrNone},
+        {f.btnabout, "About..", 17, bkCustom, mrNone},
+        {f.BitBtn1, "Help", 2, bkCustom, mrNone},
+        {f.BitBtn2, "&Close", 5, bkCustom, mrNone},
+        {options.btnOK, "OK", 0, bkOK, mrOk},
+        {options.btnCancel, "Cancel", 1, bkCancel, platform::mrCancel},
+        {options.btnHelp, "Help", 2, bkHelp, mrNone},
+        // OK buttons whose handlers check the entries close the dialog themselves.
+        {site.BitBtn1, "OK", 0, bkCustom, mrNone},
+        {site.BitBtn2, "Cancel", 1, bkCancel, platform::mrCancel},
+        {site.BitBtn3, "Help", 2, bkHelp, mrNone},
+        {site.BitBtn4, "Browse..", 34, bkCustom, mrNone},
+        {site.btnBrowseSite, "Browse..", 34, bkCustom, mrNone},
+        {style.BitBtn1, "OK", 0, bkCustom, mrNone},
+        {style.BitBtn2, "Cancel", 1, bkCancel, platform::mrCancel},
+        {style.BitBtn3, "Help", 2, bkHelp, mrNone},
+        {copy.BitBtn1, "OK", 0, bkCustom, mrNone},
+        {copy.BitBtn2, "Cancel", 1, bkCancel, platform::mrCancel},
+        {thumbs.BitBtn1, "OK", 0, bkCustom, mrNone},
+        {thumbs.BitBtn2, "Cancel", 1, bkCancel, platform::mrCancel},
+        {thumbs.BitBtn3, "Help", 2, bkCustom, mrNone},  // the help of the page shown
+        {thumbs.btnimagestyle, "Browse..", 34, bkCustom, mrNone},
+        {thumbs.btndescripfile, "Browse", 34, bkCustom, mrNone},
+        {thumbs.btnSelectedImageButton, "Browse", 34, bkCustom, mrNone},
+        {thumbs.btnotherImageButton, "Browse", 34, bkCustom, mrNone},
+        {thumbs.btnpreviousfile, "Browse", 34, bkCustom, mrNone},
+        {thumbs.btnnextfile, "Browse", 34, bkCustom, mrNone},
+        {thumbs.btnindexfile, "Browse", 34, bkCustom, mrNone},
+    };
+    EXPECT_GE(imgLmILButtons().Count(), 35);
+    for (const auto& b : buttons) {
+        const std::string name = b.button->objectName().toStdString();
+        EXPECT_EQ(b.button->text(), QString(b.caption)) << name;
+        EXPECT_EQ(b.button->ImageIndex(), b.image) << name;
+        EXPECT_EQ(b.button->Kind(), b.kind) << name;
+        EXPECT_EQ(b.button->ModalResult(), b.modalResult) << name;
+        EXPECT_EQ(b.button->Glyph().size(), QSize(32, 16)) << name;
+        EXPECT_EQ(b.button->Glyph().copy(0, 0, 16, 16),
+                  imgLmILButtons().Picture(b.image).convertToFormat(QImage::Format_ARGB32))
+            << name;
+    }
+}
+
+TEST_F(MainForm, EscapeInADialogIsItsCancelButton)
+{
+    start();
+    TdlgSIteOptions dialog(*context, &form());
+    fake.dialogs.script([&](QDialog&) {
+        dialog.edtname->setText("Changed");
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+        return mrNone;
+    });
+    EXPECT_EQ(fake.dialogs.showModal(dialog), mrCancel);
+    EXPECT_EQ(state().CurrentSite.Name, QString());
 }
 
 } // namespace

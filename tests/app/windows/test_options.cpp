@@ -1,5 +1,6 @@
 #include "apptestutil.h"
 #include "app/windows/options.h"
+#include "components/bitbtn.h"
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -33,8 +34,8 @@ TEST_F(OptionsDialog, OkStoresInMemoryAndUpdatesRotateNow)
 {
     start();
     ASSERT_FALSE(form().btnRotateNow->isEnabled());
-    TdlgOptions dialog(*context, &form());
-    fake.dialogs.script([&](QDialog&) {
+    fake.dialogs.script([&](QDialog& d) {
+        auto& dialog = static_cast<TdlgOptions&>(d);
         EXPECT_TRUE(dialog.rgpsinglesite->isChecked());
         dialog.rgpmultiplerotations->setChecked(true);
         dialog.spnDefaultJPEGCompression->setValue(55);
@@ -44,7 +45,8 @@ TEST_F(OptionsDialog, OkStoresInMemoryAndUpdatesRotateNow)
         QTest::mouseClick(dialog.btnOK, Qt::LeftButton);
         return platform::mrNone;
     });
-    EXPECT_EQ(fake.dialogs.showModal(dialog), platform::mrOk);
+    form().btnOptionsClick(); // the main window shows the options it was given
+    EXPECT_EQ(fake.dialogs.shown, QStringList{"TdlgOptions"});
     const ProgramOptions& o = state().options;
     EXPECT_TRUE(o.UseRotations);
     EXPECT_EQ(o.DefaultJPEGCompression, 55);
@@ -61,7 +63,7 @@ TEST_F(OptionsDialog, CancelChangesNothingAndHelpOpensItsPage)
     TdlgOptions dialog(*context, &form());
     fake.dialogs.script([&](QDialog&) {
         dialog.spnDefaultJPEGCompression->setValue(12);
-        dialog.btnHelpClick();
+        QTest::mouseClick(dialog.btnHelp, Qt::LeftButton);
         QTest::mouseClick(dialog.btnCancel, Qt::LeftButton);
         return platform::mrNone;
     });

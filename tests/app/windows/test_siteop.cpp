@@ -1,8 +1,11 @@
 #include "apptestutil.h"
 #include "app/windows/siteop.h"
+#include "components/bitbtn.h"
+#include "components/folderdialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -155,14 +158,24 @@ TEST_F(SiteOptions, BrowseAndHelp)
     startWith(true);
     TdlgSIteOptions dialog(*context, &form());
     dialog.show();
-    fake.prompts.answerFolder(QString("/srv/picked"));
-    fake.prompts.answerFolder(std::nullopt);
+    EXPECT_EQ(dialog.dlgFolder->Title(), "Browse for Folder");
+    EXPECT_EQ(dialog.dlgFolder->Left, 368);
+    EXPECT_EQ(dialog.dlgFolder->Top, 32);
+    const QString picked = QDir::cleanPath(prog.mkdir("picked"));
+    fake.dialogs.script([&](QDialog& d) {
+        auto& browser = static_cast<TFolderDialogWindow&>(d);
+        EXPECT_EQ(browser.windowTitle(), "Browse for Folder");
+        EXPECT_TRUE(browser.selectPath(picked));
+        QTest::mouseClick(browser.btnOK, Qt::LeftButton);
+        return platform::mrNone;
+    });
     dialog.BitBtn4Click();
-    EXPECT_EQ(dialog.edtpath->text(), "/srv/picked");
-    dialog.BitBtn4Click(); // cancelled: text stays
-    EXPECT_EQ(dialog.edtpath->text(), "/srv/picked");
-    EXPECT_EQ(fake.prompts.calls()[0].caption, "Browse for Folder");
-    dialog.BitBtn3Click();
+    EXPECT_EQ(dialog.edtpath->text(), picked);
+    dialog.edtlivepath->setText("/srv/live");
+    dialog.btnBrowseSiteClick(); // cancelled: the text stays
+    EXPECT_EQ(dialog.edtlivepath->text(), "/srv/live");
+    EXPECT_EQ(fake.dialogs.shown, (QStringList{"TFolderDialogWindow", "TFolderDialogWindow"}));
+    QTest::mouseClick(dialog.BitBtn3, Qt::LeftButton);
     EXPECT_EQ(fake.shell.helpContexts, QList<int>{26});
 }
 

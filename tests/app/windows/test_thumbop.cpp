@@ -3,6 +3,7 @@
 #include "app/windows/colourbox.h"
 #include "app/windows/editsite.h"
 #include "app/windows/thumbop.h"
+#include "components/bitbtn.h"
 
 #include "platform/inifile.h"
 

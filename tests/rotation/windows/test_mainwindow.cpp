@@ -2,6 +2,8 @@
 #include "scriptedsmtpserver.h"
 #include "tests/rotation/rotationfixture.h"
 #include "components/aboutbox.h"
+#include "components/bitbtn.h"
+#include "rotation/windows/buttonimages.h"
 #include "rotation/windows/log.h"
 #include "rotation/windows/mainform.h"
 #include "rotation/windows/rotopt.h"
@@ -179,10 +181,6 @@ TEST(MainWindow, CommandsHelpAboutAndOptions)
 {
     Window w;
     w.open();
-    EXPECT_EQ(w.frm->btnRotateCurrent->toolTip(),
-              QString("Clicking this will copy the next available rotation of the selected suite"));
-    EXPECT_EQ(w.frm->btnOptions->toolTip(), QString("Set Turnfold "));
-    EXPECT_EQ(w.frm->btnabout->toolTip(), QString("About Pictorum Pro"));
     QTest::mouseClick(w.frm->BitBtn1, Qt::LeftButton);
     EXPECT_EQ(w.fakes.shell.helpContexts, QList<int>{42});
 
@@ -199,12 +197,66 @@ TEST(MainWindow, CommandsHelpAboutAndOptions)
     EXPECT_EQ(w.fakes.shell.opened, QStringList{QString(MakerWeb)});
 
     w.fakes.dialogs.script([](QDialog& d) {
-        static_cast<TdlgRotOpt&>(d).BitBtn1Click();
+        QTest::mouseClick(static_cast<TdlgRotOpt&>(d).BitBtn1, Qt::LeftButton);
         return platform::mrNone;
     });
     QTest::mouseClick(w.frm->btnOptions, Qt::LeftButton);
     EXPECT_EQ(w.fakes.dialogs.shown, (QStringList{"TAboutBox", "TdlgRotOpt"}));
     EXPECT_EQ(w.fakes.shell.helpContexts, (QList<int>{42, 55}));
+}
+
+TEST(MainWindow, ButtonsOfTheToolsWindowsWithTheirPictures)
+{
+    Window w;
+    w.open();
+    const struct {
+        TLmILBitBtn* button;
+        const char* name;
+        const char* caption;
+        const char* hint;
+        int image;
+        TILBitBtnKind kind;
+    } buttons[] = {
+        {w.frm->btnRotateCurrent, "btnRotateCurrent", "Rotate Current",
+         "Clicking this will copy the next available rotation of the selected suite", 0, bkCustom},
+        {w.frm->btnrotateall, "btnrotateall", "Rotate All",
+         "Clicking this will copy the next available rotation of all sites that have rotation enabled", 24, bkCustom},
+        {w.frm->btnOptions, "btnOptions", "Options..", "Set Turnfold ", 21, bkCustom},
+        {w.frm->btnabout, "btnabout", "About..", "About Pictorum Pro", 17, bkCustom},
+        {w.frm->BitBtn2, "BitBtn2", "Close", "Close this application", 5, bkClose},
+        {w.frm->BitBtn1, "BitBtn1", "Help", "Display Help information", 2, bkHelp},
+        {w.frm->dlgLog->btnEmail, "btnEmail", "E-mail Log", "E-mail log to the e-mail recipient specified options", 25,
+         bkCustom},
+        {w.frm->dlgLog->btnSaveLog, "btnSaveLog", "Save Log", "Save log to the filename specified in options", 23,
+         bkCustom},
+        {w.frm->dlgLog->BitBtn1, "BitBtn1", "Close", "", 5, bkClose},
+        {w.frm->dlgRotOpt->BitBtn3, "BitBtn3", "Browse..", "", 23, bkCustom},
+        {w.frm->dlgRotOpt->btnsendtestmessage, "btnsendtestmessage", "Send Test Message", "", 25, bkCustom},
+        {w.frm->dlgRotOpt->BitBtn1, "BitBtn1", "Help", "", 2, bkHelp},
+        {w.frm->dlgRotOpt->BitBtn2, "BitBtn2", "Close", "", 5, bkClose},
+    };
+    for (const auto& b : buttons) {
+        EXPECT_EQ(b.button->objectName(), QString(b.name));
+        EXPECT_EQ(b.button->text(), QString(b.caption));
+        EXPECT_EQ(b.button->toolTip(), QString(b.hint)) << b.name;
+        EXPECT_EQ(b.button->ImageIndex(), b.image) << b.name;
+        EXPECT_EQ(b.button->Kind(), b.kind) << b.name;
+        // The picture comes from the tool's own list, with its disabled frame beside it.
+        EXPECT_EQ(b.button->Glyph().size(), QSize(32, 16)) << b.name;
+        EXPECT_EQ(b.button->Glyph().copy(0, 0, 16, 16), imgLmILButtons().Picture(b.image).convertToFormat(QImage::Format_ARGB32))
+            << b.name;
+    }
+    EXPECT_GE(imgLmILButtons().Count(), 26);
+    EXPECT_TRUE(w.frm->btnRotateCurrent->Default());
+}
+
+TEST(MainWindow, CloseButtonClosesTheWindowAndSavesTheOptions)
+{
+    Window w;
+    w.open();
+    QTest::mouseClick(w.frm->BitBtn2, Qt::LeftButton);
+    EXPECT_FALSE(w.frm->isVisible());
+    EXPECT_TRUE(w.f.prog.exists("options.ini"));
 }
 
 TEST(MainWindow, RotateCurrentNeedsASelectedSiteBeforeAnythingElse)

@@ -172,7 +172,7 @@ TEST_F(GifAdapter, SavingWritesThePaletteAsTheGlobalMap)
     blackWhite.SetPaletteIdent(pBlackWhite);
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    TGIFFileFormatWriter().Save(buffer, blackWhite);
+    TGIFFileFormatWriter().Save(buffer, blackWhite, CurrentSaveOptions());
     EXPECT_EQ(buffer.data(), FormatExampleGif());
 
     // Indices past the palette go out as 0, as the image reads them.
@@ -197,7 +197,7 @@ TEST_F(GifAdapter, SavingWritesThePaletteAsTheGlobalMap)
     for (const QByteArray& file : {SaveAs(*photo, "gif"), [&] {
              QBuffer direct;
              direct.open(QIODevice::WriteOnly);
-             TGIFFileFormatWriter().Save(direct, *photo);
+             TGIFFileFormatWriter().Save(direct, *photo, CurrentSaveOptions());
              return direct.data();
          }()}) {
         TPixelGraphic back;

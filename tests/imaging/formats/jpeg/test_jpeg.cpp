@@ -11,7 +11,9 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <atomic>
 #include <cstdio>
+#include <thread>
 #include <jpeglib.h>
 
 namespace {
@@ -229,17 +231,58 @@ TEST_F(Jpeg, OnlyTrueColourAndGrayAreWritten)
         auto image = MakePatternImage(4, 4, TBitCountNum(num));
         if (num == 2)
             image->SetPaletteIdent(pSpecial216);
-        EXPECT_PG_THROW(TJPGFileFormatWriter().Save(buffer, *image), EPGJPGFileFormatReaderWriter,
+        EXPECT_PG_THROW(TJPGFileFormatWriter().Save(buffer, *image, CurrentSaveOptions()), EPGJPGFileFormatReaderWriter,
                         "JPG: Invalid value for BitCount");
     }
     EXPECT_TRUE(buffer.data().isEmpty());
     TPixelGraphic empty;
-    EXPECT_PG_THROW(TJPGFileFormatWriter().Save(buffer, empty), EPGJPGFileFormatReaderWriter,
+    EXPECT_PG_THROW(TJPGFileFormatWriter().Save(buffer, empty, CurrentSaveOptions()), EPGJPGFileFormatReaderWriter,
                     "JPG: Empty JPEG image (DNL not supported)");
     QBuffer readOnly;
     readOnly.open(QIODevice::ReadOnly);
     auto image = MakePatternImage(4, 4, bcn24Bit);
-    EXPECT_PG_THROW(TJPGFileFormatWriter().Save(readOnly, *image), EPGJPGFileFormatReaderWriter, "JPG: Write failed");
+    EXPECT_PG_THROW(TJPGFileFormatWriter().Save(readOnly, *image, CurrentSaveOptions()), EPGJPGFileFormatReaderWriter, "JPG: Write failed");
+}
+
+TEST_F(Jpeg, SavesOnTwoThreadsKeepTheirOwnOptions)
+{
+    // What each options value must give: the same save through the library-wide settings.
+    auto picture = MakePatternImage(96, 64, bcn24Bit);
+    const QByteArray lowExpected = saveJpeg(*picture, 10, false);
+    PixelGraphicJPEGEncodeDCT = 0;
+    const QByteArray highExpected = saveJpeg(*picture, 95, true);
+    const SaveOptions low{10, false, 2};
+    const SaveOptions high{95, true, 0};
+    QBuffer floatDct;
+    floatDct.open(QIODevice::WriteOnly);
+    picture->SaveToStreamAs(floatDct, "jpg", SaveOptions{95, true, 2});
+    ASSERT_NE(floatDct.data(), highExpected); // the DCT method shows in the bytes
+
+    // Two threads save their own copies again and again, while the settings name neither.
+    ResetPixelGraphicSettings();
+    PixelGraphicJPEGQuality = 50;
+    TempFolder folder;
+    constexpr int rounds = 20;
+    std::atomic<int> failures = 0;
+    const auto saveAll = [&](SaveOptions options, QString name) {
+        auto image = MakePatternImage(96, 64, bcn24Bit);
+        for (int i = 0; i < rounds; ++i) {
+            try {
+                image->SaveToFile(folder.file(name + QString::number(i) + ".jpg"), options);
+            } catch (...) {
+                ++failures;
+            }
+        }
+    };
+    std::thread first(saveAll, low, QStringLiteral("low"));
+    std::thread second(saveAll, high, QStringLiteral("high"));
+    first.join();
+    second.join();
+    EXPECT_EQ(failures, 0);
+    for (int i = 0; i < rounds; ++i) {
+        EXPECT_EQ(folder.read("low" + QString::number(i) + ".jpg"), lowExpected) << i;
+        EXPECT_EQ(folder.read("high" + QString::number(i) + ".jpg"), highExpected) << i;
+    }
 }
 
 TEST_F(Jpeg, FileInformation)

@@ -1,4 +1,4 @@
-// Writes the sample navigation graphics: make_navigation_graphics <resources folder>. Run once
+// Writes the sample navigation graphics: make_navigation_graphics <resources folder>. Run
 // when the drawings change; the files it writes are kept in the repository.
 #include "navigationgraphics.h"
 

@@ -1,0 +1,296 @@
+#include "shellnamespace.h"
+
+#include "platform/filemask.h"
+#include "platform/filenames.h"
+#include "platform/folderlisting.h"
+#include "platform/mounttable.h"
+#include "platform/specialfolders.h"
+
+#include <QDir>
+
+#include <dirent.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray nativePath(const QString& path)
+{
+    return platform::encodeFileName(path);
+}
+
+bool isFolderPath(const QString& path)
+{
+    const QByteArray native = nativePath(path);
+    struct stat st {};
+    return !native.contains('\0') && ::stat(native.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+QString childPath(const QString& folder, const QString& name)
+{
+    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
+}
+
+QString userName()
+{
+    if (const passwd* pw = ::getpwuid(::getuid()))
+        return QString::fromLocal8Bit(pw->pw_name);
+    return qEnvironmentVariable("USER");
+}
+
+int nameOrder(const ShellItem& a, const ShellItem& b)
+{
+    if (platform::listingLess(a.name, b.name))
+        return -1;
+    return platform::listingLess(b.name, a.name) ? 1 : 0;
+}
+
+int rank(const ShellItem& item)
+{
+    switch (item.kind) {
+    case ShellItem::Kind::Desktop:
+    case ShellItem::Kind::Computer: return 0;
+    case ShellItem::Kind::Home: return 1;
+    case ShellItem::Kind::Volume: return item.name == QLatin1StringView("/") ? 2 : 3;
+    case ShellItem::Kind::Entry: return item.isFile() ? 5 : 4;
+    }
+    return 5;
+}
+
+template <typename T> int threeWay(const T& a, const T& b)
+{
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
+
+QString typeKey(const ShellItem& item)
+{
+    const qsizetype dot = item.name.lastIndexOf(QLatin1Char('.'));
+    return dot > 0 ? item.name.mid(dot + 1).toCaseFolded() : QString();
+}
+
+} // namespace
+
+QString NearestExistingFolder(const QString& path)
+{
+    if (!path.startsWith(QLatin1Char('/')))
+        return {};
+    QString p = QDir::cleanPath(path);
+    while (p.size() > 1 && !isFolderPath(p))
+        p.truncate(qMax<qsizetype>(1, p.lastIndexOf(QLatin1Char('/'))));
+    return isFolderPath(p) ? p : QString();
+}
+
+bool MatchesMask(const QString& name, const QStringList& masks)
+{
+    return masks.isEmpty() || platform::FileMask(masks.join(QLatin1Char(';'))).matches(name);
+}
+
+int compareShellItems(const ShellItem& a, const ShellItem& b, TFileSortType type, TFileSortOrder order)
+{
+    if (!a.isFile() || !b.isFile()) {
+        const int byRank = threeWay(rank(a), rank(b));
+        return byRank != 0 ? byRank : nameOrder(a, b);
+    }
+    int c = 0;
+    switch (type) {
+    case so_Name: break;
+    case so_Size: c = threeWay(a.size, b.size); break;
+    case so_Type: c = threeWay(typeKey(a), typeKey(b)); break;
+    case so_Date: c = threeWay(a.modified, b.modified); break;
+    }
+    if (c == 0)
+        c = nameOrder(a, b);
+    return order == so_Descending ? -c : c;
+}
+
+ShellItem ShellNamespace::desktop() const
+{
+    ShellItem item;
+    item.kind = ShellItem::Kind::Desktop;
+    item.path = platform::specialFolderPath(platform::SpecialFolder::Desktop);
+    item.label = QStringLiteral("Desktop");
+    item.attributes = saFileSystem | saFileSysAncestor | saFolder | saHasSubfolder;
+    return item;
+}
+
+ShellItem ShellNamespace::computer() const
+{
+    ShellItem item;
+    item.kind = ShellItem::Kind::Computer;
+    item.name = platform::computerNodeName;
+    item.label = platform::computerNodeName;
+    item.attributes = saFileSysAncestor | saFolder | saHasSubfolder;
+    return item;
+}
+
+ShellItem ShellNamespace::special(TPidls which) const
+{
+    using platform::SpecialFolder;
+    QString path;
+    switch (which) {
+    case PIDL_DRIVES: return computer();
+    case PIDL_PERSONAL: path = platform::specialFolderPath(SpecialFolder::Documents); break;
+    case PIDL_DESKTOPDIRECTORY: path = platform::specialFolderPath(SpecialFolder::Desktop); break;
+    case PIDL_FONTS: path = platform::specialFolderPath(SpecialFolder::Fonts); break;
+    case PIDL_TEMPLATES: path = platform::specialFolderPath(SpecialFolder::Templates); break;
+    default: break;
+    }
+    return path.isEmpty() ? desktop() : folder(path);
+}
+
+ShellItem ShellNamespace::folder(const QString& path) const
+{
+    ShellItem item = entry(path, QString(), false);
+    item.name = path;
+    item.path = path;
+    // A root shows its whole path, except a folder called "desktop", which shows "Desktop".
+    const QString last = path.section(QLatin1Char('/'), -1);
+    item.label = last.toUpper() == QLatin1StringView("DESKTOP") ? QStringLiteral("Desktop")
+                                                                 : platform::displayFileName(path);
+    item.attributes &= ~quint32(saCanRename | saHidden);
+    return item;
+}
+
+bool ShellNamespace::isRemote(const QString& path) const
+{
+    return platform::isRemoteFileSystem(mounts_.mountOf(path).fsType);
+}
+
+bool ShellNamespace::hasSubfolders(const QString& path, bool hidden) const
+{
+    if (isRemote(path))
+        return true;
+    DIR* dir = ::opendir(nativePath(path).constData());
+    if (!dir)
+        return false;
+    bool found = false;
+    while (const dirent* e = ::readdir(dir)) {
+        const char* name = e->d_name;
+        if (name[0] == '.' && (!hidden || name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+            continue;
+        if (e->d_type == DT_DIR) {
+            found = true;
+        } else if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) {
+            struct stat st {};
+            found = ::fstatat(::dirfd(dir), name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+        }
+        if (found)
+            break;
+    }
+    ::closedir(dir);
+    return found;
+}
+
+ShellItem ShellNamespace::entry(const QString& folder, const QString& name, bool folderWritable) const
+{
+    ShellItem item;
+    item.kind = ShellItem::Kind::Entry;
+    item.name = name;
+    item.path = name.isEmpty() ? folder : childPath(folder, name);
+    item.label = platform::displayFileName(name);
+    item.attributes = saFileSystem;
+    if (name.startsWith(QLatin1Char('.')))
+        item.attributes |= saHidden;
+    const bool mountPoint = mounts_.isMountPoint(item.path);
+    if (!mountPoint && folderWritable)
+        item.attributes |= saCanRename;
+    if (mountPoint && isRemote(item.path)) {
+        // Never touched: a dead server would block the look.
+        item.attributes |= saFolder | saHasSubfolder;
+        return item;
+    }
+    const QByteArray native = nativePath(item.path);
+    struct stat st {};
+    if (::lstat(native.constData(), &st) != 0) {
+        item.attributes = 0;  // gone meanwhile
+        return item;
+    }
+    if (S_ISLNK(st.st_mode)) {
+        item.attributes |= saLink;
+        struct stat target {};
+        if (::stat(native.constData(), &target) == 0)
+            st = target;  // a dangling or looping link stays a file
+    }
+    item.size = st.st_size;
+    item.modified = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    if (S_ISDIR(st.st_mode))
+        item.attributes |= saFolder | saFileSysAncestor;
+    return item;
+}
+
+ShellItem ShellNamespace::volume(const QString& mountPoint) const
+{
+    ShellItem item;
+    item.kind = ShellItem::Kind::Volume;
+    item.name = mountPoint;
+    item.path = mountPoint;
+    item.label = mountPoint == QLatin1StringView("/") ? mountPoint
+                                                      : platform::displayFileName(mountPoint.section(QLatin1Char('/'), -1));
+    item.attributes = saFileSystem | saFileSysAncestor | saFolder;
+    if (isRemote(mountPoint) || hasSubfolders(mountPoint, false))
+        item.attributes |= saHasSubfolder;
+    return item;
+}
+
+bool ShellNamespace::children(const ShellItem& parent, const Request& request, QList<ShellItem>& out) const
+{
+    const bool folders = request.withFolders || (request.options & TF_FOLDERS);
+    const bool files = request.options & TF_NONFOLDERS;
+    const bool hidden = request.options & TF_HIDDEN;
+    const auto take = [&](ShellItem item) {
+        if (item.isFolder() ? !folders : (!files || (request.takeFile && !request.takeFile(item))))
+            return false;
+        out.append(std::move(item));
+        return request.firstOnly;
+    };
+
+    if (parent.kind == ShellItem::Kind::Computer) {
+        if (take(volume(QStringLiteral("/"))))
+            return true;
+        const QString user = userName();
+        QStringList seen;
+        for (const platform::MountEntry& m : mounts_.mounts()) {
+            if (!platform::isUserVolume(m.mountPoint, user) || seen.contains(m.mountPoint))
+                continue;
+            seen << m.mountPoint;
+            if (take(volume(m.mountPoint)))
+                return true;
+        }
+        return true;
+    }
+    if (parent.kind == ShellItem::Kind::Desktop) {
+        if (take(computer()))
+            return true;
+        ShellItem home = folder(platform::specialFolderPath(platform::SpecialFolder::Home));
+        home.kind = ShellItem::Kind::Home;
+        home.name = home.path;
+        home.label = platform::displayFileName(home.path.section(QLatin1Char('/'), -1));
+        if (hasSubfolders(home.path, hidden))
+            home.attributes |= saHasSubfolder;
+        if (take(home))
+            return true;
+    }
+    if (parent.path.isEmpty())
+        return true;
+
+    DIR* dir = ::opendir(nativePath(parent.path).constData());
+    if (!dir)
+        return false;
+    const bool writable = ::access(nativePath(parent.path).constData(), W_OK) == 0;
+    while (const dirent* e = ::readdir(dir)) {
+        const QByteArray raw(e->d_name);
+        if (raw == "." || raw == ".." || (raw.startsWith('.') && !hidden))
+            continue;
+        ShellItem item = entry(parent.path, platform::decodeFileName(raw), writable);
+        if (item.attributes == 0)
+            continue;
+        // With files listed the tree finds out itself whether a folder has children.
+        if (!files && item.isFolder() && !(item.attributes & saHasSubfolder) && hasSubfolders(item.path, hidden))
+            item.attributes |= saHasSubfolder;
+        if (take(std::move(item)))
+            break;
+    }
+    ::closedir(dir);
+    return true;
+}

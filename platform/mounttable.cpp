@@ -1,0 +1,124 @@
+#include "mounttable.h"
+
+#include "filenames.h"
+
+#include <QFile>
+#include <QSocketNotifier>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+// "\040" -> " ": the kernel escapes blanks, newlines and backslashes in the table's fields.
+QByteArray unescapeField(const QByteArray& field)
+{
+    QByteArray out;
+    out.reserve(field.size());
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size()) {
+            const QByteArray digits = field.mid(i + 1, 3);
+            bool ok = digits.size() == 3;
+            for (const char d : digits)
+                ok = ok && d >= '0' && d <= '7';
+            if (ok) {
+                out.append(char(digits.toInt(nullptr, 8)));
+                i += 3;
+                continue;
+            }
+        }
+        out.append(field[i]);
+    }
+    return out;
+}
+
+} // namespace
+
+QList<MountEntry> parseMountTable(const QByteArray& table)
+{
+    QList<MountEntry> entries;
+    for (const QByteArray& line : table.split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() < 3 || fields[0].isEmpty())
+            continue;
+        const QString mountPoint = decodeFileName(unescapeField(fields[1]));
+        if (!mountPoint.startsWith(QLatin1Char('/')))
+            continue;
+        entries.append({decodeFileName(unescapeField(fields[0])), mountPoint, QString::fromUtf8(fields[2])});
+    }
+    return entries;
+}
+
+bool isRemoteFileSystem(const QString& fsType)
+{
+    static const QStringList remote{"nfs", "nfs4", "cifs", "smb3", "smbfs", "ncpfs", "afs", "coda",
+                                    "9p", "ceph", "glusterfs", "davfs", "lustre", "gfs2", "ocfs2",
+                                    "sshfs", "fuse", "fuseblk"};
+    return remote.contains(fsType) || fsType.startsWith(QLatin1StringView("fuse."));
+}
+
+bool isUserVolume(const QString& mountPoint, const QString& userName)
+{
+    if (mountPoint == QLatin1StringView("/mnt") || mountPoint.startsWith(QLatin1StringView("/mnt/")))
+        return true;
+    if (mountPoint.startsWith(QLatin1StringView("/media/")))
+        return true;
+    return !userName.isEmpty() && mountPoint.startsWith(QStringLiteral("/run/media/%1/").arg(userName));
+}
+
+MountEntry MountWatcher::mountOf(const QString& path) const
+{
+    MountEntry best{QString(), QStringLiteral("/"), QString()};
+    qsizetype bestLength = -1;
+    for (const MountEntry& m : mounts()) {
+        const bool holds = m.mountPoint == QLatin1StringView("/") || path == m.mountPoint
+                           || path.startsWith(m.mountPoint + QLatin1Char('/'));
+        // A later mount on the same point hides the earlier one.
+        if (holds && m.mountPoint.size() >= bestLength) {
+            best = m;
+            bestLength = m.mountPoint.size();
+        }
+    }
+    return best;
+}
+
+bool MountWatcher::isMountPoint(const QString& path) const
+{
+    for (const MountEntry& m : mounts())
+        if (m.mountPoint == path)
+            return true;
+    return false;
+}
+
+ProcMountWatcher::ProcMountWatcher(QObject* parent) : MountWatcher(parent)
+{
+    fd_ = ::open("/proc/self/mounts", O_RDONLY | O_CLOEXEC);
+    if (fd_ >= 0) {
+        // The kernel marks the table with an exceptional condition when it changes.
+        notifier_ = new QSocketNotifier(fd_, QSocketNotifier::Exception, this);
+        connect(notifier_, &QSocketNotifier::activated, this, [this] {
+            reread();
+            emit changed();
+        });
+    }
+    reread();
+}
+
+ProcMountWatcher::~ProcMountWatcher()
+{
+    delete notifier_;
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+void ProcMountWatcher::reread()
+{
+    // The watched descriptor only signals; each read takes the table afresh.
+    QFile table(QStringLiteral("/proc/self/mounts"));
+    if (table.open(QIODevice::ReadOnly))
+        mounts_ = parseMountTable(table.readAll());
+}
+
+} // namespace platform

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+class QSocketNotifier;
+
+namespace platform {
+
+struct MountEntry {
+    QString device;
+    QString mountPoint;
+    QString fsType;
+};
+
+// The lines of a mount table in the kernel's format: device, mount point, type and options
+// separated by blanks, with space, tab, newline and backslash written as octal escapes.
+// Lines with fewer than three fields are skipped.
+QList<MountEntry> parseMountTable(const QByteArray& table);
+
+// File systems whose files live elsewhere (network and user-space file systems): a dead
+// server could block any look at them.
+bool isRemoteFileSystem(const QString& fsType);
+
+// Where volumes are mounted for the user: /mnt and below, /media/..., /run/media/<user>/...
+bool isUserVolume(const QString& mountPoint, const QString& userName);
+
+// The mounts of this process, told again whenever they change.
+class MountWatcher : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    virtual QList<MountEntry> mounts() const = 0;
+
+    // The entry of the mount that holds the path (the longest mount point above it); the root
+    // mount when the table names no better one.
+    MountEntry mountOf(const QString& path) const;
+    bool isMountPoint(const QString& path) const;
+
+signals:
+    void changed();
+};
+
+// Reads /proc/self/mounts and watches it for changes.
+class ProcMountWatcher : public MountWatcher {
+    Q_OBJECT
+public:
+    explicit ProcMountWatcher(QObject* parent = nullptr);
+    ~ProcMountWatcher() override;
+    QList<MountEntry> mounts() const override { return mounts_; }
+
+private:
+    void reread();
+
+    int fd_ = -1;
+    QSocketNotifier* notifier_ = nullptr;
+    QList<MountEntry> mounts_;
+};
+
+} // namespace platform

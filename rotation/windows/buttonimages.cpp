@@ -1,0 +1,6 @@
+#include "buttonimages.h"
+
+const TImageList& imgLmILButtons()
+{
+    return TImageList::shared(QStringLiteral(":/buttons/turnfold.png"));
+}

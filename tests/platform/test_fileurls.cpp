@@ -1,0 +1,99 @@
+#include "platform/filenames.h"
+#include "platform/fileurls.h"
+#include "tempfolder.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace platform;
+
+namespace {
+
+struct AwkwardName {
+    const char* bytes;
+    const char* url;
+};
+
+// Each name as bytes on disk and as its URL; the URL gives back exactly those bytes.
+const AwkwardName awkwardNames[] = {
+    {"/tmp/a b.jpg", "file:///tmp/a%20b.jpg"},
+    {"/tmp/#1.jpg", "file:///tmp/%231.jpg"},
+    {"/tmp/100%.jpg", "file:///tmp/100%25.jpg"},
+    {"/tmp/two\nlines", "file:///tmp/two%0Alines"},
+    {"/tmp/caf\xc3\xa9", "file:///tmp/caf%C3%A9"},
+    {"/tmp/latin\xe9\xff", "file:///tmp/latin%E9%FF"},
+    {"/tmp/half\xe2\x82", "file:///tmp/half%E2%82"},
+    {"/tmp/?&=;~", "file:///tmp/%3F%26%3D%3B~"},
+};
+
+TEST(FileUrls, AwkwardNamesRoundTripByteForByte)
+{
+    for (const AwkwardName& name : awkwardNames) {
+        SCOPED_TRACE(name.url);
+        const QString path = decodeFileName(QByteArray(name.bytes));
+        EXPECT_EQ(encodeFileName(path), QByteArray(name.bytes));
+        EXPECT_EQ(fileUrl(path), QByteArray(name.url));
+        EXPECT_EQ(encodeFileName(localFileOfUrl(name.url)), QByteArray(name.bytes));
+    }
+}
+
+TEST(FileUrls, InvalidBytesShowAsReplacementOnly)
+{
+    const QString name = decodeFileName("a\xff" "b");
+    EXPECT_EQ(name.size(), 3);
+    EXPECT_EQ(displayFileName(name), QString::fromUtf8("a\xef\xbf\xbd" "b"));
+    // Surrogate code points written as UTF-8 are not UTF-8: kept as bytes.
+    EXPECT_EQ(encodeFileName(decodeFileName("\xed\xb2\x80")), QByteArray("\xed\xb2\x80"));
+    // A supplementary character whose low half lies in the escape range stays a character.
+    const QByteArray emoji("\xf0\x90\x82\x80");
+    EXPECT_EQ(decodeFileName(emoji), QString::fromUtf8(emoji));
+    EXPECT_EQ(encodeFileName(decodeFileName(emoji)), emoji);
+}
+
+TEST(FileUrls, NameThatIsNotUtf8ReachesTheFileOnDisk)
+{
+    TempFolder dir;
+    const QByteArray native = QFile::encodeName(dir.path()) + "pic\xe9.jpg";
+    const int fd = ::open(native.constData(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    const QString path = localFileOfUrl(fileUrl(decodeFileName(native)));
+    struct stat st {};
+    EXPECT_EQ(::stat(encodeFileName(path).constData(), &st), 0);
+}
+
+TEST(FileUrls, OnlyLocalFileUrlsCount)
+{
+    const struct {
+        const char* url;
+        const char* path;
+    } cases[] = {
+        {"file:///a/b", "/a/b"},
+        {"FILE:///a/b", "/a/b"},
+        {"file://localhost/a/b", "/a/b"},
+        {"file:/a/b", "/a/b"},
+        {"file:///a/b#frag", "/a/b"},
+        {"file://server/a/b", ""},
+        {"file:a/b", ""},
+        {"file://", ""},
+        {"file:///a%00b", ""},
+        {"http://example.com/a.jpg", ""},
+        {"/a/b", ""},
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(localFileOfUrl(c.url), QString::fromUtf8(c.path)) << c.url;
+}
+
+TEST(FileUrls, UriListKeepsOrderAndSkipsWhatIsNoLocalFile)
+{
+    EXPECT_EQ(uriList({"/a b", "/c"}), QByteArray("file:///a%20b\r\nfile:///c\r\n"));
+    const QByteArray list = "# comment\r\nfile:///one\r\n\r\nhttp://x/y\nfile:///two%20words\nplain text\n";
+    EXPECT_EQ(localFilesOfUriList(list), (QStringList{"/one", "/two words"}));
+    EXPECT_TRUE(localFilesOfUriList("just some text").isEmpty());
+}
+
+} // namespace

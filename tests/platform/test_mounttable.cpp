@@ -1,0 +1,68 @@
+#include "platform/mounttable.h"
+
+#include <gtest/gtest.h>
+
+using namespace platform;
+
+namespace {
+
+class FixedMounts : public MountWatcher {
+public:
+    QList<MountEntry> list;
+    QList<MountEntry> mounts() const override { return list; }
+};
+
+TEST(MountTable, ParsesEscapesAndSkipsDamagedLines)
+{
+    const QByteArray table = "/dev/sda1 / ext4 rw,relatime 0 0\n"
+                             "server:/share /mnt/my\\040share nfs4 rw 0 0\n"
+                             "/dev/sdb1 /media/joe/back\\134slash\\012nl vfat rw 0 0\n"
+                             "broken-line\n"
+                             "\n"
+                             "x relative ext4 rw 0 0\n"
+                             "/dev/sdc1 /media/\\7 vfat rw 0 0\n"
+                             "sshfs#me@host: /home/joe/remote fuse.sshfs rw 0 0";
+    const QList<MountEntry> mounts = parseMountTable(table);
+    ASSERT_EQ(mounts.size(), 5);
+    EXPECT_EQ(mounts[0].mountPoint, "/");
+    EXPECT_EQ(mounts[0].fsType, "ext4");
+    EXPECT_EQ(mounts[1].device, "server:/share");
+    EXPECT_EQ(mounts[1].mountPoint, "/mnt/my share");
+    EXPECT_EQ(mounts[2].mountPoint, "/media/joe/back\\slash\nnl");
+    EXPECT_EQ(mounts[3].mountPoint, "/media/\\7");  // a short escape stays as it is
+    EXPECT_EQ(mounts[4].fsType, "fuse.sshfs");
+}
+
+TEST(MountTable, RemoteTypesAndUserVolumes)
+{
+    for (const char* type : {"nfs", "nfs4", "cifs", "smb3", "sshfs", "fuse", "fuse.sshfs", "fuse.gvfsd-fuse", "9p"})
+        EXPECT_TRUE(isRemoteFileSystem(type)) << type;
+    for (const char* type : {"ext4", "btrfs", "vfat", "tmpfs", "overlay", "fusectl", ""})
+        EXPECT_FALSE(isRemoteFileSystem(type)) << type;
+
+    for (const char* point : {"/mnt", "/mnt/usb", "/media/cdrom", "/media/joe/STICK", "/run/media/joe/STICK"})
+        EXPECT_TRUE(isUserVolume(point, "joe")) << point;
+    for (const char* point : {"/", "/mntx", "/run/media/ann/STICK", "/home", "/run/media/joe"})
+        EXPECT_FALSE(isUserVolume(point, "joe")) << point;
+}
+
+TEST(MountTable, MountOfTakesTheDeepestAndTheLastOnOnePoint)
+{
+    FixedMounts m;
+    m.list = {{"a", "/", "ext4"}, {"b", "/mnt/nas", "nfs"}, {"c", "/mnt/nas", "ext4"}, {"d", "/mnt/nas/x", "nfs"}};
+    EXPECT_EQ(m.mountOf("/mnt/nas/file").device, "c");
+    EXPECT_EQ(m.mountOf("/mnt/nas").device, "c");
+    EXPECT_EQ(m.mountOf("/mnt/nas/x/y").device, "d");
+    EXPECT_EQ(m.mountOf("/mnt/nasty").device, "a");
+    EXPECT_TRUE(m.isMountPoint("/mnt/nas"));
+    EXPECT_FALSE(m.isMountPoint("/mnt"));
+}
+
+TEST(MountTable, ProcWatcherSeesTheRootMount)
+{
+    ProcMountWatcher watcher;
+    EXPECT_EQ(watcher.mountOf("/").mountPoint, "/");
+    EXPECT_FALSE(watcher.mounts().isEmpty());
+}
+
+} // namespace
