@@ -240,8 +240,6 @@ GifLzwEncoder::GifLzwEncoder(int MinCodeSize) : dictionary_(std::make_unique<Dic
     endCode_ = clearCode_ + 1;
     out_.reserve(4096);
     out_.append(char(minCodeSize));
-    blockStart_ = out_.size();
-    out_.append('\0');
     emitClear();
 }
 
@@ -249,12 +247,16 @@ GifLzwEncoder::~GifLzwEncoder() = default;
 
 void GifLzwEncoder::putByte(std::uint8_t Byte)
 {
-    out_.append(char(Byte));
-    if (out_.size() - blockStart_ - 1 == 254) {
-        out_[blockStart_] = char(254);
-        blockStart_ = out_.size();
-        out_.append('\0');
-    }
+    block_[std::size_t(blockLength_++)] = Byte;
+    if (blockLength_ == int(block_.size()))
+        flushBlock();
+}
+
+void GifLzwEncoder::flushBlock()
+{
+    out_.append(char(blockLength_));
+    out_.append(reinterpret_cast<const char*>(block_.data()), blockLength_);
+    blockLength_ = 0;
 }
 
 void GifLzwEncoder::output(int Code)
@@ -323,10 +325,8 @@ QByteArray GifLzwEncoder::Finish()
         bitCount_ -= 8;
     }
     bitCount_ = 0;
-    const qsizetype length = out_.size() - blockStart_ - 1;
-    if (length > 0) {
-        out_[blockStart_] = char(length);
-        out_.append('\0');
-    } // else the open count byte, 0, is the terminator
+    if (blockLength_ > 0)
+        flushBlock();
+    out_.append('\0');
     return std::move(out_);
 }

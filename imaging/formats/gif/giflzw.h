@@ -92,10 +92,12 @@ private:
     void emitClear();
     void output(int Code);
     void putByte(std::uint8_t Byte);
+    void flushBlock();
 
     std::unique_ptr<Dictionary> dictionary_;
     QByteArray out_;
-    qsizetype blockStart_ = 0; // where the current sub-block's count byte stands
+    std::array<std::uint8_t, 254> block_{}; // the sub-block being filled
+    int blockLength_ = 0;
     int initialCodeSize_ = 0;
     int codeSize_ = 0;
     int maxCode_ = 0;
