@@ -35,6 +35,9 @@ int GifBitsFor(int Count)
 struct GifLzwDecoder::Tables {
     std::array<std::uint16_t, kTableSize> prefix;
     std::array<std::uint16_t, kTableSize> suffix;
+    // Values a code expands to, when its chain is known to end at a root (each prefix lower
+    // than the code itself); 0 otherwise, and for the clear and end codes.
+    std::array<std::uint16_t, kTableSize> length;
     std::array<std::uint8_t, 2 * kTableSize> stack;
 };
 
@@ -49,6 +52,7 @@ GifLzwDecoder::GifLzwDecoder(ByteReader& Data, GifWarning Warn)
     tables_.reset(new Tables); // the stack needs no clearing
     tables_->prefix.fill(0);
     tables_->suffix.fill(0);
+    tables_->length.fill(0);
     highWater_ = kTableSize;
     resetTables();
 }
@@ -67,10 +71,12 @@ void GifLzwDecoder::resetTables()
     for (int i = 0; i < clearCode_ && i < kTableSize; ++i) {
         t.prefix[std::size_t(i)] = 0;
         t.suffix[std::size_t(i)] = std::uint16_t(i);
+        t.length[std::size_t(i)] = 1;
     }
     for (int i = clearCode_; i < highWater_; ++i) {
         t.prefix[std::size_t(i)] = 0;
         t.suffix[std::size_t(i)] = 0;
+        t.length[std::size_t(i)] = 0;
     }
     codeSize_ = minCodeSize_ + 1;
     growAt_ = 2 * clearCode_;
@@ -165,32 +171,69 @@ bool GifLzwDecoder::expand(int Code)
         return false;
     }
     const int incoming = Code;
+    // Locals: the byte stores below could otherwise alias the members.
+    std::uint8_t* const stack = t.stack.data();
+    const int clearCode = clearCode_;
+    int top = stackTop_;
     int pushed = 0;
     if (Code >= nextFree_) {
-        t.stack[std::size_t(stackTop_++)] = std::uint8_t(firstCode_);
+        stack[top++] = std::uint8_t(firstCode_);
         ++pushed;
         Code = oldCode_;
     }
-    while (Code >= clearCode_) {
+    while (Code >= clearCode) {
         if (++pushed > kMaxChain || t.prefix[std::size_t(Code)] == Code)
             RaiseGIF(GifText::CircularEntry);
-        t.stack[std::size_t(stackTop_++)] = std::uint8_t(t.suffix[std::size_t(Code)]);
+        stack[top++] = std::uint8_t(t.suffix[std::size_t(Code)]);
         Code = t.prefix[std::size_t(Code)];
     }
     firstCode_ = t.suffix[std::size_t(Code)];
-    t.stack[std::size_t(stackTop_++)] = std::uint8_t(firstCode_);
-    if (nextFree_ < kTableSize) {
-        t.prefix[std::size_t(nextFree_)] = std::uint16_t(oldCode_);
-        t.suffix[std::size_t(nextFree_)] = std::uint16_t(firstCode_);
-        ++nextFree_;
-        highWater_ = std::max(highWater_, nextFree_);
-        if (nextFree_ >= growAt_ && growAt_ < kTableSize) {
-            growAt_ *= 2;
-            ++codeSize_;
-        }
-    }
+    stack[top++] = std::uint8_t(firstCode_);
+    stackTop_ = top;
+    addEntry();
     oldCode_ = incoming;
     return true;
+}
+
+// The entry of the code before and the first value of the one just read.
+void GifLzwDecoder::addEntry()
+{
+    if (nextFree_ >= kTableSize)
+        return;
+    Tables& t = *tables_;
+    const auto at = std::size_t(nextFree_);
+    t.prefix[at] = std::uint16_t(oldCode_);
+    t.suffix[at] = std::uint16_t(firstCode_);
+    const int before = oldCode_ < nextFree_ ? t.length[std::size_t(oldCode_)] : 0;
+    t.length[at] = std::uint16_t(before > 0 ? before + 1 : 0);
+    ++nextFree_;
+    highWater_ = std::max(highWater_, nextFree_);
+    if (nextFree_ >= growAt_ && growAt_ < kTableSize) {
+        growAt_ *= 2;
+        ++codeSize_;
+    }
+}
+
+// A code whose values fit in Out goes there directly; how many it wrote, 0 (nothing done) for
+// any other code.
+int GifLzwDecoder::expandInto(int Code, std::uint8_t* Out, std::int64_t Room)
+{
+    Tables& t = *tables_;
+    if (Code < 0 || Code >= nextFree_)
+        return 0;
+    const int length = t.length[std::size_t(Code)];
+    if (length == 0 || length > Room)
+        return 0;
+    const int incoming = Code;
+    for (int i = length - 1; i > 0; --i) { // every prefix is lower than its code: the chain ends
+        Out[i] = std::uint8_t(t.suffix[std::size_t(Code)]);
+        Code = t.prefix[std::size_t(Code)];
+    }
+    firstCode_ = t.suffix[std::size_t(Code)];
+    Out[0] = std::uint8_t(firstCode_);
+    addEntry();
+    oldCode_ = incoming;
+    return length;
 }
 
 std::int64_t GifLzwDecoder::Read(std::uint8_t* Out, std::int64_t Count)
@@ -198,13 +241,24 @@ std::int64_t GifLzwDecoder::Read(std::uint8_t* Out, std::int64_t Count)
     std::int64_t n = 0;
     const std::uint8_t* stack = tables_->stack.data();
     while (n < Count) {
-        if (stackTop_ == 0 && (ended_ || !expand(nextCode()))) {
-            ended_ = true;
-            break;
+        if (stackTop_ == 0) {
+            if (ended_)
+                break;
+            const int code = nextCode();
+            if (const int written = expandInto(code, Out + n, Count - n)) {
+                n += written;
+                continue;
+            }
+            if (!expand(code)) {
+                ended_ = true;
+                break;
+            }
         }
         const std::int64_t take = std::min<std::int64_t>(stackTop_, Count - n);
+        int top = stackTop_; // a local: the stores to Out could alias the member
         for (std::int64_t i = 0; i < take; ++i)
-            Out[n + i] = stack[--stackTop_];
+            Out[n + i] = stack[--top];
+        stackTop_ = top;
         n += take;
     }
     return n;

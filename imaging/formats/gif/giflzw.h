@@ -44,6 +44,8 @@ private:
     void skipSubBlocks();
     void resetTables();
     bool expand(int Code);
+    int expandInto(int Code, std::uint8_t* Out, std::int64_t Room);
+    void addEntry();
     void warn(const char* Text);
 
     ByteReader& data_;
