@@ -11,9 +11,15 @@ namespace {
 constexpr std::int64_t kMaxPixels = std::int64_t(1) << 16; // the sanitizer clears each frame's memory
 
 // A frame may claim far more than the logical screen: such inputs cost time (the sanitizer
-// marks every byte of a frame's memory), not coverage. The second reader tells each frame's size.
+// marks every byte of a frame's memory), not coverage. The second reader tells each frame's size;
+// a frame of width 0 takes the logical screen's.
 bool framesTooLarge(const std::uint8_t* Data, std::size_t Size)
 {
+    if (Size >= 10) {
+        const std::int64_t screenWidth = Data[6] | Data[7] << 8, screenHeight = Data[8] | Data[9] << 8;
+        if (screenWidth * screenHeight > kMaxPixels)
+            return true;
+    }
     static const tGifFileFormatReader reader;
     QBuffer buffer;
     buffer.setData(reinterpret_cast<const char*>(Data), qsizetype(Size));
