@@ -6,11 +6,11 @@
 #include <algorithm>
 #include <cstdint>
 
-std::unique_ptr<TPixelGraphic> MakePhotoLikeImage(int Width, int Height)
+std::unique_ptr<TPixelGraphic> MakePhotoLikeImage(int Width, int Height, unsigned Seed)
 {
     auto image = std::make_unique<TPixelGraphic>();
     image->Allocate(Width, Height, bcn24Bit);
-    std::uint32_t noise = 12345;
+    std::uint32_t noise = Seed;
     for (int y = 0; y < Height; ++y) {
         std::uint8_t* p = image->ScanLine(y);
         for (int x = 0; x < Width; ++x, p += 3) {
@@ -28,10 +28,10 @@ std::unique_ptr<TPixelGraphic> MakePhotoLikeImage(int Width, int Height)
     return image;
 }
 
-void WritePhotoLikeJpeg(const QString& FileName, int Width, int Height)
+void WritePhotoLikeJpeg(const QString& FileName, int Width, int Height, int Quality, unsigned Seed)
 {
-    const auto image = MakePhotoLikeImage(Width, Height);
-    PixelGraphicJPEGQuality = 80;
+    const auto image = MakePhotoLikeImage(Width, Height, Seed);
+    PixelGraphicJPEGQuality = std::uint8_t(Quality);
     PixelGraphicJPEGProgressive = false;
     image->SetColorResConversion(crcConvert);
     image->SaveToFile(FileName);

@@ -7,8 +7,9 @@
 class TPixelGraphic;
 
 // A photograph-like true-colour image: smooth gradients, hard edges and some noise, so that
-// the JPEG coder has about as much to do as with a real picture. The same every run.
-std::unique_ptr<TPixelGraphic> MakePhotoLikeImage(int Width, int Height);
+// the JPEG coder has about as much to do as with a real picture. The same every run for the
+// same seed.
+std::unique_ptr<TPixelGraphic> MakePhotoLikeImage(int Width, int Height, unsigned Seed = 12345);
 
-// Writes it as a JPEG (quality 80, baseline) to FileName.
-void WritePhotoLikeJpeg(const QString& FileName, int Width, int Height);
+// Writes it as a baseline JPEG to FileName.
+void WritePhotoLikeJpeg(const QString& FileName, int Width, int Height, int Quality = 80, unsigned Seed = 12345);

@@ -85,6 +85,8 @@ public:
 
 protected:
     TFileFormatReaderWriter(QString ClassName, QString Extension, QString Description);
+    // Only before the object is registered: the lists are frozen.
+    void SetEnabled(bool Value) { enabled_ = Value; }
 
 private:
     bool enabled_ = true;

@@ -7,6 +7,10 @@
 #include "imaging/formats/jpeg/jpegformat.h"
 #include "imaging/formats/gif/gifformat.h"
 #include "imaging/formats/gif/gifimage.h"
+#include "imaging/formats/pcx/pcxformat.h"
+#include "imaging/formats/png/pngformat.h"
+#include "imaging/formats/pnm/pnmformat.h"
+#include "imaging/formats/tga/tgaformat.h"
 
 #include <memory>
 
@@ -24,6 +28,10 @@ std::unique_ptr<FormatRegistry> buildRegistry()
     auto registry = std::make_unique<FormatRegistry>();
     RegisterBMPFormats(*registry);
     RegisterJPEGFormats(*registry);
+    RegisterPNGFormats(*registry);
+    RegisterPCXFormats(*registry);
+    RegisterPxMFormats(*registry);
+    RegisterTGAFormats(*registry);
     // The add-on formats: the GIF adapter, the metafile readers, the second GIF reader, the
     // icon reader.
     RegisterGIFFormats(*registry);

@@ -11,6 +11,7 @@ constexpr long double kDefaultGamma = 2.2L;
 constexpr bool kGammaCorrection = true;
 constexpr bool kPNGUseBackground = true;
 constexpr bool kPNGWriteGamma = true;
+constexpr bool kPxMWriteBinary = false;
 } // namespace
 
 bool PixelGraphicBitfieldRounding = kBitfieldRounding;
@@ -22,6 +23,7 @@ long double PixelGraphicDefaultGamma = kDefaultGamma;
 bool PixelGraphicGammaCorrection = kGammaCorrection;
 bool PixelGraphicPNGUseBackground = kPNGUseBackground;
 bool PixelGraphicPNGWriteGamma = kPNGWriteGamma;
+bool PxMWriteBinary = kPxMWriteBinary;
 platform::PromptService* PixelGraphicPrompts = nullptr;
 
 SaveOptions CurrentSaveOptions()
@@ -40,4 +42,5 @@ void ResetPixelGraphicSettings()
     PixelGraphicGammaCorrection = kGammaCorrection;
     PixelGraphicPNGUseBackground = kPNGUseBackground;
     PixelGraphicPNGWriteGamma = kPNGWriteGamma;
+    PxMWriteBinary = kPxMWriteBinary;
 }

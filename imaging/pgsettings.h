@@ -19,6 +19,7 @@ extern long double PixelGraphicDefaultGamma;     // sRGB displays: 2.2
 extern bool PixelGraphicGammaCorrection;
 extern bool PixelGraphicPNGUseBackground;
 extern bool PixelGraphicPNGWriteGamma;
+extern bool PxMWriteBinary;                      // PBM/PGM/PPM written raw (P4-P6), else as text
 
 // Where the library's questions and warnings go (the program's prompt service); none leaves
 // them unasked. An image may carry its own (TPixelGraphic::SetPromptService).

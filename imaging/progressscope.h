@@ -33,21 +33,24 @@ private:
 
 // Calls the image's progress start event now and its end event when the scope ends, also when
 // the work inside raised.
+// Sender: who the events name (the image itself unless given).
 class ProgressScope {
 public:
-    explicit ProgressScope(TPixelGraphic& Graphic) : graphic_(Graphic), failures_(std::uncaught_exceptions())
+    explicit ProgressScope(TPixelGraphic& Graphic, PGObject* Sender = nullptr)
+        : graphic_(Graphic), sender_(Sender), failures_(std::uncaught_exceptions())
     {
-        graphic_.ProgressBegin();
+        graphic_.ProgressBegin(sender_);
     }
     ~ProgressScope() noexcept(false)
     {
-        EndScope(failures_, [this] { graphic_.ProgressEnd(); });
+        EndScope(failures_, [this] { graphic_.ProgressEnd(sender_); });
     }
     ProgressScope(const ProgressScope&) = delete;
     ProgressScope& operator=(const ProgressScope&) = delete;
 
 private:
     TPixelGraphic& graphic_;
+    PGObject* sender_;
     int failures_;
 };
 

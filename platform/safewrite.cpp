@@ -46,10 +46,11 @@ public:
 
     int handle() const { return fd_; }
     const QByteArray& name() const { return name_; }
-    // Flushes to the disk and closes; the file is complete only when this succeeds.
-    bool finish()
+    // Flushes to the disk (unless told not to) and closes; the file is complete only when this
+    // succeeds.
+    bool finish(bool sync = true)
     {
-        const bool ok = ::fsync(fd_) == 0;
+        const bool ok = !sync || ::fsync(fd_) == 0;
         const bool closed = ::close(fd_) == 0;
         fd_ = -1;
         return ok && closed;
@@ -140,6 +141,17 @@ FileOutcome writeFileAtomically(const QString& path, const QByteArray& data)
         why = out.errorString();
         return false;
     });
+}
+
+FileOutcome writeDisposableFile(const QString& path, const QByteArray& data)
+{
+    FileBeside temp(path);
+    if (temp.handle() < 0 || !writeAll(temp.handle(), data.constData(), data.size()) || !temp.finish(false))
+        return FileOutcome::fromErrno(QStringLiteral("Cannot write %1").arg(path));
+    if (::rename(temp.name().constData(), QFile::encodeName(path).constData()) != 0)
+        return FileOutcome::fromErrno(QStringLiteral("Cannot write %1").arg(path));
+    temp.keep();
+    return FileOutcome::success();
 }
 
 FileOutcome copyFileAtomically(const QString& source, const QString& destination)

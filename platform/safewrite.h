@@ -21,6 +21,11 @@ FileOutcome writeFileAtomically(const QString& path, const QByteArray& data);
 FileOutcome writeFileAtomically(const QString& path,
                                 const std::function<bool(QIODevice& out, QString& why)>& writer);
 
+// Writes the data beside the target and renames it over the target, like writeFileAtomically,
+// but without forcing it to the disk first: for files whose loss in a system crash costs
+// nothing (caches), written where a wait for the disk would be felt.
+FileOutcome writeDisposableFile(const QString& path, const QByteArray& data);
+
 // Copies source over destination; the destination never exists half-written. The copy takes
 // the destination's directory entry: a symbolic link there is replaced, never written through.
 // A file it replaces keeps its permissions; a new one gets those of any new file.

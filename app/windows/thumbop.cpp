@@ -6,6 +6,7 @@
 #include "app/settings/pageoptionsrules.h"
 #include "app/site/recenttemplates.h"
 #include "components/bitbtn.h"
+#include "components/pgopendialog.h"
 
 #include "platform/modalresult.h"
 #include "platform/shell.h"
@@ -35,10 +36,8 @@ constexpr int tabHelpContexts[] = {31, 32, 32, 33, 34, 36};
 constexpr const char* customColours[] = {"808080", "C0C0C0", "FFFFFF", "800000", "FF0000", "800080", "FF00FF", "000080",
                                          "0000FF", "008080", "00FFFF", "008000", "00FF00", "808000", "FFFF00"};
 
-const QString htmlImageFilter = QStringLiteral("Image files (*.gif *.jpeg *.jpg);;GIF Files (*.gif);;JPEG Files (*.jpeg *.jpg)");
-const QString anyImageFilter = QStringLiteral(
-    "Image files (*.jpe *.jpg *.jpeg *.gif *.bmp *.dib *.rle *.pcx *.wmf *.emf *.jif *.png *.tif *.tiff *.tga *.pbm "
-    "*.pgm *.ppm)");
+// The images a browser shows; the index buttons take any picture the readers know.
+const QString htmlImageFilter = QStringLiteral("Image files|*.gif; *.jpeg; *.jpg;|GIF Files|*.gif|JPEG Files|*.jpeg; *.jpg;");
 const QString descriptionFilter = QStringLiteral("Comma-separated text file (*.csv,*.txt) (*.csv *.txt);;INI file format (*.ini) (*.ini)");
 
 QSpinBox* spin(QWidget* parent, const SpinValue& range)
@@ -422,8 +421,12 @@ void TdlgThumbOptions::installDefaultHooks()
     const auto chooser = [this](const platform::FileChoice& choice) {
         return context_.services.prompts.chooseOpenFile(choice);
     };
-    hooks.openHTMLImage = chooser;
-    hooks.openImage = chooser;
+    hooks.openHTMLImage = [this](const platform::FileChoice& choice) {
+        return ChoosePicture(context_.services, QStringLiteral("PGOpenHTMLImage"), choice, this);
+    };
+    hooks.openImage = [this](const platform::FileChoice& choice) {
+        return ChoosePicture(context_.services, QStringLiteral("dlgopenimage"), choice, this);
+    };
     hooks.openHTMLTemplate = chooser;
     hooks.composeHeaderFooter = [this](bool isHeader, const QString& html) {
         return context_.services.prompts.inputText(isHeader ? QStringLiteral("Edit Header") : QStringLiteral("Edit Footer"),
@@ -668,7 +671,7 @@ void TdlgThumbOptions::btnbrowseimageClick(QLineEdit* box, bool htmlImage)
 {
     const auto file = htmlImage
                           ? hooks.openHTMLImage({QStringLiteral("Please select an image to use"), box->text(), htmlImageFilter})
-                          : hooks.openImage({QString(), box->text(), anyImageFilter});
+                          : hooks.openImage({QString(), box->text(), QString()});
     if (file)
         box->setText(*file);
 }

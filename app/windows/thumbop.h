@@ -28,11 +28,11 @@ class QTabWidget;
 // Where the page options' buttons reach dialogs of their own. Each starts with what the
 // program has now; assigning a member wires the full dialog in its place.
 struct PageOptionsHooks {
-    // PGOpenHTMLImage: the previous, next and "Return to Index" images. Starts as the plain
-    // file chooser.
+    // PGOpenHTMLImage: the previous, next and "Return to Index" images, with the choice's
+    // filter. The open dialog with preview.
     std::function<std::optional<QString>(const platform::FileChoice&)> openHTMLImage;
-    // dlgopenimage: the index button images, any format of the image library. Starts as the
-    // plain file chooser; the open dialog with preview replaces it.
+    // dlgopenimage: the index button images, any format of the image library (the choice has
+    // no filter). The open dialog with preview.
     std::function<std::optional<QString>(const platform::FileChoice&)> openImage;
     // The site editor's HTML open dialog for the image-page template.
     std::function<std::optional<QString>(const platform::FileChoice&)> openHTMLTemplate;

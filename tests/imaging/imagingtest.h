@@ -12,6 +12,9 @@
 
 #include <functional>
 
+#include <cstdint>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 // Asserts that a statement raises the given library exception with exactly this text.
@@ -69,4 +72,19 @@ inline void ExpectCrashersFailCleanly(const QString& Folder, const QString& Patt
         if (AlsoEach)
             AlsoEach(folder.filePath(name));
     }
+}
+
+// Bytes written as hex digits, spaces allowed: hex("424D 3A00").
+inline QByteArray hex(const char* Text)
+{
+    return QByteArray::fromHex(Text);
+}
+
+// Image row Y's raw values (indices or colours), left to right.
+inline std::vector<std::uint32_t> rowValues(TPixelGraphic& Image, int Y)
+{
+    std::vector<std::uint32_t> values;
+    for (int x = 0; x < Image.Width(); ++x)
+        values.push_back(Image.GetPixel(x, Y));
+    return values;
 }

@@ -1,3 +1,4 @@
+#include "platform/filecontent.h"
 #include "platform/fileidentity.h"
 #include "platform/folderlisting.h"
 #include "platform/pathresolver.h"
@@ -6,6 +7,7 @@
 #include <QFile>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace platform;
@@ -89,6 +91,31 @@ TEST(PathResolver, FindsExactThenIgnoringCasePerComponent)
     EXPECT_FALSE(findPathIgnoringCase(QString()).has_value());
     EXPECT_FALSE(lookup.find(QString()).has_value());
     EXPECT_EQ(resolvePathIgnoringCase(dir.file("nothing")), dir.file("nothing"));
+}
+
+TEST(PlainFile, OpensOnlyPlainFilesAndNeverWaitsOnAPipe)
+{
+    TempFolder dir;
+    const QString plain = dir.write("a.bmp", "BM12");
+    ASSERT_EQ(::symlink(QFile::encodeName(plain).constData(), QFile::encodeName(dir.file("link.bmp")).constData()), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.file("pipe.bmp")).constData(), 0600), 0);
+    dir.mkdir("folder.bmp");
+    const struct { QString path; bool opens; } cases[] = {
+        {plain, true},
+        {dir.file("link.bmp"), true},
+        {dir.file("pipe.bmp"), false}, // no writer: a plain open would wait for ever
+        {dir.file("folder.bmp"), false},
+        {"/dev/zero", false},
+        {dir.file("missing.bmp"), false},
+        {QString(), false},
+    };
+    for (const auto& c : cases) {
+        QFile file;
+        EXPECT_EQ(openPlainFile(file, c.path), c.opens) << c.path.toStdString();
+        EXPECT_EQ(file.isOpen(), c.opens);
+        if (c.opens)
+            EXPECT_EQ(file.readAll(), "BM12");
+    }
 }
 
 } // namespace

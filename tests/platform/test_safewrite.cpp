@@ -45,6 +45,20 @@ TEST(SafeWrite, FailingWriterKeepsOldFileAndLeavesNoTemporary)
     EXPECT_EQ(entries(dir), QStringList{"page.htm"});
 }
 
+TEST(SafeWrite, DisposableFilesReplaceWholeOrFailLeavingNothing)
+{
+    TempFolder dir;
+    const QString path = dir.write("cache.jpg", "old");
+    ASSERT_TRUE(writeDisposableFile(path, "new").ok);
+    EXPECT_EQ(dir.read("cache.jpg"), QByteArray("new"));
+    const FileOutcome outcome = writeDisposableFile(dir.file("missing/cache.jpg"), "x");
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_TRUE(outcome.reason.startsWith("Cannot write " + dir.file("missing/cache.jpg") + ": ")) << outcome.reason.toStdString();
+    dir.mkdir("taken.jpg"); // a folder where the file should go
+    EXPECT_FALSE(writeDisposableFile(dir.file("taken.jpg"), "x").ok);
+    EXPECT_EQ(entries(dir), QStringList({"cache.jpg", "taken.jpg"}));
+}
+
 TEST(SafeWrite, CopyOverExistingAndFromMissingSource)
 {
     TempFolder dir;

@@ -6,6 +6,8 @@
 #include "imaging/formatscaffold.h"
 
 class FormatRegistry;
+class QIODevice;
+class TPixelGraphic;
 
 class TJPGFileFormatReader : public TSingleImageReader {
 public:
@@ -32,6 +34,19 @@ protected:
 };
 using TJPEGFileFormatWriter = TFormatAlias<TJPGFileFormatWriter, "TJPEGFileFormatWriter", "jpeg">;
 using TJIFFileFormatWriter = TFormatAlias<TJPGFileFormatWriter, "TJIFFileFormatWriter", "jif">;
+
+// The decode scale for one side: 8, 4 or 2 when the side divided by it (integer division) is
+// still at least Target, else 1.
+int ChooseJpegScale(int Source, int Target);
+// For a picture and a box: the smaller of the two sides' scales, so that the decoded picture
+// never falls below the box on either side.
+int ChooseJpegScale(int Width, int Height, int BoxWidth, int BoxHeight);
+
+// Loads a JPEG decoded in the DCT domain at 1/n of its size with the fast integer method, where
+// n = ChooseJpegScale(width, height, BoxWidth, BoxHeight), at most MaxScale (1: full size).
+// Colours, warnings, progress events and refusals are those of the reader's Load; a file whose
+// full-size image the library would refuse is refused as well.
+void LoadScaledJpeg(QIODevice& Stream, TPixelGraphic& Graphic, int BoxWidth, int BoxHeight, int MaxScale = 8);
 
 // Registers the readers and writers of jpg, jpeg and jif.
 void RegisterJPEGFormats(FormatRegistry& Registry);

@@ -240,6 +240,8 @@ void RaiseJpegFailure(const JpegErrors& Errors)
         throw EPGJPGFileFormatReaderWriter(tag + PGLangStrS1(PgMsg::Invalid, QStringLiteral("Scan count")));
     case JpegFailure::Unsupported:
         throw EPGJPGFileFormatReaderWriter(tag + PGLangStr(PgMsg::NotSupportedSubformat));
+    case JpegFailure::TooLarge: // as an image too large for the pixel memory
+        throw EPixelGraphic(PGLangStrS1(PgMsg::Failed, QStringLiteral("CreateDIBSection")));
     case JpegFailure::LibraryError:
     case JpegFailure::WarningRaised:
     case JpegFailure::None:

@@ -37,6 +37,7 @@ enum class JpegFailure {
     WriteFailed,    // the stream did not take the compressed data
     TooManyScans,   // a progressive file that would keep the decoder busy for ever
     Unsupported,    // components other than 1 or 3
+    TooLarge,       // the decode would need more memory than the library allows
     CppException,   // a C++ exception from our own code inside the session; see Exception
 };
 

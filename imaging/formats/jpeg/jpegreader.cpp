@@ -5,19 +5,29 @@
 #include "imaging/pgsettings.h"
 #include "imaging/pixelgraphic.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
 
-// libjpeg's own memory for one decode: the coefficients of a progressive image of the largest
-// size the library allocates take at most twice its pixel memory.
-constexpr long kMaxLibraryMemory = long(2 * TPixelGraphic::MaxImageSize + (64 << 20));
+// libjpeg's own memory for one decode, beyond the coefficients counted before it starts
+// (withinMemoryLimit): row buffers and tables.
+constexpr long kMaxLibraryMemory = long(TPixelGraphic::MaxImageSize + (64 << 20));
+
+// The size of a decode: full size with the image's own DCT choice, or reduced in the DCT
+// domain for a box with the fast integer method.
+struct DecodeScale {
+    bool forBox = false;
+    int boxWidth = 0;
+    int boxHeight = 0;
+    int maxScale = 1;
+};
 
 // Everything one decode needs, kept out of the frame that calls setjmp. The decompressor is
 // destroyed with the session, whatever happened (destroying a zeroed one is harmless).
 struct DecodeSession {
-    DecodeSession(QIODevice& Stream, TPixelGraphic& Graphic)
-        : stream(Stream), graphic(Graphic), buffer(JpegBufferSize), events(Graphic, errors)
+    DecodeSession(QIODevice& Stream, TPixelGraphic& Graphic, DecodeScale Scale = {})
+        : stream(Stream), graphic(Graphic), scale(Scale), buffer(JpegBufferSize), events(Graphic, errors)
     {
     }
     ~DecodeSession() { jpeg_destroy_decompress(&info); }
@@ -26,6 +36,7 @@ struct DecodeSession {
 
     QIODevice& stream;
     TPixelGraphic& graphic;
+    DecodeScale scale;
     std::vector<JOCTET> buffer;
     jpeg_decompress_struct info{};
     JpegErrors errors;
@@ -64,6 +75,38 @@ bool stopDecoding(DecodeSession& s) noexcept
     return false;
 }
 
+int scaleDenominator(const DecodeSession& s)
+{
+    if (!s.scale.forBox)
+        return 1;
+    const int scale = ChooseJpegScale(int(s.info.image_width), int(s.info.image_height), s.scale.boxWidth,
+                                      s.scale.boxHeight);
+    return std::min(scale, std::max(1, s.scale.maxScale));
+}
+
+// Memory the decode will need, counted before anything is allocated. A file read in several
+// scans (progressive) keeps the coefficients of the whole frame, at full size whatever the
+// output scale: 64 two-byte values per block of every component. A reduced decode is held to
+// what the full-size image would take as well, so that scaling lets no larger file through.
+bool withinMemoryLimit(DecodeSession& s)
+{
+    const jpeg_decompress_struct& info = s.info;
+    if (s.scale.forBox
+        && ImageByteSize(info.image_width, info.image_height, info.output_components == 1 ? bcn8Bit : bcn24Bit)
+               > TPixelGraphic::MaxImageSize)
+        return false;
+    if (!jpeg_has_multiple_scans(&s.info))
+        return true;
+    std::int64_t coefficients = 0;
+    for (int c = 0; c < info.num_components; ++c) {
+        const jpeg_component_info& component = info.comp_info[c];
+        const auto roundUp = [](std::int64_t blocks, int factor) { return (blocks + factor - 1) / factor * factor; };
+        coefficients += roundUp(component.width_in_blocks, component.h_samp_factor)
+                        * roundUp(component.height_in_blocks, component.v_samp_factor) * std::int64_t(sizeof(JBLOCK));
+    }
+    return coefficients <= TPixelGraphic::MaxImageSize;
+}
+
 // The whole decode in one setjmp frame: libjpeg's errors come back here as a longjmp, and the
 // failure branch reads nothing but the session (the one local changed after setjmp, row, is
 // not read after a longjmp, so it need not be volatile).
@@ -75,8 +118,9 @@ bool runDecode(DecodeSession& s) noexcept
         return stopDecoding(s);
     startSession(s);
     info->scale_num = 1;
-    info->scale_denom = 1;
-    info->dct_method = J_DCT_METHOD(s.graphic.FastJPEGDecode() ? int(JDCT_IFAST) : PixelGraphicJPEGDecodeDCT);
+    info->scale_denom = unsigned(scaleDenominator(s));
+    const bool fast = s.scale.forBox || s.graphic.FastJPEGDecode();
+    info->dct_method = J_DCT_METHOD(fast ? int(JDCT_IFAST) : PixelGraphicJPEGDecodeDCT);
     info->quantize_colors = FALSE;
     info->dither_mode = JDITHER_NONE;
     info->two_pass_quantize = FALSE;
@@ -85,6 +129,10 @@ bool runDecode(DecodeSession& s) noexcept
     jpeg_calc_output_dimensions(info);
     if (info->output_components != 1 && info->output_components != 3) {
         s.errors.failure = JpegFailure::Unsupported;
+        return stopDecoding(s);
+    }
+    if (!withinMemoryLimit(s)) {
+        s.errors.failure = JpegFailure::TooLarge;
         return stopDecoding(s);
     }
     // The image is made (and its size checked) before libjpeg allocates for the decode.
@@ -173,6 +221,14 @@ QString colorsText(int components)
     RaiseTagged<EPGJPGFileFormatReaderWriter>("JPG", text);
 }
 
+void decode(QIODevice& Stream, TPixelGraphic& Graphic, DecodeScale Scale)
+{
+    Graphic.SetGamma(PixelGraphicDefaultGamma);
+    DecodeSession session(Stream, Graphic, Scale);
+    if (!runDecode(session))
+        RaiseJpegFailure(session.errors);
+}
+
 } // namespace
 
 TJPGFileFormatReader::TJPGFileFormatReader()
@@ -197,10 +253,7 @@ bool TJPGFileFormatReader::CheckSignature(const SignatureProbe& Header) const
 
 void TJPGFileFormatReader::LoadImage(QIODevice& Stream, TPixelGraphic& Graphic) const
 {
-    Graphic.SetGamma(PixelGraphicDefaultGamma);
-    DecodeSession session(Stream, Graphic);
-    if (!runDecode(session))
-        RaiseJpegFailure(session.errors);
+    decode(Stream, Graphic, {});
 }
 
 void TJPGFileFormatReader::ReadInfo(QIODevice& Stream, GraphicFileInfo& Info) const
@@ -223,4 +276,22 @@ void TJPGFileFormatReader::ReadInfo(QIODevice& Stream, GraphicFileInfo& Info) co
     Info.Height = facts.height;
     Info.BitsPerPixel = 8 * facts.components;
     Info.ColorsText = colorsText(facts.components);
+}
+
+int ChooseJpegScale(int Source, int Target)
+{
+    for (int scale : {8, 4, 2})
+        if (Target <= Source / scale)
+            return scale;
+    return 1;
+}
+
+int ChooseJpegScale(int Width, int Height, int BoxWidth, int BoxHeight)
+{
+    return std::min(ChooseJpegScale(Width, BoxWidth), ChooseJpegScale(Height, BoxHeight));
+}
+
+void LoadScaledJpeg(QIODevice& Stream, TPixelGraphic& Graphic, int BoxWidth, int BoxHeight, int MaxScale)
+{
+    decode(Stream, Graphic, {true, BoxWidth, BoxHeight, MaxScale});
 }

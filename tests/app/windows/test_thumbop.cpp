@@ -5,7 +5,11 @@
 #include "app/windows/thumbop.h"
 #include "components/bitbtn.h"
 
+#include "components/pgopendialog.h"
+#include "imaging/readerfilter.h"
 #include "platform/inifile.h"
+
+#include "filedialogdriver.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -471,34 +475,53 @@ TEST_F(PageOptions, BrowseButtonsFillTheirBoxes)
 {
     start();
     TdlgThumbOptions& d = dialog();
+    const QString prev = prog.write("img/prev.gif", "GIF89a");
+    const QString on = prog.write("img/on.png", "png");
+    const QString old = prog.write("old/old.gif", "GIF89a");
+
+    // The previous, next and "Return to Index" buttons: browser images only.
     d.Chkusecustombuttons->setChecked(true);
-    fake.prompts.answerFile(QString("/img/prev.gif"));
-    fake.prompts.answerFile(std::nullopt);
-    fake.prompts.answerFile(QString("/texts/desc.ini"));
+    fake.dialogs.script([&](QDialog& shown) {
+        auto& open = dynamic_cast<TPGOpenDialog&>(shown);
+        EXPECT_EQ(open.objectName(), "PGOpenHTMLImage");
+        EXPECT_EQ(open.windowTitle(), "Please select an image to use");
+        EXPECT_FALSE(open.UseDefaultFilter());
+        EXPECT_EQ(open.Filter(), "Image files|*.gif; *.jpeg; *.jpg;|GIF Files|*.gif|JPEG Files|*.jpeg; *.jpg;");
+        typeFileName(*open.FileDialog, prev);
+        acceptFileDialog(*open.FileDialog);
+        return platform::mrNone;
+    });
     QTest::mouseClick(d.btnpreviousfile, Qt::LeftButton);
+    EXPECT_EQ(d.edtpreviousfile->text(), prev);
     d.edtnextfile->setText("/keep.gif");
+    fake.dialogs.script([](QDialog&) { return platform::mrCancel; });
     QTest::mouseClick(d.btnnextfile, Qt::LeftButton);
-    d.btndescripfileClick();
-    EXPECT_EQ(d.edtpreviousfile->text(), "/img/prev.gif");
     EXPECT_EQ(d.edtnextfile->text(), "/keep.gif");
+
+    // The index buttons: any picture the readers know, starting at the box's file.
+    d.edtSelectedImageButton->setText(old);
+    fake.dialogs.script([&](QDialog& shown) {
+        auto& open = dynamic_cast<TPGOpenDialog&>(shown);
+        EXPECT_EQ(open.objectName(), "dlgopenimage");
+        EXPECT_EQ(open.windowTitle(), "Open");
+        EXPECT_TRUE(open.UseDefaultFilter());
+        EXPECT_EQ(open.Filter(), BuildDefaultFilter());
+        EXPECT_EQ(open.FileDialog->directory().absolutePath() + "/", prog.file("old/"));
+        typeFileName(*open.FileDialog, on);
+        acceptFileDialog(*open.FileDialog);
+        return platform::mrNone;
+    });
+    d.btnbrowseimageClick(d.edtSelectedImageButton, false);
+    EXPECT_EQ(settings().edtSelectedImageButton, on);
+    EXPECT_EQ(fake.dialogs.shown, (QStringList{"TPGOpenDialog", "TPGOpenDialog", "TPGOpenDialog"}));
+
+    fake.prompts.answerFile(QString("/texts/desc.ini"));
+    d.btndescripfileClick();
     EXPECT_EQ(settings().edtdescripfile, "/texts/desc.ini");
     const auto& calls = fake.prompts.calls();
-    ASSERT_EQ(calls.size(), 3);
-    EXPECT_EQ(calls[0].caption, "Please select an image to use");
-    EXPECT_TRUE(calls[0].detail.contains("GIF Files (*.gif)"));
-    EXPECT_EQ(calls[2].caption, "Please select a description file");
-    EXPECT_TRUE(calls[2].detail.contains("INI file format (*.ini)"));
-
-    // The index buttons go through the image open dialog's hook.
-    QString asked;
-    d.hooks.openImage = [&](const platform::FileChoice& choice) {
-        asked = choice.folder;
-        return std::optional<QString>("/img/on.png");
-    };
-    d.edtSelectedImageButton->setText("/img/old.gif");
-    d.btnbrowseimageClick(d.edtSelectedImageButton, false);
-    EXPECT_EQ(asked, "/img/old.gif");
-    EXPECT_EQ(settings().edtSelectedImageButton, "/img/on.png");
+    ASSERT_EQ(calls.size(), 1);
+    EXPECT_EQ(calls[0].caption, "Please select a description file");
+    EXPECT_TRUE(calls[0].detail.contains("INI file format (*.ini)"));
 }
 
 TEST_F(PageOptions, TemplateBrowseTestAndView)

@@ -374,6 +374,69 @@ std::vector<Seed> gifSeeds()
     return seeds;
 }
 
+// What the library's own writer makes of each resolution it stores.
+std::vector<Seed> writtenSeeds(const char* Extension, std::initializer_list<TBitCountNum> Formats)
+{
+    std::vector<Seed> seeds;
+    for (TBitCountNum num : Formats) {
+        auto image = MakePatternImage(13, 5, num);
+        seeds.push_back({QStringLiteral("written_%1.%2").arg(image->BitCount()).arg(QLatin1String(Extension)),
+                         savedAs(*image, QLatin1String(Extension))});
+    }
+    return seeds;
+}
+
+std::vector<Seed> pngSeeds()
+{
+    return writtenSeeds("png", {bcn1Bit, bcn4Bit, bcn8Bit, bcn24Bit});
+}
+
+std::vector<Seed> tgaSeeds()
+{
+    std::vector<Seed> seeds = writtenSeeds("tga", {bcn8Bit, bcn24Bit});
+    // 3 x 2, run-length, top to bottom: a run of three, then a literal of three, across rows.
+    seeds.push_back({"rle_24bit_top_down.tga", QByteArray::fromHex("00000A000000000000000000030002001820"
+                                                                   "82 0000FF  02 00FF00 FF0000 000000")});
+    // 2 x 1 grey and a map that starts at entry 2.
+    seeds.push_back({"mapped_first_entry_2.tga", QByteArray::fromHex("000101020002001800000000020001000800"
+                                                                     "0000FF 00FF00  0203")});
+    return seeds;
+}
+
+std::vector<Seed> pcxSeeds()
+{
+    // 4 x 1 at 8 bits with its trailer, and 2 x 1 in three planes.
+    QByteArray header8(128, '\0');
+    header8[0] = 10, header8[1] = 5, header8[2] = 1, header8[3] = 8, header8[8] = 3, header8[65] = 1;
+    header8[66] = 4, header8[68] = 1;
+    QByteArray palette(769, '\0');
+    palette[0] = 12;
+    for (int i = 1; i < 769; ++i)
+        palette[i] = char(i * 7);
+    QByteArray header24 = header8;
+    header24[8] = 1, header24[65] = 3, header24[66] = 2;
+    return {{"example_8bit.pcx", header8 + QByteArray::fromHex("C30709") + palette},
+            {"planes_24bit.pcx", header24 + QByteArray::fromHex("C2FF 0102 C2C1")}};
+}
+
+std::vector<Seed> pnmSeeds()
+{
+    std::vector<Seed> seeds;
+    const bool binary = PxMWriteBinary;
+    for (bool raw : {false, true}) {
+        PxMWriteBinary = raw;
+        for (Seed& seed : writtenSeeds("pbm", {bcn1Bit}))
+            seeds.push_back({(raw ? "raw_" : "text_") + seed.name, seed.data});
+        for (Seed& seed : writtenSeeds("pgm", {bcn8Bit}))
+            seeds.push_back({(raw ? "raw_" : "text_") + seed.name, seed.data});
+        for (Seed& seed : writtenSeeds("ppm", {bcn24Bit}))
+            seeds.push_back({(raw ? "raw_" : "text_") + seed.name, seed.data});
+    }
+    PxMWriteBinary = binary;
+    seeds.push_back({"comments_maxval_15.pgm", QByteArray("P2 # comment\n3 1\n15\n0 7 15\n")});
+    return seeds;
+}
+
 } // namespace
 
 std::vector<Seed> SeedsFor(const QString& Target)
@@ -384,5 +447,13 @@ std::vector<Seed> SeedsFor(const QString& Target)
         return jpegSeeds();
     if (Target == QLatin1String("fuzz_gif") || Target == QLatin1String("fuzz_gif_second"))
         return gifSeeds();
+    if (Target == QLatin1String("fuzz_png"))
+        return pngSeeds();
+    if (Target == QLatin1String("fuzz_tga"))
+        return tgaSeeds();
+    if (Target == QLatin1String("fuzz_pcx"))
+        return pcxSeeds();
+    if (Target == QLatin1String("fuzz_pnm"))
+        return pnmSeeds();
     return {};
 }

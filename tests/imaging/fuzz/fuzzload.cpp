@@ -8,7 +8,8 @@
 
 #include <cstdlib>
 
-int FuzzLoad(const std::uint8_t* Data, std::size_t Size, const char* Extension, std::int64_t MaxPixels)
+int FuzzLoad(const std::uint8_t* Data, std::size_t Size, const char* Extension, std::int64_t MaxPixels,
+             bool ByExtension)
 {
     static const bool started = [] {
         InitPGraphic();
@@ -25,7 +26,10 @@ int FuzzLoad(const std::uint8_t* Data, std::size_t Size, const char* Extension, 
         return 0;
     TPixelGraphic graphic;
     try {
-        graphic.LoadFromStream(buffer);
+        if (ByExtension)
+            graphic.LoadFromStreamIndex(buffer, QString::fromLatin1(Extension), 0);
+        else
+            graphic.LoadFromStream(buffer);
     } catch (const EPixelGraphic&) {
     }
     return 0;

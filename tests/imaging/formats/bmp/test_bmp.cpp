@@ -12,20 +12,6 @@ namespace {
 
 class Bmp : public LibraryTest {};
 
-QByteArray hex(const char* text)
-{
-    return QByteArray::fromHex(text);
-}
-
-// Image row y's raw values (indices or colours), left to right.
-std::vector<std::uint32_t> rowValues(TPixelGraphic& image, int y)
-{
-    std::vector<std::uint32_t> values;
-    for (int x = 0; x < image.Width(); ++x)
-        values.push_back(image.GetPixel(x, y));
-    return values;
-}
-
 using Values = std::vector<std::uint32_t>;
 
 TEST_F(Bmp, TheWorkedExampleReadsAndWritesByteForByte)

@@ -20,11 +20,6 @@ namespace {
 
 class Jpeg : public LibraryTest {};
 
-QByteArray hex(const char* text)
-{
-    return QByteArray::fromHex(text);
-}
-
 // ---- libjpeg-turbo's own programs, the reference ----
 
 QByteArray runTool(const QString& program, const QStringList& arguments, const QByteArray& input)
@@ -196,6 +191,118 @@ TEST_F(Jpeg, PixelsAreWhatDjpegDecodes)
     fast.SetFastJPEGDecode(true);
     LoadBytes(fast, files.back().data);
     EXPECT_EQ(pnmOf(fast), djpeg(files.back().data, {"-dct", "fast"}));
+}
+
+// The frame header's height and width replaced (the first SOF0 or SOF2).
+QByteArray withFrameSize(QByteArray jpeg, int width, int height)
+{
+    for (std::uint8_t marker : {0xC0, 0xC2}) {
+        const qsizetype at = jpeg.indexOf(segment(jpeg, marker));
+        if (at < 0 || segment(jpeg, marker).isEmpty())
+            continue;
+        jpeg[at + 5] = char(height >> 8);
+        jpeg[at + 6] = char(height);
+        jpeg[at + 7] = char(width >> 8);
+        jpeg[at + 8] = char(width);
+        return jpeg;
+    }
+    ADD_FAILURE() << "no frame header";
+    return jpeg;
+}
+
+void loadScaled(TPixelGraphic& image, const QByteArray& jpeg, int boxWidth, int boxHeight, int maxScale = 8)
+{
+    QBuffer buffer;
+    buffer.setData(jpeg);
+    buffer.open(QIODevice::ReadOnly);
+    LoadScaledJpeg(buffer, image, boxWidth, boxHeight, maxScale);
+}
+
+TEST_F(Jpeg, ScaleTable)
+{
+    const struct { int width, height, boxWidth, boxHeight, scale; } cases[] = {
+        {4000, 3000, 90, 75, 8}, // decodes at 500 x 375
+        {720, 600, 90, 75, 8},   // the box equals a side div 8
+        {360, 300, 90, 75, 4},   // the box equals a side div 4
+        {100, 80, 90, 75, 1},
+        {800, 800, 200, 200, 4}, {800, 800, 150, 150, 4}, {800, 800, 100, 100, 8}, {800, 800, 201, 201, 2},
+        {800, 800, 400, 400, 2}, {800, 800, 401, 401, 1},
+        {4000, 300, 90, 75, 4},  // the smaller scale wins: the height would fall below the box
+        {300, 4000, 90, 75, 2},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ChooseJpegScale(c.width, c.height, c.boxWidth, c.boxHeight), c.scale)
+            << c.width << "x" << c.height << " into " << c.boxWidth << "x" << c.boxHeight;
+}
+
+TEST_F(Jpeg, ScaledDecodeIsWhatDjpegMakesAtThatScale)
+{
+    auto colour = MakePatternImage(123, 77, bcn24Bit);
+    auto gray = MakePatternImage(123, 77, bcn8Bit);
+    const std::vector<Seed> files = {{"baseline", saveJpeg(*colour, 80, false)},
+                                     {"progressive", saveJpeg(*colour, 75, true)},
+                                     {"gray", saveJpeg(*gray, 90, false)}};
+    // Boxes at the edges of each scale for 123 x 77 (the smaller side's scale counts).
+    const struct { int boxWidth, boxHeight, maxScale, scale; } cases[] = {
+        {15, 9, 8, 8}, {16, 9, 8, 4}, {30, 19, 8, 4}, {61, 38, 8, 2}, {62, 39, 8, 1}, {15, 38, 8, 2},
+        {15, 9, 4, 4}, {15, 9, 1, 1},
+    };
+    for (const Seed& file : files)
+        for (const auto& c : cases) {
+            TPixelGraphic image;
+            loadScaled(image, file.data, c.boxWidth, c.boxHeight, c.maxScale);
+            const QString scale = QStringLiteral("1/%1").arg(c.scale);
+            EXPECT_EQ(image.Width(), (123 + c.scale - 1) / c.scale);
+            EXPECT_EQ(pnmOf(image), djpeg(file.data, {"-scale", scale, "-dct", "fast"}))
+                << file.name.toStdString() << " at " << scale.toStdString();
+        }
+}
+
+TEST_F(Jpeg, ScaledDecodeKeepsTheReadersGuards)
+{
+    const auto failure = [](auto&& load) -> QString {
+        try {
+            load();
+            return "loaded";
+        } catch (const EPixelGraphic& e) {
+            return e.Message();
+        }
+    };
+    // 65500 x 65500 would decode at 8188 x 8188, but its full size is past the library's limit.
+    QFile crasher(QStringLiteral(CRASHERS_DIR) + "/frame_of_65500_squared.jpg");
+    ASSERT_TRUE(crasher.open(QIODevice::ReadOnly));
+    const QByteArray huge = crasher.readAll();
+    TPixelGraphic image;
+    EXPECT_EQ(failure([&] { loadScaled(image, huge, 90, 75); }), "CreateDIBSection failed");
+    EXPECT_TRUE(image.Empty());
+
+    // A progressive gray frame of 30000 x 30000: 900 MB of pixels, but 1.8 GB of coefficients.
+    auto small = MakePatternImage(16, 16, bcn8Bit);
+    const QByteArray progressive = withFrameSize(saveJpeg(*small, 80, true), 30000, 30000);
+    EXPECT_EQ(failure([&] { LoadBytes(image, progressive); }), "CreateDIBSection failed");
+    EXPECT_EQ(failure([&] { loadScaled(image, progressive, 90, 75); }), "CreateDIBSection failed");
+    EXPECT_TRUE(image.Empty());
+
+    // Damage and warnings go as in the full-size load.
+    EXPECT_EQ(failure([&] { loadScaled(image, hex("FFD8FFD9"), 90, 75); }), "JPG: JPEG datastream contains no image");
+    auto colour = MakePatternImage(64, 64, bcn24Bit);
+    const QByteArray whole = saveJpeg(*colour, 80, false);
+    image.SetWarningAction(waRaise);
+    EXPECT_EQ(failure([&] { loadScaled(image, whole.left(whole.size() / 2), 16, 16); }),
+              "JPG: Premature end of JPEG file");
+    image.SetWarningAction(waIgnore);
+    EXPECT_EQ(failure([&] { loadScaled(image, whole.left(whole.size() / 2), 16, 16); }), "loaded");
+    EXPECT_EQ(image.Width(), 16);
+
+    // Progress counts the scaled rows, and its abort stops the decode quietly.
+    int rows = 0;
+    image.SetOnProgress([&](PGObject*, int done, int total, bool& abort) {
+        EXPECT_EQ(total, 16);
+        rows = done;
+        abort = done == 3;
+    });
+    EXPECT_EQ(failure([&] { loadScaled(image, whole, 16, 16); }), "loaded");
+    EXPECT_EQ(rows, 3);
 }
 
 TEST_F(Jpeg, TheSignatureDecidesNotTheName)

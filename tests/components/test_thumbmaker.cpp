@@ -1,0 +1,219 @@
+#include "components/thumbmaker.h"
+#include "components/thumbpool.h"
+
+#include "fakes.h"
+#include "fixtures.h"
+#include "imaging/pglibrary.h"
+#include "imaging/pgsettings.h"
+#include "imaging/pixelgraphic.h"
+#include "tempfolder.h"
+
+#include <QBuffer>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <mutex>
+
+namespace {
+
+class ThumbMaker : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        InitPGraphic();
+        PixelGraphicPrompts = &prompts;
+    }
+    void TearDown() override
+    {
+        PixelGraphicPrompts = nullptr;
+        DonePGraphic();
+    }
+    platform::ScriptedPromptService prompts;
+};
+
+QByteArray encoded(int width, int height, const char* extension)
+{
+    auto image = MakePatternImage(width, height, bcn24Bit);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    image->SaveToStreamAs(buffer, extension);
+    return buffer.data();
+}
+
+QByteArray jpegOf(int width, int height)
+{
+    return encoded(width, height, "jpg");
+}
+
+QByteArray bmpOf(int width, int height)
+{
+    return encoded(width, height, "bmp");
+}
+
+TEST_F(ThumbMaker, FitThumbnailRect)
+{
+    const struct { int w, h, bw, bh; QRect fitted; } cases[] = {
+        {4000, 3000, 90, 75, {0, 4, 90, 68}},   // 67.5 rounds to 68; 3.5 to 4
+        {3000, 4000, 90, 75, {17, 0, 56, 75}},  // 56.25; (90 - 56) / 2 = 17
+        {90, 75, 90, 75, {0, 0, 90, 75}},
+        {10, 10, 90, 75, {8, 0, 75, 75}},       // enlarged; 7.5 rounds to 8
+        {89, 75, 90, 75, {0, 0, 89, 75}},       // one pixel short: not moved
+        {10000, 1, 90, 75, {0, 37, 90, 1}},     // never below 1
+        {5, 2, 90, 75, {0, 20, 90, 36}},        // (75 - 36) / 2 = 19.5 rounds to 20
+    };
+    for (const auto& c : cases) {
+        const std::optional<QRect> r = FitThumbnailRect(c.w, c.h, c.bw, c.bh);
+        ASSERT_TRUE(r) << c.w << "x" << c.h;
+        EXPECT_EQ(*r, c.fitted) << c.w << "x" << c.h;
+    }
+    EXPECT_EQ(FitThumbnailRect(4000, 3000, 90, 75, 7, 9), QRect(7, 13, 90, 68));
+    EXPECT_FALSE(FitThumbnailRect(0, 0, 90, 75));
+    EXPECT_FALSE(FitThumbnailRect(40, 30, 0, 75));
+    EXPECT_FALSE(FitThumbnailRect(40, 30, 90, 0));
+}
+
+TEST_F(ThumbMaker, JpegsAreDecodedReducedAndOthersThroughTheRegistry)
+{
+    TempFolder folder;
+    const std::atomic<bool> going{false};
+    const struct { QString name; QByteArray data; int maxScale; int width, height; } cases[] = {
+        {"big.jpg", jpegOf(800, 600), 8, 100, 75},   // 1/8 still covers 90 x 75
+        {"full.jpg", jpegOf(800, 600), 1, 800, 600},
+        {"named.bmp", jpegOf(720, 600), 8, 90, 75},  // the signature decides
+        {"bitmap.jpg", bmpOf(30, 20), 8, 30, 20},    // not a JPEG: the registry's reader
+    };
+    for (const auto& c : cases) {
+        TPixelGraphic source;
+        LoadThumbnailSource(folder.write(c.name, c.data), source, 90, 75, c.maxScale, going);
+        EXPECT_EQ(QSize(source.Width(), source.Height()), QSize(c.width, c.height)) << c.name.toStdString();
+    }
+    // The thumbnail is the fitted size, twice that for the half-size box.
+    ThumbRequest request{folder.file("big.jpg"), 90, 75, 1, 90, 75, 8};
+    ThumbResult result = LoadThumbnail(request, going);
+    ASSERT_TRUE(result.thumbnail) << result.failure.toStdString();
+    EXPECT_EQ(result.picture.size(), QSize(90, 68));
+    request = {folder.file("big.jpg"), 45, 37, 2, 90, 75, 8};
+    result = LoadThumbnail(request, going);
+    EXPECT_EQ(result.picture.size(), QSize(90, 68));
+}
+
+TEST_F(ThumbMaker, DamagedFilesFailQuietly)
+{
+    TempFolder folder;
+    const QByteArray good = jpegOf(320, 240);
+    QByteArray huge = jpegOf(16, 16);
+    const qsizetype sof = huge.indexOf(QByteArray::fromHex("FFC0"));
+    huge[sof + 5] = char(0xEA); // 60000 x 60000
+    huge[sof + 6] = char(0x60);
+    huge[sof + 7] = char(0xEA);
+    huge[sof + 8] = char(0x60);
+    folder.mkdir("folder.jpg");
+    const struct { QString name; QByteArray data; bool made; } cases[] = {
+        {"garbage.jpg", QByteArray(300, 'x'), false},
+        {"empty.jpg", QByteArray(), false},
+        {"soi_only.jpg", QByteArray::fromHex("FFD8"), false},
+        {"huge.jpg", huge.left(huge.indexOf(QByteArray::fromHex("FFDA"))), false},
+        {"cut_bitmap.bmp", bmpOf(30, 20).left(80), false},
+        {"cut.jpg", good.left(good.size() / 2), true}, // used as decoded
+    };
+    for (const auto& c : cases) {
+        const std::atomic<bool> going{false};
+        const ThumbResult result = LoadThumbnail({folder.write(c.name, c.data), 90, 75, 1, 90, 75, 8}, going);
+        EXPECT_EQ(bool(result.thumbnail), c.made) << c.name.toStdString() << ": " << result.failure.toStdString();
+        EXPECT_EQ(result.failure.isEmpty(), c.made) << c.name.toStdString();
+    }
+    for (const QString& name : {QString("folder.jpg"), QString("missing.jpg")}) {
+        const std::atomic<bool> going{false};
+        EXPECT_FALSE(LoadThumbnail({folder.file(name), 90, 75, 1, 90, 75, 8}, going).thumbnail) << name.toStdString();
+    }
+    EXPECT_TRUE(prompts.calls().isEmpty());
+
+    // A cancelled load reports nothing to use.
+    const std::atomic<bool> cancelled{true};
+    const ThumbResult result = LoadThumbnail({folder.write("ok.jpg", good), 90, 75, 1, 90, 75, 8}, cancelled);
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_FALSE(result.thumbnail);
+}
+
+// A job that waits until it is let go.
+struct Gate {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool open = false;
+    QStringList started;
+    void pass(const QString& name)
+    {
+        std::unique_lock lock(mutex);
+        started << name;
+        changed.notify_all();
+        changed.wait(lock, [this] { return open; });
+    }
+    void release()
+    {
+        std::lock_guard lock(mutex);
+        open = true;
+        changed.notify_all();
+    }
+    bool waitStarted(int count)
+    {
+        std::unique_lock lock(mutex);
+        return changed.wait_for(lock, std::chrono::seconds(10), [&] { return started.size() >= count; });
+    }
+};
+
+TEST_F(ThumbMaker, PoolTakesUrgentJobsFirstAndDropsOnRequest)
+{
+    Gate gate;
+    ThumbPool pool(1);
+    EXPECT_EQ(ThumbPool(9).ThreadCount(), 4);
+    pool.SetWork([&](const ThumbRequest& request, const std::atomic<bool>&) {
+        gate.pass(request.path);
+        ThumbResult result;
+        result.failure = request.path;
+        return result;
+    });
+    QSignalSpy finished(&pool, &ThumbPool::Finished);
+    pool.Submit(1, {"first"}, 1);
+    ASSERT_TRUE(gate.waitStarted(1));
+    pool.Submit(2, {"ahead"}, 1);
+    pool.Submit(3, {"dropped"}, 1);
+    pool.Submit(4, {"later"}, 1);
+    pool.Submit(5, {"visible"}, 0);
+    pool.Promote(4, 0);
+    EXPECT_EQ(pool.Drop([](int id) { return id == 3; }), std::vector<int>{3});
+    gate.release();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.size() == 4; }, 10000));
+    EXPECT_EQ(gate.started, QStringList({"first", "later", "visible", "ahead"}));
+    QList<int> ids;
+    for (const auto& call : finished)
+        ids << call.at(0).toInt();
+    EXPECT_EQ(ids, QList<int>({1, 4, 5, 2}));
+}
+
+TEST_F(ThumbMaker, CancelledJobsReportNothing)
+{
+    Gate gate;
+    ThumbPool pool(1);
+    pool.SetWork([&](const ThumbRequest& request, const std::atomic<bool>& cancelled) {
+        gate.pass(request.path);
+        ThumbResult result;
+        result.cancelled = cancelled.load();
+        return result;
+    });
+    QSignalSpy finished(&pool, &ThumbPool::Finished);
+    pool.Submit(1, {"running"}, 0);
+    pool.Submit(2, {"waiting"}, 0);
+    ASSERT_TRUE(gate.waitStarted(1));
+    pool.CancelAll();
+    EXPECT_EQ(pool.Waiting(), 0);
+    gate.release();
+    pool.Submit(3, {"after"}, 0);
+    ASSERT_TRUE(finished.wait(10000));
+    EXPECT_EQ(finished.size(), 1);
+    EXPECT_EQ(finished.at(0).at(0).toInt(), 3);
+}
+
+} // namespace
