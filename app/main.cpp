@@ -14,10 +14,13 @@
 
 #include <QApplication>
 
+#include <csignal>
 #include <memory>
 
 int main(int argc, char** argv)
 {
+    // A file-size limit makes a write fail with its error instead of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     const QStringList parameters = platform::processParameters(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pictorum"));

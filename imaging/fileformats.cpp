@@ -42,9 +42,9 @@ TFileFormatWriter::TFileFormatWriter(QString ClassName, QString Extension, QStri
 }
 
 void TFileFormatWriter::Save(QIODevice&, TPixelGraphic&, const SaveOptions&) const {}
-void TFileFormatWriter::WriteHeader(QIODevice&) const {}
-void TFileFormatWriter::WriteImage(QIODevice&, TPixelGraphic&) const {}
-void TFileFormatWriter::WriteEnd(QIODevice&) const {}
+void TFileFormatWriter::WriteHeader(QIODevice&, TWriteSession&) const {}
+void TFileFormatWriter::WriteImage(QIODevice&, TPixelGraphic&, TWriteSession&) const {}
+void TFileFormatWriter::WriteEnd(QIODevice&, TWriteSession&) const {}
 
 // ---- Names ----
 

@@ -8,6 +8,7 @@
 // may load while the user-interface thread does.
 
 #include "pgobject.h"
+#include "pgsettings.h"
 
 #include <QString>
 
@@ -19,7 +20,6 @@
 
 class QIODevice;
 class TPixelGraphic;
-struct SaveOptions;
 
 // The eight colour resolutions, in the order of their names (messages 8 to 15).
 enum TColorResolution : std::uint8_t {
@@ -113,6 +113,15 @@ private:
     bool hasSignature_;
 };
 
+// What one save keeps between the steps of a writer that writes in steps: the save's options,
+// where its data starts in the stream (offsets in the file count from there) and where the link
+// to the next image is to be written. It belongs to the save, never to the shared writer.
+struct TWriteSession {
+    SaveOptions Options;
+    std::int64_t Base = 0;
+    std::int64_t LinkPosition = 0;
+};
+
 class TFileFormatWriter : public TFileFormatReaderWriter {
 public:
     // The colour resolutions the writer stores; a save converts to one of them first.
@@ -120,10 +129,11 @@ public:
 
     // Writes the image with the save options of this one call.
     virtual void Save(QIODevice& Stream, TPixelGraphic& Graphic, const SaveOptions& Options) const;
-    // Writers of several images per file (TIFF) write in three steps.
-    virtual void WriteHeader(QIODevice& Stream) const;
-    virtual void WriteImage(QIODevice& Stream, TPixelGraphic& Graphic) const;
-    virtual void WriteEnd(QIODevice& Stream) const;
+    // Writers of several images per file (TIFF) write in three steps, handing one session
+    // from each step to the next.
+    virtual void WriteHeader(QIODevice& Stream, TWriteSession& Session) const;
+    virtual void WriteImage(QIODevice& Stream, TPixelGraphic& Graphic, TWriteSession& Session) const;
+    virtual void WriteEnd(QIODevice& Stream, TWriteSession& Session) const;
 
 protected:
     TFileFormatWriter(QString ClassName, QString Extension, QString Description, ColorResolutionSet Resolutions);

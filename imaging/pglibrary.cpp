@@ -11,6 +11,7 @@
 #include "imaging/formats/png/pngformat.h"
 #include "imaging/formats/pnm/pnmformat.h"
 #include "imaging/formats/tga/tgaformat.h"
+#include "imaging/formats/tiff/tiffformat.h"
 
 #include <memory>
 
@@ -32,6 +33,7 @@ std::unique_ptr<FormatRegistry> buildRegistry()
     RegisterPCXFormats(*registry);
     RegisterPxMFormats(*registry);
     RegisterTGAFormats(*registry);
+    RegisterTIFFFormats(*registry);
     // The add-on formats: the GIF adapter, the metafile readers, the second GIF reader, the
     // icon reader.
     RegisterGIFFormats(*registry);

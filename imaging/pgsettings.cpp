@@ -12,6 +12,9 @@ constexpr bool kGammaCorrection = true;
 constexpr bool kPNGUseBackground = true;
 constexpr bool kPNGWriteGamma = true;
 constexpr bool kPxMWriteBinary = false;
+constexpr bool kTIFFReadAllDirectories = false;
+constexpr int kTIFFMaxDirectories = 1000;
+constexpr TIFFWriteOptions kTIFFWrite{};
 } // namespace
 
 bool PixelGraphicBitfieldRounding = kBitfieldRounding;
@@ -24,11 +27,22 @@ bool PixelGraphicGammaCorrection = kGammaCorrection;
 bool PixelGraphicPNGUseBackground = kPNGUseBackground;
 bool PixelGraphicPNGWriteGamma = kPNGWriteGamma;
 bool PxMWriteBinary = kPxMWriteBinary;
+bool TIFFReadAllDirectories = kTIFFReadAllDirectories;
+int TIFFMaxDirectories = kTIFFMaxDirectories;
+int TIFFCompression = kTIFFWrite.Compression;
+bool TIFFWriteCMYK = kTIFFWrite.WriteCMYK;
+bool TIFFWriteWhiteIsZero = kTIFFWrite.WriteWhiteIsZero;
+bool TIFFWriteMotorola = kTIFFWrite.WriteMotorola;
+int TIFFResolutionUnit = kTIFFWrite.ResolutionUnit;
+TIFFRational TIFFXResolution = kTIFFWrite.XResolution;
+TIFFRational TIFFYResolution = kTIFFWrite.YResolution;
 platform::PromptService* PixelGraphicPrompts = nullptr;
 
 SaveOptions CurrentSaveOptions()
 {
-    return SaveOptions{PixelGraphicJPEGQuality, PixelGraphicJPEGProgressive, PixelGraphicJPEGEncodeDCT};
+    return SaveOptions{PixelGraphicJPEGQuality, PixelGraphicJPEGProgressive, PixelGraphicJPEGEncodeDCT,
+                       TIFFWriteOptions{TIFFCompression, TIFFWriteCMYK, TIFFWriteWhiteIsZero, TIFFWriteMotorola,
+                                        TIFFResolutionUnit, TIFFXResolution, TIFFYResolution}};
 }
 
 void ResetPixelGraphicSettings()
@@ -43,4 +57,13 @@ void ResetPixelGraphicSettings()
     PixelGraphicPNGUseBackground = kPNGUseBackground;
     PixelGraphicPNGWriteGamma = kPNGWriteGamma;
     PxMWriteBinary = kPxMWriteBinary;
+    TIFFReadAllDirectories = kTIFFReadAllDirectories;
+    TIFFMaxDirectories = kTIFFMaxDirectories;
+    TIFFCompression = kTIFFWrite.Compression;
+    TIFFWriteCMYK = kTIFFWrite.WriteCMYK;
+    TIFFWriteWhiteIsZero = kTIFFWrite.WriteWhiteIsZero;
+    TIFFWriteMotorola = kTIFFWrite.WriteMotorola;
+    TIFFResolutionUnit = kTIFFWrite.ResolutionUnit;
+    TIFFXResolution = kTIFFWrite.XResolution;
+    TIFFYResolution = kTIFFWrite.YResolution;
 }

@@ -21,12 +21,43 @@ extern bool PixelGraphicPNGUseBackground;
 extern bool PixelGraphicPNGWriteGamma;
 extern bool PxMWriteBinary;                      // PBM/PGM/PPM written raw (P4-P6), else as text
 
+// TIFF reading: walk the whole directory chain to count the images, giving up (one image) past
+// TIFFMaxDirectories; off, only the first directory counts.
+extern bool TIFFReadAllDirectories;
+extern int TIFFMaxDirectories;
+
+// TIFF writing: what a save takes when it is given no options of its own (see TIFFWriteOptions).
+struct TIFFRational {
+    std::uint32_t Numerator;
+    std::uint32_t Denominator;
+};
+extern int TIFFCompression;
+extern bool TIFFWriteCMYK;
+extern bool TIFFWriteWhiteIsZero;
+extern bool TIFFWriteMotorola;
+extern int TIFFResolutionUnit;
+extern TIFFRational TIFFXResolution;
+extern TIFFRational TIFFYResolution;
+
 // Where the library's questions and warnings go (the program's prompt service); none leaves
 // them unasked. An image may carry its own (TPixelGraphic::SetPromptService).
 extern platform::PromptService* PixelGraphicPrompts;
 
 // Puts every setting above back to its default (the prompt service is left alone).
 void ResetPixelGraphicSettings();
+
+// How the TIFF writer stores an image; the defaults are the library's. A compression other than
+// 1 (none) or 32773 (PackBits), a resolution unit other than 0, 1, 2 (none, inch, centimetre) or
+// a resolution with denominator 0 is refused before anything is written.
+struct TIFFWriteOptions {
+    int Compression = 1;
+    bool WriteCMYK = false;        // true colour as CMYK instead of RGB
+    bool WriteWhiteIsZero = false; // grey and black-and-white inverted, as WhiteIsZero
+    bool WriteMotorola = false;    // byte order "MM" instead of "II"
+    int ResolutionUnit = 1;
+    TIFFRational XResolution{300, 1};
+    TIFFRational YResolution{300, 1};
+};
 
 // What one save takes from the settings above, as a value handed to the writer: a writer never
 // reads the settings themselves, so saves on several threads with options of their own do not
@@ -35,6 +66,7 @@ struct SaveOptions {
     std::uint8_t JPEGQuality;   // 1 to 100
     bool JPEGProgressive;
     int JPEGEncodeDCT;          // libjpeg's DCT method number
+    TIFFWriteOptions TIFF{};
 };
 
 // The save settings as they stand now.

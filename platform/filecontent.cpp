@@ -1,9 +1,8 @@
 #include "filecontent.h"
 
-#include "fileidentity.h"
-
 #include <QFile>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,12 +11,42 @@ namespace platform {
 
 std::optional<QByteArray> readFileContent(const QString& path)
 {
-    QFile file(path);
-    if (!fileExists(path) || !file.open(QIODevice::ReadOnly))
+    // Plain system calls: settings are read file by file for every site of a run.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         return std::nullopt;
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    struct Closer {
+        int fd;
+        ~Closer()
+        {
+            const int err = errno;
+            ::close(fd);
+            errno = err;
+        }
+    } closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
         return std::nullopt;
+    if (!S_ISREG(st.st_mode)) {
+        errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        return std::nullopt;
+    }
+    // The size is a first guess: the file may grow or shrink while it is read.
+    QByteArray bytes(qsizetype(st.st_size) + 1, Qt::Uninitialized);
+    qsizetype filled = 0;
+    for (;;) {
+        if (filled == bytes.size())
+            bytes.resize(bytes.size() * 2);
+        const ssize_t n = ::read(fd, bytes.data() + filled, size_t(bytes.size() - filled));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return std::nullopt;
+        if (n == 0)
+            break;
+        filled += n;
+    }
+    bytes.truncate(filled);
     return bytes;
 }
 

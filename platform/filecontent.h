@@ -9,7 +9,8 @@ class QFile;
 
 namespace platform {
 
-// The whole content of a plain file; nothing when it is missing, a folder or unreadable.
+// The whole content of a plain file; nothing when it is missing, a folder or unreadable (errno
+// then says which).
 std::optional<QByteArray> readFileContent(const QString& path);
 
 // Opens a plain file (links followed) for reading. Anything else (a folder, a FIFO, a device)

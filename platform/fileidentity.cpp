@@ -1,7 +1,11 @@
 #include "fileidentity.h"
 
+#include <QDir>
 #include <QFile>
+#include <QStringList>
 
+#include <climits>
+#include <cstdlib>
 #include <sys/stat.h>
 
 namespace platform {
@@ -23,6 +27,39 @@ bool isSameFile(const QString& a, const QString& b)
     if (!statPath(a, sa) || !statPath(b, sb))
         return false;
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+QString canonicalLocation(const QString& path)
+{
+    const QStringList parts = QDir::isAbsolutePath(path) ? path.split(QLatin1Char('/'))
+                                                         : (QDir::currentPath() + QLatin1Char('/') + path).split(QLatin1Char('/'));
+    QString resolved = QStringLiteral("/");
+    qsizetype i = 0;
+    for (; i < parts.size(); ++i) {
+        if (parts[i].isEmpty() || parts[i] == QLatin1String("."))
+            continue;
+        const QString next = resolved + (resolved.endsWith(QLatin1Char('/')) ? QString() : QStringLiteral("/")) + parts[i];
+        char* real = ::realpath(QFile::encodeName(next).constData(), nullptr);
+        if (!real)
+            break;
+        resolved = QFile::decodeName(real);
+        std::free(real);
+    }
+    QString rest;
+    for (; i < parts.size(); ++i)
+        rest += QLatin1Char('/') + parts[i];
+    return rest.isEmpty() ? resolved : QDir::cleanPath(resolved + rest);
+}
+
+bool isWithinFolder(const QString& path, const QString& folder)
+{
+    const QString p = canonicalLocation(path);
+    QString f = canonicalLocation(folder);
+    if (p == f)
+        return true;
+    if (!f.endsWith(QLatin1Char('/')))
+        f += QLatin1Char('/');
+    return p.startsWith(f);
 }
 
 bool fileExists(const QString& path)

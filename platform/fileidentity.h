@@ -8,6 +8,13 @@ namespace platform {
 // followed). Two spellings of one file are the same; a missing path is never the same.
 bool isSameFile(const QString& a, const QString& b);
 
+// The absolute path with every link, "." and ".." of its existing levels resolved; the levels
+// below the deepest existing one are added as written, cleaned.
+QString canonicalLocation(const QString& path);
+
+// True when path is the folder or lies anywhere inside it, both taken as canonical locations.
+bool isWithinFolder(const QString& path, const QString& folder);
+
 bool fileExists(const QString& path);    // a plain file (links followed)
 bool folderExists(const QString& path);  // a folder (links followed)
 

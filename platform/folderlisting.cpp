@@ -31,13 +31,17 @@ FolderListing listFolder(const QString& folder, ListWhat what, const QString& ma
     const FileMask mask(masks);
     const bool filter = !masks.trimmed().isEmpty();
     const int fd = ::dirfd(dir);
-    errno = 0;
-    while (dirent* entry = ::readdir(dir)) {
+    for (;;) {
+        // Only readdir's own errno may end the listing as a failure.
+        errno = 0;
+        const dirent* entry = ::readdir(dir);
+        if (!entry)
+            break;
         if (entry->d_name[0] == '.')
             continue; // ".", ".." and hidden files
         struct stat st {};
         if (::fstatat(fd, entry->d_name, &st, 0) != 0)
-            continue; // dangling link or vanished entry
+            continue; // a dangling link, a link loop, an entry that vanished: left out
         const bool isDir = S_ISDIR(st.st_mode);
         const bool isFile = S_ISREG(st.st_mode);
         if ((what == ListWhat::Files && !isFile) || (what == ListWhat::Folders && !isDir)

@@ -46,19 +46,9 @@ FileOutcome createFolderLevels(const QStringList& levels)
 
 namespace {
 
-QString canonical(const QString& path)
-{
-    const QString c = QDir(path).canonicalPath();
-    return c.isEmpty() ? QDir::cleanPath(QDir(path).absolutePath()) : c;
-}
-
 bool isAncestorOrSelf(const QString& folder, const QString& of)
 {
-    if (of.isEmpty())
-        return false;
-    const QString a = canonical(folder);
-    const QString b = canonical(of);
-    return b == a || b.startsWith(a.endsWith(QLatin1Char('/')) ? a : a + QLatin1Char('/'));
+    return !of.isEmpty() && isWithinFolder(of, folder);
 }
 
 int removeEntry(const char* path, const struct stat*, int type, struct FTW*)
@@ -71,10 +61,10 @@ int removeEntry(const char* path, const struct stat*, int type, struct FTW*)
 
 bool isProtectedFolder(const QString& folder, const QString& programFolder)
 {
-    const QString c = canonical(folder);
+    const QString c = canonicalLocation(folder);
     if (c == QLatin1String("/") || c.isEmpty())
         return true;
-    if (c == canonical(QDir::homePath()))
+    if (c == canonicalLocation(QDir::homePath()))
         return true;
     return isAncestorOrSelf(folder, programFolder);
 }

@@ -1,5 +1,6 @@
 #include "inifile.h"
 
+#include "filecontent.h"
 #include "safewrite.h"
 
 #include <QDir>
@@ -7,6 +8,7 @@
 #include <QFileInfo>
 #include <QSet>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -59,29 +61,29 @@ private:
 IniDocument IniDocument::parse(const QByteArray& bytes)
 {
     IniDocument doc;
+    doc.lines_.reserve(bytes.count('\n') + 1);
     qsizetype start = 0;
     const qsizetype n = bytes.size();
     while (start < n) {
         qsizetype end = start;
         while (end < n && bytes[end] != '\r' && bytes[end] != '\n')
             ++end;
-        Line line;
+        Line& line = doc.lines_.emplace_back();
         line.raw = bytes.mid(start, end - start);
-        const QByteArray t = line.raw.trimmed();
+        const QByteArrayView t = QByteArrayView(line.raw).trimmed();
         if (t.startsWith('[')) {
             const qsizetype close = t.indexOf(']');
             if (close > 0) {
                 line.kind = Line::Section;
-                line.name = QString::fromUtf8(t.mid(1, close - 1)).trimmed();
+                line.name = QString::fromUtf8(t.sliced(1, close - 1)).trimmed();
             }
         } else if (!t.isEmpty() && !t.startsWith(';')) {
             const qsizetype eq = t.indexOf('=');
             if (eq > 0) {
                 line.kind = Line::Entry;
-                line.name = QString::fromUtf8(t.left(eq)).trimmed();
+                line.name = QString::fromUtf8(t.first(eq)).trimmed();
             }
         }
-        doc.lines_.append(line);
         // one line end: CR LF, LF or CR
         if (end < n && bytes[end] == '\r' && end + 1 < n && bytes[end + 1] == '\n')
             end += 2;
@@ -95,6 +97,10 @@ IniDocument IniDocument::parse(const QByteArray& bytes)
 QByteArray IniDocument::serialize() const
 {
     QByteArray out;
+    qsizetype size = 0;
+    for (const Line& line : lines_)
+        size += line.raw.size() + 2;
+    out.reserve(size);
     for (const Line& line : lines_) {
         out += line.raw;
         out += "\r\n";
@@ -104,10 +110,14 @@ QByteArray IniDocument::serialize() const
 
 int IniDocument::findSection(const QString& section) const
 {
-    for (int i = 0; i < lines_.size(); ++i)
-        if (lines_[i].kind == Line::Section && sameName(lines_[i].name, section))
-            return i;
-    return -1;
+    // A search through every line per look-up made big files quadratic.
+    if (!indexed_) {
+        for (int i = int(lines_.size()) - 1; i >= 0; --i)  // the first header of a name wins
+            if (lines_[i].kind == Line::Section)
+                sectionIndex_.insert(lines_[i].name.toCaseFolded(), i);
+        indexed_ = true;
+    }
+    return sectionIndex_.value(section.toCaseFolded(), -1);
 }
 
 int IniDocument::sectionEnd(int header) const
@@ -197,9 +207,16 @@ QHash<QString, QString> IniDocument::sectionValues(const QString& section) const
 QStringList IniDocument::sections() const
 {
     QStringList names;
-    for (const Line& line : lines_)
-        if (line.kind == Line::Section && !names.contains(line.name, Qt::CaseInsensitive))
+    QSet<QString> seen;
+    for (const Line& line : lines_) {
+        if (line.kind != Line::Section)
+            continue;
+        const QString folded = line.name.toCaseFolded();
+        if (!seen.contains(folded)) {
+            seen.insert(folded);
             names.append(line.name);
+        }
+    }
     return names;
 }
 
@@ -218,6 +235,7 @@ void IniDocument::setValue(const QString& section, const QString& key, const QSt
         head.raw = '[' + singleLine(section) + ']';
         lines_.append(head);
         lines_.append(entry);
+        changed();
         return;
     }
     const int existing = findEntry(header, key);
@@ -233,6 +251,7 @@ void IniDocument::setValue(const QString& section, const QString& key, const QSt
     while (at > header + 1 && lines_[at - 1].kind == Line::Other && lines_[at - 1].raw.trimmed().isEmpty())
         --at;
     lines_.insert(at, entry);
+    changed();
 }
 
 void IniDocument::deleteKey(const QString& section, const QString& key)
@@ -243,22 +262,23 @@ void IniDocument::deleteKey(const QString& section, const QString& key)
     for (int i = sectionEnd(header) - 1; i > header; --i)
         if (lines_[i].kind == Line::Entry && sameName(lines_[i].name, key))
             lines_.removeAt(i);
+    changed();
 }
 
 void IniDocument::eraseSection(const QString& section)
 {
-    for (int header = findSection(section); header >= 0; header = findSection(section))
+    for (int header = findSection(section); header >= 0; header = findSection(section)) {
         lines_.remove(header, sectionEnd(header) - header);
+        changed();
+    }
 }
 
 // ---- IniFile ----
 
 IniDocument IniFile::read() const
 {
-    QFile file(path_);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return IniDocument::parse(file.readAll());
+    const std::optional<QByteArray> bytes = readFileContent(path_);
+    return bytes ? IniDocument::parse(*bytes) : IniDocument();
 }
 
 QString IniFile::readString(const QString& section, const QString& key, const QString& def) const
@@ -295,19 +315,18 @@ bool IniFile::hasSection(const QString& section) const
 
 FileOutcome IniFile::update(const std::function<void(IniDocument&)>& change)
 {
+    if (path_.isEmpty())
+        return FileOutcome::failure(QStringLiteral("No file to write"));
     const QFileInfo info(path_);
     FolderLock lock(info.absolutePath());
     if (!lock.locked())
         return FileOutcome::fromErrno(QStringLiteral("Cannot lock the folder of %1").arg(path_));
 
-    IniDocument doc;
-    QFile file(path_);
-    if (file.exists()) {
-        if (!file.open(QIODevice::ReadOnly))
-            return FileOutcome::failure(QStringLiteral("Cannot read %1: %2").arg(path_, file.errorString()));
-        doc = IniDocument::parse(file.readAll());
-        file.close();
-    }
+    // A file that is there but cannot be read whole must not be written back as the whole.
+    const std::optional<QByteArray> bytes = readFileContent(path_);
+    if (!bytes && errno != ENOENT)
+        return FileOutcome::fromErrno(QStringLiteral("Cannot read %1").arg(path_));
+    IniDocument doc = bytes ? IniDocument::parse(*bytes) : IniDocument();
     change(doc);
     return writeFileAtomically(path_, doc.serialize());
 }

@@ -40,12 +40,20 @@ private:
         QString name;    // section name or key name, trimmed
         QByteArray raw;  // the line's bytes without its line end
     };
-    int findSection(const QString& section) const;   // index of its header line, or -1
+    int findSection(const QString& section) const;   // index of its first header line, or -1
+    void changed()
+    {
+        sectionIndex_.clear();
+        indexed_ = false;
+    }
     int sectionEnd(int header) const;                // index after its last line
     int findEntry(int header, const QString& key) const;
     static QString cleanValue(const QByteArray& raw);
 
     QList<Line> lines_;
+    // Folded section name to its first header line; built on the first look-up after a change.
+    mutable QHash<QString, int> sectionIndex_;
+    mutable bool indexed_ = false;
 };
 
 // Private-profile style access to one INI file. Each read takes the file as it is on disk

@@ -9,36 +9,74 @@
 
 namespace platform {
 
-namespace {
-
-bool exists(const QString& path)
+mode_t PathLookup::status(const QString& path)
 {
+    const auto known = status_.constFind(path);
+    if (known != status_.cend())
+        return *known;
     struct stat st {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0;
+    const mode_t mode = ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode : 0;
+    status_.insert(path, mode);
+    return mode;
 }
 
-// The first name of the listing that matches the component ignoring case.
-std::optional<QString> matchIn(const QStringList& names, const QString& component)
+bool PathLookup::isFolder(const QString& path)
 {
-    for (const QString& name : names)
-        if (name.compare(component, Qt::CaseInsensitive) == 0)
-            return name;
-    return std::nullopt;
+    return S_ISDIR(status(path));
 }
 
-std::optional<QString> matchInFolder(const QString& folder, const QString& component)
+std::optional<QString> PathLookup::matchInFolder(const QString& folder, const QString& component)
 {
-    if (exists(folder + component))
+    auto listing = listings_.find(folder);
+    // A folder listed once answers for its visible entries without asking the system again.
+    if (listing != listings_.end() && !component.startsWith(QLatin1Char('.'))) {
+        if (listing->names.contains(component))
+            return component;
+    } else if (exists(folder + component)) {
         return component;
-    return matchIn(listFolder(folder, ListWhat::Both).names, component);
+    }
+    if (listing == listings_.end()) {
+        Listing seen;
+        for (const QString& name : listFolder(folder, ListWhat::Both).names) {
+            seen.names.insert(name);
+            const QString key = name.toCaseFolded();
+            if (!seen.folded.contains(key))
+                seen.folded.insert(key, name);  // the first in listing order wins
+        }
+        listing = listings_.insert(folder, seen);
+    }
+    const auto found = listing->folded.constFind(component.toCaseFolded());
+    if (found == listing->folded.cend())
+        return std::nullopt;
+    return *found;
 }
 
-} // namespace
-
-std::optional<QString> findPathIgnoringCase(const QString& path)
+std::optional<QString> PathLookup::find(const QString& path)
 {
     if (path.isEmpty())
         return std::nullopt;
+    // Many paths in one folder: the folder is found once, then each last name in its listing.
+    const bool trailing = path.endsWith(QLatin1Char('/'));
+    const QString trimmed = trailing ? path.chopped(1) : path;
+    const qsizetype slash = trimmed.lastIndexOf(QLatin1Char('/'));
+    const QString last = trimmed.mid(slash + 1);
+    if (slash >= 0 && !last.isEmpty() && last != QLatin1String(".") && last != QLatin1String("..")) {
+        const QString parent = trimmed.left(slash + 1);
+        auto folder = folders_.constFind(parent);
+        if (folder == folders_.cend())
+            folder = folders_.insert(parent, find(parent));
+        const auto name = *folder ? matchInFolder(**folder, last) : std::nullopt;
+        if (!name) {
+            status_.insert(path, 0);
+            return std::nullopt;
+        }
+        return **folder + *name + (trailing ? QStringLiteral("/") : QString());
+    }
+    return walk(path);
+}
+
+std::optional<QString> PathLookup::walk(const QString& path)
+{
     if (exists(path))
         return path;
     const bool trailing = path.endsWith(QLatin1Char('/'));
@@ -66,63 +104,14 @@ std::optional<QString> findPathIgnoringCase(const QString& path)
     return built;
 }
 
+std::optional<QString> findPathIgnoringCase(const QString& path)
+{
+    return PathLookup().find(path);
+}
+
 QString resolvePathIgnoringCase(const QString& path)
 {
     return findPathIgnoringCase(path).value_or(path);
-}
-
-const QStringList& PathLookup::listing(const QString& folder)
-{
-    auto entry = listings_.find(folder);
-    if (entry == listings_.end())
-        entry = listings_.insert(folder, listFolder(folder, ListWhat::Both).names);
-    return *entry;
-}
-
-std::optional<QString> PathLookup::find(const QString& path)
-{
-    if (const auto known = found_.constFind(path); known != found_.constEnd())
-        return *known;
-    const std::optional<QString> result = locate(path);
-    found_.insert(path, result);
-    return result;
-}
-
-std::optional<QString> PathLookup::locate(const QString& path)
-{
-    const bool trailing = path.endsWith(QLatin1Char('/'));
-    const QString bare = trailing ? path.chopped(1) : path;
-    const qsizetype slash = bare.lastIndexOf(QLatin1Char('/'));
-    const QString name = bare.mid(slash + 1);
-    if (slash < 0 || name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..")
-        || bare.contains(QLatin1String("/../")) || bare.contains(QLatin1String("/./"))
-        || bare.contains(QLatin1String("//")))
-        return findPathIgnoringCase(path); // shapes the folder-by-folder walk does not take
-
-    const QString parent = bare.left(slash + 1);
-    std::optional<QString> folder;
-    if (parent == QLatin1String("/")) {
-        folder = parent;
-    } else if (const auto known = found_.constFind(parent); known != found_.constEnd()) {
-        folder = *known;
-    } else {
-        folder = exists(parent) ? std::optional<QString>(parent) : locate(parent);
-        found_.insert(parent, folder);
-    }
-    if (!folder)
-        return std::nullopt;
-    // The listing holds every entry but the hidden ones, which only an exact name finds.
-    const QStringList& names = listing(*folder);
-    std::optional<QString> match;
-    if (names.contains(name))
-        match = name;
-    else if (const auto ignoringCase = matchIn(names, name))
-        match = ignoringCase;
-    else if (exists(*folder + name))
-        match = name;
-    if (!match)
-        return std::nullopt;
-    return *folder + *match + (trailing ? QStringLiteral("/") : QString());
 }
 
 } // namespace platform

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+
 namespace platform {
 
 namespace {
@@ -61,6 +63,23 @@ QString fixpath(const QString& path, bool add, const QString& programFolder)
         t.chop(1);
     }
     return t;
+}
+
+bool isPlainFileName(const QString& name)
+{
+    if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')) || name.contains(QLatin1String("..")))
+        return false;
+    return std::none_of(name.cbegin(), name.cend(), [](QChar c) { return c.unicode() < 32 || c.unicode() == 127; });
+}
+
+QString fileInFolder(const QString& folder, const QString& name)
+{
+    return isPlainFileName(name) ? folder + name : QString();
+}
+
+bool isIntactPath(const QString& path)
+{
+    return !path.contains(QChar(QChar::ReplacementCharacter));
 }
 
 QString extractExtension(const QString& name)

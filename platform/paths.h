@@ -23,6 +23,17 @@ QString truncatepath(const QString& path, const QString& programFolder);
 // one trailing separator is removed.
 QString fixpath(const QString& path, bool add, const QString& programFolder);
 
+// True when a name taken from data names an entry of the folder it is used in and nothing
+// else: no "/", "\", ".." and no control character.
+bool isPlainFileName(const QString& name);
+
+// folder + name for a name taken from data, or "" when the name would reach outside the folder.
+QString fileInFolder(const QString& folder, const QString& name);
+
+// True when a path text came from its file intact: text that was not valid UTF-8 reads with
+// replacement characters and would name another file.
+bool isIntactPath(const QString& path);
+
 // The last path component's extension (from its last ".") replaced by ext, which carries its dot.
 QString changeextension(const QString& name, const QString& ext);
 

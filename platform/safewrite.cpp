@@ -3,108 +3,117 @@
 #include "filenames.h"
 
 #include <QFile>
-#include <QRandomGenerator>
-#include <QSaveFile>
+#include <QIODevice>
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <optional>
-
 namespace platform {
 
 namespace {
 
-// A new empty file beside a target (in its folder, so that a rename can put it in place),
-// created with the permissions of any new file: 0666 less the umask. Removed unless kept.
-class FileBeside {
-public:
-    explicit FileBeside(const QString& target)
-    {
-        const qsizetype slash = target.lastIndexOf(QLatin1Char('/'));
-        const QByteArray folder = QFile::encodeName(target.left(slash + 1));
-        for (int attempt = 0; attempt < 64 && fd_ < 0; ++attempt) {
-            name_ = folder + ".tmp." + QByteArray::number(QRandomGenerator::global()->generate64() & 0xffffffffffffULL, 36);
-            fd_ = ::open(name_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (fd_ < 0 && errno != EEXIST)
-                break;
-        }
-    }
-    ~FileBeside()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-        if (!kept_ && !name_.isEmpty())
-            ::unlink(name_.constData());
-    }
-    FileBeside(const FileBeside&) = delete;
-    FileBeside& operator=(const FileBeside&) = delete;
-
-    int handle() const { return fd_; }
-    const QByteArray& name() const { return name_; }
-    // Flushes to the disk (unless told not to) and closes; the file is complete only when this
-    // succeeds.
-    bool finish(bool sync = true)
-    {
-        const bool ok = !sync || ::fsync(fd_) == 0;
-        const bool closed = ::close(fd_) == 0;
-        fd_ = -1;
-        return ok && closed;
-    }
-    void keep() { kept_ = true; }
-
-private:
-    QByteArray name_;
-    int fd_ = -1;
-    bool kept_ = false;
-};
-
-bool writeAll(int fd, const char* data, qsizetype size)
+FileOutcome cannotWrite(const QString& path)
 {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size_t(size));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= n;
-    }
-    return true;
+    return FileOutcome::fromErrno(QStringLiteral("Cannot write %1").arg(path));
 }
 
-// Copies source into a new file beside the destination and renames it into place. The rename
-// takes the directory entry, so a symbolic link at the destination is replaced, never written
-// through: a copy must not land wherever a planted link points.
-FileOutcome copyBeside(const QString& source, const QString& destination, std::optional<mode_t> mode, bool replace)
-{
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
-        return FileOutcome::failure(QStringLiteral("Cannot read %1: %2").arg(source, in.errorString()));
-    FileBeside temp(destination);
-    if (temp.handle() < 0)
-        return FileOutcome::fromErrno(QStringLiteral("Cannot write %1").arg(destination));
-    while (!in.atEnd()) {
-        const QByteArray chunk = in.read(1 << 20);
-        if (chunk.isEmpty() && in.error() != QFileDevice::NoError)
-            return FileOutcome::failure(QStringLiteral("Cannot read %1: %2").arg(source, in.errorString()));
-        if (!writeAll(temp.handle(), chunk.constData(), chunk.size()))
-            return FileOutcome::fromErrno(QStringLiteral("Cannot write %1").arg(destination));
+// The writer's stream: gathers small writes into blocks, remembers the first failure and hands
+// it on when the content is finished, whatever the writer made of it.
+class StagedDevice : public QIODevice {
+public:
+    explicit StagedDevice(StagedFile& file) : file_(file) { open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
+
+    bool isSequential() const override { return false; }
+    qint64 size() const override { return std::max(end_, pos()); }
+    bool seek(qint64 to) override
+    {
+        if (!drain(WriteStep::Write) || ::lseek(file_.handle(), to, SEEK_SET) < 0) {
+            fail();
+            return false;
+        }
+        return QIODevice::seek(to);
     }
-    if ((mode && ::fchmod(temp.handle(), *mode) != 0) || !temp.finish())
-        return FileOutcome::fromErrno(QStringLiteral("Cannot write %1").arg(destination));
-    const QByteArray target = QFile::encodeName(destination);
-    const int placed = replace ? ::rename(temp.name().constData(), target.constData())
-                               : ::renameat2(AT_FDCWD, temp.name().constData(), AT_FDCWD, target.constData(),
-                                             RENAME_NOREPLACE);
-    if (placed != 0)
-        return FileOutcome::fromErrno(QStringLiteral("Cannot write %1").arg(destination));
-    temp.keep();  // it is the destination now
+    // Writes what is held back; false with errno set when any write failed.
+    bool finish()
+    {
+        const bool ok = drain(WriteStep::Flush);
+        if (!ok)
+            fail();
+        if (error_ != 0)
+            errno = error_;
+        return error_ == 0;
+    }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override
+    {
+        if (error_ != 0)
+            return -1;
+        held_.append(data, size);
+        end_ = std::max(end_, pos() + size);
+        if (held_.size() >= blockSize && !drain(WriteStep::Write)) {
+            fail();
+            return -1;
+        }
+        return size;
+    }
+
+private:
+    static constexpr qsizetype blockSize = 1 << 16;
+
+    bool drain(WriteStep step)
+    {
+        if (error_ != 0)
+            return false;
+        if (held_.isEmpty() && step == WriteStep::Write)
+            return true;
+        const bool ok = file_.write(held_.constData(), held_.size(), step);
+        held_.clear();
+        return ok;
+    }
+    void fail()
+    {
+        if (error_ == 0)
+            error_ = errno != 0 ? errno : EIO;
+        setErrorString(QString::fromLocal8Bit(std::strerror(error_)));
+    }
+
+    StagedFile& file_;
+    QByteArray held_;
+    qint64 end_ = 0;
+    int error_ = 0;
+};
+
+// Makes a staged file durable, then puts it under the target's name for good.
+FileOutcome complete(StagedFile& file, const QString& shownName, bool replace)
+{
+    if (!file.sync() || !file.nameAndClose() || !file.place(replace))
+        return cannotWrite(shownName);
+    if (!syncFolder(encodedFolderOf(file.target())))
+        return cannotWrite(shownName);
     return FileOutcome::success();
+}
+
+// Where a write of path lands: a link is followed to the file it names, so the link stays.
+QString writeTarget(const QString& path)
+{
+    const QByteArray encoded = QFile::encodeName(path);
+    struct stat st {};
+    if (::lstat(encoded.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return path;
+    char* resolved = ::realpath(encoded.constData(), nullptr);
+    if (!resolved)
+        return path;  // a dangling link is replaced
+    const QString target = QFile::decodeName(resolved);
+    std::free(resolved);
+    return target;
 }
 
 } // namespace
@@ -118,48 +127,47 @@ FileOutcome FileOutcome::fromErrno(const QString& what)
 FileOutcome writeFileAtomically(const QString& path,
                                 const std::function<bool(QIODevice& out, QString& why)>& writer)
 {
-    QSaveFile file(path);
-    // Never fall back to writing the target directly: that is what leaves half files.
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
-        return FileOutcome::failure(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+    const QString target = writeTarget(path);
+    struct stat old {};
+    const bool replacing = ::stat(QFile::encodeName(target).constData(), &old) == 0 && S_ISREG(old.st_mode);
+    StagedFile file(target);
+    if (!file.isOpen())
+        return cannotWrite(path);
+    StagedDevice device(file);
     QString why;
-    if (!writer(file, why)) {
-        file.cancelWriting();
+    if (!writer(device, why))
         return FileOutcome::failure(why.isEmpty() ? QStringLiteral("Cannot write %1").arg(path) : why);
-    }
-    if (!file.commit())
-        return FileOutcome::failure(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
-    return FileOutcome::success();
+    if (!device.finish())
+        return cannotWrite(path);
+    if (replacing && !file.setMode(old.st_mode & 07777))
+        return cannotWrite(path);
+    return complete(file, path, true);
 }
 
 FileOutcome writeFileAtomically(const QString& path, const QByteArray& data)
 {
-    return writeFileAtomically(path, [&data](QIODevice& out, QString& why) {
+    return writeFileAtomically(path, [&](QIODevice& out, QString& why) {
         if (out.write(data) == data.size())
             return true;
-        why = out.errorString();
+        why = QStringLiteral("Cannot write %1: %2").arg(path, out.errorString());
         return false;
     });
 }
 
 FileOutcome writeDisposableFile(const QString& path, const QByteArray& data)
 {
-    FileBeside temp(path);
-    if (temp.handle() < 0 || !writeAll(temp.handle(), data.constData(), data.size()) || !temp.finish(false))
-        return FileOutcome::fromErrno(QStringLiteral("Cannot write %1").arg(path));
-    if (::rename(temp.name().constData(), QFile::encodeName(path).constData()) != 0)
-        return FileOutcome::fromErrno(QStringLiteral("Cannot write %1").arg(path));
-    temp.keep();
+    StagedFile file(path);
+    if (!file.isOpen() || !file.write(data.constData(), data.size()) || !file.nameAndClose() || !file.place(true))
+        return cannotWrite(path);
     return FileOutcome::success();
 }
 
-FileOutcome copyFileAtomically(const QString& source, const QString& destination)
+FileOutcome copyFileAtomically(const QString& source, const QString& destination, NewFileMode mode)
 {
-    // An existing file keeps its permissions, as any save over it would.
-    struct stat st {};
-    const bool regular = ::lstat(QFile::encodeName(destination).constData(), &st) == 0 && S_ISREG(st.st_mode);
-    return copyBeside(source, destination, regular ? std::optional<mode_t>(st.st_mode & 0777) : std::nullopt, true);
+    std::unique_ptr<StagedFile> staged;
+    if (FileOutcome outcome = stageCopy(source, destination, mode, staged); !outcome)
+        return outcome;
+    return complete(*staged, destination, true);
 }
 
 FileOutcome renameNoReplace(const QString& from, const QString& to)
@@ -183,9 +191,13 @@ FileOutcome linkNoReplace(const QString& existing, const QString& newName)
 
 FileOutcome copyFileNoReplace(const QString& source, const QString& destination)
 {
-    struct stat st {};
-    const bool known = ::stat(QFile::encodeName(source).constData(), &st) == 0;
-    return copyBeside(source, destination, known ? std::optional<mode_t>(st.st_mode & 0777) : std::nullopt, false);
+    std::unique_ptr<StagedFile> staged;
+    if (FileOutcome outcome = stageCopy(source, destination, NewFileMode::Usual, staged); !outcome)
+        return outcome;
+    struct stat from {};
+    if (::stat(QFile::encodeName(source).constData(), &from) == 0 && !staged->setMode(from.st_mode & 0777))
+        return cannotWrite(destination);
+    return complete(*staged, destination, false);
 }
 
 FileOutcome removeFile(const QString& path)

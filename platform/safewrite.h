@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fileoutcome.h"
+#include "stagedfile.h"
 
 #include <QByteArray>
 #include <QString>
@@ -11,10 +12,13 @@ class QIODevice;
 
 namespace platform {
 
-// Every write that replaces a file goes through a temporary file in the target's folder,
-// renamed over the target only after everything was written and flushed. A failure leaves
-// the old file as it was and removes the temporary file.
+// Every write that replaces a file goes through a temporary file in the target's folder, renamed
+// over the target only after every write, flush, sync and close succeeded; success means the
+// data and the new name are on the disk. A failure leaves the old file as it was, removes the
+// temporary file and says why.
 
+// A link at the path is written through: its target gets the new content. A file it replaces
+// keeps its permissions.
 FileOutcome writeFileAtomically(const QString& path, const QByteArray& data);
 
 // Streams the content through a writer callback that returns false (with a reason) on failure.
@@ -28,8 +32,9 @@ FileOutcome writeDisposableFile(const QString& path, const QByteArray& data);
 
 // Copies source over destination; the destination never exists half-written. The copy takes
 // the destination's directory entry: a symbolic link there is replaced, never written through.
-// A file it replaces keeps its permissions; a new one gets those of any new file.
-FileOutcome copyFileAtomically(const QString& source, const QString& destination);
+// A file it replaces keeps its permissions; a new one gets those the mode gives.
+FileOutcome copyFileAtomically(const QString& source, const QString& destination,
+                               NewFileMode mode = NewFileMode::Usual);
 
 // Renames without ever replacing an existing file at the new name (fails instead).
 FileOutcome renameNoReplace(const QString& from, const QString& to);
@@ -38,7 +43,8 @@ FileOutcome renameNoReplace(const QString& from, const QString& to);
 FileOutcome linkNoReplace(const QString& existing, const QString& newName);
 
 // Copies source to destination through a temporary file in the destination's folder, renamed
-// into place without ever replacing an existing file at that name (fails instead).
+// into place without ever replacing an existing file at that name (fails instead). The copy
+// has the source's permissions.
 FileOutcome copyFileNoReplace(const QString& source, const QString& destination);
 
 // Removes a plain file (not a folder); a missing file is a failure with its reason.

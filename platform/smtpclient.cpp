@@ -163,7 +163,7 @@ bool SmtpClient::openSocket()
     if (port_ < 1 || port_ > 65535)
         return fail(Phase::Connect, QStringLiteral("Port %1 is out of range").arg(port_));
 
-    const QDeadlineTimer deadline(timeouts_.connectMs);
+    const QDeadlineTimer deadline = waitDeadline(timeouts_.connectMs);
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
@@ -212,9 +212,15 @@ bool SmtpClient::openSocket()
     return true;
 }
 
+QDeadlineTimer SmtpClient::waitDeadline(int timeoutMs) const
+{
+    const QDeadlineTimer own(timeoutMs);
+    return session_.deadlineNSecs() < own.deadlineNSecs() ? session_ : own;
+}
+
 bool SmtpClient::sendBytes(const QByteArray& bytes, Phase phase, bool reportProgress)
 {
-    const QDeadlineTimer deadline(timeouts_.replyMs);
+    const QDeadlineTimer deadline = waitDeadline(timeouts_.replyMs);
     qsizetype sent = 0;
     while (sent < bytes.size()) {
         const qsizetype chunk = std::min(packetSize, bytes.size() - sent);
@@ -240,7 +246,7 @@ bool SmtpClient::sendBytes(const QByteArray& bytes, Phase phase, bool reportProg
 
 bool SmtpClient::readReply(Reply& reply, Phase phase)
 {
-    const QDeadlineTimer deadline(timeouts_.replyMs);
+    const QDeadlineTimer deadline = waitDeadline(timeouts_.replyMs);
     qsizetype taken = 0;
     for (;;) {
         const qsizetype end = pending_.indexOf('\n');
@@ -308,6 +314,7 @@ bool SmtpClient::connectToServer()
     if (isConnected())
         return true;
     lastError_.clear();
+    session_ = QDeadlineTimer(timeouts_.sessionMs);
     if (!openSocket())
         return false;
     Reply greeting;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QString>
 #include <QStringList>
 
@@ -35,13 +36,15 @@ public:
 };
 
 struct SmtpTimeouts {
-    int connectMs = 30000;  // resolving and connecting, over all addresses of the host
-    int replyMs = 60000;    // each reply, and each wait to send
+    int connectMs = 30000;   // resolving and connecting, over all addresses of the host
+    int replyMs = 60000;     // each reply, and each wait to send
+    int sessionMs = 120000;  // the whole session from connecting to the goodbye
 };
 
 // A blocking SMTP client over a plain TCP socket: greeting and HELO on connect, then RSET,
 // MAIL FROM, RCPT TO and DATA for each mail, QUIT on disconnect. A server that stops answering
-// costs at most the timeouts, never a hang.
+// costs at most the timeouts, never a hang, and a slow one no more than the session's deadline,
+// which fails like a reply that never came.
 class SmtpClient {
 public:
     explicit SmtpClient(SmtpEvents* events = nullptr);
@@ -80,6 +83,8 @@ private:
 
     bool fail(Phase phase, const QString& why);
     bool openSocket();
+    // The deadline of one wait: the given timeout, cut short by the session's.
+    QDeadlineTimer waitDeadline(int timeoutMs) const;
     bool sendBytes(const QByteArray& bytes, Phase phase, bool reportProgress = false);
     bool readReply(Reply& reply, Phase phase);
     bool command(const QByteArray& line, Reply& reply, Phase phase);
@@ -92,6 +97,7 @@ private:
     int port_ = 25;
     QString userId_;
     SmtpTimeouts timeouts_;
+    QDeadlineTimer session_{QDeadlineTimer::Forever};
     int fd_ = -1;
     bool quitting_ = false;
     QByteArray pending_;  // received bytes not yet taken as reply lines

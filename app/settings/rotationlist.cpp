@@ -30,7 +30,7 @@ QString folderStatus(const QString& folder, int images, const QString& baseHTMLN
 QList<RotationListEntry> rotationList(const QString& programFolder, const QString& siteKey, bool useRotations,
                                       const std::function<int(const QString& folder)>& countImages)
 {
-    const platform::IniDocument doc = platform::IniFile(programFolder + siteKey + QStringLiteral(".ini")).read();
+    const platform::IniDocument doc = platform::IniFile(platform::fileInFolder(programFolder, siteKey + QStringLiteral(".ini"))).read();
     const auto stored = platform::iniNumber(doc.readString(general, QStringLiteral("RotationCount"), QStringLiteral("10")));
     int count = int(std::clamp<qint64>(stored.value_or(10), 0, LargestRotationCount));
     if (!useRotations && count >= 2)

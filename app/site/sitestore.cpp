@@ -14,6 +14,11 @@ const QString sitesSection = QStringLiteral("Sites");
 const QString general = QStringLiteral("General");
 } // namespace
 
+QString SiteStore::siteFile(const QString& key) const
+{
+    return platform::fileInFolder(programFolder_, key + QStringLiteral(".ini"));
+}
+
 QStringList SiteStore::siteKeys() const
 {
     return platform::IniFile(sitesFile()).sectionKeys(sitesSection);

@@ -21,7 +21,10 @@ public:
 
     const QString& programFolder() const { return programFolder_; }
     QString sitesFile() const { return programFolder_ + QStringLiteral("sites.ini"); }
-    QString siteFile(const QString& key) const { return programFolder_ + key + QStringLiteral(".ini"); }
+    // "<key>.ini" in the program folder; empty for a key that would name a file elsewhere
+    // ("/", "\", ".." or a control character in it): such a site reads as one without a file
+    // and is never written.
+    QString siteFile(const QString& key) const;
     QString defaultSiteFolder(const QString& key) const { return programFolder_ + key + QLatin1Char('/'); }
 
     // Keys of [Sites] in file order.

@@ -12,6 +12,7 @@
 #include "app/settings/rotationlist.h"
 #include "app/settings/rotationsection.h"
 #include "app/site/fileroutines.h"
+#include "app/site/sitestore.h"
 #include "components/bitbtn.h"
 #include "components/filelistbox.h"
 
@@ -431,7 +432,7 @@ void TdlgEditSite::btndeleterotationClick()
 void TdlgEditSite::LoadRotation(const QString& siteKey, int n, bool loadStatus, bool loadFolder)
 {
     PictorumState& state = context_.state;
-    const platform::IniDocument doc = platform::IniFile(state.ProgramFolder + siteKey + QStringLiteral(".ini")).read();
+    const platform::IniDocument doc = platform::IniFile(SiteStore(state.ProgramFolder).siteFile(siteKey)).read();
     if (loadStatus) {
         currentRotation = n;
         grpRotations->setTitle(state.options.UseRotations ? QStringLiteral("Rotation %1").arg(n)
@@ -455,7 +456,7 @@ bool TdlgEditSite::SaveRotation(int n, bool withStatusAndFolder)
 {
     PictorumState& state = context_.state;
     const RotationPlace place{rotationStatus, edtrotationdirectory->text()};
-    platform::IniFile file(state.ProgramFolder + state.CurrentSite.SiteKey + QStringLiteral(".ini"));
+    platform::IniFile file(SiteStore(state.ProgramFolder).siteFile(state.CurrentSite.SiteKey));
     if (::SaveRotation(file, state.ProgramFolder, n, state.rotationSettings, withStatusAndFolder ? &place : nullptr))
         return true;
     context_.services.prompts.warning(saveFailed);

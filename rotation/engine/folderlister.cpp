@@ -2,6 +2,8 @@
 
 #include "problemreport.h"
 
+#include "platform/paths.h"
+
 FolderLister::FolderLister(ProblemReport& report, ListFunction list)
     : report_(report)
     , list_(list ? std::move(list) : ListFunction([](const QString& folder) {
@@ -13,12 +15,21 @@ FolderLister::FolderLister(ProblemReport& report, ListFunction list)
 bool FolderLister::setFolder(const QString& folder)
 {
     folder_ = folder;
+    files_.clear();
+    if (!platform::isIntactPath(folder)) {
+        reportUnreachable(folder);
+        return false;
+    }
     platform::FolderListing listing = list_(folder);
     if (!listing.outcome) {
-        files_.clear();
-        report_.reportWithLogLine(QStringLiteral("Error encountered changing to the directory, ") + folder + QStringLiteral("!"));
+        reportUnreachable(folder);
         return false;
     }
     files_ = std::move(listing.names);
     return true;
+}
+
+void FolderLister::reportUnreachable(const QString& folder)
+{
+    report_.reportWithLogLine(QStringLiteral("Error encountered changing to the directory, ") + folder + QStringLiteral("!"));
 }

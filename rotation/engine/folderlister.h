@@ -20,7 +20,10 @@ public:
     explicit FolderLister(ProblemReport& report, ListFunction list = nullptr);
 
     // Lists a folder (the edtrotationdirectory change); false when it could not be listed.
+    // A folder whose path was not valid text is not listed at all.
     bool setFolder(const QString& folder);
+    // Reports a folder that cannot be entered, as a failed listing does.
+    void reportUnreachable(const QString& folder);
     const QString& folder() const { return folder_; }
     const QStringList& files() const { return files_; }
 

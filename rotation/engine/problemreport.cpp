@@ -4,6 +4,8 @@
 
 #include "platform/prompts.h"
 
+#include <cstdio>
+
 void ProblemReport::report(const QString& boxText, const QString& lineText)
 {
     if (unattended_)
@@ -17,4 +19,15 @@ void ProblemReport::reportWithLogLine(const QString& text)
     if (!unattended_)
         prompts_.warning(text);
     log_.Addwarning(text, true);
+}
+
+void ProblemReport::reportOutsideLog(const QString& text, const QString& reason) const
+{
+    if (!unattended_) {
+        prompts_.warning(text);
+        return;
+    }
+    const QByteArray line = printableLogText(text + QStringLiteral(": ") + reason).toLocal8Bit();
+    std::fprintf(stderr, "Turnfold: %s\n", line.constData());
+    std::fflush(stderr);
 }

@@ -17,6 +17,9 @@ public:
     // Always an error line, so that the log explains what went wrong; a box as well while the
     // user works at the window.
     void reportWithLogLine(const QString& text);
+    // A failure the log cannot carry (saving the log itself): a box while the user works at the
+    // window; unattended, one line on standard error, which the scheduler mails to its owner.
+    void reportOutsideLog(const QString& text, const QString& reason) const;
     bool unattended() const { return unattended_; }
 
 private:

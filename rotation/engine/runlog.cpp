@@ -2,6 +2,8 @@
 
 #include "platform/safewrite.h"
 
+#include <QFile>
+
 QString logTimeStamp(std::time_t when)
 {
     std::tm local {};
@@ -33,10 +35,22 @@ void RunLog::addPlain(const QString& text)
     append(text);
 }
 
+QString printableLogText(const QString& text)
+{
+    QString shown = text;
+    for (QChar& c : shown)
+        if (c.unicode() < 32)
+            c = QLatin1Char('?');
+    return shown;
+}
+
 void RunLog::append(const QString& line)
 {
-    lines_.append(line);
-    emit lineAdded(line);
+    // A line end or other control character from a name would let that name write lines of its
+    // own into the log and the mail.
+    const QString shown = printableLogText(line);
+    lines_.append(shown);
+    emit lineAdded(shown);
 }
 
 void RunLog::clear()
@@ -50,5 +64,8 @@ platform::FileOutcome RunLog::save(const QString& fileName) const
     QByteArray text;
     for (const QString& line : lines_)
         text += line.toUtf8() + "\r\n";
+    // What a killed run left beside the log goes first.
+    if (!fileName.trimmed().isEmpty())
+        platform::removeStagingLeftovers(QFile::decodeName(platform::encodedFolderOf(fileName)));
     return platform::writeFileAtomically(fileName, text);
 }

@@ -12,6 +12,10 @@
 // be formatted.
 QString logTimeStamp(std::time_t when);
 
+// The text with every control character (below 32: line feed, carriage return and the rest)
+// shown as "?".
+QString printableLogText(const QString& text);
+
 // The run log: error lines "! <stamp> - <text>", information lines "* <stamp> - <text>" (dropped
 // while only errors are logged) and a few plain lines.
 class RunLog : public QObject {

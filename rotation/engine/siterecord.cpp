@@ -6,7 +6,6 @@
 #include "platform/pathresolver.h"
 #include "platform/paths.h"
 
-#include <QRegularExpression>
 
 namespace {
 
@@ -21,13 +20,32 @@ QString rotationSection(int n)
 // The number n of a name "Rotation_<n>" (any case, decimal without leading zeros), else 0.
 int rotationNumber(const QString& name)
 {
-    static const QRegularExpression pattern(QStringLiteral("^rotation_([1-9][0-9]{0,8})$"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = pattern.match(name);
-    return match.hasMatch() ? match.captured(1).toInt() : 0;
+    static const QLatin1StringView prefix("rotation_");
+    const qsizetype digits = name.size() - prefix.size();
+    if (digits < 1 || digits > 9 || !name.startsWith(prefix, Qt::CaseInsensitive) || name[prefix.size()] == QLatin1Char('0'))
+        return 0;
+    int n = 0;
+    for (qsizetype i = prefix.size(); i < name.size(); ++i) {
+        const char16_t c = name[i].unicode();
+        if (c < u'0' || c > u'9')
+            return 0;
+        n = n * 10 + (c - u'0');
+    }
+    return n;
 }
 
 } // namespace
+
+QString SiteStore::siteFile(const QString& key) const
+{
+    return platform::fileInFolder(programFolder_, key + QStringLiteral(".ini"));
+}
+
+platform::IniDocument SiteStore::siteDocument(const QString& key) const
+{
+    const QString file = siteFile(key);
+    return file.isEmpty() ? platform::IniDocument() : platform::IniFile(file).read();
+}
 
 QStringList SiteStore::siteKeys() const
 {
@@ -36,17 +54,18 @@ QStringList SiteStore::siteKeys() const
 
 QStringList SiteStore::displayNames(const QStringList& keys) const
 {
-    const platform::IniDocument doc = platform::IniFile(siteListFile()).read();
+    // One pass over the section: a look-up per key would be quadratic in the number of sites.
+    const QHash<QString, QString> values = platform::IniFile(siteListFile()).read().sectionValues(sites);
     QStringList names;
+    names.reserve(keys.size());
     for (const QString& key : keys)
-        names << doc.readString(sites, key, QStringLiteral("Error: ") + key);
+        names << values.value(key.toCaseFolded(), QStringLiteral("Error: ") + key);
     return names;
 }
 
 bool SiteStore::loadsite(const QString& key, tsiterecord& site) const
 {
-    const platform::IniFile file(siteFile(key));
-    const platform::IniDocument doc = file.read();
+    const platform::IniDocument doc = siteDocument(key);
     const auto number = [&doc](const QString& name, int def, int fallback) {
         const auto text = doc.value(general, name);
         if (!text)
@@ -75,40 +94,51 @@ QString SiteStore::defaultRotationFolder(const tsiterecord& site, int n) const
     return platform::fixpath(site.Path, true, programFolder_) + QStringLiteral("rotation_") + QString::number(n);
 }
 
-QString SiteStore::rotationFolder(const tsiterecord& site, int n, const platform::IniDocument& doc) const
+QString SiteStore::rotationFolder(const tsiterecord& site, int n, const platform::IniDocument& doc,
+                                  platform::PathLookup* lookup) const
 {
     const QString stored = doc.readString(rotationSection(n), QStringLiteral("Rotation_Path"), defaultRotationFolder(site, n));
     const QString folder = platform::expandpath(platform::fixpath(stored, true, programFolder_), programFolder_);
-    return folder.isEmpty() ? folder : platform::resolvePathIgnoringCase(folder);
+    if (folder.isEmpty())
+        return folder;
+    return lookup ? lookup->resolve(folder) : platform::resolvePathIgnoringCase(folder);
 }
 
 QString SiteStore::rotationFolder(const tsiterecord& site, int n) const
 {
-    return rotationFolder(site, n, platform::IniFile(siteFile(site.SiteKey)).read());
+    return rotationFolder(site, n, siteDocument(site.SiteKey));
 }
 
 QList<int> SiteStore::rotationCandidates(const tsiterecord& site) const
 {
+    return rotationCandidates(site, siteDocument(site.SiteKey));
+}
+
+QList<int> SiteStore::rotationCandidates(const tsiterecord& site, const platform::IniDocument& doc) const
+{
     const int count = std::max(site.RotationCount, 1);
-    QList<int> found;
-    const platform::IniDocument doc = platform::IniFile(siteFile(site.SiteKey)).read();
+    QList<int> candidates;
+    const auto take = [&candidates, count](int n) {
+        if (n >= 1 && n <= count)
+            candidates << n;
+    };
     for (const QString& section : doc.sections())
-        found << rotationNumber(section);
+        take(rotationNumber(section));
     const QString siteFolder = platform::fixpath(site.Path, true, programFolder_);
     if (!siteFolder.isEmpty()) {
         const QString resolved = platform::resolvePathIgnoringCase(siteFolder);
         for (const QString& name : platform::listFolder(resolved, platform::ListWhat::Folders).names)
-            found << rotationNumber(name);
+            take(rotationNumber(name));
     }
-    QList<int> candidates;
-    for (int n : std::as_const(found))
-        if (n >= 1 && n <= count && !candidates.contains(n))
-            candidates << n;
     std::sort(candidates.begin(), candidates.end());
+    candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
     return candidates;
 }
 
-void SiteStore::savecurrentsiterotation(const QString& key, int position) const
+platform::FileOutcome SiteStore::savecurrentsiterotation(const QString& key, int position) const
 {
-    platform::IniFile(siteFile(key)).writeInteger(general, QStringLiteral("CurrentRotationPosition"), position);
+    const QString file = siteFile(key);
+    if (file.isEmpty())
+        return platform::FileOutcome::failure(QStringLiteral("%1 is no site key").arg(key));
+    return platform::IniFile(file).writeInteger(general, QStringLiteral("CurrentRotationPosition"), position);
 }

@@ -1,10 +1,15 @@
 #pragma once
 
+#include "platform/fileoutcome.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
 
-namespace platform { class IniDocument; }
+namespace platform {
+class IniDocument;
+class PathLookup;
+}
 
 // The selected site, as read from the [General] section of its settings file.
 struct tsiterecord {
@@ -27,7 +32,11 @@ public:
 
     const QString& programFolder() const { return programFolder_; }
     QString siteListFile() const { return programFolder_ + QStringLiteral("sites.ini"); }
-    QString siteFile(const QString& key) const { return programFolder_ + key + QStringLiteral(".ini"); }
+    // "<key>.ini" in the program folder; empty for a key that would name a file elsewhere
+    // ("/", "\", ".." or a control character in it), which then counts as a missing file.
+    QString siteFile(const QString& key) const;
+    // The site's settings file as it is now; a missing one reads as empty.
+    platform::IniDocument siteDocument(const QString& key) const;
 
     // The keys of [Sites] in file order; a missing file or section gives none.
     QStringList siteKeys() const;
@@ -40,16 +49,19 @@ public:
     // The folder of rotation n: Rotation_Path of [Rotation_<n>], by default the site's Path with
     // a separator and "rotation_<n>"; a folder that exists under another case is found.
     QString rotationFolder(const tsiterecord& site, int n) const;
+    // With a lookup, a search over many rotations lists each folder once.
+    QString rotationFolder(const tsiterecord& site, int n, const platform::IniDocument& doc,
+                           platform::PathLookup* lookup = nullptr) const;
     // The positions from 1 to the site's count that can hold a rotation at all (a section of
     // their own, or an existing default folder), ascending.
     QList<int> rotationCandidates(const tsiterecord& site) const;
+    QList<int> rotationCandidates(const tsiterecord& site, const platform::IniDocument& doc) const;
 
-    // Stores the position of the next rotation; a failure is left for the next run to repeat.
-    void savecurrentsiterotation(const QString& key, int position) const;
+    // Stores the position of the next rotation.
+    platform::FileOutcome savecurrentsiterotation(const QString& key, int position) const;
 
 private:
     QString defaultRotationFolder(const tsiterecord& site, int n) const;
-    QString rotationFolder(const tsiterecord& site, int n, const platform::IniDocument& doc) const;
 
     QString programFolder_;
 };

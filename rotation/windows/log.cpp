@@ -4,9 +4,8 @@
 #include "rotopt.h"
 #include "components/bitbtn.h"
 #include "rotation/engine/problemreport.h"
+#include "rotation/engine/rotationrun.h"
 #include "rotation/engine/runlog.h"
-
-#include "platform/prompts.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -15,15 +14,11 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
-#include <cstdio>
-
-TdlgLog::TdlgLog(RunLog& log, TdlgRotOpt& options, const ProblemReport& report, const platform::Services& services,
-                 QWidget* parent)
+TdlgLog::TdlgLog(RunLog& log, TdlgRotOpt& options, const ProblemReport& report, QWidget* parent)
     : ModalDialog(parent)
     , log_(log)
     , options_(options)
     , report_(report)
-    , services_(services)
 {
     setObjectName(QStringLiteral("dlgLog"));
     setWindowTitle(QStringLiteral("Rotation Process Log"));
@@ -62,28 +57,16 @@ TdlgLog::TdlgLog(RunLog& log, TdlgRotOpt& options, const ProblemReport& report, 
         memwarning->appendPlainText(line);
 }
 
-void TdlgLog::btnSaveLogClick()
+bool TdlgLog::btnSaveLogClick()
 {
-    const QString fileName = options_.edtfilename->text();
-    const platform::FileOutcome saved = log_.save(fileName);
-    if (saved)
-        return;
-    const QString text = QStringLiteral("Error saving your log to ") + fileName;
-    if (!report_.unattended()) {
-        services_.prompts.warning(text);
-        return;
-    }
-    // Nobody sees a box in a scheduled run; the scheduler's mail of the output is the last resort.
-    const QByteArray line = (text + QStringLiteral(": ") + saved.reason).toLocal8Bit();
-    std::fprintf(stderr, "Turnfold: %s\n", line.constData());
-    std::fflush(stderr);
+    return saveRunLog(log_, options_.edtfilename->text(), report_);
 }
 
-void TdlgLog::btnEmailClick()
+bool TdlgLog::btnEmailClick()
 {
     try {
-        options_.sendmail();
+        return options_.sendmail();
     } catch (...) {
-        // A failed mail never stops the run.
+        return false;  // a failed mail never stops the run
     }
 }

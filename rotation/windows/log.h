@@ -1,7 +1,6 @@
 #pragma once
 
 #include "platform/modaldialog.h"
-#include "platform/services.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -14,11 +13,11 @@ class TdlgRotOpt;
 class TdlgLog : public platform::ModalDialog {
     Q_OBJECT
 public:
-    TdlgLog(RunLog& log, TdlgRotOpt& options, const ProblemReport& report, const platform::Services& services,
-            QWidget* parent = nullptr);
+    TdlgLog(RunLog& log, TdlgRotOpt& options, const ProblemReport& report, QWidget* parent = nullptr);
 
-    void btnSaveLogClick();
-    void btnEmailClick();
+    // Each gives whether the log was saved or mailed.
+    bool btnSaveLogClick();
+    bool btnEmailClick();
 
     QLabel* Label1;
     QPlainTextEdit* memwarning;
@@ -30,5 +29,4 @@ private:
     RunLog& log_;
     TdlgRotOpt& options_;
     const ProblemReport& report_;
-    const platform::Services& services_;
 };

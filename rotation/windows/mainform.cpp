@@ -10,12 +10,10 @@
 #include "platform/prompts.h"
 #include "platform/shell.h"
 
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
@@ -51,10 +49,12 @@ TfrmMain::TfrmMain(const platform::Services& services, const CommandLine& comman
     , sites_(ProgramFolder)
     , report_(log_, services.prompts, commandLine.RotateMode)
     , engine_(sites_, log_, report_)
+    , run_(sites_, log_, report_, engine_)
 {
     makeControls();
     dlgRotOpt = new TdlgRotOpt(log_, report_, services_, this);
-    dlgLog = new TdlgLog(log_, *dlgRotOpt, report_, services_, this);
+    connect(dlgRotOpt, &TdlgRotOpt::optionsChanged, this, [this](const RotationOptions& o) { options_ = o; });
+    dlgLog = new TdlgLog(log_, *dlgRotOpt, report_, this);
     Timer1.setInterval(300);
     Timer1.setSingleShot(true);
     connect(&Timer1, &QTimer::timeout, this, &TfrmMain::Timer1Timer);
@@ -168,7 +168,8 @@ void TfrmMain::FormShow()
         lbxsites->clear();
         lbxsites->addItems(sites_.siteKeys());
     }
-    dlgRotOpt->setOptions(loadRotationOptions(ProgramFolder));
+    options_ = loadRotationOptions(ProgramFolder);
+    dlgRotOpt->setOptions(options_);
     rebuildSiteNameList();
     doselectionstatus();
     if (RotateMode)
@@ -237,14 +238,13 @@ void TfrmMain::showStatus(const QString& text)
     Label7->repaint();  // the engine keeps the event loop waiting
 }
 
-const tsiterecord& TfrmMain::selectSite(int row)
+void TfrmMain::showSite(int row)
 {
     {
         const QSignalBlocker quiet(lbxsites);
         lbxsites->setCurrentRow(row);
     }
     lbxsitesClick();
-    return CurrentSite;
 }
 
 void TfrmMain::SetControlsEnabled(bool enabled)
@@ -274,28 +274,13 @@ void TfrmMain::btnrotateallClick()
     int updated = 0;
     {
         platform::Hourglass busy;
-        engine_.setCreateBackups(dlgRotOpt->chkcreatebackup->isChecked());
-        updated = engine_.rotateAll(lbxsites->count(), *this);
+        updated = run_.rotateAll(options_, *this);
+        if (RotateMode)
+            verdict_ = run_.finishUnattended(options_);
     }
-    if (RotateMode)
-        finishUnattendedRun();
-    else
+    if (!RotateMode)
         showLog(QStringLiteral("Rotation of All sites is completed with a total of ") + QString::number(updated)
                 + QStringLiteral(" updated!"));
-}
-
-void TfrmMain::finishUnattendedRun()
-{
-    const QString noErrors = QStringLiteral("Your site update completed without error!");
-    if (log_.isEmpty())
-        log_.addPlain(noErrors);
-    if (dlgRotOpt->chkEmailLog->isChecked() && (log_.ErrorsLogged() || !dlgRotOpt->chkOnlyEmailErrors->isChecked()))
-        dlgLog->btnEmailClick();
-    if (dlgRotOpt->chklogging->isChecked()) {
-        if (log_.isEmpty())
-            log_.addPlain(noErrors);
-        dlgLog->btnSaveLogClick();
-    }
 }
 
 void TfrmMain::btnRotateCurrentClick()
@@ -315,9 +300,7 @@ void TfrmMain::btnRotateCurrentClick()
     bool updated = false;
     {
         platform::Hourglass busy;
-        log_.clear();
-        engine_.setCreateBackups(dlgRotOpt->chkcreatebackup->isChecked());
-        updated = engine_.rotateSite(CurrentSite).succeeded();
+        updated = run_.rotateSite(CurrentSite, options_).succeeded();
         loadsite(CurrentSite.SiteKey);  // the stored position moved on
         doselectionstatus();
     }
@@ -367,6 +350,6 @@ void TfrmMain::FormClose()
 {
     if (RotateMode)
         return;
-    if (!saveRotationOptions(ProgramFolder, dlgRotOpt->options()))
+    if (!saveRotationOptions(ProgramFolder, options_))
         services_.prompts.message(QStringLiteral("Error encountered saving your settings!  You may be out of disk space!"));
 }

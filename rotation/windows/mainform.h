@@ -3,7 +3,10 @@
 #include "rotation/engine/commandline.h"
 #include "rotation/engine/problemreport.h"
 #include "rotation/engine/rotationengine.h"
+#include "rotation/engine/rotationoptions.h"
+#include "rotation/engine/rotationrun.h"
 #include "rotation/engine/runlog.h"
+#include "rotation/engine/runverdict.h"
 #include "rotation/engine/siterecord.h"
 
 #include "platform/services.h"
@@ -20,7 +23,8 @@ class TdlgLog;
 class TdlgRotOpt;
 
 // Turnfold's main window: the site list, the selected site's status and the commands. It
-// carries the rotation engine and the run log; the two dialogs live as long as it does.
+// carries the options, the run log and the rotation run its commands hand over to; the two
+// dialogs live as long as it does.
 class TfrmMain : public QWidget, private RotationHooks {
     Q_OBJECT
 public:
@@ -45,7 +49,11 @@ public:
 
     int selectedRow() const;
     RunLog& log() { return log_; }
+    // The exit code of the program: the unattended run's verdict, 0 when run by hand.
+    int exitCode() const { return RotateMode ? verdict_.exitCode() : 0; }
     RotationEngine& engine() { return engine_; }
+    // The options in force: loaded when the window shows, changed by the options dialog.
+    const RotationOptions& options() const { return options_; }
 
     const QString ProgramFolder;
     bool RotateMode = false;
@@ -78,8 +86,7 @@ protected:
 private:
     void makeControls();
     void showStatus(const QString& text) override;
-    const tsiterecord& selectSite(int row) override;
-    void finishUnattendedRun();
+    void showSite(int row) override;
     int showLog(const QString& heading);
 
     const platform::Services& services_;
@@ -87,4 +94,7 @@ private:
     RunLog log_;
     ProblemReport report_;
     RotationEngine engine_;
+    RotationRun run_;
+    RotationOptions options_;
+    RunVerdict verdict_;
 };

@@ -13,6 +13,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -54,6 +55,11 @@ TdlgRotOpt::TdlgRotOpt(RunLog& log, ProblemReport& report, const platform::Servi
     connect(chkonlylogerrors, &QCheckBox::toggled, &log_, &RunLog::setLogOnlyErrors);
     connect(BitBtn3, &TILBitBtn::OnClick, this, &TdlgRotOpt::BitBtn3Click);
     connect(btnsendtestmessage, &TILBitBtn::OnClick, this, &TdlgRotOpt::btnsendtestmessageClick);
+    const auto announce = [this] { emit optionsChanged(options()); };
+    for (QLineEdit* edit : {edtemailfrom, edtemailto, edtuserid, edtport, edthost, edtfilename})
+        connect(edit, &QLineEdit::textChanged, this, announce);
+    for (QCheckBox* box : {chkonlylogerrors, chklogging, chkcreatebackup, chkEmailLog, chkOnlyEmailErrors})
+        connect(box, &QCheckBox::toggled, this, announce);
     mailer_.setStatusDisplay([this](const QString& text) {
         edtTestmessage->setText(text);
         edtTestmessage->repaint();  // the session keeps the event loop waiting
@@ -151,6 +157,8 @@ RotationOptions TdlgRotOpt::options() const
 
 void TdlgRotOpt::setOptions(const RotationOptions& o)
 {
+    // Announced once, when all are set.
+    QSignalBlocker quiet(this);
     edtemailfrom->setText(o.MailFrom);
     edtemailto->setText(o.MailTo);
     edtuserid->setText(o.MailUserID);
@@ -166,6 +174,8 @@ void TdlgRotOpt::setOptions(const RotationOptions& o)
     chkloggingClick();
     chkEmailLogClick();
     log_.setLogOnlyErrors(o.LogOnlyErrors);
+    quiet.unblock();
+    emit optionsChanged(options());
 }
 
 void TdlgRotOpt::chkloggingClick()

@@ -15,8 +15,8 @@ class QTabWidget;
 class ProblemReport;
 class RunLog;
 
-// Turnfold's options. Its controls are the live settings: every change counts at once, and
-// there is no Cancel.
+// Turnfold's options. Every change of a control counts at once and is announced as the new
+// options; there is no Cancel.
 class TdlgRotOpt : public platform::ModalDialog {
     Q_OBJECT
 public:
@@ -57,6 +57,9 @@ public:
     QLineEdit* edtTestmessage;
     TLmILBitBtn* BitBtn1;           // help kind
     TLmILBitBtn* BitBtn2;           // close kind
+
+signals:
+    void optionsChanged(const RotationOptions& options);
 
 private:
     QWidget* makeGeneralPage();

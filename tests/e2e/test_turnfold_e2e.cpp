@@ -1,16 +1,24 @@
 // Runs the real Turnfold the way cron does: "/Rotate", no display, a program folder of its own.
 #include "scriptedsmtpserver.h"
+#include "smallfilesystem.h"
 #include "smtpsink.h"
 #include "tempfolder.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QThread>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <functional>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -78,27 +86,36 @@ protected:
         return found;
     }
 
-    // Starts a scheduled run.
-    void startRotate(QProcess& turnfold)
+    // One scheduled run that should end with the given exit code; gives its standard error.
+    QByteArray runRotate(int expectedExit = 0, const QString& programFolder = QString(),
+                         const std::function<void()>& inChild = {})
+    {
+        QProcess turnfold;
+        startScheduled(turnfold, (programFolder.isEmpty() ? prog.path() : programFolder) + "Turnfold", inChild);
+        EXPECT_TRUE(turnfold.waitForFinished(60000)) << "Turnfold did not end by itself";
+        EXPECT_EQ(turnfold.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(turnfold.exitCode(), expectedExit);
+        return turnfold.readAllStandardError();
+    }
+
+    // Starts Turnfold as cron does.
+    static void startScheduled(QProcess& turnfold, const QString& exe, const std::function<void()>& inChild = {})
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             env.remove(name);
         turnfold.setProcessEnvironment(env);
         turnfold.setWorkingDirectory(QDir::rootPath());  // cron's working folder is not the program's
-        turnfold.start(prog.file("Turnfold"), {"/Rotate"});
+        if (inChild)
+            turnfold.setChildProcessModifier(inChild);
+        turnfold.start(exe, {"/Rotate"});
         EXPECT_TRUE(turnfold.waitForStarted(10000));
     }
 
-    // One scheduled run; gives its standard error.
-    QByteArray runRotate()
+    static bool copyProgram(const QString& folder)
     {
-        QProcess turnfold;
-        startRotate(turnfold);
-        EXPECT_TRUE(turnfold.waitForFinished(60000)) << "Turnfold did not end by itself";
-        EXPECT_EQ(turnfold.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(turnfold.exitCode(), 0);
-        return turnfold.readAllStandardError();
+        return QFile::copy(QStringLiteral(TURNFOLD_EXE), folder + "Turnfold")
+               && QFile::setPermissions(folder + "Turnfold", QFile::permissions(QStringLiteral(TURNFOLD_EXE)));
     }
 
     SmtpSink sink;
@@ -109,7 +126,7 @@ protected:
 // The log lines without their time stamps, which are the locale's.
 QStringList unstamped(const QByteArray& log)
 {
-    static const QRegularExpression stamp(QStringLiteral("^([!*]) .* - "));
+    static const QRegularExpression stamp(QStringLiteral("^([!*]) .*? - "));
     QStringList lines = QString::fromUtf8(log).split(QStringLiteral("\r\n"));
     EXPECT_EQ(lines.takeLast(), QString());  // every line ends in CR LF
     for (QString& line : lines)
@@ -181,7 +198,7 @@ TEST_F(TurnfoldRun, ASecondScheduledRunWhileTheFirstIsBusyOnlyHandsOver)
     prog.write("options.ini", QByteArray(options).replace("MailPort=" + QByteArray::number(sink.port()),
                                                           "MailPort=" + QByteArray::number(silentServer.port())));
     QProcess first;
-    startRotate(first);
+    startScheduled(first, prog.file("Turnfold"));
     QElapsedTimer timer;
     timer.start();
     while (!silentServer.clientConnected() && timer.elapsed() < 30000)
@@ -195,7 +212,7 @@ TEST_F(TurnfoldRun, ASecondScheduledRunWhileTheFirstIsBusyOnlyHandsOver)
 
     silentServer.stop();
     ASSERT_TRUE(first.waitForFinished(60000));
-    EXPECT_EQ(first.exitCode(), 0);
+    EXPECT_EQ(first.exitCode(), 1);  // its mail never went out
     EXPECT_EQ(position("Site_1"), 2);
     EXPECT_EQ(position("Site_2"), 4);
     const QStringList log = unstamped(read("log.txt"));
@@ -203,6 +220,235 @@ TEST_F(TurnfoldRun, ASecondScheduledRunWhileTheFirstIsBusyOnlyHandsOver)
                                           "* Gallery Two sucessfully updated to rotation 3",
                                           "! Skipping site, Draft, which does not have autorotation enabled!"}));
     EXPECT_EQ(log.filter("sucessfully updated").size(), 2);
+}
+
+QStringList everything(const QString& folder)
+{
+    QStringList found;
+    const QDir root(folder);
+    for (const QString& name : root.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name)) {
+        found << name;
+        if (QFileInfo(folder + "/" + name).isDir())
+            for (const QString& inner : everything(folder + "/" + name))
+                found << name + "/" + inner;
+    }
+    return found;
+}
+
+TEST_F(TurnfoldRun, AFullProgramFolderKeepsTheSiteFileAndTheLogAndExitsWithOne)
+{
+    for (const bool realDisk : {true, false}) {
+        SmallFileSystem disk(QFileInfo(QStringLiteral(TURNFOLD_EXE)).size() + 4 * 1024 * 1024);
+        if (realDisk && !disk.mounted()) {
+            std::printf("[ SKIPPED  ] a real full disk: %s (the file size limit stands in)\n", qPrintable(disk.reason()));
+            continue;
+        }
+        const QString folder = realDisk ? disk.path() : prog.mkdir("limited") + "/";
+        ASSERT_TRUE(copyProgram(folder));
+        const QByteArray sites = "[Sites]\r\nSite_1=Gallery One\r\n";
+        const QByteArray site1 = "[General]\r\nName=Gallery One\r\nPath=" + prog.file("sites/one/").toUtf8()
+                                 + "\r\nLivePath=" + www("full").toUtf8()
+                                 + "\r\nAutoRotate=True\r\nCurrentRotationPosition=1\r\nBaseHTMLName=index.html\r\nRotationCount=3\r\n";
+        const QByteArray oldLog = "! an earlier run's log\r\n";
+        writeAll(folder + "sites.ini", sites);
+        writeAll(folder + "Site_1.ini", site1);
+        writeAll(folder + "log.txt", oldLog);
+        writeAll(folder + "options.ini", QByteArray(options).replace(prog.file("log.txt").toUtf8(), (folder + "log.txt").toUtf8()));
+        const QString reason = realDisk ? "No space left on device" : "File too large";
+        QByteArray err;
+        if (realDisk) {
+            ASSERT_TRUE(disk.fill());
+            err = runRotate(1, folder);
+        } else {
+            // Every file Turnfold writes is limited to 150 bytes: the live pages pass, the settings do not.
+            err = runRotate(1, folder, [] {
+                rlimit small{150, 150};
+                ::setrlimit(RLIMIT_FSIZE, &small);
+            });
+        }
+        EXPECT_EQ(readAll(folder + "Site_1.ini"), site1) << reason.toStdString();
+        EXPECT_EQ(readAll(folder + "log.txt"), oldLog) << reason.toStdString();
+        EXPECT_EQ(readAll(folder + "sites.ini"), sites) << reason.toStdString();
+        EXPECT_EQ(read("www/full/index.html"), QByteArray("sites/one/Rotation_1/index.html"));
+        for (const QString& name : everything(folder))
+            EXPECT_FALSE(name.startsWith(".~staged.")) << name.toStdString();
+        EXPECT_EQ(QString::fromLocal8Bit(err), "Turnfold: Error saving your log to " + folder + "log.txt: Cannot write "
+                                                   + folder + "log.txt: " + reason + "\n");
+        const QList<SmtpSink::Mail> mails = sink.mails(realDisk ? 1 : 2);
+        ASSERT_FALSE(mails.isEmpty());
+        EXPECT_TRUE(mails.last().data.contains(" - Could not store the next rotation, 2, for site, Gallery One! Cannot write "
+                                               + (folder + "Site_1.ini: " + reason).toUtf8() + "\r\n"))
+            << mails.last().data.toStdString();
+        EXPECT_TRUE(mails.last().data.contains(" - Gallery One sucessfully updated to rotation 1\r\n"));
+    }
+}
+
+TEST_F(TurnfoldRun, BrokenLinksAreLeftOutAndLinksOutOfTheRotationAreNotPublished)
+{
+    const QString one = prog.file("sites/one/Rotation_1/");
+    ASSERT_TRUE(QFile::link(one + "gone.jpg", one + "dangling.jpg"));
+    ASSERT_TRUE(QFile::link(one + "loop2", one + "loop1"));
+    ASSERT_TRUE(QFile::link(one + "loop1", one + "loop2"));
+    prog.write("private/secret.txt", "not for the web");
+    const QString three = prog.file("sites/two/rotation_3/");
+    ASSERT_TRUE(QDir(three + "thumbs").removeRecursively());
+    ASSERT_TRUE(QFile::link(prog.file("private"), three + "thumbs"));
+
+    EXPECT_EQ(runRotate(1), QByteArray());
+    EXPECT_EQ(liveFiles("one"), (QStringList{"index.html", "page2.htm", "pic.jpg", "thumbs/pic_thb.jpg"}));
+    EXPECT_EQ(liveFiles("two/live"), (QStringList{"index.html", "page2.htm", "pic.jpg"}));
+    EXPECT_FALSE(QFileInfo::exists(www("two/live/thumbs")));
+    EXPECT_EQ(unstamped(read("log.txt")),
+              (QStringList{"* Gallery One sucessfully updated to rotation 1",
+                           "! The link, " + three + "thumbs, leads outside the rotation and was not copied for site, Gallery Two!",
+                           "! Skipping site, Draft, which does not have autorotation enabled!"}));
+    EXPECT_EQ(position("Site_2"), 4);
+}
+
+TEST_F(TurnfoldRun, LiveFoldersThatMustNeverBeWrittenAreRefusedWithOneLineEach)
+{
+    const QString page = QStringLiteral("guard-%1.html").arg(::getpid());
+    QString parent = prog.path();
+    parent.chop(1);
+    parent = QFileInfo(parent).path();
+    // Live folders, and where one is fine, a live thumbnail folder that is not.
+    ASSERT_TRUE(QFile::link(prog.file("sites/g/rotation_1"), prog.file("link")));
+    prog.mkdir("www/ok");
+    ASSERT_TRUE(QFile::link(prog.path(), prog.file("www/ok/thumbs")));
+    const QStringList forbidden{prog.path(), "/", QDir::homePath(), prog.file("sites/g/rotation_1"),
+                                prog.file("sites/g/./rotation_1/"), prog.file("link"),
+                                prog.file("sites/g/rotation_1/thumbs/"), parent, "%/", prog.file("www/ok")};
+    QByteArray sites = "[Sites]\r\n";
+    for (int i = 0; i < forbidden.size(); ++i) {
+        const QString key = QStringLiteral("Site_%1").arg(i + 1);
+        sites += key.toUtf8() + "=Guard " + QByteArray::number(i + 1) + "\r\n";
+        write(key + ".ini", "[General]\r\nName=Guard " + QString::number(i + 1) + "\r\nPath=%/sites/g/\r\nLivePath="
+                                + forbidden[i] + "\r\nAutoRotate=True\r\nRotationCount=1\r\nBaseHTMLName=" + page + "\r\n");
+    }
+    write("sites.ini", QString::fromUtf8(sites));
+    prog.write("sites/g/rotation_1/" + page, "guarded page");
+    prog.write("sites/g/rotation_1/thumbs/" + page, "guarded thumbnail");
+    QStringList settings;
+    for (const QString& name : QDir(prog.path()).entryList({"*.ini"}, QDir::Files, QDir::Name))
+        settings << name + ":" + QString::fromUtf8(read(name));
+
+    EXPECT_EQ(runRotate(1), QByteArray());
+    QStringList expected;
+    for (int i = 0; i < forbidden.size(); ++i) {
+        QString shown = forbidden[i].endsWith('/') ? forbidden[i] : forbidden[i] + "/";
+        shown.replace("%/", prog.path());
+        if (shown.endsWith("www/ok/"))
+            shown += "thumbs/";
+        expected << QStringLiteral("! Refusing to rotate the site, Guard %1, into the folder, %2, which must never be written!")
+                        .arg(i + 1)
+                        .arg(shown);
+    }
+    EXPECT_EQ(unstamped(read("log.txt")), expected);
+    QStringList after;
+    for (const QString& name : QDir(prog.path()).entryList({"*.ini"}, QDir::Files, QDir::Name))
+        after << name + ":" + QString::fromUtf8(read(name));
+    EXPECT_EQ(after, settings);
+    for (const QString& folder : {prog.path(), QString("/"), QDir::homePath() + "/", parent + "/"}) {
+        if (QFileInfo::exists(folder + page)) {
+            ADD_FAILURE() << "wrote into " << folder.toStdString();
+            QFile::remove(folder + page);
+        }
+    }
+    EXPECT_EQ(everything(prog.file("sites/g/rotation_1")), (QStringList{page, "thumbs", "thumbs/" + page}));
+}
+
+TEST_F(TurnfoldRun, HostileSiteKeysReachNoFileAndNamesWithLineEndsForgeNoLines)
+{
+    const QString outsideName = QFileInfo(prog.path().chopped(1)).fileName() + "-outside";
+    const QString outside = QFileInfo(prog.path().chopped(1)).path() + "/" + outsideName + ".ini";
+    const QByteArray outsideText = "[General]\r\nName=Outside\r\nPath=%/sites/one/\r\nLivePath=" + www("evil").toUtf8()
+                                   + "\r\nAutoRotate=True\r\nRotationCount=1\r\n";
+    writeAll(outside, outsideText);
+    write("sites.ini", "[Sites]\r\n../" + outsideName + "=Evil\r\nSite_1=Gallery One\r\n");
+    prog.write("private/x", "private");
+    const QString one = prog.file("sites/one/Rotation_1/");
+    ASSERT_TRUE(QFile::link(prog.file("private/x"), one + "a\n! 01-01-70 00:00:00 - forged.jpg"));
+
+    EXPECT_EQ(runRotate(1), QByteArray());
+    EXPECT_EQ(readAll(outside), outsideText);
+    QFile::remove(outside);
+    EXPECT_FALSE(QFileInfo::exists(www("evil")));
+    EXPECT_EQ(unstamped(read("log.txt")),
+              (QStringList{"! Skipping site, Name Error, which does not have autorotation enabled!",
+                           "! The link, " + one + "a?! 01-01-70 00:00:00 - forged.jpg, leads outside the rotation and was "
+                                                  "not copied for site, Gallery One!"}));
+    const QList<SmtpSink::Mail> mails = sink.mails(1);
+    ASSERT_EQ(mails.size(), 1);
+    EXPECT_TRUE(mails[0].data.contains("- The link, " + one.toUtf8() + "a?! 01-01-70 00:00:00 - forged.jpg, leads"));
+}
+
+// Waits until Turnfold has a temporary file in the live folder (open without a name, or named with
+// the staging prefix), then kills it. False when it ended first.
+bool killOnceStaged(QProcess& turnfold, const QString& live, bool waitForAName)
+{
+    const QString fds = QStringLiteral("/proc/%1/fd/").arg(turnfold.processId());
+    const QDeadlineTimer deadline(30000);
+    while (!deadline.hasExpired()) {
+        bool staged = false;
+        if (waitForAName) {
+            for (const QString& name : QDir(live).entryList(QDir::Files | QDir::Hidden))
+                staged = staged || name.startsWith(".~staged.");
+        } else {
+            for (const QString& fd : QDir(fds).entryList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
+                const QString target = QFile::symLinkTarget(fds + fd);
+                staged = staged || (target.startsWith(live) && (target.contains(" (deleted)") || target.contains(".~staged.")));
+            }
+        }
+        if (staged) {
+            ::kill(pid_t(turnfold.processId()), SIGKILL);
+            return true;
+        }
+        if (turnfold.state() == QProcess::NotRunning || turnfold.waitForFinished(0))
+            return false;
+        ::usleep(100);
+    }
+    return false;
+}
+
+TEST_F(TurnfoldRun, AKilledRunLeavesNothingBehindOnceTheNextRunIsDone)
+{
+    write("sites.ini", "[Sites]\r\nSite_1=Gallery One\r\n");
+    prog.write("options.ini", QByteArray(options).replace("CreateBackups=True", "CreateBackups=False"));
+    const QString source = prog.file("sites/one/Rotation_1/");
+    for (const char* big : {"big1.jpg", "big2.jpg"})
+        prog.write(QString("sites/one/Rotation_1/") + big, QByteArray(40 * 1024 * 1024, big[3]));
+    const QStringList rotationFiles{"big1.jpg", "big2.jpg", "index.html", "page2.htm", "pic.jpg", "thumbs", "thumbs/pic_thb.jpg"};
+    const QString live = www("one") + "/";
+    for (const bool named : {false, true}) {
+        prog.write("www/one/big1.jpg", "the old big picture");
+        prog.write("www/one/index.html", "the old page");
+        QProcess turnfold;
+        startScheduled(turnfold, prog.file("Turnfold"));
+        ASSERT_TRUE(killOnceStaged(turnfold, live, named)) << "Turnfold ended before it could be killed";
+        ASSERT_TRUE(turnfold.waitForFinished(10000));
+        EXPECT_EQ(turnfold.exitStatus(), QProcess::CrashExit);
+        // Under the live names only whole files: the old ones or the new ones.
+        for (const QString& name : everything(live)) {
+            if (name.startsWith(".~staged.") || name.startsWith("thumbs/.~staged.") || QFileInfo(live + name).isDir())
+                continue;
+            const QByteArray content = readAll(live + name);
+            EXPECT_TRUE(content == readAll(source + name) || content == "the old big picture" || content == "the old page")
+                << name.toStdString() << (named ? " (named)" : "");
+        }
+        EXPECT_EQ(position("Site_1"), 1);
+
+        prog.write(".~staged.k1ll3d", "what a killed write left among the settings");
+        runRotate(0);
+        EXPECT_FALSE(prog.exists(".~staged.k1ll3d"));
+        EXPECT_EQ(everything(live), rotationFiles) << (named ? "named" : "unnamed");
+        for (const QString& name : rotationFiles) {
+            if (!name.endsWith("thumbs")) {
+                EXPECT_TRUE(readAll(live + name) == readAll(source + name)) << name.toStdString();
+            }
+        }
+        EXPECT_EQ(position("Site_1"), 2);
+        write("Site_1.ini", QString::fromUtf8(read("Site_1.ini")).replace("CurrentRotationPosition=2", "CurrentRotationPosition=1"));
+    }
 }
 
 } // namespace

@@ -6,11 +6,6 @@
 
 #include <QBuffer>
 #include <QByteArray>
-#include <QDir>
-#include <QMap>
-#include <QStringList>
-
-#include <functional>
 
 #include <cstdint>
 #include <vector>
@@ -49,29 +44,6 @@ inline void LoadBytes(TPixelGraphic& Image, const QByteArray& Bytes, const QStri
     buffer.setData(Bytes);
     buffer.open(QIODevice::ReadOnly);
     Image.LoadFromStreamIndex(buffer, Extension, 0);
-}
-
-// Loads each damaged file of Folder matching Pattern: the files there are exactly Expected's
-// names, and each fails with its text ("" for damage the decoder clips: the file loads). Then
-// AlsoEach, when given, runs on the file's path.
-inline void ExpectCrashersFailCleanly(const QString& Folder, const QString& Pattern, const QMap<QString, QString>& Expected,
-                                      TWarningAction Action, const std::function<void(const QString& Path)>& AlsoEach = {})
-{
-    const QDir folder(Folder);
-    const QStringList files = folder.entryList({Pattern}, QDir::Files, QDir::Name);
-    EXPECT_EQ(QStringList(Expected.keys()), files);
-    for (const QString& name : files) {
-        TPixelGraphic image;
-        image.SetWarningAction(Action);
-        try {
-            image.LoadFromFile(folder.filePath(name));
-            EXPECT_EQ(Expected.value(name), "") << name.toStdString();
-        } catch (const EPixelGraphic& e) {
-            EXPECT_EQ(e.Message(), Expected.value(name)) << name.toStdString();
-        }
-        if (AlsoEach)
-            AlsoEach(folder.filePath(name));
-    }
 }
 
 // Bytes written as hex digits, spaces allowed: hex("424D 3A00").

@@ -9,6 +9,7 @@
 #include "tempfolder.h"
 
 #include <QBuffer>
+#include <QMap>
 
 #include <algorithm>
 #include <optional>
@@ -231,6 +232,8 @@ TEST_F(LibraryFormats, StartRegistersTheBuiltInFormatsSorted)
         {"TPGMFileFormatReader", "pgm", "Portable Graymap", true},
         {"TPPMFileFormatReader", "ppm", "Portable Pixelmap", true},
         {"TTGAFileFormatReader", "tga", "Truevision Targa", false},
+        {"TTIFFileFormatReader", "tif", "Tagged Image File Format", true},
+        {"TTIFFFileFormatReader", "tiff", "Tagged Image File Format", true},
         {"TGIFFileFormatReader", "gif", "GIF-Format", true},
         {"tGifFileFormatReader", "gif", "GIF", true},
         {"TBMPFileFormatWriter", "bmp", "Bitmap", false},
@@ -243,6 +246,8 @@ TEST_F(LibraryFormats, StartRegistersTheBuiltInFormatsSorted)
         {"TPGMFileFormatWriter", "pgm", "Portable Graymap", false},
         {"TPPMFileFormatWriter", "ppm", "Portable Pixelmap", false},
         {"TTGAFileFormatWriter", "tga", "Truevision Targa", false},
+        {"TTIFFileFormatWriter", "tif", "Tagged Image File Format", false},
+        {"TTIFFFileFormatWriter", "tiff", "Tagged Image File Format", false},
         {"TGIFFileFormatWriter", "gif", "GIF-Format", false},
     };
     auto expect = [&](const TFileFormatReaderWriter* coder, std::optional<bool> signature) {
@@ -252,21 +257,40 @@ TEST_F(LibraryFormats, StartRegistersTheBuiltInFormatsSorted)
         EXPECT_EQ(coder->Extension(), entry->ext) << entry->name;
         EXPECT_EQ(coder->Description(), entry->description) << entry->name;
         EXPECT_TRUE(coder->Enabled()) << entry->name;
-        if (signature)
+        if (signature) {
             EXPECT_EQ(*signature, entry->signature) << entry->name;
+        }
     };
-    for (const TFileFormatReader* reader : FileFormatReaders())
+    QStringList registered, expected;
+    for (const TFileFormatReader* reader : FileFormatReaders()) {
         expect(reader, reader->HasSignature());
-    for (const TFileFormatWriter* writer : FileFormatWriters())
+        registered << reader->ClassName();
+    }
+    for (const TFileFormatWriter* writer : FileFormatWriters()) {
         expect(writer, std::nullopt);
+        registered << writer->ClassName();
+    }
+    // Every coder registered, and each once.
+    for (const auto& k : known)
+        expected << k.name;
+    registered.sort();
+    expected.sort();
+    EXPECT_EQ(registered, expected);
     for (const QStringList& list : {extensionsOf(FileFormatReaders()), extensionsOf(FileFormatWriters())}) {
         QStringList sorted = list;
         std::stable_sort(sorted.begin(), sorted.end());
         EXPECT_EQ(list, sorted);
     }
-    for (const TFileFormatWriter* writer : FileFormatWriters())
-        if (writer->Extension() == "jpg")
-            EXPECT_EQ(writer->CanWriteResolutions(), ColorResolutionSet({cr256Grays, cr16MillionColors}));
+    const QMap<QString, ColorResolutionSet> resolutions = {
+        {"jpg", {cr256Grays, cr16MillionColors}},
+        {"tif", {crBlackWhite, cr16Grays, cr16SystemColors, cr16Colors, cr256Grays, cr256Colors, cr16MillionColors}},
+    };
+    for (const TFileFormatWriter* writer : FileFormatWriters()) {
+        const QString extension = writer->Extension() == "tiff" ? "tif" : writer->Extension();
+        if (resolutions.contains(extension)) {
+            EXPECT_EQ(writer->CanWriteResolutions(), resolutions[extension]) << extension.toStdString();
+        }
+    }
     EXPECT_EQ(FileFormatWriters()[0]->ClassName(), "TBMPFileFormatWriter");
     EXPECT_EQ(FileFormatReaders()[4]->ClassName(), "TJIFFileFormatReader");
 }

@@ -4,6 +4,7 @@
 #include "platform/pathresolver.h"
 #include "tempfolder.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -37,6 +38,48 @@ TEST(FolderListing, MissingOrUnreadableFolderGivesEmptyListAndReason)
     EXPECT_TRUE(missing.outcome.reason.contains("nope"));
     dir.write("file", "x");
     EXPECT_FALSE(listFolder(dir.file("file"), ListWhat::Files).outcome.ok);
+}
+
+TEST(FolderListing, EntriesThatCannotBeExaminedAreLeftOutNotFatal)
+{
+    TempFolder dir;
+    dir.write("index.html", "x");
+    dir.write("pic.jpg", "x");
+    dir.mkdir("thumbs");
+    const auto link = [&](const QString& target, const QString& name) {
+        ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(dir.file(name)).constData()), 0);
+    };
+    link(dir.file("gone.jpg"), "dangling.jpg");
+    link(dir.file("loop2"), "loop1");
+    link(dir.file("loop1"), "loop2");
+    link(dir.file("pic.jpg"), "alias.jpg");
+    for (const ListWhat what : {ListWhat::Files, ListWhat::Both, ListWhat::Folders}) {
+        const FolderListing listing = listFolder(dir.path(), what);
+        EXPECT_TRUE(listing.outcome.ok) << listing.outcome.reason.toStdString();
+        const QStringList expected = what == ListWhat::Files ? QStringList{"alias.jpg", "index.html", "pic.jpg"}
+                                     : what == ListWhat::Both  ? QStringList{"alias.jpg", "index.html", "pic.jpg", "thumbs"}
+                                                               : QStringList{"thumbs"};
+        EXPECT_EQ(listing.names, expected);
+    }
+    // The case-insensitive resolver lists the same folder.
+    EXPECT_EQ(resolvePathIgnoringCase(dir.file("INDEX.HTML")), dir.file("index.html"));
+}
+
+TEST(FileIdentity, FolderContainmentThroughLinksAndLevelsNotMadeYet)
+{
+    TempFolder dir;
+    dir.mkdir("rot/thumbs");
+    ASSERT_TRUE(QFile::link(dir.file("rot"), dir.file("r")));
+    const struct {
+        const char* path;
+        const char* folder;
+        bool within;
+    } cases[] = {
+        {"r", "rot", true}, {"r/thumbs/new/deeper", "rot", true}, {"missing/../rot/x", "r/", true},
+        {"rot", "rot/thumbs", false}, {"rotten", "rot", false}, {"r/thumbs/../..", "rot", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(isWithinFolder(dir.file(c.path), dir.file(c.folder)), c.within) << c.path << " in " << c.folder;
 }
 
 TEST(FileIdentity, SameFileByIdentityNotText)
@@ -91,6 +134,31 @@ TEST(PathResolver, FindsExactThenIgnoringCasePerComponent)
     EXPECT_FALSE(findPathIgnoringCase(QString()).has_value());
     EXPECT_FALSE(lookup.find(QString()).has_value());
     EXPECT_EQ(resolvePathIgnoringCase(dir.file("nothing")), dir.file("nothing"));
+}
+
+TEST(PathResolver, ALookupOverManyPathsAnswersAsSingleLookUpsDo)
+{
+    TempFolder dir;
+    dir.write("Site/Rotation_1/index.html", "x");
+    dir.write("Site/Rotation_1/A.gif", "x");
+    dir.write("Site/Rotation_1/a.gif", "x");
+    dir.write("Site/.Hidden/x", "x");
+    dir.mkdir("Site/rotation_2");
+    const char* queries[] = {
+        "Site/Rotation_1/index.html", "site/rotation_1/INDEX.HTML", "Site/Rotation_1/a.gif", "Site/Rotation_1/A.gif",
+        "SITE/ROTATION_1/A.GIF", "Site/rotation_2/", "Site/Rotation_2", "Site/Rotation_3/", "Site/.Hidden/x",
+        "Site/.hidden/x", "Site/Rotation_1/index.html/", "Site/./Rotation_1/../rotation_2",
+    };
+    PathLookup lookup;
+    for (int round = 0; round < 2; ++round) {  // the second round answers from what the first saw
+        for (const char* q : queries) {
+            EXPECT_EQ(lookup.find(dir.file(q)), findPathIgnoringCase(dir.file(q))) << q << " round " << round;
+        }
+    }
+    EXPECT_EQ(lookup.find(dir.file("site/rotation_1/a.GIF")), dir.file("Site/Rotation_1/A.gif"));  // first in listing order
+    EXPECT_TRUE(lookup.isFolder(*lookup.find(dir.file("SITE/ROTATION_2/"))));
+    EXPECT_FALSE(lookup.isFolder(dir.file("Site/Rotation_3/")));
+    EXPECT_FALSE(lookup.isFolder(dir.file("Site/Rotation_1/index.html")));
 }
 
 TEST(PlainFile, OpensOnlyPlainFilesAndNeverWaitsOnAPipe)

@@ -3,6 +3,7 @@
 #include "testnames.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -77,6 +78,41 @@ TEST(IniDocument, LargeSectionListsQuickly)
     const IniDocument doc = IniDocument::parse(text);
     EXPECT_EQ(doc.sectionKeys("Sites").size(), 90000);
     EXPECT_EQ(doc.sectionValues("Sites").size(), 90000);
+}
+
+TEST(IniDocument, ManySectionsListAndLookUpInLinearTime)
+{
+    QByteArray text;
+    for (int i = 0; i < 100000; ++i)
+        text += "[Rotation_" + QByteArray::number(i) + "]\r\nRotation_Path=/r/" + QByteArray::number(i) + "\r\n";
+    text += "[ROTATION_7]\r\nRotation_Path=second of its name\r\n";
+    QElapsedTimer clock;
+    clock.start();
+    const IniDocument doc = IniDocument::parse(text);
+    const QStringList names = doc.sections();
+    for (int i = 0; i < 100000; i += 7)
+        ASSERT_EQ(doc.readString(QStringLiteral("rotation_%1").arg(i), "Rotation_Path", ""), QStringLiteral("/r/%1").arg(i));
+    EXPECT_LT(clock.elapsed(), 20000);  // once 72 s and more; a few seconds even under the sanitizers
+    EXPECT_EQ(names.size(), 100000);
+    EXPECT_EQ(names.last(), "Rotation_99999");
+    EXPECT_EQ(doc.readString("Rotation_7", "Rotation_Path", ""), "/r/7");  // the first of a name wins
+}
+
+TEST(IniDocument, LookUpsFollowEveryChange)
+{
+    IniDocument doc = IniDocument::parse("[A]\nk=1\n[B]\nk=2\n[C]\nk=3\n");
+    EXPECT_EQ(doc.readString("C", "k", ""), "3");
+    doc.setValue("A", "new", "x");  // moves B and C down a line
+    EXPECT_EQ(doc.readString("B", "k", ""), "2");
+    EXPECT_EQ(doc.readString("C", "k", ""), "3");
+    doc.eraseSection("B");
+    EXPECT_FALSE(doc.hasSection("B"));
+    EXPECT_EQ(doc.readString("C", "k", ""), "3");
+    doc.setValue("D", "k", "4");
+    EXPECT_EQ(doc.readString("d", "K", ""), "4");
+    doc.deleteKey("A", "k");
+    EXPECT_EQ(doc.readString("C", "k", ""), "3");
+    EXPECT_EQ(doc.sections(), (QStringList{"A", "C", "D"}));
 }
 
 TEST(IniDocument, UpdatesInPlaceKeepingOtherBytes)

@@ -104,4 +104,23 @@ TEST(Paths, ExtractParts)
     EXPECT_EQ(extractFilePath("c.gif"), "");
 }
 
+TEST(Paths, NamesFromDataThatStayInTheirFolder)
+{
+    const struct {
+        QString name;
+        bool plain;
+    } cases[] = {
+        {"Site_1.ini", true}, {"Site 2.ini", true}, {".hidden", true}, {"a.b.c", true},
+        {"../x.ini", false}, {"..", false}, {"a..b", false}, {"/etc/passwd", false}, {"sub/Site_1", false},
+        {"..\\x", false}, {"a\\b", false}, {"line\nfeed", false}, {QString("tab\t"), false},
+        {QString(QChar(127)), false}, {QString("nul") + QChar(0), false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(isPlainFileName(c.name), c.plain) << c.name.toStdString();
+        EXPECT_EQ(fileInFolder("/prog/", c.name), c.plain ? "/prog/" + c.name : QString()) << c.name.toStdString();
+    }
+    EXPECT_TRUE(isIntactPath(QString::fromUtf8("/srv/caf\xc3\xa9/")));
+    EXPECT_FALSE(isIntactPath(QString::fromUtf8("/srv/caf\xe9/")));  // Latin-1, not UTF-8
+}
+
 } // namespace

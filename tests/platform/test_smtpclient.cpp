@@ -270,6 +270,36 @@ TEST(SmtpClient, SilentServerTimesOutInEachPhase)
     }
 }
 
+TEST(SmtpClient, ASlowServerCannotHoldTheSessionPastItsDeadline)
+{
+    // Every reply comes just inside the reply timeout; the session's deadline ends it all the same.
+    for (const int sessionMs : {1000, 10000}) {
+        QList<QByteArray> replies;
+        for (const QByteArray& r : ScriptedSmtpServer::accepting())
+            replies << ScriptedSmtpServer::delayed(250, r);
+        ScriptedSmtpServer server(replies);
+        EventLog events;
+        SmtpClient client(&events);
+        // The reply timeout leaves a busy machine room beyond each 250 ms delay.
+        configured(client, server.port()).setTimeouts({2000, 1000, sessionMs});
+        QElapsedTimer clock;
+        clock.start();
+        const bool sent = sendOnce(client, sampleMessage());
+        const qint64 took = clock.elapsed();
+        server.stop();
+        if (sessionMs == 1000) {
+            EXPECT_FALSE(sent);
+            EXPECT_GE(took, 950);
+            EXPECT_LT(took, 1700);  // never the 1,750 ms of all seven replies
+            EXPECT_EQ(client.lastError(), QString("The server did not reply within 1000 ms"));
+            EXPECT_EQ(events.outcome(), (QStringList{"resolved", "connected", "sendstart", "disconnected", "failure"}));
+        } else {
+            EXPECT_TRUE(sent) << client.lastError().toStdString();  // each reply alone is in time
+            EXPECT_GE(took, 1750);
+        }
+    }
+}
+
 TEST(SmtpClient, ConnectingTimesOut)
 {
     // A listener with a full queue that never accepts: the next connection never completes.

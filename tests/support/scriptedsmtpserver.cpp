@@ -94,7 +94,14 @@ void ScriptedSmtpServer::run()
         transcript_.append(buffer, n);
         return true;
     };
-    const auto reply = [&](const QByteArray& text) {
+    const auto reply = [&](QByteArray text) {
+        if (text.startsWith("<delay:")) {
+            const qsizetype close = text.indexOf('>');
+            pollfd p{wakeFd_[0], POLLIN, 0};
+            if (::poll(&p, 1, text.mid(7, close - 7).toInt()) != 0)
+                return false;  // stopped meanwhile
+            text = text.mid(close + 1);
+        }
         if (text == closeNow()) {
             ::shutdown(fd, SHUT_RDWR);
             return false;

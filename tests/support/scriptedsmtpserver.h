@@ -10,7 +10,7 @@
 // A one-connection SMTP server on loopback that answers from a script, for exact transcripts.
 // The first reply is the greeting; each further reply answers one client command: one line, or
 // after a 354 reply the whole message up to its "." line. A reply of silent() never comes (the
-// server hangs); closeNow() drops the connection. Everything the client sends is recorded.
+// server hangs); closeNow() drops the connection; delayed() answers late. Everything the client sends is recorded.
 class ScriptedSmtpServer {
 public:
     explicit ScriptedSmtpServer(QList<QByteArray> replies);
@@ -18,6 +18,8 @@ public:
 
     static QByteArray silent() { return QByteArrayLiteral("<silent>"); }
     static QByteArray closeNow() { return QByteArrayLiteral("<close>"); }
+    // The reply, sent only after a pause.
+    static QByteArray delayed(int ms, const QByteArray& reply) { return "<delay:" + QByteArray::number(ms) + '>' + reply; }
     // The usual replies of a server that accepts one mail.
     static QList<QByteArray> accepting();
 

@@ -1,6 +1,9 @@
 #include "tempfolder.h"
 #include "app/settings/rotationlist.h"
 
+#include <QFile>
+#include <QFileInfo>
+
 #include <gtest/gtest.h>
 
 namespace {

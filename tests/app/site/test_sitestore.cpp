@@ -2,6 +2,8 @@
 #include "testnames.h"
 #include "app/site/sitestore.h"
 
+#include <QDir>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -164,6 +166,27 @@ TEST(SiteStore, AddSiteFailsWhenTheProgramFolderIsNotWritable)
     dir.write("notafolder", "x");
     SiteStore store(dir.file("notafolder/"));
     EXPECT_FALSE(store.addsite("Site_1").ok);
+}
+
+TEST(SiteStore, KeysThatWouldNameFilesOutsideTheProgramFolderAreMissingSites)
+{
+    TempFolder dir;
+    dir.mkdir("prog");
+    const QByteArray outside = "[General]\r\nName=Outside\r\nPath=/srv/outside/\r\n";
+    dir.write("x.ini", outside);
+    SiteStore store(dir.file("prog/"));
+    for (const char* key : {"../x", "..", "a/b", "a\\b", "Site\t1"}) {
+        EXPECT_EQ(store.siteFile(key), QString()) << key;
+        tsiterecord site;
+        EXPECT_FALSE(store.loadsite(key, site)) << key;
+        EXPECT_EQ(site.Name, "Name Error") << key;
+        site.Name = "Renamed";
+        site.Path = "/srv/new/";
+        EXPECT_FALSE(store.savecurrentsite(site, true).ok) << key;
+        EXPECT_FALSE(store.addsite(key).ok) << key;
+    }
+    EXPECT_EQ(dir.read("x.ini"), outside);
+    EXPECT_EQ(QDir(dir.file("prog")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{});
 }
 
 } // namespace

@@ -135,69 +135,154 @@ QByteArray FormatExampleRle4Bmp()
     return BmpFile(spec);
 }
 
-QByteArray FormatExampleGif()
-{
-    return QByteArray::fromHex("474946383761" "04000100800000" "000000FFFFFF" "2C000000000400010000"
-                               "0202845100" "3B");
-}
-
 namespace {
 
-void appendMap(QByteArray& out, const std::vector<TColor>& map)
+// Numbers of one TIFF file in its byte order.
+struct TiffBytes {
+    bool big;
+    QByteArray data;
+
+    void put16(std::uint32_t v)
+    {
+        data.append(char(big ? (v >> 8) & 0xFF : v & 0xFF));
+        data.append(char(big ? v & 0xFF : (v >> 8) & 0xFF));
+    }
+    void put32(std::uint32_t v)
+    {
+        put16(big ? v >> 16 : v & 0xFFFF);
+        put16(big ? v & 0xFFFF : v >> 16);
+    }
+    void set32(int at, std::uint32_t v)
+    {
+        TiffBytes b{big, {}};
+        b.put32(v);
+        data.replace(at, 4, b.data);
+    }
+    void pad()
+    {
+        if (data.size() % 2)
+            data.append('\0');
+    }
+};
+
+int tiffTypeSize(std::uint16_t type)
 {
-    const int bits = GifBitsFor(int(map.size()));
-    for (int i = 0; i < (map.empty() ? 0 : 1 << bits); ++i) {
-        const TColor c = i < int(map.size()) ? map[std::size_t(i)] : 0;
-        out.append(char(RedOf(c))).append(char(GreenOf(c))).append(char(BlueOf(c)));
+    switch (type) {
+    case 3:
+        return 2;
+    case 4:
+        return 4;
+    case 5:
+        return 8;
+    default:
+        return 1;
     }
 }
 
 } // namespace
 
-QByteArray GifFile(int Width, int Height, const std::vector<TColor>& GlobalMap, const QByteArray& Blocks, bool Trailer)
+QByteArray TiffFile(const std::vector<TiffImage>& Images, bool BigEndian)
 {
-    QByteArray out("GIF89a");
-    append16(out, std::uint32_t(Width));
-    append16(out, std::uint32_t(Height));
-    const int bits = GifBitsFor(int(GlobalMap.size()));
-    out.append(char(GlobalMap.empty() ? 0 : 0x80 | (bits - 1))).append('\0').append('\0');
-    appendMap(out, GlobalMap);
-    out.append(Blocks);
-    if (Trailer)
-        out.append(char(0x3B));
-    return out;
+    TiffBytes out{BigEndian, BigEndian ? QByteArray("MM") : QByteArray("II")};
+    out.put16(42);
+    out.put32(0);
+    std::vector<std::vector<TiffField>> directories;
+    for (const TiffImage& image : Images) {
+        std::vector<std::uint32_t> offsets, counts;
+        for (const QByteArray& strip : image.strips) {
+            out.pad();
+            offsets.push_back(std::uint32_t(out.data.size()));
+            counts.push_back(std::uint32_t(strip.size()));
+            out.data.append(strip);
+        }
+        std::vector<TiffField> fields = image.fields;
+        const auto has = [&fields](std::uint16_t tag) {
+            return std::any_of(fields.begin(), fields.end(), [tag](const TiffField& f) { return f.tag == tag; });
+        };
+        if (!has(273))
+            fields.push_back({273, 4, offsets});
+        if (!has(279))
+            fields.push_back({279, 4, counts});
+        directories.push_back(std::move(fields));
+    }
+    int linkAt = 4;
+    for (const std::vector<TiffField>& fields : directories) {
+        // Values that do not fit their entries go first, then the directory.
+        std::vector<QByteArray> valueFields;
+        for (const TiffField& f : fields) {
+            TiffBytes values{BigEndian, {}};
+            for (std::uint32_t v : f.values) {
+                const int size = tiffTypeSize(f.type);
+                if (size == 2)
+                    values.put16(v);
+                else if (size == 1)
+                    values.data.append(char(v));
+                else
+                    values.put32(v);
+            }
+            TiffBytes field{BigEndian, {}};
+            if (f.offset) {
+                field.put32(*f.offset);
+            } else if (values.data.size() <= 4) {
+                field.data = values.data + QByteArray(4 - values.data.size(), '\0');
+            } else {
+                out.pad();
+                field.put32(std::uint32_t(out.data.size()));
+                out.data.append(values.data);
+            }
+            valueFields.push_back(field.data);
+        }
+        out.pad();
+        out.set32(linkAt, std::uint32_t(out.data.size()));
+        out.put16(std::uint32_t(fields.size()));
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            const TiffField& f = fields[i];
+            const std::uint32_t pairs = f.type == 5 ? 2 : 1;
+            out.put16(f.tag);
+            out.put16(f.type);
+            out.put32(f.count.value_or(std::uint32_t(f.values.size()) / pairs));
+            out.data.append(valueFields[i]);
+        }
+        linkAt = int(out.data.size());
+        out.put32(0);
+    }
+    return out.data;
 }
 
-QByteArray GifImageBlock(int Left, int Top, int Width, int Height, std::uint8_t Packed,
-                         const std::vector<TColor>& LocalMap, const std::vector<std::uint8_t>& Pixels, int MinCodeSize)
+TiffImage TiffStripImage(std::uint32_t Width, std::uint32_t Length, std::uint32_t Photometric,
+                         std::vector<std::uint32_t> Bits, std::uint32_t RowsPerStrip, std::vector<QByteArray> Strips,
+                         std::uint32_t Compression)
 {
-    QByteArray out(1, char(0x2C));
-    append16(out, std::uint32_t(Left));
-    append16(out, std::uint32_t(Top));
-    append16(out, std::uint32_t(Width));
-    append16(out, std::uint32_t(Height));
-    if (!LocalMap.empty())
-        Packed = std::uint8_t((Packed & 0x78) | 0x80 | (GifBitsFor(int(LocalMap.size())) - 1));
-    out.append(char(Packed));
-    appendMap(out, LocalMap);
-    GifLzwEncoder encoder(MinCodeSize);
-    encoder.Add(Pixels.data(), std::int64_t(Pixels.size()));
-    return out.append(encoder.Finish());
+    const std::uint32_t samples = std::uint32_t(Bits.size());
+    return TiffImage{{{256, 4, {Width}},
+                      {257, 4, {Length}},
+                      {258, 3, std::move(Bits)},
+                      {259, 3, {Compression}},
+                      {262, 3, {Photometric}},
+                      {277, 3, {samples}},
+                      {278, 4, {RowsPerStrip}}},
+                     std::move(Strips)};
 }
 
-QByteArray GifControlBlock(int Disposal, int Delay, std::optional<int> TransparentIndex)
+QByteArray FormatExampleTiff(bool BigEndian)
 {
-    QByteArray out = QByteArray::fromHex("21F904");
-    out.append(char((Disposal << 2) | (TransparentIndex ? 1 : 0)));
-    append16(out, std::uint32_t(Delay));
-    return out.append(char(TransparentIndex.value_or(0))).append('\0');
-}
-
-QByteArray GifLoopBlock(int Loops)
-{
-    QByteArray out = QByteArray::fromHex("21FF0B") + "NETSCAPE2.0" + QByteArray::fromHex("0301");
-    append16(out, std::uint32_t(Loops));
-    return out.append('\0');
+    const char* const little =
+        "49492A0008000000 0D00"
+        "FE00040001000000 00000000" "0001040001000000 01000000" "0101040001000000 01000000"
+        "0201030003000000 AA000000" "0301030001000000 01000000" "0601030001000000 02000000"
+        "1101040001000000 C0000000" "1501030001000000 03000000" "1601040001000000 01000000"
+        "1701040001000000 03000000" "1A01050001000000 B0000000" "1B01050001000000 B8000000"
+        "2801030001000000 02000000" "00000000"
+        "080008000800" "2C01000001000000" "2C01000001000000" "123456";
+    const char* const big =
+        "4D4D002A00000008 000D"
+        "00FE000400000001 00000000" "0100000400000001 00000001" "0101000400000001 00000001"
+        "0102000300000003 000000AA" "0103000300000001 00010000" "0106000300000001 00020000"
+        "0111000400000001 000000C0" "0115000300000001 00030000" "0116000400000001 00000001"
+        "0117000400000001 00000003" "011A000500000001 000000B0" "011B000500000001 000000B8"
+        "0128000300000001 00020000" "00000000"
+        "000800080008" "0000012C00000001" "0000012C00000001" "123456";
+    return QByteArray::fromHex(BigEndian ? big : little);
 }
 
 std::unique_ptr<TPixelGraphic> MakePatternImage(int Width, int Height, TBitCountNum BitCountNum)
@@ -272,14 +357,79 @@ std::vector<std::vector<int>> ShortReadPatterns()
     return {{1}, {2}, {3}, {7}, {43}, cycle};
 }
 
+QByteArray FormatExampleGif()
+{
+    return QByteArray::fromHex("474946383761" "04000100800000" "000000FFFFFF" "2C000000000400010000"
+                               "0202845100" "3B");
+}
+
 namespace {
 
-QByteArray savedAs(TPixelGraphic& Image, const QString& Extension)
+void appendMap(QByteArray& out, const std::vector<TColor>& map)
+{
+    const int bits = GifBitsFor(int(map.size()));
+    for (int i = 0; i < (map.empty() ? 0 : 1 << bits); ++i) {
+        const TColor c = i < int(map.size()) ? map[std::size_t(i)] : 0;
+        out.append(char(RedOf(c))).append(char(GreenOf(c))).append(char(BlueOf(c)));
+    }
+}
+
+} // namespace
+
+QByteArray GifFile(int Width, int Height, const std::vector<TColor>& GlobalMap, const QByteArray& Blocks, bool Trailer)
+{
+    QByteArray out("GIF89a");
+    append16(out, std::uint32_t(Width));
+    append16(out, std::uint32_t(Height));
+    const int bits = GifBitsFor(int(GlobalMap.size()));
+    out.append(char(GlobalMap.empty() ? 0 : 0x80 | (bits - 1))).append('\0').append('\0');
+    appendMap(out, GlobalMap);
+    out.append(Blocks);
+    if (Trailer)
+        out.append(char(0x3B));
+    return out;
+}
+
+QByteArray GifImageBlock(int Left, int Top, int Width, int Height, std::uint8_t Packed,
+                         const std::vector<TColor>& LocalMap, const std::vector<std::uint8_t>& Pixels, int MinCodeSize)
+{
+    QByteArray out(1, char(0x2C));
+    append16(out, std::uint32_t(Left));
+    append16(out, std::uint32_t(Top));
+    append16(out, std::uint32_t(Width));
+    append16(out, std::uint32_t(Height));
+    if (!LocalMap.empty())
+        Packed = std::uint8_t((Packed & 0x78) | 0x80 | (GifBitsFor(int(LocalMap.size())) - 1));
+    out.append(char(Packed));
+    appendMap(out, LocalMap);
+    GifLzwEncoder encoder(MinCodeSize);
+    encoder.Add(Pixels.data(), std::int64_t(Pixels.size()));
+    return out.append(encoder.Finish());
+}
+
+QByteArray GifControlBlock(int Disposal, int Delay, std::optional<int> TransparentIndex)
+{
+    QByteArray out = QByteArray::fromHex("21F904");
+    out.append(char((Disposal << 2) | (TransparentIndex ? 1 : 0)));
+    append16(out, std::uint32_t(Delay));
+    return out.append(char(TransparentIndex.value_or(0))).append('\0');
+}
+
+QByteArray GifLoopBlock(int Loops)
+{
+    QByteArray out = QByteArray::fromHex("21FF0B") + "NETSCAPE2.0" + QByteArray::fromHex("0301");
+    append16(out, std::uint32_t(Loops));
+    return out.append('\0');
+}
+
+namespace {
+
+QByteArray savedAs(TPixelGraphic& Image, const QString& Extension, const SaveOptions& Options = CurrentSaveOptions())
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     Image.SetColorResConversion(crcConvert);
-    Image.SaveToStreamAs(buffer, Extension);
+    Image.SaveToStreamAs(buffer, Extension, Options);
     return buffer.data();
 }
 
@@ -350,30 +500,6 @@ std::vector<Seed> jpegSeeds()
     return seeds;
 }
 
-std::vector<Seed> gifSeeds()
-{
-    const std::vector<TColor> gray4{RGBColor(0, 0, 0), RGBColor(85, 85, 85), RGBColor(170, 170, 170),
-                                    RGBColor(255, 255, 255)};
-    std::vector<std::uint8_t> pattern(24 * 10);
-    for (std::size_t i = 0; i < pattern.size(); ++i)
-        pattern[i] = std::uint8_t((i / 3 + i % 7) % 4);
-    std::vector<Seed> seeds{{"example.gif", FormatExampleGif()}};
-    seeds.push_back({"animation.gif", GifFile(24, 10, gray4,
-                                              GifLoopBlock(0) + GifControlBlock(2, 7, 3)
-                                                  + GifImageBlock(0, 0, 24, 10, 0, {}, pattern, 2)
-                                                  + QByteArray::fromHex("21FE0568656C6C6F00") // a comment
-                                                  + GifControlBlock(3, 0)
-                                                  + GifImageBlock(5, 2, 8, 5, 0x40, std::vector<TColor>(16, RGBColor(9, 8, 7)),
-                                                                  std::vector<std::uint8_t>(pattern.begin(), pattern.begin() + 40), 4))});
-    seeds.push_back({"interlaced_local_map.gif",
-                     GifFile(7, 9, {}, GifImageBlock(0, 0, 7, 9, 0x40, gray4, std::vector<std::uint8_t>(pattern.begin(), pattern.begin() + 63), 2))});
-    auto image = MakePatternImage(31, 13, bcn24Bit);
-    seeds.push_back({"written_256.gif", savedAs(*image, "gif")});
-    const QByteArray whole = seeds.back().data;
-    seeds.push_back({"truncated.gif", whole.left(whole.size() / 2)});
-    return seeds;
-}
-
 // What the library's own writer makes of each resolution it stores.
 std::vector<Seed> writtenSeeds(const char* Extension, std::initializer_list<TBitCountNum> Formats)
 {
@@ -437,6 +563,56 @@ std::vector<Seed> pnmSeeds()
     return seeds;
 }
 
+std::vector<Seed> tiffSeeds()
+{
+    std::vector<Seed> seeds{{"example_ii.tif", FormatExampleTiff(false)}, {"example_mm.tif", FormatExampleTiff(true)}};
+    for (int num = 0; num < 4; ++num) {
+        auto image = MakePatternImage(13, 5, TBitCountNum(num));
+        for (bool packBits : {false, true}) {
+            SaveOptions options = CurrentSaveOptions();
+            options.TIFF = {packBits ? 32773 : 1, packBits, packBits, packBits}; // and CMYK, WhiteIsZero, "MM"
+            seeds.push_back({QStringLiteral("written_%1%2.tif").arg(image->BitCount()).arg(packBits ? "_packbits_mm" : ""),
+                             savedAs(*image, "tif", options)});
+        }
+    }
+    auto palette = MakePatternImage(9, 70, bcn4Bit);
+    palette->SetPaletteEntry(3, RGBColor(1, 2, 3));
+    seeds.push_back({"palette_16.tif", savedAs(*palette, "tif")});
+
+    const TiffImage gray = TiffStripImage(2, 2, 1, {8}, 1, {bytes({1, 2}), bytes({3, 4})});
+    const TiffImage rgba = TiffStripImage(1, 2, 2, {8, 8, 8, 8}, 2, {bytes({1, 2, 3, 4, 5, 6, 7, 8})});
+    seeds.push_back({"three_directories.tif", TiffFile({gray, rgba, gray})});
+    TiffImage oneStrip = TiffStripImage(2, 2, 0, {8}, 0, {bytes({1, 2, 3, 4})});
+    oneStrip.fields.pop_back(); // no RowsPerStrip
+    seeds.push_back({"no_rows_per_strip.tif", TiffFile({oneStrip}, true)});
+    seeds.push_back({"packbits_runs.tif", TiffFile({TiffStripImage(4, 2, 1, {8}, 2, {bytes({1, 1, 2, 0xFF, 7, 0x80, 0xFD, 9})}, 32773)})});
+    return seeds;
+}
+
+std::vector<Seed> gifSeeds()
+{
+    const std::vector<TColor> gray4{RGBColor(0, 0, 0), RGBColor(85, 85, 85), RGBColor(170, 170, 170),
+                                    RGBColor(255, 255, 255)};
+    std::vector<std::uint8_t> pattern(24 * 10);
+    for (std::size_t i = 0; i < pattern.size(); ++i)
+        pattern[i] = std::uint8_t((i / 3 + i % 7) % 4);
+    std::vector<Seed> seeds{{"example.gif", FormatExampleGif()}};
+    seeds.push_back({"animation.gif", GifFile(24, 10, gray4,
+                                              GifLoopBlock(0) + GifControlBlock(2, 7, 3)
+                                                  + GifImageBlock(0, 0, 24, 10, 0, {}, pattern, 2)
+                                                  + QByteArray::fromHex("21FE0568656C6C6F00") // a comment
+                                                  + GifControlBlock(3, 0)
+                                                  + GifImageBlock(5, 2, 8, 5, 0x40, std::vector<TColor>(16, RGBColor(9, 8, 7)),
+                                                                  std::vector<std::uint8_t>(pattern.begin(), pattern.begin() + 40), 4))});
+    seeds.push_back({"interlaced_local_map.gif",
+                     GifFile(7, 9, {}, GifImageBlock(0, 0, 7, 9, 0x40, gray4, std::vector<std::uint8_t>(pattern.begin(), pattern.begin() + 63), 2))});
+    auto image = MakePatternImage(31, 13, bcn24Bit);
+    seeds.push_back({"written_256.gif", savedAs(*image, "gif")});
+    const QByteArray whole = seeds.back().data;
+    seeds.push_back({"truncated.gif", whole.left(whole.size() / 2)});
+    return seeds;
+}
+
 } // namespace
 
 std::vector<Seed> SeedsFor(const QString& Target)
@@ -445,8 +621,6 @@ std::vector<Seed> SeedsFor(const QString& Target)
         return bmpSeeds();
     if (Target == QLatin1String("fuzz_jpeg"))
         return jpegSeeds();
-    if (Target == QLatin1String("fuzz_gif") || Target == QLatin1String("fuzz_gif_second"))
-        return gifSeeds();
     if (Target == QLatin1String("fuzz_png"))
         return pngSeeds();
     if (Target == QLatin1String("fuzz_tga"))
@@ -455,5 +629,9 @@ std::vector<Seed> SeedsFor(const QString& Target)
         return pcxSeeds();
     if (Target == QLatin1String("fuzz_pnm"))
         return pnmSeeds();
+    if (Target == QLatin1String("fuzz_gif") || Target == QLatin1String("fuzz_gif_second"))
+        return gifSeeds();
+    if (Target == QLatin1String("fuzz_tiff"))
+        return tiffSeeds();
     return {};
 }

@@ -54,6 +54,31 @@ QByteArray GifControlBlock(int Disposal, int Delay, std::optional<int> Transpare
 // A loop block.
 QByteArray GifLoopBlock(int Loops);
 
+// ---- TIFF files, entry by entry (layout: imaging/formats/tiff/FORMAT.md) ----
+struct TiffField {
+    std::uint16_t tag;
+    std::uint16_t type;                  // 1 BYTE, 3 SHORT, 4 LONG, 5 RATIONAL (pairs), or any other
+    std::vector<std::uint32_t> values;
+    std::optional<std::uint32_t> count = {};  // default: the number of values (of pairs for RATIONAL)
+    std::optional<std::uint32_t> offset = {}; // the value field as given, nothing written elsewhere
+};
+struct TiffImage {
+    std::vector<TiffField> fields; // written in this order
+    // Put after the header, each on an even offset; StripOffsets and StripByteCounts (LONG) are
+    // added after the fields unless they hold them.
+    std::vector<QByteArray> strips;
+};
+// The header, the strips of every image, then each image's out-of-line values and directory,
+// chained in order.
+QByteArray TiffFile(const std::vector<TiffImage>& Images, bool BigEndian = false);
+// The usual fields of an image: width, length, BitsPerSample (one SHORT per sample),
+// compression, photometric, SamplesPerPixel and RowsPerStrip, with its strips.
+TiffImage TiffStripImage(std::uint32_t Width, std::uint32_t Length, std::uint32_t Photometric,
+                         std::vector<std::uint32_t> Bits, std::uint32_t RowsPerStrip, std::vector<QByteArray> Strips,
+                         std::uint32_t Compression = 1);
+// The worked example of imaging/formats/tiff/FORMAT.md: 1 x 1, red 12, green 34, blue 56.
+QByteArray FormatExampleTiff(bool BigEndian);
+
 // ---- Images ----
 // A deterministic picture: colour gradients with a few hard edges; for palette formats the
 // indices cycle through the palette (8 bits: pGray256; 4 bits: pSys16; 1 bit: pBlackWhite).

@@ -1,59 +1,23 @@
-#include "tests/rotation/rotationfixture.h"
+#include "filesizelimit.h"
+#include "tests/rotation/engine/enginerig.h"
 #include "rotation/engine/problemreport.h"
 #include "rotation/engine/rotationengine.h"
 #include "rotation/engine/runlog.h"
 
-#include "platform/inifile.h"
+#include "platform/paths.h"
 #include "platform/prompts.h"
 
 #include <QElapsedTimer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <set>
-#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
-
-// A program folder, an unattended log with every line kept, and the engine.
-struct Rig {
-    ProgramFolderFixture f;
-    platform::ScriptedPromptService prompts;
-    RunLog log{[] { return QString("T"); }};
-    ProblemReport report{log, prompts, true};
-    SiteStore store{f.prog.path()};
-    std::function<platform::FolderListing(const QString&)> listing;  // replaces the real lister when set
-    RotationEngine engine{store, log, report, [this](const QString& folder) {
-                              return listing ? listing(folder) : platform::listFolder(folder, platform::ListWhat::Files);
-                          }};
-
-    Rig() { log.setLogOnlyErrors(false); }
-
-    tsiterecord load(const QString& key)
-    {
-        tsiterecord site;
-        store.loadsite(key, site);
-        return site;
-    }
-    int stored(const QString& key) const
-    {
-        return platform::IniFile(f.prog.file(key + ".ini")).readInteger("General", "CurrentRotationPosition", 0, -1);
-    }
-    // A valid rotation n of a site: its base page and a picture.
-    void valid(const QString& key, int n, const QStringList& more = {}) const
-    {
-        f.files(QStringLiteral("sites/%1/Rotation_%2").arg(key).arg(n), QStringList{"index.html", "a.jpg"} + more);
-    }
-    // An existing folder without the base page.
-    void invalid(const QString& key, int n) const
-    {
-        f.files(QStringLiteral("sites/%1/Rotation_%2").arg(key).arg(n), {"a.jpg"});
-    }
-    QString live(const QString& key, const QString& name) const { return f.prog.file("live/" + key + "/" + name); }
-};
 
 QStringList targetsOf(const SiteRotation& r, const QString& base)
 {
@@ -357,15 +321,12 @@ TEST(RotationEngine, CopyThatFailsMidwayLeavesTheOldLiveFile)
     rig.f.prog.write("live/Site_1/index.html", "old page");
 
     // Writes past 64 KiB fail (EFBIG), as on a full disk; root is subject to this limit too.
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit small = saved;
-    small.rlim_cur = 64 * 1024;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const SiteRotation r = rig.engine.rotateSite(rig.load("Site_1"));
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    SiteRotation r;
+    {
+        FileSizeLimit limit(64 * 1024);
+        ASSERT_TRUE(limit.ok());
+        r = rig.engine.rotateSite(rig.load("Site_1"));
+    }
 
     EXPECT_TRUE(r.found);
     EXPECT_FALSE(r.complete);
@@ -377,24 +338,6 @@ TEST(RotationEngine, CopyThatFailsMidwayLeavesTheOldLiveFile)
     EXPECT_EQ(rig.f.tree("live/Site_1"), (QStringList{"big.jpg", "index.html"}));  // no temporary left
     EXPECT_EQ(rig.log.lines(), QStringList{"! T - Could not copy the file, " + rig.f.prog.file("sites/Site_1/Rotation_1/")
                                            + "big.jpg, for site, Site_1!"});
-}
-
-TEST(RotationEngine, LiveFolderThatIsTheRotationFolderIsLeftAlone)
-{
-    for (const QString& spelling : {QString("sites/Site_1/./Rotation_1"), QString("link")}) {
-        Rig rig;
-        rig.valid("Site_1", 1);
-        ASSERT_TRUE(QFile::link(rig.f.prog.file("sites/Site_1/Rotation_1"), rig.f.prog.file("link")));
-        rig.f.site("Site_1", {"Name=One", "Path=%/sites/Site_1/", "LivePath=" + rig.f.prog.file(spelling),
-                              "AutoRotate=True", "RotationCount=1"});
-        rig.engine.setCreateBackups(true);
-        const SiteRotation r = rig.engine.rotateSite(rig.load("Site_1"));
-        EXPECT_TRUE(r.succeeded()) << spelling.toStdString();
-        for (const FileCopy& c : r.copies)
-            EXPECT_EQ(c.result, FileCopy::SameFolder) << spelling.toStdString();
-        EXPECT_EQ(rig.f.tree("sites/Site_1/Rotation_1"), (QStringList{"a.jpg", "index.html"})) << spelling.toStdString();
-        EXPECT_EQ(rig.f.prog.read("sites/Site_1/Rotation_1/a.jpg"), QByteArray("sites/Site_1/Rotation_1/a.jpg"));
-    }
 }
 
 TEST(RotationEngine, CreatingFolders)
@@ -411,27 +354,6 @@ TEST(RotationEngine, CreatingFolders)
                                            + rig.f.prog.file("x/file/deeper/")});
 }
 
-// Selects rows by loading them from the store, as the window does.
-class FakeHooks : public RotationHooks {
-public:
-    FakeHooks(Rig& rig, QStringList keys) : rig_(rig), keys_(std::move(keys)) {}
-    void showStatus(const QString& text) override { statuses << text; }
-    const tsiterecord& selectSite(int row) override
-    {
-        if (row == throwAt)
-            throw std::runtime_error("broken row");
-        site_ = rig_.load(keys_.value(row));
-        return site_;
-    }
-    QStringList statuses;
-    int throwAt = -1;
-
-private:
-    Rig& rig_;
-    QStringList keys_;
-    tsiterecord site_;
-};
-
 TEST(RotationEngine, RotateAllCountsOnlySitesThatWereUpdated)
 {
     Rig rig;
@@ -440,10 +362,14 @@ TEST(RotationEngine, RotateAllCountsOnlySitesThatWereUpdated)
     rig.f.site("Site_2", {"Name=Two", "Path=%/sites/Site_2/", "AutoRotate=True"});  // no live folder
     rig.f.autoSite("Site_3", 2, 1);
     rig.invalid("Site_3", 1);
-    FakeHooks hooks(rig, {"Site_1", "Site_2", "Site_3", "Site_4", "Site_5"});
+    rig.f.siteList({"Site_1=One", "Site_2=Two", "Site_3=Three", "Site_4=Four", "Site_5=Five"});
+    FakeHooks hooks;
     hooks.throwAt = 4;
     rig.log.Addwarning("left over from before", true);
-    EXPECT_EQ(rig.engine.rotateAll(5, hooks), 1);
+    EXPECT_EQ(rig.run.rotateAll(Rig::everyLine(), hooks), 1);
+    EXPECT_EQ(hooks.rows, (QList<int>{0, 1, 2, 3}));
+    EXPECT_EQ(rig.run.tally().due, 3);  // the row that failed counts as due
+    EXPECT_EQ(rig.run.tally().failed, 2);
     EXPECT_EQ(hooks.statuses, (QStringList{"Commencing Rotation of Sites..", "Processing Site, Site_1",
                                            "Processing Site, Two", "Processing Site, Site_3",
                                            "Processing Site, Name Error"}));
@@ -460,14 +386,15 @@ TEST(RotationEngine, RotateAllCountsOnlySitesThatWereUpdated)
 TEST(RotationEngine, RotateAllWithoutSitesAndWithoutErrors)
 {
     Rig rig;
-    FakeHooks none(rig, {});
-    EXPECT_EQ(rig.engine.rotateAll(0, none), 0);
+    FakeHooks none;
+    EXPECT_EQ(rig.run.rotateAll(Rig::everyLine(), none), 0);
     EXPECT_EQ(rig.log.lines(), QStringList{"! T - There are no sites to rotate!"});
 
     rig.f.autoSite("Site_1", 1, 1);
     rig.valid("Site_1", 1);
-    FakeHooks one(rig, {"Site_1"});
-    EXPECT_EQ(rig.engine.rotateAll(1, one), 1);
+    rig.f.siteList({"Site_1=One"});
+    FakeHooks one;
+    EXPECT_EQ(rig.run.rotateAll(Rig::everyLine(), one), 1);
     EXPECT_FALSE(rig.log.ErrorsLogged());  // cleared at the start of the run
 }
 

@@ -1,6 +1,7 @@
 #include "tempfolder.h"
 #include "rotation/engine/runlog.h"
 
+#include <QDir>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -113,6 +114,24 @@ TEST(RunLog, SavedFileHasOneCrLfLinePerLineAndReplacesTheOld)
     log.clear();
     ASSERT_TRUE(log.save(dir.file("log.txt")));
     EXPECT_EQ(dir.read("log.txt"), QByteArray());
+}
+
+TEST(RunLog, ControlCharactersInTextsShowAsQuestionMarks)
+{
+    TempFolder dir;
+    RunLog log([] { return QString("T"); });
+    log.setLogOnlyErrors(false);
+    QSignalSpy added(&log, &RunLog::lineAdded);
+    log.Addwarning("Could not copy the file, /r/evil\n! T - forged.jpg, for site, One!", true);
+    log.Addwarning(QString("tab\tcr\rnul") + QChar(0) + "esc\x1b" + QChar(31) + "del\x7f\u00e9", false);
+    log.addPlain("plain\r\n* T - forged too");
+    const QStringList expected{"! T - Could not copy the file, /r/evil?! T - forged.jpg, for site, One!",
+                               "* T - tab?cr?nul?esc??del\x7f\u00e9", "plain??* T - forged too"};
+    EXPECT_EQ(log.lines(), expected);
+    ASSERT_EQ(added.size(), 3);
+    EXPECT_EQ(added[2][0].toString(), expected[2]);
+    ASSERT_TRUE(log.save(dir.file("log.txt")));
+    EXPECT_EQ(dir.read("log.txt"), (expected.join("\r\n") + "\r\n").toUtf8());
 }
 
 TEST(RunLog, SaveFailureLeavesTheOldFile)

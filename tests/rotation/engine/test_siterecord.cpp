@@ -1,6 +1,8 @@
 #include "tests/rotation/rotationfixture.h"
 #include "rotation/engine/siterecord.h"
 
+#include "platform/inifile.h"
+
 #include <gtest/gtest.h>
 
 namespace {

@@ -30,7 +30,7 @@ struct Dialogs {
     explicit Dialogs(bool unattended = false)
         : report(log, fakes.prompts, unattended)
         , options(log, report, fakes.services)
-        , logDialog(log, options, report, fakes.services)
+        , logDialog(log, options, report)
     {
         options.mailer().setTimeouts({2000, 500});
     }

@@ -462,4 +462,44 @@ TEST(MainWindow, UnattendedRunWithoutLoggingWritesNoLog)
     EXPECT_TRUE(w.frm->log().lines().first().endsWith(" - There are no sites to rotate!"));
 }
 
+TEST(MainWindow, UnattendedRunExitsWithOneWhenAnythingFailed)
+{
+    const struct {
+        const char* what;
+        QStringList sites;     // keys of [Sites]; Site_1 is due, Site_2 is not
+        bool rotationValid;
+        QByteArray options;
+        int exitCode;
+    } cases[] = {
+        {"everything done", {"Site_1=One"}, true, "", 0},
+        {"no valid rotation", {"Site_1=One"}, false, "", 1},
+        {"no sites at all", {}, true, "", 0},
+        {"log cannot be saved", {"Site_1=One"}, true, "LogFileName=%p/options.ini/log.txt\r\n", 1},
+        {"mail fails", {"Site_1=One"}, true, "EmailLog=True\r\nEmailOnlyErrors=False\r\nMailPort=%u\r\n", 1},
+        {"mail not needed without errors", {"Site_1=One"}, true, "EmailLog=True\r\nMailPort=%u\r\n", 0},
+    };
+    for (const auto& c : cases) {
+        Window w;
+        w.f.siteList(c.sites);
+        w.f.autoSite("Site_1", 1, 1);
+        w.f.site("Site_2", {"Name=Two", "Path=%/sites/Site_2/"});
+        if (c.rotationValid)
+            w.f.files("sites/Site_1/Rotation_1", {"index.html"});
+        QByteArray options = "[Options]\r\nMailHost=127.0.0.1\r\nMailTo=a@example.org\r\nMailFrom=b@example.org\r\n" + c.options;
+        options.replace("%p", w.f.prog.path().toUtf8());
+        options.replace("%u", QByteArray::number(unusedLoopbackPort()));
+        w.f.prog.write("options.ini", options);
+        w.open(unattended());
+        StderrCapture err;
+        QTRY_VERIFY_WITH_TIMEOUT(!w.frm->isVisible(), 10000);
+        EXPECT_EQ(w.frm->exitCode(), c.exitCode) << c.what << "\n" << err.text().toStdString();
+    }
+    Window byHand;
+    byHand.f.siteList({"Site_1=One"});
+    byHand.f.autoSite("Site_1", 1, 1);
+    byHand.open();
+    byHand.frm->btnrotateallClick();
+    EXPECT_EQ(byHand.frm->exitCode(), 0);  // a failure by hand is shown, not returned
+}
+
 } // namespace

@@ -1,6 +1,5 @@
-#include "fixtures.h"
 #include "tempfolder.h"
-#include "tests/imaging/imagingtest.h"
+#include "tests/imaging/formattest.h"
 #include "imaging/formats/jpeg/jpegformat.h"
 #include "imaging/pgsettings.h"
 
@@ -24,18 +23,9 @@ class Jpeg : public LibraryTest {};
 
 QByteArray runTool(const QString& program, const QStringList& arguments, const QByteArray& input)
 {
-    const QString path = QStandardPaths::findExecutable(program);
-    if (path.isEmpty()) {
-        ADD_FAILURE() << program.toStdString() << " not found (libjpeg-turbo-progs)";
-        return {};
-    }
-    QProcess process;
-    process.start(path, arguments);
-    process.write(input);
-    process.closeWriteChannel();
-    process.waitForFinished(60000);
-    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-    return process.readAllStandardOutput();
+    const ToolRun run = RunTool(program, arguments, input);
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    return run.out;
 }
 
 // A binary PGM or PPM of the image (top row first, red-green-blue).
@@ -119,12 +109,9 @@ QByteArray segment(const QByteArray& jpeg, std::uint8_t marker)
 
 QString infoOf(const QByteArray& jpeg)
 {
-    QBuffer buffer;
-    buffer.setData(jpeg);
-    buffer.open(QIODevice::ReadOnly);
     QString description;
     GraphicFileInfo info;
-    if (!ReadStreamFileInfo(buffer, "jpg", 0, description, info))
+    if (!BytesFileInfo(jpeg, "jpg", 0, description, info))
         return "none";
     return QStringLiteral("%1|%2|%3x%4|%5|%6").arg(description, info.SubFormat).arg(info.Width).arg(info.Height)
         .arg(info.ColorsText).arg(info.BitsPerPixel);
@@ -524,11 +511,7 @@ Outcome loadOutcome(QIODevice& device)
 {
     Outcome outcome;
     outcome.image->SetWarningAction(waIgnore);
-    try {
-        outcome.image->LoadFromStream(device);
-    } catch (const EPixelGraphic& e) {
-        outcome.failure = e.Message();
-    }
+    outcome.failure = LoadFailure([&] { outcome.image->LoadFromStream(device); });
     return outcome;
 }
 
@@ -568,7 +551,8 @@ TEST_F(Jpeg, CrashersFailCleanly)
         {"cut_inside_the_scan.jpg", ""},
         {"zero_width_frame.jpg", "JPG: Empty JPEG image (DNL not supported)"},
     };
-    ExpectCrashersFailCleanly(CRASHERS_DIR, "*.jpg", expected, waIgnore);
+    ExpectCrashersFailCleanly(QDir(CRASHERS_DIR), {"*.jpg"}, expected,
+                              [](TPixelGraphic& image) { image.SetWarningAction(waIgnore); });
 }
 
 } // namespace

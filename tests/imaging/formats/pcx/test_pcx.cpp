@@ -1,5 +1,4 @@
-#include "fixtures.h"
-#include "tests/imaging/imagingtest.h"
+#include "tests/imaging/formattest.h"
 #include "imaging/formats/pcx/pcxformat.h"
 #include "imaging/palettes.h"
 
@@ -249,12 +248,7 @@ TEST_F(Pcx, ShortReadsGiveTheSameImage)
         s.lines.push_back(line);
     }
     const QByteArray file = pcxFile(s);
-    for (const auto& pattern : ShortReadPatterns()) {
-        ChunkedDevice device(file, pattern);
-        TPixelGraphic back;
-        back.LoadFromStreamIndex(device, "pcx", 0);
-        EXPECT_TRUE(SamePixels(back, *image)) << "chunks of " << pattern.front();
-    }
+    ExpectShortReadsGive(file, *image, "pcx");
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include <QStyle>
 
 #include <clocale>
+#include <csignal>
 
 namespace {
 
@@ -35,6 +36,8 @@ int main(int argc, char** argv)
     // must be seen as it was passed.
     const QStringList parameters = platform::processParameters(argc, argv);
     const CommandLine commandLine = parseCommandLine(parameters);
+    // A file-size limit makes a write fail with its error instead of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     if (needsOffscreenPlatform(commandLine))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     std::setlocale(LC_TIME, "");  // log time stamps in the user's format
@@ -61,5 +64,6 @@ int main(int argc, char** argv)
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         frmMain.move(screen->availableGeometry().center() - frmMain.rect().center());
     frmMain.show();
-    return app.exec();
+    const int code = app.exec();
+    return code != 0 ? code : frmMain.exitCode();
 }

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "logmail.h"
+#include "rotationengine.h"
+#include "rotationoptions.h"
+#include "runverdict.h"
+
+#include <QString>
+
+class ProblemReport;
+class RunLog;
+class SiteStore;
+
+// The sites of the last rotation of all sites that were due (marked for automatic rotation, or
+// unreadable) and how many of them did not rotate completely.
+struct RotationTally {
+    int due = 0;
+    int failed = 0;
+};
+
+// What a rotation of all sites shows to whoever watches it.
+class RotationHooks {
+public:
+    virtual ~RotationHooks() = default;
+    virtual void showStatus(const QString& text) = 0;
+    // The site of that row of the site list is about to be looked at.
+    virtual void showSite(int row) = 0;
+};
+
+// A rotation by hand or unattended, with no window: it walks the stored sites, rotates those
+// that are due through the engine and, unattended, mails and saves the log. Every choice comes
+// from the options it is given, never from a dialog.
+class RotationRun {
+public:
+    RotationRun(const SiteStore& sites, RunLog& log, ProblemReport& report, RotationEngine& engine);
+
+    // Rotates every site of the site list marked for automatic rotation, in list order; gives
+    // the number of sites whose rotation succeeded.
+    int rotateAll(const RotationOptions& options, RotationHooks& hooks);
+    const RotationTally& tally() const { return tally_; }
+
+    // Rotates one site on a fresh log.
+    SiteRotation rotateSite(const tsiterecord& site, const RotationOptions& options);
+
+    // The end of an unattended rotation of all sites: the log is mailed and saved as the
+    // options ask. Gives what the exit code reports.
+    RunVerdict finishUnattended(const RotationOptions& options);
+
+    LogMailer& mailer() { return mailer_; }
+
+private:
+    void apply(const RotationOptions& options);
+
+    const SiteStore& sites_;
+    RunLog& log_;
+    const ProblemReport& report_;
+    RotationEngine& engine_;
+    LogMailer mailer_;
+    RotationTally tally_;
+};
+
+// Saves the log to the file; a failure is reported outside the log (it could not tell).
+bool saveRunLog(const RunLog& log, const QString& fileName, const ProblemReport& report);
