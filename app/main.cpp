@@ -24,7 +24,8 @@ int main(int argc, char** argv)
     const QStringList parameters = platform::processParameters(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pictorum"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Pictorum Pro"));
+    // The title goes to the boxes only: a display name would be appended to every caption.
+    const QString title = QStringLiteral("Pictorum Pro");
 
     // Another copy running from this folder takes our parameters; this one ends unseen.
     const QString programFolder = platform::executableFolder();
@@ -32,7 +33,7 @@ int main(int argc, char** argv)
     if (const std::optional<int> status = OneInstance1.Check(parameters))
         return *status;
 
-    platform::QtPromptService prompts;
+    platform::QtPromptService prompts(title);
     platform::DesktopShell shell(programFolder);
     platform::DialogRunner dialogs;
 

@@ -53,13 +53,16 @@ TAboutBox::TAboutBox(const platform::Services& services, QString productName, QW
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(OKbtn);
+    grid->setHorizontalSpacing(16);
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(20, 16, 20, 12);
+    layout->setSpacing(12);
     layout->addLayout(grid);
     layout->addLayout(buttons);
 
     bindResult(OKbtn, platform::mrOk);
     for (QLabel* label : {lblMail, lblWeb})
-        connect(label, &QLabel::linkActivated, this, [this](const QString& target) { services_.shell.openDocument(target); });
+        connect(label, &QLabel::linkActivated, this, [this](const QString& target) { platform::openDocument(services_, target); });
 }
 
 void TAboutBox::showEvent(QShowEvent* event)

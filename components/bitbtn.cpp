@@ -1,5 +1,6 @@
 #include "bitbtn.h"
 
+#include "platform/services.h"
 #include "platform/shell.h"
 
 #include <QDialog>
@@ -145,9 +146,9 @@ void TILBitBtn::SetDefault(bool isDefault)
     setDefault(isDefault);
 }
 
-void TILBitBtn::SetHelp(platform::ShellService& shell, int context)
+void TILBitBtn::SetHelp(const platform::Services& services, int context)
 {
-    helpShell_ = &shell;
+    helpServices_ = &services;
     if (context != 0)
         SetHelpContext(this, context);
 }
@@ -160,10 +161,10 @@ void TILBitBtn::Click()
             form->close();
             return;
         }
-    } else if (kind == bkHelp && helpShell_) {
+    } else if (kind == bkHelp && helpServices_) {
         for (const QWidget* control = this; control; control = control->parentWidget())
             if (const int context = HelpContext(control)) {
-                helpShell_->showHelp(context);
+                platform::showHelp(*helpServices_, context);
                 return;
             }
     }

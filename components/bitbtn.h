@@ -11,7 +11,7 @@
 class QHBoxLayout;
 
 namespace platform {
-class ShellService;
+struct Services;
 }
 
 enum TILBitBtnKind { bkCustom, bkOK, bkCancel, bkHelp, bkYes, bkNo, bkClose, bkAbort, bkRetry, bkIgnore, bkAll };
@@ -71,8 +71,9 @@ public:
     bool Cancel() const { return cancel_; }
     void SetCancel(bool cancel) { cancel_ = cancel; }
 
-    // Where help buttons show help; with a context, it is set on the button itself.
-    void SetHelp(platform::ShellService& shell, int context = 0);
+    // Where help buttons show help (and warn when it cannot be shown); with a context, it is
+    // set on the button itself. The services must outlive the button.
+    void SetHelp(const platform::Services& services, int context = 0);
 
     virtual void Click();
 
@@ -105,7 +106,7 @@ private:
     bool default_ = false;
     bool cancel_ = false;
     bool glyphModified_ = false;
-    platform::ShellService* helpShell_ = nullptr;
+    const platform::Services* helpServices_ = nullptr;
 };
 
 // A bitmap button whose glyph is a picture of a shared image list: the picture and its
@@ -115,7 +116,7 @@ private:
 //     btnOptions = TLmILBitBtn::Make(this, images, "btnOptions", "Options..", "Set Turnfold ", 21);
 //     BitBtn2 = TLmILBitBtn::Make(this, images, "BitBtn2", bkCancel);
 //     BitBtn3 = TLmILBitBtn::Make(this, images, "BitBtn3", bkHelp);
-//     BitBtn3->SetHelp(services.shell, 26);
+//     BitBtn3->SetHelp(services, 26);
 // and connect their handlers to OnClick.
 class TLmILBitBtn : public TILBitBtn {
     Q_OBJECT

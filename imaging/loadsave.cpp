@@ -89,6 +89,10 @@ void saveWithConversion(TPixelGraphic& Graphic, const FormatRegistry& Registry, 
     const TFileFormatWriter* writer = Registry.FindWriter(Extension);
     if (!writer)
         throw EPGUnknownExtension(PGLangStrS1(PgMsg::UnknownExtension, Extension.toLower()));
+    // An image that kept its size when its pixel memory could not be had has no rows for any
+    // writer to read.
+    if (Graphic.Empty() && Graphic.ImageSize() > 0)
+        throw EPixelGraphic(PGLangStrS1(PgMsg::IsEmpty, QStringLiteral("Image")));
     Graphic.RecognisePaletteIdent();
     const TColorResolution current = CurrentColorResolution(Graphic.BitCountNum(), Graphic.PaletteIdent());
     const std::optional<TColorResolution> target = ChooseColorResolution(current, writer->CanWriteResolutions());

@@ -4,6 +4,8 @@
 #include <QKeyEvent>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace platform {
 
 ModalDialog::ModalDialog(QWidget* parent)
@@ -30,6 +32,29 @@ void ModalDialog::keyPressEvent(QKeyEvent* event)
             return;
         }
     reject();
+}
+
+void ModalDialog::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (isVisible() && (event->type() == QEvent::WindowTitleChange || event->type() == QEvent::FontChange))
+        fitCaption();
+}
+
+void ModalDialog::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    fitCaption();
+}
+
+void ModalDialog::fitCaption()
+{
+    // Room for the title bar's icon and its buttons beside the caption. Widened, not given a
+    // minimum: an explicit minimum would override the one its layout keeps.
+    constexpr int titleBarAllowance = 160;
+    const int wanted = std::min(fontMetrics().horizontalAdvance(windowTitle()) + titleBarAllowance, maximumWidth());
+    if (width() < wanted)
+        resize(wanted, height());
 }
 
 ButtonRow makeButtonRow(QWidget* parent, const QStringList& captions, bool firstIsDefault)

@@ -31,6 +31,12 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    // The title bar shows the whole caption beside its icon and buttons.
+    void fitCaption();
 };
 
 // A right-aligned row of new push buttons with these captions, for the foot of a dialog.

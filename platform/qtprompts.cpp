@@ -53,7 +53,7 @@ int QtPromptService::ask(const Prompt& prompt)
 {
     QString caption = prompt.caption;
     if (caption.isEmpty())
-        caption = QGuiApplication::applicationDisplayName();
+        caption = applicationTitle_;
     QMessageBox box(toIcon(prompt.icon), caption, prompt.text, QMessageBox::NoButton, parentWindow());
     const QList<ButtonResult> buttons = buttonsOf(prompt.buttons);
     QMessageBox::StandardButtons set;

@@ -6,9 +6,12 @@ class QWidget;
 
 namespace platform {
 
-// The prompt service of the running programs: Qt message boxes and choosers.
+// The prompt service of the running programs: Qt message boxes and choosers. A box without
+// a caption of its own carries the application's title.
 class QtPromptService : public PromptService {
 public:
+    explicit QtPromptService(QString applicationTitle) : applicationTitle_(std::move(applicationTitle)) {}
+
     int ask(const Prompt& prompt) override;
     std::optional<QString> inputText(const QString& caption, const QString& label, const QString& initial) override;
     std::optional<QString> chooseOpenFile(const FileChoice& choice) override;
@@ -18,6 +21,8 @@ public:
 
 private:
     static QWidget* parentWindow();
+
+    QString applicationTitle_;
 };
 
 } // namespace platform

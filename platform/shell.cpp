@@ -1,9 +1,10 @@
 #include "shell.h"
 
-#include <QDesktopServices>
+#include "prompts.h"
+#include "services.h"
+
 #include <QFileInfo>
 #include <QProcess>
-#include <QUrl>
 
 namespace platform {
 
@@ -16,11 +17,9 @@ QString helpPage(const QString& programFolder, int context)
     return QFileInfo::exists(page) ? page : index;
 }
 
-bool DesktopShell::openDocument(const QString& fileOrUrl)
+void DesktopShell::openDocument(const QString& fileOrUrl, OpenReply reply)
 {
-    const QUrl url = QFileInfo::exists(fileOrUrl) ? QUrl::fromLocalFile(fileOrUrl)
-                                                   : QUrl::fromUserInput(fileOrUrl);
-    return QDesktopServices::openUrl(url);
+    runOpener(opener_, fileOrUrl, std::move(reply));
 }
 
 bool DesktopShell::startProgram(const QString& program, const QStringList& arguments)
@@ -28,9 +27,45 @@ bool DesktopShell::startProgram(const QString& program, const QStringList& argum
     return QProcess::startDetached(program, arguments);
 }
 
-bool DesktopShell::showHelp(int context)
+void DesktopShell::showHelp(int context, OpenReply reply)
 {
-    return openDocument(helpPage(programFolder_, context));
+    const QString page = helpFile(context);
+    if (!QFileInfo::exists(page)) {
+        if (reply)
+            reply(FileOutcome::failure(QStringLiteral("the file does not exist")));
+        return;
+    }
+    openDocument(page, std::move(reply));
+}
+
+QString helpNotShownText(const QString& page, const QString& reason)
+{
+    return QStringLiteral("The help page could not be shown (%1).  You can open it in your web browser: %2")
+        .arg(reason, page);
+}
+
+QString documentNotOpenedText(const QString& fileOrUrl, const QString& reason)
+{
+    return QStringLiteral("Could not open %1 (%2).").arg(fileOrUrl, reason);
+}
+
+void showHelp(const Services& services, int context)
+{
+    PromptService& prompts = services.prompts;
+    const QString page = services.shell.helpFile(context);
+    services.shell.showHelp(context, [&prompts, page](const FileOutcome& shown) {
+        if (!shown)
+            prompts.warning(helpNotShownText(page, shown.reason));
+    });
+}
+
+void openDocument(const Services& services, const QString& fileOrUrl)
+{
+    PromptService& prompts = services.prompts;
+    services.shell.openDocument(fileOrUrl, [&prompts, fileOrUrl](const FileOutcome& opened) {
+        if (!opened)
+            prompts.warning(documentNotOpenedText(fileOrUrl, opened.reason));
+    });
 }
 
 } // namespace platform

@@ -46,7 +46,8 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Turnfold"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Pictorum Pro Rotation Site Tool"));
+    // The title goes to the boxes only: a display name would be appended to every caption.
+    const QString title = QStringLiteral("Pictorum Pro Rotation Site Tool");
     QApplication::setWindowIcon(app.style()->standardIcon(QStyle::SP_BrowserReload));
 
     // Another copy running from this folder takes our parameters; this one ends unseen.
@@ -55,7 +56,7 @@ int main(int argc, char** argv)
     if (const std::optional<int> status = OneInstance1.Check(parameters))
         return *status;
 
-    platform::QtPromptService prompts;
+    platform::QtPromptService prompts(title);
     platform::DesktopShell shell(programFolder);
     platform::DialogRunner dialogs;
     const platform::Services services{prompts, shell, dialogs};

@@ -99,21 +99,22 @@ bool SiteStore::loadsite(const QString& key, tsiterecord& site) const
 platform::FileOutcome SiteStore::removeSiteKey(const QString& key) const
 {
     platform::IniFile sites(sitesFile());
+    const QFileInfo list(sitesFile());
+    if (!list.isFile() || (list.isReadable() && !sites.read().value(sitesSection, key)))
+        return platform::FileOutcome::success();
     return sites.deleteKey(sitesSection, key);
 }
 
-std::optional<tsiterecord> SiteStore::newSite(const QStringList& listed) const
+std::optional<SiteStore::NewSite> SiteStore::newSite(const QStringList& listed) const
 {
     const auto key = generatenewsitename(listed);
     if (!key)
         return std::nullopt;
     const QString settingsFile = siteFile(*key);
     const bool settingsExisted = platform::fileExists(settingsFile);
-    if (!addsite(*key)) {
-        if (!settingsExisted && platform::fileExists(settingsFile))
-            platform::removeFile(settingsFile);
-        return std::nullopt;
-    }
+    const platform::FileOutcome stored = addsite(*key);
+    if (!stored && !settingsExisted && platform::fileExists(settingsFile))
+        platform::removeFile(settingsFile);
     tsiterecord site;
     site.SiteKey = *key;
     site.Name = QStringLiteral("New Site");
@@ -121,7 +122,7 @@ std::optional<tsiterecord> SiteStore::newSite(const QStringList& listed) const
     site.CurrentRotationPosition = 1;
     site.RotationCount = 0;
     site.BaseHTMLName = QStringLiteral("Index.html");
-    return site;
+    return NewSite{site, stored};
 }
 
 platform::FileOutcome SiteStore::removeSite(const tsiterecord& site, bool deleteFolder,

@@ -46,12 +46,17 @@ public:
     // Fills site from "<key>.ini" with the defaults of each key; false when the site has no folder.
     bool loadsite(const QString& key, tsiterecord& site) const;
 
+    // Removes the key from [Sites]; a key that is not there is removed already.
     platform::FileOutcome removeSiteKey(const QString& key) const;
 
-    // A new site after the listed ones: its key, settings file and [Sites] entry, and the record
-    // a new site starts with. Nothing when no key is free or the files could not be written;
-    // then no settings file of it stays behind.
-    std::optional<tsiterecord> newSite(const QStringList& listed) const;
+    // A new site after the listed ones: the record it starts with, and whether its settings file
+    // and [Sites] entry were written; when they were not, no settings file of it stays behind.
+    // Nothing when no key is free.
+    struct NewSite {
+        tsiterecord site;
+        platform::FileOutcome stored;
+    };
+    std::optional<NewSite> newSite(const QStringList& listed) const;
 
     // Removes a site: its settings file, with deleteFolder its folder (both failures aside; the
     // folder's is shown by prompts), then its [Sites] key, whose outcome is returned.

@@ -114,7 +114,7 @@ void TdlgEditSite::buildControls()
     btnBuildAll = TLmILBitBtn::Make(this, images, "btnBuildAll", "Build All", "Build every rotation of this site", 13);
     btnpreview = TLmILBitBtn::Make(this, images, "btnpreview", "Preview", QString(), 15);
     BitBtn1 = TLmILBitBtn::Make(this, images, "BitBtn1", bkHelp);
-    BitBtn1->SetHelp(context_.services.shell, helpContext);
+    BitBtn1->SetHelp(context_.services, helpContext);
     BitBtn2 = TLmILBitBtn::Make(this, images, "BitBtn2", bkClose);
     fbxtemp = new TFileListBox(this);
     fbxtemp->SetMask(QLatin1String(RotationImageMask));
@@ -306,9 +306,9 @@ void TdlgEditSite::FormShow()
 
 void TdlgEditSite::FormClose()
 {
-    if (currentRotation >= 0)
-        SaveRotation(currentRotation, true);
-    context_.frmMain->savecurrentsite();
+    const bool rotationSaved = currentRotation < 0 || SaveRotation(currentRotation, true);
+    // A failed rotation has told the user already: one message per close.
+    context_.frmMain->savecurrentsite(rotationSaved ? TfrmMain::SaveFailure::Shown : TfrmMain::SaveFailure::Quiet);
 }
 
 // ---- rotations ----
@@ -564,7 +564,7 @@ void TdlgEditSite::btnpreviewClick(QPushButton* sender)
                                                                     + context_.state.CurrentSite.BaseHTMLName);
     }
     if (!file.isEmpty())
-        context_.services.shell.openDocument(file);
+        platform::openDocument(context_.services, file);
 }
 
 void TdlgEditSite::cmbHeaderChange(QComboBox* sender)

@@ -10,6 +10,7 @@
 #include "app/site/fileroutines.h"
 #include "components/aboutbox.h"
 #include "components/bitbtn.h"
+#include "components/elidedtext.h"
 
 #include "platform/fileidentity.h"
 #include "platform/inifile.h"
@@ -29,36 +30,15 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
-#include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
 namespace {
 
 constexpr int hintHidePause = 5000;
 
-// Draws each row of the site list as its display name; the key itself is never shown.
-class SiteNameDelegate : public QStyledItemDelegate {
-public:
-    explicit SiteNameDelegate(TfrmMain& form) : QStyledItemDelegate(&form), form_(form) {}
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        const bool selected = option.state & QStyle::State_Selected;
-        painter->save();
-        painter->fillRect(option.rect, option.palette.brush(selected ? QPalette::Highlight : QPalette::Base));
-        painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
-        form_.lbxsitesDrawItem(*painter, index.row(), option.rect);
-        painter->restore();
-    }
-
-private:
-    TfrmMain& form_;
-};
-
 QLabel* statusValue(QWidget* parent)
 {
-    auto* label = new QLabel(parent);
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* label = new ElidedLabel(parent);
     label->setMinimumWidth(170);
     return label;
 }
@@ -82,7 +62,15 @@ void TfrmMain::buildControls()
     lbxsites = new QListWidget(sitesGroup);
     lbxsites->setObjectName(QStringLiteral("lbxsites"));
     lbxsites->setUniformItemSizes(true);
-    lbxsites->setItemDelegate(new SiteNameDelegate(*this));
+    // Each row shows the display name of its key; the key itself is never shown.
+    lbxsites->setItemDelegate(new NamedRowDelegate(
+        [this](QPainter& painter, int row, const QRect& rect, bool selected) {
+            const QPalette& palette = lbxsites->palette();
+            painter.fillRect(rect, palette.brush(selected ? QPalette::Highlight : QPalette::Base));
+            painter.setPen(palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+            lbxsitesDrawItem(painter, row, rect);
+        },
+        [this](int row) { return lbxsitename.value(row); }, this));
     lbxsites->setMinimumSize(200, 220);
     const TImageList& images = imgLmILButtons();
     btnnewsite = TLmILBitBtn::Make(sitesGroup, images, "btnnewsite", "New Site..", QString(), 10);
@@ -251,7 +239,8 @@ void TfrmMain::lbxsitesDrawItem(QPainter& painter, int index, const QRect& rect)
         rebuildSiteNameList();
     if (index < 0 || index >= lbxsitename.size())
         return;
-    painter.drawText(rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, lbxsitename[index]);
+    painter.drawText(rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                     fitText(painter.fontMetrics(), lbxsitename[index], rect.width()));
 }
 
 void TfrmMain::lbxsitesClick()
@@ -302,23 +291,27 @@ void TfrmMain::doselectionstatus()
 
 void TfrmMain::btnnewsiteClick()
 {
-    const auto site = context_.sites().newSite(siteKeys());
-    if (!site) {
+    const auto created = context_.sites().newSite(siteKeys());
+    if (!created || !created->stored)
         context_.services.prompts.warning(
             QStringLiteral("Error encountered creating new site!  Ensure you have write access and sufficient disk "
                            "space for your data directory, ")
             + state_.ProgramFolder + QStringLiteral("!"));
+    // With every key taken there is no new site to go on with.
+    if (!created)
         return;
-    }
+    // Unstored, the site is still listed and edited: its options dialog saves it, or its
+    // Cancel removes it again.
+    const tsiterecord& site = created->site;
     selecting_ = true;
-    lbxsites->addItem(site->SiteKey);
+    lbxsites->addItem(site.SiteKey);
     selecting_ = false;
 
-    state_.CurrentSite = *site;
+    state_.CurrentSite = site;
     state_.CurrentRotationPositionChanged = true;
     selectRow(lbxsites->count() - 1);
 
-    const bool folderExisted = platform::folderExists(site->Path);
+    const bool folderExisted = platform::folderExists(site.Path);
     TdlgSIteOptions dialog(context_, this);
     if (context_.services.dialogs.showModal(dialog) == platform::mrCancel)
         deletecurrentsite(!folderExisted);
@@ -345,11 +338,13 @@ void TfrmMain::btnsiteoptionsClick()
         context_.services.prompts.warning(QStringLiteral("You have not selected a site!"));
         return;
     }
+    int result = platform::mrNone;
     {
         TdlgSIteOptions dialog(context_, this);
-        context_.services.dialogs.showModal(dialog);
+        result = context_.services.dialogs.showModal(dialog);
     }
-    savecurrentsite();
+    // After OK the dialog has saved the site and shown any failure: one message per click.
+    savecurrentsite(result == platform::mrOk ? SaveFailure::Quiet : SaveFailure::Shown);
     doselectionstatus();
 }
 
@@ -389,7 +384,7 @@ void TfrmMain::btnaboutClick()
 
 void TfrmMain::BitBtn1Click()
 {
-    context_.services.shell.showHelp(0);
+    platform::showHelp(context_.services, 0);
 }
 
 void TfrmMain::BitBtn2Click()
@@ -399,12 +394,13 @@ void TfrmMain::BitBtn2Click()
 
 // ---- site files ----
 
-void TfrmMain::savecurrentsite()
+void TfrmMain::savecurrentsite(SaveFailure failure)
 {
     if (state_.CurrentSite.SiteKey.isEmpty())
         return;
     if (!context_.sites().savecurrentsite(state_.CurrentSite, state_.CurrentRotationPositionChanged)) {
-        context_.services.prompts.warning(QStringLiteral("Error encountered saving your settings!  You may be out of disk space!"));
+        if (failure == SaveFailure::Shown)
+            context_.services.prompts.warning(QStringLiteral("Error encountered saving your settings!  You may be out of disk space!"));
         return;
     }
     state_.CurrentRotationPositionChanged = false;

@@ -56,7 +56,8 @@ public:
     // Site list and current site
     void rebuildSiteNameList();
     void doselectionstatus();
-    void savecurrentsite();
+    enum class SaveFailure { Shown, Quiet };
+    void savecurrentsite(SaveFailure failure = SaveFailure::Shown);
     bool loadsite(const QString& key);
     void deletecurrentsite(bool deleteFolder = true);
 

@@ -57,7 +57,7 @@ TdlgOptions::TdlgOptions(AppContext& context, QWidget* parent)
     btnOK = TLmILBitBtn::Make(this, imgLmILButtons(), "btnOK", bkOK);
     btnCancel = TLmILBitBtn::Make(this, imgLmILButtons(), "btnCancel", bkCancel);
     btnHelp = TLmILBitBtn::Make(this, imgLmILButtons(), "btnHelp", bkHelp);
-    btnHelp->SetHelp(context_.services.shell, helpContext);
+    btnHelp->SetHelp(context_.services, helpContext);
 
     auto* outer = new QVBoxLayout(this);
     outer->addWidget(versions);

@@ -64,13 +64,16 @@ TdlgSIteOptions::TdlgSIteOptions(AppContext& context, QWidget* parent)
     auto* rotationLayout = new QFormLayout(rotation);
     rotationLayout->addRow(chkTurnfold);
     rotationLayout->addRow(lbllivepath, liveRow);
-    rotationLayout->addRow(lblrotpos, spnrotpos);
+    auto* positionRow = new QHBoxLayout;
+    positionRow->addWidget(spnrotpos);
+    positionRow->addWidget(lblrotposnote, 1);
+    rotationLayout->addRow(lblrotpos, positionRow);
 
     BitBtn1 = TLmILBitBtn::Make(this, imgLmILButtons(), "BitBtn1", bkOK);
     BitBtn1->SetModalResult(platform::mrNone);  // closed by its handler once the entries pass
     BitBtn2 = TLmILBitBtn::Make(this, imgLmILButtons(), "BitBtn2", bkCancel);
     BitBtn3 = TLmILBitBtn::Make(this, imgLmILButtons(), "BitBtn3", bkHelp);
-    BitBtn3->SetHelp(context_.services.shell, helpContext);
+    BitBtn3->SetHelp(context_.services, helpContext);
     dlgFolder = new TFolderDialog(this, context.services.dialogs);
     dlgFolder->Top = 32;
     dlgFolder->Left = 368;

@@ -31,8 +31,13 @@ QPlainTextEdit* readOnlyMemo(QWidget* parent)
 {
     auto* memo = new QPlainTextEdit(parent);
     memo->setReadOnly(true);
-    memo->setLineWrapMode(QPlainTextEdit::NoWrap);
     return memo;
+}
+
+void showFromFirstLine(QPlainTextEdit* memo)
+{
+    memo->moveCursor(QTextCursor::Start);
+    memo->ensureCursorVisible();
 }
 
 QStringList memoLines(const QPlainTextEdit* memo)
@@ -80,13 +85,14 @@ TdlgStyle::TdlgStyle(AppContext& context, QWidget* parent)
     warningsLayout->addWidget(memWarnings);
 
     rchhtml = readOnlyMemo(this);
+    rchhtml->setLineWrapMode(QPlainTextEdit::NoWrap);
     rchhtml->hide();
 
     BitBtn1 = TLmILBitBtn::Make(this, imgLmILButtons(), "BitBtn1", bkOK);
     BitBtn1->SetModalResult(platform::mrNone);  // closed by its handler, which may ask first
     BitBtn2 = TLmILBitBtn::Make(this, imgLmILButtons(), "BitBtn2", bkCancel);
     BitBtn3 = TLmILBitBtn::Make(this, imgLmILButtons(), "BitBtn3", bkHelp);
-    BitBtn3->SetHelp(context_.services.shell, helpContext);
+    BitBtn3->SetHelp(context_.services, helpContext);
 
     auto* file = new QFormLayout;
     file->addRow(QStringLiteral("HTML File:"), edthtmlfile);
@@ -113,6 +119,8 @@ void TdlgStyle::FormShow()
     lblIndex->setText(IndexToken);
     lblHeader->setText(HeaderToken);
     lblFooter->setText(FooterToken);
+    showFromFirstLine(memFiles);
+    showFromFirstLine(memWarnings);
 }
 
 bool TdlgStyle::TestCompliancy(const QString& FileName, bool IsThumbnailPage)

@@ -8,6 +8,7 @@
 #include "components/bitbtn.h"
 #include "components/pgopendialog.h"
 
+#include "platform/fontfamilies.h"
 #include "platform/modalresult.h"
 #include "platform/shell.h"
 
@@ -15,7 +16,6 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -100,6 +100,9 @@ TdlgThumbOptions::TdlgThumbOptions(AppContext& context, QWidget* parent)
     setWindowTitle(QStringLiteral("Settings"));
 
     PageControl1 = new QTabWidget(this);
+    // All six tabs show at once: the dialog is as wide as they need.
+    PageControl1->setUsesScrollButtons(false);
+    PageControl1->setElideMode(Qt::ElideNone);
     const char* tabs[] = {"Thumbnails", "Page Index", "Page Index 2", "Image Display", "Page Text", "Other"};
     void (TdlgThumbOptions::*builders[])(QWidget*) = {
         &TdlgThumbOptions::buildThumbnailsTab,   &TdlgThumbOptions::buildPageIndexTab,
@@ -597,7 +600,7 @@ void TdlgThumbOptions::BitBtn3Click()
 {
     const int tab = PageControl1->currentIndex();
     if (tab >= 0 && tab < int(std::size(tabHelpContexts)))
-        context_.services.shell.showHelp(tabHelpContexts[tab]);
+        platform::showHelp(context_.services, tabHelpContexts[tab]);
 }
 
 void TdlgThumbOptions::SetDefaultValues()
@@ -648,7 +651,7 @@ void TdlgThumbOptions::btntestimagestyleClick()
 void TdlgThumbOptions::btnviewimagestyleClick()
 {
     if (!settings_.cmbimagestyle.isEmpty())
-        context_.services.shell.openDocument(settings_.cmbimagestyle);
+        platform::openDocument(context_.services, settings_.cmbimagestyle);
 }
 
 void TdlgThumbOptions::btneditimageheaderClick(bool isHeader)
@@ -746,7 +749,5 @@ void TdlgThumbOptions::SetDefaultSetColour(ColourBox* box, bool isDefault, TColo
 
 void TdlgThumbOptions::GetFontNames(QComboBox* box)
 {
-    QStringList families = QFontDatabase::families();
-    families.sort(Qt::CaseInsensitive);
-    box->addItems(families);
+    box->addItems(platform::installedFontFamilies());
 }

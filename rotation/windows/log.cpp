@@ -29,7 +29,7 @@ TdlgLog::TdlgLog(RunLog& log, TdlgRotOpt& options, const ProblemReport& report, 
     auto* group = new QGroupBox(QStringLiteral("Log"), this);
     memwarning = new QPlainTextEdit(group);
     memwarning->setReadOnly(true);
-    memwarning->setLineWrapMode(QPlainTextEdit::NoWrap);
+    memwarning->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     (new QVBoxLayout(group))->addWidget(memwarning);
 
     const TImageList& images = imgLmILButtons();
@@ -55,6 +55,14 @@ TdlgLog::TdlgLog(RunLog& log, TdlgRotOpt& options, const ProblemReport& report, 
     connect(&log_, &RunLog::cleared, memwarning, &QPlainTextEdit::clear);
     for (const QString& line : log_.lines())
         memwarning->appendPlainText(line);
+}
+
+void TdlgLog::showEvent(QShowEvent* event)
+{
+    ModalDialog::showEvent(event);
+    // The log is read from its first line.
+    memwarning->moveCursor(QTextCursor::Start);
+    memwarning->ensureCursorVisible();
 }
 
 bool TdlgLog::btnSaveLogClick()

@@ -25,6 +25,9 @@ public:
     TLmILBitBtn* btnSaveLog;
     TLmILBitBtn* BitBtn1;           // close kind
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     RunLog& log_;
     TdlgRotOpt& options_;

@@ -5,6 +5,7 @@
 #include "buttonimages.h"
 #include "components/aboutbox.h"
 #include "components/bitbtn.h"
+#include "components/elidedtext.h"
 
 #include "platform/hourglass.h"
 #include "platform/prompts.h"
@@ -18,25 +19,11 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
 namespace {
 
 constexpr int mainHelpContext = 42;
-
-// Rows show the display name of each key, drawn by the window itself.
-class SiteRowDelegate : public QStyledItemDelegate {
-public:
-    explicit SiteRowDelegate(TfrmMain& form) : QStyledItemDelegate(&form), form_(form) {}
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        form_.lbxsitesDrawItem(*painter, index.row(), option.rect, option.state & QStyle::State_Selected);
-    }
-
-private:
-    TfrmMain& form_;
-};
 
 } // namespace
 
@@ -86,7 +73,10 @@ void TfrmMain::makeControls()
 
     auto* sitesGroup = new QGroupBox(QStringLiteral("Web Sites"), this);
     lbxsites = new QListWidget(sitesGroup);
-    lbxsites->setItemDelegate(new SiteRowDelegate(*this));
+    // Rows show the display name of each key, drawn by the window itself.
+    lbxsites->setItemDelegate(new NamedRowDelegate(
+        [this](QPainter& painter, int row, const QRect& rect, bool selected) { lbxsitesDrawItem(painter, row, rect, selected); },
+        [this](int row) { return lbxsitename.value(row); }, this));
     lbxsites->setUniformItemSizes(true);
     (new QVBoxLayout(sitesGroup))->addWidget(lbxsites);
 
@@ -99,9 +89,8 @@ void TfrmMain::makeControls()
     };
     for (const auto& [caption, value] : rows) {
         auto* label = new QLabel(caption, statusGroup);
-        *value = new QLabel(statusGroup);
-        // Long folders are cut at the group's edge rather than widening the window.
-        (*value)->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        // Long names and folders are cut at the group's edge rather than widening the window.
+        *value = new ElidedLabel(statusGroup);
         (*value)->setIndent(12);
         status->addWidget(label);
         status->addWidget(*value);
@@ -119,7 +108,7 @@ void TfrmMain::makeControls()
     btnabout = TLmILBitBtn::Make(this, images, "btnabout", "About..", "About Pictorum Pro", 17);
     BitBtn2 = TLmILBitBtn::Make(this, images, "BitBtn2", bkClose, "Close this application");
     BitBtn1 = TLmILBitBtn::Make(this, images, "BitBtn1", bkHelp, "Display Help information");
-    BitBtn1->SetHelp(services_.shell, mainHelpContext);
+    BitBtn1->SetHelp(services_, mainHelpContext);
 
     auto* buttons = new QVBoxLayout;
     for (QPushButton* b : std::initializer_list<QPushButton*>{btnRotateCurrent, btnrotateall, btnOptions, btnabout})
@@ -134,6 +123,10 @@ void TfrmMain::makeControls()
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Label7);
     layout->addLayout(middle, 1);
+    // The status line keeps the height of its first text, so that nothing moves under the
+    // pointer when a run changes or empties it.
+    const QMargins margins = layout->contentsMargins();
+    Label7->setFixedHeight(Label7->heightForWidth(width() - margins.left() - margins.right()));
 
     connect(lbxsites, &QListWidget::itemSelectionChanged, this, &TfrmMain::lbxsitesClick);
     // A click on the row already selected reads the site's file again, as any click does.
@@ -192,7 +185,8 @@ void TfrmMain::lbxsitesDrawItem(QPainter& painter, int index, const QRect& rect,
     const QPalette& palette = lbxsites->palette();
     painter.fillRect(rect, selected ? palette.highlight() : palette.base());
     painter.setPen(selected ? palette.highlightedText().color() : palette.text().color());
-    painter.drawText(rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, lbxsitename.value(index));
+    painter.drawText(rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                     fitText(painter.fontMetrics(), lbxsitename.value(index), rect.width()));
 }
 
 int TfrmMain::selectedRow() const

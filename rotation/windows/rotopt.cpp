@@ -44,7 +44,7 @@ TdlgRotOpt::TdlgRotOpt(RunLog& log, ProblemReport& report, const platform::Servi
     PageControl1->addTab(makeMailPage(), QStringLiteral("E-mail Settings"));
 
     BitBtn1 = TLmILBitBtn::Make(this, imgLmILButtons(), "BitBtn1", bkHelp);
-    BitBtn1->SetHelp(services_.shell, optionsHelpContext);
+    BitBtn1->SetHelp(services_, optionsHelpContext);
     BitBtn2 = TLmILBitBtn::Make(this, imgLmILButtons(), "BitBtn2", bkClose);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(PageControl1);
@@ -119,6 +119,10 @@ QWidget* TdlgRotOpt::makeMailPage()
     row(2, QStringLiteral("User ID: "), edtuserid, QStringLiteral("(Optional)"));
     row(3, QStringLiteral("Send E-mail To: "), edtemailto, QStringLiteral("e.g. webmaster@example.com"));
     row(4, QStringLiteral("From Address: "), edtemailfrom, QStringLiteral("e.g. turnfold@example.com"));
+    // Room for an address of 40 characters.
+    const int addressWidth = edtemailto->fontMetrics().horizontalAdvance(FortyCharacterAddress) + 16;
+    for (QLineEdit* edit : {edthost, edtemailto, edtemailfrom})
+        edit->setMinimumWidth(addressWidth);
 
     btnsendtestmessage = TLmILBitBtn::Make(page, imgLmILButtons(), "btnsendtestmessage", "Send Test Message", QString(), 25);
     lblTestmessage = new QLabel(QStringLiteral("Send Status:"), page);
@@ -126,10 +130,12 @@ QWidget* TdlgRotOpt::makeMailPage()
     edtTestmessage->setReadOnly(true);
     lblTestmessage->hide();
     edtTestmessage->hide();
+    btnsendtestmessage->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     auto* test = new QHBoxLayout;
     test->addWidget(btnsendtestmessage);
     test->addWidget(lblTestmessage);
     test->addWidget(edtTestmessage, 1);
+    test->addStretch();
 
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(group);

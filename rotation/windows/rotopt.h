@@ -15,6 +15,9 @@ class QTabWidget;
 class ProblemReport;
 class RunLog;
 
+// The e-mail fields are wide enough to show an address as long as this one.
+inline constexpr QLatin1StringView FortyCharacterAddress{"administrator.of.this.site@example.co.uk"};
+
 // Turnfold's options. Every change of a control counts at once and is announced as the new
 // options; there is no Cancel.
 class TdlgRotOpt : public platform::ModalDialog {

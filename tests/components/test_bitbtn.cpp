@@ -275,7 +275,8 @@ TEST(BitBtn, CloseKindClosesItsWindowWithoutItsHandler)
 
 TEST(BitBtn, HelpKindShowsTheNearestHelpContext)
 {
-    RecordingShell shell;
+    FakeServices fakes;
+    RecordingShell& shell = fakes.shell;
     Dialog d;
     SetHelpContext(&d.dialog, 55);
     auto* group = new QGroupBox(&d.dialog);
@@ -284,8 +285,8 @@ TEST(BitBtn, HelpKindShowsTheNearestHelpContext)
     TLmILBitBtn* inner = d.add("inner", bkHelp, group);
     TLmILBitBtn* own = d.add("own", bkHelp, group);
     for (TLmILBitBtn* b : {outer, inner, own})
-        b->SetHelp(shell);
-    own->SetHelp(shell, 42);
+        b->SetHelp(fakes.services);
+    own->SetHelp(fakes.services, 42);
     d.show();
 
     outer->click();
@@ -305,6 +306,15 @@ TEST(BitBtn, HelpKindShowsTheNearestHelpContext)
     unwired->click();
     EXPECT_EQ(d.ran, (QStringList{"inner", "unwired"}));
     EXPECT_EQ(shell.helpContexts.size(), 4);
+    EXPECT_TRUE(fakes.prompts.calls().isEmpty());
+
+    // A page that cannot be shown gives one warning that names it.
+    shell.openFailure = "no program to open it was found";
+    own->click();
+    EXPECT_EQ(fakes.prompts.promptTexts(),
+              QStringList{"The help page could not be shown (no program to open it was found).  You can open it in "
+                          "your web browser: /prog/help/42.html"});
+    EXPECT_EQ(fakes.prompts.lastPrompt().icon, platform::PromptIcon::Warning);
 }
 
 TEST(BitBtn, GlyphGoesToTheReadingSideOfRightToLeftText)

@@ -326,6 +326,19 @@ TEST_F(LoadSave, WriterFailures)
     EXPECT_PG_THROW(save(*image, empty), EPGCanWriteResolutionsEmpty, "TEmptyWriter.CanWriteResolutions is empty");
 }
 
+TEST_F(LoadSave, AnImageWithoutPixelMemoryReachesNoWriter)
+{
+    TPixelGraphic sizeOnly;
+    EXPECT_THROW(sizeOnly.Allocate(70000, 70000, bcn24Bit), EPixelGraphic);
+    ASSERT_TRUE(sizeOnly.Empty());
+    for (const char* extension : {"bmp", "jpg", "png", "tga", "ppm", "tif"}) {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        EXPECT_PG_THROW(sizeOnly.SaveToStreamAs(buffer, extension), EPixelGraphic, "Image is empty");
+        EXPECT_TRUE(buffer.data().isEmpty()) << extension;
+    }
+}
+
 TEST_F(LoadSave, SavingNeverDestroysAGoodFile)
 {
     TempFolder folder;

@@ -2,10 +2,16 @@
 
 #include <QCoreApplication>
 
-bool RecordingShell::openDocument(const QString& fileOrUrl)
+void RecordingShell::replyTo(const platform::OpenReply& reply) const
+{
+    if (reply)
+        reply(openFailure.isEmpty() ? platform::FileOutcome::success() : platform::FileOutcome::failure(openFailure));
+}
+
+void RecordingShell::openDocument(const QString& fileOrUrl, platform::OpenReply reply)
 {
     opened.append(fileOrUrl);
-    return true;
+    replyTo(reply);
 }
 
 bool RecordingShell::startProgram(const QString& program, const QStringList&)
@@ -14,10 +20,15 @@ bool RecordingShell::startProgram(const QString& program, const QStringList&)
     return startSucceeds;
 }
 
-bool RecordingShell::showHelp(int context)
+QString RecordingShell::helpFile(int context) const
+{
+    return context == 0 ? QStringLiteral("/prog/help/index.html") : QStringLiteral("/prog/help/%1.html").arg(context);
+}
+
+void RecordingShell::showHelp(int context, platform::OpenReply reply)
 {
     helpContexts.append(context);
-    return true;
+    replyTo(reply);
 }
 
 int ScriptedDialogRunner::showModal(QDialog& dialog)

@@ -13,17 +13,23 @@
 #include <deque>
 #include <functional>
 
-// Records what would have been opened or started.
+// Records what would have been opened or started. Opens reply at once: shown, or the
+// failure given in openFailure.
 class RecordingShell : public platform::ShellService {
 public:
-    bool openDocument(const QString& fileOrUrl) override;
+    void openDocument(const QString& fileOrUrl, platform::OpenReply reply) override;
     bool startProgram(const QString& program, const QStringList& arguments) override;
-    bool showHelp(int context) override;
+    QString helpFile(int context) const override;
+    void showHelp(int context, platform::OpenReply reply) override;
 
     QStringList opened;
     QStringList started;       // program paths
     QList<int> helpContexts;
     bool startSucceeds = true;
+    QString openFailure;       // empty: every open succeeds
+
+private:
+    void replyTo(const platform::OpenReply& reply) const;
 };
 
 // Shows each dialog (non-modally, so its show handlers run) and hands it to the next scripted

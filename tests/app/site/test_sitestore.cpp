@@ -145,19 +145,27 @@ TEST(SiteStore, NewSiteIsListedWithItsStartingRecordOrLeavesNothing)
 {
     TempFolder prog;
     SiteStore store(prog.path());
-    const auto site = store.newSite({"Site_1"});
-    ASSERT_TRUE(site);
-    EXPECT_EQ(site->SiteKey, "Site_2");
-    EXPECT_EQ(site->Name, "New Site");
-    EXPECT_EQ(site->Path, prog.path() + "Site_2/");
-    EXPECT_EQ(site->BaseHTMLName, "Index.html");
+    const auto created = store.newSite({"Site_1"});
+    ASSERT_TRUE(created);
+    EXPECT_TRUE(created->stored);
+    const tsiterecord& site = created->site;
+    EXPECT_EQ(site.SiteKey, "Site_2");
+    EXPECT_EQ(site.Name, "New Site");
+    EXPECT_EQ(site.Path, prog.path() + "Site_2/");
+    EXPECT_EQ(site.BaseHTMLName, "Index.html");
     EXPECT_EQ(prog.read("sites.ini"), QByteArray("[Sites]\r\nSite_2=New Site\r\n"));
 
-    // The list cannot be written: the new settings file goes again.
+    // The list cannot be written: the record still comes, the new settings file goes again,
+    // and removing the unlisted key is no failure.
     TempFolder blocked;
     blocked.mkdir("sites.ini/");
-    EXPECT_FALSE(SiteStore(blocked.path()).newSite({}));
+    const auto unstored = SiteStore(blocked.path()).newSite({});
+    ASSERT_TRUE(unstored);
+    EXPECT_FALSE(unstored->stored);
+    EXPECT_FALSE(unstored->stored.reason.isEmpty());
+    EXPECT_EQ(unstored->site.SiteKey, "Site_1");
     EXPECT_FALSE(blocked.exists("Site_1.ini"));
+    EXPECT_TRUE(SiteStore(blocked.path()).removeSiteKey("Site_1"));
 }
 
 TEST(SiteStore, AddSiteFailsWhenTheProgramFolderIsNotWritable)

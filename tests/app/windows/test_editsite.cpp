@@ -96,6 +96,23 @@ TEST_F(EditorRotation, AFailedSaveSaysSo)
               QStringList{"Error encountered saving your settings!  You may be out of disk space!"});
 }
 
+TEST_F(EditorRotation, ClosingWithAnUnwritableSiteFileSaysSoOnce)
+{
+    site(true, "");
+    prog.mkdir("Site_1/Rotation_1");
+    start();
+    clickRow(0);
+    // Rotation and site go to one file, which cannot be written once the editor is open.
+    fake.dialogs.script([&](QDialog&) {
+        QFile::remove(prog.file("Site_1.ini"));
+        prog.mkdir("Site_1.ini");
+        return platform::mrCancel;
+    });
+    form().btnedtsiteClick();
+    EXPECT_EQ(fake.prompts.promptTexts(),
+              QStringList{"Error encountered saving your settings!  You may be out of disk space!"});
+}
+
 TEST_F(EditorRotation, OtherLayoutSettingsShowsThePageOptions)
 {
     start();

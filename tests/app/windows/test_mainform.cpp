@@ -11,6 +11,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -189,6 +190,61 @@ TEST_F(MainForm, NewSiteWhenEveryKeyIsTakenWarnsAndOverwritesNothing)
                           "for your data directory, " + prog.path() + "!"});
     EXPECT_TRUE(fake.dialogs.shown.isEmpty());
     EXPECT_EQ(prog.read("sites.ini"), sites);
+}
+
+TEST_F(MainForm, NewSiteThatCannotBeWrittenStillOpensItsOptions)
+{
+    prog.mkdir("sites.ini"); // the site list cannot be written
+    start();
+    const QString creating = "Error encountered creating new site!  Ensure you have write access and sufficient disk "
+                             "space for your data directory, " + prog.path() + "!";
+    const QString saving = "Error encountered saving your settings!  You may be out of disk space!";
+    const struct {
+        const char* what;
+        int button;            // 1 OK, 2 Cancel
+        QStringList prompts;
+        QStringList keysAfter;
+    } cases[] = {
+        {"cancel", 2, {creating}, {}},
+        {"ok", 1, {creating, saving}, {"Site_1"}},
+    };
+    for (const auto& c : cases) {
+        fake.prompts.clear();
+        fake.dialogs.script([&](QDialog& d) {
+            auto& dlg = static_cast<TdlgSIteOptions&>(d);
+            EXPECT_EQ(dlg.edtname->text(), "New Site") << c.what;
+            EXPECT_EQ(form().siteKeys(), QStringList{"Site_1"}) << c.what;
+            QTest::mouseClick(c.button == 1 ? dlg.BitBtn1 : dlg.BitBtn2, Qt::LeftButton);
+            return mrNone;
+        });
+        fake.prompts.answer(mrOk);  // the warning
+        fake.prompts.answer(mrYes); // create the site's folder
+        form().btnnewsiteClick();
+        EXPECT_EQ(fake.prompts.promptTexts().filter("Error"), c.prompts) << c.what;
+        EXPECT_EQ(form().siteKeys(), c.keysAfter) << c.what;
+    }
+    EXPECT_EQ(fake.dialogs.shown, (QStringList{"TdlgSIteOptions", "TdlgSIteOptions"}));
+}
+
+TEST_F(MainForm, FailedSaveOfTheSiteOptionsIsShownOnce)
+{
+    writeThreeSites(true);
+    start();
+    clickRow(0);
+    // The site's file turns into something that cannot be written once loaded.
+    QFile::remove(prog.file("Site_1.ini"));
+    prog.mkdir("Site_1.ini");
+    fake.dialogs.script([](QDialog& d) {
+        QTest::mouseClick(static_cast<TdlgSIteOptions&>(d).BitBtn1, Qt::LeftButton);
+        return mrNone;
+    });
+    form().btnsiteoptionsClick();
+    EXPECT_EQ(fake.prompts.promptTexts(), QStringList{"Error encountered saving your settings!  You may be out of disk space!"});
+
+    // Cancelled, the dialog saved nothing: the main window's own save reports.
+    fake.prompts.clear();
+    form().btnsiteoptionsClick();
+    EXPECT_EQ(fake.prompts.promptTexts(), QStringList{"Error encountered saving your settings!  You may be out of disk space!"});
 }
 
 TEST_F(MainForm, DeleteSiteAnsweredNoKeepsEverything)

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -181,6 +182,55 @@ TEST_F(StyleDialog, PageOptionsTestComplianceShowsTheDialogForTheImageTemplate)
     EXPECT_EQ(inform, "(This text indicates where the image should be inserted)");
     EXPECT_EQ(state().ImageTemplateTokens, (TemplateTokens{true, false, true, true}));
     EXPECT_EQ(state().ThumbTemplateTokens, TemplateTokens{});
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(StyleDialog, WarningsWrapAndOpenAtTheFirstLine)
+{
+    QByteArray page = "<html><body>";
+    for (int i = 0; i < 40; ++i)
+        page += "<img src=\"images/a_picture_with_a_rather_long_name_number_" + QByteArray::number(i) + ".jpg\">";
+    const QString file = styles.write("many.htm", page + "</body></html>");
+    start();
+    int horizontal = -1;
+    int vertical = -1;
+    fake.dialogs.script([&](QDialog& d) {
+        auto& dlg = static_cast<TdlgStyle&>(d);
+        EXPECT_EQ(dlg.memWarnings->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+        horizontal = dlg.memWarnings->horizontalScrollBar()->value();
+        vertical = dlg.memWarnings->verticalScrollBar()->value();
+        EXPECT_EQ(dlg.memWarnings->textCursor().position(), 0);
+        return mrCancel;
+    });
+    showTemplateCompliance(*context, file, true, &form());
+    EXPECT_EQ(horizontal, 0);
+    EXPECT_EQ(vertical, 0);
+}
+
+// The sample templates that ship beside the programs pass the check without a warning.
+TEST_F(StyleDialog, ShippedSampleTemplatesPassWithoutWarnings)
+{
+    start();
+    const struct {
+        const char* name;
+        bool index;
+    } samples[] = {
+        {"Sample_With_Index.htm", true},
+        {"Sample_No_Index.htm", false},
+        {"Blue_Border_With_Index.htm", true},
+    };
+    for (const auto& sample : samples) {
+        TdlgStyle dlg(*context);
+        const QString file = QStringLiteral(PICTORUM_STYLES_DIR "/") + sample.name;
+        EXPECT_TRUE(dlg.TestCompliancy(file, true)) << sample.name;
+        EXPECT_EQ(dlg.warnings(), QStringList()) << sample.name;
+        EXPECT_EQ(results(dlg), (QStringList{"- Found", sample.index ? "- Found" : "- NOT FOUND!", "- Found", "- Found"}))
+            << sample.name;
+        EXPECT_EQ(dlg.requiredFiles(), QStringList()) << sample.name;
+    }
 }
 
 } // namespace

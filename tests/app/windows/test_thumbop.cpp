@@ -7,6 +7,7 @@
 
 #include "components/pgopendialog.h"
 #include "imaging/readerfilter.h"
+#include "platform/fontfamilies.h"
 #include "platform/inifile.h"
 
 #include "filedialogdriver.h"
@@ -14,10 +15,10 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
@@ -605,12 +606,16 @@ TEST_F(PageOptions, FontListsHoldTheInstalledFontsAndKeepAStoredMissingFace)
     start();
     state().CurrentSite.SiteKey = "Site_1";
     TdlgThumbOptions& d = dialog();
-    QStringList families = QFontDatabase::families();
-    families.sort(Qt::CaseInsensitive);
-    QStringList listed;
-    for (int i = 0; i < d.FontName->count(); ++i)
-        listed.append(d.FontName->itemText(i));
-    EXPECT_EQ(listed, families);
+    // Plain family names, each once: no foundry in brackets.
+    const QStringList families = platform::installedFontFamilies();
+    for (QComboBox* box : {d.FontName, d.indexFontName}) {
+        QStringList listed;
+        for (int i = 0; i < box->count(); ++i)
+            listed.append(box->itemText(i));
+        EXPECT_EQ(listed, families);
+        EXPECT_FALSE(listed.join(QString()).contains('['));
+        EXPECT_EQ(QSet<QString>(listed.begin(), listed.end()).size(), listed.size());
+    }
 
     context->dlgEditSite->LoadRotation("Site_1", 1, false, false);
     EXPECT_EQ(d.indexFontName->currentText(), "No Such Face Here");

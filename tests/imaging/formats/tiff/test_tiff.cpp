@@ -380,7 +380,11 @@ TEST_F(Tiff, AnInvalidWriterSettingWritesNothing)
     TPixelGraphic sizeOnly;
     EXPECT_THROW(sizeOnly.Allocate(70000, 70000, bcn24Bit), EPixelGraphic);
     ASSERT_TRUE(sizeOnly.Empty());
-    EXPECT_PG_THROW(sizeOnly.SaveToFile(path), EPGTIFFileFormatWriter, "TIFF: Image is empty");
+    QBuffer direct;
+    direct.open(QIODevice::WriteOnly);
+    EXPECT_PG_THROW(TTIFFileFormatWriter().Save(direct, sizeOnly, CurrentSaveOptions()), EPGTIFFileFormatWriter,
+                    "TIFF: Image is empty");
+    EXPECT_PG_THROW(sizeOnly.SaveToFile(path), EPixelGraphic, "Image is empty");
     EXPECT_EQ(readAll(path), "old contents");
 }
 
