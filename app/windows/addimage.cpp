@@ -1,4 +1,5 @@
 #include "addimage.h"
+#include "filelistdelete.h"
 
 #include "buttonimages.h"
 #include "app/build/imageadding.h"
@@ -290,12 +291,5 @@ void TdlgAddImages::FileBoxChange()
 
 void TdlgAddImages::FileBoxKeyUp(int key)
 {
-    const QStringList files = FileBox->SelectedFiles();
-    if (key != Qt::Key_Delete || files.isEmpty())
-        return;
-    std::optional<platform::Hourglass> busy;
-    if (files.size() > 1)
-        busy.emplace();
-    deleteChosenFiles(files, context_.services.prompts, true);
-    FileBox->Update();
+    deleteFilesOnKey(*FileBox, key, context_.services.prompts, true);
 }

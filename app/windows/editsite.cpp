@@ -1,4 +1,5 @@
 #include "editsite.h"
+#include "filelistdelete.h"
 
 #include "addimage.h"
 #include "buttonimages.h"
@@ -507,14 +508,8 @@ void TdlgEditSite::FileBoxChange()
 
 void TdlgEditSite::FileBoxKeyUp(int key)
 {
-    const QStringList files = FileBox->SelectedFiles();
-    if (key != Qt::Key_Delete || files.isEmpty())
+    if (!deleteFilesOnKey(*FileBox, key, context_.services.prompts))
         return;
-    std::optional<platform::Hourglass> busy;
-    if (files.size() > 1)
-        busy.emplace();
-    deleteChosenFiles(files, context_.services.prompts);
-    FileBox->Update();
 }
 
 void TdlgEditSite::btnAddFilesClick()
