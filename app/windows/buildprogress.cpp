@@ -100,7 +100,7 @@ TdlgBuildProgress::TdlgBuildProgress(AppContext& context, EditorBuildRequest req
     BitBtn2 = TLmILBitBtn::Make(this, images, "BitBtn2", bkCancel);
     BitBtn2->SetModalResult(platform::mrNone); // its handler decides: cancel the build or close
     BitBtn1 = TLmILBitBtn::Make(this, images, "BitBtn1", bkHelp);
-    BitBtn1->SetHelp(context_.services.shell, helpContext);
+    BitBtn1->SetHelp(context_.services, helpContext);
     Timer1 = new QTimer(this);
     Timer1->setInterval(300);
     Timer1->setSingleShot(false);
