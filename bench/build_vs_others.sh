@@ -1,14 +1,12 @@
 #!/usr/bin/env bash
-# The site build against a bare C thumbnailer and other tools, on the same photos and box, in
+# The site build against a bare C thumbnailer and vipsthumbnail, on the same photos and box, in
 # one run; prints the ratios (run by hand, never by CI).
 #   bench/build_vs_others.sh [build folder] [photo folder] [count] [box]
 # Without a photo folder, COUNT (200) photograph-like JPEGs of 3000 x 2000 are made.
 #   per thumbnail, one core:  ours / thumb_reference (goal <= 1.2)
 #                             ours / VIPS_CONCURRENCY=1 vipsthumbnail (goal <= 0.8)
-#   whole build:              igal2 / ours and thumbsup / ours, each tool single-threaded
-#                             and at its defaults otherwise (goal >= 5)
-# vipsthumbnail (libvips-tools) and igal2 come from Debian, thumbsup from npm (with the
-# GraphicsMagick and exiftool it needs); each is installed when missing.
+#   whole build:              ours on one thread and on every core
+# vipsthumbnail (libvips-tools) comes from Debian and is installed when missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
@@ -24,9 +22,6 @@ done
 need() { command -v "$1" >/dev/null; }
 as_root() { if [[ $(id -u) == 0 ]]; then "$@"; else sudo "$@"; fi; }
 need vipsthumbnail || as_root apt-get install -y --no-install-recommends libvips-tools
-need igal2 || as_root apt-get install -y --no-install-recommends igal2 imagemagick
-need gm || as_root apt-get install -y --no-install-recommends graphicsmagick libimage-exiftool-perl
-need thumbsup || as_root npm install -g thumbsup
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -56,28 +51,13 @@ a=$(clock)
 VIPS_CONCURRENCY=1 vipsthumbnail -s "${box}x${box}" -o "$work/vips/%s_thb.jpg[Q=75]" "$photos"/*.[jJ][pP]*[gG]
 vips=$(awk -v t="$(ms "$a" "$(clock)")" -v n="$n" 'BEGIN { printf "%.3f", t / n }')
 
-mkdir "$work/igal2"
-cp "$photos"/*.[jJ][pP]*[gG] "$work/igal2/"
-a=$(clock)
-OMP_NUM_THREADS=1 MAGICK_THREAD_LIMIT=1 igal2 -d "$work/igal2" -y "$box" >/dev/null 2>&1
-igal=$(ms "$a" "$(clock)")
-
-a=$(clock)
-OMP_NUM_THREADS=1 thumbsup --input "$photos" --output "$work/thumbsup" --thumb-size "$box" --concurrency 1 \
-  --log default >/dev/null 2>&1
-thumbsup=$(ms "$a" "$(clock)")
-
 echo "photos: $n in $photos, box ${box}x${box}, $cores cores"
 echo "ours, per thumbnail, 1 thread:          $per ms"
 echo "thumb_reference, per thumbnail:         $ref ms"
 echo "vipsthumbnail, 1 thread, per thumbnail: $vips ms"
 echo "ours, whole build, 1 thread:            $build1 ms"
 echo "ours, whole build, $cores threads:           $buildN ms"
-echo "igal2, whole gallery, 1 thread:         $igal ms"
-echo "thumbsup, whole gallery, 1 thread:      $thumbsup ms"
-awk -v o="$per" -v r="$ref" -v v="$vips" -v b="$build1" -v i="$igal" -v t="$thumbsup" 'BEGIN {
+awk -v o="$per" -v r="$ref" -v v="$vips" 'BEGIN {
   printf "ours / thumb_reference: %.2f (goal <= 1.2)\n", o / r
   printf "ours / vipsthumbnail:   %.2f (goal <= 0.8)\n", o / v
-  printf "igal2 / ours build:     %.1f (goal >= 5)\n", i / b
-  printf "thumbsup / ours build:  %.1f (goal >= 5)\n", t / b
 }'

@@ -20,6 +20,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <memory>
+
 #include <sys/stat.h>
 
 namespace {
@@ -44,16 +46,26 @@ bool runVerb(const QString& verb, const QStringList& paths, QWidget* owner, plat
 {
     const auto is = [&](const char* name) { return verb.compare(QLatin1String(name), Qt::CaseInsensitive) == 0; };
     bool ok = true;
+    // An opener that cannot be started replies at once; a later reply comes after we returned,
+    // so it only marks a flag that outlives this call.
+    const auto failed = std::make_shared<bool>(false);
+    const auto open = [&](const QString& target) {
+        shell.openDocument(target, [failed](const platform::FileOutcome& outcome) {
+            if (!outcome)
+                *failed = true;
+        });
+        ok = !*failed && ok;
+    };
     if (is("open")) {
         for (const QString& path : paths)
-            ok = shell.openDocument(path) && ok;
+            open(path);
     } else if (is("opencontainingfolder")) {
         QStringList folders;
         for (const QString& path : paths)
             if (!folders.contains(containingFolder(path)))
                 folders.append(containingFolder(path));
         for (const QString& folder : folders)
-            ok = shell.openDocument(folder) && ok;
+            open(folder);
     } else if (is("copypath")) {
         QGuiApplication::clipboard()->setText(paths.join(QLatin1Char('\n')));
     } else if (is("properties")) {

@@ -13,8 +13,21 @@ namespace {
 constexpr std::size_t kBufferSize = 64 * 1024;
 }
 
+namespace {
+
+// A buffer no larger than what a random-access stream has left (a small file needs no 64 KiB).
+std::size_t bufferSizeFor(const QIODevice& Stream)
+{
+    if (Stream.isSequential())
+        return kBufferSize;
+    const qint64 left = Stream.size() - Stream.pos();
+    return std::size_t(std::clamp<qint64>(left + 1, 1, qint64(kBufferSize)));
+}
+
+} // namespace
+
 ByteReader::ByteReader(QIODevice& Stream, RaiseFunction RaiseEnd)
-    : stream_(Stream), raiseEnd_(RaiseEnd), buffer_(kBufferSize), bufferStart_(Stream.pos())
+    : stream_(Stream), raiseEnd_(RaiseEnd), buffer_(bufferSizeFor(Stream)), bufferStart_(Stream.pos())
 {
 }
 
@@ -128,6 +141,29 @@ void ByteReader::Skip(std::int64_t Count)
         head_ += std::size_t(n);
         Count -= n;
     }
+}
+
+std::int64_t ByteReader::ReadUpTo(void* Buffer, std::int64_t Count)
+{
+    auto* out = static_cast<std::uint8_t*>(Buffer);
+    std::int64_t done = 0;
+    while (done < Count) {
+        if (head_ == tail_ && !fill())
+            break;
+        const std::int64_t n = std::min(Count - done, buffered());
+        std::memcpy(out + done, buffer_.data() + head_, std::size_t(n));
+        head_ += std::size_t(n);
+        done += n;
+    }
+    return done;
+}
+
+bool ByteReader::Peek(std::uint8_t& Byte)
+{
+    if (head_ == tail_ && !fill())
+        return false;
+    Byte = buffer_[head_];
+    return true;
 }
 
 bool ByteReader::AtEnd()

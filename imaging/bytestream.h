@@ -57,6 +57,11 @@ public:
     // Exactly Count bytes, or the end-of-data error.
     void Read(void* Buffer, std::int64_t Count);
     void Skip(std::int64_t Count);
+    // Up to Count bytes, fewer only where the data ends (no error): the number read. For data
+    // whose length fields may point past the end and that keeps what is there.
+    std::int64_t ReadUpTo(void* Buffer, std::int64_t Count);
+    // The next byte without taking it; false at the end of the data.
+    bool Peek(std::uint8_t& Byte);
     // True when no byte is left (for decoders whose data may end at a code boundary).
     bool AtEnd();
 

@@ -174,16 +174,12 @@ void SaveGraphicToStream(TPixelGraphic& Graphic, const FormatRegistry& Registry,
     });
 }
 
-namespace {
-
-// Writes through a temporary file beside the target, renamed over it only when complete.
-void writeFileAtomically(const QString& FileName, const TFileFormatWriter& Writer, TPixelGraphic& Image,
-                         const SaveOptions& Options)
+void WriteFileAtomically(const QString& FileName, const std::function<void(QIODevice& Stream)>& Write)
 {
     std::exception_ptr failure;
     const platform::FileOutcome outcome = platform::writeFileAtomically(FileName, [&](QIODevice& out, QString&) {
         try {
-            Writer.Save(out, Image, Options);
+            Write(out);
             return true;
         } catch (...) {
             failure = std::current_exception();
@@ -196,14 +192,12 @@ void writeFileAtomically(const QString& FileName, const TFileFormatWriter& Write
         throw EPixelGraphic(outcome.reason);
 }
 
-} // namespace
-
 void SaveGraphicToFile(TPixelGraphic& Graphic, const FormatRegistry& Registry, const QString& FileName,
                        const SaveOptions& Options)
 {
     saveWithConversion(Graphic, Registry, GetLowerExtension(FileName),
                        [&](const TFileFormatWriter& Writer, TPixelGraphic& Image) {
-                           writeFileAtomically(FileName, Writer, Image, Options);
+                           WriteFileAtomically(FileName, [&](QIODevice& Stream) { Writer.Save(Stream, Image, Options); });
                        });
 }
 

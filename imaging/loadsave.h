@@ -7,6 +7,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class QIODevice;
 class FormatRegistry;
 class TFileFormatWriter;
@@ -35,3 +37,8 @@ void SaveGraphicToStream(TPixelGraphic& Graphic, const FormatRegistry& Registry,
 // failure or refusal leaves an existing file as it was.
 void SaveGraphicToFile(TPixelGraphic& Graphic, const FormatRegistry& Registry, const QString& FileName,
                        const SaveOptions& Options = CurrentSaveOptions());
+
+// Runs Write on a temporary file beside FileName and renames it over FileName only when Write
+// returned; Write's exception (or the failure to write the file, as EPixelGraphic with its
+// reason) passes on, leaving an existing file as it was.
+void WriteFileAtomically(const QString& FileName, const std::function<void(QIODevice& Stream)>& Write);

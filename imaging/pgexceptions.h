@@ -42,6 +42,7 @@ PG_EXCEPTION_CLASS(EPGPxMFileFormatWriter);
 PG_EXCEPTION_CLASS(EPGTGAFileFormatReader);
 PG_EXCEPTION_CLASS(EPGTIFFileFormatReader);
 PG_EXCEPTION_CLASS(EPGTIFFileFormatWriter);
+PG_EXCEPTION_CLASS(GIFException); // the GIF image and its coders, with fixed English texts
 PG_EXCEPTION_CLASS(EPGInvalidBitCountNum);
 PG_EXCEPTION_CLASS(EPGInvalidSize);
 

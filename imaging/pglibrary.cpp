@@ -6,6 +6,8 @@
 #include "imaging/formats/bmp/bmpformat.h"
 #include "imaging/formats/icon/iconformat.h"
 #include "imaging/formats/jpeg/jpegformat.h"
+#include "imaging/formats/gif/gifformat.h"
+#include "imaging/formats/gif/gifimage.h"
 #include "imaging/formats/metafile/metafileformat.h"
 #include "imaging/formats/pcx/pcxformat.h"
 #include "imaging/formats/png/pngformat.h"
@@ -34,7 +36,11 @@ std::unique_ptr<FormatRegistry> buildRegistry()
     RegisterPxMFormats(*registry);
     RegisterTGAFormats(*registry);
     RegisterTIFFFormats(*registry);
+    // The add-on formats: the GIF adapter, the metafile readers, the second GIF reader, the
+    // icon reader.
+    RegisterGIFFormats(*registry);
     RegisterMetafileFormats(*registry);
+    RegisterSecondGIFReader(*registry);
     RegisterIconFormats(*registry);
     registry->Freeze();
     return registry;
@@ -60,6 +66,7 @@ void InitPGraphic()
         PGLanguage = 0;
         PixelGraphicInfoFont = PGInfoFont{};
         ResetPixelGraphicSettings();
+        BuildGIFExtensionRegistry();
         libraryRegistry = buildRegistry();
     } catch (...) {
         --startCount;
@@ -72,6 +79,7 @@ void DonePGraphic()
     if (startCount == 0 || --startCount > 0)
         return;
     libraryRegistry.reset();
+    FreeGIFExtensionRegistry();
 }
 
 bool PGraphicStarted()

@@ -30,11 +30,6 @@ bool onUserInterfaceThread()
 
 } // namespace
 
-void TPixelGraphic::FreeDeleter::operator()(std::uint8_t* p) const
-{
-    FreePixelMemory(p, size);
-}
-
 TPixelGraphic::TPixelGraphic() : gamma_(PixelGraphicDefaultGamma) {}
 
 TPixelGraphic::~TPixelGraphic()
@@ -129,7 +124,7 @@ void TPixelGraphic::Allocate(int Width, int Height, TBitCountNum BitCountNum)
     if (bitCountNum_ == bcn24Bit)
         storePaletteIdent(pTrueColor);
     if (imageSize_ <= MaxImageSize)
-        pixels_ = {AllocatePixelMemory(std::size_t(imageSize_)), FreeDeleter{std::size_t(imageSize_)}};
+        pixels_ = {AllocatePixelMemory(std::size_t(imageSize_)), PixelMemoryDeleter{std::size_t(imageSize_)}};
     if (!pixels_)
         raiseNoPixelMemory();
     Changed();

@@ -5,6 +5,7 @@
 #include "pgobject.h"
 #include "pgsettings.h"
 #include "pgtypes.h"
+#include "pixelmemory.h"
 
 #include <QPainter>
 #include <QString>
@@ -269,11 +270,7 @@ private:
     int height_ = 0;
     std::int64_t rowBytes_ = 0;
     std::int64_t imageSize_ = 0;
-    struct FreeDeleter {
-        std::size_t size; // as allocated (value-initialised: 0)
-        void operator()(std::uint8_t* p) const;
-    };
-    std::unique_ptr<std::uint8_t[], FreeDeleter> pixels_;
+    PixelMemory pixels_;
 
     std::vector<TColor> palette_;
     TPaletteIdent paletteIdent_ = pTrueColor;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 // Zeroed memory for an image's pixels. Large blocks are mapped on their own and backed by huge
 // pages where the system allows: filling a 24-megapixel image through ordinary 4 KiB pages
@@ -10,3 +11,10 @@
 std::uint8_t* AllocatePixelMemory(std::size_t Size);
 // Size: the size it was allocated with.
 void FreePixelMemory(std::uint8_t* Memory, std::size_t Size);
+
+// Owns a block of AllocatePixelMemory.
+struct PixelMemoryDeleter {
+    std::size_t size = 0; // as allocated
+    void operator()(std::uint8_t* Memory) const { FreePixelMemory(Memory, size); }
+};
+using PixelMemory = std::unique_ptr<std::uint8_t[], PixelMemoryDeleter>;

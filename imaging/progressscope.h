@@ -18,6 +18,19 @@ template <typename F> void EndScope(int FailuresAtStart, F&& Action)
     }
 }
 
+// Runs Action as the scope ends, also when it is left by an exception (which then wins).
+template <typename F> class AtScopeEnd {
+public:
+    explicit AtScopeEnd(F Action) : action_(std::move(Action)), failures_(std::uncaught_exceptions()) {}
+    ~AtScopeEnd() noexcept(false) { EndScope(failures_, action_); }
+    AtScopeEnd(const AtScopeEnd&) = delete;
+    AtScopeEnd& operator=(const AtScopeEnd&) = delete;
+
+private:
+    F action_;
+    int failures_;
+};
+
 // Calls the image's progress start event now and its end event when the scope ends, also when
 // the work inside raised.
 // Sender: who the events name (the image itself unless given).

@@ -136,6 +136,7 @@ QWidget* TdlgAddImages::buildRotationGroup()
     edtrotationdirectory = new QLineEdit(grpRotations);
     edtrotationdirectory->setReadOnly(true);
     lblcontains = new QLabel(grpRotations);
+    lblcontains->setWordWrap(true); // the side keeps its width: a long caption takes two lines
     FileBox = new TFileListBox(grpRotations);
     FileBox->setObjectName(QStringLiteral("FileBox"));
     FileBox->SetMask(QLatin1String(RotationImageMask));

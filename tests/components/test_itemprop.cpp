@@ -128,9 +128,8 @@ TEST_F(ItemMenu, TheMenuOffersFourEntriesAndRunsTheChosenOne)
 
     // What the desktop refuses to open is a failed command.
     shell.opened.clear();
-    struct Refusing : RecordingShell {
-        bool openDocument(const QString&) override { return false; }
-    } refusing;
+    RecordingShell refusing;
+    refusing.openFailure = "No application is registered for this file";
     picker.pick(0);
     EXPECT_FALSE(ShowItemContextMenu(items, nullptr, QPoint(5, 5), refusing));
 }

@@ -136,6 +136,27 @@ TEST(ByteReader, ShortReadsGiveTheSameBytes)
     }
 }
 
+TEST(ByteReader, ReadUpToAndPeekStopQuietlyAtTheEnd)
+{
+    for (const auto& pattern : ShortReadPatterns()) {
+        ChunkedDevice device(counting(100), pattern);
+        ByteReader reader(device, raiseEnd);
+        std::uint8_t byte = 0;
+        ASSERT_TRUE(reader.Peek(byte));
+        EXPECT_EQ(byte, 0);
+        EXPECT_EQ(reader.Position(), 0);
+        std::vector<std::uint8_t> buffer(80);
+        EXPECT_EQ(reader.ReadUpTo(buffer.data(), 80), 80);
+        EXPECT_EQ(buffer.back(), 79);
+        EXPECT_EQ(reader.ReadUpTo(buffer.data(), 80), 20); // what is left, no error
+        EXPECT_EQ(buffer[19], 99);
+        EXPECT_FALSE(reader.Peek(byte));
+        EXPECT_EQ(reader.ReadUpTo(buffer.data(), 1), 0);
+        EXPECT_FALSE(reader.RanOut());
+        EXPECT_EQ(reader.Position(), 100);
+    }
+}
+
 TEST(ByteWriter, WritesEverythingOrRaises)
 {
     QBuffer buffer;

@@ -237,6 +237,8 @@ TEST_F(LibraryFormats, StartRegistersTheBuiltInFormatsSorted)
         {"tWMFFileFormatReader", "wmf", "Windows Metafile", true},
         {"tEMFFileFormatReader", "emf", "Enhanced Metafile", true},
         {"tIcoFileFormatReader", "ico", "Windows Icon", true},
+        {"TGIFFileFormatReader", "gif", "GIF-Format", true},
+        {"tGifFileFormatReader", "gif", "GIF", true},
         {"TBMPFileFormatWriter", "bmp", "Bitmap", false},
         {"TDIBFileFormatWriter", "dib", "Bitmap", false},
         {"TJPGFileFormatWriter", "jpg", "JPEG (JFIF compliant)", false},
@@ -249,6 +251,7 @@ TEST_F(LibraryFormats, StartRegistersTheBuiltInFormatsSorted)
         {"TTGAFileFormatWriter", "tga", "Truevision Targa", false},
         {"TTIFFileFormatWriter", "tif", "Tagged Image File Format", false},
         {"TTIFFFileFormatWriter", "tiff", "Tagged Image File Format", false},
+        {"TGIFFileFormatWriter", "gif", "GIF-Format", false},
     };
     auto expect = [&](const TFileFormatReaderWriter* coder, std::optional<bool> signature) {
         const auto* entry = std::find_if(std::begin(known), std::end(known),
@@ -340,7 +343,7 @@ TEST_F(LibraryFormats, StartPutsTheSettingsBack)
 TEST_F(LibraryFormats, ADotBmpFileThatIsNoBitmapFindsNoReader)
 {
     TempFolder folder;
-    const QString path = folder.write(".bmp", "GIF89a not a bitmap");
+    const QString path = folder.write(".bmp", "no image at all"); // no signature claims it
     TPixelGraphic image;
     EXPECT_PG_THROW(image.LoadFromFile(path), EPGUnknownFileFormat, "Unknown file format");
 }

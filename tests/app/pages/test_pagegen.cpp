@@ -2,6 +2,7 @@
 #include "app/pages/imagemeasure.h"
 #include "app/pages/pagegen.h"
 #include "imaging/pglibrary.h"
+#include "imaging/pixelgraphic.h"
 
 #include "platform/prompts.h"
 
@@ -456,20 +457,24 @@ TEST_F(PageFragments, ImagesAreMeasuredByTheImageLibrary)
     ASSERT_TRUE(picture.save(folder.file("photo.jpg"), "JPEG"));
     ASSERT_TRUE(picture.copy(0, 0, 50, 400).save(folder.file("Tall.BMP"), "BMP"));
     folder.write("broken.jpg", "\xff\xd8\xff\xe0 not really a picture");
+    TPixelGraphic banner;
+    banner.Allocate(500, 40, bcn8Bit);
+    banner.SaveToFile(folder.file("banner.gif"));
     EXPECT_EQ(measureImageFile(folder.file("photo.jpg")), QSize(640, 480));
+    EXPECT_EQ(measureImageFile(folder.file("banner.gif")), QSize(500, 40));
     EXPECT_EQ(measureImageFile(folder.file("Tall.BMP")), QSize(50, 400));
     EXPECT_EQ(measureImageFile(folder.file("broken.jpg")), std::nullopt);
     EXPECT_EQ(measureImageFile(folder.file("none.jpg")), std::nullopt);
 
-    in.images = {"photo.jpg", "Tall.BMP", "broken.jpg"};
+    in.images = {"photo.jpg", "Tall.BMP", "broken.jpg", "banner.gif"};
     s().cmbimagestyle = folder.write("image.htm", "***CONTENT***");
     s().chkmaximagesize = true;
     s().spnImageWidth.setValue(300);
     s().SpnImageHeight.setValue(300);
     PageGenerator g(in, PageServices{}); // the program's own measuring
     const char* expected[] = {"<IMG SRC=\"photo.jpg\" WIDTH=300 HEIGHT=225 >", "<IMG SRC=\"Tall.BMP\" WIDTH=37 HEIGHT=300 >",
-                              "<IMG SRC=\"broken.jpg\">"};
-    for (int i = 0; i < 3; ++i) {
+                              "<IMG SRC=\"broken.jpg\">", "<IMG SRC=\"banner.gif\" WIDTH=300 HEIGHT=24 >"};
+    for (int i = 0; i < 4; ++i) {
         ASSERT_TRUE(g.createHTMLImagepage(folder.file("page.html"), i, "", 1));
         EXPECT_TRUE(folder.read("page.html").contains(expected[i])) << expected[i];
     }

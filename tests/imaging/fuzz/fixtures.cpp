@@ -1,5 +1,6 @@
 #include "fixtures.h"
 
+#include "imaging/formats/gif/giflzw.h"
 #include "imaging/pgsettings.h"
 #include "imaging/pixelgraphic.h"
 
@@ -709,6 +710,71 @@ std::vector<std::vector<int>> ShortReadPatterns()
     return {{1}, {2}, {3}, {7}, {43}, cycle};
 }
 
+QByteArray FormatExampleGif()
+{
+    return QByteArray::fromHex("474946383761" "04000100800000" "000000FFFFFF" "2C000000000400010000"
+                               "0202845100" "3B");
+}
+
+namespace {
+
+void appendMap(QByteArray& out, const std::vector<TColor>& map)
+{
+    const int bits = GifBitsFor(int(map.size()));
+    for (int i = 0; i < (map.empty() ? 0 : 1 << bits); ++i) {
+        const TColor c = i < int(map.size()) ? map[std::size_t(i)] : 0;
+        out.append(char(RedOf(c))).append(char(GreenOf(c))).append(char(BlueOf(c)));
+    }
+}
+
+} // namespace
+
+QByteArray GifFile(int Width, int Height, const std::vector<TColor>& GlobalMap, const QByteArray& Blocks, bool Trailer)
+{
+    QByteArray out("GIF89a");
+    append16(out, std::uint32_t(Width));
+    append16(out, std::uint32_t(Height));
+    const int bits = GifBitsFor(int(GlobalMap.size()));
+    out.append(char(GlobalMap.empty() ? 0 : 0x80 | (bits - 1))).append('\0').append('\0');
+    appendMap(out, GlobalMap);
+    out.append(Blocks);
+    if (Trailer)
+        out.append(char(0x3B));
+    return out;
+}
+
+QByteArray GifImageBlock(int Left, int Top, int Width, int Height, std::uint8_t Packed,
+                         const std::vector<TColor>& LocalMap, const std::vector<std::uint8_t>& Pixels, int MinCodeSize)
+{
+    QByteArray out(1, char(0x2C));
+    append16(out, std::uint32_t(Left));
+    append16(out, std::uint32_t(Top));
+    append16(out, std::uint32_t(Width));
+    append16(out, std::uint32_t(Height));
+    if (!LocalMap.empty())
+        Packed = std::uint8_t((Packed & 0x78) | 0x80 | (GifBitsFor(int(LocalMap.size())) - 1));
+    out.append(char(Packed));
+    appendMap(out, LocalMap);
+    GifLzwEncoder encoder(MinCodeSize);
+    encoder.Add(Pixels.data(), std::int64_t(Pixels.size()));
+    return out.append(encoder.Finish());
+}
+
+QByteArray GifControlBlock(int Disposal, int Delay, std::optional<int> TransparentIndex)
+{
+    QByteArray out = QByteArray::fromHex("21F904");
+    out.append(char((Disposal << 2) | (TransparentIndex ? 1 : 0)));
+    append16(out, std::uint32_t(Delay));
+    return out.append(char(TransparentIndex.value_or(0))).append('\0');
+}
+
+QByteArray GifLoopBlock(int Loops)
+{
+    QByteArray out = QByteArray::fromHex("21FF0B") + "NETSCAPE2.0" + QByteArray::fromHex("0301");
+    append16(out, std::uint32_t(Loops));
+    return out.append('\0');
+}
+
 namespace {
 
 QByteArray savedAs(TPixelGraphic& Image, const QString& Extension, const SaveOptions& Options = CurrentSaveOptions())
@@ -900,6 +966,30 @@ std::vector<Seed> tiffSeeds()
     return seeds;
 }
 
+std::vector<Seed> gifSeeds()
+{
+    const std::vector<TColor> gray4{RGBColor(0, 0, 0), RGBColor(85, 85, 85), RGBColor(170, 170, 170),
+                                    RGBColor(255, 255, 255)};
+    std::vector<std::uint8_t> pattern(24 * 10);
+    for (std::size_t i = 0; i < pattern.size(); ++i)
+        pattern[i] = std::uint8_t((i / 3 + i % 7) % 4);
+    std::vector<Seed> seeds{{"example.gif", FormatExampleGif()}};
+    seeds.push_back({"animation.gif", GifFile(24, 10, gray4,
+                                              GifLoopBlock(0) + GifControlBlock(2, 7, 3)
+                                                  + GifImageBlock(0, 0, 24, 10, 0, {}, pattern, 2)
+                                                  + QByteArray::fromHex("21FE0568656C6C6F00") // a comment
+                                                  + GifControlBlock(3, 0)
+                                                  + GifImageBlock(5, 2, 8, 5, 0x40, std::vector<TColor>(16, RGBColor(9, 8, 7)),
+                                                                  std::vector<std::uint8_t>(pattern.begin(), pattern.begin() + 40), 4))});
+    seeds.push_back({"interlaced_local_map.gif",
+                     GifFile(7, 9, {}, GifImageBlock(0, 0, 7, 9, 0x40, gray4, std::vector<std::uint8_t>(pattern.begin(), pattern.begin() + 63), 2))});
+    auto image = MakePatternImage(31, 13, bcn24Bit);
+    seeds.push_back({"written_256.gif", savedAs(*image, "gif")});
+    const QByteArray whole = seeds.back().data;
+    seeds.push_back({"truncated.gif", whole.left(whole.size() / 2)});
+    return seeds;
+}
+
 } // namespace
 
 std::vector<Seed> SeedsFor(const QString& Target)
@@ -916,6 +1006,8 @@ std::vector<Seed> SeedsFor(const QString& Target)
         return pcxSeeds();
     if (Target == QLatin1String("fuzz_pnm"))
         return pnmSeeds();
+    if (Target == QLatin1String("fuzz_gif") || Target == QLatin1String("fuzz_gif_second"))
+        return gifSeeds();
     if (Target == QLatin1String("fuzz_tiff"))
         return tiffSeeds();
     if (Target == QLatin1String("fuzz_wmf"))

@@ -38,6 +38,22 @@ QByteArray FormatExampleTrueColorBmp(); // 3 x 2, 78 bytes
 QByteArray FormatExampleRle8Bmp();      // 4 x 3, RLE8
 QByteArray FormatExampleRle4Bmp();      // 10 x 1, RLE4: a run and a literal
 
+// ---- GIF files, block by block (layout: imaging/formats/gif/FORMAT.md) ----
+// The worked example: a 4 x 1 frame of index 0 with a black and white global map (35 bytes).
+QByteArray FormatExampleGif();
+// "GIF89a", the screen descriptor with the global map (none when empty; padded to a power of
+// two), the blocks, and the trailer when asked.
+QByteArray GifFile(int Width, int Height, const std::vector<TColor>& GlobalMap, const QByteArray& Blocks,
+                   bool Trailer = true);
+// An image block: descriptor, local map (Packed's map bits are set from it), LZW data of the
+// pixels (row order) with the given minimum code size.
+QByteArray GifImageBlock(int Left, int Top, int Width, int Height, std::uint8_t Packed,
+                         const std::vector<TColor>& LocalMap, const std::vector<std::uint8_t>& Pixels, int MinCodeSize);
+// A graphic control block.
+QByteArray GifControlBlock(int Disposal, int Delay, std::optional<int> TransparentIndex = std::nullopt);
+// A loop block.
+QByteArray GifLoopBlock(int Loops);
+
 // ---- TIFF files, entry by entry (layout: imaging/formats/tiff/FORMAT.md) ----
 struct TiffField {
     std::uint16_t tag;
@@ -165,5 +181,5 @@ struct Seed {
     QString name;
     QByteArray data;
 };
-// The seed files of a fuzz target ("fuzz_bmp", "fuzz_jpeg", "fuzz_tiff"); empty for an unknown target.
+// The seed files of a fuzz target ("fuzz_bmp", "fuzz_jpeg", "fuzz_gif", ...); empty for an unknown target.
 std::vector<Seed> SeedsFor(const QString& Target);

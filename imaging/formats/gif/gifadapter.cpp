@@ -1,0 +1,108 @@
+// The GIF format adapter: the registry's GIF reader and writer, through TGIFImage.
+#include "gifformat.h"
+#include "gifimage.h"
+
+#include "imaging/pgmessages.h"
+#include "imaging/pixelgraphic.h"
+#include "imaging/progressscope.h"
+
+namespace {
+
+constexpr int kSignatureSum = 'G' + 'I' + 'F'; // 214
+
+[[noreturn]] void raiseIndex()
+{
+    throw EPixelGraphic(QStringLiteral("Index > 1"));
+}
+
+// The GIF image's warnings go by the pixel image's WarningAction.
+void routeWarnings(TGIFImage& Gif, const TPixelGraphic& Graphic)
+{
+    Gif.SetOnWarning([&Graphic](PGObject*, int, const QString& Text) {
+        switch (Graphic.RespondToWarning(QStringLiteral("GIF ") + PGLangStr(PgMsg::Warning), Text)) {
+        case TWarningResponse::Abort:
+            RaiseGIF(PGLangStr(PgMsg::Aborted));
+        case TWarningResponse::Raise:
+            RaiseGIF(Text);
+        case TWarningResponse::Continue:
+            break;
+        }
+    });
+}
+
+} // namespace
+
+// ---- Reader ----
+
+TGIFFileFormatReader::TGIFFileFormatReader()
+    : TFileFormatReader(QStringLiteral("TGIFFileFormatReader"), QStringLiteral("gif"), QStringLiteral("GIF-Format"), true)
+{
+}
+
+bool TGIFFileFormatReader::CheckSignature(const SignatureProbe& Header) const
+{
+    return Header[0] + Header[1] + Header[2] == kSignatureSum;
+}
+
+void TGIFFileFormatReader::Load(QIODevice& Stream, TPixelGraphic& Graphic, int ImageIndex) const
+{
+    if (ImageIndex > 1)
+        raiseIndex();
+    PGObject* sender = const_cast<TGIFFileFormatReader*>(this);
+    TGIFImage gif;
+    routeWarnings(gif, Graphic);
+    Graphic.ProgressBegin(sender);
+    const AtScopeEnd end([&Graphic, sender] {
+        Graphic.Progress(100, 100, sender);
+        Graphic.ProgressEnd(sender);
+    });
+    bool abort = Graphic.Progress(10, 100, sender);
+    gif.LoadFromStream(Stream);
+    abort |= Graphic.Progress(90, 100, sender);
+    abort |= Graphic.Progress(100, 100, sender);
+    if (abort)
+        return; // the pixel image stays as it was
+    gif.AssignTo(Graphic);
+}
+
+void TGIFFileFormatReader::GetInfo(QIODevice& Stream, int ImageIndex, GraphicFileInfo& Info) const
+{
+    TFileFormatReader::GetInfo(Stream, ImageIndex, Info);
+    if (ImageIndex > 1)
+        raiseIndex();
+    TGIFImage gif;
+    gif.LoadFromStream(Stream);
+    Info.Width = gif.Width();
+    Info.Height = gif.Height();
+    Info.BitsPerPixel = 8;
+    Info.ColorsText = QStringLiteral("256");
+    Info.ImageCount = 1;
+}
+
+// ---- Writer ----
+
+TGIFFileFormatWriter::TGIFFileFormatWriter()
+    : TFileFormatWriter(QStringLiteral("TGIFFileFormatWriter"), QStringLiteral("gif"), QStringLiteral("GIF-Format"),
+                        ColorResolutionSet{cr256Colors})
+{
+}
+
+void TGIFFileFormatWriter::Save(QIODevice& Stream, TPixelGraphic& Graphic, const SaveOptions&) const
+{
+    PGObject* sender = const_cast<TGIFFileFormatWriter*>(this);
+    Graphic.ProgressBegin(sender);
+    const AtScopeEnd end([&Graphic, sender] { Graphic.ProgressEnd(sender); });
+    Graphic.Progress(10, 100, sender);
+    TGIFImage gif;
+    Graphic.Progress(50, 100, sender);
+    gif.Assign(&Graphic);
+    Graphic.Progress(90, 100, sender);
+    gif.SaveToStream(Stream);
+    Graphic.Progress(100, 100, sender);
+}
+
+void RegisterGIFFormats(FormatRegistry& Registry)
+{
+    Registry.AddReader(std::make_unique<TGIFFileFormatReader>());
+    Registry.AddWriter(std::make_unique<TGIFFileFormatWriter>());
+}
