@@ -25,7 +25,7 @@ using platform::mrYes;
 using R = AddImageOutcome;
 
 const QByteArray gifBytes("GIF89a\x01\x00\x01\x00\x80\x00\x00\x00\x00\x00\xff\xff\xff,\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;",
-                          43);
+                          35);
 
 class ImageAdding : public ::testing::Test {
 protected:

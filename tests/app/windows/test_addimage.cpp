@@ -30,7 +30,7 @@ using platform::mrNo;
 using platform::mrYes;
 
 const QByteArray gifBytes("GIF89a\x01\x00\x01\x00\x80\x00\x00\x00\x00\x00\xff\xff\xff,\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;",
-                          43);
+                          35);
 
 // Drops files on a list as the window system delivers a drop from a file manager.
 Qt::DropAction dropFiles(TFileListBox& list, const QStringList& files)
