@@ -74,6 +74,9 @@ TGIFFileFormatWriter::TGIFFileFormatWriter()
 
 void TGIFFileFormatWriter::Save(QIODevice& Stream, TPixelGraphic& Graphic, const SaveOptions&) const
 {
+    // Without pixels the file would hold no frame, which no reader takes back.
+    if (Graphic.Width() <= 0 || Graphic.Height() <= 0)
+        RaiseGIF(PGLangStr(PgMsg::ZeroWidthOrHeight));
     PGObject* sender = const_cast<TGIFFileFormatWriter*>(this);
     Graphic.ProgressBegin(sender);
     const AtScopeEnd end([&Graphic, sender] { Graphic.ProgressEnd(sender); });

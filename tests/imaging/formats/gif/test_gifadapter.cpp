@@ -8,6 +8,7 @@
 #include "imaging/formats/gif/gifformat.h"
 #include "imaging/formats/gif/gifimage.h"
 #include "platform/prompts.h"
+#include "tempfolder.h"
 
 #include <QBuffer>
 
@@ -236,6 +237,24 @@ TEST_F(GifAdapter, WarningsOfTheModelNeverReachThePixelImage)
         }
     }
     EXPECT_TRUE(prompts.calls().isEmpty());
+}
+
+TEST_F(GifAdapter, AnEmptyImageIsRefusedBeforeAnythingIsWritten)
+{
+    TempFolder folder;
+    for (const QSize size : {QSize(0, 0), QSize(0, 3), QSize(3, 0)}) {
+        TPixelGraphic image;
+        image.Allocate(size.width(), size.height(), bcn8Bit);
+        image.SetColorResConversion(crcConvert);
+        const QString target = folder.file("empty.gif");
+        EXPECT_PG_THROW(image.SaveToFile(target), GIFException, "Width = 0 or Height = 0");
+        EXPECT_TRUE(folder.entries().isEmpty()) << size.width() << "x" << size.height();
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        EXPECT_PG_THROW(TGIFFileFormatWriter().Save(buffer, image, CurrentSaveOptions()), GIFException,
+                        "Width = 0 or Height = 0");
+        EXPECT_TRUE(buffer.data().isEmpty());
+    }
 }
 
 TEST_F(GifAdapter, NoFrameWithPixelsIsNoImage)
