@@ -1007,6 +1007,8 @@ std::vector<Seed> gifSeeds()
     seeds.push_back({"written_256.gif", savedAs(*image, "gif")});
     const QByteArray whole = seeds.back().data;
     seeds.push_back({"truncated.gif", whole.left(whole.size() / 2)});
+    for (const GifWithWarnings& file : GifsWithWarnings())
+        seeds.push_back({file.name, file.data});
     return seeds;
 }
 
