@@ -158,8 +158,11 @@ void TdlgSIteOptions::BitBtn1Click()
         prompts.information(*problem);
         return;
     }
-    const QString& folder = entered.Path;
-    if (!platform::folderExists(context_.frmMain->fixpath(folder, true))) {
+    // A relative folder is the program folder's, whatever folder the program was started from:
+    // it is asked about, made, stored and later deleted there.
+    const QString folder = context_.sites().resolvepath(entered.Path);
+    entered.Path = folder;
+    if (!platform::folderExists(folder)) {
         if (prompts.confirm(QStringLiteral("The directory, ") + folder
                             + QStringLiteral(", does not exist.  Would you like to create it?"))
             != platform::mrYes)
