@@ -71,6 +71,7 @@ TEST_F(SiteOptions, ChecksInOrderKeepTheDialogOpen)
     } cases[] = {
         {"no name", [](TdlgSIteOptions& d) { d.edtname->clear(); d.edtpath->clear(); }, "You have not entered a site name!"},
         {"no folder", [](TdlgSIteOptions& d) { d.edtpath->clear(); }, "You have not entered a directory for this site!"},
+        {"blank folder", [](TdlgSIteOptions& d) { d.edtpath->setText("   "); }, "You have not entered a directory for this site!"},
         {"rotation without live folder", [](TdlgSIteOptions& d) { d.chkTurnfold->click(); },
          "You have elected to automatically rotate this site, but have not entered a destination directory!"},
     };
