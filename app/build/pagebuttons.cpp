@@ -69,7 +69,7 @@ void layText(TPixelGraphic& button, const QImage& bitmap, const QColor& backgrou
     for (int y = 0; y < bitmap.height(); ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(bitmap.constScanLine(y));
         for (int x = 0; x < bitmap.width(); ++x)
-            if ((row[x] | 0xFF000000) != clear)
+            if (row[x] != clear)
                 button.SetPixelColor(x, y, colour & 0xFFFFFF);
     }
 }
