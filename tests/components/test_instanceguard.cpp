@@ -1,3 +1,4 @@
+#include "abstractsocket.h"
 #include "components/instanceguard.h"
 #include "tempfolder.h"
 #include "unprivileged.h"
@@ -32,10 +33,8 @@ QByteArray uniqueName()
 int connectTo(const QByteArray& name)
 {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, name.constData(), static_cast<size_t>(name.size()));
-    const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + name.size());
+    sockaddr_un address;
+    const socklen_t length = abstractAddress(name, address);
     if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), length) != 0) {
         ::close(fd);
         return -1;
@@ -145,12 +144,9 @@ TEST(InstanceGuard, AnAnswerThatIsNoAcknowledgementIsNoHandOver)
     // A holder of the name that reads the whole record and answers something else.
     const QByteArray name = uniqueName();
     const int holder = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, name.constData(), static_cast<size_t>(name.size()));
-    ASSERT_EQ(::bind(holder, reinterpret_cast<const sockaddr*>(&address),
-                     static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + name.size())),
-              0);
+    sockaddr_un address;
+    const socklen_t length = abstractAddress(name, address);
+    ASSERT_EQ(::bind(holder, reinterpret_cast<const sockaddr*>(&address), length), 0);
     ASSERT_EQ(::listen(holder, 1), 0);
     std::thread impostor([holder] {
         const int fd = ::accept4(holder, nullptr, nullptr, SOCK_CLOEXEC);

@@ -176,12 +176,9 @@ TEST_F(GuardedProcesses, ASilentPeerDoesNotHoldUpAHandOver)
     QProcess& first = startFirst();
     const QByteArray name = instanceGuardName(folder.path(), "GuardHelper").name;
     const int silent = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, name.constData(), static_cast<size_t>(name.size()));
-    ASSERT_EQ(::connect(silent, reinterpret_cast<const sockaddr*>(&address),
-                        static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + name.size())),
-              0);
+    sockaddr_un address;
+    const socklen_t length = abstractAddress(name, address);
+    ASSERT_EQ(::connect(silent, reinterpret_cast<const sockaddr*>(&address), length), 0);
     QElapsedTimer timer;
     timer.start();
     EXPECT_EQ(finish(start(QStringLiteral("normal"), {"after"})), 0);
