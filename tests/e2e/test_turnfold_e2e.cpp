@@ -106,15 +106,12 @@ protected:
         return turnfold.readAllStandardError();
     }
 
-    // Starts Turnfold as cron does; display variables as given (none by default).
-    static void startScheduled(QProcess& turnfold, const QString& exe, const std::function<void()>& inChild = {},
-                               const QList<std::pair<QString, QString>>& display = {})
+    // Starts Turnfold as cron does.
+    static void startScheduled(QProcess& turnfold, const QString& exe, const std::function<void()>& inChild = {})
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             env.remove(name);
-        for (const auto& [name, value] : display)
-            env.insert(name, value);
         turnfold.setProcessEnvironment(env);
         turnfold.setWorkingDirectory(QDir::rootPath());  // cron's working folder is not the program's
         if (inChild)
@@ -490,7 +487,14 @@ TEST_F(TurnfoldRun, ADisplayThatCannotBeOpenedStillRotates)
     int run = 0;
     for (const auto& display : displays) {
         QProcess turnfold;
-        startScheduled(turnfold, prog.file("Turnfold"), {}, display);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(name);
+        for (const auto& [name, value] : display)
+            env.insert(name, value);
+        turnfold.setProcessEnvironment(env);
+        turnfold.setWorkingDirectory(QDir::rootPath());
+        turnfold.start(prog.file("Turnfold"), {"/Rotate"});
         ASSERT_TRUE(turnfold.waitForFinished(60000)) << display.first().second.toStdString();
         EXPECT_EQ(turnfold.exitStatus(), QProcess::NormalExit) << display.first().second.toStdString();
         EXPECT_EQ(turnfold.exitCode(), 0) << display.first().second.toStdString();
