@@ -218,7 +218,7 @@ void TdlgAddImages::FormShow()
 void TdlgAddImages::dirSourceChange()
 {
     fbxsource->SetDirectory(dirSource->Path());
-    ThumbGrid->LoadFromFileSource(fbxsource, true, false);
+    ThumbGrid->LoadFromFileSource(fbxsource, true, true);
 }
 
 void TdlgAddImages::ThumbGridSelectionChanged()

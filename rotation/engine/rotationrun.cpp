@@ -19,7 +19,17 @@ void RotationRun::apply(const RotationOptions& options)
     log_.setLogOnlyErrors(options.LogOnlyErrors);
 }
 
-int RotationRun::rotateAll(const RotationOptions& options, RotationHooks& hooks)
+RotationInput RotationRun::storedSites() const
+{
+    RotationInput input;
+    platform::FileOutcome reading;
+    input.siteKeys = sites_.siteKeys(reading);
+    if (!reading)
+        input.unreadable << reading.reason;
+    return input;
+}
+
+int RotationRun::rotateAll(const RotationInput& input, const RotationOptions& options, RotationHooks& hooks)
 {
     apply(options);
     log_.resetErrorsLogged();
@@ -27,16 +37,29 @@ int RotationRun::rotateAll(const RotationOptions& options, RotationHooks& hooks)
     hooks.showStatus(QStringLiteral("Commencing Rotation of Sites.."));
     log_.clear();
     engine_.removeProgramFolderLeftovers();
-    const QStringList keys = sites_.siteKeys();
+    for (const QString& reason : input.unreadable) {
+        log_.Addwarning(reason, true);
+        ++tally_.unreadableFiles;
+    }
+    const QStringList& keys = input.siteKeys;
     int updated = 0;
-    if (keys.isEmpty())
+    // A site list that could not be read is no empty one.
+    if (keys.isEmpty() && input.unreadable.isEmpty())
         log_.Addwarning(QStringLiteral("There are no sites to rotate!"), true);
     for (int row = 0; row < keys.size(); ++row) {
         bool counted = false;
         try {
             hooks.showSite(row);
             tsiterecord site;
-            sites_.loadsite(keys[row], site);
+            platform::FileOutcome reading;
+            sites_.loadsite(keys[row], site, reading);
+            if (!reading) {
+                // Whether it was due cannot be told: it counts as due and not rotated.
+                log_.Addwarning(reading.reason, true);
+                ++tally_.due;
+                ++tally_.failed;
+                continue;
+            }
             hooks.showStatus(QStringLiteral("Processing Site, ") + site.Name);
             if (!site.AutoRotate) {
                 log_.Addwarning(QStringLiteral("Skipping site, ") + site.Name
@@ -71,6 +94,7 @@ RunVerdict RotationRun::finishUnattended(const RotationOptions& options)
 {
     RunVerdict verdict;
     verdict.failedSites = tally_.failed;
+    verdict.unreadableFiles = tally_.unreadableFiles;
     const QString noErrors = QStringLiteral("Your site update completed without error!");
     if (log_.isEmpty())
         log_.addPlain(noErrors);

@@ -41,15 +41,28 @@ QString SiteStore::siteFile(const QString& key) const
     return platform::fileInFolder(programFolder_, key + QStringLiteral(".ini"));
 }
 
-platform::IniDocument SiteStore::siteDocument(const QString& key) const
+platform::IniFile::Reading SiteStore::readSite(const QString& key) const
 {
     const QString file = siteFile(key);
-    return file.isEmpty() ? platform::IniDocument() : platform::IniFile(file).read();
+    return file.isEmpty() ? platform::IniFile::Reading() : platform::IniFile(file).readChecked();
+}
+
+platform::IniDocument SiteStore::siteDocument(const QString& key) const
+{
+    return readSite(key).document;
 }
 
 QStringList SiteStore::siteKeys() const
 {
-    return platform::IniFile(siteListFile()).sectionKeys(sites);
+    platform::FileOutcome ignored;
+    return siteKeys(ignored);
+}
+
+QStringList SiteStore::siteKeys(platform::FileOutcome& reading) const
+{
+    const platform::IniFile::Reading list = platform::IniFile(siteListFile()).readChecked();
+    reading = list.outcome;
+    return list.document.sectionKeys(sites);
 }
 
 QStringList SiteStore::displayNames(const QStringList& keys) const
@@ -65,7 +78,15 @@ QStringList SiteStore::displayNames(const QStringList& keys) const
 
 bool SiteStore::loadsite(const QString& key, tsiterecord& site) const
 {
-    const platform::IniDocument doc = siteDocument(key);
+    platform::FileOutcome ignored;
+    return loadsite(key, site, ignored);
+}
+
+bool SiteStore::loadsite(const QString& key, tsiterecord& site, platform::FileOutcome& reading) const
+{
+    const platform::IniFile::Reading settings = readSite(key);
+    reading = settings.outcome;
+    const platform::IniDocument& doc = settings.document;
     const auto number = [&doc](const QString& name, int def, int fallback) {
         const auto text = doc.value(general, name);
         if (!text)
