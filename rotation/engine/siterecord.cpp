@@ -96,9 +96,9 @@ bool SiteStore::loadsite(const QString& key, tsiterecord& site, platform::FileOu
     };
     site.SiteKey = key;
     site.Name = doc.readString(general, QStringLiteral("Name"), QStringLiteral("Name Error"));
-    site.Path = platform::expandpath(doc.readString(general, QStringLiteral("Path"), QString()), programFolder_);
+    site.Path = platform::resolvepath(doc.readString(general, QStringLiteral("Path"), QString()), programFolder_);
     site.BaseHTMLName = doc.readString(general, QStringLiteral("BaseHTMLName"), QStringLiteral("Index.html"));
-    site.LivePath = doc.readString(general, QStringLiteral("LivePath"), QString());
+    site.LivePath = platform::resolvepath(doc.readString(general, QStringLiteral("LivePath"), QString()), programFolder_);
     site.AutoRotate = !site.LivePath.isEmpty()
                       && platform::iniBool(doc.readString(general, QStringLiteral("AutoRotate"), QStringLiteral("False")), false);
     site.CurrentRotationPosition = number(QStringLiteral("CurrentRotationPosition"), 1, 1);
@@ -119,7 +119,7 @@ QString SiteStore::rotationFolder(const tsiterecord& site, int n, const platform
                                   platform::PathLookup* lookup) const
 {
     const QString stored = doc.readString(rotationSection(n), QStringLiteral("Rotation_Path"), defaultRotationFolder(site, n));
-    const QString folder = platform::expandpath(platform::fixpath(stored, true, programFolder_), programFolder_);
+    const QString folder = platform::resolvepath(platform::fixpath(stored, true, programFolder_), programFolder_);
     if (folder.isEmpty())
         return folder;
     return lookup ? lookup->resolve(folder) : platform::resolvePathIgnoringCase(folder);

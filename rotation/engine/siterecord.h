@@ -15,8 +15,8 @@ class PathLookup;
 struct tsiterecord {
     QString SiteKey;   // empty: no site selected
     QString Name;
-    QString Path;      // the site folder, expanded but kept as stored otherwise
-    QString LivePath;  // the live folder, as stored
+    QString Path;      // the site folder, resolved (platform::resolvepath) but kept as stored otherwise
+    QString LivePath;  // the live folder, resolved the same way
     bool AutoRotate = false;
     int CurrentRotationPosition = 1;
     int RotationCount = 0;

@@ -99,21 +99,23 @@ protected:
                          const std::function<void()>& inChild = {})
     {
         QProcess turnfold;
-        startScheduled(turnfold, (programFolder.isEmpty() ? prog.path() : programFolder) + "Turnfold", inChild);
+        startScheduled(turnfold, (programFolder.isEmpty() ? prog.path() : programFolder) + "Turnfold", inChild,
+                       workingFolder);
         EXPECT_TRUE(turnfold.waitForFinished(60000)) << "Turnfold did not end by itself";
         EXPECT_EQ(turnfold.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(turnfold.exitCode(), expectedExit);
         return turnfold.readAllStandardError();
     }
 
-    // Starts Turnfold as cron does.
-    static void startScheduled(QProcess& turnfold, const QString& exe, const std::function<void()>& inChild = {})
+    // Starts Turnfold as cron does, by default in a working folder that is not the program's.
+    static void startScheduled(QProcess& turnfold, const QString& exe, const std::function<void()>& inChild = {},
+                               const QString& workingFolder = QDir::rootPath())
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             env.remove(name);
         turnfold.setProcessEnvironment(env);
-        turnfold.setWorkingDirectory(QDir::rootPath());  // cron's working folder is not the program's
+        turnfold.setWorkingDirectory(workingFolder);
         if (inChild)
             turnfold.setChildProcessModifier(inChild);
         turnfold.start(exe, {"/Rotate"});
@@ -129,6 +131,7 @@ protected:
     SmtpSink sink;
     TempFolder prog;
     QByteArray options;
+    QString workingFolder = QDir::rootPath();
 };
 
 // The log lines without their time stamps, which are the locale's.
@@ -388,6 +391,30 @@ TEST_F(TurnfoldRun, HostileSiteKeysReachNoFileAndNamesWithLineEndsForgeNoLines)
     const QList<SmtpSink::Mail> mails = sink.mails(1);
     ASSERT_EQ(mails.size(), 1);
     EXPECT_TRUE(mails[0].data.contains("- The link, " + one.toUtf8() + "a?! 01-01-70 00:00:00 - forged.jpg, leads"));
+}
+
+TEST_F(TurnfoldRun, RelativeFoldersAreTheProgramFoldersWhicheverFolderItStartsIn)
+{
+    // Started from a folder that holds a site of the same names: that one must stay untouched.
+    TempFolder cronHome;
+    cronHome.write("sites/alpha/first/index.html", "the working folder's copy");
+    workingFolder = cronHome.path();
+    write("sites.ini", "[Sites]\r\nSite_1=Alpha\r\n");
+    write("Site_1.ini", "[General]\r\nName=Alpha\r\nPath=sites/alpha/\r\nLivePath=www/alpha\r\nAutoRotate=True\r\n"
+                        "CurrentRotationPosition=1\r\nBaseHTMLName=index.html\r\nRotationCount=2\r\n"
+                        "[Rotation_1]\r\nRotation_Path=sites/alpha/first/\r\n");
+    rotation("sites/alpha/first", true);
+    rotation("sites/alpha/rotation_2", true);
+
+    EXPECT_EQ(runRotate(), QByteArray());
+    EXPECT_EQ(read("www/alpha/index.html"), QByteArray("sites/alpha/first/index.html"));
+    EXPECT_EQ(read("www/alpha/thumbs/pic_thb.jpg"), QByteArray("sites/alpha/first/thumbs/pic_thb.jpg"));
+    EXPECT_EQ(everything(cronHome.path()), (QStringList{"sites", "sites/alpha", "sites/alpha/first", "sites/alpha/first/index.html"}));
+    EXPECT_EQ(position("Site_1"), 2);
+
+    EXPECT_EQ(runRotate(), QByteArray());
+    EXPECT_EQ(read("www/alpha/index.html"), QByteArray("sites/alpha/rotation_2/index.html"));
+    EXPECT_EQ(unstamped(read("log.txt")), QStringList{"* Alpha sucessfully updated to rotation 2"});
 }
 
 // Waits until Turnfold has a temporary file in the live folder (open without a name, or named with
