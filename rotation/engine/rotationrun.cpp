@@ -4,6 +4,8 @@
 #include "runlog.h"
 #include "siterecord.h"
 
+#include "platform/paths.h"
+
 RotationRun::RotationRun(const SiteStore& sites, RunLog& log, ProblemReport& report, RotationEngine& engine)
     : sites_(sites)
     , log_(log)
@@ -103,15 +105,16 @@ RunVerdict RotationRun::finishUnattended(const RotationOptions& options)
     if (options.Logging) {
         if (log_.isEmpty())
             log_.addPlain(noErrors);
-        verdict.logSaveFailed = !saveRunLog(log_, options.LogFileName, report_);
+        verdict.logSaveFailed = !saveRunLog(log_, options.LogFileName, sites_.programFolder(), report_);
     }
     return verdict;
 }
 
-bool saveRunLog(const RunLog& log, const QString& fileName, const ProblemReport& report)
+bool saveRunLog(const RunLog& log, const QString& fileName, const QString& programFolder, const ProblemReport& report)
 {
-    const platform::FileOutcome saved = log.save(fileName);
+    const QString file = platform::resolvepath(fileName, programFolder);
+    const platform::FileOutcome saved = log.save(file);
     if (!saved)
-        report.reportOutsideLog(QStringLiteral("Error saving your log to ") + fileName, saved.reason);
+        report.reportOutsideLog(QStringLiteral("Error saving your log to ") + file, saved.reason);
     return saved.ok;
 }

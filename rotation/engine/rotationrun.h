@@ -72,5 +72,6 @@ private:
     RotationTally tally_;
 };
 
-// Saves the log to the file; a failure is reported outside the log (it could not tell).
-bool saveRunLog(const RunLog& log, const QString& fileName, const ProblemReport& report);
+// Saves the log to the file, a relative name being the program folder's (cron starts the program
+// elsewhere); a failure is reported outside the log (it could not tell).
+bool saveRunLog(const RunLog& log, const QString& fileName, const QString& programFolder, const ProblemReport& report);

@@ -42,7 +42,7 @@ TfrmMain::TfrmMain(const platform::Services& services, const CommandLine& comman
     makeControls();
     dlgRotOpt = new TdlgRotOpt(log_, report_, services_, this);
     connect(dlgRotOpt, &TdlgRotOpt::optionsChanged, this, [this](const RotationOptions& o) { options_ = o; });
-    dlgLog = new TdlgLog(log_, *dlgRotOpt, report_, this);
+    dlgLog = new TdlgLog(log_, *dlgRotOpt, report_, ProgramFolder, this);
     Timer1.setInterval(300);
     Timer1.setSingleShot(true);
     connect(&Timer1, &QTimer::timeout, this, &TfrmMain::Timer1Timer);
