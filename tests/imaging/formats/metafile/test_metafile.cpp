@@ -1,4 +1,4 @@
-#include "fixtures.h"
+#include "metafiletest.h"
 #include "tests/imaging/imagingtest.h"
 #include "imaging/fileformats.h"
 #include "imaging/formats/metafile/metafileformat.h"
@@ -63,62 +63,9 @@ enum : std::uint32_t {
     eExtTextOutW = 84,
 };
 
-constexpr std::int64_t kNullPen = 0x80000008;
-
-// A solid brush in the lowest free slot, selected and its slot freed again; the null pen.
-WmfRecords& wmfFill(WmfRecords& r, TColor Color)
-{
-    r.Add(wCreateBrush, {0, int(Color & 0xFFFF), int(Color >> 16), 0}).Add(wSelectObject, {0}).Add(wDeleteObject, {0});
-    return r.Add(wCreatePen, {5, 0, 0, 0, 0}).Add(wSelectObject, {0}).Add(wDeleteObject, {0});
-}
-
-WmfRecords& wmfRect(WmfRecords& r, int Left, int Top, int Right, int Bottom)
-{
-    return r.Add(wRectangle, {Bottom, Right, Top, Left});
-}
-
-// A placeable Windows metafile of 100 x 100 pixels (box 100 x 100 at 96 per inch).
-QByteArray placeable100(const WmfRecords& r)
-{
-    return PlaceableHeader(0, 0, 100, 100, 96) + r.Metafile(2);
-}
-
-EmfRecords& emfFill(EmfRecords& r, TColor Color, std::uint32_t Slot = 1)
-{
-    return r.Add(eCreateBrush, {Slot, 0, Color, 0}).Add(eSelectObject, {Slot}).Add(eSelectObject, {kNullPen});
-}
-
-QByteArray emfBody(std::initializer_list<std::int32_t> Fields)
-{
-    QByteArray body;
-    for (std::int32_t f : Fields)
-        for (int i = 0; i < 4; ++i)
-            body.append(char((std::uint32_t(f) >> (8 * i)) & 0xFF));
-    return body;
-}
-
-// A 96 x 96 enhanced metafile frame.
-EmfFrame square96()
-{
-    EmfFrame frame;
-    frame.frame[3] = 2540;
-    return frame;
-}
-
 QByteArray loadedInfo(const QByteArray& Bytes, GraphicFileInfo& Info, QString& Description)
 {
     return InfoOfBytes(Bytes, Info, Description) ? "ok" : "failed";
-}
-
-struct Sample {
-    int x, y;
-    TColor color;
-};
-
-void expectSamples(TPixelGraphic& Image, const std::vector<Sample>& Samples, const char* Name)
-{
-    for (const Sample& s : Samples)
-        EXPECT_EQ(Image.GetPixelColor(s.x, s.y), s.color) << Name << " at " << s.x << ", " << s.y;
 }
 
 const TFileFormatReader& readerFor(const char* Extension)
@@ -170,6 +117,8 @@ TEST_F(Metafile, FileInformation)
     WmfRecords plain;
     plain.Add(wSetWindowExt, {500, 1000});
     wmfRect(wmfFill(plain, kRed), 0, 0, 500, 500);
+    QByteArray typeZero = plain.Metafile(2); // passes the signature probe, so it loads
+    typeZero[0] = 0;
     const struct {
         const char* name;
         QByteArray bytes;
@@ -179,6 +128,7 @@ TEST_F(Metafile, FileInformation)
     } cases[] = {
         {"placeable", FormatExampleWmf(), "Windows Metafile", "Placeable, Aldus header", 96, 48},
         {"no header", plain.Metafile(2), "Windows Metafile", "No header", 99, 49},
+        {"no header, type 0", typeZero, "Windows Metafile", "No header", 99, 49},
         {"enhanced", FormatExampleEmf(), "Enhanced Metafile", "", 96, 48},
     };
     for (const auto& c : cases) {
@@ -547,6 +497,10 @@ TEST_F(Metafile, InvalidMetafilesFailInBothAttempts)
     noSignature[40] = 'X';
     QByteArray emfHeaderSize92 = FormatExampleEmf();
     emfHeaderSize92[4] = 92; // the chain then starts inside the next record
+    EmfFrame noWidth, noHeight, hundredth;
+    noWidth.frame[2] = 0;
+    noHeight.frame[1] = noHeight.frame[3] = 700;
+    hundredth.frame[2] = 1; // 0.04 of a pixel
     const struct {
         const char* name;
         QByteArray bytes;
@@ -559,6 +513,9 @@ TEST_F(Metafile, InvalidMetafilesFailInBothAttempts)
         {"enhanced without its signature", noSignature},
         {"enhanced header size off by 4", emfHeaderSize92},
         {"enhanced record past the end", FormatExampleEmf().left(170)},
+        {"enhanced frame without width", EmfRecords().Metafile(noWidth)},
+        {"enhanced frame without height", EmfRecords().Metafile(noHeight)},
+        {"enhanced frame of less than a pixel", EmfRecords().Metafile(hundredth)},
     };
     for (const auto& c : cases) {
         TPixelGraphic image;
