@@ -490,8 +490,8 @@ void GdiPlayer::FloodFill(QPointF Start, TColor Color, bool Surface)
     const QImage* target = targetImage();
     if (inPath_ || !target || state_.brush.style == bsNull)
         return;
-    const QPointF at = map(Start);
-    const QPoint seed(int(std::floor(at.x())), int(std::floor(at.y())));
+    const QPointF start = map(Start);
+    const QPoint seed(int(std::floor(start.x())), int(std::floor(start.y())));
     const QRect box = drawableBounds();
     if (!box.contains(seed) || !spendPixelWork(std::int64_t(box.width()) * box.height()))
         return;
@@ -505,98 +505,109 @@ void GdiPlayer::FloodFill(QPointF Start, TColor Color, bool Surface)
         painter.setClipRegion(clip->translated(-box.topLeft()));
         painter.fillRect(open.rect(), Qt::black);
     }
+    // Each pixel of the box: 1 where the fill may go, 2 once it went there.
     const QRgb key = qtColor(Color).rgb() & 0xFFFFFF;
-    const auto fillable = [&](int x, int y) {
-        const bool same = (reinterpret_cast<const QRgb*>(picture.constScanLine(y))[x] & 0xFFFFFF) == key;
-        return open.constScanLine(y)[x] != 0 && same == Surface;
-    };
+    const int width = box.width(), height = box.height();
+    std::vector<std::uint8_t> state(std::size_t(width) * std::size_t(height));
+    for (int y = 0; y < height; ++y) {
+        const QRgb* pixel = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        const std::uint8_t* inside = open.constScanLine(y);
+        std::uint8_t* out = state.data() + std::size_t(y) * std::size_t(width);
+        for (int x = 0; x < width; ++x)
+            out[x] = inside[x] != 0 && ((pixel[x] & 0xFFFFFF) == key) == Surface;
+    }
+    const auto cell = [&](int x, int y) -> std::uint8_t& { return state[std::size_t(y) * std::size_t(width) + std::size_t(x)]; };
 
-    // Row spans from a stack of seeds, each pixel taken once.
-    QImage filled(box.size(), QImage::Format_ARGB32);
-    filled.fill(Qt::transparent);
-    const auto taken = [&](int x, int y) { return reinterpret_cast<const QRgb*>(filled.constScanLine(y))[x] != 0; };
+    // Row spans from a stack of seeds.
     std::vector<QPoint> seeds{seed - box.topLeft()};
     while (!seeds.empty()) {
         const QPoint p = seeds.back();
         seeds.pop_back();
-        if (taken(p.x(), p.y()) || !fillable(p.x(), p.y()))
+        if (cell(p.x(), p.y()) != 1)
             continue;
         int left = p.x(), right = p.x();
-        while (left > 0 && !taken(left - 1, p.y()) && fillable(left - 1, p.y()))
+        while (left > 0 && cell(left - 1, p.y()) == 1)
             --left;
-        while (right + 1 < box.width() && !taken(right + 1, p.y()) && fillable(right + 1, p.y()))
+        while (right + 1 < width && cell(right + 1, p.y()) == 1)
             ++right;
-        QRgb* row = reinterpret_cast<QRgb*>(filled.scanLine(p.y()));
         for (int x = left; x <= right; ++x)
-            row[x] = 0xFF000000u;
+            cell(x, p.y()) = 2;
         for (int y : {p.y() - 1, p.y() + 1}) {
-            if (y < 0 || y >= box.height())
+            if (y < 0 || y >= height)
                 continue;
             for (int x = left; x <= right; ++x)
-                if ((x == left || !fillable(x - 1, y)) && fillable(x, y) && !taken(x, y))
+                if (cell(x, y) == 1 && (x == left || cell(x - 1, y) != 1))
                     seeds.emplace_back(x, y);
         }
     }
 
-    const QImage brush = brushImage(box);
-    for (int y = 0; y < box.height(); ++y) {
+    QImage filled = brushImage(box).convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < height; ++y) {
         QRgb* row = reinterpret_cast<QRgb*>(filled.scanLine(y));
-        const QRgb* paint = reinterpret_cast<const QRgb*>(brush.constScanLine(y));
-        for (int x = 0; x < box.width(); ++x)
-            if (row[x])
-                row[x] = paint[x] | 0xFF000000u;
+        const std::uint8_t* taken = state.data() + std::size_t(y) * std::size_t(width);
+        for (int x = 0; x < width; ++x)
+            if (taken[x] != 2)
+                row[x] = 0;
     }
     drawOutputImage(filled, box.topLeft());
 }
 
 void GdiPlayer::GradientFill(std::span<const GradientTriangle> Triangles)
 {
-    if (inPath_ || Triangles.empty())
+    if (inPath_)
         return;
     struct Corner {
         QPointF at;
         double red, green, blue;
     };
-    std::vector<std::array<Corner, 3>> triangles;
-    QRectF bounds;
-    const QTransform t = transform();
-    for (const GradientTriangle& triangle : Triangles) {
+    struct Shaded {
         std::array<Corner, 3> corners;
-        QPolygonF outline;
-        for (std::size_t i = 0; i < 3; ++i) {
-            const TColor c = triangle[i].color;
-            corners[i] = {t.map(triangle[i].point), double(RedOf(c)), double(GreenOf(c)), double(BlueOf(c))};
-            outline << corners[i].at;
-        }
-        if (!withinLimit(outline))
-            return;
-        triangles.push_back(corners);
-        bounds |= outline.boundingRect();
-    }
-    const QRect box = bounds.toAlignedRect() & drawableBounds();
-    if (box.isEmpty())
-        return;
-    QImage shaded(box.size(), QImage::Format_ARGB32);
-    shaded.fill(Qt::transparent);
+        double area; // twice the signed area
+        QRect cell;  // the output pixels it may cover
+    };
     const auto cross = [](QPointF a, QPointF b, QPointF c) {
         return (b.x() - a.x()) * (c.y() - a.y()) - (b.y() - a.y()) * (c.x() - a.x());
     };
-    for (const std::array<Corner, 3>& tri : triangles) {
-        const double area = cross(tri[0].at, tri[1].at, tri[2].at);
-        const QRect cell = QPolygonF({tri[0].at, tri[1].at, tri[2].at}).boundingRect().toAlignedRect() & box;
-        if (std::fabs(area) < 1e-9 || cell.isEmpty() || !spendPixelWork(std::int64_t(cell.width()) * cell.height()))
+    const QTransform t = transform();
+    const QRect drawable = drawableBounds();
+    std::vector<Shaded> shapes;
+    QRect box;
+    for (const GradientTriangle& triangle : Triangles) {
+        Shaded shape;
+        QPolygonF outline;
+        for (std::size_t i = 0; i < 3; ++i) {
+            const TColor c = triangle[i].color;
+            shape.corners[i] = {t.map(triangle[i].point), double(RedOf(c)), double(GreenOf(c)), double(BlueOf(c))};
+            outline << shape.corners[i].at;
+        }
+        if (!withinLimit(outline))
+            return;
+        shape.area = cross(shape.corners[0].at, shape.corners[1].at, shape.corners[2].at);
+        shape.cell = outline.boundingRect().toAlignedRect() & drawable;
+        if (std::fabs(shape.area) < 1e-9 || shape.cell.isEmpty()
+            || !spendPixelWork(std::int64_t(shape.cell.width()) * shape.cell.height()))
             continue;
-        for (int y = cell.top(); y <= cell.bottom(); ++y) {
+        box |= shape.cell;
+        shapes.push_back(shape);
+    }
+    if (shapes.empty())
+        return;
+    QImage shaded(box.size(), QImage::Format_ARGB32);
+    shaded.fill(Qt::transparent);
+    for (const Shaded& shape : shapes) {
+        const std::array<Corner, 3>& c = shape.corners;
+        for (int y = shape.cell.top(); y <= shape.cell.bottom(); ++y) {
             QRgb* row = reinterpret_cast<QRgb*>(shaded.scanLine(y - box.top()));
-            for (int x = cell.left(); x <= cell.right(); ++x) {
+            for (int x = shape.cell.left(); x <= shape.cell.right(); ++x) {
                 // Each corner's share of the pixel's centre; all of them at least 0 inside.
-                const QPointF c(x + 0.5, y + 0.5);
-                const double w0 = cross(tri[1].at, tri[2].at, c) / area, w1 = cross(tri[2].at, tri[0].at, c) / area;
+                const QPointF centre(x + 0.5, y + 0.5);
+                const double w0 = cross(c[1].at, c[2].at, centre) / shape.area;
+                const double w1 = cross(c[2].at, c[0].at, centre) / shape.area;
                 const double w2 = 1 - w0 - w1;
                 if (w0 < 0 || w1 < 0 || w2 < 0)
                     continue;
                 const auto mix = [&](double Corner::*channel) {
-                    return std::clamp(int(std::lround(w0 * tri[0].*channel + w1 * tri[1].*channel + w2 * tri[2].*channel)), 0, 255);
+                    return std::clamp(int(w0 * c[0].*channel + w1 * c[1].*channel + w2 * c[2].*channel + 0.5), 0, 255);
                 };
                 row[x - box.left()] = qRgb(mix(&Corner::red), mix(&Corner::green), mix(&Corner::blue));
             }

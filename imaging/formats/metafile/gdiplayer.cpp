@@ -560,7 +560,7 @@ QPen GdiPlayer::qtPen() const
         pen.setJoinStyle(Qt::BevelJoin);
         break;
     case psJoinMiter:
-        pen.setJoinStyle(Qt::MiterJoin);
+        pen.setJoinStyle(Qt::SvgMiterJoin); // past the limit a bevel, not a cut miter
         break;
     default:
         pen.setJoinStyle(Qt::RoundJoin);

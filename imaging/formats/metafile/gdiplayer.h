@@ -290,7 +290,7 @@ public:
     static constexpr std::int64_t BitmapPixelBudget = std::int64_t(1) << 26;
     // How many output pixels a playback may compute one by one (raster operations, gradients,
     // flood fills) in all.
-    static constexpr std::int64_t PixelWorkBudget = std::int64_t(1) << 27;
+    static constexpr std::int64_t PixelWorkBudget = std::int64_t(1) << 26;
     // Output coordinates are clamped to this distance from the origin.
     static constexpr double CoordinateLimit = double(1 << 22);
     static constexpr int MaxSaveDepth = 256;
