@@ -4,7 +4,6 @@
 // lands, never by its pixels.
 #include "metafiletest.h"
 #include "tests/imaging/imagingtest.h"
-#include "imaging/bytestream.h"
 #include "imaging/pgcanvas.h"
 #include "imaging/pgsettings.h"
 
@@ -55,59 +54,7 @@ QColor qc(TColor c)
     return QColor(RedOf(c), GreenOf(c), BlueOf(c));
 }
 
-// The body of an enhanced metafile record: 32-bit fields, then the bitmaps whose offsets and
-// sizes they hold, counted from the record's start.
-class Body {
-public:
-    Body(std::initializer_list<std::int64_t> Fields = {}) { (*this)(Fields); }
-    Body& operator()(std::initializer_list<std::int64_t> Fields)
-    {
-        for (std::int64_t f : Fields)
-            put(std::uint32_t(f));
-        return *this;
-    }
-    Body& Raw(const QByteArray& Bytes)
-    {
-        fields_ += Bytes;
-        return *this;
-    }
-    // The usage, then offset and size of Info and of Bits; or the usage after them.
-    Body& Dib(const std::pair<QByteArray, QByteArray>& Bitmap, std::uint32_t Usage = 0, bool UsageLast = false)
-    {
-        if (!UsageLast)
-            put(Usage);
-        place(Bitmap.first);
-        place(Bitmap.second);
-        if (UsageLast)
-            put(Usage);
-        return *this;
-    }
-    operator QByteArray() const
-    {
-        QByteArray out = fields_;
-        for (auto [field, offset] : places_)
-            PutU32(reinterpret_cast<std::uint8_t*>(out.data()) + field, std::uint32_t(8 + fields_.size() + offset));
-        out += data_;
-        return out.leftJustified((out.size() + 3) / 4 * 4, '\0');
-    }
-
-private:
-    void put(std::uint32_t v)
-    {
-        std::uint8_t b[4];
-        PutU32(b, v);
-        fields_.append(reinterpret_cast<const char*>(b), 4);
-    }
-    void place(const QByteArray& Bytes)
-    {
-        places_.emplace_back(fields_.size(), data_.size());
-        put(0);
-        put(std::uint32_t(Bytes.size()));
-        data_ += Bytes;
-    }
-    QByteArray fields_, data_;
-    std::vector<std::pair<qsizetype, qsizetype>> places_;
-};
+using Body = EmfBody;
 
 QByteArray words(std::initializer_list<int> Words)
 {
@@ -117,49 +64,6 @@ QByteArray words(std::initializer_list<int> Words)
         out.append(char((w >> 8) & 0xFF));
     }
     return out;
-}
-
-// Bitmaps as records carry them: header and colour table, then the pixels. Rows top first.
-std::pair<QByteArray, QByteArray> bitmap(int Width, const std::vector<std::vector<TColor>>& Rows, int Bits = 24,
-                                         const std::vector<std::uint8_t>& Alpha = {})
-{
-    BmpSpec spec;
-    spec.width = Width;
-    spec.height = int(Rows.size());
-    spec.bitCount = std::uint16_t(Bits);
-    for (std::size_t y = Rows.size(); y-- > 0;) {
-        QByteArray row;
-        for (int x = 0; x < Width; ++x) {
-            const TColor c = Rows[y][std::size_t(x)];
-            row += char(BlueOf(c));
-            row += char(GreenOf(c));
-            row += char(RedOf(c));
-            if (Bits == 32)
-                row += char(Alpha.empty() ? 0 : Alpha[y * std::size_t(Width) + std::size_t(x)]);
-        }
-        spec.pixels += row.leftJustified((row.size() + 3) / 4 * 4, '\0');
-    }
-    const QByteArray packed = PackedBitmap(spec);
-    return {packed.left(40), packed.mid(40)};
-}
-
-// One bit per pixel, the colour table black and white (or, with palette usage, indices 1 and 0).
-std::pair<QByteArray, QByteArray> monoBitmap(int Width, const std::vector<std::vector<int>>& Rows,
-                                             bool PaletteIndices = false)
-{
-    BmpSpec spec;
-    spec.width = Width;
-    spec.height = int(Rows.size());
-    spec.bitCount = 1;
-    spec.palette = {kBlack, kWhite};
-    for (std::size_t y = Rows.size(); y-- > 0;) {
-        QByteArray row((Width + 31) / 32 * 4, '\0');
-        for (int x = 0; x < Width; ++x)
-            row[x / 8] = char(row[x / 8] | Rows[y][std::size_t(x)] << (7 - x % 8));
-        spec.pixels += row;
-    }
-    const QByteArray packed = PackedBitmap(spec);
-    return {PaletteIndices ? packed.left(40) + words({1, 0}) : packed.left(48), packed.mid(48)};
 }
 
 // Logical units ten output pixels wide, so that bitmaps of two pixels are seen.
@@ -283,8 +187,8 @@ const auto fill = [](std::vector<std::pair<QRect, TColor>> Rects) {
 
 TEST_F(GdiPlayback, BitmapTransfersMatchTheCanvas)
 {
-    const auto redGreen = bitmap(2, {{kRed, kGreen}});
-    const auto mask = monoBitmap(2, {{1, 0}});
+    const auto redGreen = RecordBitmap(2, {{kRed, kGreen}});
+    const auto mask = RecordMonoBitmap(2, {{1, 0}});
     const auto withBackground = [](const std::function<void(EmfRecords&)>& Add) {
         EmfRecords r;
         emfBackground(r, kBlue);
@@ -293,18 +197,18 @@ TEST_F(GdiPlayback, BitmapTransfersMatchTheCanvas)
     };
     // Scan lines of a 4 x 4 bitmap from the bottom: red, green, blue, black. The band holds
     // scans 1 to 3; scans 2 and 3 are drawn.
-    const auto header = bitmap(4, std::vector<std::vector<TColor>>(4, std::vector<TColor>(4, kRed))).first;
-    const auto band = bitmap(4, {std::vector<TColor>(4, kBlack), std::vector<TColor>(4, kBlue),
+    const auto header = RecordBitmap(4, std::vector<std::vector<TColor>>(4, std::vector<TColor>(4, kRed))).first;
+    const auto band = RecordBitmap(4, {std::vector<TColor>(4, kBlack), std::vector<TColor>(4, kBlue),
                                  std::vector<TColor>(4, kGreen)}).second;
     EmfRecords device;
     tenfold(device).Add(eSetDIBitsToDevice, Body{0, 0, 0, 0, 2, 2, 0, 2, 4, 2}.Dib({header, band}, 0, true)({1, 3}));
 
     EmfRecords paletteDib; // palette indices 1 and 0 in the colour table; the second entry set blue later
     paletteDib.Add(eCreatePalette, {1, 0x0300 | 2 << 16, kRed, kGreen}).Add(eSelectPalette, {1});
-    paletteDib.Add(eStretchDIBits, Body{0, 0, 0, 0, 0, 0, 0, 0, 2, 1}.Dib(monoBitmap(2, {{0, 1}}, true), 1, true)(
+    paletteDib.Add(eStretchDIBits, Body{0, 0, 0, 0, 0, 0, 0, 0, 2, 1}.Dib(RecordMonoBitmap(2, {{0, 1}}, true), 1, true)(
                                        {kSourceCopy, 96, 48}));
     paletteDib.Add(eSetPaletteEntries, {1, 1, 1, kBlue});
-    paletteDib.Add(eStretchDIBits, Body{0, 0, 0, 0, 0, 48, 0, 0, 2, 1}.Dib(monoBitmap(2, {{0, 1}}, true), 1, true)(
+    paletteDib.Add(eStretchDIBits, Body{0, 0, 0, 0, 0, 48, 0, 0, 2, 1}.Dib(RecordMonoBitmap(2, {{0, 1}}, true), 1, true)(
                                        {kSourceCopy, 96, 48}));
 
     expectCanvasPictures({
@@ -315,12 +219,12 @@ TEST_F(GdiPlayback, BitmapTransfersMatchTheCanvas)
                {QRect(48, 48, 48, 48), kRed}})},
         {"AlphaBlend with a constant alpha of 128",
          withBackground([](EmfRecords& r) {
-             r.Add(eAlphaBlend, transfer({2, 2, 4, 4}, 0x00800000, bitmap(1, {{kRed}}))({1, 1}));
+             r.Add(eAlphaBlend, transfer({2, 2, 4, 4}, 0x00800000, RecordBitmap(1, {{kRed}}))({1, 1}));
          }),
          fill({{QRect(0, 0, 96, 96), kBlue}, {QRect(20, 20, 40, 40), RGBColor(128, 0, 127)}}), 1},
         {"AlphaBlend with the bitmap's own alpha",
          withBackground([](EmfRecords& r) {
-             r.Add(eAlphaBlend, transfer({2, 2, 4, 4}, 0x01FF0000, bitmap(2, {{kRed, kGreen}}, 32, {255, 0}))({2, 1}));
+             r.Add(eAlphaBlend, transfer({2, 2, 4, 4}, 0x01FF0000, RecordBitmap(2, {{kRed, kGreen}}, 32, {255, 0}))({2, 1}));
          }),
          fill({{QRect(0, 0, 96, 96), kBlue}, {QRect(20, 20, 20, 40), kRed}})},
         {"TransparentBlt leaves its colour out",
@@ -365,7 +269,7 @@ TEST_F(GdiPlayback, TernaryRasterOperations)
     for (const auto& c : cases) {
         EmfRecords r;
         emfBackground(r, d);
-        emfFill(r, p, 2).Add(eStretchBlt, transfer({20, 20, 40, 40}, c.rop, bitmap(1, {{s}}))({1, 1}));
+        emfFill(r, p, 2).Add(eStretchBlt, transfer({20, 20, 40, 40}, c.rop, RecordBitmap(1, {{s}}))({1, 1}));
         TPixelGraphic image;
         LoadBytes(image, r.Metafile(square96(4)));
         expectSamples(image, {{40, 40, c.expected & 0xFFFFFF}, {10, 10, d}, {20, 20, c.expected & 0xFFFFFF}, {60, 60, d}},
@@ -533,7 +437,7 @@ TEST_F(GdiPlayback, BrushesAndDeviceBitmapsMatchTheCanvas)
     const auto monoBrush = [](std::initializer_list<std::int64_t> Origin) {
         EmfRecords r;
         r.Add(eSetTextColor, {kRed}).Add(eSetBkColor, {kBlue});
-        r.Add(eCreateMonoBrush, Body{2}.Dib(monoBitmap(8, std::vector<std::vector<int>>(8, {0, 0, 0, 0, 1, 1, 1, 1})), 2));
+        r.Add(eCreateMonoBrush, Body{2}.Dib(RecordMonoBitmap(8, std::vector<std::vector<int>>(8, {0, 0, 0, 0, 1, 1, 1, 1})), 2));
         r.Add(eSelectObject, {2}).Add(eSelectObject, {kNullPen}).Add(eSetBrushOrg, Origin).Add(eRectangle, {0, 0, 96, 96});
         return r.Metafile(square96(4));
     };
@@ -551,14 +455,14 @@ TEST_F(GdiPlayback, BrushesAndDeviceBitmapsMatchTheCanvas)
     pattern.Add(wSelectObject, {0}).Add(0x02FA, {5, 0, 0, 0, 0}).Add(wSelectObject, {1});
     wmfRect(pattern, 0, 0, 100, 100);
     // The band of scan lines 1 to 3 of a 4 x 4 bitmap, black, blue and green from the top; 2 and 3 drawn.
-    const auto header = bitmap(4, std::vector<std::vector<TColor>>(4, std::vector<TColor>(4, kRed))).first;
-    const auto band = bitmap(4, {std::vector<TColor>(4, kBlack), std::vector<TColor>(4, kBlue),
+    const auto header = RecordBitmap(4, std::vector<std::vector<TColor>>(4, std::vector<TColor>(4, kRed))).first;
+    const auto band = RecordBitmap(4, {std::vector<TColor>(4, kBlack), std::vector<TColor>(4, kBlue),
                                  std::vector<TColor>(4, kGreen)}).second;
     WmfRecords toDevice;
     toDevice.Add(wSetDibToDev, words({0, 3, 1, 2, 0, 2, 4, 20, 10}) + header + band);
     WmfRecords paletteDib; // entry 1 becomes blue after the first transfer
     paletteDib.Add(wCreatePalette, words({0x0300, 2, 0x00FF, 0, 0xFF00, 0})).Add(wSelectPalette, {0});
-    const auto indices = monoBitmap(2, {{0, 1}}, true);
+    const auto indices = RecordMonoBitmap(2, {{0, 1}}, true);
     paletteDib.Add(wStretchDib, words({0x20, 0xCC, 1, 1, 2, 0, 0, 50, 100, 0, 0}) + indices.first + indices.second);
     paletteDib.Add(wSetPalEntries, words({1, 1, 0, 0xFF}));
     paletteDib.Add(wStretchDib, words({0x20, 0xCC, 1, 1, 2, 0, 0, 50, 100, 50, 0}) + indices.first + indices.second);
@@ -625,7 +529,7 @@ TEST_F(GdiPlayback, StatesAtSamplePixels)
     flattened.Add(eEndPath, {}).Add(eFlattenPath, {}).Add(eFillPath, {0, 0, 0, 0});
     // Halftone stretching blends a red and a blue pixel across the middle.
     EmfRecords halftone;
-    halftone.Add(eSetStretchBltMode, {4}).Add(eStretchBlt, transfer({0, 0, 96, 96}, kSourceCopy, bitmap(2, {{kRed, kBlue}}))({2, 1}));
+    halftone.Add(eSetStretchBltMode, {4}).Add(eStretchBlt, transfer({0, 0, 96, 96}, kSourceCopy, RecordBitmap(2, {{kRed, kBlue}}))({2, 1}));
     // A sharp miter joint: its tip shows with the limit 10 and not with 1.
     const auto joint = [](std::int64_t Limit) {
         EmfRecords r;
@@ -759,7 +663,7 @@ TEST_F(GdiPlayback, TextLandsWhereTheCanvasPutsIt)
 TEST_F(GdiPlayback, DamagedRecordsAreSkipped)
 {
     // Each damaged record comes before a red rectangle in (20, 20, 80, 80) that must still show.
-    const auto header = bitmap(4, std::vector<std::vector<TColor>>(4, std::vector<TColor>(4, kBlack))).first;
+    const auto header = RecordBitmap(4, std::vector<std::vector<TColor>>(4, std::vector<TColor>(4, kBlack))).first;
     const struct {
         const char* name;
         std::uint32_t type;
@@ -772,7 +676,7 @@ TEST_F(GdiPlayback, DamagedRecordsAreSkipped)
         {"region rectangles past its data", eFillRgn, Body{0, 0, 0, 0, 48, 0x80000000, 32, 1, 9, 144, 0, 0, 0, 0, 0, 0, 5, 5}},
         {"PolyTextOut of a million strings", ePolyTextOutW, Body{0, 0, 0, 0, 1, 0, 0, 1000000}},
         {"SmallTextOut characters past the record", eSmallTextOut, Body{0, 0, 5000, 0x100, 1, 0, 0}},
-        {"MaskBlt mask past the record", eMaskBlt, transfer({0, 0, 2, 1}, 0xAACC0020, bitmap(2, {{kRed, kRed}}))({0, 0, 0, 9000, 40, 9000, 8})},
+        {"MaskBlt mask past the record", eMaskBlt, transfer({0, 0, 2, 1}, 0xAACC0020, RecordBitmap(2, {{kRed, kRed}}))({0, 0, 0, 9000, 40, 9000, 8})},
         {"PlgBlt bitmap past the record", ePlgBlt, Body{0, 0, 0, 0, 0, 0, 9, 0, 0, 9, 0, 0, 2, 1, 0, 0, 0, 0, 0, 0, 0, 0, 5000, 40, 5000, 8}},
         {"SetDIBitsToDevice with more scans than bits", eSetDIBitsToDevice,
          Body{0, 0, 0, 0, 2, 2, 0, 0, 4, 4}.Dib({header, QByteArray(16, '\0')}, 0, true)({0, 0x7FFFFFFF})},
