@@ -164,7 +164,7 @@ QTransform GdiPlayer::sourceToOutput(const QRectF& Source, const QRectF& Dest) c
         * QTransform::fromTranslate(Dest.x(), Dest.y()) * transform();
 }
 
-void GdiPlayer::drawBitmap(const Placed& Bitmap, const QRectF& Shown, double Opacity)
+void GdiPlayer::drawBitmap(const PlacedBitmap& Bitmap, const QRectF& Shown, double Opacity)
 {
     if (!withinLimit(Bitmap.toOutput.map(QPolygonF(Shown))))
         return;
@@ -223,7 +223,7 @@ QImage GdiPlayer::brushImage(const QRect& Box) const
     return pattern;
 }
 
-void GdiPlayer::ropBlit(const QPolygonF& Area, Placed Source, std::uint8_t Foreground, Placed Mask, std::uint8_t Background)
+void GdiPlayer::ropBlit(const QPolygonF& Area, PlacedBitmap Source, std::uint8_t Foreground, PlacedBitmap Mask, std::uint8_t Background)
 {
     const bool masked = Mask.image != nullptr;
     const auto reads = [&](bool (*test)(std::uint8_t)) { return test(Foreground) || (masked && test(Background)); };
@@ -246,7 +246,7 @@ void GdiPlayer::ropBlit(const QPolygonF& Area, Placed Source, std::uint8_t Foreg
         painter.setBrush(Qt::black);
         painter.drawPolygon(Area);
     }
-    const auto render = [&box](const Placed& placed) {
+    const auto render = [&box](const PlacedBitmap& placed) {
         QImage out(box.size(), QImage::Format_ARGB32_Premultiplied);
         out.fill(Qt::transparent);
         QPainter painter(&out);
@@ -315,7 +315,7 @@ void GdiPlayer::StretchBitmap(const QImage& Bitmap, QRectF Source, const QRectF&
     const QRectF shown = Source & QRectF(Bitmap.rect());
     if (shown.isEmpty())
         return;
-    const Placed placed{&Bitmap, sourceToOutput(Source, Dest)};
+    const PlacedBitmap placed{&Bitmap, sourceToOutput(Source, Dest)};
     if (index == kRopSourceCopy)
         drawBitmap(placed, shown);
     else
@@ -367,7 +367,7 @@ void GdiPlayer::SetDIBitsToDevice(const DibParts& Dib, QRectF Source, std::int64
     const QPointF device = (state_.world * pageTransform()).map(Dest);
     const QTransform toOutput = keptOrientation(Source) * QTransform::fromTranslate(-Source.x(), -Source.y())
         * QTransform::fromTranslate(device.x(), device.y()) * deviceToOutput();
-    drawBitmap(Placed{&*band, toOutput}, shown);
+    drawBitmap(PlacedBitmap{&*band, toOutput}, shown);
 }
 
 void GdiPlayer::MaskBlt(const std::optional<QImage>& Bitmap, QRectF Source, const QRectF& Dest, std::uint32_t Rop,
@@ -392,8 +392,8 @@ void GdiPlayer::MaskBlt(const std::optional<QImage>& Bitmap, QRectF Source, cons
         area &= QRectF(Bitmap->rect());
     if (area.isEmpty())
         return;
-    ropBlit(toOutput.map(QPolygonF(area)), Placed{Bitmap ? &*Bitmap : nullptr, toOutput}, foreground,
-            Placed{&*Mask, maskToOutput}, background);
+    ropBlit(toOutput.map(QPolygonF(area)), PlacedBitmap{Bitmap ? &*Bitmap : nullptr, toOutput}, foreground,
+            PlacedBitmap{&*Mask, maskToOutput}, background);
 }
 
 void GdiPlayer::PlgBlt(const QImage& Bitmap, QRectF Source, const std::array<QPointF, 3>& Corners,
@@ -409,7 +409,7 @@ void GdiPlayer::PlgBlt(const QImage& Bitmap, QRectF Source, const std::array<QPo
     const QTransform toOutput = keptOrientation(Source) * QTransform::fromTranslate(-Source.x(), -Source.y())
         * QTransform(right.x(), right.y(), down.x(), down.y(), Corners[0].x(), Corners[0].y()) * transform();
     if (!Mask) {
-        drawBitmap(Placed{&Bitmap, toOutput}, shown);
+        drawBitmap(PlacedBitmap{&Bitmap, toOutput}, shown);
         return;
     }
     // Where the mask is not set the picture stays: those pixels turn transparent.
@@ -423,7 +423,7 @@ void GdiPlayer::PlgBlt(const QImage& Bitmap, QRectF Source, const std::array<QPo
                 row[x] = 0;
         }
     }
-    drawBitmap(Placed{&masked, toOutput}, shown);
+    drawBitmap(PlacedBitmap{&masked, toOutput}, shown);
 }
 
 void GdiPlayer::AlphaBlend(const QImage& Bitmap, const std::optional<QImage>& Alpha, QRectF Source, const QRectF& Dest,
@@ -450,7 +450,7 @@ void GdiPlayer::AlphaBlend(const QImage& Bitmap, const std::optional<QImage>& Al
                                std::min(qBlue(in[x]), int(a[x])), a[x]);
         }
     }
-    drawBitmap(Placed{&image, sourceToOutput(Source, Dest)}, shown, constant / 255.0);
+    drawBitmap(PlacedBitmap{&image, sourceToOutput(Source, Dest)}, shown, constant / 255.0);
 }
 
 void GdiPlayer::TransparentBlt(const QImage& Bitmap, QRectF Source, const QRectF& Dest, TColor Transparent)
@@ -468,7 +468,7 @@ void GdiPlayer::TransparentBlt(const QImage& Bitmap, QRectF Source, const QRectF
             if ((row[x] & 0xFFFFFF) == key)
                 row[x] = 0;
     }
-    drawBitmap(Placed{&image, sourceToOutput(Source, Dest)}, shown);
+    drawBitmap(PlacedBitmap{&image, sourceToOutput(Source, Dest)}, shown);
 }
 
 // ---- Single pixels, flood fills, gradients ----

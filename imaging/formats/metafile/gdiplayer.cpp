@@ -106,6 +106,7 @@ constexpr std::size_t kMaxDashes = 16;
 constexpr std::uint32_t kMaxPaletteEntries = 1024;
 constexpr std::uint32_t kStockFlag = 0x80000000u;
 constexpr std::uint32_t kDefaultPalette = 15;
+constexpr int kMaxOutlineCut = 4096; // path elements
 
 // The stock palette: the twenty colours every device keeps.
 const std::vector<TColor>& defaultPalette()
@@ -701,9 +702,10 @@ void GdiPlayer::paint(const QPainterPath& Output, bool Fill, bool Stroke)
     painter_.setCompositionMode(*mix);
     const QPen pen = Stroke ? qtPen() : QPen();
     if (Fill) {
-        // A mix other than copy would take the pixels under the outline twice.
+        // A mix other than copy would take the pixels under the outline twice. Cutting the
+        // outline out of large shapes would take too long; they take their edge twice.
         const bool mixed = *mix != QPainter::CompositionMode_SourceOver;
-        if (mixed && Stroke) {
+        if (mixed && Stroke && Output.elementCount() <= kMaxOutlineCut) {
             QPainterPathStroker stroker(pen);
             painter_.fillPath(Output.subtracted(stroker.createStroke(Output)), qtBrush());
         } else {

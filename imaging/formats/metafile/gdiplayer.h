@@ -113,7 +113,7 @@ struct GradientVertex {
 using GradientTriangle = std::array<GradientVertex, 3>;
 
 // A bitmap and how its pixels land on the output.
-struct Placed {
+struct PlacedBitmap {
     const QImage* image = nullptr;
     QTransform toOutput;
 };
@@ -290,7 +290,7 @@ public:
     static constexpr std::int64_t BitmapPixelBudget = std::int64_t(1) << 26;
     // How many output pixels a playback may compute one by one (raster operations, gradients,
     // flood fills) in all.
-    static constexpr std::int64_t PixelWorkBudget = std::int64_t(1) << 26;
+    static constexpr std::int64_t PixelWorkBudget = std::int64_t(1) << 25;
     // Output coordinates are clamped to this distance from the origin.
     static constexpr double CoordinateLimit = double(1 << 22);
     static constexpr int MaxSaveDepth = 256;
@@ -368,14 +368,14 @@ private:
     bool spendPixelWork(std::int64_t Pixels);
     // Combines pattern, source and picture by raster operations over the output pixels Area
     // covers; with a mask, its set pixels take Foreground and the others Background.
-    void ropBlit(const QPolygonF& Area, Placed Source, std::uint8_t Foreground, Placed Mask = {},
+    void ropBlit(const QPolygonF& Area, PlacedBitmap Source, std::uint8_t Foreground, PlacedBitmap Mask = {},
                  std::uint8_t Background = 0);
     // The brush over Box of the output, aligned with its origin.
     QImage brushImage(const QRect& Box) const;
     // An image onto the output at At, through the clip, as it is (alpha 0 leaves a pixel).
     void drawOutputImage(const QImage& Image, QPoint At);
     // Draws the Shown part of a bitmap as it lands on the output.
-    void drawBitmap(const Placed& Bitmap, const QRectF& Shown, double Opacity = 1);
+    void drawBitmap(const PlacedBitmap& Bitmap, const QRectF& Shown, double Opacity = 1);
     // Source pixels to output pixels for a logical destination rectangle; a mirrored layout
     // that keeps bitmaps turns them back.
     QTransform sourceToOutput(const QRectF& Source, const QRectF& Dest) const;

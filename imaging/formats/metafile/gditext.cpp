@@ -45,10 +45,11 @@ void GdiPlayer::TextOut(const GdiText& Text)
     // Where each character or glyph starts along the baseline, in output pixels; none when the
     // font lays out the whole string itself.
     std::vector<double> offsets;
-    double width = 0;
+    double width = 0, farthest = 0;
     const auto advanceBy = [&](double advance) {
         offsets.push_back(width);
         width += advance;
+        farthest = std::max(farthest, std::fabs(width));
     };
     if (const std::size_t given = std::min(Text.advances.size(), count); given > 0) {
         for (std::size_t i = 0; i < given; ++i)
@@ -63,7 +64,8 @@ void GdiPlayer::TextOut(const GdiText& Text)
     } else {
         width = metrics.horizontalAdvance(text);
     }
-    if (!std::isfinite(width))
+    // Strings that reach past the coordinates the painter can take are not drawn.
+    if (!std::isfinite(width) || std::max(farthest, std::fabs(width)) > CoordinateLimit)
         return;
 
     double x = 0;
