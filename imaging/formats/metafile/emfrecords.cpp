@@ -208,15 +208,6 @@ QRectF stretchedSource(const RecordReader& r, const Transfer& t)
     return QRectF(t.source, QSizeF(r.I32(100), r.I32(104)));
 }
 
-GdiPalette paletteAt(const RecordReader& r, std::uint64_t At, std::uint32_t Count)
-{
-    r.Span(At, Count, 4);
-    GdiPalette palette;
-    for (std::uint32_t i = 0; i < Count; ++i) // red, green, blue, flags
-        palette.entries.push_back(RGBColor(r.U8(At + 4 * i), r.U8(At + 4 * i + 1), r.U8(At + 4 * i + 2)));
-    return palette;
-}
-
 void polyPoly(GdiPlayer& Player, const RecordReader& r, bool Fill, bool Short)
 {
     const std::uint32_t polys = r.U32(24);
@@ -565,16 +556,14 @@ void PlayEnhancedRecord(GdiPlayer& Player, std::uint32_t Type, const RecordReade
         Player.CreateObjectAt(r.U32(8), fontAt(r));
         break;
     case emfCreatePalette: // a version, then the count and the entries
-        Player.CreateObjectAt(r.U32(8), paletteAt(r, 16, r.U16(14)));
+        Player.CreateObjectAt(r.U32(8), GdiPalette{PaletteEntriesAt(r, 16, r.U16(14))});
         break;
     case emfSelectPalette:
         Player.SelectPalette(r.U32(8));
         break;
-    case emfSetPaletteEntries: {
-        const GdiPalette colors = paletteAt(r, 20, r.U32(16));
-        Player.SetPaletteEntries(r.U32(8), r.U32(12), colors.entries);
+    case emfSetPaletteEntries:
+        Player.SetPaletteEntries(r.U32(8), r.U32(12), PaletteEntriesAt(r, 20, r.U32(16)));
         break;
-    }
     case emfResizePalette:
         Player.ResizePalette(r.U32(8), r.U32(12));
         break;

@@ -135,15 +135,6 @@ bool withoutBitmap(std::uint16_t Function, const RecordReader& r)
     return r.Size() == std::size_t(Function >> 8) * 2;
 }
 
-GdiPalette paletteAt(const RecordReader& r, std::uint64_t At, std::uint32_t Count)
-{
-    r.Span(At, Count, 4);
-    GdiPalette palette;
-    for (std::uint32_t i = 0; i < Count; ++i) // red, green, blue, flags
-        palette.entries.push_back(RGBColor(r.U8(At + 4 * i), r.U8(At + 4 * i + 1), r.U8(At + 4 * i + 2)));
-    return palette;
-}
-
 // Scans of a region: each a count of x coordinates, top and bottom, that many left and right
 // pairs, and the count again.
 GdiRegion regionAt(const RecordReader& r)
@@ -250,6 +241,16 @@ QString DecodeAnsiText(const std::uint8_t* Bytes, std::size_t Count)
         text.append(QChar(b >= 0x80 && b < 0xA0 ? kWestern80[b - 0x80] : char16_t(b)));
     }
     return text;
+}
+
+std::vector<TColor> PaletteEntriesAt(const RecordReader& Record, std::uint64_t At, std::uint32_t Count)
+{
+    Record.Span(At, Count, 4);
+    std::vector<TColor> entries;
+    entries.reserve(Count);
+    for (std::uint32_t i = 0; i < Count; ++i)
+        entries.push_back(RGBColor(Record.U8(At + 4 * i), Record.U8(At + 4 * i + 1), Record.U8(At + 4 * i + 2)));
+    return entries;
 }
 
 void PlayWindowsRecord(GdiPlayer& Player, std::uint16_t Function, const RecordReader& r)
@@ -382,7 +383,7 @@ void PlayWindowsRecord(GdiPlayer& Player, std::uint16_t Function, const RecordRe
         Player.CreateObject(readObject([&] { return Player.DeviceBitmapBrush(spanOf(patternBitmap(r))); }));
         break;
     case wmfCreatePalette: // a version, the count, the entries
-        Player.CreateObject(readObject([&] { return GdiObject(paletteAt(r, 4, r.U16(2))); }));
+        Player.CreateObject(readObject([&] { return GdiObject(GdiPalette{PaletteEntriesAt(r, 4, r.U16(2))}); }));
         break;
     case wmfCreateRegion:
         Player.CreateObject(readObject([&] { return GdiObject(regionAt(r)); }));
@@ -392,8 +393,7 @@ void PlayWindowsRecord(GdiPlayer& Player, std::uint16_t Function, const RecordRe
         break;
     case wmfSetPalEntries:
     case wmfAnimatePalette: {
-        const GdiPalette colors = paletteAt(r, 4, r.U16(2));
-        Player.SetPaletteEntries(std::nullopt, r.U16(0), colors.entries);
+        Player.SetPaletteEntries(std::nullopt, r.U16(0), PaletteEntriesAt(r, 4, r.U16(2)));
         break;
     }
     case wmfResizePalette:

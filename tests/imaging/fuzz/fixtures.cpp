@@ -448,6 +448,20 @@ int tiffTypeSize(std::uint16_t type)
 
 } // namespace
 
+namespace {
+
+// The frame of the sample pictures: 160 x 120 pixels.
+EmfFrame frame160x120(std::uint16_t Handles)
+{
+    EmfFrame frame;
+    frame.frame[2] = 4233;
+    frame.frame[3] = 3175;
+    frame.handles = Handles;
+    return frame;
+}
+
+} // namespace
+
 QByteArray SampleWmf()
 {
     const auto color = [](TColor c) { return std::pair<int, int>(int(c & 0xFFFF), int(c >> 16)); };
@@ -532,11 +546,7 @@ QByteArray SampleEmf()
     r.Add(83, le32s({0, 0, 0, 0, 1, 0, 0, 20, 20, 4, 60, 0x102, 64}) + QByteArray("emf!") + le32s({12, 12, 12, 12}));
     r.Add(70, le32s({8, 0x2B464D45, 1}));                                 // a comment, ignored
     r.Add(40, {1}).Add(40, {2}).Add(40, {3});
-    EmfFrame frame;
-    frame.frame[2] = 4233; // 160 x 120 pixels
-    frame.frame[3] = 3175;
-    frame.handles = 4;
-    return r.Metafile(frame);
+    return r.Metafile(frame160x120(4));
 }
 
 QByteArray SamplePixelsEmf()
@@ -596,11 +606,7 @@ QByteArray SamplePixelsEmf()
     r.Add(30, {0, 0, 200, 150}).Add(28, {}).Add(26, {100, 50}).Add(115, {9}).Add(43, {0, 0, 400, 300}).Add(115, {0});
     r.Add(21, {4}).Add(77, transfer({300, 0, 100, 100}, 0x00CC0020, quad)({2, 2}));
     r.Add(40, {1}).Add(40, {2}).Add(40, {3}).Add(40, {4});
-    EmfFrame frame;
-    frame.frame[2] = 4233; // 160 x 120 pixels
-    frame.frame[3] = 3175;
-    frame.handles = 5;
-    return r.Metafile(frame);
+    return r.Metafile(frame160x120(5));
 }
 
 QByteArray SamplePixelsWmf()

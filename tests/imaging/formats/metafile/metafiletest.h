@@ -3,10 +3,12 @@
 
 #include "fixtures.h"
 #include "imaging/pixelgraphic.h"
+#include "tests/imaging/imagingtest.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <vector>
 
@@ -63,4 +65,38 @@ inline void expectSamples(TPixelGraphic& Image, const std::vector<Sample>& Sampl
 {
     for (const Sample& s : Samples)
         EXPECT_EQ(Image.GetPixelColor(s.x, s.y), s.color) << Name << " at " << s.x << ", " << s.y;
+}
+
+struct DamagedEmfRecord {
+    const char* name;
+    std::uint32_t type;
+    QByteArray body;
+};
+struct DamagedWmfRecord {
+    const char* name;
+    std::function<void(WmfRecords&)> damage;
+};
+
+// Each damaged record comes before a red rectangle in (20, 20, 80, 80) that must still show.
+inline void expectDamagedRecordsSkipped(const std::vector<DamagedEmfRecord>& Enhanced,
+                                        const std::vector<DamagedWmfRecord>& Windows)
+{
+    constexpr TColor red = RGBColor(255, 0, 0), white = RGBColor(255, 255, 255);
+    for (const DamagedEmfRecord& c : Enhanced) {
+        EmfRecords records;
+        emfFill(records, red);
+        records.Add(c.type, c.body).Add(43, {20, 20, 80, 80});
+        TPixelGraphic image;
+        LoadBytes(image, records.Metafile(square96()));
+        expectSamples(image, {{50, 50, red}, {10, 10, white}}, c.name);
+    }
+    for (const DamagedWmfRecord& c : Windows) {
+        WmfRecords records;
+        wmfFill(records, red);
+        c.damage(records);
+        wmfRect(records, 20, 20, 80, 80);
+        TPixelGraphic image;
+        LoadBytes(image, placeable100(records, 4));
+        expectSamples(image, {{50, 50, red}, {10, 10, white}}, c.name);
+    }
 }

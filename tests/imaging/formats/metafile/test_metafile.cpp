@@ -422,50 +422,30 @@ TEST_F(Metafile, PlaybackAtSamplePixels)
 
 TEST_F(Metafile, DamagedRecordsAreSkipped)
 {
-    // Each damaged record comes before a red rectangle in (20, 20, 80, 80) that must still show.
     BmpSpec broken;
     broken.bitCount = 3;
-    const struct {
-        const char* name;
-        std::function<void(WmfRecords&)> damage;
-    } windows[] = {
-        {"polygon count past the record", [](WmfRecords& r) { r.Add(wPolygon, {5000, 0, 0, 10, 0}); }},
-        {"object index past the table", [](WmfRecords& r) { r.Add(wSelectObject, {7}); }},
-        {"deleting past the table", [](WmfRecords& r) { r.Add(wDeleteObject, {60000}); }},
-        {"rectangle cut short", [](WmfRecords& r) { r.Add(wRectangle, {1, 2}); }},
-        {"broken bitmap", [&](WmfRecords& r) { r.Add(wDibStretchBlt, hex("2000CC00 0200 0200 0000 0000 6400 6400 0000 0000") + PackedBitmap(broken)); }},
-        {"restoring past the stack", [](WmfRecords& r) { r.Add(wRestoreDC, {-3}).Add(wRestoreDC, {5}); }},
-    };
-    for (const auto& c : windows) {
-        WmfRecords records;
-        wmfFill(records, kRed);
-        c.damage(records);
-        wmfRect(records, 20, 20, 80, 80);
-        TPixelGraphic image;
-        LoadBytes(image, placeable100(records));
-        expectSamples(image, {{50, 50, kRed}, {10, 10, kWhite}}, c.name);
-    }
-    const struct {
-        const char* name;
-        std::uint32_t type;
-        QByteArray body;
-    } enhanced[] = {
-        {"polygon count past the record", ePolygon, emfBody({0, 0, 0, 0, 100000, 0, 0})},
-        {"poly-polygon counts past the points", ePolyPolygon, emfBody({0, 0, 0, 0, 1, 3, 500, 0, 0, 1, 1, 2, 2})},
-        {"text string past the record", eExtTextOutW, emfBody({0, 0, 0, 0, 1, 0, 0, 10, 10, 50, 1000, 0x100, 0})},
-        {"brush slot past the handles", eCreateBrush, emfBody({9, 0, 0x00FF00, 0})},
-        {"selecting past the handles", eSelectObject, emfBody({1000})},
-        {"non-finite world transform", eSetWorldTransform, emfBody({0x7F800000, 0, 0, 0x3F800000, 0, 0})},
-        {"bitmap past the record", eStretchDIBits, emfBody({0, 0, 0, 0, 0, 0, 0, 0, 2, 2, 80, 40, 4000, 16, 0, 0x00CC0020, 9, 9})},
-    };
-    for (const auto& c : enhanced) {
-        EmfRecords records;
-        emfFill(records, kRed);
-        records.Add(c.type, c.body).Add(eRectangle, {20, 20, 80, 80});
-        TPixelGraphic image;
-        LoadBytes(image, records.Metafile(square96()));
-        expectSamples(image, {{50, 50, kRed}, {10, 10, kWhite}}, c.name);
-    }
+    expectDamagedRecordsSkipped(
+        {
+            {"polygon count past the record", ePolygon, emfBody({0, 0, 0, 0, 100000, 0, 0})},
+            {"poly-polygon counts past the points", ePolyPolygon, emfBody({0, 0, 0, 0, 1, 3, 500, 0, 0, 1, 1, 2, 2})},
+            {"text string past the record", eExtTextOutW, emfBody({0, 0, 0, 0, 1, 0, 0, 10, 10, 50, 1000, 0x100, 0})},
+            {"brush slot past the handles", eCreateBrush, emfBody({9, 0, 0x00FF00, 0})},
+            {"selecting past the handles", eSelectObject, emfBody({1000})},
+            {"non-finite world transform", eSetWorldTransform, emfBody({0x7F800000, 0, 0, 0x3F800000, 0, 0})},
+            {"bitmap past the record", eStretchDIBits,
+             emfBody({0, 0, 0, 0, 0, 0, 0, 0, 2, 2, 80, 40, 4000, 16, 0, 0x00CC0020, 9, 9})},
+        },
+        {
+            {"polygon count past the record", [](WmfRecords& r) { r.Add(wPolygon, {5000, 0, 0, 10, 0}); }},
+            {"object index past the table", [](WmfRecords& r) { r.Add(wSelectObject, {7}); }},
+            {"deleting past the table", [](WmfRecords& r) { r.Add(wDeleteObject, {60000}); }},
+            {"rectangle cut short", [](WmfRecords& r) { r.Add(wRectangle, {1, 2}); }},
+            {"broken bitmap",
+             [&](WmfRecords& r) {
+                 r.Add(wDibStretchBlt, hex("2000CC00 0200 0200 0000 0000 6400 6400 0000 0000") + PackedBitmap(broken));
+             }},
+            {"restoring past the stack", [](WmfRecords& r) { r.Add(wRestoreDC, {-3}).Add(wRestoreDC, {5}); }},
+        });
 }
 
 TEST_F(Metafile, PlaybackStaysBounded)
