@@ -145,27 +145,28 @@ QTransform transformAt(const RecordReader& r, std::uint64_t At)
     return QTransform(r.F32(At), r.F32(At + 4), r.F32(At + 8), r.F32(At + 12), r.F32(At + 16), r.F32(At + 20));
 }
 
-// The bitmap of a record from the fields at At: usage, header and colour table (offset,
-// size), pixels (offset, size); none when the record carries none.
-std::optional<DibParts> dibAt(const RecordReader& r, std::uint64_t At)
+// The bitmap of a record: the offset and size of its header and colour table at InfoAt, those
+// of its pixels at BitsAt; none when the record carries none.
+std::optional<DibParts> dibOf(const RecordReader& r, std::uint32_t Usage, std::uint64_t InfoAt, std::uint64_t BitsAt)
 {
-    const std::uint32_t usage = r.U32(At), offInfo = r.U32(At + 4), infoSize = r.U32(At + 8);
-    const std::uint32_t offBits = r.U32(At + 12), bitsSize = r.U32(At + 16);
+    const std::uint32_t offInfo = r.U32(InfoAt), infoSize = r.U32(InfoAt + 4);
+    const std::uint32_t offBits = r.U32(BitsAt), bitsSize = r.U32(BitsAt + 4);
     if (infoSize == 0)
         return std::nullopt;
     return DibParts{std::span(r.Span(offInfo, infoSize, 1), infoSize), std::span(r.Span(offBits, bitsSize, 1), bitsSize),
-                    usage};
+                    Usage};
 }
 
-// The same with the usage after the offsets and sizes, as some records keep it.
+// Usage, then the offsets and sizes, from At.
+std::optional<DibParts> dibAt(const RecordReader& r, std::uint64_t At)
+{
+    return dibOf(r, r.U32(At), At + 4, At + 12);
+}
+
+// The offsets and sizes, then the usage, from At, as StretchDIBits and SetDIBitsToDevice keep them.
 std::optional<DibParts> dibWithUsageLast(const RecordReader& r, std::uint64_t At)
 {
-    const std::uint32_t offInfo = r.U32(At), infoSize = r.U32(At + 4);
-    const std::uint32_t offBits = r.U32(At + 8), bitsSize = r.U32(At + 12), usage = r.U32(At + 16);
-    if (infoSize == 0)
-        return std::nullopt;
-    return DibParts{std::span(r.Span(offInfo, infoSize, 1), infoSize), std::span(r.Span(offBits, bitsSize, 1), bitsSize),
-                    usage};
+    return dibOf(r, r.U32(At + 16), At, At + 8);
 }
 
 std::optional<QImage> decodedAt(GdiPlayer& Player, const RecordReader& r, std::uint64_t At)
