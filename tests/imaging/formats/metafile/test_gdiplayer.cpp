@@ -4,6 +4,7 @@
 // lands, never by its pixels.
 #include "metafiletest.h"
 #include "tests/imaging/imagingtest.h"
+#include "imaging/bytestream.h"
 #include "imaging/pgcanvas.h"
 #include "imaging/pgsettings.h"
 
@@ -211,7 +212,15 @@ TEST_F(GdiPlayback, BitmapTransfersMatchTheCanvas)
     paletteDib.Add(eStretchDIBits, Body{0, 0, 0, 0, 0, 48, 0, 0, 2, 1}.Dib(RecordMonoBitmap(2, {{0, 1}}, true), 1, true)(
                                        {kSourceCopy, 96, 48}));
 
+    // A top-down bitmap's rows count from its top: the first row, red, is drawn.
+    auto topDown = RecordBitmap(1, {{kRed}, {kBlue}});
+    PutU32(reinterpret_cast<std::uint8_t*>(topDown.first.data()) + 8, std::uint32_t(-2));
+    topDown.second = RecordBitmap(1, {{kBlue}, {kRed}}).second;
+    EmfRecords topRow;
+    topRow.Add(eStretchDIBits, Body{0, 0, 0, 0, 0, 0, 0, 0, 1, 1}.Dib(topDown, 0, true)({kSourceCopy, 96, 96}));
+
     expectCanvasPictures({
+        {"StretchDIBits of a top-down bitmap", topRow.Metafile(square96()), fill({{QRect(0, 0, 96, 96), kRed}})},
         {"SetDIBitsToDevice: a band of scan lines, one pixel each from a logical point", device.Metafile(square96()),
          fill({{QRect(20, 20, 4, 1), kBlack}, {QRect(20, 21, 4, 1), kBlue}})},
         {"StretchDIBits with palette indices for colours", paletteDib.Metafile(square96()),
