@@ -138,7 +138,8 @@ bool MetafileSupport::loadWindows()
     // Metafile units to hundredths of a millimetre to pixels, each step rounded.
     width_ = MulDivRounded(MulDivRounded(boxWidth_, kHundredthsPerInch, unitsPerInch_), PixelsPerInch, kHundredthsPerInch);
     height_ = MulDivRounded(MulDivRounded(boxHeight_, kHundredthsPerInch, unitsPerInch_), PixelsPerInch, kHundredthsPerInch);
-    return true;
+    // A box without a pixel holds no picture; the reader then tries its made header's box.
+    return width_ != 0 && height_ != 0;
 }
 
 bool MetafileSupport::loadEnhanced()

@@ -176,6 +176,8 @@ TEST_F(Metafile, PictureSizes)
         {"scaled by a half", PlaceableHeader(0, 0, 1000, 500, 100) + records.Metafile(2), false, 0.5L, 480, 240},
         {"fitted, not scaled", PlaceableHeader(0, 0, 1000, 500, 100) + records.Metafile(2), true, 0.5L, 130, 65},
         {"bad checksum", PlaceableHeader(0, 0, 1000, 500, 100, 0x1234) + records.Metafile(2), false, 1, 99, 49},
+        {"box without width", PlaceableHeader(0, 0, 0, 500, 100) + records.Metafile(2), false, 1, 99, 49},
+        {"box of less than a pixel", PlaceableHeader(0, 0, 1000, 1, 1440) + records.Metafile(2), false, 1, 99, 49},
         {"0 per inch counts as 96", PlaceableHeader(0, 0, 192, 96, 0) + records.Metafile(2), false, 1, 192, 96},
         {"box off the origin", PlaceableHeader(-300, 200, 700, 700, 1000) + records.Metafile(2), false, 1, 96, 48},
         {"enhanced", EmfRecords().Metafile(twoInches), false, 1, 192, 48},
