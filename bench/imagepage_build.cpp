@@ -132,9 +132,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     InitPGraphic();
     QTemporaryDir temporary;
-    QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : temporary.path();
-    if (!folder.endsWith('/'))
-        folder += '/';
+    const QString folder = BenchWorkFolder(argc, argv, temporary.path());
     const int count = argc > 2 ? std::max(1, std::atoi(argv[2])) : 200;
     const int width = argc > 3 ? std::atoi(argv[3]) : 6000;
     const int height = argc > 4 ? std::atoi(argv[4]) : 4000;
