@@ -1051,6 +1051,7 @@ std::vector<Seed> jpegSeeds()
     PixelGraphicJPEGQuality = quality;
     const QByteArray whole = seeds.front().data;
     seeds.push_back({"truncated.jpg", whole.left(whole.size() - 40)}); // inside the scan
+    seeds.push_back({"exif_orientation_6.jpg", WithApp1(whole, ExifOrientationPayload(6))});
     return seeds;
 }
 
@@ -1192,6 +1193,63 @@ std::vector<Seed> gifSeeds()
 }
 
 } // namespace
+
+QByteArray FlatBaselineJpeg(int Width, int Height)
+{
+    const auto big16 = [](QByteArray& out, int v) {
+        out.append(char((v >> 8) & 0xFF));
+        out.append(char(v & 0xFF));
+    };
+    QByteArray out = QByteArray::fromHex("FFD8");
+    out += QByteArray::fromHex("FFDB0043 00");                  // DQT, table 0
+    out += QByteArray(64, char(1));
+    out += QByteArray::fromHex("FFC00011 08");                  // SOF0, 8-bit
+    big16(out, Height);
+    big16(out, Width);
+    out += QByteArray::fromHex("03 011100 021100 031100");      // Y, Cb, Cr: 1x1, table 0
+    const QByteArray oneCode = QByteArray::fromHex("01") + QByteArray(15, '\0') + QByteArray(1, '\0');
+    out += QByteArray::fromHex("FFC40014 00") + oneCode;        // DC table 0: category 0 is "0"
+    out += QByteArray::fromHex("FFC40014 10") + oneCode;        // AC table 0: end of block is "0"
+    out += QByteArray::fromHex("FFDA000C 03 0100 0200 0300 003F00"); // SOS, all three, full spectrum
+    const std::int64_t blocks = std::int64_t((Width + 7) / 8) * ((Height + 7) / 8) * 3;
+    const std::int64_t bits = 2 * blocks;
+    out += QByteArray(qsizetype(bits / 8), '\0');
+    if (bits % 8)
+        out.append(char(0xFF >> (bits % 8))); // padded with ones; never 0xFF, so nothing to stuff
+    out += QByteArray::fromHex("FFD9");
+    return out;
+}
+
+QByteArray ProgressiveJpegClaiming(int Width, int Height)
+{
+    SaveOptions progressive = CurrentSaveOptions();
+    progressive.JPEGProgressive = true;
+    QByteArray jpeg = savedAs(*MakePatternImage(16, 16, bcn24Bit), "jpg", progressive);
+    const qsizetype sof = jpeg.indexOf(QByteArray::fromHex("FFC2"));
+    jpeg[sof + 5] = char(Height >> 8);
+    jpeg[sof + 6] = char(Height & 0xFF);
+    jpeg[sof + 7] = char(Width >> 8);
+    jpeg[sof + 8] = char(Width & 0xFF);
+    return jpeg;
+}
+
+QByteArray ExifOrientationPayload(int Orientation, bool BigEndian)
+{
+    const QByteArray bigEndian = QByteArray::fromHex("4D4D002A00000008 0001 01120003000000010000 0000 00000000");
+    const QByteArray littleEndian = QByteArray::fromHex("49492A0008000000 0100 12010300010000000000 0000 00000000");
+    QByteArray tiff = BigEndian ? bigEndian : littleEndian;
+    tiff[BigEndian ? 19 : 18] = char(Orientation); // the low byte of the value field's first short
+    return QByteArray("Exif\0\0", 6) + tiff;
+}
+
+QByteArray WithApp1(const QByteArray& Jpeg, const QByteArray& Payload)
+{
+    const int length = int(Payload.size()) + 2;
+    QByteArray segment = QByteArray::fromHex("FFE1");
+    segment.append(char(length >> 8));
+    segment.append(char(length & 0xFF));
+    return Jpeg.left(2) + segment + Payload + Jpeg.mid(2);
+}
 
 std::vector<Seed> SeedsFor(const QString& Target)
 {

@@ -175,6 +175,21 @@ QByteArray IconFile(const std::vector<QByteArray>& Entries, std::uint16_t Kind =
 // The worked example of imaging/formats/icon/FORMAT.md: 8 x 8, 1 bit.
 QByteArray FormatExampleIcon();
 
+// ---- JPEG files (layout: imaging/formats/jpeg/FORMAT.md) ----
+// A baseline three-component JPEG of one flat gray, written marker by marker without a coder:
+// a single one-bit code for "no difference" and one for "end of block" make every 8 x 8 block
+// two bits, so a frame past the pixel memory is a few megabytes (19000 x 19000: 4.2 MB).
+QByteArray FlatBaselineJpeg(int Width, int Height);
+// A progressive colour JPEG of a 16 x 16 picture whose frame header claims Width x Height: a
+// progressive decode keeps every coefficient of the full frame, so 30000 x 30000 and up pass
+// the memory limit at any scale.
+QByteArray ProgressiveJpegClaiming(int Width, int Height);
+// The APP1 payload of an Exif block whose first directory holds only the orientation tag:
+// the worked example of FORMAT.md for orientation 6, big-endian.
+QByteArray ExifOrientationPayload(int Orientation, bool BigEndian = true);
+// The file with an APP1 segment of Payload put right after its start marker.
+QByteArray WithApp1(const QByteArray& Jpeg, const QByteArray& Payload);
+
 // ---- Images ----
 // A deterministic picture: colour gradients with a few hard edges; for palette formats the
 // indices cycle through the palette (8 bits: pGray256; 4 bits: pSys16; 1 bit: pBlackWhite).
