@@ -23,10 +23,12 @@ inline void PrintTo(const QStringList& l, std::ostream* os)
 
 #undef QTRY_VERIFY_WITH_TIMEOUT
 #define QTRY_VERIFY_WITH_TIMEOUT(expr, timeout) \
-    ASSERT_TRUE(QTest::qWaitFor([&] { return bool(expr); }, timeout)) << "waited for: " #expr
+    do { \
+        ASSERT_TRUE(QTest::qWaitFor([&] { return bool(expr); }, timeout)) << "waited for: " #expr; \
+    } while (false)
 #undef QTRY_COMPARE_WITH_TIMEOUT
 #define QTRY_COMPARE_WITH_TIMEOUT(expr, expected, timeout) \
     do { \
-        QTest::qWaitFor([&] { return (expr) == (expected); }, timeout); \
+        (void)QTest::qWaitFor([&] { return (expr) == (expected); }, timeout); \
         ASSERT_EQ(expr, expected) << "waited " << (timeout) << " ms"; \
     } while (false)
