@@ -1,0 +1,55 @@
+#include "folderscans.h"
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+// Shared by the worker and the tree; the worker may outlive both.
+struct FolderScans::Job {
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool done = false;
+    FolderScan result;
+};
+
+FolderScans::~FolderScans() = default;
+
+std::optional<FolderScan> FolderScans::scan(const QString& folder, Work work, std::chrono::milliseconds wait)
+{
+    if (const auto kept = jobs_.constFind(folder); kept != jobs_.cend()) {
+        const std::shared_ptr<Job> job = *kept;
+        std::unique_lock lock(job->mutex);
+        if (!job->done)
+            return std::nullopt;
+        FolderScan result = std::move(job->result);
+        lock.unlock();
+        jobs_.remove(folder);
+        return result;
+    }
+    auto job = std::make_shared<Job>();
+    // Detached: a thread stuck in the kernel on a dead server cannot be stopped, only left.
+    std::thread([job, work = std::move(work)] {
+        FolderScan result = work();
+        {
+            const std::lock_guard lock(job->mutex);
+            job->result = std::move(result);
+            job->done = true;
+        }
+        job->ended.notify_all();
+    }).detach();
+    std::unique_lock lock(job->mutex);
+    if (job->ended.wait_for(lock, wait, [&] { return job->done; }))
+        return std::move(job->result);
+    lock.unlock();
+    jobs_.insert(folder, job);
+    return std::nullopt;
+}
+
+bool FolderScans::finished(const QString& folder) const
+{
+    const auto kept = jobs_.constFind(folder);
+    if (kept == jobs_.cend())
+        return false;
+    const std::lock_guard lock((*kept)->mutex);
+    return (*kept)->done;
+}
