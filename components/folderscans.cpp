@@ -9,8 +9,16 @@ struct FolderScans::Job {
     std::mutex mutex;
     std::condition_variable ended;
     bool done = false;
+    std::chrono::steady_clock::time_point endedAt;
     FolderScan result;
 };
+
+namespace {
+
+// A result nobody took for this long is too old to show: the folder is read again.
+constexpr std::chrono::seconds keptFor{10};
+
+} // namespace
 
 FolderScans::~FolderScans() = default;
 
@@ -21,10 +29,12 @@ std::optional<FolderScan> FolderScans::scan(const QString& folder, Work work, st
         std::unique_lock lock(job->mutex);
         if (!job->done)
             return std::nullopt;
+        const bool fresh = std::chrono::steady_clock::now() - job->endedAt < keptFor;
         FolderScan result = std::move(job->result);
         lock.unlock();
         jobs_.remove(folder);
-        return result;
+        if (fresh)
+            return result;
     }
     auto job = std::make_shared<Job>();
     // Detached: a thread stuck in the kernel on a dead server cannot be stopped, only left.
@@ -34,6 +44,7 @@ std::optional<FolderScan> FolderScans::scan(const QString& folder, Work work, st
             const std::lock_guard lock(job->mutex);
             job->result = std::move(result);
             job->done = true;
+            job->endedAt = std::chrono::steady_clock::now();
         }
         job->ended.notify_all();
     }).detach();

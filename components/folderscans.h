@@ -12,8 +12,8 @@
 
 // Reads of folders that may block (remote file systems), each on a worker thread of its own
 // that the caller waits for only a bounded time. A read that outlasts the wait goes on and its
-// result is kept for the next request of that folder; a folder is never read twice at once, so
-// a dead server holds one thread per folder however often it is asked.
+// result is kept (for a few seconds) for the next request of that folder; a folder is never
+// read twice at once, so a dead server holds one thread per folder however often it is asked.
 class FolderScans {
 public:
     using Work = std::function<FolderScan()>;

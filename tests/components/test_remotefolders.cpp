@@ -5,10 +5,14 @@
 
 #include "gatedfuse.h"
 #include "shelltreefixture.h"
+#include "components/folderscans.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTest>
+
+#include <atomic>
+#include <future>
 
 namespace {
 
@@ -112,6 +116,48 @@ TEST_F(RemoteFolders, ExpandingOneWaitsBoundedlyAndFillsItWhenTheServerAnswers)
     EXPECT_LT(clock.elapsed(), ShellNamespace::remoteWait.count());
     EXPECT_EQ(child(share, "a")->childCount(), 0);
     EXPECT_FALSE(showsChildren(child(share, "a")));
+}
+
+// The bounded wait itself, with a read that blocks until the test lets it go.
+TEST(FolderScans, AReadThatOutlastsItsWaitIsNeverStartedTwiceAndIsKept)
+{
+    using namespace std::chrono_literals;
+    FolderScans scans;
+    std::atomic<int> started{0};
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    const auto blocked = [&started, released] {
+        ++started;
+        released.wait();
+        FolderScan scan;
+        scan.ok = true;
+        scan.items.append(ShellItem{});
+        return scan;
+    };
+
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(scans.scan("/srv", blocked, 200ms));
+    EXPECT_GE(clock.elapsed(), 190);
+    clock.restart();
+    EXPECT_FALSE(scans.scan("/srv", blocked, 200ms));  // still running: not waited for again
+    EXPECT_LT(clock.elapsed(), 100);
+    EXPECT_EQ(started, 1);
+    EXPECT_FALSE(scans.finished("/srv"));
+
+    release.set_value();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return scans.finished("/srv"); }, 5000));
+    const std::optional<FolderScan> kept = scans.scan("/srv", blocked, 200ms);
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->items.size(), 1);
+    EXPECT_EQ(started, 1);
+    EXPECT_FALSE(scans.finished("/srv"));
+
+    // Taken once: the next request reads again, and a quick read is waited for.
+    const std::optional<FolderScan> again = scans.scan("/srv", blocked, 2000ms);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(started, 2);
+    EXPECT_TRUE(scans.scan("/other", [] { return FolderScan{}; }, 2000ms));
 }
 
 // Automount points count as remote: a table entry is enough, whatever the folder holds.
