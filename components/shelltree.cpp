@@ -15,12 +15,12 @@
 #include "platform/shell.h"
 
 #include <QContextMenuEvent>
-#include <QDir>
 #include <QCoreApplication>
-#include <QScopedValueRollback>
+#include <QDir>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QWheelEvent>
@@ -505,9 +505,9 @@ int TShellTree::ListChildren(TShellnode* node, bool full)
     if (!full)
         return namespace_.children(node->item_, request, items) == ShellNamespace::Listing::Pending ? 1 : int(items.size());
     const platform::Hourglass busy;
-    // A folder that cannot be read lists nothing.
+    // A folder that cannot be read lists nothing; of one that has not answered yet nothing is
+    // known: what it shows stays, and it may still have children.
     if (namespace_.children(node->item_, request, items) == ShellNamespace::Listing::Pending) {
-        // Nothing is known of it yet: what it shows stays, and it may still have children.
         if (node->childCount() == 0)
             node->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
         awaitAnswer(node->id_);
