@@ -126,7 +126,7 @@ InstanceGuard::Election InstanceGuard::elect()
     return Election::First;
 }
 
-bool InstanceGuard::listen(Deliver deliver)
+bool InstanceGuard::listen(Deliver deliver, Running running)
 {
     if (listenFd_ < 0 || listener_.joinable())
         return false;
@@ -136,6 +136,7 @@ bool InstanceGuard::listen(Deliver deliver)
         return false;
     }
     deliver_ = std::move(deliver);
+    running_ = running;
     listener_ = std::thread([this] { serve(); });
     return true;
 }
@@ -176,7 +177,8 @@ void InstanceGuard::serve()
                 if (static_cast<std::size_t>(peer.received.size()) == InstanceRecordSize) {
                     // The acknowledgement first: a busy or failing receiver never keeps the sender.
                     // A sender that gave up waiting is gone: its parameters are not acted on.
-                    const bool answered = ::send(peer.fd, &acknowledgement, 1, MSG_NOSIGNAL | MSG_DONTWAIT) == 1;
+                    const char answer = static_cast<char>(running_);
+                    const bool answered = ::send(peer.fd, &answer, 1, MSG_NOSIGNAL | MSG_DONTWAIT) == 1;
                     std::optional<InstanceRecord> record = decodeInstanceRecord(peer.received);
                     if (answered && record)
                         deliver_(std::move(*record));
@@ -264,8 +266,10 @@ InstanceGuard::HandOver InstanceGuard::handOver(const QByteArray& record, std::c
         const ssize_t n = ::recv(fd, &byte, 1, 0);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n == 1 && byte == acknowledgement)
+        if (n == 1 && (byte == static_cast<char>(Running::Interactive) || byte == static_cast<char>(Running::Unattended))) {
+            firstCopyRunning_ = static_cast<Running>(byte);
             return HandOver::Delivered;
+        }
         // Closed without an answer: the first copy went away while we talked.
         return n == 0 ? HandOver::NameFree : HandOver::NoAnswer;
     }

@@ -35,6 +35,11 @@ public:
         OtherUser,  // the name is held by a copy of another user
         NoAnswer,   // no acknowledgement within the time allowed
     };
+    // How the first copy runs; its one-byte acknowledgement says which.
+    enum class Running : char {
+        Interactive = 0x06,  // a user works at its windows
+        Unattended = 0x07,   // by itself, ending when its work is done
+    };
     using Deliver = std::function<void(InstanceRecord)>;
 
     explicit InstanceGuard(QByteArray name);
@@ -43,17 +48,18 @@ public:
     InstanceGuard& operator=(const InstanceGuard&) = delete;
 
     Election elect();
-    // First copy: starts the listener. deliver runs on the listener thread, after the sender
-    // has its acknowledgement.
-    bool listen(Deliver deliver);
+    // First copy: starts the listener, which acknowledges each record with how this copy runs.
+    // deliver runs on the listener thread, after the sender has its acknowledgement.
+    bool listen(Deliver deliver, Running running = Running::Interactive);
     // Later copy: sends the record and waits for the acknowledgement until the timeout.
     HandOver handOver(const QByteArray& record, std::chrono::milliseconds timeout);
+    // After a delivered hand-over: how the first copy said it runs.
+    Running firstCopyRunning() const { return firstCopyRunning_; }
 
     const QString& failure() const { return failure_; }
 
     // How long the listener waits for a peer's whole record.
     static constexpr std::chrono::milliseconds peerTimeout{2000};
-    static constexpr char acknowledgement = 0x06;
 
 private:
     void serve();
@@ -63,5 +69,7 @@ private:
     int listenFd_ = -1;
     int wakeFd_ = -1;
     Deliver deliver_;
+    Running running_ = Running::Interactive;
+    Running firstCopyRunning_ = Running::Interactive;
     std::thread listener_;
 };

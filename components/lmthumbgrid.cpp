@@ -475,10 +475,23 @@ void TLmThumbGrid::Navigate(int Key)
     viewport()->update();
 }
 
-void TLmThumbGrid::KeyDown(int Key, Qt::KeyboardModifiers)
+void TLmThumbGrid::KeyDown(int Key, Qt::KeyboardModifiers Shift)
 {
-    if (Key != Qt::Key_Shift && Key != Qt::Key_Control && !disableComponentKeyEventHandling_)
-        Navigate(Key);
+    if (!disableComponentKeyEventHandling_) {
+        if (Key != Qt::Key_Shift && Key != Qt::Key_Control)
+            Navigate(Key);
+        return; // a plain grid's move after it would be refused: only the current item takes the focus
+    }
+    const auto move = cells_.PlainGridKey(Key, Shift & Qt::ControlModifier, {TopRow(), VisibleRowCount(), VisibleColCount()});
+    if (!move)
+        return;
+    SelectionNotice notice(*this);
+    verticalScrollBar()->setValue(move->topRow);
+    if (move->index != CurrentIndex()) {
+        cells_.MoveByKey(move->index, Shift & (Qt::ShiftModifier | Qt::ControlModifier));
+        ensureFocusVisible(); // a scroll alone (Ctrl+Up, Ctrl+Down) may leave it out of view
+    }
+    viewport()->update();
 }
 
 void TLmThumbGrid::KeyUp(int Key, Qt::KeyboardModifiers Shift)

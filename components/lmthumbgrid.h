@@ -20,7 +20,8 @@ enum TThumbDisplayType { tdtLargeIcon, tdtIconInfo, tdtFilename };
 QString ShortenCaption(const QString& Caption, int Limit, const std::function<int(const QString&)>& Width);
 
 // A grid of the image files of a folder, one file per cell in reading order, each cell with
-// its thumbnail and file name; cells are selected with the mouse and, when allowed, the keys.
+// its thumbnail and file name; cells are selected with the mouse and the keys. Keys move the
+// current item as in a plain grid, or by the grid's own navigation when that is allowed.
 // Whole rows scroll; there is a vertical bar only. Thumbnails are made by a few workers off
 // this thread and kept in a memory cache and an optional disk cache; until a cell's thumbnail
 // is there it shows its caption and an empty frame. Painting never asks or raises.

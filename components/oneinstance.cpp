@@ -61,11 +61,13 @@ std::optional<int> TOneInstance::Check(const QStringList& parameters)
             return std::nullopt;
         }
         if (election == InstanceGuard::Election::First) {
+            const InstanceGuard::Running running =
+                RunsUnattended ? InstanceGuard::Running::Unattended : InstanceGuard::Running::Interactive;
             const bool listening = guard_->listen([this](InstanceRecord handed) {
                 QMetaObject::invokeMethod(this, [this, parameters = std::move(handed.parameters)] {
                     InstanceStarted(parameters);
                 }, Qt::QueuedConnection);
-            });
+            }, running);
             if (!listening)  // holding the name without answering would only keep later copies waiting
                 goOnUnguarded(guard_->failure());
             return std::nullopt;
@@ -73,6 +75,7 @@ std::optional<int> TOneInstance::Check(const QStringList& parameters)
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         const InstanceGuard::HandOver handOver = guard_->handOver(record, std::max(left, std::chrono::milliseconds(0)));
         if (handOver == InstanceGuard::HandOver::Delivered) {
+            runningCopyUnattended_ = guard_->firstCopyRunning() == InstanceGuard::Running::Unattended;
             status = 0;
             break;
         }

@@ -86,6 +86,7 @@ void ThumbCells::Fill(const QStringList& Texts, bool ResetIndex, bool FireSelect
         if (currentIndex_ != -1)
             previousIndex_ = currentIndex_;
         currentIndex_ = newIndex;
+        moveFocus(IndexToCell(newIndex)); // the focus frame never stays on the old folder's cell
         anchorIndex_ = newIndex;
         lastClickedIndex_ = -1;
         ignoreNextMouseUp_ = false;
@@ -241,13 +242,53 @@ void ThumbCells::Navigate(int Key, int VisibleRows, int VisibleCols)
     }
     if (!Inside(target) || Text(target).isEmpty())
         return;
-    previousIndex_ = currentIndex_;
-    currentIndex_ = CellToIndex(target);
-    {
-        BusyScope busy(*this);
-        moveFocus(target);
-    }
+    SetCurrentIndex(CellToIndex(target));
     MouseDown(Qt::LeftButton, Qt::NoModifier, std::nullopt);
+}
+
+std::optional<ThumbCells::KeyMove> ThumbCells::PlainGridKey(int Key, bool Ctrl, const View& V) const
+{
+    if (itemCount_ == 0 || currentIndex_ < 0 || !IsNavigationKey(Key))
+        return std::nullopt;
+    const int lastRow = rowCount_ - 1;
+    const int lastShown = std::clamp(V.topRow + V.rows - 1, 0, lastRow);
+    const int pageRows = std::max(1, lastShown - V.topRow);
+    const int pageCols = std::max(1, std::min(V.cols, colCount_) - 1);
+    Cell to = IndexToCell(currentIndex_);
+    int top = V.topRow;
+    if (Ctrl) {
+        switch (Key) {
+        case Qt::Key_Up: --top; break;
+        case Qt::Key_Down: ++top; break;
+        case Qt::Key_Left: to.col -= pageCols; break;
+        case Qt::Key_Right: to.col += pageCols; break;
+        case Qt::Key_PageUp: to.row = V.topRow; break;
+        case Qt::Key_PageDown: to.row = lastShown; break;
+        case Qt::Key_Home: to = {0, 0}; break;
+        case Qt::Key_End: to = {colCount_ - 1, lastRow}; break;
+        }
+    } else {
+        switch (Key) {
+        case Qt::Key_Up: --to.row; break;
+        case Qt::Key_Down: ++to.row; break;
+        case Qt::Key_Left: --to.col; break;
+        case Qt::Key_Right: ++to.col; break;
+        case Qt::Key_PageUp: to.row -= pageRows; top -= pageRows; break;
+        case Qt::Key_PageDown: to.row += pageRows; top += pageRows; break;
+        case Qt::Key_Home: to.col = 0; break;
+        case Qt::Key_End: to.col = colCount_ - 1; break;
+        }
+    }
+    to = {std::clamp(to.col, 0, colCount_ - 1), std::clamp(to.row, 0, lastRow)};
+    // Cells past the last item stay empty and cannot be current.
+    return KeyMove{std::min(CellToIndex(to), itemCount_ - 1), std::clamp(top, 0, std::max(0, rowCount_ - V.rows))};
+}
+
+void ThumbCells::MoveByKey(int Index, Qt::KeyboardModifiers Shift)
+{
+    SetCurrentIndex(Index);
+    MouseDown(Qt::LeftButton, Shift, std::nullopt);
+    MouseUp(Qt::LeftButton, Shift, true);
 }
 
 void ThumbCells::ClearSelection(bool Blank)

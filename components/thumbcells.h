@@ -66,6 +66,27 @@ public:
     void Navigate(int Key, int VisibleRows, int VisibleCols);
     static bool IsNavigationKey(int Key);
 
+    // The part of the grid on screen: its first row, and the whole rows and columns shown.
+    struct View {
+        int topRow = 0;
+        int rows = 1;
+        int cols = 1;
+    };
+    // Where a plain grid's navigation key takes the current item and the top row.
+    struct KeyMove {
+        int index;
+        int topRow;
+    };
+    // A plain grid's keys: the arrows one cell without wrapping, Home and End the ends of the
+    // row, Page Up and Page Down a page of rows, scrolling with it. With Ctrl: Home and End
+    // the first and last cells, Page Up and Page Down the top and bottom whole rows shown,
+    // Left and Right a page of columns, Up and Down scroll a row and keep the current item.
+    // A cell past the last item gives the last item. None for other keys or an empty grid.
+    std::optional<KeyMove> PlainGridKey(int Key, bool Ctrl, const View& V) const;
+    // Makes Index the current item and selects as a click on it with the same Shift and Ctrl
+    // would, except that Ctrl adds without toggling (the keyboard's rule).
+    void MoveByKey(int Index, Qt::KeyboardModifiers Shift);
+
     void ClearSelection(bool Blank);
     bool MarkCell(Cell C);
     void UnmarkCell(Cell C);

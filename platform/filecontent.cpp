@@ -11,8 +11,9 @@ namespace platform {
 
 std::optional<QByteArray> readFileContent(const QString& path)
 {
-    // Plain system calls: settings are read file by file for every site of a run.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    // Plain system calls: settings are read file by file for every site of a run. Opened
+    // without waiting, so that a FIFO in a file's place is refused instead of blocking.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
     struct Closer {

@@ -31,8 +31,10 @@ bool isSameFile(const QString& a, const QString& b)
 
 QString canonicalLocation(const QString& path)
 {
-    const QStringList parts = QDir::isAbsolutePath(path) ? path.split(QLatin1Char('/'))
-                                                         : (QDir::currentPath() + QLatin1Char('/') + path).split(QLatin1Char('/'));
+    // A relative path names no place of its own: it is never taken from the working folder.
+    if (!QDir::isAbsolutePath(path))
+        return QDir::cleanPath(path);
+    const QStringList parts = path.split(QLatin1Char('/'));
     QString resolved = QStringLiteral("/");
     qsizetype i = 0;
     for (; i < parts.size(); ++i) {

@@ -9,7 +9,7 @@ namespace platform {
 bool isSameFile(const QString& a, const QString& b);
 
 // The absolute path with every link, "." and ".." of its existing levels resolved; the levels
-// below the deepest existing one are added as written, cleaned.
+// below the deepest existing one are added as written, cleaned. A relative path is only cleaned.
 QString canonicalLocation(const QString& path);
 
 // True when path is the folder or lies anywhere inside it, both taken as canonical locations.

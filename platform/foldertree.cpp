@@ -61,6 +61,8 @@ int removeEntry(const char* path, const struct stat*, int type, struct FTW*)
 
 bool isProtectedFolder(const QString& folder, const QString& programFolder)
 {
+    if (!folder.startsWith(QLatin1Char('/')))
+        return true;
     const QString c = canonicalLocation(folder);
     if (c == QLatin1String("/") || c.isEmpty())
         return true;
@@ -71,7 +73,10 @@ bool isProtectedFolder(const QString& folder, const QString& programFolder)
 
 FileOutcome removeFolderTree(const QString& folder, const QString& programFolder)
 {
-    if (folder.trimmed().isEmpty() || isProtectedFolder(folder, programFolder))
+    // Deleting the working folder, or one that holds it, would pull the floor from under the
+    // process (and from under a shell that started it there).
+    if (folder.trimmed().isEmpty() || isProtectedFolder(folder, programFolder)
+        || isAncestorOrSelf(folder, QDir::currentPath()))
         return FileOutcome::failure(QStringLiteral("Refusing to delete %1").arg(folder));
     if (!folderExists(folder))
         return FileOutcome::failure(QStringLiteral("No such folder: %1").arg(folder));

@@ -16,12 +16,13 @@ QStringList missingFolderLevels(const QString& path);
 // failure says which level failed and why.
 FileOutcome createFolderLevels(const QStringList& levels);
 
-// Deletes a folder with everything in it, for good. Refuses "/", the home folder, the
-// program folder and every ancestor of it; a failure says why. Links inside are removed,
+// Deletes a folder with everything in it, for good. Refuses the protected folders and also the
+// working folder and every folder that holds it; a failure says why. Links inside are removed,
 // never followed.
 FileOutcome removeFolderTree(const QString& folder, const QString& programFolder);
 
-// True when removeFolderTree would refuse this folder.
+// True for "/", the home folder, the program folder and every ancestor of it, and for a relative
+// path, which names no folder of its own.
 bool isProtectedFolder(const QString& folder, const QString& programFolder);
 
 } // namespace platform

@@ -277,8 +277,20 @@ void IniDocument::eraseSection(const QString& section)
 
 IniDocument IniFile::read() const
 {
+    return readChecked().document;
+}
+
+IniFile::Reading IniFile::readChecked() const
+{
     const std::optional<QByteArray> bytes = readFileContent(path_);
-    return bytes ? IniDocument::parse(*bytes) : IniDocument();
+    if (bytes)
+        return {IniDocument::parse(*bytes), FileOutcome::success()};
+    const int err = errno;
+    if (err == ENOENT)
+        return {};
+    const QString what = QStringLiteral("Cannot read %1").arg(path_);
+    errno = err;
+    return {IniDocument(), FileOutcome::fromErrno(what)};
 }
 
 QString IniFile::readString(const QString& section, const QString& key, const QString& def) const
@@ -323,12 +335,11 @@ FileOutcome IniFile::update(const std::function<void(IniDocument&)>& change)
         return FileOutcome::fromErrno(QStringLiteral("Cannot lock the folder of %1").arg(path_));
 
     // A file that is there but cannot be read whole must not be written back as the whole.
-    const std::optional<QByteArray> bytes = readFileContent(path_);
-    if (!bytes && errno != ENOENT)
-        return FileOutcome::fromErrno(QStringLiteral("Cannot read %1").arg(path_));
-    IniDocument doc = bytes ? IniDocument::parse(*bytes) : IniDocument();
-    change(doc);
-    return writeFileAtomically(path_, doc.serialize());
+    Reading current = readChecked();
+    if (!current.outcome)
+        return current.outcome;
+    change(current.document);
+    return writeFileAtomically(path_, current.document.serialize());
 }
 
 FileOutcome IniFile::writeString(const QString& section, const QString& key, const QString& value)

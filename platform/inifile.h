@@ -68,6 +68,15 @@ public:
     // The file as it is now; a missing or unreadable file reads as empty.
     IniDocument read() const;
 
+    // The file as it is now and whether it could be read. A missing file reads as empty and is
+    // no failure; one that is there but cannot be read (a folder in its place, no permission,
+    // an I/O error) reads as empty, and the outcome names the file and the reason.
+    struct Reading {
+        IniDocument document;
+        FileOutcome outcome;
+    };
+    Reading readChecked() const;
+
     QString readString(const QString& section, const QString& key, const QString& def) const;
     // True/False keys: with a true default the key is true unless its text is "FALSE"; with a
     // false default it is true only for "TRUE" (any case).

@@ -1,6 +1,7 @@
 #include "paths.h"
 
 #include <QCoreApplication>
+#include <QDir>
 
 #include <algorithm>
 
@@ -16,6 +17,16 @@ bool endsWithSeparator(const QString& s)
 qsizetype lastSeparator(const QString& s)
 {
     return std::max(s.lastIndexOf(QLatin1Char('/')), s.lastIndexOf(QLatin1Char('\\')));
+}
+
+// base + relative with "." and ".." taken out; a folder stays marked as one.
+QString joinCleaned(const QString& base, const QString& relative)
+{
+    const QString last = relative.mid(lastSeparator(relative) + 1);
+    const bool folder = relative.isEmpty() || endsWithSeparator(relative) || last == QLatin1String(".")
+                        || last == QLatin1String("..");
+    const QString joined = QDir::cleanPath(base + relative);
+    return folder ? addTrailingSeparator(joined) : joined;
 }
 
 } // namespace
@@ -39,6 +50,20 @@ QString expandpath(const QString& path, const QString& programFolder)
     if (t.startsWith(QLatin1Char('%')))
         return programFolder + t.mid(2);
     return t;
+}
+
+QString resolvepath(const QString& path, const QString& programFolder)
+{
+    const QString t = path.trimmed();
+    if (t.isEmpty() || t.startsWith(QLatin1Char('/')))
+        return t;
+    if (t.startsWith(QLatin1Char('%')))
+        return expandpath(t, programFolder);
+    if (t == QLatin1String("~"))
+        return addTrailingSeparator(QDir::homePath());
+    if (t.startsWith(QLatin1String("~/")))
+        return joinCleaned(addTrailingSeparator(QDir::homePath()), t.mid(2));
+    return joinCleaned(programFolder, t);
 }
 
 QString truncatepath(const QString& path, const QString& programFolder)

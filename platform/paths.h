@@ -16,6 +16,12 @@ QString addTrailingSeparator(const QString& path);
 // Trimmed; a text beginning with "%" has its first two characters replaced by the program folder.
 QString expandpath(const QString& path, const QString& programFolder);
 
+// A stored or typed path as both programs use it: trimmed; "%/" (or "%\") stands for the program
+// folder, a lone "~" or a leading "~/" for the home folder, and any other relative path lies in
+// the program folder, never in the working folder. Absolute paths are kept as they are; a
+// trailing separator is kept, and a path ending in "." or ".." names a folder and gets one.
+QString resolvepath(const QString& path, const QString& programFolder);
+
 // Trimmed; a path that begins with the program folder is written with the "%/" marker instead.
 QString truncatepath(const QString& path, const QString& programFolder);
 

@@ -37,6 +37,86 @@ QString localHostName()
     return QString::fromLocal8Bit(name);
 }
 
+constexpr qsizetype maxLineBytes = 998;  // a line's limit in SMTP, without its CR LF
+constexpr qsizetype encodedWordBytes = 45;  // 60 base64 characters: a word of 72, within 75
+
+bool isAscii(QByteArrayView bytes)
+{
+    return std::all_of(bytes.cbegin(), bytes.cend(), [](char c) { return uchar(c) < 128; });
+}
+
+// The largest end at most limit that does not split a UTF-8 character.
+qsizetype characterEnd(const QByteArray& bytes, qsizetype limit)
+{
+    if (limit >= bytes.size())
+        return bytes.size();
+    while (limit > 0 && (uchar(bytes[limit]) & 0xC0) == 0x80)
+        --limit;
+    return limit;
+}
+
+// An unstructured header text: as it stands when it is ASCII, otherwise UTF-8 in encoded
+// words, each on a line of its own, so that a mail reader shows what was written.
+QByteArray headerText(const QString& text)
+{
+    const QByteArray bytes = oneLine(text);
+    if (isAscii(bytes))
+        return bytes;
+    QByteArray words;
+    for (qsizetype at = 0; at < bytes.size();) {
+        const qsizetype end = characterEnd(bytes, at + encodedWordBytes);
+        if (!words.isEmpty())
+            words += "\r\n ";
+        words += "=?utf-8?B?" + bytes.mid(at, end - at).toBase64() + "?=";
+        at = end;
+    }
+    return words;
+}
+
+// The display name of a mailbox typed "Name <address>", without one pair of quotes; empty
+// for a bare address.
+QString mailboxName(const QString& typed)
+{
+    const qsizetype open = typed.indexOf(QLatin1Char('<'));
+    if (open < 0)
+        return {};
+    QString name = typed.left(open).trimmed();
+    if (name.size() >= 2 && name.startsWith(QLatin1Char('"')) && name.endsWith(QLatin1Char('"')))
+        name = name.mid(1, name.size() - 2);
+    return name;
+}
+
+// A display name put before "<address>": an encoded one needs a blank to end it.
+QByteArray displayName(const QString& name)
+{
+    const QByteArray text = headerText(name);
+    return text.startsWith("=?") ? text + ' ' : text;
+}
+
+// The recipient header as typed, its display name encoded when it is not ASCII.
+QByteArray mailboxHeader(const QString& typed)
+{
+    const QString name = mailboxName(typed);
+    if (isAscii(oneLine(name)))
+        return oneLine(typed);
+    return displayName(name) + oneLine(typed.mid(typed.indexOf(QLatin1Char('<'))));
+}
+
+// The wire lines of one body line: dots stuffed, and cut into lines SMTP accepts.
+void appendBodyLine(QByteArray& body, const QByteArray& line)
+{
+    qsizetype at = 0;
+    do {
+        const bool dot = at < line.size() && line[at] == '.';
+        const qsizetype end = characterEnd(line, at + maxLineBytes - (dot ? 1 : 0));
+        if (dot)
+            body += '.';
+        body += QByteArrayView(line).sliced(at, end - at);
+        body += "\r\n";
+        at = end;
+    } while (at < line.size());
+}
+
 QString errnoText()
 {
     return QString::fromLocal8Bit(std::strerror(errno));
@@ -70,7 +150,7 @@ SmtpClient::~SmtpClient()
     closeSocket();
 }
 
-QString SmtpClient::recipientAddress(const QString& to)
+QString SmtpClient::mailboxAddress(const QString& to)
 {
     const qsizetype open = to.indexOf(QLatin1Char('<'));
     if (open >= 0) {
@@ -92,15 +172,10 @@ QByteArray SmtpClient::messageData(const MailMessage& message)
         const QStringList parts = QString(line).replace(QLatin1String("\r\n"), QLatin1String("\n"))
                                       .replace(QLatin1Char('\r'), QLatin1Char('\n'))
                                       .split(QLatin1Char('\n'));
-        for (const QString& part : parts) {
-            const QByteArray bytes = part.toUtf8();
-            if (bytes.startsWith('.'))
-                body += '.';
-            body += bytes;
-            body += "\r\n";
-        }
+        for (const QString& part : parts)
+            appendBodyLine(body, part.toUtf8());
     }
-    const bool eightBit = std::any_of(body.cbegin(), body.cend(), [](char c) { return uchar(c) > 127; });
+    const bool eightBit = !isAscii(body);
 
     QByteArray data;
     const auto header = [&data](const char* name, const QByteArray& value) {
@@ -111,12 +186,17 @@ QByteArray SmtpClient::messageData(const MailMessage& message)
         data += value;
         data += "\r\n";
     };
-    header("From", oneLine(message.fromName) + '<' + oneLine(message.fromAddress) + '>');
-    header("To", oneLine(message.to));
-    header("Subject", oneLine(message.subject));
-    header("X-Mailer", oneLine(message.mailer));
+    // A sender typed with a display name of its own shows that name instead of the program's.
+    const QString senderName = mailboxName(message.fromAddress);
+    header("From", displayName(senderName.isEmpty() ? message.fromName : senderName) + '<'
+                       + oneLine(mailboxAddress(message.fromAddress)) + '>');
+    header("To", mailboxHeader(message.to));
+    header("Subject", headerText(message.subject));
+    header("X-Mailer", headerText(message.mailer));
     header("Mime-Version", "1.0");
     header("Content-Type", eightBit ? "text/plain; charset=utf-8" : "text/plain; charset=us-ascii");
+    if (eightBit)
+        header("Content-Transfer-Encoding", "8bit");
     data += "\r\n";  // end of the header
     data += "\r\n";  // the body begins with an empty line
     data += body;
@@ -163,23 +243,21 @@ bool SmtpClient::openSocket()
     if (port_ < 1 || port_ > 65535)
         return fail(Phase::Connect, QStringLiteral("Port %1 is out of range").arg(port_));
 
+    // The lookup counts against the same limit as the connection it is for.
     const QDeadlineTimer deadline = waitDeadline(timeouts_.connectMs);
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    const QByteArray host = host_.trimmed().toUtf8();
-    const QByteArray port = QByteArray::number(port_);
-    const int rc = ::getaddrinfo(host.constData(), port.constData(), &hints, &found);
-    if (rc != 0) {
-        lastError_ = QStringLiteral("Cannot resolve %1: %2").arg(host_, QString::fromLocal8Bit(::gai_strerror(rc)));
+    const qint64 allowedMs = deadline.remainingTime();
+    const HostLookup lookup = lookUpHost(host_.trimmed().toUtf8(), QByteArray::number(port_), deadline, resolver_);
+    if (lookup.timedOut || lookup.error != 0) {
+        const QString why = lookup.timedOut ? QStringLiteral("no answer within %1 ms").arg(allowedMs)
+                                            : QString::fromLocal8Bit(::gai_strerror(lookup.error));
+        lastError_ = QStringLiteral("Cannot resolve %1: %2").arg(host_, why);
         events_->invalidHost();
         return false;
     }
     events_->hostResolved();
 
     QString why = QStringLiteral("Cannot connect to %1:%2").arg(host_).arg(port_);
-    for (addrinfo* a = found; a && fd_ < 0; a = a->ai_next) {
+    for (const addrinfo* a = lookup.addresses.get(); a && fd_ < 0; a = a->ai_next) {
         const int fd = ::socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol);
         if (fd < 0) {
             why = QStringLiteral("Cannot open a socket: %1").arg(errnoText());
@@ -205,7 +283,6 @@ bool SmtpClient::openSocket()
         if (deadline.hasExpired())
             break;
     }
-    ::freeaddrinfo(found);
     if (fd_ < 0)
         return fail(Phase::Connect, why);
     events_->connected();
@@ -334,8 +411,9 @@ bool SmtpClient::connectToServer()
 bool SmtpClient::sendMail(const MailMessage& message)
 {
     lastError_.clear();
-    const QString recipient = recipientAddress(message.to);
-    if (message.fromAddress.trimmed().isEmpty() || recipient.isEmpty()) {
+    const QString sender = mailboxAddress(message.fromAddress);
+    const QString recipient = mailboxAddress(message.to);
+    if (sender.isEmpty() || recipient.isEmpty()) {
         lastError_ = QStringLiteral("The mail needs a sender and a recipient");
         events_->headerIncomplete();
         return false;
@@ -344,7 +422,7 @@ bool SmtpClient::sendMail(const MailMessage& message)
         return false;
     events_->sendStart();
     if (!expect("RSET", 400, Phase::Send)
-        || !expect("MAIL FROM:<" + oneLine(message.fromAddress.trimmed()) + '>', 400, Phase::Send)
+        || !expect("MAIL FROM:<" + oneLine(sender) + '>', 400, Phase::Send)
         || !expect("RCPT TO:<" + oneLine(recipient) + '>', 400, Phase::Send)
         || !expect("DATA", 400, Phase::Send))
         return false;

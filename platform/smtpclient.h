@@ -1,5 +1,7 @@
 #pragma once
 
+#include "hostlookup.h"
+
 #include <QByteArray>
 #include <QDeadlineTimer>
 #include <QString>
@@ -9,8 +11,8 @@ namespace platform {
 
 // One plain-text mail.
 struct MailMessage {
-    QString fromAddress;  // MAIL FROM and the From header
-    QString fromName;     // shown before the address in the From header
+    QString fromAddress;  // MAIL FROM and the From header, typed as the recipient is
+    QString fromName;     // shown before the address in the From header, unless it has a name
     QString to;           // as typed: "addr", "Name <addr>" or "smtp:addr"
     QString subject;
     QString mailer;       // X-Mailer header
@@ -36,7 +38,7 @@ public:
 };
 
 struct SmtpTimeouts {
-    int connectMs = 30000;   // resolving and connecting, over all addresses of the host
+    int connectMs = 30000;   // the name lookup and connecting, over all addresses of the host
     int replyMs = 60000;     // each reply, and each wait to send
     int sessionMs = 120000;  // the whole session from connecting to the goodbye
 };
@@ -57,6 +59,8 @@ public:
     // The HELO argument; empty sends the local host name.
     void setUserId(const QString& userId) { userId_ = userId; }
     void setTimeouts(SmtpTimeouts timeouts) { timeouts_ = timeouts; }
+    // The name lookup of the host; getaddrinfo unless one is given.
+    void setResolver(HostResolver resolver) { resolver_ = std::move(resolver); }
 
     bool connectToServer();
     // Sends one mail to the message's recipient only; connects first when not connected.
@@ -69,8 +73,9 @@ public:
     bool isConnected() const { return fd_ >= 0; }
     const QString& lastError() const { return lastError_; }
 
-    // The address that RCPT TO carries for a recipient as typed.
-    static QString recipientAddress(const QString& to);
+    // The address of a mailbox as typed ("addr", "Name <addr>", "smtp:addr"): what MAIL FROM
+    // carries for the sender and RCPT TO for the recipient.
+    static QString mailboxAddress(const QString& typed);
     // Header, body and the closing "." line as they go over the wire after DATA.
     static QByteArray messageData(const MailMessage& message);
 
@@ -97,6 +102,7 @@ private:
     int port_ = 25;
     QString userId_;
     SmtpTimeouts timeouts_;
+    HostResolver resolver_;
     QDeadlineTimer session_{QDeadlineTimer::Forever};
     int fd_ = -1;
     bool quitting_ = false;

@@ -14,6 +14,7 @@
 #include <QStyle>
 
 #include <clocale>
+#include <cstdio>
 #include <csignal>
 
 namespace {
@@ -38,8 +39,8 @@ int main(int argc, char** argv)
     const CommandLine commandLine = parseCommandLine(parameters);
     // A file-size limit makes a write fail with its error instead of ending the program.
     std::signal(SIGXFSZ, SIG_IGN);
-    if (needsOffscreenPlatform(commandLine))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (const QByteArray platforms = platformsToTry(commandLine); !platforms.isEmpty())
+        qputenv("QT_QPA_PLATFORM", platforms);
     std::setlocale(LC_TIME, "");  // log time stamps in the user's format
     if (commandLine.RotateMode)
         qtHandler = qInstallMessageHandler(onlySeriousMessages);
@@ -53,8 +54,16 @@ int main(int argc, char** argv)
     // Another copy running from this folder takes our parameters; this one ends unseen.
     const QString programFolder = platform::executableFolder();
     TOneInstance OneInstance1(QStringLiteral("Turnfold"), programFolder);
-    if (const std::optional<int> status = OneInstance1.Check(parameters))
-        return *status;
+    OneInstance1.RunsUnattended = commandLine.RotateMode;
+    if (const std::optional<int> status = OneInstance1.Check(parameters)) {
+        if (*status != 0)
+            return *status;
+        const QString problem = handOverProblem(commandLine, OneInstance1.RunningCopyUnattended());
+        if (problem.isEmpty())
+            return 0;
+        std::fprintf(stderr, "%s\n", problem.toLocal8Bit().constData());
+        return 1;
+    }
 
     platform::QtPromptService prompts(title);
     platform::DesktopShell shell(programFolder);

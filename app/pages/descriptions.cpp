@@ -15,34 +15,43 @@ namespace {
 
 const QString descriptionsSection = QStringLiteral("Descriptions");
 
-// Description files come from other programs: the text without a byte-order mark, as UTF-8;
-// a file that is no UTF-8 is Latin-1, as older systems wrote it.
-std::optional<QByteArray> readDescriptionText(const QString& file)
+// A description file's text for the INI and CSV rules, which read UTF-8: the file from
+// another program is UTF-8 (a byte-order mark dropped) or, where it is no UTF-8, Latin-1 as
+// older systems wrote it.
+struct DescriptionText {
+    QByteArray utf8;
+    bool latin1 = false;
+};
+
+std::optional<DescriptionText> readDescriptionText(const QString& file)
 {
     const std::optional<QByteArray> bytes = platform::readFileContent(file);
     if (!bytes)
         return std::nullopt;
-    return decodeTemplateText(*bytes).toUtf8();
+    return DescriptionText{decodeTemplateText(*bytes).toUtf8(), !decodedUtf8(*bytes)};
 }
 
 } // namespace
 
-ImageDescriptions::ImageDescriptions(const platform::IniDocument& doc)
-    : entries_(doc.sectionValues(descriptionsSection))
+ImageDescriptions::ImageDescriptions(const platform::IniDocument& doc, bool latin1File)
 {
+    const QHash<QString, QString> values = doc.sectionValues(descriptionsSection);
+    entries_.reserve(values.size());
+    for (auto it = values.begin(); it != values.end(); ++it)
+        entries_.insert(it.key(), latin1File ? it.value().toLatin1() : it.value().toUtf8());
 }
 
-QString ImageDescriptions::lookup(const QString& key) const
+QByteArray ImageDescriptions::lookup(const QString& key) const
 {
     return entries_.value(key.trimmed().toCaseFolded());
 }
 
 std::optional<ImageDescriptions> ConvertCSVtoINI(const QString& csvFile, platform::PromptService& prompts)
 {
-    const std::optional<QByteArray> bytes = readDescriptionText(csvFile);
-    if (!bytes)
+    const std::optional<DescriptionText> text = readDescriptionText(csvFile);
+    if (!text)
         return std::nullopt;
-    QList<QByteArray> lines = splitTextLines(*bytes);
+    QList<QByteArray> lines = splitTextLines(text->utf8);
     if (lines.isEmpty())
         return std::nullopt;
     bool anyEntry = false;
@@ -64,15 +73,15 @@ std::optional<ImageDescriptions> ConvertCSVtoINI(const QString& csvFile, platfor
         return ImageDescriptions();
     }
     lines.prepend("[" + descriptionsSection.toLatin1() + "]");
-    return ImageDescriptions(platform::IniDocument::parse(lines.join("\r\n")));
+    return ImageDescriptions(platform::IniDocument::parse(lines.join("\r\n")), text->latin1);
 }
 
 std::optional<ImageDescriptions> loadDescriptionFile(const QString& file, platform::PromptService& prompts)
 {
     if (platform::extractExtension(file).toUpper() != QLatin1String(".INI"))
         return ConvertCSVtoINI(file, prompts);
-    const std::optional<QByteArray> bytes = readDescriptionText(file);
-    if (!bytes)
+    const std::optional<DescriptionText> text = readDescriptionText(file);
+    if (!text)
         return std::nullopt;
-    return ImageDescriptions(platform::IniDocument::parse(*bytes));
+    return ImageDescriptions(platform::IniDocument::parse(text->utf8), text->latin1);
 }

@@ -16,14 +16,17 @@ class PromptService;
 class ImageDescriptions {
 public:
     ImageDescriptions() = default;
-    explicit ImageDescriptions(const platform::IniDocument& doc);
+    // doc holds the file's text as UTF-8; latin1File: the file itself was Latin-1, so each
+    // description goes back to its Latin-1 bytes.
+    ImageDescriptions(const platform::IniDocument& doc, bool latin1File);
 
-    // The description stored for a key (matched ignoring case); empty when there is none.
-    QString lookup(const QString& key) const;
+    // The description stored for a key (matched ignoring case), as the file's own bytes; empty
+    // when there is none.
+    QByteArray lookup(const QString& key) const;
     bool isEmpty() const { return entries_.isEmpty(); }
 
 private:
-    QHash<QString, QString> entries_; // by case-folded key
+    QHash<QString, QByteArray> entries_; // by case-folded key
 };
 
 // Converts a CSV description file (one "name,description" a line) into descriptions: the

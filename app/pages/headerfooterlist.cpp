@@ -8,12 +8,19 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 std::optional<QList<QByteArray>> readHeaderFooterList(const QString& path)
 {
     const std::optional<QByteArray> bytes = platform::readFileContent(path);
     if (!bytes)
         return std::nullopt;
     return splitTextLines(*bytes);
+}
+
+QString headerFooterEntryText(const QByteArray& line)
+{
+    return decodeTemplateText(line);
 }
 
 std::optional<QStringList> readHeaderFooterEntries(const QString& path)
@@ -24,15 +31,45 @@ std::optional<QStringList> readHeaderFooterEntries(const QString& path)
     QStringList entries;
     entries.reserve(lines->size());
     for (const QByteArray& line : *lines)
-        entries.append(decodeTemplateText(line));
+        entries.append(headerFooterEntryText(line));
     return entries;
 }
 
-platform::FileOutcome writeHeaderFooterEntries(const QString& path, const QStringList& entries)
+ListEncoding headerFooterListEncoding(const QList<QByteArray>& lines)
+{
+    const bool latin1 = std::any_of(lines.begin(), lines.end(), [](const QByteArray& line) { return !decodedUtf8(line); });
+    return latin1 ? ListEncoding::Latin1 : ListEncoding::Utf8;
+}
+
+namespace {
+
+QByteArray latin1WithReferences(const QString& text)
 {
     QByteArray bytes;
-    for (const QString& entry : entries)
-        bytes += entry.toUtf8() + "\r\n";
+    bytes.reserve(text.size());
+    for (const char32_t c : text.toUcs4()) {
+        if (c <= 0xFF)
+            bytes += char(c);
+        else
+            bytes += "&#" + QByteArray::number(quint32(c)) + ';';
+    }
+    return bytes;
+}
+
+} // namespace
+
+QByteArray headerFooterEntryBytes(const QString& text, const QByteArray& readFrom, ListEncoding encoding)
+{
+    if (text == headerFooterEntryText(readFrom))
+        return readFrom;
+    return encoding == ListEncoding::Latin1 ? latin1WithReferences(text) : text.toUtf8();
+}
+
+platform::FileOutcome writeHeaderFooterList(const QString& path, const QList<QByteArray>& entries)
+{
+    QByteArray bytes;
+    for (const QByteArray& entry : entries)
+        bytes += entry + "\r\n";
     return platform::writeFileAtomically(path, bytes);
 }
 

@@ -16,13 +16,26 @@
 // is missing, a folder or unreadable.
 std::optional<QList<QByteArray>> readHeaderFooterList(const QString& path);
 
-// The same entries as the editor shows them: each decoded as UTF-8, or as Latin-1 where it is
-// not valid UTF-8.
+// An entry as the editor shows it: decoded as UTF-8, or as Latin-1 where it is not valid UTF-8.
+QString headerFooterEntryText(const QByteArray& line);
+
+// The same entries as the editor shows them.
 std::optional<QStringList> readHeaderFooterEntries(const QString& path);
 
-// Writes the whole list, each entry followed by CR LF, in UTF-8, through a temporary file
-// renamed over the target.
-platform::FileOutcome writeHeaderFooterEntries(const QString& path, const QStringList& entries);
+// How a list writes the entries that were edited: in UTF-8, unless a line of the file read
+// is no UTF-8 (a list from an older system, in Latin-1).
+enum class ListEncoding { Utf8, Latin1 };
+ListEncoding headerFooterListEncoding(const QList<QByteArray>& lines);
+
+// The bytes an entry is written as: the bytes it was read from while its text is still
+// theirs, else the text in the list's encoding. A character that Latin-1 lacks goes into a
+// Latin-1 list as an HTML character reference ("&#8364;"), which a page shows as that
+// character whatever its encoding.
+QByteArray headerFooterEntryBytes(const QString& text, const QByteArray& readFrom, ListEncoding encoding);
+
+// Writes the whole list, each entry followed by CR LF, through a temporary file renamed over
+// the target.
+platform::FileOutcome writeHeaderFooterList(const QString& path, const QList<QByteArray>& entries);
 
 // The list file a site gets when none is named: programFolder + siteKey + "_Headers" or
 // "_Footers" + ".txt", or the first of the names numbered 2 to 90000 that is not taken (the

@@ -4,6 +4,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 // Text rules of the generated pages, with no settings behind them.
 
 inline constexpr QLatin1StringView CRLF{"\r\n"};
@@ -41,3 +43,15 @@ QByteArray headerFooterEntryHtml(QByteArray entry);
 // The lines of a text file as a line list keeps them: CR LF, LF or CR end a line, and a line
 // end at the very end starts no further line.
 QList<QByteArray> splitTextLines(const QByteArray& bytes);
+
+// The text of bytes that are valid UTF-8, a leading byte-order mark kept as U+FEFF; nothing
+// for any other bytes.
+std::optional<QString> decodedUtf8(const QByteArray& bytes);
+
+// Bytes that must reach a page as they are (a description in the user's own encoding),
+// carried inside page text: valid UTF-8 as its characters, any other bytes with each byte from
+// 0x80 up as the lone surrogate U+DC00 + byte, which no decoded text holds.
+QString pageTextOfBytes(const QByteArray& bytes);
+
+// Page text as the page's bytes: UTF-8, and each carried byte back as it came.
+QByteArray pageBytes(const QString& text);

@@ -141,12 +141,14 @@ QString PageGenerator::GetDisplayFilename(const QString& image) const
 
 QString PageGenerator::imageDescription(const QString& image) const
 {
-    QString text = descriptions_.lookup(image);
-    if (text.isEmpty())
-        text = descriptions_.lookup(in_.rotationFolder + image);
-    if (text.isEmpty() && in_.settings.chkShowFIlenameWhenNoDesc)
-        text = htmlEscaped(image);
-    return text;
+    QByteArray description = descriptions_.lookup(image);
+    if (description.isEmpty())
+        description = descriptions_.lookup(in_.rotationFolder + image);
+    if (!description.isEmpty())
+        return pageTextOfBytes(description); // inserted as the file has it
+    if (in_.settings.chkShowFIlenameWhenNoDesc)
+        return htmlEscaped(image);
+    return {};
 }
 
 QString PageGenerator::LumoraCredits()
@@ -415,7 +417,7 @@ platform::FileOutcome PageGenerator::writePage(const PageTemplates::Text& htmlTe
     const int method = in_.settings.cmbImageDisplayMethod.index();
     const bool script = thumbnailPage && (method == 2 || method == 3);
     const QByteArray page =
-        splicetext(htmlTemplate.bytes, content.toUtf8(), index.toUtf8(), *header, *footer, script);
+        splicetext(htmlTemplate.bytes, pageBytes(content), pageBytes(index), *header, *footer, script);
     return platform::writeFileAtomically(outputFile, page);
 }
 

@@ -1,5 +1,7 @@
 #include "templatecheck.h"
 
+#include "htmltext.h"
+
 #include "platform/filecontent.h"
 #include "platform/fileidentity.h"
 #include "platform/pathresolver.h"
@@ -7,7 +9,6 @@
 
 #include <QFile>
 #include <QRegularExpression>
-#include <QStringDecoder>
 
 namespace {
 
@@ -96,11 +97,12 @@ TemplateTokens findTemplateTokens(const QString& text)
 
 QString decodeTemplateText(const QByteArray& bytes)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    return QString::fromLatin1(bytes);
+    std::optional<QString> text = decodedUtf8(bytes);
+    if (!text)
+        return QString::fromLatin1(bytes);
+    if (text->startsWith(QChar(0xFEFF)))
+        text->remove(0, 1);
+    return *text;
 }
 
 RequiredFilesScan scanRequiredFiles(const QString& text, const QString& templateFolder)

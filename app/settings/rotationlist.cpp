@@ -2,6 +2,8 @@
 
 #include "rotationsection.h"
 
+#include "app/site/sitestore.h"
+
 #include "platform/fileidentity.h"
 #include "platform/folderlisting.h"
 #include "platform/inifile.h"
@@ -11,8 +13,6 @@
 #include <algorithm>
 
 namespace {
-
-const QString general = QStringLiteral("General");
 
 int countImagesIn(const QString& folder)
 {
@@ -27,16 +27,18 @@ QString folderStatus(const QString& folder, int images, const QString& baseHTMLN
 
 } // namespace
 
-QList<RotationListEntry> rotationList(const QString& programFolder, const QString& siteKey, bool useRotations,
+int listedRotationCount(const tsiterecord& site, bool useRotations)
+{
+    const int count = std::clamp(site.RotationCount, 0, LargestRotationCount);
+    return !useRotations && count >= 2 ? 1 : count;
+}
+
+QList<RotationListEntry> rotationList(const QString& programFolder, const tsiterecord& site, bool useRotations,
                                       const std::function<int(const QString& folder)>& countImages)
 {
-    const platform::IniDocument doc = platform::IniFile(platform::fileInFolder(programFolder, siteKey + QStringLiteral(".ini"))).read();
-    const auto stored = platform::iniNumber(doc.readString(general, QStringLiteral("RotationCount"), QStringLiteral("10")));
-    int count = int(std::clamp<qint64>(stored.value_or(10), 0, LargestRotationCount));
-    if (!useRotations && count >= 2)
-        count = 1;
-    const QString sitePath = platform::fixpath(doc.readString(general, QStringLiteral("Path"), QString()), true, programFolder);
-    const QString baseHTMLName = doc.readString(general, QStringLiteral("BaseHTMLName"), QStringLiteral("Index.html"));
+    const platform::IniDocument doc = platform::IniFile(SiteStore(programFolder).siteFile(site.SiteKey)).read();
+    const int count = listedRotationCount(site, useRotations);
+    const QString sitePath = platform::fixpath(site.Path, true, programFolder);
 
     QList<RotationListEntry> entries;
     platform::PathLookup lookup;
@@ -50,11 +52,20 @@ QList<RotationListEntry> rotationList(const QString& programFolder, const QStrin
         e.folder = existing.value_or(folder);
         e.found = existing && platform::folderExists(e.folder);
         e.row = (currentSite ? QStringLiteral("Current Site ") : e.choice)
-                + (e.found ? folderStatus(e.folder, countImages ? countImages(e.folder) : countImagesIn(e.folder), baseHTMLName)
+                + (e.found ? folderStatus(e.folder, countImages ? countImages(e.folder) : countImagesIn(e.folder),
+                                          site.BaseHTMLName)
                            : QStringLiteral(" : ERROR! Not found!"));
         entries.append(e);
     }
     return entries;
+}
+
+QList<RotationListEntry> rotationList(const QString& programFolder, const QString& siteKey, bool useRotations,
+                                      const std::function<int(const QString& folder)>& countImages)
+{
+    tsiterecord site;
+    SiteStore(programFolder).loadsite(siteKey, site);
+    return rotationList(programFolder, site, useRotations, countImages);
 }
 
 QStringList rotationListRows(const QString& programFolder, const QString& siteKey, bool useRotations)

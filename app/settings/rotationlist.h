@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/site/siterecord.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -21,10 +23,13 @@ struct RotationListEntry {
     bool found = false;
 };
 
-// The rotations of a site, read from "<siteKey>.ini" in the program folder. A missing
-// RotationCount lists 10; a site with a single version lists its first rotation only.
+// The rotations of a site: as many as its record counts (a site with a single version lists
+// its first rotation only), with their folders read from "<SiteKey>.ini" in the program folder.
 // countImages counts the images of an existing folder; by default its files that match
 // RotationImageMask.
+QList<RotationListEntry> rotationList(const QString& programFolder, const tsiterecord& site, bool useRotations,
+                                      const std::function<int(const QString& folder)>& countImages = {});
+// The same for a site that is not the current one, read as loadsite reads it.
 QList<RotationListEntry> rotationList(const QString& programFolder, const QString& siteKey, bool useRotations,
                                       const std::function<int(const QString& folder)>& countImages = {});
 
@@ -33,6 +38,10 @@ QStringList rotationListRows(const QString& programFolder, const QString& siteKe
 
 // More rotations than rotation positions cannot be rotated; a larger stored count is cut.
 inline constexpr int LargestRotationCount = 99999;
+
+// How many rows a site's rotation list has: its record's count, cut to 0..LargestRotationCount,
+// and 1 for a site with a single version that counts more.
+int listedRotationCount(const tsiterecord& site, bool useRotations);
 
 // The images a rotation folder lists.
 inline constexpr const char* RotationImageMask = "*.gif;*.jpe;*.jpg";

@@ -69,7 +69,7 @@ public:
     std::optional<QString> path(const char* key) const
     {
         const auto value = text(key);
-        return value ? std::optional(platform::expandpath(*value, programFolder_)) : std::nullopt;
+        return value ? std::optional(platform::resolvepath(*value, programFolder_)) : std::nullopt;
     }
     // Absent, or a text that is no number: nothing.
     std::optional<qint64> number(const char* key) const
@@ -125,21 +125,17 @@ void writeHeader(SectionWriter& w, const char* fileKey, const char* htmlKey, con
     w.text(htmlKey, choice.index() == rotationentries::HeaderHTML ? html : QString());
 }
 
+// An absent key reads as "": what another rotation held never stays behind in the edits.
 void readHeader(const SectionReader& r, const char* fileKey, const char* htmlKey, ListChoice& choice, QString& file,
                 QString& html)
 {
-    const QString storedFile = r.path(fileKey).value_or(QString());
-    const QString storedHtml = r.textOr(htmlKey, QString());
-    if (!storedFile.isEmpty()) {
-        file = storedFile;
+    file = r.path(fileKey).value_or(QString());
+    html = r.textOr(htmlKey, QString());
+    if (!file.isEmpty())
         choice.setIndex(rotationentries::HeaderFile);
-    }
-    if (!storedHtml.isEmpty()) {
-        html = storedHtml;
-        if (storedFile.isEmpty())
-            choice.setIndex(rotationentries::HeaderHTML);
-    }
-    if (storedFile.isEmpty() && storedHtml.isEmpty())
+    else if (!html.isEmpty())
+        choice.setIndex(rotationentries::HeaderHTML);
+    else
         choice.setIndex(rotationentries::HeaderNone);
 }
 
@@ -157,17 +153,13 @@ void readImageHeader(const SectionReader& r, const char* sameKey, const char* fi
                      ListChoice& choice, QString& file, QString& html)
 {
     const bool same = r.boolean(sameKey, false);
-    const QString storedFile = r.path(fileKey).value_or(QString());
-    const QString storedHtml = r.textOr(htmlKey, QString());
-    if (!storedFile.isEmpty())
-        file = storedFile;
-    if (!storedHtml.isEmpty())
-        html = storedHtml;
+    file = r.path(fileKey).value_or(QString());
+    html = r.textOr(htmlKey, QString());
     if (same)
         choice.setIndex(rotationentries::ImageSameAsIndex);
-    else if (!storedFile.isEmpty())
+    else if (!file.isEmpty())
         choice.setIndex(rotationentries::ImageFile);
-    else if (!storedHtml.isEmpty())
+    else if (!html.isEmpty())
         choice.setIndex(rotationentries::ImageHTML);
     else
         choice.setIndex(rotationentries::ImageNone);
@@ -182,7 +174,9 @@ QString rotationSectionName(int n)
 
 QString defaultRotationFolder(const QString& sitePath, bool useRotations, int n)
 {
-    if (!useRotations)
+    // Without a site folder there is none: a bare "Rotation_<n>" would name a folder of the
+    // program folder that belongs to no site.
+    if (!useRotations || sitePath.trimmed().isEmpty())
         return sitePath;
     return platform::addTrailingSeparator(sitePath) + QStringLiteral("Rotation_%1").arg(n);
 }
@@ -288,7 +282,7 @@ QString rotationFolderText(const platform::IniDocument& doc, const QString& prog
 {
     const QString stored = doc.readString(rotationSectionName(n), QStringLiteral("Rotation_Path"),
                                           defaultRotationFolder(sitePath, useRotations, n));
-    return platform::expandpath(stored, programFolder);
+    return platform::resolvepath(stored, programFolder);
 }
 
 QString LoadRotationFolder(const platform::IniDocument& doc, const QString& programFolder, int n,
@@ -356,13 +350,13 @@ void LoadRotation(const platform::IniDocument& doc, const QString& programFolder
     s.rgpIndexLayout.setIndex(horizontal ? rotationentries::HorizontalIndex : rotationentries::VerticalIndex);
 
     s.rdbHTMLImageWindow = r.textOr("DisplayAsImage", QStringLiteral("True")).toUpper() == QLatin1String("FALSE");
-    if (s.rdbHTMLImageWindow) {
-        r.readPath("Image_Style_File", s.cmbimagestyle);
-        readImageHeader(r, "Image_Header_Same_As_Index", "Image_Header_File", "Image_Header_HTML", s.cmbimageHeader,
-                        s.edtimageheaderfile, s.edtimageheaderhtml);
-        readImageHeader(r, "Image_Footer_Same_As_Index", "Image_Footer_File", "Image_Footer_HTML", s.cmbimageFooter,
-                        s.edtimagefooterfile, s.edtimagefooterhtml);
-    }
+    // Read whatever the image display: skipped, the previous rotation's image pages would be
+    // saved into this one.
+    r.readPath("Image_Style_File", s.cmbimagestyle);
+    readImageHeader(r, "Image_Header_Same_As_Index", "Image_Header_File", "Image_Header_HTML", s.cmbimageHeader,
+                    s.edtimageheaderfile, s.edtimageheaderhtml);
+    readImageHeader(r, "Image_Footer_Same_As_Index", "Image_Footer_File", "Image_Footer_HTML", s.cmbimageFooter,
+                    s.edtimagefooterfile, s.edtimagefooterhtml);
 
     const auto width = r.number("Image_Width");
     const auto height = r.number("Image_Height");

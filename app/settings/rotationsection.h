@@ -28,8 +28,8 @@ inline constexpr int RotationBuilt = 2;
 QString rotationSectionName(int n);
 
 // The folder of rotation n when its section names none: the site folder itself while the
-// site has a single version, else "Rotation_" + n inside it. Looked up case-insensitively,
-// so that a "rotation_<n>" folder is found too.
+// site has a single version, else "Rotation_" + n inside it ("" without a site folder).
+// Looked up case-insensitively, so that a "rotation_<n>" folder is found too.
 QString defaultRotationFolder(const QString& sitePath, bool useRotations, int n);
 
 // Writes every key of section n in its fixed order into the document; Status and
@@ -45,8 +45,9 @@ platform::FileOutcome SaveRotation(platform::IniFile& file, const QString& progr
 platform::FileOutcome SaveRotationToAll(platform::IniFile& file, const QString& programFolder, int count,
                                         const RotationSettings& settings);
 
-// Reads section n into the record. A missing key keeps its setting or takes the key's own
-// default; a number key whose text is no number counts as missing. Derived settings (custom
+// Reads section n into the record. A missing key keeps its setting or, when the key has a
+// default of its own (the header and footer keys among them), takes it; a number key whose text
+// is no number counts as missing. Paths are resolved against the program folder. Derived settings (custom
 // navigation buttons, index image buttons, the font radios) follow what was read.
 void LoadRotation(const platform::IniDocument& doc, const QString& programFolder, int n, RotationSettings& settings);
 

@@ -31,6 +31,43 @@ bool isReadOnly(const struct stat& st)
     return (st.st_mode & S_IWUSR) == 0;
 }
 
+// dodeletefile; without ownFailureBoxes a failure is left for the caller to name, so that it
+// shows one box. A symbolic link is deleted as a link: it has no read-only state of its own, and
+// its target, wherever it lies, keeps its mode and content.
+bool deleteFile(const QString& name, bool overwriting, PromptService& prompts, bool ownFailureBoxes)
+{
+    const QByteArray encoded = QFile::encodeName(name);
+    struct stat st {};
+    if (::lstat(encoded.constData(), &st) != 0 || !(S_ISREG(st.st_mode) || S_ISLNK(st.st_mode))) {
+        prompts.warning(QStringLiteral("Unable to locate the file, ") + name);
+        return true;
+    }
+    const bool link = S_ISLNK(st.st_mode);
+    if (!link && isReadOnly(st)) {
+        if (prompts.confirm(QStringLiteral("Are you sure you want to delete the file, ") + name + QStringLiteral("?")
+                            + QStringLiteral("  This file is marked READ ONLY!"))
+            != platform::mrYes)
+            return false;
+        if (::chmod(encoded.constData(), (st.st_mode & 07777) | S_IWUSR) != 0) {
+            if (ownFailureBoxes)
+                prompts.warning(QStringLiteral("Error encountered resetting the read-only tag on the file, ") + name);
+            return false;
+        }
+    }
+    // A write over a link would land in its target: the link goes now, and the new file takes
+    // its name. A plain file stays until the caller's copy renames the new one over it.
+    if (overwriting && !link)
+        return true;
+    if (!platform::removeFile(name)) {
+        if (ownFailureBoxes)
+            prompts.warning(QStringLiteral("Pictorum Pro encountered an error ")
+                            + (overwriting ? QStringLiteral("overwriting") : QStringLiteral("deleting or overwriting"))
+                            + QStringLiteral(" the file, ") + name);
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 QString AddBackslash(const QString& path)
@@ -67,29 +104,7 @@ bool createnewdirectory(const QString& path, const QString& programFolder, Promp
 
 bool dodeletefile(const QString& name, bool overwriting, PromptService& prompts)
 {
-    const QByteArray encoded = QFile::encodeName(name);
-    struct stat st {};
-    if (::stat(encoded.constData(), &st) != 0 || !S_ISREG(st.st_mode)) {
-        prompts.warning(QStringLiteral("Unable to locate the file, ") + name);
-        return true;
-    }
-    if (isReadOnly(st)) {
-        if (prompts.confirm(QStringLiteral("Are you sure you want to delete the file, ") + name + QStringLiteral("?")
-                            + QStringLiteral("  This file is marked READ ONLY!"))
-            != platform::mrYes)
-            return false;
-        if (::chmod(encoded.constData(), (st.st_mode & 07777) | S_IWUSR) != 0) {
-            prompts.warning(QStringLiteral("Error encountered resetting the read-only tag on the file, ") + name);
-            return false;
-        }
-    }
-    if (overwriting)
-        return true; // the copy's rename replaces the file
-    if (!platform::removeFile(name)) {
-        prompts.warning(QStringLiteral("Pictorum Pro encountered an error deleting or overwriting the file, ") + name);
-        return false;
-    }
-    return true;
+    return deleteFile(name, overwriting, prompts, true);
 }
 
 void docopyfile(const QString& source, const QString& destination, bool confirm, PromptService& prompts)
@@ -127,7 +142,7 @@ void dodeletedir(const QString& folder, const QString& programFolder, PromptServ
 void deleteChosenFiles(const QStringList& files, PromptService& prompts, bool reportFailure)
 {
     const auto remove = [&](const QString& file) {
-        if (!dodeletefile(file, false, prompts) && reportFailure)
+        if (!deleteFile(file, false, prompts, !reportFailure) && reportFailure)
             prompts.warning(QStringLiteral("Error encountered deleting the file, ") + file + QStringLiteral("?"));
     };
     if (files.size() == 1) {

@@ -23,6 +23,8 @@ bool createnewdirectory(const QString& path, const QString& programFolder, platf
 // Deletes a file after the read-only question; true when deleted or nothing was there.
 // With overwriting the file is only made ready to be replaced: the caller's copy renames
 // the new file over it, so the old one never disappears before the new one is complete.
+// A symbolic link is deleted (also when overwriting) as the link itself: its target keeps
+// its mode and content.
 bool dodeletefile(const QString& name, bool overwriting, platform::PromptService& prompts);
 
 // Copies source to destination, asking before an overwrite when confirm is set.
@@ -34,6 +36,6 @@ void dodeletedir(const QString& folder, const QString& programFolder, platform::
 // The Delete key on a file list: one file is deleted after "Are you sure you want to delete the
 // file, <name>?" answered Yes; several after "Are you sure you want to delete these <count>
 // files?" answered anything but No, the last first. Each goes through dodeletefile; with
-// reportFailure a file it could not delete is named once more ("Error encountered deleting the
-// file, <name>?").
+// reportFailure a file it could not delete is named in one box of its own ("Error encountered
+// deleting the file, <name>?") in place of dodeletefile's failure box.
 void deleteChosenFiles(const QStringList& files, platform::PromptService& prompts, bool reportFailure = false);

@@ -87,7 +87,7 @@ bool SiteStore::loadsite(const QString& key, tsiterecord& site) const
     };
 
     site.Name = text("Name", QStringLiteral("Name Error"));
-    site.Path = fixpath(expandpath(text("Path", QString())), true);
+    site.Path = fixpath(resolvepath(text("Path", QString())), true);
     site.BaseHTMLName = text("BaseHTMLName", QStringLiteral("Index.html"));
     site.LivePath = text("LivePath", QString());
     site.AutoRotate = !site.LivePath.isEmpty() && platform::iniBool(text("AutoRotate", QStringLiteral("False")), false);
@@ -138,6 +138,11 @@ platform::FileOutcome SiteStore::removeSite(const tsiterecord& site, bool delete
 QString SiteStore::expandpath(const QString& path) const
 {
     return platform::expandpath(path, programFolder_);
+}
+
+QString SiteStore::resolvepath(const QString& path) const
+{
+    return platform::resolvepath(path, programFolder_);
 }
 
 QString SiteStore::truncatepath(const QString& path) const

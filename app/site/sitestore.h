@@ -64,6 +64,8 @@ public:
 
     // Path helpers over the program folder.
     QString expandpath(const QString& path) const;
+    // A stored or typed folder as the program folder's (a relative one lies in it; "~" is home).
+    QString resolvepath(const QString& path) const;
     QString truncatepath(const QString& path) const;
     QString fixpath(const QString& path, bool add) const;
 

@@ -218,7 +218,7 @@ void TdlgAddImages::FormShow()
 void TdlgAddImages::dirSourceChange()
 {
     fbxsource->SetDirectory(dirSource->Path());
-    ThumbGrid->LoadFromFileSource(fbxsource, true, false);
+    ThumbGrid->LoadFromFileSource(fbxsource, true, true);
 }
 
 void TdlgAddImages::ThumbGridSelectionChanged()
@@ -271,8 +271,7 @@ void TdlgAddImages::cmbrotationChange()
     const int n = cmbrotation->currentIndex() + 1;
     if (n < 1)
         return;
-    const platform::IniDocument doc =
-        platform::IniFile(state.ProgramFolder + state.CurrentSite.SiteKey + QStringLiteral(".ini")).read();
+    const platform::IniDocument doc = platform::IniFile(context_.sites().siteFile(state.CurrentSite.SiteKey)).read();
     const QString folder =
         LoadRotationFolder(doc, state.ProgramFolder, n, state.CurrentSite.Path, state.options.UseRotations);
     if (!platform::folderExists(folder)) {

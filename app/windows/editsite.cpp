@@ -290,7 +290,7 @@ void TdlgEditSite::FormShow()
     }
 
     edtsite->setText(state.CurrentSite.Name);
-    loadrotationlist(state.CurrentSite.SiteKey, lbxrotations);
+    loadrotationlist(state.CurrentSite, lbxrotations);
     if (lbxrotations->count() == 0) {
         btnNewRotationClick();
     } else {
@@ -315,7 +315,7 @@ void TdlgEditSite::FormClose()
 
 // ---- rotations ----
 
-void TdlgEditSite::loadrotationlist(const QString& siteKey, QListWidget* list)
+void TdlgEditSite::loadrotationlist(const tsiterecord& site, QListWidget* list)
 {
     const platform::Hourglass busy;
     const PictorumState& state = context_.state;
@@ -323,7 +323,7 @@ void TdlgEditSite::loadrotationlist(const QString& siteKey, QListWidget* list)
         fbxtemp->SetDirectory(folder);
         return fbxtemp->count();
     };
-    const QList<RotationListEntry> entries = rotationList(state.ProgramFolder, siteKey, state.options.UseRotations, count);
+    const QList<RotationListEntry> entries = rotationList(state.ProgramFolder, site, state.options.UseRotations, count);
     QStringList rows;
     QStringList choices;
     for (const RotationListEntry& e : entries) {
@@ -365,7 +365,7 @@ void TdlgEditSite::lbxrotationsClick()
         SaveRotation(currentRotation, true);
 
     const tsiterecord& site = state.CurrentSite;
-    const platform::IniDocument doc = platform::IniFile(state.ProgramFolder + site.SiteKey + QStringLiteral(".ini")).read();
+    const platform::IniDocument doc = platform::IniFile(context_.sites().siteFile(site.SiteKey)).read();
     const QString folder = LoadRotationFolder(doc, state.ProgramFolder, row + 1, site.Path, rotations);
     if (platform::folderExists(folder)) {
         LoadRotation(site.SiteKey, row + 1, true, true);
@@ -397,7 +397,7 @@ void TdlgEditSite::btnNewRotationClick()
     edtrotationdirectory->setText(folder);
     site.RotationCount = n;
     context_.frmMain->savecurrentsite();
-    loadrotationlist(site.SiteKey, lbxrotations);
+    loadrotationlist(site, lbxrotations);
     currentRotation = n;
     rotationStatus = RotationNotBuilt;
     selectRowQuietly(lbxrotations->count() - 1);
@@ -409,10 +409,11 @@ void TdlgEditSite::btndeleterotationClick()
 {
     PictorumState& state = context_.state;
     tsiterecord& site = state.CurrentSite;
-    const int n = site.RotationCount;
+    // The last row's rotation: the list shows as many as the record counts.
+    const int n = listedRotationCount(site, true);
     if (!state.options.UseRotations || lbxrotations->selectedItems().isEmpty() || n < 1)
         return;
-    platform::IniFile file(state.ProgramFolder + site.SiteKey + QStringLiteral(".ini"));
+    platform::IniFile file(context_.sites().siteFile(site.SiteKey));
     const QString folder = LoadRotationFolder(file.read(), state.ProgramFolder, n, site.Path, true);
     platform::PromptService& prompts = context_.services.prompts;
     if (prompts.confirm(QStringLiteral("Are you sure you want to remove Rotation %1 and delete all files in the directory, ")
@@ -434,7 +435,7 @@ void TdlgEditSite::btndeleterotationClick()
 void TdlgEditSite::LoadRotation(const QString& siteKey, int n, bool loadStatus, bool loadFolder)
 {
     PictorumState& state = context_.state;
-    const platform::IniDocument doc = platform::IniFile(SiteStore(state.ProgramFolder).siteFile(siteKey)).read();
+    const platform::IniDocument doc = platform::IniFile(context_.sites().siteFile(siteKey)).read();
     if (loadStatus) {
         currentRotation = n;
         grpRotations->setTitle(state.options.UseRotations ? QStringLiteral("Rotation %1").arg(n)
@@ -458,7 +459,7 @@ bool TdlgEditSite::SaveRotation(int n, bool withStatusAndFolder)
 {
     PictorumState& state = context_.state;
     const RotationPlace place{rotationStatus, edtrotationdirectory->text()};
-    platform::IniFile file(SiteStore(state.ProgramFolder).siteFile(state.CurrentSite.SiteKey));
+    platform::IniFile file(context_.sites().siteFile(state.CurrentSite.SiteKey));
     if (::SaveRotation(file, state.ProgramFolder, n, state.rotationSettings, withStatusAndFolder ? &place : nullptr))
         return true;
     context_.services.prompts.warning(saveFailed);
@@ -655,7 +656,7 @@ void TdlgEditSite::btnbuildClick(QPushButton* sender)
         }
     }
     if (sender == btnbuild) {
-        loadrotationlist(state.CurrentSite.SiteKey, lbxrotations);
+        loadrotationlist(state.CurrentSite, lbxrotations);
         selectRowQuietly(currentRotation - 1);
     }
 }
@@ -671,7 +672,7 @@ void TdlgEditSite::btnBuildAllClick()
             btnbuildClick(nullptr);
     }
     buildAll = false;
-    loadrotationlist(context_.state.CurrentSite.SiteKey, lbxrotations);
+    loadrotationlist(context_.state.CurrentSite, lbxrotations);
     selectRowQuietly(currentRotation - 1);
 }
 
@@ -681,7 +682,7 @@ void TdlgEditSite::btnApplytoAllClick()
         return;
     const platform::Hourglass busy;
     const PictorumState& state = context_.state;
-    platform::IniFile file(state.ProgramFolder + state.CurrentSite.SiteKey + QStringLiteral(".ini"));
+    platform::IniFile file(context_.sites().siteFile(state.CurrentSite.SiteKey));
     const int count = std::min(state.CurrentSite.RotationCount, LargestRotationCount);
     if (!SaveRotationToAll(file, state.ProgramFolder, count, state.rotationSettings))
         context_.services.prompts.warning(saveFailed);

@@ -113,7 +113,7 @@ public:
     bool SaveRotation(int n, bool withStatusAndFolder);
     // Fills the list with the rows of a site's rotations; for the editor's own list the
     // add-images dialog's choices follow.
-    void loadrotationlist(const QString& siteKey, QListWidget* list);
+    void loadrotationlist(const tsiterecord& site, QListWidget* list);
 
     // File routines that live on this window.
     void docopyfile(const QString& source, const QString& destination, bool confirm);

@@ -160,7 +160,14 @@ void LimitedPlainTextEdit::insertFromMimeData(const QMimeData* source)
         QPlainTextEdit::insertFromMimeData(source);
         return;
     }
-    insertPlainText(fitting(source->text()));
+    insertFitting(source->text());
+}
+
+void LimitedPlainTextEdit::insertFitting(const QString& text)
+{
+    if (isReadOnly())
+        return;
+    insertPlainText(fitting(text));
     ensureCursorVisible();
 }
 

@@ -43,6 +43,8 @@ public:
     explicit LimitedPlainTextEdit(int limit, QWidget* parent = nullptr);
 
     int typingLimit() const { return limit_; }
+    // What fits of text put in at the caret, as a paste puts it in; nothing while read-only.
+    void insertFitting(const QString& text);
     // The text keeps this far from the left and right edges.
     void setSideMargins(int pixels) { setViewportMargins(pixels, 0, pixels, 0); }
 

@@ -23,6 +23,8 @@ constexpr int helpContext = 28;
 const char* const tagProperty = "Tag";
 
 const QString textFilter = QStringLiteral("Text Files (*.txt)");
+// The bytes an entry was read from, so that an entry left alone is written back as it was.
+constexpr int readBytesRole = Qt::UserRole;
 }
 
 TdlgHeaderFooter::TdlgHeaderFooter(AppContext& context, TdlgNewHeaderFooter& composer, QWidget* parent)
@@ -140,6 +142,16 @@ QStringList TdlgHeaderFooter::entries() const
     return list;
 }
 
+QList<QByteArray> TdlgHeaderFooter::entryBytes() const
+{
+    QList<QByteArray> list;
+    for (int i = 0; i < lbxheaders->count(); ++i) {
+        const QListWidgetItem* item = lbxheaders->item(i);
+        list.append(headerFooterEntryBytes(item->text(), item->data(readBytesRole).toByteArray(), encoding_));
+    }
+    return list;
+}
+
 int TdlgHeaderFooter::selectedIndex() const
 {
     const QListWidgetItem* item = lbxheaders->currentItem();
@@ -166,14 +178,18 @@ void TdlgHeaderFooter::btnloadfromfileClick(bool fromButton)
         edtheaderfile->setText(*file);
     }
     const QString path = edtheaderfile->text();
-    const std::optional<QStringList> loaded = readHeaderFooterEntries(path);
+    const std::optional<QList<QByteArray>> loaded = readHeaderFooterList(path);
     if (!loaded) {
         context_.services.prompts.warning(QStringLiteral("Error encountered loading your ") + GroupBox1->title()
                                           + QStringLiteral(" list file, ") + path + QStringLiteral("!"));
         return;
     }
     lbxheaders->clear();
-    lbxheaders->addItems(*loaded);
+    encoding_ = headerFooterListEncoding(*loaded);
+    for (const QByteArray& line : *loaded) {
+        auto* item = new QListWidgetItem(headerFooterEntryText(line), lbxheaders);
+        item->setData(readBytesRole, line);
+    }
     lbxheadersClick();
 }
 
@@ -190,7 +206,7 @@ void TdlgHeaderFooter::btnsavetofileClick()
 bool TdlgHeaderFooter::savefile()
 {
     const QString path = edtheaderfile->text();
-    if (path.isEmpty() || !writeHeaderFooterEntries(path, entries())) {
+    if (path.isEmpty() || !writeHeaderFooterList(path, entryBytes())) {
         context_.services.prompts.information(QStringLiteral("Error encountered saving your ") + GroupBox1->title()
                                               + QStringLiteral(" file,") + path + QStringLiteral("!"));
         return false;

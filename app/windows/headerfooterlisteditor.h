@@ -1,6 +1,7 @@
 #pragma once
 
 #include "appcontext.h"
+#include "app/pages/headerfooterlist.h"
 
 #include "platform/modaldialog.h"
 
@@ -56,9 +57,12 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The entries as the list file gets them.
+    QList<QByteArray> entryBytes() const;
     int selectedIndex() const;
     void select(int index);
 
     AppContext& context_;
     TdlgNewHeaderFooter& composer_;
+    ListEncoding encoding_ = ListEncoding::Utf8; // of the list file last loaded
 };

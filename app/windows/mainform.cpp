@@ -14,6 +14,7 @@
 #include "components/elidedtext.h"
 
 #include "platform/fileidentity.h"
+#include "platform/hintpause.h"
 #include "platform/inifile.h"
 #include "platform/modaldialog.h"
 #include "platform/paths.h"
@@ -162,8 +163,8 @@ void TfrmMain::FormShow()
 {
     // The program folder comes first: the help pages are found through it.
     state_.ProgramFolder = fixpath(context_.programFileFolder, true);
-    for (QWidget* w : findChildren<QWidget*>())
-        w->setToolTipDuration(hintHidePause);
+    if (!hintPause_)
+        hintPause_ = new platform::HintPause(hintHidePause, this);
 
     state_.RequiredFileNames.clear();
     state_.RequiredFilePaths.clear();

@@ -151,7 +151,9 @@ void TdlgSIteOptions::BitBtn1Click()
     tsiterecord& site = context_.state.CurrentSite;
     tsiterecord entered = site;
     entered.Name = edtname->text();
-    entered.Path = edtpath->text();
+    // A relative folder is the program folder's, whatever folder the program was started from:
+    // it is asked about, made, stored and later deleted there. Blanks are no folder.
+    entered.Path = context_.sites().resolvepath(edtpath->text());
     entered.LivePath = edtlivepath->text();
     entered.AutoRotate = chkTurnfold->isChecked();
     if (const auto problem = checkSiteOptions(entered)) {
@@ -159,7 +161,7 @@ void TdlgSIteOptions::BitBtn1Click()
         return;
     }
     const QString& folder = entered.Path;
-    if (!platform::folderExists(context_.frmMain->fixpath(folder, true))) {
+    if (!platform::folderExists(folder)) {
         if (prompts.confirm(QStringLiteral("The directory, ") + folder
                             + QStringLiteral(", does not exist.  Would you like to create it?"))
             != platform::mrYes)

@@ -238,9 +238,7 @@ void TfrmRichEdit::btnwrapClick()
 
 void TfrmRichEdit::insertSnippet(const QString& text)
 {
-    QTextCursor cursor = Editor->textCursor();
-    cursor.insertText(text);
-    Editor->setTextCursor(cursor); // the caret right after the inserted text
+    Editor->insertFitting(text); // the caret ends right after what went in
     Editor->setFocus();
 }
 

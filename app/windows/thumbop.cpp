@@ -531,6 +531,9 @@ void TdlgThumbOptions::showSettings()
 
 void TdlgThumbOptions::settingsChanged()
 {
+    // Another template text ends the rest, so the tested text can be tested again once it is back.
+    if (testedImageTemplate_ != settings_.cmbimagestyle)
+        testedImageTemplate_.reset();
     applyRules();
 }
 

@@ -2,6 +2,8 @@
 
 #include "platform/processparameters.h"
 
+#include <algorithm>
+
 CommandLine parseCommandLine(const QStringList& parameters)
 {
     CommandLine result;
@@ -25,11 +27,34 @@ CommandLine parseCommandLine(int argc, char** argv)
     return parseCommandLine(platform::processParameters(argc, argv));
 }
 
-bool needsOffscreenPlatform(const CommandLine& commandLine,
-                            const std::function<QByteArray(const char*)>& environment)
+QByteArray platformsToTry(const CommandLine& commandLine, const std::function<QByteArray(const char*)>& environment)
 {
-    return commandLine.RotateMode && environment("DISPLAY").isEmpty()
-           && environment("WAYLAND_DISPLAY").isEmpty() && environment("QT_QPA_PLATFORM").isEmpty();
+    if (!commandLine.RotateMode)
+        return {};
+    const QByteArray offscreen("offscreen");
+    QByteArrayList platforms;
+    if (const QByteArray asked = environment("QT_QPA_PLATFORM"); !asked.isEmpty()) {
+        platforms = asked.split(';');
+    } else {
+        if (!environment("WAYLAND_DISPLAY").isEmpty())
+            platforms << "wayland";
+        if (!environment("DISPLAY").isEmpty())
+            platforms << "xcb";
+    }
+    // A platform may carry options after a colon ("offscreen:fontengine=..").
+    const bool hasOffscreen = std::any_of(platforms.cbegin(), platforms.cend(), [&](const QByteArray& p) {
+        return p.trimmed() == offscreen || p.trimmed().startsWith(offscreen + ':');
+    });
+    if (!hasOffscreen)
+        platforms << offscreen;
+    return platforms.join(';');
+}
+
+QString handOverProblem(const CommandLine& commandLine, bool runningCopyUnattended)
+{
+    if (!commandLine.RotateMode || runningCopyUnattended)
+        return {};
+    return QStringLiteral("Turnfold: a copy is open in a window, so this scheduled rotation was not run.");
 }
 
 QString irrelevantParameterText(const QString& parameter)

@@ -15,10 +15,17 @@ struct CommandLine {
 CommandLine parseCommandLine(const QStringList& parameters);
 CommandLine parseCommandLine(int argc, char** argv);
 
-// A scheduled run without a display (cron) works on Qt's offscreen platform; an interactive
-// start keeps whatever platform Qt would choose.
-bool needsOffscreenPlatform(const CommandLine& commandLine,
-                            const std::function<QByteArray(const char*)>& environment = qgetenv);
+// The platforms Qt is to try in order, as QT_QPA_PLATFORM lists them; empty leaves Qt's own
+// choice. A scheduled run tries the platform asked for, else the displays it was given, and
+// ends with the offscreen platform, so that a display that cannot be opened (none under cron,
+// a stale variable, a closed session) never stops it; an interactive start keeps Qt's choice.
+QByteArray platformsToTry(const CommandLine& commandLine,
+                          const std::function<QByteArray(const char*)>& environment = qgetenv);
+
+// What a copy that handed its parameters to the running copy must still say: a scheduled
+// rotation that a copy open in a window took over was not run. Empty when nothing is wrong
+// (the running copy is itself an unattended run, or this copy was started by hand).
+QString handOverProblem(const CommandLine& commandLine, bool runningCopyUnattended);
 
 // "Parameter is not relevant: " and the parameter.
 QString irrelevantParameterText(const QString& parameter);

@@ -13,9 +13,12 @@ QString optionsFile(const QString& programFolder)
     return programFolder + QStringLiteral("options.ini");
 }
 
-RotationOptions loadRotationOptions(const QString& programFolder)
+RotationOptions loadRotationOptions(const QString& programFolder, platform::FileOutcome* reading)
 {
-    const platform::IniDocument doc = platform::IniFile(optionsFile(programFolder)).read();
+    const platform::IniFile::Reading file = platform::IniFile(optionsFile(programFolder)).readChecked();
+    if (reading)
+        *reading = file.outcome;
+    const platform::IniDocument& doc = file.document;
     const auto text = [&doc](const char* key, const QString& def) {
         return doc.readString(section, QLatin1String(key), def);
     };

@@ -25,8 +25,9 @@ inline constexpr QLatin1StringView defaultMailFrom{"turnfold@localhost"};
 
 QString optionsFile(const QString& programFolder);
 
-// Reads the keys with their defaults; a missing file gives all defaults.
-RotationOptions loadRotationOptions(const QString& programFolder);
+// Reads the keys with their defaults; a missing file gives all defaults, and so does one that
+// cannot be read, which reading reports when given.
+RotationOptions loadRotationOptions(const QString& programFolder, platform::FileOutcome* reading = nullptr);
 
 // Writes the eleven keys in one locked update, leaving every other key of the file alone.
 platform::FileOutcome saveRotationOptions(const QString& programFolder, const RotationOptions& options);

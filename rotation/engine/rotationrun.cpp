@@ -4,6 +4,8 @@
 #include "runlog.h"
 #include "siterecord.h"
 
+#include "platform/paths.h"
+
 RotationRun::RotationRun(const SiteStore& sites, RunLog& log, ProblemReport& report, RotationEngine& engine)
     : sites_(sites)
     , log_(log)
@@ -19,7 +21,17 @@ void RotationRun::apply(const RotationOptions& options)
     log_.setLogOnlyErrors(options.LogOnlyErrors);
 }
 
-int RotationRun::rotateAll(const RotationOptions& options, RotationHooks& hooks)
+RotationInput RotationRun::storedSites() const
+{
+    RotationInput input;
+    platform::FileOutcome reading;
+    input.siteKeys = sites_.siteKeys(reading);
+    if (!reading)
+        input.unreadable << reading.reason;
+    return input;
+}
+
+int RotationRun::rotateAll(const RotationInput& input, const RotationOptions& options, RotationHooks& hooks)
 {
     apply(options);
     log_.resetErrorsLogged();
@@ -27,16 +39,29 @@ int RotationRun::rotateAll(const RotationOptions& options, RotationHooks& hooks)
     hooks.showStatus(QStringLiteral("Commencing Rotation of Sites.."));
     log_.clear();
     engine_.removeProgramFolderLeftovers();
-    const QStringList keys = sites_.siteKeys();
+    for (const QString& reason : input.unreadable) {
+        log_.Addwarning(reason, true);
+        ++tally_.unreadableFiles;
+    }
+    const QStringList& keys = input.siteKeys;
     int updated = 0;
-    if (keys.isEmpty())
+    // A site list that could not be read is no empty one.
+    if (keys.isEmpty() && input.unreadable.isEmpty())
         log_.Addwarning(QStringLiteral("There are no sites to rotate!"), true);
     for (int row = 0; row < keys.size(); ++row) {
         bool counted = false;
         try {
             hooks.showSite(row);
             tsiterecord site;
-            sites_.loadsite(keys[row], site);
+            platform::FileOutcome reading;
+            sites_.loadsite(keys[row], site, reading);
+            if (!reading) {
+                // Whether it was due cannot be told: it counts as due and not rotated.
+                log_.Addwarning(reading.reason, true);
+                ++tally_.due;
+                ++tally_.failed;
+                continue;
+            }
             hooks.showStatus(QStringLiteral("Processing Site, ") + site.Name);
             if (!site.AutoRotate) {
                 log_.Addwarning(QStringLiteral("Skipping site, ") + site.Name
@@ -71,6 +96,7 @@ RunVerdict RotationRun::finishUnattended(const RotationOptions& options)
 {
     RunVerdict verdict;
     verdict.failedSites = tally_.failed;
+    verdict.unreadableFiles = tally_.unreadableFiles;
     const QString noErrors = QStringLiteral("Your site update completed without error!");
     if (log_.isEmpty())
         log_.addPlain(noErrors);
@@ -79,15 +105,16 @@ RunVerdict RotationRun::finishUnattended(const RotationOptions& options)
     if (options.Logging) {
         if (log_.isEmpty())
             log_.addPlain(noErrors);
-        verdict.logSaveFailed = !saveRunLog(log_, options.LogFileName, report_);
+        verdict.logSaveFailed = !saveRunLog(log_, options.LogFileName, sites_.programFolder(), report_);
     }
     return verdict;
 }
 
-bool saveRunLog(const RunLog& log, const QString& fileName, const ProblemReport& report)
+bool saveRunLog(const RunLog& log, const QString& fileName, const QString& programFolder, const ProblemReport& report)
 {
-    const platform::FileOutcome saved = log.save(fileName);
+    const QString file = platform::resolvepath(fileName, programFolder);
+    const platform::FileOutcome saved = log.save(file);
     if (!saved)
-        report.reportOutsideLog(QStringLiteral("Error saving your log to ") + fileName, saved.reason);
+        report.reportOutsideLog(QStringLiteral("Error saving your log to ") + file, saved.reason);
     return saved.ok;
 }

@@ -6,16 +6,26 @@
 #include "runverdict.h"
 
 #include <QString>
+#include <QStringList>
 
 class ProblemReport;
 class RunLog;
 class SiteStore;
 
 // The sites of the last rotation of all sites that were due (marked for automatic rotation, or
-// unreadable) and how many of them did not rotate completely.
+// unreadable) and how many of them did not rotate completely; and how many settings files
+// besides the sites' own could not be read.
 struct RotationTally {
     int due = 0;
     int failed = 0;
+    int unreadableFiles = 0;
+};
+
+// What a rotation of all sites starts from: the site keys in the order to rotate them, and the
+// reason for each settings file that was there but could not be read.
+struct RotationInput {
+    QStringList siteKeys;
+    QStringList unreadable;
 };
 
 // What a rotation of all sites shows to whoever watches it.
@@ -34,9 +44,12 @@ class RotationRun {
 public:
     RotationRun(const SiteStore& sites, RunLog& log, ProblemReport& report, RotationEngine& engine);
 
-    // Rotates every site of the site list marked for automatic rotation, in list order; gives
-    // the number of sites whose rotation succeeded.
-    int rotateAll(const RotationOptions& options, RotationHooks& hooks);
+    // Rotates every site of the input marked for automatic rotation, in its order, after an
+    // error line for each unreadable file; gives the number of sites whose rotation succeeded.
+    // A site whose file cannot be read gets an error line and counts as due and failed.
+    int rotateAll(const RotationInput& input, const RotationOptions& options, RotationHooks& hooks);
+    // The sites as the site list file holds them now.
+    RotationInput storedSites() const;
     const RotationTally& tally() const { return tally_; }
 
     // Rotates one site on a fresh log.
@@ -59,5 +72,6 @@ private:
     RotationTally tally_;
 };
 
-// Saves the log to the file; a failure is reported outside the log (it could not tell).
-bool saveRunLog(const RunLog& log, const QString& fileName, const ProblemReport& report);
+// Saves the log to the file, a relative name being the program folder's (cron starts the program
+// elsewhere); a failure is reported outside the log (it could not tell).
+bool saveRunLog(const RunLog& log, const QString& fileName, const QString& programFolder, const ProblemReport& report);

@@ -41,15 +41,28 @@ QString SiteStore::siteFile(const QString& key) const
     return platform::fileInFolder(programFolder_, key + QStringLiteral(".ini"));
 }
 
-platform::IniDocument SiteStore::siteDocument(const QString& key) const
+platform::IniFile::Reading SiteStore::readSite(const QString& key) const
 {
     const QString file = siteFile(key);
-    return file.isEmpty() ? platform::IniDocument() : platform::IniFile(file).read();
+    return file.isEmpty() ? platform::IniFile::Reading() : platform::IniFile(file).readChecked();
+}
+
+platform::IniDocument SiteStore::siteDocument(const QString& key) const
+{
+    return readSite(key).document;
 }
 
 QStringList SiteStore::siteKeys() const
 {
-    return platform::IniFile(siteListFile()).sectionKeys(sites);
+    platform::FileOutcome ignored;
+    return siteKeys(ignored);
+}
+
+QStringList SiteStore::siteKeys(platform::FileOutcome& reading) const
+{
+    const platform::IniFile::Reading list = platform::IniFile(siteListFile()).readChecked();
+    reading = list.outcome;
+    return list.document.sectionKeys(sites);
 }
 
 QStringList SiteStore::displayNames(const QStringList& keys) const
@@ -65,7 +78,15 @@ QStringList SiteStore::displayNames(const QStringList& keys) const
 
 bool SiteStore::loadsite(const QString& key, tsiterecord& site) const
 {
-    const platform::IniDocument doc = siteDocument(key);
+    platform::FileOutcome ignored;
+    return loadsite(key, site, ignored);
+}
+
+bool SiteStore::loadsite(const QString& key, tsiterecord& site, platform::FileOutcome& reading) const
+{
+    const platform::IniFile::Reading settings = readSite(key);
+    reading = settings.outcome;
+    const platform::IniDocument& doc = settings.document;
     const auto number = [&doc](const QString& name, int def, int fallback) {
         const auto text = doc.value(general, name);
         if (!text)
@@ -75,9 +96,9 @@ bool SiteStore::loadsite(const QString& key, tsiterecord& site) const
     };
     site.SiteKey = key;
     site.Name = doc.readString(general, QStringLiteral("Name"), QStringLiteral("Name Error"));
-    site.Path = platform::expandpath(doc.readString(general, QStringLiteral("Path"), QString()), programFolder_);
+    site.Path = platform::resolvepath(doc.readString(general, QStringLiteral("Path"), QString()), programFolder_);
     site.BaseHTMLName = doc.readString(general, QStringLiteral("BaseHTMLName"), QStringLiteral("Index.html"));
-    site.LivePath = doc.readString(general, QStringLiteral("LivePath"), QString());
+    site.LivePath = platform::resolvepath(doc.readString(general, QStringLiteral("LivePath"), QString()), programFolder_);
     site.AutoRotate = !site.LivePath.isEmpty()
                       && platform::iniBool(doc.readString(general, QStringLiteral("AutoRotate"), QStringLiteral("False")), false);
     site.CurrentRotationPosition = number(QStringLiteral("CurrentRotationPosition"), 1, 1);
@@ -98,7 +119,7 @@ QString SiteStore::rotationFolder(const tsiterecord& site, int n, const platform
                                   platform::PathLookup* lookup) const
 {
     const QString stored = doc.readString(rotationSection(n), QStringLiteral("Rotation_Path"), defaultRotationFolder(site, n));
-    const QString folder = platform::expandpath(platform::fixpath(stored, true, programFolder_), programFolder_);
+    const QString folder = platform::resolvepath(platform::fixpath(stored, true, programFolder_), programFolder_);
     if (folder.isEmpty())
         return folder;
     return lookup ? lookup->resolve(folder) : platform::resolvePathIgnoringCase(folder);

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "platform/fileoutcome.h"
+#include "platform/inifile.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 namespace platform {
-class IniDocument;
 class PathLookup;
 }
 
@@ -15,8 +15,8 @@ class PathLookup;
 struct tsiterecord {
     QString SiteKey;   // empty: no site selected
     QString Name;
-    QString Path;      // the site folder, expanded but kept as stored otherwise
-    QString LivePath;  // the live folder, as stored
+    QString Path;      // the site folder, resolved (platform::resolvepath) but kept as stored otherwise
+    QString LivePath;  // the live folder, resolved the same way
     bool AutoRotate = false;
     int CurrentRotationPosition = 1;
     int RotationCount = 0;
@@ -40,11 +40,16 @@ public:
 
     // The keys of [Sites] in file order; a missing file or section gives none.
     QStringList siteKeys() const;
+    // The same; reading says whether a file that is there could be read.
+    QStringList siteKeys(platform::FileOutcome& reading) const;
     // The display name of each key, "Error: " and the key for one that is not listed.
     QStringList displayNames(const QStringList& keys) const;
 
     // Fills every field of the record from the site's file; false when the site has no Path.
     bool loadsite(const QString& key, tsiterecord& site) const;
+    // The same; reading says whether a file that is there could be read (one that cannot
+    // gives the defaults, as a missing one does).
+    bool loadsite(const QString& key, tsiterecord& site, platform::FileOutcome& reading) const;
 
     // The folder of rotation n: Rotation_Path of [Rotation_<n>], by default the site's Path with
     // a separator and "rotation_<n>"; a folder that exists under another case is found.
@@ -61,6 +66,7 @@ public:
     platform::FileOutcome savecurrentsiterotation(const QString& key, int position) const;
 
 private:
+    platform::IniFile::Reading readSite(const QString& key) const;
     QString defaultRotationFolder(const tsiterecord& site, int n) const;
 
     QString programFolder_;

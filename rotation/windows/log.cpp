@@ -14,11 +14,12 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
-TdlgLog::TdlgLog(RunLog& log, TdlgRotOpt& options, const ProblemReport& report, QWidget* parent)
+TdlgLog::TdlgLog(RunLog& log, TdlgRotOpt& options, const ProblemReport& report, QString programFolder, QWidget* parent)
     : ModalDialog(parent)
     , log_(log)
     , options_(options)
     , report_(report)
+    , programFolder_(std::move(programFolder))
 {
     setObjectName(QStringLiteral("dlgLog"));
     setWindowTitle(QStringLiteral("Rotation Process Log"));
@@ -67,7 +68,7 @@ void TdlgLog::showEvent(QShowEvent* event)
 
 bool TdlgLog::btnSaveLogClick()
 {
-    return saveRunLog(log_, options_.edtfilename->text(), report_);
+    return saveRunLog(log_, options_.edtfilename->text(), programFolder_, report_);
 }
 
 bool TdlgLog::btnEmailClick()

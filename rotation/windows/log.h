@@ -13,7 +13,8 @@ class TdlgRotOpt;
 class TdlgLog : public platform::ModalDialog {
     Q_OBJECT
 public:
-    TdlgLog(RunLog& log, TdlgRotOpt& options, const ProblemReport& report, QWidget* parent = nullptr);
+    TdlgLog(RunLog& log, TdlgRotOpt& options, const ProblemReport& report, QString programFolder,
+            QWidget* parent = nullptr);
 
     // Each gives whether the log was saved or mailed.
     bool btnSaveLogClick();
@@ -32,4 +33,5 @@ private:
     RunLog& log_;
     TdlgRotOpt& options_;
     const ProblemReport& report_;
+    const QString programFolder_;
 };

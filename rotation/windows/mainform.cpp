@@ -18,6 +18,7 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
@@ -41,7 +42,7 @@ TfrmMain::TfrmMain(const platform::Services& services, const CommandLine& comman
     makeControls();
     dlgRotOpt = new TdlgRotOpt(log_, report_, services_, this);
     connect(dlgRotOpt, &TdlgRotOpt::optionsChanged, this, [this](const RotationOptions& o) { options_ = o; });
-    dlgLog = new TdlgLog(log_, *dlgRotOpt, report_, this);
+    dlgLog = new TdlgLog(log_, *dlgRotOpt, report_, ProgramFolder, this);
     Timer1.setInterval(300);
     Timer1.setSingleShot(true);
     connect(&Timer1, &QTimer::timeout, this, &TfrmMain::Timer1Timer);
@@ -156,12 +157,19 @@ void TfrmMain::showEvent(QShowEvent* event)
 
 void TfrmMain::FormShow()
 {
+    platform::FileOutcome sitesReading;
     {
         const QSignalBlocker quiet(lbxsites);
         lbxsites->clear();
-        lbxsites->addItems(sites_.siteKeys());
+        lbxsites->addItems(sites_.siteKeys(sitesReading));
     }
-    options_ = loadRotationOptions(ProgramFolder);
+    options_ = loadRotationOptions(ProgramFolder, &optionsReading_);
+    // An unattended run reads the site list again and logs both failures itself.
+    if (!RotateMode) {
+        for (const platform::FileOutcome* reading : {&sitesReading, &optionsReading_})
+            if (!*reading)
+                services_.prompts.warning(reading->reason);
+    }
     dlgRotOpt->setOptions(options_);
     rebuildSiteNameList();
     doselectionstatus();
@@ -198,9 +206,13 @@ int TfrmMain::selectedRow() const
 void TfrmMain::lbxsitesClick()
 {
     const int row = selectedRow();
+    platform::FileOutcome reading;
     if (row >= 0)
-        loadsite(lbxsites->item(row)->text());
+        sites_.loadsite(lbxsites->item(row)->text(), CurrentSite, reading);
     doselectionstatus();
+    // While a rotation of all sites runs, the run itself logs a file it cannot read.
+    if (!reading && !rotatingAll_)
+        report_.report(reading.reason);
 }
 
 void TfrmMain::doselectionstatus()
@@ -268,13 +280,29 @@ void TfrmMain::btnrotateallClick()
     int updated = 0;
     {
         platform::Hourglass busy;
-        updated = run_.rotateAll(options_, *this);
+        const QScopedValueRollback running(rotatingAll_, true);
+        updated = run_.rotateAll(rotationInput(), options_, *this);
         if (RotateMode)
             verdict_ = run_.finishUnattended(options_);
     }
     if (!RotateMode)
         showLog(QStringLiteral("Rotation of All sites is completed with a total of ") + QString::number(updated)
                 + QStringLiteral(" updated!"));
+}
+
+RotationInput TfrmMain::rotationInput() const
+{
+    // By hand the rows on screen are rotated, in their order; a scheduled run takes the file.
+    if (!RotateMode) {
+        RotationInput listed;
+        for (int i = 0; i < lbxsites->count(); ++i)
+            listed.siteKeys << lbxsites->item(i)->text();
+        return listed;
+    }
+    RotationInput stored = run_.storedSites();
+    if (!optionsReading_)
+        stored.unreadable.prepend(optionsReading_.reason);
+    return stored;
 }
 
 void TfrmMain::btnRotateCurrentClick()

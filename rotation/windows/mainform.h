@@ -88,6 +88,7 @@ private:
     void showStatus(const QString& text) override;
     void showSite(int row) override;
     int showLog(const QString& heading);
+    RotationInput rotationInput() const;
 
     const platform::Services& services_;
     SiteStore sites_;
@@ -97,4 +98,6 @@ private:
     RotationRun run_;
     RotationOptions options_;
     RunVerdict verdict_;
+    platform::FileOutcome optionsReading_;
+    bool rotatingAll_ = false;
 };

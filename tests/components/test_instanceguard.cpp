@@ -1,3 +1,4 @@
+#include "abstractsocket.h"
 #include "components/instanceguard.h"
 #include "tempfolder.h"
 #include "unprivileged.h"
@@ -10,6 +11,7 @@
 
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -31,10 +33,8 @@ QByteArray uniqueName()
 int connectTo(const QByteArray& name)
 {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, name.constData(), static_cast<size_t>(name.size()));
-    const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + name.size());
+    sockaddr_un address;
+    const socklen_t length = abstractAddress(name, address);
     if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), length) != 0) {
         ::close(fd);
         return -1;
@@ -78,10 +78,10 @@ struct FirstCopy {
     InstanceGuard guard{name};
     Inbox inbox;
 
-    FirstCopy()
+    explicit FirstCopy(InstanceGuard::Running running = InstanceGuard::Running::Interactive)
     {
         EXPECT_EQ(guard.elect(), InstanceGuard::Election::First);
-        EXPECT_TRUE(guard.listen(inbox.deliver()));
+        EXPECT_TRUE(guard.listen(inbox.deliver(), running));
     }
 };
 
@@ -123,17 +123,48 @@ TEST(InstanceGuard, FirstHoldsTheNameUntilItGoes)
     EXPECT_EQ(InstanceGuard(QByteArray()).elect(), InstanceGuard::Election::Unguarded);
 }
 
-TEST(InstanceGuard, HandOverIsAcknowledgedAndDelivered)
+TEST(InstanceGuard, HandOverIsAcknowledgedWithHowTheFirstCopyRunsAndDelivered)
 {
-    FirstCopy first;
-    InstanceGuard later(first.name);
-    ASSERT_EQ(later.elect(), InstanceGuard::Election::Later);
-    const auto started = Clock::now();
-    EXPECT_EQ(later.handOver(encodeInstanceRecord({77, {"/Rotate", "x"}}), 10s), InstanceGuard::HandOver::Delivered);
-    EXPECT_LT(Clock::now() - started, 1s);
-    ASSERT_TRUE(first.inbox.waitFor(1));
-    EXPECT_EQ(first.inbox.records[0].senderPid, 77);
-    EXPECT_EQ(first.inbox.records[0].parameters, (QStringList{"/Rotate", "x"}));
+    for (const InstanceGuard::Running running : {InstanceGuard::Running::Unattended, InstanceGuard::Running::Interactive}) {
+        FirstCopy first(running);
+        InstanceGuard later(first.name);
+        ASSERT_EQ(later.elect(), InstanceGuard::Election::Later);
+        const auto started = Clock::now();
+        EXPECT_EQ(later.handOver(encodeInstanceRecord({77, {"/Rotate", "x"}}), 10s), InstanceGuard::HandOver::Delivered);
+        EXPECT_LT(Clock::now() - started, 1s);
+        EXPECT_EQ(later.firstCopyRunning(), running);
+        ASSERT_TRUE(first.inbox.waitFor(1));
+        EXPECT_EQ(first.inbox.records[0].senderPid, 77);
+        EXPECT_EQ(first.inbox.records[0].parameters, (QStringList{"/Rotate", "x"}));
+    }
+}
+
+TEST(InstanceGuard, AnAnswerThatIsNoAcknowledgementIsNoHandOver)
+{
+    // A holder of the name that reads the whole record and answers something else.
+    const QByteArray name = uniqueName();
+    const int holder = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address;
+    const socklen_t length = abstractAddress(name, address);
+    ASSERT_EQ(::bind(holder, reinterpret_cast<const sockaddr*>(&address), length), 0);
+    ASSERT_EQ(::listen(holder, 1), 0);
+    std::thread impostor([holder] {
+        const int fd = ::accept4(holder, nullptr, nullptr, SOCK_CLOEXEC);
+        char buffer[InstanceRecordSize];
+        std::size_t got = 0;
+        while (fd >= 0 && got < InstanceRecordSize) {
+            const ssize_t n = ::recv(fd, buffer, InstanceRecordSize - got, 0);
+            if (n <= 0)
+                break;
+            got += static_cast<std::size_t>(n);
+        }
+        const char wrong = 0x06 + 0x10;
+        [[maybe_unused]] const ssize_t sent = ::send(fd, &wrong, 1, MSG_NOSIGNAL);
+        ::close(fd);
+    });
+    EXPECT_EQ(InstanceGuard(name).handOver(encodeInstanceRecord({3, {}}), 2s), InstanceGuard::HandOver::NoAnswer);
+    impostor.join();
+    ::close(holder);
 }
 
 TEST(InstanceGuard, NobodyListeningMeansTheNameIsFree)
@@ -181,7 +212,7 @@ TEST(InstanceGuard, ShortAndSilentPeersAreDroppedWithoutBlockingOthers)
     const int chatty = connectTo(first.name);
     const QByteArray more = encodeInstanceRecord({8, {"more"}}) + QByteArray(5000, 'z');
     ASSERT_EQ(::send(chatty, more.constData(), static_cast<size_t>(more.size()), MSG_NOSIGNAL), more.size());
-    EXPECT_EQ(answerWithin(chatty, 3000), InstanceGuard::acknowledgement);
+    EXPECT_EQ(answerWithin(chatty, 3000), static_cast<int>(InstanceGuard::Running::Interactive));
     ::close(chatty);
 
     ASSERT_TRUE(first.inbox.waitFor(2));

@@ -273,12 +273,90 @@ TEST_F(ThumbGrid, KeysMoveTheCurrentItemWhenAllowed)
         EXPECT_EQ(grid->CurrentIndex(), c.to) << c.from << " key " << c.key;
         EXPECT_EQ(selected(*grid), c.expected) << c.from << " key " << c.key;
     }
-    // Keys do nothing by default.
+}
+
+TEST_F(ThumbGrid, ByDefaultKeysMoveAsInAPlainGrid)
+{
+    // 20 items in 3 columns: rows 0 to 6, the last holding 18 and 19; 3 rows shown, so a page
+    // is 2 rows and the top row goes up to 4.
+    const Qt::KeyboardModifiers ctrl = Qt::ControlModifier, shift = Qt::ShiftModifier;
+    const struct { int key; Qt::KeyboardModifiers keys; int current; QList<int> selected; int top; } steps[] = {
+        {Qt::Key_Right, {}, 1, {1}, 0},
+        {Qt::Key_Down, shift, 4, {1, 2, 3, 4}, 0},
+        {Qt::Key_Down, shift, 7, {1, 2, 3, 4, 5, 6, 7}, 0},
+        {Qt::Key_Down, shift, 10, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, 1}, // scrolled into view
+        {Qt::Key_Up, shift, 7, {1, 2, 3, 4, 5, 6, 7}, 1},
+        {Qt::Key_PageDown, {}, 13, {13}, 3},
+        {Qt::Key_PageDown, {}, 19, {19}, 4},
+        {Qt::Key_Right, {}, 19, {19}, 4},         // no wrap, nothing changes
+        {Qt::Key_Home, ctrl, 0, {0, 19}, 0},      // Ctrl adds
+        {Qt::Key_Down, ctrl, 0, {0, 19}, 1},      // a scroll alone
+        {Qt::Key_End, {}, 2, {2}, 0},
+        {Qt::Key_End, ctrl, 19, {2, 19}, 4},      // the last cell is empty: the last item
+        {Qt::Key_Home, shift, 18, {18, 19}, 4},   // a range after Ctrl replaces the selection
+        {Qt::Key_PageUp, {}, 12, {12}, 2},
+        {Qt::Key_PageUp, ctrl, 6, {6, 12}, 2},    // the top row shown
+        {Qt::Key_PageDown, ctrl, 12, {6, 12}, 2}, // the bottom row shown
+        {Qt::Key_Left, {}, 12, {6, 12}, 2},
+        {Qt::Key_Right, ctrl, 14, {6, 12, 14}, 2},
+        {Qt::Key_Left, ctrl | shift, 12, {6, 12, 13, 14}, 2}, // Ctrl and Shift add the range
+        {Qt::Key_Up, {}, 9, {9}, 2},
+        {Qt::Key_Down, {}, 12, {12}, 2},
+        {Qt::Key_Down, {}, 15, {15}, 3},
+        {Qt::Key_Right, {}, 16, {16}, 3},
+        {Qt::Key_Right, {}, 17, {17}, 3},
+        {Qt::Key_Down, {}, 19, {19}, 4},          // below is empty: the last item
+        {Qt::Key_A, {}, 19, {19}, 4},
+    };
     auto grid = namesGrid(3);
-    grid->LoadFromFileSource(paths(10), true, true);
-    grid->KeyDown(Qt::Key_Right, Qt::NoModifier);
-    grid->KeyUp(Qt::Key_Right, Qt::NoModifier);
+    grid->resize(grid->width(), 3 * 21 + 2 * grid->frameWidth());
+    grid->LoadFromFileSource(paths(20), true, true);
+    ASSERT_EQ(grid->RowCount(), 7);
+    ASSERT_EQ(grid->VisibleRowCount(), 3);
+    QSignalSpy changes(grid.get(), &TLmThumbGrid::selectionChanged);
+    int expectedChanges = 0;
+    QList<int> before = selected(*grid);
+    for (const auto& step : steps) {
+        QTest::keyClick(grid.get(), Qt::Key(step.key), step.keys);
+        const std::string at = QTest::toString(QKeySequence(step.key | step.keys.toInt()).toString());
+        EXPECT_EQ(grid->CurrentIndex(), step.current) << at;
+        EXPECT_EQ(QPoint(grid->Col(), grid->Row()), QPoint(step.current % 3, step.current / 3)) << at;
+        EXPECT_EQ(selected(*grid), step.selected) << at;
+        EXPECT_EQ(grid->TopRow(), step.top) << at;
+        expectedChanges += selected(*grid) != before;
+        before = selected(*grid);
+    }
+    EXPECT_EQ(changes.size(), expectedChanges);
+
+    // One item at a time without multiple selection; an empty grid takes no key.
+    grid->SetMultipleSelect(false);
+    QTest::keyClick(grid.get(), Qt::Key_Home, shift);
+    EXPECT_EQ(selected(*grid), QList<int>{18});
+    QTest::keyClick(grid.get(), Qt::Key_Up, ctrl);
+    EXPECT_EQ(selected(*grid), QList<int>{18});
+    EXPECT_EQ(grid->TopRow(), 3);
+    QTest::keyClick(grid.get(), Qt::Key_PageUp, ctrl);
+    EXPECT_EQ(selected(*grid), QList<int>{9});
+    grid->LoadFromFileSource(QStringList(), true, true);
+    for (int key : {Qt::Key_Down, Qt::Key_End, Qt::Key_PageDown})
+        QTest::keyClick(grid.get(), Qt::Key(key), ctrl);
+    EXPECT_EQ(grid->CurrentIndex(), -1);
+    EXPECT_EQ(grid->TopRow(), 0);
+}
+
+TEST_F(ThumbGrid, AFillPutsTheFocusOnItsCurrentItem)
+{
+    auto grid = namesGrid(3);
+    grid->LoadFromFileSource(paths(7), true, true);
+    const QPoint at = centre(*grid, 5);
+    grid->MouseDown(Qt::LeftButton, Qt::NoModifier, at.x(), at.y());
+    grid->MouseUp(Qt::LeftButton, Qt::NoModifier, at.x(), at.y());
+    grid->LoadFromFileSource(paths(4, "/g/"), true, false);
     EXPECT_EQ(grid->CurrentIndex(), 0);
+    EXPECT_EQ(QPoint(grid->Col(), grid->Row()), QPoint(0, 0));
+    EXPECT_EQ(grid->GetSelectedCount(), 0);
+    QTest::keyClick(grid.get(), Qt::Key_Right);
+    EXPECT_EQ(selected(*grid), QList<int>{1});
 }
 
 TEST_F(ThumbGrid, SourcesOfTheFill)

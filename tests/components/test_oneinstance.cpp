@@ -1,4 +1,5 @@
 // Whole processes guarded by TOneInstance: the helper program stands for either program.
+#include "abstractsocket.h"
 #include "components/instanceguard.h"
 #include "tempfolder.h"
 
@@ -87,19 +88,7 @@ protected:
             return -1;
         return p.exitCode();
     }
-    bool nameIsBound() const
-    {
-        const QByteArray name = instanceGuardName(folder.path(), "GuardHelper").name;
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::memcpy(address.sun_path, name.constData(), static_cast<size_t>(name.size()));
-        const bool bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&address),
-                                  static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + name.size()))
-                           != 0;
-        ::close(fd);
-        return bound;
-    }
+    bool nameIsBound() const { return abstractNameTaken(instanceGuardName(folder.path(), "GuardHelper").name); }
 
     TempFolder folder;
     QList<QProcess*> processes_;
@@ -187,12 +176,9 @@ TEST_F(GuardedProcesses, ASilentPeerDoesNotHoldUpAHandOver)
     QProcess& first = startFirst();
     const QByteArray name = instanceGuardName(folder.path(), "GuardHelper").name;
     const int silent = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, name.constData(), static_cast<size_t>(name.size()));
-    ASSERT_EQ(::connect(silent, reinterpret_cast<const sockaddr*>(&address),
-                        static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + name.size())),
-              0);
+    sockaddr_un address;
+    const socklen_t length = abstractAddress(name, address);
+    ASSERT_EQ(::connect(silent, reinterpret_cast<const sockaddr*>(&address), length), 0);
     QElapsedTimer timer;
     timer.start();
     EXPECT_EQ(finish(start(QStringLiteral("normal"), {"after"})), 0);

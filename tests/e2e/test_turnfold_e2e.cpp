@@ -1,4 +1,6 @@
 // Runs the real Turnfold the way cron does: "/Rotate", no display, a program folder of its own.
+#include "abstractsocket.h"
+#include "components/instanceguard.h"
 #include "scriptedsmtpserver.h"
 #include "smallfilesystem.h"
 #include "smtpsink.h"
@@ -15,9 +17,15 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <csignal>
 #include <functional>
+#include <netinet/in.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -91,21 +99,23 @@ protected:
                          const std::function<void()>& inChild = {})
     {
         QProcess turnfold;
-        startScheduled(turnfold, (programFolder.isEmpty() ? prog.path() : programFolder) + "Turnfold", inChild);
+        startScheduled(turnfold, (programFolder.isEmpty() ? prog.path() : programFolder) + "Turnfold", inChild,
+                       workingFolder);
         EXPECT_TRUE(turnfold.waitForFinished(60000)) << "Turnfold did not end by itself";
         EXPECT_EQ(turnfold.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(turnfold.exitCode(), expectedExit);
         return turnfold.readAllStandardError();
     }
 
-    // Starts Turnfold as cron does.
-    static void startScheduled(QProcess& turnfold, const QString& exe, const std::function<void()>& inChild = {})
+    // Starts Turnfold as cron does, by default in a working folder that is not the program's.
+    static void startScheduled(QProcess& turnfold, const QString& exe, const std::function<void()>& inChild = {},
+                               const QString& workingFolder = QDir::rootPath())
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             env.remove(name);
         turnfold.setProcessEnvironment(env);
-        turnfold.setWorkingDirectory(QDir::rootPath());  // cron's working folder is not the program's
+        turnfold.setWorkingDirectory(workingFolder);
         if (inChild)
             turnfold.setChildProcessModifier(inChild);
         turnfold.start(exe, {"/Rotate"});
@@ -121,6 +131,7 @@ protected:
     SmtpSink sink;
     TempFolder prog;
     QByteArray options;
+    QString workingFolder = QDir::rootPath();
 };
 
 // The log lines without their time stamps, which are the locale's.
@@ -382,6 +393,30 @@ TEST_F(TurnfoldRun, HostileSiteKeysReachNoFileAndNamesWithLineEndsForgeNoLines)
     EXPECT_TRUE(mails[0].data.contains("- The link, " + one.toUtf8() + "a?! 01-01-70 00:00:00 - forged.jpg, leads"));
 }
 
+TEST_F(TurnfoldRun, RelativeFoldersAreTheProgramFoldersWhicheverFolderItStartsIn)
+{
+    // Started from a folder that holds a site of the same names: that one must stay untouched.
+    TempFolder cronHome;
+    cronHome.write("sites/alpha/first/index.html", "the working folder's copy");
+    workingFolder = cronHome.path();
+    write("sites.ini", "[Sites]\r\nSite_1=Alpha\r\n");
+    write("Site_1.ini", "[General]\r\nName=Alpha\r\nPath=sites/alpha/\r\nLivePath=www/alpha\r\nAutoRotate=True\r\n"
+                        "CurrentRotationPosition=1\r\nBaseHTMLName=index.html\r\nRotationCount=2\r\n"
+                        "[Rotation_1]\r\nRotation_Path=sites/alpha/first/\r\n");
+    rotation("sites/alpha/first", true);
+    rotation("sites/alpha/rotation_2", true);
+
+    EXPECT_EQ(runRotate(), QByteArray());
+    EXPECT_EQ(read("www/alpha/index.html"), QByteArray("sites/alpha/first/index.html"));
+    EXPECT_EQ(read("www/alpha/thumbs/pic_thb.jpg"), QByteArray("sites/alpha/first/thumbs/pic_thb.jpg"));
+    EXPECT_EQ(everything(cronHome.path()), (QStringList{"sites", "sites/alpha", "sites/alpha/first", "sites/alpha/first/index.html"}));
+    EXPECT_EQ(position("Site_1"), 2);
+
+    EXPECT_EQ(runRotate(), QByteArray());
+    EXPECT_EQ(read("www/alpha/index.html"), QByteArray("sites/alpha/rotation_2/index.html"));
+    EXPECT_EQ(unstamped(read("log.txt")), QStringList{"* Alpha sucessfully updated to rotation 2"});
+}
+
 // Waits until Turnfold has a temporary file in the live folder (open without a name, or named with
 // the staging prefix), then kills it. False when it ended first.
 bool killOnceStaged(QProcess& turnfold, const QString& live, bool waitForAName)
@@ -449,6 +484,132 @@ TEST_F(TurnfoldRun, AKilledRunLeavesNothingBehindOnceTheNextRunIsDone)
         EXPECT_EQ(position("Site_1"), 2);
         write("Site_1.ini", QString::fromUtf8(read("Site_1.ini")).replace("CurrentRotationPosition=2", "CurrentRotationPosition=1"));
     }
+}
+
+// A file that is there but cannot be read, as the scheduler's run meets it.
+TEST_F(TurnfoldRun, AFolderInPlaceOfASiteFileIsAnErrorLineAndTheOtherSiteStillRotates)
+{
+    QFile::remove(prog.file("Site_1.ini"));
+    prog.mkdir("Site_1.ini");
+    EXPECT_EQ(runRotate(1), QByteArray());
+    EXPECT_EQ(unstamped(read("log.txt")), (QStringList{"! Cannot read " + prog.file("Site_1.ini") + ": Is a directory",
+                                                       "* Gallery Two sucessfully updated to rotation 3",
+                                                       "! Skipping site, Draft, which does not have autorotation enabled!"}));
+    EXPECT_EQ(read("www/two/live/index.html"), QByteArray("sites/two/rotation_3/index.html"));
+    EXPECT_FALSE(QFileInfo::exists(www("one")));
+    EXPECT_TRUE(sink.mails(1).value(0).data.contains(" - Cannot read " + prog.file("Site_1.ini").toUtf8() + ": Is a directory\r\n"));
+}
+
+TEST_F(TurnfoldRun, ADisplayThatCannotBeOpenedStillRotates)
+{
+    // Display numbers with no server behind them, as a stale crontab or a closed session leaves them.
+    int free = 90;
+    while (QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(free)))
+        ++free;
+    const QList<QList<std::pair<QString, QString>>> displays = {
+        {{"DISPLAY", QStringLiteral(":%1").arg(free)}},
+        {{"WAYLAND_DISPLAY", "wayland-stale-" + QString::number(::getpid())}},
+        {{"DISPLAY", QStringLiteral(":%1").arg(free)}, {"QT_QPA_PLATFORM", "xcb"}},
+    };
+    int run = 0;
+    for (const auto& display : displays) {
+        QProcess turnfold;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(name);
+        for (const auto& [name, value] : display)
+            env.insert(name, value);
+        turnfold.setProcessEnvironment(env);
+        turnfold.setWorkingDirectory(QDir::rootPath());
+        turnfold.start(prog.file("Turnfold"), {"/Rotate"});
+        ASSERT_TRUE(turnfold.waitForFinished(60000)) << display.first().second.toStdString();
+        EXPECT_EQ(turnfold.exitStatus(), QProcess::NormalExit) << display.first().second.toStdString();
+        EXPECT_EQ(turnfold.exitCode(), 0) << display.first().second.toStdString();
+        EXPECT_EQ(turnfold.readAllStandardError(), QByteArray()) << display.first().second.toStdString();
+        ++run;
+        EXPECT_EQ(position("Site_1"), 1 + run) << display.first().second.toStdString();
+    }
+}
+
+TEST_F(TurnfoldRun, AScheduledRunWhileAWindowIsOpenSaysSoAndEndsWithOne)
+{
+    QProcess window;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    window.setProcessEnvironment(env);
+    window.start(prog.file("Turnfold"), {});
+    ASSERT_TRUE(window.waitForStarted(10000));
+    const QByteArray guard = instanceGuardName(prog.path(), "Turnfold").name;
+    const QDeadlineTimer ready(20000);
+    while (!abstractNameTaken(guard) && !ready.hasExpired())
+        QThread::msleep(20);
+    ASSERT_TRUE(abstractNameTaken(guard)) << "the window's copy never took its guard";
+
+    EXPECT_EQ(runRotate(1), QByteArray("Turnfold: a copy is open in a window, so this scheduled rotation was not run.\n"));
+    EXPECT_EQ(position("Site_1"), 1);
+    EXPECT_FALSE(QFileInfo::exists(www("one")));
+    EXPECT_FALSE(prog.exists("log.txt"));
+    EXPECT_EQ(window.state(), QProcess::Running);
+    window.kill();
+    window.waitForFinished(10000);
+}
+
+// A name server that takes every question and never answers, on port 53 of a loopback address.
+class SilentNameServer {
+public:
+    SilentNameServer()
+    {
+        fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(53);
+        ::inet_pton(AF_INET, address_, &address.sin_addr);
+        bound_ = ::bind(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    }
+    ~SilentNameServer() { ::close(fd_); }
+    bool bound() const { return bound_; }
+    QByteArray resolvConf() const { return QByteArray("nameserver ") + address_ + "\noptions timeout:30 attempts:5\n"; }
+
+private:
+    const char* address_ = "127.0.0.153";
+    int fd_ = -1;
+    bool bound_ = false;
+};
+
+// In the child: its own view of the files, in which the name server is the silent one.
+bool useResolvConf(const QByteArray& file)
+{
+    return ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0
+           && ::mount(file.constData(), "/etc/resolv.conf", nullptr, MS_BIND, nullptr) == 0;
+}
+
+TEST_F(TurnfoldRun, AMailServerWhoseNameIsNeverAnsweredCostsNoMoreThanTheConnectLimit)
+{
+    SilentNameServer names;
+    const QByteArray conf = QFile::encodeName(prog.write("resolv.conf", names.resolvConf()));
+    const pid_t probe = ::fork();
+    if (probe == 0)
+        ::_exit(useResolvConf(conf) ? 0 : 1);
+    int status = -1;
+    ::waitpid(probe, &status, 0);
+    if (!names.bound() || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        GTEST_SKIP() << "needs root to serve port 53 and to give a process its own resolv.conf";
+
+    prog.write("options.ini", QByteArray(options).replace("MailHost=127.0.0.1", "MailHost=mail.example.org"));
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(runRotate(1, QString(), [conf] {
+                  if (!useResolvConf(conf))
+                      ::_exit(97);
+              }),
+              QByteArray());
+    // The lookup alone would take minutes; the connect limit of 30 s ends it, and the run.
+    EXPECT_GE(clock.elapsed(), 29000);
+    EXPECT_LT(clock.elapsed(), 45000);
+    const QStringList log = unstamped(read("log.txt"));
+    EXPECT_EQ(log.mid(log.size() - 2), (QStringList{"! E-mail posting of Log encountered an error; Invalid Host!",
+                                                    "! E-mail posting of Log failed!"}));
+    EXPECT_EQ(position("Site_1"), 2);
 }
 
 } // namespace

@@ -83,4 +83,22 @@ TEST(FolderTree, RefusesProtectedFolders)
     EXPECT_TRUE(removeFolderTree(dir.file("apps/prog/Site_1/"), prog).ok); // inside is fine
 }
 
+TEST(FolderTree, NeverDeletesTheWorkingFolderAFolderHoldingItOrARelativePath)
+{
+    TempFolder dir;
+    const QString prog = dir.mkdir("prog/");
+    dir.write("work/here/keep.txt", "x");
+    dir.write("prog/photos/a.jpg", "x");
+    const StartedElsewhere elsewhere(dir.file("work/here"), QDir::homePath());
+    for (const QString& f : {dir.file("work/here"), dir.file("work/here/"), dir.file("work"), QString("."),
+                             QString("photos"), QString(" ") + dir.file("work")}) {
+        EXPECT_FALSE(removeFolderTree(f, prog).ok) << f.toStdString();
+    }
+    EXPECT_TRUE(isProtectedFolder("photos", prog));      // a relative path names no folder of its own
+    EXPECT_FALSE(isProtectedFolder(dir.file("work/here"), prog)); // a live folder may be the working one
+    EXPECT_TRUE(dir.exists("work/here/keep.txt"));
+    EXPECT_TRUE(dir.exists("prog/photos/a.jpg"));
+    EXPECT_TRUE(removeFolderTree(dir.file("prog/photos"), prog).ok);
+}
+
 } // namespace

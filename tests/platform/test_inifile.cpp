@@ -1,12 +1,17 @@
 #include "platform/inifile.h"
 #include "tempfolder.h"
 #include "testnames.h"
+#include "unprivileged.h"
 
 #include <QDir>
+#include <QFile>
 #include <QElapsedTimer>
 #include <QProcess>
 
 #include <gtest/gtest.h>
+
+#include <future>
+#include <sys/stat.h>
 
 using platform::IniDocument;
 using platform::IniFile;
@@ -185,6 +190,48 @@ TEST(IniFile, MissingFileReadsEmptyAndFirstWriteCreatesIt)
     ASSERT_TRUE(ini.writeString("Sites", "Site_1", "New Site"));
     ASSERT_TRUE(ini.writeBool("Sites", "Flag", true));
     EXPECT_EQ(dir.read("sites.ini"), QByteArray("[Sites]\r\nSite_1=New Site\r\nFlag=True\r\n"));
+}
+
+TEST(IniFile, AFileThatIsThereButCannotBeReadNamesItselfAndTheReason)
+{
+    TempFolder dir;
+    dir.mkdir("folder.ini");
+    const QString fifo = dir.file("fifo.ini");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString locked = dir.write("locked.ini", "[Sites]\r\nSite_1=One\r\n");
+    ASSERT_TRUE(QFile::setPermissions(locked, QFileDevice::WriteOwner));
+    const struct {
+        const char* name;
+        const char* reason;  // empty: read as empty without a failure
+    } cases[] = {
+        {"missing.ini", ""},
+        {"folder.ini", "Is a directory"},
+        {"fifo.ini", "Invalid argument"},  // refused at once, never waited for
+    };
+    for (const auto& c : cases) {
+        const IniFile ini(dir.file(c.name));
+        auto reading = std::async(std::launch::async, [&ini] { return ini.readChecked(); });
+        if (reading.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+            ADD_FAILURE() << c.name << " blocked the read";
+            QFile writer(fifo);
+            writer.open(QIODevice::WriteOnly);  // lets the blocked read end
+            continue;
+        }
+        const IniFile::Reading r = reading.get();
+        const QString expected = *c.reason ? "Cannot read " + dir.file(c.name) + ": " + c.reason : QString();
+        EXPECT_EQ(r.outcome.reason, expected) << c.name;
+        EXPECT_EQ(r.outcome.ok, !*c.reason) << c.name;
+        EXPECT_TRUE(r.document.sections().isEmpty()) << c.name;
+    }
+    // File modes hold only for other users than root.
+    const int rc = runUnprivileged([&] {
+        const IniFile::Reading r = IniFile(locked).readChecked();
+        return !r.outcome.ok && r.outcome.reason == "Cannot read " + locked + ": Permission denied" ? 0 : 1;
+    });
+    EXPECT_EQ(rc, 0);
+    // A file that cannot be read is never written back as a whole.
+    EXPECT_EQ(IniFile(dir.file("folder.ini")).writeString("Sites", "Site_1", "x").reason,
+              "Cannot read " + dir.file("folder.ini") + ": Is a directory");
 }
 
 TEST(IniFile, WriteIntoMissingFolderFailsWithReason)

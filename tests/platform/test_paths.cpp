@@ -1,5 +1,7 @@
 #include "platform/paths.h"
 
+#include <QDir>
+
 #include <gtest/gtest.h>
 
 using namespace platform;
@@ -27,6 +29,30 @@ TEST(Paths, Expandpath)
     };
     for (const PathCase& c : cases)
         EXPECT_EQ(expandpath(c.input, prog), c.expected) << c.input;
+}
+
+TEST(Paths, ResolvepathPutsRelativePathsInTheProgramFolder)
+{
+    const QString home = QDir::homePath();
+    const struct { const char* input; QString expected; } cases[] = {
+        {"", ""},
+        {"  ", ""},
+        {".", prog},
+        {"./", prog},
+        {"photos", prog + "photos"},
+        {" photos/ ", prog + "photos/"},
+        {"./a/./b/..", prog + "a/"},
+        {"../next", "/opt/next"},
+        {"~", home + "/"},
+        {"~/", home + "/"},
+        {"~/photos", home + "/photos"},
+        {"~photos", prog + "~photos"},     // only "~" and "~/" mean the home folder
+        {"%/x", prog + "x"},
+        {"%\\x\\", prog + "x\\"},
+        {"/abs/./x/", "/abs/./x/"},        // absolute paths stay as typed
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(resolvepath(c.input, prog), c.expected) << c.input;
 }
 
 TEST(Paths, Truncatepath)

@@ -3,6 +3,9 @@
 
 #include <QElapsedTimer>
 
+#include <condition_variable>
+#include <mutex>
+
 #include <gtest/gtest.h>
 
 #include <netinet/in.h>
@@ -131,7 +134,7 @@ TEST(SmtpClient, MultiLineRepliesAreReadToTheirLastLine)
     EXPECT_TRUE(events.events.contains("status 250 HELP"));
 }
 
-TEST(SmtpClient, RecipientAddressOfEachForm)
+TEST(SmtpClient, MailboxAddressOfEachForm)
 {
     const struct {
         const char* typed;
@@ -147,7 +150,7 @@ TEST(SmtpClient, RecipientAddressOfEachForm)
         {"", ""},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(SmtpClient::recipientAddress(c.typed), QString(c.address)) << c.typed;
+        EXPECT_EQ(SmtpClient::mailboxAddress(c.typed), QString(c.address)) << c.typed;
 }
 
 TEST(SmtpClient, MessageDataStuffsDotsSplitsLinesAndDeclaresItsCharset)
@@ -162,6 +165,7 @@ TEST(SmtpClient, MessageDataStuffsDotsSplitsLinesAndDeclaresItsCharset)
                                "Subject: Line  Bcc: evil@example.org\r\n"
                                "Mime-Version: 1.0\r\n"
                                "Content-Type: text/plain; charset=utf-8\r\n"
+                               "Content-Transfer-Encoding: 8bit\r\n"
                                "\r\n"
                                "\r\n"
                                "..\r\n"
@@ -176,6 +180,71 @@ TEST(SmtpClient, MessageDataStuffsDotsSplitsLinesAndDeclaresItsCharset)
     EXPECT_TRUE(SmtpClient::messageData(m).contains("charset=us-ascii\r\n"));
     m.body.clear();
     EXPECT_TRUE(SmtpClient::messageData(m).endsWith("charset=us-ascii\r\n\r\n\r\n.\r\n"));
+}
+
+TEST(SmtpClient, BodyLinesOverTheLineLimitAreCutWithoutSplittingACharacter)
+{
+    const QString path = "/srv/www/" + QString(1200, 'p');
+    const QString umlauts = QString(997, 'a') + QString::fromUtf8("\xC3\xBC") + "tail";  // 998 falls inside the ü
+    const struct {
+        const char* what;
+        QString line;
+        QList<qsizetype> wireLengths;  // each wire line without its CR LF
+    } cases[] = {
+        {"998 bytes stay one line", QString(998, 'x'), {998}},
+        {"999 bytes", QString(999, 'x'), {998, 1}},
+        {"a long path", "* stamp - Could not copy the file, " + path + ", for site, One!", {998, 1260 - 998}},
+        {"a dot before a long line counts", "." + QString(998, 'x'), {998, 2}},
+        {"a cut that ends before a dot", QString(998, 'x') + ".y", {998, 3}},
+        {"a character is not split", umlauts, {997, 6}},
+    };
+    for (const auto& c : cases) {
+        MailMessage m = sampleMessage();
+        m.body = {c.line};
+        const QByteArray data = SmtpClient::messageData(m);
+        const qsizetype start = data.indexOf("\r\n\r\n\r\n") + 6;
+        QList<QByteArray> lines = data.mid(start).split('\n');
+        ASSERT_EQ(lines.takeLast(), QByteArray()) << c.what;
+        ASSERT_EQ(lines.takeLast(), QByteArray(".\r")) << c.what;
+        QList<qsizetype> lengths;
+        QByteArray joined;
+        for (QByteArray& line : lines) {
+            ASSERT_TRUE(line.endsWith('\r')) << c.what;
+            line.chop(1);
+            lengths << line.size();
+            if (line.startsWith('.'))
+                line.remove(0, 1);
+            EXPECT_EQ(QString::fromUtf8(line).toUtf8(), line) << c.what << ": a line of broken UTF-8";
+            joined += line;
+        }
+        EXPECT_EQ(lengths, c.wireLengths) << c.what;
+        EXPECT_EQ(joined, c.line.toUtf8()) << c.what;
+    }
+}
+
+TEST(SmtpClient, HeaderTextsThatAreNotAsciiGoAsEncodedWords)
+{
+    MailMessage m = sampleMessage();
+    m.fromAddress = QString::fromUtf8("\"J\xC3\xB6rg M\xC3\xBCller\" <jm@example.org>");
+    m.to = QString::fromUtf8("Zo\xC3\xAB <admin@example.org> (site)");
+    // 44 bytes, then a character of two: the first word ends before it.
+    m.subject = QString::fromUtf8("Turnfold Rotation Log for 12.03.2026 4:53:1 \xC3\x84rger");
+    m.body = {"plain"};
+    const QByteArray data = SmtpClient::messageData(m);
+    const QByteArray header = data.left(data.indexOf("\r\n\r\n") + 2);
+    EXPECT_EQ(header, "From: =?utf-8?B?" + QByteArray("J\xC3\xB6rg M\xC3\xBCller").toBase64() + "?= <jm@example.org>\r\n"
+                      "To: =?utf-8?B?" + QByteArray("Zo\xC3\xAB").toBase64() + "?= <admin@example.org> (site)\r\n"
+                      "Subject: =?utf-8?B?" + m.subject.toUtf8().left(44).toBase64() + "?=\r\n"
+                      " =?utf-8?B?" + m.subject.toUtf8().mid(44).toBase64() + "?=\r\n"
+                      "X-Mailer: Turnfold 1.1\r\n"
+                      "Mime-Version: 1.0\r\n"
+                      "Content-Type: text/plain; charset=us-ascii\r\n")
+        << header.toStdString();
+
+    ScriptedSmtpServer server(ScriptedSmtpServer::accepting());
+    SmtpClient client;
+    ASSERT_TRUE(sendOnce(configured(client, server.port()), m)) << client.lastError().toStdString();
+    EXPECT_TRUE(server.transcript().contains("MAIL FROM:<jm@example.org>\r\nRCPT TO:<admin@example.org>\r\n"));
 }
 
 TEST(SmtpClient, RefusedRepliesFailAtTheirStep)
@@ -325,6 +394,81 @@ TEST(SmtpClient, ConnectingTimesOut)
     EXPECT_EQ(events.outcome(), (QStringList{"resolved", "connectionfailed"}));
     ::close(filler);
     ::close(listener);
+}
+
+// A name server that answers with the loopback address after a delay, or at once when released.
+class SlowNameServer {
+public:
+    explicit SlowNameServer(std::chrono::milliseconds delay) : delay_(delay) {}
+    ~SlowNameServer()
+    {
+        // A lookup that was given up still runs: let it end before the test does.
+        std::unique_lock lock(state_->mutex);
+        state_->released = true;
+        state_->changed.notify_all();
+        state_->changed.wait_for(lock, std::chrono::seconds(5), [this] { return state_->running == 0; });
+    }
+    HostResolver resolver() const
+    {
+        return [state = state_, delay = delay_](const char*, const char* port, const addrinfo* hints, addrinfo** found) {
+            std::unique_lock lock(state->mutex);
+            ++state->running;
+            state->changed.wait_for(lock, delay, [&] { return state->released; });
+            const int rc = ::getaddrinfo("127.0.0.1", port, hints, found);
+            --state->running;
+            state->changed.notify_all();
+            return rc;
+        };
+    }
+
+private:
+    struct State {
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool released = false;
+        int running = 0;
+    };
+    std::shared_ptr<State> state_ = std::make_shared<State>();
+    std::chrono::milliseconds delay_;
+};
+
+TEST(SmtpClient, TheNameLookupCountsAgainstTheConnectAndSessionLimits)
+{
+    using namespace std::chrono_literals;
+    const struct {
+        const char* what;
+        std::chrono::milliseconds lookup;
+        SmtpTimeouts timeouts;
+        bool connects;
+    } cases[] = {
+        {"the connect limit", 20s, {300, 2000, 120000}, false},
+        {"the session's deadline", 20s, {30000, 2000, 300}, false},
+        {"a slow answer in time", 150ms, {2000, 2000, 120000}, true},
+    };
+    for (const auto& c : cases) {
+        ScriptedSmtpServer server(ScriptedSmtpServer::accepting());
+        SlowNameServer names(c.lookup);
+        EventLog events;
+        SmtpClient client(&events);
+        configured(client, server.port()).setTimeouts(c.timeouts);
+        client.setHost("mail.example.org");
+        client.setResolver(names.resolver());
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_EQ(client.connectToServer(), c.connects) << c.what;
+        const qint64 took = clock.elapsed();
+        client.disconnect();
+        if (c.connects) {
+            EXPECT_EQ(events.outcome(), (QStringList{"resolved", "connected", "disconnected"})) << c.what;
+            EXPECT_GE(took, 140) << c.what;
+            continue;
+        }
+        EXPECT_GE(took, 290) << c.what;
+        EXPECT_LT(took, 2000) << c.what;
+        EXPECT_EQ(events.outcome(), QStringList{"invalidhost"}) << c.what;
+        EXPECT_TRUE(client.lastError().startsWith("Cannot resolve mail.example.org: no answer within "))
+            << c.what << ": " << client.lastError().toStdString();
+    }
 }
 
 TEST(SmtpClient, UnreachableServersFailWithTheirOwnEvent)

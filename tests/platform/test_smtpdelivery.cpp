@@ -16,10 +16,13 @@ TEST(SmtpDelivery, RealServerReceivesEachMailIntact)
     MailMessage m;
     m.fromAddress = "rotation@example.org";
     m.fromName = "Turnfold";
-    m.to = "Site Admin <admin@example.org>";
+    m.to = "Zoë Admin <admin@example.org>";
     m.subject = "Turnfold Rotation Log for 12/09/26 04:53:14";
     m.mailer = "Turnfold 1.1";
-    m.body = {"* 12/09/26 04:53:14 - One sucessfully updated to rotation 2", ".", ".hidden", "Grüße"};
+    // The server refuses a line of more than 998 bytes.
+    const QString longPath = "/srv/www/" + QString(1500, 'p');
+    m.body = {"* 12/09/26 04:53:14 - One sucessfully updated to rotation 2", ".", ".hidden", "Grüße",
+              "! 12/09/26 04:53:14 - Could not copy the file, " + longPath + ", for site, One!"};
 
     for (const QString& userId : {QString("turnfold.example"), QString()}) {
         SmtpClient client;
@@ -36,18 +39,21 @@ TEST(SmtpDelivery, RealServerReceivesEachMailIntact)
     for (const SmtpSink::Mail& mail : mails) {
         EXPECT_EQ(mail.sender, QString("rotation@example.org"));
         EXPECT_EQ(mail.recipients, QStringList{"admin@example.org"});
-        EXPECT_EQ(mail.data, QByteArray("From: Turnfold<rotation@example.org>\r\n"
-                                        "To: Site Admin <admin@example.org>\r\n"
-                                        "Subject: Turnfold Rotation Log for 12/09/26 04:53:14\r\n"
-                                        "X-Mailer: Turnfold 1.1\r\n"
-                                        "Mime-Version: 1.0\r\n"
-                                        "Content-Type: text/plain; charset=utf-8\r\n"
-                                        "\r\n"
-                                        "\r\n"
-                                        "* 12/09/26 04:53:14 - One sucessfully updated to rotation 2\r\n"
-                                        ".\r\n"
-                                        ".hidden\r\n"
-                                        "Gr\xC3\xBC\xC3\x9F" "e\r\n"));
+        const QByteArray longLine = m.body.last().toUtf8();
+        EXPECT_EQ(mail.data, "From: Turnfold<rotation@example.org>\r\n"
+                             "To: =?utf-8?B?Wm/DqyBBZG1pbg==?= <admin@example.org>\r\n"
+                             "Subject: Turnfold Rotation Log for 12/09/26 04:53:14\r\n"
+                             "X-Mailer: Turnfold 1.1\r\n"
+                             "Mime-Version: 1.0\r\n"
+                             "Content-Type: text/plain; charset=utf-8\r\n"
+                             "Content-Transfer-Encoding: 8bit\r\n"
+                             "\r\n"
+                             "\r\n"
+                             "* 12/09/26 04:53:14 - One sucessfully updated to rotation 2\r\n"
+                             ".\r\n"
+                             ".hidden\r\n"
+                             "Gr\xC3\xBC\xC3\x9F" "e\r\n"
+                                 + longLine.left(998) + "\r\n" + longLine.mid(998) + "\r\n");
     }
 }
 

@@ -41,6 +41,21 @@ bool TempFolder::exists(const QString& relative) const
     return QFileInfo::exists(file(relative));
 }
 
+StartedElsewhere::StartedElsewhere(const QString& workingFolder, const QString& home)
+    : savedWorkingFolder_(QDir::currentPath())
+    , savedHome_(qgetenv("HOME"))
+{
+    if (!QDir::setCurrent(workingFolder))
+        throw std::runtime_error("cannot change the working folder");
+    qputenv("HOME", QDir::cleanPath(home).toUtf8());
+}
+
+StartedElsewhere::~StartedElsewhere()
+{
+    QDir::setCurrent(savedWorkingFolder_);
+    qputenv("HOME", savedHome_);
+}
+
 QByteArray readAll(const QString& path)
 {
     QFile f(path);

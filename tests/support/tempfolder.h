@@ -21,6 +21,20 @@ private:
     QTemporaryDir dir_;
 };
 
+// Until it ends, the process runs from another working folder and with another home folder, as a
+// program started by cron or from a shell elsewhere does.
+class StartedElsewhere {
+public:
+    StartedElsewhere(const QString& workingFolder, const QString& home);
+    ~StartedElsewhere();
+    StartedElsewhere(const StartedElsewhere&) = delete;
+    StartedElsewhere& operator=(const StartedElsewhere&) = delete;
+
+private:
+    QString savedWorkingFolder_;
+    QByteArray savedHome_;
+};
+
 // Whole-file helpers for tests.
 QByteArray readAll(const QString& path);
 void writeAll(const QString& path, const QByteArray& content);

@@ -13,6 +13,10 @@
 #include "platform/prompts.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -193,6 +197,30 @@ TEST_F(ImageAdding, AConversionAsksForItsJpegNameAndKeepsEverythingElse)
     EXPECT_EQ(prompts.promptTexts(), QStringList{overwrite(site("x.jpg"))});
     EXPECT_EQ(src.read("site/x.bmp"), "other");
     EXPECT_EQ(siteFiles(), QStringList({"x.bmp", "x.jpg"}));
+}
+
+TEST_F(ImageAdding, AnImageOverALinkReplacesTheLinkAndLeavesItsTargetAlone)
+{
+    const QString precious = src.write("outside/precious.jpg", "precious");
+    ASSERT_EQ(::chmod(QFile::encodeName(precious).constData(), 0444), 0);
+    src.write("from/a.gif", gifBytes);
+    const struct { QString source; const char* name; const char* target; R::Result result; } cases[] = {
+        {src.file("from/a.gif"), "a.gif", "a.gif", R::Copied},
+        {bmp("from/b.bmp"), "b.bmp", "b.jpg", R::Converted},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(QFile::link(precious, site(c.target)));
+        prompts.clear();
+        prompts.answer(mrYes);
+        EXPECT_EQ(add(c.source, c.name).result, c.result) << c.name;
+        EXPECT_EQ(prompts.promptTexts(), QStringList{overwrite(site(c.target))}) << c.name;
+        EXPECT_FALSE(QFileInfo(site(c.target)).isSymLink()) << c.name;
+        EXPECT_NE(src.read("site/" + QString(c.target)), QByteArray("precious")) << c.name;
+        EXPECT_EQ(src.read("outside/precious.jpg"), QByteArray("precious")) << c.name;
+        struct stat st {};
+        ASSERT_EQ(::stat(QFile::encodeName(precious).constData(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0444u) << c.name;
+    }
 }
 
 TEST_F(ImageAdding, AFailedConversionKeepsTheOldFileAndLeavesNothingBehind)

@@ -12,6 +12,8 @@
 
 #include <QDir>
 #include <QBuffer>
+#include <QFontMetrics>
+#include <QHash>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -125,6 +127,102 @@ TEST_F(Thumbnails, ButtonsFromTrueColourBlanksAreBaselineJpegs)
         EXPECT_EQ(QImage::fromData(bytes).size(), size) << name;
     }
     EXPECT_EQ(files(), QStringList({"Page_Button_1.jpg", "Page_Button_On_1.jpg", "off.bmp", "on.jpg"}));
+}
+
+// Colours of an image by pixel count.
+QHash<QRgb, int> colourCounts(const QImage& image)
+{
+    QHash<QRgb, int> counts;
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < rgb.height(); ++y)
+        for (int x = 0; x < rgb.width(); ++x)
+            ++counts[rgb.pixel(x, y)];
+    return counts;
+}
+
+// The pixels the letters themselves cover, drawn plainly in the button's face and size.
+int glyphPixels(const QString& text, QSize size)
+{
+    QFont font("Arial");
+    font.setPixelSize(13); // 10 points
+    font.setBold(true);
+    font.setStyleStrategy(QFont::NoAntialias);
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    const QFontMetrics metrics(font, &image);
+    painter.drawText(size.width() / 2 - metrics.horizontalAdvance(text) / 2,
+                     size.height() / 2 - metrics.height() / 2 + metrics.ascent(), text);
+    painter.end();
+    return colourCounts(image).value(qRgb(0, 0, 0));
+}
+
+// Only the letters land on the blank: no cell behind them, no edge in the bitmap's background
+// colour (white, or lime for white text), and a white number shows.
+TEST_F(Thumbnails, ButtonsHoldTheBlankAndTheLettersOnly)
+{
+    const QSize size(90, 30);
+    const QRgb blue = qRgb(0x20, 0x40, 0xC0);
+    QImage flat(size, QImage::Format_RGB32);
+    flat.fill(blue);
+    ASSERT_TRUE(flat.convertToFormat(QImage::Format_Indexed8).save(folder.file("palette.bmp"), "BMP"));
+    ASSERT_TRUE(flat.save(folder.file("true.bmp"), "BMP"));
+    ASSERT_TRUE(flat.save(folder.file("true.jpg"), "JPEG", 95));
+    {
+        TPixelGraphic gif;
+        gif.Allocate(size.width(), size.height(), bcn24Bit);
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x)
+                gif.SetPixelColor(x, y, RGBColor(0x20, 0x40, 0xC0));
+        gif.SetColorResConversion(crcConvert);
+        ASSERT_NO_THROW(gif.SaveToFile(folder.file("palette.gif"), CurrentSaveOptions()));
+    }
+
+    const QString text = "Page 12";
+    const int glyphs = glyphPixels(text, size);
+    ASSERT_GT(glyphs, 60);
+    const ButtonFont font{QString(), 10, true, false};
+    struct Blank { const char* name; bool trueColour; } blanks[] = {
+        {"palette.gif", false}, {"palette.bmp", false}, {"true.bmp", true}, {"true.jpg", true},
+    };
+    const QRgb colours[] = {qRgb(255, 255, 255), qRgb(0, 0, 0), qRgb(255, 255, 0)};
+    for (const Blank& b : blanks) {
+        for (const QRgb textColour : colours) {
+            const TColor colour = RGBColor(qRed(textColour), qGreen(textColour), qBlue(textColour));
+            const QString label = QString("%1 text %2").arg(b.name).arg(textColour, 6, 16);
+            const PageButton button = drawPageButton(folder.file(b.name), colour, text, font);
+            EXPECT_EQ(button.trueColour, b.trueColour) << qPrintable(label);
+            const QImage drawn = button.image->ToQImage();
+            const QRgb face = drawn.pixel(0, 0);
+            const QHash<QRgb, int> counts = colourCounts(drawn);
+            EXPECT_EQ(QSet<QRgb>(counts.keyBegin(), counts.keyEnd()), (QSet<QRgb>{face, textColour})) << qPrintable(label);
+            const int letters = counts.value(textColour);
+            EXPECT_NEAR(letters, glyphs, glyphs / 10) << qPrintable(label);
+            if (b.trueColour)
+                continue;
+            // The GIF as written holds the same two colours, pixel for pixel (the library's
+            // colour reduction moves each by a step of its histogram at most).
+            const QString output = folder.file("Page_Button_On_12.gif");
+            ASSERT_EQ(createbutton(folder.file(b.name), output, colour, text, font), ".gif") << qPrintable(label);
+            TPixelGraphic saved;
+            saved.LoadFromFile(output);
+            EXPECT_EQ(saved.BitCountNum(), bcn8Bit) << qPrintable(label);
+            const QImage written = saved.ToQImage().convertToFormat(QImage::Format_RGB32);
+            ASSERT_EQ(written.size(), size);
+            const auto near = [](QRgb a, QRgb b) {
+                return std::abs(qRed(a) - qRed(b)) <= 4 && std::abs(qGreen(a) - qGreen(b)) <= 4
+                    && std::abs(qBlue(a) - qBlue(b)) <= 4;
+            };
+            int mismatches = 0;
+            for (int y = 0; y < size.height(); ++y)
+                for (int x = 0; x < size.width(); ++x)
+                    mismatches += !near(written.pixel(x, y), drawn.pixel(x, y));
+            EXPECT_EQ(colourCounts(written).size(), 2) << qPrintable(label);
+            EXPECT_EQ(mismatches, 0) << qPrintable(label);
+        }
+    }
 }
 
 // A palette blank makes a GIF button; without a GIF writer that fails and leaves no file. An

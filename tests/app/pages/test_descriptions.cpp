@@ -81,19 +81,21 @@ TEST_F(Descriptions, IniFilesAreReadAsTheyAre)
     EXPECT_EQ(csv->lookup("a.jpg"), "x");
 }
 
-TEST_F(Descriptions, ByteOrderMarkAndLatin1FilesReadAsTheirText)
+TEST_F(Descriptions, ByteOrderMarkAndLatin1FilesKeepTheirBytes)
 {
-    // Files saved by other programs: a UTF-8 byte-order mark in front, or Latin-1 text.
-    struct Case { const char* name; QByteArray bytes; } cases[] = {
-        {"bom.csv", "\xef\xbb\xbf" "pic.jpg,Caf\xc3\xa9\r\n"},
-        {"latin1.csv", "pic.jpg,Caf\xe9\r\n"},
-        {"bom.ini", "\xef\xbb\xbf[Descriptions]\r\npic.jpg=Caf\xc3\xa9\r\n"},
-        {"latin1.ini", "[Descriptions]\r\npic.jpg=Caf\xe9\r\n"},
+    // Files saved by other programs: a UTF-8 byte-order mark in front, or Latin-1 text, whose
+    // names are matched as text (a Latin-1 "\xe9" is the "\u00e9" of a file name).
+    struct Case { const char* name; QByteArray bytes; QByteArray description; } cases[] = {
+        {"bom.csv", "\xef\xbb\xbf" "Caf\xc3\xa9.jpg,Caf\xc3\xa9 cr\xc3\xa8me\r\n", "Caf\xc3\xa9 cr\xc3\xa8me"},
+        {"latin1.csv", "Caf\xe9.jpg,Caf\xe9 cr\xe8me\r\n", "Caf\xe9 cr\xe8me"},
+        {"bom.ini", "\xef\xbb\xbf[Descriptions]\r\nCaf\xc3\xa9.jpg=Caf\xc3\xa9 cr\xc3\xa8me\r\n", "Caf\xc3\xa9 cr\xc3\xa8me"},
+        {"latin1.ini", "[Descriptions]\r\nCaf\xe9.jpg=\"Caf\xe9 cr\xe8me\xa0\"\r\n", "Caf\xe9 cr\xe8me\xa0"},
+        {"mixed.ini", "[Descriptions]\r\nCaf\xe9.jpg=\xc3\xa9 and \xe9\r\n", "\xc3\xa9 and \xe9"},
     };
     for (const Case& c : cases) {
         const auto d = loadDescriptionFile(folder.write(c.name, c.bytes), prompts);
         ASSERT_TRUE(d) << c.name;
-        EXPECT_EQ(d->lookup("pic.jpg"), QStringLiteral(u"Caf\u00e9")) << c.name;
+        EXPECT_EQ(d->lookup(QStringLiteral(u"caf\u00e9.JPG")), c.description) << c.name;
     }
     EXPECT_TRUE(prompts.calls().isEmpty());
 }

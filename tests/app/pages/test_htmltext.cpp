@@ -112,6 +112,26 @@ TEST(TextLinesTest, SplitsAsALineListDoes)
     EXPECT_EQ(splitTextLines("a\r\r\nb"), (Lines{"a", "", "b"}));
 }
 
+// Bytes carried through page text come out as they went in, whatever their encoding; text
+// that was decoded (a file name with a character beyond the BMP) is written as UTF-8.
+TEST(PageBytesTest, CarriedBytesComeOutUnchanged)
+{
+    const QByteArray cases[] = {
+        "", "plain", "Caf\xe9 cr\xe8me", "caf\xc3\xa9", "\xef\xbb\xbf<b>x</b>", "\x80\xff\xc3", "\xc3\xa9 then \xe9",
+        "\xed\xb3\xa9", // an encoded surrogate is no UTF-8: carried byte by byte
+    };
+    for (const QByteArray& bytes : cases)
+        EXPECT_EQ(pageBytes(pageTextOfBytes(bytes)), bytes) << bytes.toHex().constData();
+    EXPECT_EQ(pageTextOfBytes("caf\xc3\xa9"), QStringLiteral(u"caf\u00e9"));
+
+    const QString camera = QString::fromUtf8("\xf0\x9f\x93\xb7"); // U+1F4F7: D83D DCF7
+    ASSERT_EQ(camera.at(1).unicode(), 0xDCF7);
+    EXPECT_EQ(pageBytes(camera + pageTextOfBytes("Caf\xe9") + camera),
+              QByteArray("\xf0\x9f\x93\xb7" "Caf\xe9" "\xf0\x9f\x93\xb7"));
+    EXPECT_EQ(decodedUtf8("\xef\xbb\xbfx"), QString(QChar(0xFEFF)) + "x");
+    EXPECT_EQ(decodedUtf8("caf\xe9"), std::nullopt);
+}
+
 TEST(FitTest, NeverEnlargesAndKeepsTheAspect)
 {
     struct Case { int W, H, maxW, maxH, w, h; } cases[] = {

@@ -144,6 +144,27 @@ TEST_F(PageFragments, DescriptionsByNameThenPathThenName)
     EXPECT_EQ(quiet.GetDisplayFilename("pic.jpg"), "<i>Sunset</i>, over the sea");
 }
 
+// A Latin-1 description goes into both kinds of page byte for byte, beside the template's own
+// Latin-1 text.
+TEST_F(PageFragments, DescriptionsKeepTheirBytesInThePage)
+{
+    in.images = {"cafe.jpg"};
+    s().Filename_Display = FilenameDisplay::DescriptionFile;
+    s().rdbHTMLImageWindow = true;
+    s().chkImageHeading = true;
+    s().cmbstyle = folder.write("t.htm", "<p>Caf\xe9</p>***CONTENT***");
+    s().cmbimagestyle = folder.write("i.htm", "<p>Caf\xe9</p>***CONTENT***");
+    platform::ScriptedPromptService prompts;
+    PageGenerator g = make();
+    g.setDescriptions(*loadDescriptionFile(folder.write("d.csv", "cafe.jpg,Caf\xe9 <b>cr\xe8me</b>\r\n"), prompts));
+    ASSERT_TRUE(g.createHTMLThumbpage(folder.file("Index.html"), 1, "", 0, 1));
+    ASSERT_TRUE(g.createHTMLImagepage(folder.file("cafe.html"), 0, "", 1));
+    EXPECT_TRUE(folder.read("Index.html").contains("<a href=\"cafe.html\">Caf\xe9 <b>cr\xe8me</b></a>"));
+    EXPECT_TRUE(folder.read("cafe.html").contains("<H1>Caf\xe9 <b>cr\xe8me</b></H1>"));
+    for (const char* page : {"Index.html", "cafe.html"})
+        EXPECT_FALSE(folder.read(page).contains('\xc3')) << page; // nothing turned into UTF-8
+}
+
 TEST_F(PageFragments, FontTags)
 {
     s().chkBold = true;

@@ -46,17 +46,18 @@ TEST_F(RotationList, ASingleVersionSiteListsItsOwnFolderOnce)
     EXPECT_EQ(rows(false), QStringList{"Current Site  : 1 Images : NOT BUILT"});
 }
 
-TEST_F(RotationList, StoredCounts)
+TEST_F(RotationList, StoredCountsAreReadAsTheSiteRecordReadsThem)
 {
     struct Case { const char* general; int rows; } cases[] = {
-        {"", 10}, {"RotationCount=x\r\n", 10}, {"RotationCount=0\r\n", 0}, {"RotationCount=-4\r\n", 0},
-        {"RotationCount=2\r\n", 2}, {"RotationCount=1000000000000\r\n", LargestRotationCount},
+        {"", 20}, {"RotationCount=x\r\n", 20}, {"RotationCount=0\r\n", 0}, {"RotationCount=-4\r\n", 0},
+        {"RotationCount=2\r\n", 2}, {"RotationCount=1000000000000\r\n", 20},
+        {"RotationCount=200000\r\n", LargestRotationCount},
     };
     for (const Case& c : cases) {
         site(c.general);
         EXPECT_EQ(rows(true).size(), c.rows) << c.general;
     }
-    EXPECT_EQ(rotationListRows(prog.path(), "Site_9", true).size(), 10); // no file at all
+    EXPECT_EQ(rotationListRows(prog.path(), "Site_9", true).size(), 20); // no file at all
 }
 
 TEST_F(RotationList, EntriesNameTheirFolderAndWhatTheAddImagesDialogOffers)

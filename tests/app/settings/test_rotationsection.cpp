@@ -306,9 +306,13 @@ TEST_F(RotationSection, ASectionWithOnlyStatusKeepsSizesColoursAndTexts)
     EXPECT_EQ(after.cmbImageDisplayMethod.index(), 3);
     EXPECT_EQ(after.Cmbheadingsize.index(), 3);
     EXPECT_EQ(after.edtdescripfile, before.edtdescripfile);
-    // image page settings are not read while the images are shown by themselves
     EXPECT_EQ(after.cmbimagestyle, before.cmbimagestyle);
-    EXPECT_EQ(after.cmbimageHeader, before.cmbimageHeader);
+    // The header and footer keys have defaults of their own: nothing of another rotation stays.
+    EXPECT_EQ(after.cmbimageHeader.index(), rotationentries::ImageNone);
+    EXPECT_EQ(after.edtimageheaderhtml, QString());
+    EXPECT_EQ(after.cmbHeader.index(), rotationentries::HeaderNone);
+    EXPECT_EQ(after.edtheaderhtml, QString());
+    EXPECT_EQ(after.edtfooterfile, QString());
 }
 
 TEST_F(RotationSection, MissingKeysTakeTheirOwnDefaultsWhichDifferFromAFreshRecord)
@@ -451,7 +455,7 @@ TEST_F(RotationSection, ImageSizesNeedTwoNumbers)
     }
 }
 
-TEST_F(RotationSection, ImagePageKeysAreReadOnlyForImagePages)
+TEST_F(RotationSection, ImagePageKeysAreTheRotationsOwnWhateverTheImageDisplay)
 {
     const QByteArray keys = "Image_Style_File=%/Styles/Img.htm\r\nImage_Header_Same_As_Index=False\r\n"
                             "Image_Header_File=\r\nImage_Header_HTML=<b>x</b>\r\n"
@@ -460,15 +464,9 @@ TEST_F(RotationSection, ImagePageKeysAreReadOnlyForImagePages)
     start.cmbimageHeader.setIndex(0);
     start.cmbimageFooter.setIndex(0);
 
-    const RotationSettings shown = load("DisplayAsImage=True\r\n" + keys, start);
-    EXPECT_FALSE(shown.rdbHTMLImageWindow);
-    EXPECT_EQ(shown.cmbimagestyle, QString());
-    EXPECT_EQ(shown.cmbimageHeader.index(), 0);
-    EXPECT_EQ(shown.edtimageheaderhtml, QString());
-
-    for (const char* off : {"DisplayAsImage=False\r\n", "DisplayAsImage=false\r\n"}) {
-        const RotationSettings pages = load(off + keys, start);
-        EXPECT_TRUE(pages.rdbHTMLImageWindow);
+    for (const char* display : {"DisplayAsImage=True\r\n", "DisplayAsImage=False\r\n", "DisplayAsImage=false\r\n"}) {
+        const RotationSettings pages = load(display + keys, start);
+        EXPECT_EQ(pages.rdbHTMLImageWindow, QByteArray(display) != "DisplayAsImage=True\r\n") << display;
         EXPECT_EQ(pages.cmbimagestyle, programFolder + "Styles/Img.htm");
         EXPECT_EQ(pages.cmbimageHeader.index(), rotationentries::ImageHTML);
         EXPECT_EQ(pages.edtimageheaderhtml, "<b>x</b>");
@@ -486,11 +484,12 @@ TEST_F(RotationSection, HeaderChoiceFollowsWhichKeyHoldsText)
     start.edtheaderhtml = "old html";
     start.edtheaderfile = "/old/file.txt";
     start.cmbHeader.setIndex(rotationentries::HeaderHTML);
+    // What the previous rotation held never stays: an absent or empty key reads as "".
     struct Case { const char* body; int choice; const char* html; const char* file; } cases[] = {
-        {"", 0, "old html", "/old/file.txt"},
-        {"Header_File=\r\nHeader_HTML=\r\n", 0, "old html", "/old/file.txt"},
-        {"Header_HTML=<i>hi</i>\r\n", 1, "<i>hi</i>", "/old/file.txt"},
-        {"Header_File=/lists/h.txt\r\nHeader_HTML=\r\n", 2, "old html", "/lists/h.txt"},
+        {"", 0, "", ""},
+        {"Header_File=\r\nHeader_HTML=\r\n", 0, "", ""},
+        {"Header_HTML=<i>hi</i>\r\n", 1, "<i>hi</i>", ""},
+        {"Header_File=/lists/h.txt\r\nHeader_HTML=\r\n", 2, "", "/lists/h.txt"},
         {"Header_File=/lists/h.txt\r\nHeader_HTML=<i>both</i>\r\n", 2, "<i>both</i>", "/lists/h.txt"},
     };
     for (const Case& c : cases) {

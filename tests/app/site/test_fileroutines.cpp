@@ -6,6 +6,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+
+#include <functional>
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -140,17 +143,28 @@ TEST(DoDeleteFile, ClearingReadOnlyKeepsOtherBits)
     EXPECT_EQ(modeOf(file), 0654u);
 }
 
-TEST(DoDeleteFile, FailureShowsTheDeleteMessage)
+TEST(DoDeleteFile, FailureShowsOneDeleteMessage)
 {
     TempFolder dir;
     const QString file = dir.write("locked/a.jpg", "x");
     setMode(dir.path(), 0755);
     setMode(dir.file("locked"), 0555); // nobody may unlink from here
     const int rc = runUnprivileged([&] {
+        const QString failure = "Pictorum Pro encountered an error deleting or overwriting the file, " + file;
         ScriptedPromptService prompts;
-        const bool deleted = dodeletefile(file, false, prompts);
-        const QStringList expected{"Pictorum Pro encountered an error deleting or overwriting the file, " + file};
-        return (!deleted && prompts.promptTexts() == expected) ? 0 : 1;
+        if (dodeletefile(file, false, prompts) || prompts.promptTexts() != QStringList{failure})
+            return 1;
+        // The Delete key: the editor's list shows the routine's box, the add-images list its own.
+        const QString question = "Are you sure you want to delete the file, " + file + "?";
+        for (const bool addImagesList : {false, true}) {
+            ScriptedPromptService keyed;
+            keyed.answer(platform::mrYes);
+            deleteChosenFiles({file}, keyed, addImagesList);
+            const QString shown = addImagesList ? "Error encountered deleting the file, " + file + "?" : failure;
+            if (keyed.promptTexts() != QStringList({question, shown}))
+                return 2;
+        }
+        return 0;
     });
     setMode(dir.file("locked"), 0755);
     EXPECT_EQ(rc, 0);
@@ -234,6 +248,43 @@ TEST(DoCopyFile, ReadOnlyDestinationAnsweredYesIsReplaced)
     EXPECT_EQ(prompts.promptTexts(),
               QStringList{"Are you sure you want to delete the file, " + dst + "?  This file is marked READ ONLY!"});
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"dst.jpg", "src.jpg"}));
+}
+
+TEST(DoDeleteFile, ALinkIsDeletedOrReplacedAsALinkAndItsTargetKeepsModeAndContent)
+{
+    TempFolder dir;
+    const QString target = dir.write("outside/precious.jpg", "precious");
+    setMode(target, 0444);
+    const QString source = dir.write("src.jpg", "new");
+    const struct {
+        const char* what;
+        std::function<void(const QString& link, ScriptedPromptService&)> run;
+        const char* left;  // what the link's name holds afterwards, "" for nothing
+    } cases[] = {
+        {"delete", [](const QString& link, ScriptedPromptService& p) { EXPECT_TRUE(dodeletefile(link, false, p)); }, ""},
+        {"make ready for overwriting", [](const QString& link, ScriptedPromptService& p) { EXPECT_TRUE(dodeletefile(link, true, p)); }, ""},
+        {"copy over", [&](const QString& link, ScriptedPromptService& p) { docopyfile(source, link, false, p); }, "new"},
+    };
+    for (const auto& c : cases) {
+        const QString link = dir.file("site/link.jpg");
+        QDir().mkpath(dir.file("site"));
+        ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()), 0) << c.what;
+        ScriptedPromptService prompts;
+        c.run(link, prompts);
+        EXPECT_TRUE(prompts.calls().isEmpty()) << c.what;  // a link is never read-only
+        EXPECT_EQ(dir.read("outside/precious.jpg"), QByteArray("precious")) << c.what;
+        EXPECT_EQ(modeOf(target), 0444u) << c.what;
+        EXPECT_FALSE(QFileInfo(link).isSymLink()) << c.what;
+        EXPECT_EQ(readAll(link), QByteArray(c.left)) << c.what;
+        QFile::remove(link);
+    }
+    // A dangling link is there to be deleted.
+    const QString dangling = dir.file("site/dangling.jpg");
+    ASSERT_EQ(::symlink("gone.jpg", QFile::encodeName(dangling).constData()), 0);
+    ScriptedPromptService prompts;
+    EXPECT_TRUE(dodeletefile(dangling, false, prompts));
+    EXPECT_TRUE(prompts.calls().isEmpty());
+    EXPECT_FALSE(QFileInfo(dangling).isSymLink());
 }
 
 TEST(DoDeleteDir, DeletesForGoodAndRefusesProtectedFolders)

@@ -58,7 +58,12 @@ INSTANTIATE_TEST_SUITE_P(Table, SiteStoreLoad, ::testing::Values(
     LoadCase{"bad numbers", "Path=/a/\r\nCurrentRotationPosition=x\r\nRotationCount=many\r\n", "Name Error", "/a/", "", false, 1, 20, "Index.html", true},
     LoadCase{"empty numbers", "Path=/a/\r\nCurrentRotationPosition=\r\nRotationCount=\r\n", "Name Error", "/a/", "", false, 1, 20, "Index.html", true},
     LoadCase{"empty name kept", "Name=\r\nPath=/a/\r\n", "", "/a/", "", false, 1, 20, "Index.html", true},
-    LoadCase{"blank path", "Path=   \r\n", "Name Error", "", "", false, 1, 20, "Index.html", false}),
+    LoadCase{"blank path", "Path=   \r\n", "Name Error", "", "", false, 1, 20, "Index.html", false},
+    // A relative folder is the program folder's, never the working folder's; the live folder
+    // is kept as stored (the rotation tool resolves it).
+    LoadCase{"relative path", "Path=sites/alpha\r\nLivePath=www\r\n", "Name Error", "@sites/alpha/", "www", false, 1, 20,
+             "Index.html", true},
+    LoadCase{"dot path", "Path=.\r\n", "Name Error", "@", "", false, 1, 20, "Index.html", true}),
     NameOfCase());
 
 TEST(SiteStore, SaveWritesGeneralInItsOrderAndTheDisplayName)

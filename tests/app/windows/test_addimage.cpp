@@ -168,6 +168,66 @@ TEST_F(AddImages, AWalkThroughTheDialog)
     EXPECT_EQ(fake.prompts.unanswered(), 0);
 }
 
+TEST_F(AddImages, AFolderChangeSelectsTheFirstImageAndKeysMoveFromIt)
+{
+    site(true, 1);
+    prog.mkdir("Site_1/Rotation_1");
+    TempFolder other, empty;
+    for (int i = 0; i < 5; ++i)
+        source.write(QString("a%1.gif").arg(i), gifBytes);
+    for (int i = 0; i < 70; ++i)
+        other.write(QString("b%1.gif").arg(i, 2, 10, QChar('0')), gifBytes);
+
+    inDialogs([](TdlgEditSite&) {}, [&](TdlgAddImages& add) {
+        TLmThumbGrid& grid = *add.ThumbGrid;
+        const auto selectedFiles = [&grid] {
+            QStringList files;
+            grid.GetSelectedFiles(files);
+            return files;
+        };
+        add.dirSource->SetPath(source.path());
+        EXPECT_EQ(selectedFiles(), QStringList{source.file("a0.gif")});
+        EXPECT_TRUE(add.btncopy2site->isEnabled());
+        EXPECT_EQ(add.btncopy2site->text(), "Copy these 1 images to the current Site");
+        QTest::mouseClick(grid.viewport(), Qt::LeftButton, Qt::NoModifier, centre(grid, 3));
+        ASSERT_EQ(grid.CurrentIndex(), 3);
+
+        // The next folder starts at its first image, the focus frame with it.
+        add.dirSource->SetPath(other.path());
+        const int cols = grid.ColCount(), rows = grid.VisibleRowCount();
+        ASSERT_GE(cols, 2);
+        ASSERT_GE(rows, 2);
+        ASSERT_GT(grid.RowCount(), 2 * rows);
+        EXPECT_EQ(selectedFiles(), QStringList{other.file("b00.gif")});
+        EXPECT_EQ(QPoint(grid.Col(), grid.Row()), QPoint(0, 0));
+        EXPECT_EQ(add.btncopy2site->text(), "Copy these 1 images to the current Site");
+
+        QTest::keyClick(&grid, Qt::Key_End, Qt::ShiftModifier);
+        EXPECT_EQ(grid.CurrentIndex(), cols - 1);
+        EXPECT_EQ(add.btncopy2site->text(), QString("Copy these %1 images to the current Site").arg(cols));
+        QTest::keyClick(&grid, Qt::Key_PageDown);
+        const int paged = (rows - 1) * cols + cols - 1;
+        EXPECT_EQ(selectedFiles(), QStringList{other.file(QString("b%1.gif").arg(paged, 2, 10, QChar('0')))});
+        EXPECT_EQ(grid.TopRow(), rows - 1);
+        EXPECT_EQ(add.btncopy2site->text(), "Copy these 1 images to the current Site");
+        QTest::keyClick(&grid, Qt::Key_End, Qt::ControlModifier);
+        EXPECT_EQ(grid.CurrentIndex(), 69);
+        EXPECT_EQ(grid.TopRow(), grid.RowCount() - rows);
+        QTest::keyClick(&grid, Qt::Key_Home, Qt::ControlModifier | Qt::ShiftModifier);
+        EXPECT_EQ(grid.CurrentIndex(), 0);
+        EXPECT_EQ(grid.TopRow(), 0);
+        EXPECT_EQ(add.btncopy2site->text(), "Copy these 70 images to the current Site");
+
+        // A folder without images: nothing to copy, and keys do nothing.
+        add.dirSource->SetPath(empty.path());
+        EXPECT_FALSE(add.btncopy2site->isEnabled());
+        EXPECT_EQ(add.btncopy2site->text(), "Copy to current Site");
+        QTest::keyClick(&grid, Qt::Key_Down);
+        EXPECT_EQ(grid.GetSelectedCount(), 0);
+        EXPECT_FALSE(add.btncopy2site->isEnabled());
+    });
+}
+
 TEST_F(AddImages, ASingleVersionSiteSaysSo)
 {
     site(false, 1);

@@ -5,8 +5,12 @@
 #include "app/windows/headerfooterlisteditor.h"
 #include "app/windows/thumbop.h"
 
+#include "app/build/imageadding.h"
 #include "app/windows/addimage.h"
+#include "app/windows/buildprogress.h"
+#include "app/windows/copyfrom.h"
 #include "app/windows/style.h"
+#include "imaging/pglibrary.h"
 #include "components/bitbtn.h"
 #include "components/filelistbox.h"
 
@@ -129,8 +133,9 @@ TEST_F(EditorRotation, RotationListOfTheEditor)
     site(true, "");
     prog.mkdir("Site_1/rotation_2");
     start();
+    clickRow(0);
     QListWidget list;
-    editor().loadrotationlist("Site_1", &list);
+    editor().loadrotationlist(state().CurrentSite, &list);
     ASSERT_EQ(list.count(), 3);
     EXPECT_EQ(list.item(1)->text(), "Rotation 2 : 0 Images : NOT BUILT");
 }
@@ -728,13 +733,158 @@ TEST_F(SiteEditor, SelectImagesShowsTheRotationsAndRefreshesTheList)
     });
 }
 
+TEST_F(SiteEditor, RowsDeleteAndNewRotationUseTheRecordsCount)
+{
+    site(true, ""); // no RotationCount: the record holds 20
+    prog.mkdir("Site_1/Rotation_1");
+    fake.prompts.answer(mrNo);
+    inEditor([&](TdlgEditSite& e) {
+        EXPECT_EQ(state().CurrentSite.RotationCount, 20);
+        EXPECT_EQ(e.lbxrotations->count(), 20);
+        click(19);
+        EXPECT_TRUE(e.btndeleterotation->isEnabled());
+        e.btndeleterotationClick();
+        QTest::mouseClick(e.btnNewRotation, Qt::LeftButton);
+        EXPECT_EQ(e.lbxrotations->count(), 21);
+        EXPECT_EQ(e.grpRotations->title(), "Rotation 21");
+    });
+    EXPECT_EQ(fake.prompts.promptTexts(), QStringList{"Are you sure you want to remove Rotation 20 and delete all files in "
+                                                      "the directory, " + prog.file("Site_1/Rotation_20") + "?"});
+    EXPECT_TRUE(prog.exists("Site_1/Rotation_21"));
+    EXPECT_EQ(key("General", "RotationCount"), "21");
+    EXPECT_EQ(key("Rotation_21", "Rotation_Path"), "%/Site_1/Rotation_21");
+}
+
+TEST_F(SiteEditor, DeleteRotationSparesTheWorkingFolderAndTheFoldersHoldingIt)
+{
+    TempFolder work;
+    const QString kept = work.write("outer/here/keep.txt", "x");
+    site(true, "RotationCount=3\r\n",
+         "[Rotation_3]\r\nRotation_Path=" + work.file("outer/here").toUtf8() + "\r\n[Rotation_2]\r\nRotation_Path="
+             + work.file("outer/").toUtf8() + "\r\n");
+    prog.mkdir("Site_1/Rotation_1");
+    const StartedElsewhere elsewhere(work.file("outer/here"), QDir::homePath());
+    for (int answer : {int(mrYes), int(platform::mrOk), int(mrYes)})
+        fake.prompts.answer(answer);
+    inEditor([&](TdlgEditSite& e) {
+        for (int row : {2, 1}) {
+            click(row);
+            e.btndeleterotationClick();
+        }
+    });
+    EXPECT_EQ(fake.prompts.promptTexts().filter("Cannot remove directory").size(), 2);
+    EXPECT_TRUE(QFileInfo::exists(kept));
+    EXPECT_EQ(key("General", "RotationCount"), "1");
+}
+
+TEST_F(SiteEditor, ARotationWithoutOptionalKeysTakesNothingFromTheOneBefore)
+{
+    InitPGraphic();
+    const QString templ = goodTemplate("***HEADER***|***FOOTER***");
+    prog.write("h1.txt", "ROTATION-ONE-HEADER\r\n");
+    site(true, "RotationCount=2\r\n",
+         "[Rotation_1]\r\nStatus=2\r\nStyle_File=%/Styles/good.htm\r\nHeader_File=%/h1.txt\r\nFooter_HTML=ONE-FOOTER\r\n"
+         "DisplayAsImage=False\r\nImage_Style_File=%/Styles/good.htm\r\nImage_Header_HTML=ONE-IMAGE-HEADER\r\n"
+         "Image_Footer_Same_As_Index=True\r\n[Rotation_2]\r\nRotation_Path=%/Site_1/Rotation_2/\r\n");
+    prog.mkdir("Site_1/Rotation_1");
+    prog.mkdir("Site_1/Rotation_2");
+    editor().runBuild = [this](const EditorBuildRequest& request) {
+        TdlgBuildProgress dialog(*context, request, &editor());
+        return fake.dialogs.showModal(dialog) == platform::mrOk;
+    };
+    fake.prompts.answer(mrYes);             // a site without thumbnails
+    fake.prompts.answerText(QString("1"));  // of one page
+    fake.prompts.answer(mrNo);              // no preview
+    inEditor([&](TdlgEditSite& e) {
+        ASSERT_EQ(settings().edtheaderfile, prog.file("h1.txt"));
+        click(1);
+        EXPECT_EQ(e.cmbHeader->currentIndex(), rotationentries::HeaderNone);
+        EXPECT_EQ(settings().edtheaderfile, QString());
+        EXPECT_EQ(settings().edtfooterhtml, QString());
+        EXPECT_EQ(settings().edtimageheaderhtml, QString());
+        EXPECT_EQ(settings().cmbimageFooter.index(), rotationentries::ImageNone);
+        fake.dialogs.script([](QDialog& d) {
+            QTest::mouseClick(static_cast<TdlgBuildProgress&>(d).btnok, Qt::LeftButton);
+            return platform::mrNone;
+        });
+        QTest::mouseClick(e.btnbuild, Qt::LeftButton);
+    });
+    DonePGraphic();
+    EXPECT_EQ(fake.prompts.unanswered(), 0) << fake.prompts.promptTexts().join("\n").toStdString();
+    const QByteArray page = prog.read("Site_1/Rotation_2/Index.html");
+    EXPECT_FALSE(page.isEmpty());
+    EXPECT_FALSE(page.contains("ONE")) << page.toStdString();
+    for (const char* name : {"Header_File", "Header_HTML", "Footer_File", "Footer_HTML", "Image_Header_File",
+                             "Image_Header_HTML", "Image_Footer_File", "Image_Footer_HTML"})
+        EXPECT_EQ(key("Rotation_2", name), "") << name;
+    EXPECT_EQ(key("Rotation_2", "Image_Footer_Same_As_Index"), "False");
+    EXPECT_EQ(key("Rotation_1", "Header_File"), "%/h1.txt");
+}
+
+TEST_F(SiteEditor, AHostileSiteKeyReachesNoFileOutsideTheProgramFolder)
+{
+    // "../<name>-outside": the settings file it would name lies beside the program folder.
+    const QString outsideName = QFileInfo(prog.path().chopped(1)).fileName() + "-outside";
+    const QString outside = QFileInfo(prog.path().chopped(1)).path() + "/" + outsideName + ".ini";
+    const QString elsewhere = prog.path().chopped(1) + "-elsewhere/";
+    const QByteArray outsideText = "[General]\r\nName=Outside\r\nPath=" + elsewhere.toUtf8() + "\r\nRotationCount=2\r\n"
+                                   "[Rotation_1]\r\nThumb_Width=999\r\n[Rotation_2]\r\nRotation_Path=" + elsewhere.toUtf8() + "\r\n";
+    writeAll(outside, outsideText);
+    QDir().mkpath(elsewhere);
+    prog.write("options.ini", "[Options]\r\nUseRotations=True\r\n");
+    prog.write("sites.ini", "[Sites]\r\n../" + outsideName.toUtf8() + "=Evil\r\nSite_1=Alpha\r\n");
+    prog.mkdir("Site_1/Rotation_1");
+    prog.mkdir("Site_1/Rotation_2");
+    const QString source = prog.write("in/a.gif", "GIF89a");
+    start();
+    clickRow(0);
+    // As Site Options leaves the record when its save was refused.
+    state().CurrentSite.Path = prog.file("Site_1/");
+    state().CurrentSite.RotationCount = 2;
+    settings().SpnThumbW.setValue(120);
+    const int thumbWidth = settings().SpnThumbW.value();
+    fake.dialogs.script([&](QDialog& d) {
+        auto& e = static_cast<TdlgEditSite&>(d);
+        QTest::mouseClick(e.btnApplytoAll, Qt::LeftButton);
+        fake.dialogs.script([&](QDialog& c) {
+            auto& copy = static_cast<TdlgCopySettings&>(c);
+            copy.cmbsites->setCurrentIndex(0);
+            copy.cmbsitesChange();
+            QTest::mouseClick(copy.BitBtn1, Qt::LeftButton);
+            return platform::mrNone;
+        });
+        e.btnCopyFromClick();
+        EXPECT_EQ(settings().SpnThumbW.value(), thumbWidth);
+        click(1);
+        fake.dialogs.script([&](QDialog& a) {
+            auto& add = static_cast<TdlgAddImages&>(a);
+            add.cmbrotation->setCurrentIndex(1);
+            emit add.cmbrotation->activated(1);
+            EXPECT_EQ(add.edtrotationdirectory->text(), prog.file("Site_1/Rotation_2"));
+            addimages({source}, add.edtrotationdirectory->text(), 80, fake.prompts);
+            return platform::mrCancel;
+        });
+        QTest::mouseClick(e.btnAddFiles, Qt::LeftButton);
+        return platform::mrCancel;
+    });
+    form().btnedtsiteClick();
+    EXPECT_EQ(fake.dialogs.shown, (QStringList{"TdlgEditSite", "TdlgCopySettings", "TdlgAddImages"}));
+    EXPECT_EQ(readAll(outside), outsideText);
+    QFile::remove(outside);
+    EXPECT_EQ(QDir(elsewhere).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+    QDir(elsewhere).removeRecursively();
+    EXPECT_TRUE(prog.exists("Site_1/Rotation_2/a.gif"));
+    EXPECT_FALSE(prog.exists(outsideName + ".ini"));
+    EXPECT_EQ(QDir(prog.path()).entryList({"*.ini"}, QDir::Files, QDir::Name), (QStringList{"options.ini", "sites.ini"}));
+}
+
 TEST_F(SiteEditor, UnreadableCountsAndFoldersGiveErrorRowsOnly)
 {
     site(true, "RotationCount=x\r\n", "[Rotation_1]\r\nRotation_Path=%/afile\r\n");
     prog.write("afile", "not a folder");
     const QByteArray before = prog.read("Site_1.ini");
     inEditor([&](TdlgEditSite& e) {
-        EXPECT_EQ(e.lbxrotations->count(), 10);
+        EXPECT_EQ(e.lbxrotations->count(), 20);
         for (const QString& row : rows(*e.lbxrotations))
             EXPECT_TRUE(row.endsWith(" : ERROR! Not found!")) << row.toStdString();
         EXPECT_EQ(e.lblstatus->text(), "Error!  The directory, " + prog.file("afile") + ", could not be located!");

@@ -351,6 +351,53 @@ TEST_F(HeaderFooter, ListFilesReadAsTheBuildReadsThem)
     EXPECT_EQ(fake.prompts.calls().size(), 0);
 }
 
+// A list from an older system is Latin-1: entries left alone go back byte for byte (Modify
+// with the text as it came, a move), an edited or added entry goes in Latin-1, with a
+// character reference for each character Latin-1 lacks. A UTF-8 list takes edits in UTF-8.
+TEST_F(HeaderFooter, ListsKeepTheirBytesAndTheirEncoding)
+{
+    const QByteArray latin1 = "<b>Caf\xe9</b>|cr\xe8me\r\n\xc3\xa9t\xc3\xa9\nold\r\nlast";
+    const QString file = prog.write("latin1.txt", latin1);
+    const auto keep = [&] {
+        fake.dialogs.script([&](QDialog&) {
+            composer.BitBtn1Click();
+            return platform::mrNone;
+        });
+    };
+    {
+        const auto d = listEditor(file);
+        EXPECT_EQ(d->entries(), QStringList({QString::fromUtf8("<b>Caf\u00e9</b>|cr\u00e8me"),
+                                             QString::fromUtf8("\u00e9t\u00e9"), "old", "last"}));
+        d->lbxheaders->setCurrentRow(0);
+        keep();
+        click(d->btnmodify);
+        click(d->BitBtn3);
+        EXPECT_EQ(d->result(), platform::mrOk);
+        EXPECT_EQ(readAll(file), "<b>Caf\xe9</b>|cr\xe8me\r\n\xc3\xa9t\xc3\xa9\r\nold\r\nlast\r\n");
+    }
+    const auto d = listEditor(file);
+    d->lbxheaders->setCurrentRow(2);
+    composeNext(QString::fromUtf8("cr\u00e8me \u00e0 5 \u20ac \U0001D11E"));
+    click(d->btnmodify);
+    d->lbxheaders->setCurrentRow(0);
+    click(d->bkmkup); // the first entry goes last, its bytes with it
+    d->lbxheaders->setCurrentRow(3);
+    composeNext(QString::fromUtf8("new \u00e9"));
+    click(d->btnadd);
+    click(d->BitBtn3);
+    EXPECT_EQ(readAll(file), "\xc3\xa9t\xc3\xa9\r\ncr\xe8me \xe0 5 &#8364; &#119070;\r\nlast\r\n"
+                             "<b>Caf\xe9</b>|cr\xe8me\r\nnew \xe9\r\n");
+
+    const QString utf8 = prog.write("utf8.txt", "caf\xc3\xa9\nsecond");
+    const auto u = listEditor(utf8);
+    u->lbxheaders->setCurrentRow(1);
+    composeNext(QString::fromUtf8("cr\u00e8me \u20ac"));
+    click(u->btnmodify);
+    click(u->BitBtn3);
+    EXPECT_EQ(readAll(utf8), "caf\xc3\xa9\r\ncr\xc3\xa8me \xe2\x82\xac\r\n");
+    EXPECT_EQ(fake.prompts.calls().size(), 0);
+}
+
 TEST_F(HeaderFooter, BadListFilesWarnAndKeepTheList)
 {
     const QString folder = prog.mkdir("folder.txt");

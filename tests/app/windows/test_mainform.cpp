@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -458,6 +459,23 @@ TEST_F(MainForm, ButtonsOfTheWindowsWithTheirPictures)
                   imgLmILButtons().Picture(b.image).convertToFormat(QImage::Format_ARGB32))
             << name;
     }
+}
+
+TEST_F(MainForm, EveryWindowShowsItsHintsForFiveSeconds)
+{
+    start();
+    TdlgSIteOptions later(*context, &form()); // made after the start, as the dialogs are
+    QWidget* own = new QWidget(&later);
+    own->setToolTipDuration(900);
+    const auto askHint = [](QWidget* w) {
+        QHelpEvent hint(QEvent::ToolTip, QPoint(1, 1), w->mapToGlobal(QPoint(1, 1)));
+        QCoreApplication::sendEvent(w, &hint);
+        return w->toolTipDuration();
+    };
+    EXPECT_EQ(askHint(form().btnnewsite), 5000);
+    EXPECT_EQ(askHint(context->dlgEditSite->btnApplytoAll), 5000);
+    EXPECT_EQ(askHint(later.edtname), 5000);
+    EXPECT_EQ(askHint(own), 900); // a time of its own stays
 }
 
 TEST_F(MainForm, EscapeInADialogIsItsCancelButton)

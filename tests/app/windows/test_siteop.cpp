@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -70,6 +71,7 @@ TEST_F(SiteOptions, ChecksInOrderKeepTheDialogOpen)
     } cases[] = {
         {"no name", [](TdlgSIteOptions& d) { d.edtname->clear(); d.edtpath->clear(); }, "You have not entered a site name!"},
         {"no folder", [](TdlgSIteOptions& d) { d.edtpath->clear(); }, "You have not entered a directory for this site!"},
+        {"blank folder", [](TdlgSIteOptions& d) { d.edtpath->setText("   "); }, "You have not entered a directory for this site!"},
         {"rotation without live folder", [](TdlgSIteOptions& d) { d.chkTurnfold->click(); },
          "You have elected to automatically rotate this site, but have not entered a destination directory!"},
     };
@@ -151,6 +153,56 @@ TEST_F(SiteOptions, OkStoresTheRecordAsTyped)
               QByteArray("[General]\r\nName=Shop\r\nPath=%/Site_1\r\nCurrentRotationPosition=7\r\nLivePath=")
                   + prog.file("live").toUtf8() + "\r\nAutoRotate=True\r\nBaseHTMLName=Index.html\r\nRotationCount=20\r\n");
     EXPECT_EQ(form().lbxsitename, QStringList{"Shop"});
+}
+
+TEST_F(SiteOptions, TypedFoldersAreTheProgramFoldersAndDeletingSparesTheWorkingFolder)
+{
+    TempFolder work, home, other;
+    const QString kept = work.write("keep.txt", "started here");
+    const StartedElsewhere elsewhere(work.path(), home.path());
+    const QString refused = "Cannot remove directory, it may be not be empty or it may be marked read-only.";
+    const struct {
+        QString typed;
+        QString stored;  // Path= in the site's file
+        QString folder;  // the folder asked about, made and deleted
+        bool made;
+    } cases[] = {
+        {".", "%/", prog.path(), false},
+        {"photos", "%/photos", prog.file("photos"), true},
+        {"~", home.path(), home.path(), false},
+        {"~/photos", home.file("photos"), home.file("photos"), true},
+        {"%/x", "%/x", prog.file("x"), true},
+        {other.file("abs"), other.file("abs"), other.file("abs"), true},
+        {work.path(), work.path(), work.path(), false},
+    };
+    startWith(false);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        prog.write("sites.ini", "[Sites]\r\nSite_1=Alpha\r\n");
+        prog.write("Site_1.ini", "[General]\r\nName=Alpha\r\nPath=%/Site_1/\r\n");
+        form().FormShow();
+        clickRow(0);
+        fake.prompts.clear();
+        if (c.made)
+            fake.prompts.answer(mrYes);
+        EXPECT_EQ(pressOk([&](TdlgSIteOptions& d) { d.edtpath->setText(c.typed); }), mrOk);
+        const QStringList asked = c.made ? QStringList{"The directory, " + c.folder + ", does not exist.  Would you like "
+                                                       "to create it?"}
+                                         : QStringList{};
+        EXPECT_EQ(fake.prompts.promptTexts(), asked);
+        EXPECT_TRUE(QFileInfo(c.folder).isDir());
+        EXPECT_TRUE(prog.read("Site_1.ini").contains(("\r\nPath=" + c.stored + "\r\n").toUtf8())) << prog.read("Site_1.ini").toStdString();
+
+        form().lbxsitesClick(); // read back as the site list reads it
+        const QString loaded = c.folder.endsWith('/') ? c.folder : c.folder + "/";
+        EXPECT_EQ(state().CurrentSite.Path, loaded);
+        fake.prompts.clear();
+        fake.prompts.answer(mrYes);
+        form().btndeletesiteClick();
+        EXPECT_EQ(fake.prompts.promptTexts().mid(1), c.made ? QStringList{} : QStringList{refused});
+        EXPECT_EQ(QFileInfo(c.folder).exists(), !c.made);
+        EXPECT_EQ(readAll(kept), QByteArray("started here"));
+    }
 }
 
 TEST_F(SiteOptions, BrowseAndHelp)

@@ -102,6 +102,25 @@ TEST_F(SnippetEditor, TypingAndPastingStopAtTheLimitButTheCallersTextStaysWhole)
     EXPECT_EQ(editor.lines(), QStringList({QString(990, QChar('a')), "line1", "lin"}));
 }
 
+// A snippet from the menu goes in as a paste would: what fits below the limit, nothing into
+// a read-only text.
+TEST_F(SnippetEditor, SnippetsKeepTheLimitAndTheReadOnlyState)
+{
+    editor.setLines({QString(996, QChar('a'))});
+    editor.Editor->moveCursor(QTextCursor::End);
+    choose(7); // "<BR>" fills the text to 1000
+    choose(5);
+    EXPECT_EQ(text(), QString(996, QChar('a')) + "<BR>");
+    editor.Editor->selectAll();
+    choose(9); // replacing the selection makes room
+    EXPECT_EQ(text(), "<FONT FACE=\"Arial,Helvetica\">");
+
+    editor.Editor->setReadOnly(true);
+    editor.Editor->moveCursor(QTextCursor::End);
+    choose(0);
+    EXPECT_EQ(text(), "<FONT FACE=\"Arial,Helvetica\">");
+}
+
 TEST_F(SnippetEditor, PreviewWritesTheBodyAndOpensIt)
 {
     editor.setLines({"<b>a</b>", QString::fromUtf8("\u00e9t\u00e9")});

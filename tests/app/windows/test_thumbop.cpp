@@ -238,6 +238,8 @@ TEST_F(PageOptions, ImagePageRules)
         EXPECT_FALSE(t.btntestimagestyle->isEnabled()); // until the text changes
         t.cmbimagestyle->setEditText("/t/image2.htm");
         EXPECT_TRUE(t.btntestimagestyle->isEnabled());
+        t.cmbimagestyle->setEditText("/t/image.htm"); // the tested text again: a change too
+        EXPECT_TRUE(t.btntestimagestyle->isEnabled());
 
         t.rdbDisplayasimage->setChecked(true);
         EXPECT_EQ(imageControls(), QList<bool>(9, false));

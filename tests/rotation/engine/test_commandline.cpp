@@ -54,18 +54,23 @@ TEST(CommandLine, ReadsTheRawArgumentsAfterTheProgramName)
     EXPECT_FALSE(parseCommandLine(1, none).RotateMode);
 }
 
-TEST(CommandLine, OnlyAScheduledRunWithoutDisplayGoesOffscreen)
+TEST(CommandLine, AScheduledRunEndsItsPlatformListWithOffscreen)
 {
     const struct {
         bool rotate;
         std::map<std::string, QByteArray> environment;
-        bool offscreen;
+        const char* platforms;
     } cases[] = {
-        {true, {}, true},
-        {true, {{"DISPLAY", ":0"}}, false},
-        {true, {{"WAYLAND_DISPLAY", "wayland-0"}}, false},
-        {true, {{"QT_QPA_PLATFORM", "xcb"}}, false},
-        {false, {}, false},
+        {true, {}, "offscreen"},
+        {true, {{"DISPLAY", ":0"}}, "xcb;offscreen"},
+        {true, {{"WAYLAND_DISPLAY", "wayland-0"}}, "wayland;offscreen"},
+        {true, {{"DISPLAY", ":0"}, {"WAYLAND_DISPLAY", "wayland-0"}}, "wayland;xcb;offscreen"},
+        {true, {{"QT_QPA_PLATFORM", "xcb"}, {"WAYLAND_DISPLAY", "wayland-0"}}, "xcb;offscreen"},
+        {true, {{"QT_QPA_PLATFORM", "vnc;minimal"}}, "vnc;minimal;offscreen"},
+        {true, {{"QT_QPA_PLATFORM", "xcb;offscreen:fontengine=freetype"}}, "xcb;offscreen:fontengine=freetype"},
+        {true, {{"QT_QPA_PLATFORM", "offscreen"}, {"DISPLAY", ":0"}}, "offscreen"},
+        {false, {}, ""},
+        {false, {{"DISPLAY", ":0"}}, ""},
     };
     for (const auto& c : cases) {
         CommandLine line;
@@ -74,8 +79,18 @@ TEST(CommandLine, OnlyAScheduledRunWithoutDisplayGoesOffscreen)
             const auto found = c.environment.find(name);
             return found == c.environment.end() ? QByteArray() : found->second;
         };
-        EXPECT_EQ(needsOffscreenPlatform(line, environment), c.offscreen);
+        EXPECT_EQ(platformsToTry(line, environment), QByteArray(c.platforms)) << c.platforms;
     }
+}
+
+TEST(CommandLine, OnlyAScheduledRunTakenOverByAWindowIsAProblem)
+{
+    CommandLine scheduled;
+    scheduled.RotateMode = true;
+    EXPECT_FALSE(handOverProblem(scheduled, false).isEmpty());  // its text: the whole-program test
+    EXPECT_EQ(handOverProblem(scheduled, true), QString());
+    EXPECT_EQ(handOverProblem(CommandLine{}, false), QString());
+    EXPECT_EQ(handOverProblem(CommandLine{}, true), QString());
 }
 
 } // namespace

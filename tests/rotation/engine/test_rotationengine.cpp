@@ -366,7 +366,7 @@ TEST(RotationEngine, RotateAllCountsOnlySitesThatWereUpdated)
     FakeHooks hooks;
     hooks.throwAt = 4;
     rig.log.Addwarning("left over from before", true);
-    EXPECT_EQ(rig.run.rotateAll(Rig::everyLine(), hooks), 1);
+    EXPECT_EQ(rig.run.rotateAll(rig.run.storedSites(), Rig::everyLine(), hooks), 1);
     EXPECT_EQ(hooks.rows, (QList<int>{0, 1, 2, 3}));
     EXPECT_EQ(rig.run.tally().due, 3);  // the row that failed counts as due
     EXPECT_EQ(rig.run.tally().failed, 2);
@@ -387,14 +387,14 @@ TEST(RotationEngine, RotateAllWithoutSitesAndWithoutErrors)
 {
     Rig rig;
     FakeHooks none;
-    EXPECT_EQ(rig.run.rotateAll(Rig::everyLine(), none), 0);
+    EXPECT_EQ(rig.run.rotateAll(rig.run.storedSites(), Rig::everyLine(), none), 0);
     EXPECT_EQ(rig.log.lines(), QStringList{"! T - There are no sites to rotate!"});
 
     rig.f.autoSite("Site_1", 1, 1);
     rig.valid("Site_1", 1);
     rig.f.siteList({"Site_1=One"});
     FakeHooks one;
-    EXPECT_EQ(rig.run.rotateAll(Rig::everyLine(), one), 1);
+    EXPECT_EQ(rig.run.rotateAll(rig.run.storedSites(), Rig::everyLine(), one), 1);
     EXPECT_FALSE(rig.log.ErrorsLogged());  // cleared at the start of the run
 }
 

@@ -4,6 +4,8 @@
 #include "rotation/engine/rotationoptions.h"
 #include "rotation/engine/rotationrun.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -52,7 +54,7 @@ TEST(RotationRun, TheStoredOptionsDecideLogMailAndVerdict)
 
         const RotationOptions stored = loadRotationOptions(rig.f.prog.path());
         FakeHooks hooks;
-        rig.run.rotateAll(stored, hooks);
+        rig.run.rotateAll(rig.run.storedSites(), stored, hooks);
         const RunVerdict verdict = rig.run.finishUnattended(stored);
         server.stop();
 
@@ -87,6 +89,69 @@ TEST(RotationRun, OneSiteTakesBackupsFromTheOptionsOnAFreshLog)
     EXPECT_EQ(rig.log.lines(), QStringList{});
     EXPECT_EQ(rig.f.tree("live/Site_1"), (QStringList{"a.jpg", "a.~jp", "index.html", "index.~htm"}));
     EXPECT_EQ(rig.f.prog.read("live/Site_1/index.~htm"), QByteArray("sites/Site_1/Rotation_1/index.html"));
+}
+
+} // namespace
+
+namespace {
+
+TEST(RotationRun, SettingsThatCannotBeReadAreErrorsAndTheOtherSitesStillRotate)
+{
+    const QByteArray rotated = "* T - Site_2 sucessfully updated to rotation 1\r\n";
+    const struct {
+        const char* what;
+        const char* folderInPlace;  // made a folder; empty: every file readable
+        QByteArray logFile;
+        int failedSites;
+        int unreadableFiles;
+        int site2Position;  // stored after the run
+    } cases[] = {
+        {"all readable", "", "* T - Site_1 sucessfully updated to rotation 1\r\n" + rotated, 0, 0, 2},
+        {"a site file", "Site_1.ini", "! T - Cannot read %p/Site_1.ini: Is a directory\r\n" + rotated, 1, 0, 2},
+        {"the site list", "sites.ini", "! T - Cannot read %p/sites.ini: Is a directory\r\n", 0, 1, 1},
+    };
+    for (const auto& c : cases) {
+        Rig rig;
+        rig.f.siteList({"Site_1=One", "Site_2=Two"});
+        for (const char* key : {"Site_1", "Site_2"}) {
+            rig.f.autoSite(key, 1, 1);
+            rig.valid(key, 1);
+        }
+        if (*c.folderInPlace) {
+            QFile::remove(rig.f.prog.file(c.folderInPlace));
+            rig.f.prog.mkdir(c.folderInPlace);
+        }
+        rig.f.prog.write("options.ini", "[Options]\r\nLogOnlyErrors=False\r\n");
+        const RotationOptions options = loadRotationOptions(rig.f.prog.path());
+        FakeHooks hooks;
+        rig.run.rotateAll(rig.run.storedSites(), options, hooks);
+        const RunVerdict verdict = rig.run.finishUnattended(options);
+        EXPECT_EQ(rig.f.prog.read("log.txt"), QByteArray(c.logFile).replace("%p", rig.f.prog.path().chopped(1).toUtf8()))
+            << c.what;
+        EXPECT_EQ(verdict.failedSites, c.failedSites) << c.what;
+        EXPECT_EQ(verdict.unreadableFiles, c.unreadableFiles) << c.what;
+        EXPECT_EQ(verdict.exitCode(), c.failedSites + c.unreadableFiles ? 1 : 0) << c.what;
+        EXPECT_EQ(rig.stored("Site_2"), c.site2Position) << c.what;
+    }
+}
+
+TEST(RotationRun, SitesAreRotatedInTheOrderGivenAfterTheLinesOfUnreadableFiles)
+{
+    Rig rig;
+    rig.f.siteList({"Site_1=One", "Site_2=Two", "Site_3=Three"});
+    for (const char* key : {"Site_1", "Site_2", "Site_3"}) {
+        rig.f.autoSite(key, 1, 1);
+        rig.valid(key, 1);
+    }
+    FakeHooks hooks;
+    const RotationInput input{{"Site_3", "Site_1"}, {"Cannot read options.ini: Input/output error"}};
+    EXPECT_EQ(rig.run.rotateAll(input, Rig::everyLine(), hooks), 2);
+    EXPECT_EQ(hooks.rows, (QList<int>{0, 1}));
+    EXPECT_EQ(rig.log.lines(), (QStringList{"! T - Cannot read options.ini: Input/output error",
+                                            "* T - Site_3 sucessfully updated to rotation 1",
+                                            "* T - Site_1 sucessfully updated to rotation 1"}));
+    EXPECT_EQ(rig.stored("Site_2"), 1);  // not listed: not rotated
+    EXPECT_EQ(rig.run.tally().unreadableFiles, 1);
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 
 #include "platform/inifile.h"
 
+#include <QDir>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -48,6 +50,11 @@ TEST(SiteStore, LoadsiteDefaultsAndFallbacks)
         {"numbers out of range", {"Path=/a/", "CurrentRotationPosition=99999999999", "RotationCount=-99999999999"}, true, {"Site_1", "Name Error", "/a/", "", false, 1, 20, "Index.html"}},
         {"negative numbers", {"Path=/a/", "CurrentRotationPosition=-2", "RotationCount=0"}, true, {"Site_1", "Name Error", "/a/", "", false, -2, 0, "Index.html"}},
         {"blank path", {"Path=   "}, false, {"Site_1", "Name Error", "", "", false, 1, 20, "Index.html"}},
+        // Whatever folder the tool was started from: relative folders are the program folder's.
+        {"relative folders", {"Path=sites/one", "LivePath=www/one/", "AutoRotate=True"}, true,
+         {"Site_1", "Name Error", prog + "sites/one", prog + "www/one/", true, 1, 20, "Index.html"}},
+        {"home folder", {"Path=.", "LivePath=~/www", "AutoRotate=True"}, true,
+         {"Site_1", "Name Error", prog, QDir::homePath() + "/www", true, 1, 20, "Index.html"}},
     };
     for (const auto& c : cases) {
         if (c.general.isEmpty())
@@ -77,7 +84,7 @@ TEST(SiteStore, RotationFolderDefaultsAndStoredPaths)
     f.prog.mkdir("elsewhere/r3");
     f.site("Site_1", {"Path=%/sites/one"},
            "[Rotation_3]\r\nRotation_Path=%/elsewhere/r3\r\n[Rotation_4]\r\nRotation_Path=\r\n"
-           "[rotation_5]\r\nRotation_Path=/abs/five/\r\n");
+           "[rotation_5]\r\nRotation_Path=/abs/five/\r\n[Rotation_6]\r\nRotation_Path=elsewhere/r3\r\n");
     tsiterecord site;
     ASSERT_TRUE(store.loadsite("Site_1", site));
     EXPECT_EQ(site.Path, prog + "sites/one");  // stored without a separator
@@ -86,6 +93,7 @@ TEST(SiteStore, RotationFolderDefaultsAndStoredPaths)
     EXPECT_EQ(store.rotationFolder(site, 3), prog + "elsewhere/r3/");
     EXPECT_EQ(store.rotationFolder(site, 4), QString());  // present but empty
     EXPECT_EQ(store.rotationFolder(site, 5), QString("/abs/five/"));
+    EXPECT_EQ(store.rotationFolder(site, 6), prog + "elsewhere/r3/");
 
     tsiterecord noPath = site;
     noPath.Path.clear();

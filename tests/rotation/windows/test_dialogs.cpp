@@ -9,6 +9,7 @@
 #include "rotation/windows/rotopt.h"
 
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -21,6 +22,7 @@
 namespace {
 
 struct Dialogs {
+    TempFolder prog;
     FakeServices fakes;
     RunLog log{[] { return QString("T"); }};
     ProblemReport report;
@@ -30,7 +32,7 @@ struct Dialogs {
     explicit Dialogs(bool unattended = false)
         : report(log, fakes.prompts, unattended)
         , options(log, report, fakes.services)
-        , logDialog(log, options, report)
+        , logDialog(log, options, report, prog.path())
     {
         options.mailer().setTimeouts({2000, 500});
     }
@@ -230,6 +232,19 @@ TEST(LogDialog, SaveWritesTheLogFileOrSaysWhyNot)
     quiet.logDialog.btnSaveLogClick();
     EXPECT_TRUE(quiet.fakes.prompts.calls().isEmpty());
     EXPECT_TRUE(quiet.log.isEmpty());
+}
+
+TEST(LogDialog, ARelativeNameIsTheProgramFolders)
+{
+    TempFolder elsewhere;
+    StartedElsewhere started(elsewhere.path(), elsewhere.path());
+    Dialogs d;
+    d.options.setOptions(complete());
+    d.options.edtfilename->setText("logs.txt");
+    d.log.addPlain("line one");
+    d.logDialog.btnSaveLog->click();
+    EXPECT_EQ(d.prog.read("logs.txt"), QByteArray("line one\r\n"));
+    EXPECT_FALSE(QFileInfo::exists(elsewhere.file("logs.txt")));
 }
 
 TEST(LogDialog, MailFailureNeverEscapes)

@@ -347,6 +347,64 @@ TEST(MainWindow, RotateAllInteractiveShowsTheTotal)
     EXPECT_FALSE(w.f.prog.exists("log.txt"));    // only unattended runs save the log
 }
 
+TEST(MainWindow, RotateAllByHandRotatesTheListedRowsInTheirOrder)
+{
+    Window w;
+    w.f.siteList({"Site_2=Two", "Site_1=One"});
+    for (const char* key : {"Site_1", "Site_2", "Site_3"}) {
+        w.f.autoSite(key, 1, 1);
+        w.f.files(QStringLiteral("sites/%1/Rotation_1").arg(key), {"index.html"});
+    }
+    w.f.prog.write("options.ini", "[Options]\r\nLogOnlyErrors=False\r\n");
+    w.open();
+    // Changed by Pictorum while the window is open: another site, another order.
+    w.f.siteList({"Site_1=One", "Site_3=Three", "Site_2=Two"});
+    QStringList log;
+    w.fakes.dialogs.script([&](QDialog&) {
+        log = w.frm->log().lines();
+        return platform::mrCancel;
+    });
+    QTest::mouseClick(w.frm->btnrotateall, Qt::LeftButton);
+    ASSERT_EQ(log.size(), 2);
+    EXPECT_TRUE(log[0].endsWith(" - Site_2 sucessfully updated to rotation 1")) << log[0].toStdString();
+    EXPECT_TRUE(log[1].endsWith(" - Site_1 sucessfully updated to rotation 1")) << log[1].toStdString();
+    EXPECT_FALSE(w.f.prog.exists("live/Site_3"));
+    EXPECT_EQ(w.frm->selectedRow(), 1);
+    EXPECT_EQ(w.frm->lblsitename->text(), QString("Site_1"));
+}
+
+TEST(MainWindow, ASiteFileThatCannotBeReadIsNamedWhenItsRowIsChosen)
+{
+    Window w;
+    w.f.siteList({"Site_1=One"});
+    w.f.prog.mkdir("Site_1.ini");
+    w.open();
+    w.select(0);
+    EXPECT_EQ(w.fakes.prompts.promptTexts(),
+              QStringList{"Cannot read " + w.f.prog.file("Site_1.ini") + ": Is a directory"});
+    EXPECT_EQ(w.status(), (QStringList{"Name Error", "", "20", "No", "", ""}));
+}
+
+TEST(MainWindow, UnattendedRunLogsOptionsThatCannotBeReadAndExitsWithOne)
+{
+    Window w;
+    w.f.siteList({"Site_1=One"});
+    w.f.autoSite("Site_1", 1, 1);
+    w.f.files("sites/Site_1/Rotation_1", {"index.html"});
+    w.f.prog.mkdir("options.ini");
+    w.open(unattended());
+    QTRY_VERIFY_WITH_TIMEOUT(!w.frm->isVisible(), 5000);
+    // The defaults hold: the site rotates and the log goes to log.txt, errors only.
+    EXPECT_EQ(w.f.prog.read("live/Site_1/index.html"), QByteArray("sites/Site_1/Rotation_1/index.html"));
+    const QByteArray log = w.f.prog.read("log.txt");
+    EXPECT_TRUE(log.startsWith("! ")) << log.toStdString();
+    EXPECT_TRUE(log.endsWith(" - Cannot read " + w.f.prog.file("options.ini").toUtf8() + ": Is a directory\r\n"))
+        << log.toStdString();
+    EXPECT_EQ(log.count("\r\n"), 1);
+    EXPECT_EQ(w.frm->exitCode(), 1);
+    EXPECT_TRUE(w.fakes.prompts.calls().isEmpty());
+}
+
 TEST(MainWindow, ClosingSavesTheOptionsOnlyInteractively)
 {
     Window w;
@@ -360,12 +418,14 @@ TEST(MainWindow, ClosingSavesTheOptionsOnlyInteractively)
     EXPECT_TRUE(saved.contains("LogFileName=" + w.f.prog.file("log.txt").toUtf8() + "\r\n"));
     EXPECT_TRUE(w.fakes.prompts.calls().isEmpty());
 
+    // A folder in the file's place: it cannot be read when the window shows, nor written at the end.
     Window blocked;
     blocked.f.prog.mkdir("options.ini");
     blocked.open();
     blocked.frm->close();
     EXPECT_EQ(blocked.fakes.prompts.promptTexts(),
-              QStringList{"Error encountered saving your settings!  You may be out of disk space!"});
+              (QStringList{"Cannot read " + blocked.f.prog.file("options.ini") + ": Is a directory",
+                           "Error encountered saving your settings!  You may be out of disk space!"}));
     EXPECT_FALSE(blocked.frm->isVisible());
 }
 
@@ -406,9 +466,11 @@ TEST(MainWindow, UnattendedRunMailsTheLogWhenAsked)
     const QByteArray transcript = server.transcript();
     EXPECT_TRUE(transcript.contains(" - Site_1 sucessfully updated to rotation 1\r\n.\r\nQUIT\r\n"))
         << transcript.toStdString();
-    // The log file name is taken as it stands; saving fails, quietly but for one line on stderr.
+    // "%/" names the program folder, whose "not" folder is missing; saving fails, quietly but
+    // for one line on stderr.
     const QByteArray errors = err.text();
-    EXPECT_TRUE(errors.contains("Turnfold: Error saving your log to %/not/expanded.txt: ")) << errors.toStdString();
+    EXPECT_TRUE(errors.contains("Turnfold: Error saving your log to " + w.f.prog.file("not/expanded.txt").toUtf8() + ": "))
+        << errors.toStdString();
     EXPECT_EQ(errors.count("Turnfold: "), 1);
     EXPECT_TRUE(w.fakes.prompts.calls().isEmpty());
 }
