@@ -83,6 +83,9 @@ protected:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("DISPLAY", ":" + QString::fromLatin1(display));
         env.insert("QT_QPA_PLATFORM", "xcb");
+        // The file manager keeps its settings and its socket there, not in the user's home.
+        for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"})
+            env.insert(QString::fromLatin1(name), home_.path());
         run.setProcessEnvironment(env);
         run.setProcessChannelMode(QProcess::MergedChannels);
         run.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=FileManagerDrag.BothWays"});
@@ -95,7 +98,7 @@ protected:
     void walk(TdlgAddImages& add);
 
     QProcess server_, manager_;
-    TempFolder source, managed;
+    TempFolder source, managed, home_;
 };
 
 TEST_F(FileManagerDrag, BothWays)
