@@ -28,6 +28,14 @@ std::unique_ptr<TPixelGraphic> MakePhotoLikeImage(int Width, int Height, unsigne
     return image;
 }
 
+QString BenchWorkFolder(int argc, char** argv, const QString& Temporary)
+{
+    QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : Temporary;
+    if (!folder.endsWith('/'))
+        folder += '/';
+    return folder;
+}
+
 void WritePhotoLikeJpeg(const QString& FileName, int Width, int Height, int Quality, unsigned Seed)
 {
     const auto image = MakePhotoLikeImage(Width, Height, Seed);

@@ -242,9 +242,7 @@ int main(int argc, char** argv)
     TimedApplication app(argc, argv);
     InitPGraphic();
     QTemporaryDir temporary;
-    QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : temporary.path();
-    if (!folder.endsWith('/'))
-        folder += '/';
+    const QString folder = BenchWorkFolder(argc, argv, temporary.path());
     const QStringList files = makeFiles(folder);
     const QString cache = folder + "cache";
     const QString cacheFull = folder + "cache_full_size";

@@ -28,3 +28,8 @@ void TDiscMonitor::SetNotifyFilter(quint32 value)
         failed_ = true;
     }
 }
+
+bool TDiscMonitor::Failed() const
+{
+    return failed_ || !hub_ || !hub_->isWatching(subscription_);
+}

@@ -10,8 +10,9 @@ class FolderWatchHub;
 }
 
 // Watches the folder of one listed tree node (not its sub-folders) and calls back after
-// changes that pass its filter (platform::FolderChange bits). A folder that cannot be watched
-// (missing, no access, no watches left) sets Failed quietly and is simply not followed.
+// changes that pass its filter (platform::FolderChange bits), and when the folder at its path
+// is deleted, renamed or replaced. A folder that cannot be watched (missing, no access, no
+// watches left), or that is gone with no other in its place, leaves the monitor Failed.
 class TDiscMonitor {
 public:
     TDiscMonitor(platform::FolderWatchHub& hub, const QString& folderPath, quint32 notifyFilter,
@@ -23,7 +24,7 @@ public:
     // Re-arms the watch when the filter differs.
     void SetNotifyFilter(quint32 value);
     quint32 NotifyFilter() const { return notifyFilter_; }
-    bool Failed() const { return failed_; }
+    bool Failed() const;
     const QString& FolderPath() const { return folderPath_; }
 
 private:

@@ -20,8 +20,6 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include <memory>
-
 #include <sys/stat.h>
 
 namespace {
@@ -42,20 +40,11 @@ QString containingFolder(const QString& path)
     return slash <= 0 ? QStringLiteral("/") : p.left(slash);
 }
 
-bool runVerb(const QString& verb, const QStringList& paths, QWidget* owner, platform::ShellService& shell)
+bool runVerb(const QString& verb, const QStringList& paths, QWidget* owner, const platform::Services& services)
 {
     const auto is = [&](const char* name) { return verb.compare(QLatin1String(name), Qt::CaseInsensitive) == 0; };
     bool ok = true;
-    // An opener that cannot be started replies at once; a later reply comes after we returned,
-    // so it only marks a flag that outlives this call.
-    const auto failed = std::make_shared<bool>(false);
-    const auto open = [&](const QString& target) {
-        shell.openDocument(target, [failed](const platform::FileOutcome& outcome) {
-            if (!outcome)
-                *failed = true;
-        });
-        ok = !*failed && ok;
-    };
+    const auto open = [&](const QString& target) { ok = platform::openDocument(services, target) && ok; };
     if (is("open")) {
         for (const QString& path : paths)
             open(path);
@@ -79,7 +68,7 @@ bool runVerb(const QString& verb, const QStringList& paths, QWidget* owner, plat
 }
 
 bool runOnItems(const QStringList& paths, int action, const QString& verb, QWidget* owner, const QPoint& point,
-                platform::ShellService& shell)
+                const platform::Services& services)
 {
     // Nothing to run on, or an item that is no file or folder: no verbs, no menu.
     if (paths.isEmpty() || paths.contains(QString()))
@@ -93,14 +82,14 @@ bool runOnItems(const QStringList& paths, int action, const QString& verb, QWidg
         menu.setDefaultAction(actions.front());
         QAction* chosen = menu.exec(point);
         const qsizetype index = actions.indexOf(chosen);
-        return index < 0 || runVerb(QLatin1String(ItemVerbs[index]), paths, owner, shell);
+        return index < 0 || runVerb(QLatin1String(ItemVerbs[index]), paths, owner, services);
     }
     case iaProperties:
-        return runVerb(QStringLiteral("properties"), paths, owner, shell);
+        return runVerb(QStringLiteral("properties"), paths, owner, services);
     case iaDefault:
-        return runVerb(QLatin1String(ItemVerbs[0]), paths, owner, shell);
+        return runVerb(QLatin1String(ItemVerbs[0]), paths, owner, services);
     case iaVerb:
-        return runVerb(verb, paths, owner, shell);
+        return runVerb(verb, paths, owner, services);
     default:
         return false;
     }
@@ -133,13 +122,13 @@ QString permissionText(const QFileInfo& info)
 } // namespace
 
 bool ShellItemCommand(const QString& Path, const QList<ShellItem>& Items, int Action, const QString& Verb,
-                      QWidget* Owner, const QPoint& Point, platform::ShellService& Shell)
+                      QWidget* Owner, const QPoint& Point, const platform::Services& Services)
 {
     QStringList paths;
     if (!Items.isEmpty()) {
         for (const ShellItem& item : Items)
             paths.append(item.path);
-        return runOnItems(paths, Action, Verb, Owner, Point, Shell);
+        return runOnItems(paths, Action, Verb, Owner, Point, Services);
     }
     if (Path.isEmpty())
         return false;
@@ -151,13 +140,13 @@ bool ShellItemCommand(const QString& Path, const QList<ShellItem>& Items, int Ac
         else if (QFileInfo::exists(Path) || QFileInfo(Path).isSymLink())
             paths.append(Path);
     }
-    return runOnItems(paths, Action, Verb, Owner, Point, Shell);
+    return runOnItems(paths, Action, Verb, Owner, Point, Services);
 }
 
 bool ShowItemContextMenu(const QList<ShellItem>& Items, QWidget* Owner, const QPoint& Point,
-                         platform::ShellService& Shell)
+                         const platform::Services& Services)
 {
-    return ShellItemCommand(QString(), Items, iaContextMenu, QString(), Owner, Point, Shell);
+    return ShellItemCommand(QString(), Items, iaContextMenu, QString(), Owner, Point, Services);
 }
 
 QList<QPair<QString, QString>> ItemPropertyRows(const QString& path)

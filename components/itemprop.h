@@ -12,7 +12,7 @@
 class QWidget;
 
 namespace platform {
-class ShellService;
+struct Services;
 }
 
 // What ShellItemCommand does with its items.
@@ -29,13 +29,14 @@ inline constexpr const char* ItemVerbs[] = {"open", "opencontainingfolder", "cop
 // Runs a command on items of the namespace, named either by Items or by Path (whose file name
 // may hold "*" and "?"; "." and ".." never match). True when the command ran, and for the menu
 // also when it was closed without a choice. Items without a path ("Computer") have no verbs;
-// no items, an unknown verb or an unknown action give false.
+// no items, an unknown verb or an unknown action give false. An open that fails is told to
+// the user through the services' prompts, also when the opener fails after it started.
 bool ShellItemCommand(const QString& Path, const QList<ShellItem>& Items, int Action, const QString& Verb,
-                      QWidget* Owner, const QPoint& Point, platform::ShellService& Shell);
+                      QWidget* Owner, const QPoint& Point, const platform::Services& Services);
 
 // The item menu at a screen point.
 bool ShowItemContextMenu(const QList<ShellItem>& Items, QWidget* Owner, const QPoint& Point,
-                         platform::ShellService& Shell);
+                         const platform::Services& Services);
 
 // The rows of the Properties window for one file or folder: name, location, type, size (for a
 // folder the number of items directly inside it), modified time, permissions, owner.

@@ -3,6 +3,7 @@
 #include "openpreviewlayout.h"
 
 #include "imaging/loadsave.h"
+#include "imaging/orientation.h"
 #include "imaging/pixelgraphic.h"
 #include "platform/filecontent.h"
 
@@ -171,7 +172,7 @@ void TCreateOpenSaveDialogPaintPGThread::work(const PreviewRequest& Request)
         return;
     PreviewGraphicPtr preview;
     try {
-        preview = makePreview(file, registry, Request);
+        preview = makePreview(file, registry, Request, info.Info.Orientation);
     } catch (...) {
         preview.reset(); // nothing to show, nothing to say
     }
@@ -180,7 +181,7 @@ void TCreateOpenSaveDialogPaintPGThread::work(const PreviewRequest& Request)
 }
 
 PreviewGraphicPtr TCreateOpenSaveDialogPaintPGThread::makePreview(QIODevice& File, const FormatRegistry& Registry,
-                                                                 const PreviewRequest& Request)
+                                                                 const PreviewRequest& Request, int Orientation)
 {
     const std::uint64_t generation = Request.Generation;
     int step = 1;
@@ -201,14 +202,16 @@ PreviewGraphicPtr TCreateOpenSaveDialogPaintPGThread::makePreview(QIODevice& Fil
     if (stale(generation))
         return nullptr;
 
-    const std::optional<QSize> size =
-        PreviewFitSize(QSize(picture->Width(), picture->Height()), QSize(Request.BoxWidth, Request.BoxHeight));
+    // Fitted as it will stand, resampled as stored, turned last: the turn costs only the small frame.
+    const QSize upright = UprightSize(QSize(picture->Width(), picture->Height()), Orientation);
+    const std::optional<QSize> size = PreviewFitSize(upright, QSize(Request.BoxWidth, Request.BoxHeight));
     if (!size || picture->Empty())
         return nullptr;
-    if (*size != QSize(picture->Width(), picture->Height())) {
+    if (*size != upright) {
         ++step;
+        const QSize stored = UprightSize(*size, Orientation); // a turn undoes itself in size
         auto fitted = std::make_unique<TPixelGraphic>();
-        fitted->Allocate(size->width(), size->height(), bcn24Bit);
+        fitted->Allocate(stored.width(), stored.height(), bcn24Bit);
         fitted->SetStretchMode(Request.StretchMode);
         fitted->SetOnProgress(progress);
         fitted->StretchFrom(*picture);
@@ -216,6 +219,7 @@ PreviewGraphicPtr TCreateOpenSaveDialogPaintPGThread::makePreview(QIODevice& Fil
         if (stale(generation))
             return nullptr;
     }
+    TurnUpright(*picture, Orientation);
 
     if (Request.DisplayBits <= 8) {
         ++step;

@@ -94,7 +94,9 @@ signals:
 private:
     void run();
     void work(const PreviewRequest& Request);
-    PreviewGraphicPtr makePreview(QIODevice& File, const FormatRegistry& Registry, const PreviewRequest& Request);
+    // The picture fitted into the box and turned upright by the file's orientation.
+    PreviewGraphicPtr makePreview(QIODevice& File, const FormatRegistry& Registry, const PreviewRequest& Request,
+                                  int Orientation);
     bool stale(std::uint64_t Generation) const;
 
     std::mutex mutex_;

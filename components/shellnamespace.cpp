@@ -1,5 +1,7 @@
 #include "shellnamespace.h"
 
+#include "folderscans.h"
+
 #include "platform/filemask.h"
 #include "platform/filenames.h"
 #include "platform/folderlisting.h"
@@ -63,6 +65,86 @@ template <typename T> int threeWay(const T& a, const T& b)
     return a < b ? -1 : (b < a ? 1 : 0);
 }
 
+// A read of the folder that stops at its first sub-folder (not hidden unless asked). What
+// leads into a remote mount counts as one, unlooked at.
+bool holdsSubfolder(const platform::MountTable& mounts, const QString& path, bool hidden)
+{
+    DIR* dir = ::opendir(nativePath(path).constData());
+    if (!dir)
+        return false;
+    bool found = false;
+    while (const dirent* e = ::readdir(dir)) {
+        const char* name = e->d_name;
+        if (name[0] == '.' && (!hidden || name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+            continue;
+        if (e->d_type == DT_DIR) {
+            found = true;
+        } else if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) {
+            struct stat st {};
+            found = mounts.reach(childPath(path, platform::decodeFileName(name))).remote
+                    || (::fstatat(::dirfd(dir), name, &st, 0) == 0 && S_ISDIR(st.st_mode));
+        }
+        if (found)
+            break;
+    }
+    ::closedir(dir);
+    return found;
+}
+
+// A folder that is not looked at: it may hold anything.
+void markUnexamined(ShellItem& item)
+{
+    item.remote = true;
+    item.attributes |= saFolder | saFileSysAncestor | saHasSubfolder;
+}
+
+// One entry of a folder (or, with an empty name, the folder itself). realFolder is where the
+// folder's path leads with its links resolved, so that mount points are known by their names.
+ShellItem makeEntry(const platform::MountTable& mounts, const QString& folder, const QString& realFolder,
+                    const QString& name, bool onRemote, bool folderWritable)
+{
+    ShellItem item;
+    item.kind = ShellItem::Kind::Entry;
+    item.name = name;
+    item.path = name.isEmpty() ? folder : childPath(folder, name);
+    item.label = platform::displayFileName(name);
+    item.attributes = saFileSystem;
+    if (name.startsWith(QLatin1Char('.')))
+        item.attributes |= saHidden;
+    const QString real = name.isEmpty() ? realFolder : childPath(realFolder, name);
+    if (!mounts.isMountPoint(real) && folderWritable)
+        item.attributes |= saCanRename;
+    if (!onRemote && mounts.isRemote(real)) {
+        markUnexamined(item);  // a dead server would block the look
+        return item;
+    }
+    item.remote = onRemote;
+    const QByteArray native = nativePath(item.path);
+    struct stat st {};
+    if (::lstat(native.constData(), &st) != 0) {
+        item.attributes = 0;  // gone meanwhile
+        return item;
+    }
+    if (S_ISLNK(st.st_mode)) {
+        item.attributes |= saLink;
+        if (!onRemote && mounts.reach(item.path).remote) {
+            markUnexamined(item);
+            return item;
+        }
+        struct stat target {};
+        if (::stat(native.constData(), &target) == 0)
+            st = target;  // a dangling or looping link stays a file
+    }
+    item.size = st.st_size;
+    item.modified = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    if (S_ISDIR(st.st_mode)) {
+        item.attributes |= saFolder | saFileSysAncestor;
+        if (onRemote)
+            item.attributes |= saHasSubfolder;  // not opened to find out
+    }
+    return item;
+}
+
 QString typeKey(const ShellItem& item)
 {
     const qsizetype dot = item.name.lastIndexOf(QLatin1Char('.'));
@@ -104,11 +186,50 @@ int compareShellItems(const ShellItem& a, const ShellItem& b, TFileSortType type
     return order == so_Descending ? -c : c;
 }
 
+bool scanFolder(const platform::MountTable& mounts, const QString& path, bool onRemote, bool hidden,
+                bool subfolderHints, const std::function<bool(ShellItem)>& sink)
+{
+    const QString real = onRemote ? path : mounts.reach(path).path;
+    const QByteArray native = nativePath(path);
+    DIR* dir = ::opendir(native.constData());
+    if (!dir)
+        return false;
+    const bool writable = ::access(native.constData(), W_OK) == 0;
+    while (const dirent* e = ::readdir(dir)) {
+        const QByteArray raw(e->d_name);
+        if (raw == "." || raw == ".." || (raw.startsWith('.') && !hidden))
+            continue;
+        ShellItem item = makeEntry(mounts, path, real, platform::decodeFileName(raw), onRemote, writable);
+        if (item.attributes == 0)
+            continue;
+        if (subfolderHints && !item.remote && item.isFolder() && !(item.attributes & saHasSubfolder)
+            && holdsSubfolder(mounts, item.path, hidden))
+            item.attributes |= saHasSubfolder;
+        if (sink(std::move(item)))
+            break;
+    }
+    ::closedir(dir);
+    return true;
+}
+
+ShellNamespace::ShellNamespace(const platform::MountWatcher& mounts)
+    : mounts_(mounts), remoteScans_(std::make_unique<FolderScans>())
+{
+}
+
+ShellNamespace::~ShellNamespace() = default;
+
 ShellItem ShellNamespace::desktop() const
 {
     ShellItem item;
     item.kind = ShellItem::Kind::Desktop;
-    item.path = platform::specialFolderPath(platform::SpecialFolder::Desktop);
+    // Without a desktop folder of its own the desktop holds only "Computer" and the home
+    // folder, rather than the home folder's entries a second time.
+    const QString folder = platform::specialFolderPath(platform::SpecialFolder::Desktop);
+    if (folder != platform::specialFolderPath(platform::SpecialFolder::Home)) {
+        item.path = folder;
+        item.remote = mounts_.table().reach(folder).remote;
+    }
     item.label = QStringLiteral("Desktop");
     item.attributes = saFileSystem | saFileSysAncestor | saFolder | saHasSubfolder;
     return item;
@@ -141,7 +262,8 @@ ShellItem ShellNamespace::special(TPidls which) const
 
 ShellItem ShellNamespace::folder(const QString& path) const
 {
-    ShellItem item = entry(path, QString(), false);
+    const platform::MountTable table = mounts_.table();
+    ShellItem item = makeEntry(table, path, table.reach(path).path, QString(), false, false);
     item.name = path;
     item.path = path;
     // A root shows its whole path, except a folder called "desktop", which shows "Desktop".
@@ -152,74 +274,7 @@ ShellItem ShellNamespace::folder(const QString& path) const
     return item;
 }
 
-bool ShellNamespace::isRemote(const QString& path) const
-{
-    return platform::isRemoteFileSystem(mounts_.mountOf(path).fsType);
-}
-
-bool ShellNamespace::hasSubfolders(const QString& path, bool hidden) const
-{
-    if (isRemote(path))
-        return true;
-    DIR* dir = ::opendir(nativePath(path).constData());
-    if (!dir)
-        return false;
-    bool found = false;
-    while (const dirent* e = ::readdir(dir)) {
-        const char* name = e->d_name;
-        if (name[0] == '.' && (!hidden || name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
-            continue;
-        if (e->d_type == DT_DIR) {
-            found = true;
-        } else if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) {
-            struct stat st {};
-            found = ::fstatat(::dirfd(dir), name, &st, 0) == 0 && S_ISDIR(st.st_mode);
-        }
-        if (found)
-            break;
-    }
-    ::closedir(dir);
-    return found;
-}
-
-ShellItem ShellNamespace::entry(const QString& folder, const QString& name, bool folderWritable) const
-{
-    ShellItem item;
-    item.kind = ShellItem::Kind::Entry;
-    item.name = name;
-    item.path = name.isEmpty() ? folder : childPath(folder, name);
-    item.label = platform::displayFileName(name);
-    item.attributes = saFileSystem;
-    if (name.startsWith(QLatin1Char('.')))
-        item.attributes |= saHidden;
-    const bool mountPoint = mounts_.isMountPoint(item.path);
-    if (!mountPoint && folderWritable)
-        item.attributes |= saCanRename;
-    if (mountPoint && isRemote(item.path)) {
-        // Never touched: a dead server would block the look.
-        item.attributes |= saFolder | saHasSubfolder;
-        return item;
-    }
-    const QByteArray native = nativePath(item.path);
-    struct stat st {};
-    if (::lstat(native.constData(), &st) != 0) {
-        item.attributes = 0;  // gone meanwhile
-        return item;
-    }
-    if (S_ISLNK(st.st_mode)) {
-        item.attributes |= saLink;
-        struct stat target {};
-        if (::stat(native.constData(), &target) == 0)
-            st = target;  // a dangling or looping link stays a file
-    }
-    item.size = st.st_size;
-    item.modified = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    if (S_ISDIR(st.st_mode))
-        item.attributes |= saFolder | saFileSysAncestor;
-    return item;
-}
-
-ShellItem ShellNamespace::volume(const QString& mountPoint) const
+ShellItem ShellNamespace::volume(const platform::MountTable& table, const QString& mountPoint) const
 {
     ShellItem item;
     item.kind = ShellItem::Kind::Volume;
@@ -228,12 +283,18 @@ ShellItem ShellNamespace::volume(const QString& mountPoint) const
     item.label = mountPoint == QLatin1StringView("/") ? mountPoint
                                                       : platform::displayFileName(mountPoint.section(QLatin1Char('/'), -1));
     item.attributes = saFileSystem | saFileSysAncestor | saFolder;
-    if (isRemote(mountPoint) || hasSubfolders(mountPoint, false))
+    item.remote = table.isRemote(mountPoint);
+    if (item.remote || holdsSubfolder(table, mountPoint, false))
         item.attributes |= saHasSubfolder;
     return item;
 }
 
-bool ShellNamespace::children(const ShellItem& parent, const Request& request, QList<ShellItem>& out) const
+bool ShellNamespace::answered(const QString& path) const
+{
+    return remoteScans_->finished(path);
+}
+
+ShellNamespace::Listing ShellNamespace::children(const ShellItem& parent, const Request& request, QList<ShellItem>& out)
 {
     const bool folders = request.withFolders || (request.options & TF_FOLDERS);
     const bool files = request.options & TF_NONFOLDERS;
@@ -244,53 +305,56 @@ bool ShellNamespace::children(const ShellItem& parent, const Request& request, Q
         out.append(std::move(item));
         return request.firstOnly;
     };
+    const platform::MountTable table = mounts_.table();
 
     if (parent.kind == ShellItem::Kind::Computer) {
-        if (take(volume(QStringLiteral("/"))))
-            return true;
+        if (take(volume(table, QStringLiteral("/"))))
+            return Listing::Read;
         const QString user = userName();
         QStringList seen;
-        for (const platform::MountEntry& m : mounts_.mounts()) {
+        for (const platform::MountEntry& m : table.entries()) {
             if (!platform::isUserVolume(m.mountPoint, user) || seen.contains(m.mountPoint))
                 continue;
             seen << m.mountPoint;
-            if (take(volume(m.mountPoint)))
-                return true;
+            if (take(volume(table, m.mountPoint)))
+                return Listing::Read;
         }
-        return true;
+        return Listing::Read;
     }
     if (parent.kind == ShellItem::Kind::Desktop) {
         if (take(computer()))
-            return true;
+            return Listing::Read;
         ShellItem home = folder(platform::specialFolderPath(platform::SpecialFolder::Home));
         home.kind = ShellItem::Kind::Home;
         home.name = home.path;
         home.label = platform::displayFileName(home.path.section(QLatin1Char('/'), -1));
-        if (hasSubfolders(home.path, hidden))
+        if (!home.remote && holdsSubfolder(table, home.path, hidden))
             home.attributes |= saHasSubfolder;
         if (take(home))
-            return true;
+            return Listing::Read;
     }
     if (parent.path.isEmpty())
-        return true;
+        return Listing::Read;
 
-    DIR* dir = ::opendir(nativePath(parent.path).constData());
-    if (!dir)
-        return false;
-    const bool writable = ::access(nativePath(parent.path).constData(), W_OK) == 0;
-    while (const dirent* e = ::readdir(dir)) {
-        const QByteArray raw(e->d_name);
-        if (raw == "." || raw == ".." || (raw.startsWith('.') && !hidden))
-            continue;
-        ShellItem item = entry(parent.path, platform::decodeFileName(raw), writable);
-        if (item.attributes == 0)
-            continue;
-        // With files listed the tree finds out itself whether a folder has children.
-        if (!files && item.isFolder() && !(item.attributes & saHasSubfolder) && hasSubfolders(item.path, hidden))
-            item.attributes |= saHasSubfolder;
-        if (take(std::move(item)))
-            break;
-    }
-    ::closedir(dir);
-    return true;
+    // Looked at again each time: a mount may have come over the folder since it was listed.
+    if (!parent.remote && !table.reach(parent.path).remote)
+        return scanFolder(table, parent.path, false, hidden, !files, take) ? Listing::Read : Listing::Unreadable;
+    if (request.firstOnly)
+        return Listing::Pending;
+    const std::optional<FolderScan> scan = remoteScans_->scan(
+        parent.path,
+        [table, path = parent.path, hidden] {
+            FolderScan result;
+            result.ok = scanFolder(table, path, true, hidden, false, [&result](ShellItem item) {
+                result.items.append(std::move(item));
+                return false;
+            });
+            return result;
+        },
+        remoteWait);
+    if (!scan)
+        return Listing::Pending;
+    for (const ShellItem& item : scan->items)
+        take(item);
+    return scan->ok ? Listing::Read : Listing::Unreadable;
 }

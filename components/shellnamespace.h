@@ -4,9 +4,14 @@
 #include <QList>
 #include <QString>
 
+#include <chrono>
 #include <functional>
+#include <memory>
+
+class FolderScans;
 
 namespace platform {
+class MountTable;
 class MountWatcher;
 }
 
@@ -49,6 +54,9 @@ struct ShellItem {
     quint32 attributes = 0;
     qint64 size = 0;
     qint64 modified = 0;  // ns since the epoch
+    // On a remote file system, or leading into one: never looked at on the user-interface
+    // thread. Its folders show as having children until they are read.
+    bool remote = false;
 
     bool isFolder() const { return attributes & saFolder; }
     bool isFile() const { return (attributes & saFileSystem) && !(attributes & saFolder); }
@@ -69,10 +77,28 @@ bool MatchesMask(const QString& name, const QStringList& masks);
 // by name in listing order, then files by the chosen key (name breaking ties).
 int compareShellItems(const ShellItem& a, const ShellItem& b, TFileSortType type, TFileSortOrder order);
 
+// What one read of a folder gave: its entries, or ok false when it could not be read.
+struct FolderScan {
+    bool ok = false;
+    QList<ShellItem> items;
+};
+
+// Reads a folder's entries one at a time into sink, which returns true to stop; false when the
+// folder cannot be read. Touches only the disk and the given table, so it may run on any
+// thread. In a local folder nothing that leads into a remote mount is looked at; in a remote
+// one (onRemote) every entry is, but no sub-folder is opened. With subfolderHints a local
+// folder entry is looked into for a sub-folder (hidden ones with hidden).
+bool scanFolder(const platform::MountTable& mounts, const QString& path, bool onRemote, bool hidden,
+                bool subfolderHints, const std::function<bool(ShellItem)>& sink);
+
 // Reads items of the namespace. Looks at mounts (never into remote ones) through the watcher.
 class ShellNamespace {
 public:
-    explicit ShellNamespace(const platform::MountWatcher& mounts) : mounts_(mounts) {}
+    // How long a listing waits for a remote folder before it gives up for now.
+    static constexpr std::chrono::milliseconds remoteWait{2000};
+
+    explicit ShellNamespace(const platform::MountWatcher& mounts);
+    ~ShellNamespace();
 
     ShellItem desktop() const;
     ShellItem computer() const;
@@ -87,17 +113,17 @@ public:
         bool firstOnly = false;        // stop at the first item taken
         std::function<bool(const ShellItem&)> takeFile;  // null: every file
     };
-    // The children of an item in no particular order; false when its folder cannot be read.
-    bool children(const ShellItem& parent, const Request& request, QList<ShellItem>& out) const;
-
-    // A read of the folder that stops at its first sub-folder (not hidden unless asked);
-    // true without looking on remote file systems.
-    bool hasSubfolders(const QString& path, bool hidden) const;
-    bool isRemote(const QString& path) const;
+    enum class Listing { Read, Unreadable, Pending };
+    // The children of an item in no particular order. A remote folder is read on a worker and
+    // waited for at most remoteWait: Pending (nothing listed) when it has not answered by then,
+    // and answered tells when a new call lists it at once. A probe (firstOnly) of a remote
+    // folder never looks into it and is Pending too.
+    Listing children(const ShellItem& parent, const Request& request, QList<ShellItem>& out);
+    bool answered(const QString& path) const;
 
 private:
-    ShellItem entry(const QString& folder, const QString& name, bool folderWritable) const;
-    ShellItem volume(const QString& mountPoint) const;
+    ShellItem volume(const platform::MountTable& table, const QString& mountPoint) const;
 
     const platform::MountWatcher& mounts_;
+    std::unique_ptr<FolderScans> remoteScans_;
 };

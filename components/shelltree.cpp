@@ -6,15 +6,21 @@
 #include "platform/filenames.h"
 #include "platform/folderwatch.h"
 #include "platform/hourglass.h"
+#include "platform/modaldialog.h"
 #include "platform/mounttable.h"
 #include "platform/paths.h"
-#include "platform/shell.h"
+#include "platform/qtprompts.h"
 #include "platform/safewrite.h"
+#include "platform/services.h"
+#include "platform/shell.h"
 
 #include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QDir>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QWheelEvent>
@@ -25,6 +31,7 @@ namespace {
 
 constexpr int rereadDelayMs = 100;   // a burst of changes gives one re-read this long after it
 constexpr int rereadLongestMs = 1000; // but a folder that never rests is still re-read
+constexpr int answerPollMs = 250;     // how often a remote folder that outlasted its wait is asked again
 
 QIcon withLinkOverlay(const QIcon& base)
 {
@@ -197,6 +204,8 @@ TShellTree::TShellTree(QWidget* parent, platform::MountWatcher* mounts, platform
 
     rereadTimer_.setSingleShot(true);
     connect(&rereadTimer_, &QTimer::timeout, this, &TShellTree::runRereads);
+    answerTimer_.setInterval(answerPollMs);
+    connect(&answerTimer_, &QTimer::timeout, this, &TShellTree::takeAnswers);
     connect(this, &QTreeWidget::itemExpanded, this, &TShellTree::nodeExpanded);
     connect(this, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
         if (!quietSelection_)
@@ -209,6 +218,7 @@ TShellTree::TShellTree(QWidget* parent, platform::MountWatcher* mounts, platform
 TShellTree::~TShellTree()
 {
     rereadTimer_.stop();
+    answerTimer_.stop();
     quietSelection_ = true;
     clear();
 }
@@ -221,7 +231,7 @@ QString TShellTree::Path() const
 
 void TShellTree::SetPath(const QString& path)
 {
-    const QString target = NearestExistingFolder(path);
+    const QString target = nearestFolder(path);
     if (target.isEmpty()) {
         if (rootNode_)
             setCurrentItem(rootNode_);
@@ -229,6 +239,14 @@ void TShellTree::SetPath(const QString& path)
     }
     if (target != Path())
         Navigate(target);
+}
+
+QString TShellTree::nearestFolder(const QString& path) const
+{
+    // Whether a folder on a remote mount exists is asked of its server, which may not answer.
+    if (path.startsWith(QLatin1Char('/')) && mounts_->table().reach(path).remote)
+        return QDir::cleanPath(path);
+    return NearestExistingFolder(path);
 }
 
 TShellnode* TShellTree::CurrentNode() const
@@ -255,7 +273,7 @@ void TShellTree::SetRootPIDL(TPidls value)
 
 void TShellTree::SetRootDir(const QString& value)
 {
-    const QString folder = NearestExistingFolder(value);
+    const QString folder = nearestFolder(value);
     if (folder.isEmpty() || folder == rootDir_)
         return;
     rootDir_ = folder;
@@ -368,8 +386,7 @@ QIcon TShellTree::iconFor(const ShellItem& item, bool open) const
     case Kind::Desktop: return iconProvider_.icon(QAbstractFileIconProvider::Desktop);
     case Kind::Computer: return iconProvider_.icon(QAbstractFileIconProvider::Computer);
     case Kind::Volume:
-        return iconProvider_.icon(namespace_.isRemote(item.path) ? QAbstractFileIconProvider::Network
-                                                                 : QAbstractFileIconProvider::Drive);
+        return iconProvider_.icon(item.remote ? QAbstractFileIconProvider::Network : QAbstractFileIconProvider::Drive);
     case Kind::Home:
     case Kind::Entry: break;
     }
@@ -378,7 +395,8 @@ QIcon TShellTree::iconFor(const ShellItem& item, bool open) const
             return style()->standardIcon(QStyle::SP_DirOpenIcon);
         return iconProvider_.icon(QAbstractFileIconProvider::Folder);
     }
-    return iconProvider_.icon(QFileInfo(item.path));
+    // The icon of a file is looked up on its file, which on a remote one could wait on the server.
+    return item.remote ? iconProvider_.icon(QAbstractFileIconProvider::File) : iconProvider_.icon(QFileInfo(item.path));
 }
 
 TShellnode* TShellTree::makeNode(ShellItem item)
@@ -393,6 +411,7 @@ void TShellTree::forget(TShellnode* node)
 {
     nodes_.remove(node->id_);
     pendingRereads_.remove(node->id_);
+    awaitingAnswers_.remove(node->id_);
     if (node == rootNode_)
         rootNode_ = nullptr;
 }
@@ -415,7 +434,7 @@ void TShellTree::BuildRoot()
     if (rootUsePIDL_) {
         item = namespace_.special(rootPIDL_);
     } else {
-        QString folder = NearestExistingFolder(rootDir_);
+        QString folder = nearestFolder(rootDir_);
         if (folder.isEmpty())
             folder = QStringLiteral("/");
         item = namespace_.folder(folder);
@@ -483,12 +502,17 @@ int TShellTree::ListChildren(TShellnode* node, bool full)
     ++listing_;
     const auto done = qScopeGuard([this] { --listing_; });
     QList<ShellItem> items;
-    if (!full) {
-        namespace_.children(node->item_, request, items);
-        return int(items.size());
-    }
+    if (!full)
+        return namespace_.children(node->item_, request, items) == ShellNamespace::Listing::Pending ? 1 : int(items.size());
     const platform::Hourglass busy;
-    namespace_.children(node->item_, request, items);  // a folder that cannot be read lists nothing
+    // A folder that cannot be read lists nothing; of one that has not answered yet nothing is
+    // known: what it shows stays, and it may still have children.
+    if (namespace_.children(node->item_, request, items) == ShellNamespace::Listing::Pending) {
+        if (node->childCount() == 0)
+            node->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+        awaitAnswer(node->id_);
+        return node->childCount();
+    }
 
     QMultiHash<QString, TShellnode*> existing;
     for (int i = 0; i < node->childCount(); ++i) {
@@ -506,6 +530,7 @@ int TShellTree::ListChildren(TShellnode* node, bool full)
             vanished << node->ChildNode(i)->id_;
     }
     const quint64 self = node->id_;
+    keepSelectionAbove(node);
     for (const quint64 id : vanished)
         delete nodes_.value(id);
     if (!nodes_.contains(self))
@@ -515,6 +540,19 @@ int TShellTree::ListChildren(TShellnode* node, bool full)
     node->sortChildren(0, Qt::AscendingOrder);
     startMonitor(node);
     return node->childCount();
+}
+
+// The selection does not fall to a neighbour when its folder goes: the node being listed is
+// the nearest one above it that is still there.
+void TShellTree::keepSelectionAbove(TShellnode* node)
+{
+    for (QTreeWidgetItem* up = currentItem(); up; up = up->parent()) {
+        if (up->parent() == node) {
+            if (!static_cast<TShellnode*>(up)->seen_)
+                setCurrentItem(node);
+            return;
+        }
+    }
 }
 
 bool TShellTree::AddChildItem(const QMultiHash<QString, TShellnode*>& existing, ShellItem item,
@@ -537,7 +575,7 @@ bool TShellTree::AddChildItem(const QMultiHash<QString, TShellnode*>& existing, 
 
     bool children = child->item_.attributes & saHasSubfolder;
     if ((options_ & TF_NONFOLDERS) && child->item_.isFolder())
-        children = child->isExpanded() || ListChildren(child, false) > 0;
+        children = child->isExpanded() || ListChildren(child, false) > 0;  // a remote one is not looked into
     if (!children) {
         child->childrenListed_ = false;
         qDeleteAll(child->takeChildren());
@@ -549,11 +587,18 @@ bool TShellTree::AddChildItem(const QMultiHash<QString, TShellnode*>& existing, 
 
 void TShellTree::startMonitor(TShellnode* node)
 {
+    // A monitor whose folder went starts afresh: the path may name a new folder by now.
+    if (node->monitor_ && node->monitor_->Failed()) {
+        node->monitor_.reset();
+        node->monitorStarted_ = false;
+    }
     if (node->monitorStarted_)
         return;
     node->monitorStarted_ = true;
-    if (node->Path().trimmed().isEmpty())
-        return;  // nothing on disk to watch
+    // Nothing on disk to watch; or a remote folder, whose watch would wait on the server (and
+    // would not learn of changes made elsewhere anyway).
+    if (node->Path().trimmed().isEmpty() || node->item_.remote)
+        return;
     const quint64 id = node->id_;
     node->monitor_ = std::make_unique<TDiscMonitor>(watches_, node->Path(), NotifyFilter(),
                                                     [this, id] { scheduleReread(id); });
@@ -583,9 +628,41 @@ void TShellTree::runRereads()
         return;
     for (const quint64 id : ids) {
         // Looked up each time: an earlier re-read may have deleted the node.
-        if (TShellnode* node = nodes_.value(id))
+        TShellnode* node = nodes_.value(id);
+        if (node && node->monitor_ && node->monitor_->Failed()) {
+            // Its folder went with nothing in its place (yet): the parent tells whether it is
+            // still there, and listing it again watches it again.
+            if (TShellnode* up = node->ParentNode())
+                ListChildren(up, true);
+            node = nodes_.value(id);
+        }
+        if (node)
             ListChildren(node, true);
     }
+}
+
+void TShellTree::awaitAnswer(quint64 id)
+{
+    awaitingAnswers_.insert(id);
+    if (!answerTimer_.isActive())
+        answerTimer_.start();
+}
+
+void TShellTree::takeAnswers()
+{
+    if (listing_ > 0)
+        return;  // asked again at the next turn
+    const QSet<quint64> ids = awaitingAnswers_;
+    for (const quint64 id : ids) {
+        TShellnode* node = nodes_.value(id);
+        if (!node || namespace_.answered(node->Path())) {
+            awaitingAnswers_.remove(id);
+            if (node)
+                ListChildren(node, true);
+        }
+    }
+    if (awaitingAnswers_.isEmpty())
+        answerTimer_.stop();
 }
 
 void TShellTree::mountsChanged()
@@ -638,13 +715,6 @@ void TShellTree::Navigate(const QString& path)
     scrollToItem(node);
 }
 
-void TShellTree::selectQuietly(QTreeWidgetItem* item)
-{
-    quietSelection_ = true;
-    setCurrentItem(item);
-    quietSelection_ = false;
-}
-
 bool TShellTree::DoPopupMenu(TShellnode* node, const QPoint& globalPos)
 {
     if (!node)
@@ -656,29 +726,48 @@ bool TShellTree::DoPopupMenu(TShellnode* node, const QPoint& globalPos)
         return false;
     TShellnode* previous = CurrentNode();
     const quint64 previousId = previous ? previous->id_ : 0;
-    const bool moved = previous != node;
-    if (moved)
-        selectQuietly(node);
-    if (popupMenuMode_ == pmm_PopupMenu) {
-        if (popupMenu_)
-            popupMenu_->exec(globalPos);
-    } else {
-        ShowSystemMenu(node, globalPos);
+    const QString previousPath = previous ? previous->Path() : QString();
+    {
+        // The selection is the menu's only while it shows: nothing it passes through meanwhile
+        // (a folder of it going, say) is a change.
+        const QScopedValueRollback quiet(quietSelection_, true);
+        setCurrentItem(node);
+        if (popupMenuMode_ == pmm_PopupMenu) {
+            if (popupMenu_)
+                popupMenu_->exec(globalPos);
+        } else {
+            ShowSystemMenu(node, globalPos);
+        }
+        TShellnode* back = nodes_.value(previousId);
+        setCurrentItem(back);
+        if (back || !previousId)
+            return true;
     }
-    if (moved)
-        selectQuietly(previousId ? nodes_.value(previousId) : nullptr);
+    // The selected folder went while the menu showed: the nearest one above it takes its place.
+    SetPath(previousPath);
     return true;
 }
 
-platform::ShellService& TShellTree::Shell() const
+const platform::Services& TShellTree::Services() const
 {
-    static platform::DesktopShell desktop(platform::executableFolder());
-    return shell_ ? *shell_ : desktop;
+    static platform::DesktopShell shell(platform::executableFolder());
+    static platform::QtPromptService prompts(QCoreApplication::applicationName());
+    static platform::DialogRunner dialogs;
+    static const platform::Services desktop{prompts, shell, dialogs};
+    return services_ ? *services_ : desktop;
 }
 
 void TShellTree::ShowSystemMenu(TShellnode* node, const QPoint& globalPos)
 {
-    ShowItemContextMenu({node->Item()}, this, globalPos, Shell());
+    ShowItemContextMenu({node->Item()}, this, globalPos, Services());
+}
+
+void TShellTree::showEvent(QShowEvent* event)
+{
+    QTreeWidget::showEvent(event);
+    // Shown again: what was listed may have changed meanwhile, also where no monitor follows it.
+    if (!event->spontaneous())
+        ReadAll();
 }
 
 void TShellTree::contextMenuEvent(QContextMenuEvent* event)

@@ -20,7 +20,7 @@ class TDiscMonitor;
 class TShellTree;
 
 namespace platform {
-class ShellService;
+struct Services;
 class FolderWatchHub;
 class MountWatcher;
 }
@@ -136,9 +136,10 @@ public:
     void SetPopupMenuMode(TPopupMenuMode value) { popupMenuMode_ = value; }
     QMenu* PopupMenu() const { return popupMenu_; }
     void SetPopupMenu(QMenu* menu) { popupMenu_ = menu; }
-    // Where the item menu opens items; the desktop's own unless set.
-    platform::ShellService& Shell() const;
-    void SetShell(platform::ShellService* shell) { shell_ = shell; }
+    // Where the item menu opens items and tells what could not be opened; the desktop's own
+    // opener and message boxes unless set.
+    const platform::Services& Services() const;
+    void SetServices(const platform::Services* services) { services_ = services; }
     bool RightClickSelect() const { return rightClickSelect_; }
     void SetRightClickSelect(bool value) { rightClickSelect_ = value; }
 
@@ -155,7 +156,9 @@ public:
     // The change filter the tree gives its monitors (platform::FolderChange bits).
     quint32 NotifyFilter() const;
 
-    // Lists a node's children (full), or only finds out whether it has any (a probe).
+    // Lists a node's children (full), or only finds out whether it has any (a probe), and gives
+    // their number. A remote folder that has not answered within the wait keeps what it shows
+    // and is listed again once it answers; a probe of one gives 1 without looking.
     int ListChildren(TShellnode* node, bool full);
     void ReadChildren(TShellnode* node, bool recursive);
     // Re-reads every expanded level.
@@ -175,6 +178,7 @@ protected:
     // The item menu of pmm_System (ShowItemContextMenu).
     virtual void ShowSystemMenu(TShellnode* node, const QPoint& globalPos);
 
+    void showEvent(QShowEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -187,6 +191,7 @@ private:
     enum class RebuildMode { Root, Special, Folder };
     void Rebuild(RebuildMode mode);
     void Navigate(const QString& path);
+    QString nearestFolder(const QString& path) const;
     TShellnode* makeNode(ShellItem item);
     void forget(TShellnode* node);
     // Takes an item into the listing: an existing unseen child of the same name and kind, or a new node.
@@ -196,8 +201,10 @@ private:
     void startMonitor(TShellnode* node);
     void scheduleReread(quint64 id);
     void runRereads();
+    void awaitAnswer(quint64 id);
+    void takeAnswers();
+    void keepSelectionAbove(TShellnode* node);
     void nodeExpanded(QTreeWidgetItem* item);
-    void selectQuietly(QTreeWidgetItem* item);
     void refilter();
     void resortAll(QTreeWidgetItem* item);
     void updateIconsBelow(QTreeWidgetItem* item);
@@ -229,7 +236,7 @@ private:
     TFileSortOrder fileSortOrder_ = so_Ascending;
     TPopupMenuMode popupMenuMode_ = pmm_System;
     QPointer<QMenu> popupMenu_;
-    platform::ShellService* shell_ = nullptr;
+    const platform::Services* services_ = nullptr;
     bool rightClickSelect_ = false;
 
     TShellnode* rootNode_ = nullptr;
@@ -240,6 +247,8 @@ private:
     QHash<quint64, TShellnode*> nodes_;
     QSet<quint64> pendingRereads_;
     QTimer rereadTimer_;
+    QSet<quint64> awaitingAnswers_;  // remote folders whose listing outlasted the wait
+    QTimer answerTimer_;
     QElapsedTimer pendingSince_;
     WheelPager wheel_;
 };

@@ -2,6 +2,7 @@
 
 #include "imaging/pgsettings.h"
 #include "imaging/pixelgraphic.h"
+#include "platform/filecontent.h"
 #include "platform/foldertree.h"
 #include "platform/paths.h"
 #include "platform/safewrite.h"
@@ -173,11 +174,12 @@ void TThumbDiskCache::SaveIndex()
 
 void TThumbDiskCache::LoadIndex()
 {
-    QFile file(directory_ + IndexFileName);
-    if (directory_.isEmpty() || !file.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> bytes =
+        directory_.isEmpty() ? std::nullopt : platform::readFileContent(directory_ + IndexFileName);
+    if (!bytes)
         return;
     QStringList lines;
-    for (const QByteArray& line : file.readAll().split('\n')) {
+    for (const QByteArray& line : bytes->split('\n')) {
         const QString path = QString::fromUtf8(line.endsWith('\r') ? line.chopped(1) : line);
         if (!path.isEmpty())
             lines.append(path);

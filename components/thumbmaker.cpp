@@ -3,6 +3,8 @@
 #include "imaging/formats/jpeg/jpegformat.h"
 #include "imaging/pixelgraphic.h"
 
+#include "platform/filecontent.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -55,8 +57,8 @@ void LoadThumbnailSource(const QString& Path, TPixelGraphic& Source, int ScaleBo
                          int MaxJpegScale, const std::atomic<bool>& Cancelled)
 {
     Source.SetOnProgress([&Cancelled](PGObject*, int, int, bool& abort) { abort = Cancelled.load(); });
-    QFile file(Path);
-    if (file.open(QIODevice::ReadOnly) && startsLikeJpeg(file)) {
+    QFile file;
+    if (platform::openPlainFile(file, Path) && startsLikeJpeg(file)) {
         Source.SetWarningAction(waIgnore);
         LoadScaledJpeg(file, Source, ScaleBoxWidth, ScaleBoxHeight, MaxJpegScale);
         return;

@@ -42,9 +42,10 @@ struct ThumbResult {
 };
 
 // Loads a source picture. A file that starts like a JPEG is decoded in the DCT domain at the
-// scale ChooseJpegScale gives for the box (a JPEG that ends early is used as decoded); any
-// other file goes through the library's registry, its warnings raised as errors. The load
-// stops early (and the result is not to be used) once Cancelled is set.
+// scale ChooseJpegScale gives for the box and turned upright by its Exif orientation (a JPEG
+// that ends early is used as decoded); any other file goes through the library's registry, its
+// warnings raised as errors. The load stops early (and the result is not to be used) once
+// Cancelled is set.
 void LoadThumbnailSource(const QString& Path, TPixelGraphic& Source, int ScaleBoxWidth, int ScaleBoxHeight,
                          int MaxJpegScale, const std::atomic<bool>& Cancelled);
 

@@ -1,6 +1,8 @@
 #include "fileformats.h"
 
 
+#include "platform/filecontent.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
@@ -261,8 +263,8 @@ bool ReadGraphicFileInfo(const QString& FileName, int ImageIndex, QString& Descr
     if (file.fileName().isEmpty() || !file.isFile())
         return false;
     try {
-        QFile stream(FileName);
-        if (!stream.open(QIODevice::ReadOnly))
+        QFile stream;
+        if (!platform::openPlainFile(stream, FileName))
             return false;
         return ReadStreamFileInfo(stream, GetLowerExtension(FileName), ImageIndex, Description, Info);
     } catch (...) {

@@ -70,6 +70,8 @@ struct GraphicFileInfo {
     QString ColorsText;
     int BitsPerPixel = 0;
     int ImageCount = 0;
+    // How the frame is stored (orientation.h): a JPEG's Exif orientation, 1 for the rest.
+    int Orientation = 1;
 };
 
 // GetInfo's colours text of a pixel's bit count: "2", "16", "256", "64K", "16.7M" (24 and 32

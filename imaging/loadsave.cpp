@@ -11,13 +11,16 @@
 #include "progressscope.h"
 #include "imaging/formats/bmp/bmpformat.h"
 
+#include "platform/filecontent.h"
 #include "platform/prompts.h"
 #include "platform/safewrite.h"
 
 #include <QBuffer>
 #include <QFile>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <algorithm>
 #include <exception>
 #include <functional>
@@ -208,11 +211,18 @@ void TPixelGraphic::LoadFromFile(const QString& FileName)
     LoadFromFileIndex(FileName, 0);
 }
 
+void OpenImageFile(QFile& File, const QString& FileName)
+{
+    if (!platform::openPlainFile(File, FileName)) {
+        const int err = errno;
+        throw EPixelGraphic(QStringLiteral("Cannot open file \"%1\". %2").arg(FileName, QString::fromLocal8Bit(std::strerror(err))));
+    }
+}
+
 void TPixelGraphic::LoadFromFileIndex(const QString& FileName, int ImageIndex)
 {
-    QFile file(FileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw EPixelGraphic(QStringLiteral("Cannot open file \"%1\". %2").arg(FileName, file.errorString()));
+    QFile file;
+    OpenImageFile(file, FileName);
     LoadFromStreamIndex(file, GetLowerExtension(FileName), ImageIndex);
 }
 

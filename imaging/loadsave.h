@@ -9,6 +9,7 @@
 
 #include <functional>
 
+class QFile;
 class QIODevice;
 class FormatRegistry;
 class TFileFormatWriter;
@@ -21,6 +22,10 @@ long double PixelGraphicPower(long double X, long double Y);
 // A gamma that a file may carry and that the library will correct for: finite, above 0.01 and
 // below 100. Anything else is ignored (taken as the default).
 bool GammaIsUsable(long double Gamma);
+
+// Opens an image file for reading, a plain file only (a FIFO or a device never blocks the
+// load); EPixelGraphic "Cannot open file ..." with the reason otherwise.
+void OpenImageFile(QFile& File, const QString& FileName);
 
 // Loads image ImageIndex of the stream with the reader the registry finds for it (signature,
 // then extension), corrects gamma and recognises the palette. EPGUnknownFileFormat when no

@@ -9,11 +9,49 @@
 
 namespace platform {
 
+namespace {
+
+bool isPlain(const struct stat& st)
+{
+    if (S_ISREG(st.st_mode))
+        return true;
+    errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    return false;
+}
+
+} // namespace
+
+int openPlainDescriptor(const QString& path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    if (name.isEmpty()) {
+        errno = ENOENT;
+        return -1;
+    }
+    struct stat st {};
+    // Some devices act on being opened: only what looks plain now is opened at all.
+    if (::stat(name.constData(), &st) != 0 || !isPlain(st))
+        return -1;
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    if (::fstat(fd, &st) != 0 || !isPlain(st)) {
+        const int err = errno;
+        ::close(fd);
+        errno = err;
+        return -1;
+    }
+    // Non-blocking means nothing for a plain file; cleared so that readers see ordinary reads.
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags != -1)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    return fd;
+}
+
 std::optional<QByteArray> readFileContent(const QString& path)
 {
-    // Plain system calls: settings are read file by file for every site of a run. Opened
-    // without waiting, so that a FIFO in a file's place is refused instead of blocking.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    // Plain system calls: settings are read file by file for every site of a run.
+    const int fd = openPlainDescriptor(path);
     if (fd < 0)
         return std::nullopt;
     struct Closer {
@@ -28,10 +66,6 @@ std::optional<QByteArray> readFileContent(const QString& path)
     struct stat st {};
     if (::fstat(fd, &st) != 0)
         return std::nullopt;
-    if (!S_ISREG(st.st_mode)) {
-        errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-        return std::nullopt;
-    }
     // The size is a first guess: the file may grow or shrink while it is read.
     QByteArray bytes(qsizetype(st.st_size) + 1, Qt::Uninitialized);
     qsizetype filled = 0;
@@ -53,22 +87,9 @@ std::optional<QByteArray> readFileContent(const QString& path)
 
 bool openPlainFile(QFile& file, const QString& path)
 {
-    const QByteArray name = QFile::encodeName(path);
-    struct stat st {};
-    // Some devices act on being opened: only what looks plain now is opened at all.
-    if (name.isEmpty() || ::stat(name.constData(), &st) != 0 || !S_ISREG(st.st_mode))
-        return false;
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = openPlainDescriptor(path);
     if (fd < 0)
         return false;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return false;
-    }
-    // Non-blocking means nothing for a plain file; cleared all the same.
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags != -1)
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         return false;

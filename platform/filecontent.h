@@ -9,14 +9,20 @@ class QFile;
 
 namespace platform {
 
-// The whole content of a plain file; nothing when it is missing, a folder or unreadable (errno
-// then says which).
+// Every file the programs read is opened through these: a plain file (links followed) only.
+// Anything else (a folder, a FIFO, a device) is refused without blocking: the name is checked,
+// opened without waiting and checked again on the open descriptor, so a FIFO swapped in
+// between cannot block either. A refusal leaves errno at EISDIR for a folder and EINVAL for
+// anything else that is not a plain file.
+
+// The open descriptor (blocking reads, close-on-exec), or -1 with errno set.
+int openPlainDescriptor(const QString& path);
+
+// The whole content of a plain file; nothing when it is missing, not a plain file or
+// unreadable (errno then says which).
 std::optional<QByteArray> readFileContent(const QString& path);
 
-// Opens a plain file (links followed) for reading. Anything else (a folder, a FIFO, a device)
-// is refused without blocking: the name is checked, opened without waiting and checked again
-// on the open descriptor, so a FIFO swapped in between cannot block either. The file is
-// opened on that descriptor and so carries no name.
+// Opens a plain file for reading. The file is opened on the descriptor and so carries no name.
 bool openPlainFile(QFile& file, const QString& path);
 
 } // namespace platform

@@ -2,7 +2,24 @@
 
 #include "filenames.h"
 
+#include <climits>
+#include <unistd.h>
+
 namespace platform {
+
+namespace {
+
+// Host parts that name this machine: none, "localhost", or its own name (which some file
+// managers write into every URL they drag).
+bool isThisHost(const QByteArray& host)
+{
+    if (host.isEmpty() || host == "localhost")
+        return true;
+    char name[HOST_NAME_MAX + 1] = {};
+    return ::gethostname(name, sizeof name - 1) == 0 && host == QByteArray(name).toLower();
+}
+
+} // namespace
 
 QByteArray fileUrl(const QString& path)
 {
@@ -20,8 +37,7 @@ QString localFileOfUrl(QByteArrayView url)
         const qsizetype slash = rest.indexOf('/');
         if (slash < 0)
             return {};
-        const QByteArray host = rest.first(slash).toByteArray().toLower();
-        if (!host.isEmpty() && host != "localhost")
+        if (!isThisHost(rest.first(slash).toByteArray().toLower()))
             return {};
         rest = rest.sliced(slash);
     }

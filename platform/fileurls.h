@@ -12,8 +12,9 @@ inline constexpr QLatin1StringView uriListMimeType{"text/uri-list"};
 // "file://" and the path's bytes percent-encoded ("/" kept), so that any name goes through.
 QByteArray fileUrl(const QString& path);
 
-// The absolute local path of a "file:" URL without a host (or with "localhost"); "" for
-// anything else (other schemes, other hosts, relative paths, a NUL byte).
+// The absolute local path of a "file:" URL without a host, with "localhost" or with this
+// machine's own name; "" for anything else (other schemes, other hosts, relative paths, a NUL
+// byte).
 QString localFileOfUrl(QByteArrayView url);
 
 // A uri-list of the paths, one URL per line, each line ended by CR LF.

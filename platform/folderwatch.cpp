@@ -8,6 +8,7 @@
 #include <QSocketNotifier>
 
 #include <cerrno>
+#include <utility>
 #include <sys/inotify.h>
 #include <unistd.h>
 
@@ -19,7 +20,8 @@ constexpr quint32 nameEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_
 
 quint32 kernelMask(quint32 filter)
 {
-    quint32 mask = IN_ONLYDIR;
+    // A watch follows its folder when that is renamed: the path then names another one, or none.
+    quint32 mask = IN_ONLYDIR | IN_MOVE_SELF;
     if (filter & (FileNameChanges | FolderNameChanges))
         mask |= nameEvents;
     if (filter & AttributeChanges)
@@ -93,7 +95,9 @@ void FolderWatchHub::rearmUnion(int watch)
     if (ids.isEmpty())
         return;
     int again = -1;
-    arm(subscriptions_.value(ids.first()).folder, kernelMask(unionFilter(watch)), again, nullptr);
+    if (arm(subscriptions_.value(ids.first()).folder, kernelMask(unionFilter(watch)), again, nullptr)
+        && again != watch && !byWatch_.contains(again))
+        ::inotify_rm_watch(fd_, again);  // the path names another folder by now: not ours to watch
 }
 
 quint64 FolderWatchHub::subscribe(const QString& folder, quint32 filter, std::function<void()> changed, int* error)
@@ -102,12 +106,35 @@ quint64 FolderWatchHub::subscribe(const QString& folder, quint32 filter, std::fu
     if (!arm(folder, kernelMask(filter), watch, error))
         return 0;
     const quint64 id = nextId_++;
-    subscriptions_.insert(id, {folder, watch, filter, std::move(changed)});
+    subscriptions_.insert(id, {folder, -1, filter, std::move(changed)});
+    attach(id, watch);
+    return id;
+}
+
+void FolderWatchHub::attach(quint64 id, int watch)
+{
+    subscriptions_[id].watch = watch;
     QList<quint64>& shared = byWatch_[watch];
-    shared.append(id);
+    if (!shared.contains(id))
+        shared.append(id);
     if (shared.size() > 1)
         rearmUnion(watch);
-    return id;
+}
+
+void FolderWatchHub::detach(quint64 id)
+{
+    const auto it = subscriptions_.find(id);
+    if (it == subscriptions_.end() || it->watch < 0)
+        return;
+    const int watch = std::exchange(it->watch, -1);
+    QList<quint64>& ids = byWatch_[watch];
+    ids.removeAll(id);
+    if (ids.isEmpty()) {
+        byWatch_.remove(watch);
+        ::inotify_rm_watch(fd_, watch);
+    } else {
+        rearmUnion(watch);
+    }
 }
 
 bool FolderWatchHub::setFilter(quint64 id, quint32 filter, int* error)
@@ -123,16 +150,8 @@ bool FolderWatchHub::setFilter(quint64 id, quint32 filter, int* error)
     }
     if (watch != it->watch) {
         // The path now names another folder than the one first watched.
-        const int old = it->watch;
-        it->watch = watch;
-        if (old >= 0) {
-            byWatch_[old].removeAll(id);
-            if (byWatch_[old].isEmpty()) {
-                byWatch_.remove(old);
-                ::inotify_rm_watch(fd_, old);
-            }
-        }
-        byWatch_[watch].append(id);
+        detach(id);
+        attach(id, watch);
     }
     rearmUnion(watch);
     return true;
@@ -140,21 +159,29 @@ bool FolderWatchHub::setFilter(quint64 id, quint32 filter, int* error)
 
 void FolderWatchHub::unsubscribe(quint64 id)
 {
-    const auto it = subscriptions_.find(id);
-    if (it == subscriptions_.end())
-        return;
-    const int watch = it->watch;
-    subscriptions_.erase(it);
-    if (watch < 0)
-        return;
-    QList<quint64>& ids = byWatch_[watch];
-    ids.removeAll(id);
-    if (ids.isEmpty()) {
-        byWatch_.remove(watch);
-        ::inotify_rm_watch(fd_, watch);
-    } else {
-        rearmUnion(watch);
+    detach(id);
+    subscriptions_.remove(id);
+}
+
+bool FolderWatchHub::isWatching(quint64 id) const
+{
+    const auto it = subscriptions_.constFind(id);
+    return it != subscriptions_.cend() && it->watch >= 0;
+}
+
+void FolderWatchHub::relocate(int watch, bool kernelDropped)
+{
+    const QList<quint64> ids = byWatch_.take(watch);
+    for (const quint64 id : ids)
+        subscriptions_[id].watch = -1;
+    for (const quint64 id : ids) {
+        int again = -1;
+        if (arm(subscriptions_.value(id).folder, kernelMask(subscriptions_.value(id).filter), again, nullptr))
+            attach(id, again);
     }
+    // A renamed folder keeps its kernel watch until we let go of it, unless a path still names it.
+    if (!kernelDropped && !byWatch_.contains(watch))
+        ::inotify_rm_watch(fd_, watch);
 }
 
 void FolderWatchHub::readEvents()
@@ -183,10 +210,13 @@ void FolderWatchHub::readEvents()
                         fire(it.key());
                 continue;
             }
-            if (event->mask & IN_IGNORED) {
-                // The folder is gone (or we let go of it): the kernel has dropped the watch.
-                for (const quint64 id : byWatch_.take(event->wd))
-                    subscriptions_[id].watch = -1;
+            if (event->mask & (IN_IGNORED | IN_MOVE_SELF)) {
+                // The folder is gone or renamed (or we let go of it): each subscriber's path may
+                // name a new folder by now, made again or renamed over the old one.
+                const QList<quint64> ids = byWatch_.value(event->wd);
+                relocate(event->wd, event->mask & IN_IGNORED);
+                for (const quint64 id : ids)
+                    fire(id);
                 continue;
             }
             for (const quint64 id : byWatch_.value(event->wd))

@@ -31,13 +31,17 @@ public:
     static FolderWatchHub& shared();
 
     // Calls changed (later, from the event loop) after each batch of changes that passes the
-    // filter, and after the kernel dropped events. Gives 0 and the errno when the folder
+    // filter, after the kernel dropped events, and when the folder at the path was deleted,
+    // renamed or replaced: the watch then moves to the folder that the path names now, or,
+    // with none there, is lost (isWatching false). Gives 0 and the errno when the folder
     // cannot be watched (missing, not a folder, no access, no watches left).
     quint64 subscribe(const QString& folder, quint32 filter, std::function<void()> changed, int* error = nullptr);
     // Re-arms the watch with a new filter; false (and the subscription gone) when the folder
     // can no longer be watched.
     bool setFilter(quint64 id, quint32 filter, int* error = nullptr);
     void unsubscribe(quint64 id);
+    // The subscription still follows its folder.
+    bool isWatching(quint64 id) const;
 
     int descriptor() const { return fd_; }
     int watchCount() const { return int(byWatch_.size()); }
@@ -53,6 +57,10 @@ private:
     bool arm(const QString& folder, quint32 mask, int& watch, int* error);
     quint32 unionFilter(int watch) const;
     void rearmUnion(int watch);
+    void attach(quint64 id, int watch);
+    void detach(quint64 id);
+    // The kernel's watch no longer stands for the folders at its subscribers' paths.
+    void relocate(int watch, bool kernelDropped);
     void readEvents();
 
     int fd_ = -1;

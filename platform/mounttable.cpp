@@ -5,7 +5,9 @@
 #include <QFile>
 #include <QSocketNotifier>
 
+#include <climits>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -55,7 +57,7 @@ bool isRemoteFileSystem(const QString& fsType)
 {
     static const QStringList remote{"nfs", "nfs4", "cifs", "smb3", "smbfs", "ncpfs", "afs", "coda",
                                     "9p", "ceph", "glusterfs", "davfs", "lustre", "gfs2", "ocfs2",
-                                    "sshfs", "fuse", "fuseblk"};
+                                    "sshfs", "fuse", "fuseblk", "autofs"};
     return remote.contains(fsType) || fsType.startsWith(QLatin1StringView("fuse."));
 }
 
@@ -68,11 +70,11 @@ bool isUserVolume(const QString& mountPoint, const QString& userName)
     return !userName.isEmpty() && mountPoint.startsWith(QStringLiteral("/run/media/%1/").arg(userName));
 }
 
-MountEntry MountWatcher::mountOf(const QString& path) const
+MountEntry MountTable::mountOf(const QString& path) const
 {
     MountEntry best{QString(), QStringLiteral("/"), QString()};
     qsizetype bestLength = -1;
-    for (const MountEntry& m : mounts()) {
+    for (const MountEntry& m : entries_) {
         const bool holds = m.mountPoint == QLatin1StringView("/") || path == m.mountPoint
                            || path.startsWith(m.mountPoint + QLatin1Char('/'));
         // A later mount on the same point hides the earlier one.
@@ -84,12 +86,65 @@ MountEntry MountWatcher::mountOf(const QString& path) const
     return best;
 }
 
-bool MountWatcher::isMountPoint(const QString& path) const
+bool MountTable::isMountPoint(const QString& path) const
 {
-    for (const MountEntry& m : mounts())
+    for (const MountEntry& m : entries_)
         if (m.mountPoint == path)
             return true;
     return false;
+}
+
+MountTable::Reach MountTable::reach(const QString& path) const
+{
+    // The kernel gives up after 40 links in one lookup; so does this walk.
+    constexpr int mostLinks = 40;
+    const auto joined = [](const QString& folder, const QString& name) {
+        return folder == QLatin1StringView("/") ? folder + name : folder + QLatin1Char('/') + name;
+    };
+    const auto withRest = [&](QString at, const QStringList& rest) {
+        for (const QString& part : rest)
+            at = joined(at, part);
+        return at;
+    };
+    QStringList rest = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    QString at = QStringLiteral("/");
+    if (isRemote(at))
+        return {withRest(at, rest), true};
+    int links = 0;
+    while (!rest.isEmpty()) {
+        const QString part = rest.takeFirst();
+        if (part == QLatin1StringView("."))
+            continue;
+        if (part == QLatin1StringView("..")) {
+            at.truncate(qMax<qsizetype>(1, at.lastIndexOf(QLatin1Char('/'))));
+            continue;
+        }
+        const QString next = joined(at, part);
+        if (isRemote(next))
+            return {withRest(next, rest), true};
+        const QByteArray native = encodeFileName(next);
+        struct stat st {};
+        if (::lstat(native.constData(), &st) != 0 || !S_ISLNK(st.st_mode) || ++links > mostLinks) {
+            // Missing, no link, or a loop: nothing further to resolve that could block.
+            at = next;
+            continue;
+        }
+        QByteArray target(PATH_MAX, Qt::Uninitialized);
+        const ssize_t n = ::readlink(native.constData(), target.data(), target.size());
+        if (n <= 0) {
+            at = next;
+            continue;
+        }
+        target.truncate(n);
+        const QString text = decodeFileName(target);
+        rest = text.split(QLatin1Char('/'), Qt::SkipEmptyParts) + rest;
+        if (text.startsWith(QLatin1Char('/'))) {
+            at = QStringLiteral("/");
+            if (isRemote(at))
+                return {withRest(at, rest), true};
+        }
+    }
+    return {at, false};
 }
 
 ProcMountWatcher::ProcMountWatcher(QObject* parent) : MountWatcher(parent)

@@ -19,12 +19,40 @@ struct MountEntry {
 // Lines with fewer than three fields are skipped.
 QList<MountEntry> parseMountTable(const QByteArray& table);
 
-// File systems whose files live elsewhere (network and user-space file systems): a dead
-// server could block any look at them.
+// File systems whose files live elsewhere (network and user-space file systems) and automount
+// points (a look at one mounts what it stands for): a dead server could block any look at them.
 bool isRemoteFileSystem(const QString& fsType);
 
 // Where volumes are mounted for the user: /mnt and below, /media/..., /run/media/<user>/...
 bool isUserVolume(const QString& mountPoint, const QString& userName);
+
+// A copy of a mount table, which may be handed to another thread.
+class MountTable {
+public:
+    MountTable() = default;
+    explicit MountTable(QList<MountEntry> entries) : entries_(std::move(entries)) {}
+    const QList<MountEntry>& entries() const { return entries_; }
+
+    // The entry of the mount that holds the path (the longest mount point above it); the root
+    // mount when the table names no better one.
+    MountEntry mountOf(const QString& path) const;
+    bool isMountPoint(const QString& path) const;
+    // The path (taken as it is written) lies on a remote file system.
+    bool isRemote(const QString& path) const { return isRemoteFileSystem(mountOf(path).fsType); }
+
+    // Where an absolute path leads: its links followed one component at a time, each component
+    // looked at only while it lies on a local file system, so that nothing here waits on a
+    // server. With remote set the path leads into a remote mount, and what follows that mount
+    // point is left as written.
+    struct Reach {
+        QString path;
+        bool remote = false;
+    };
+    Reach reach(const QString& path) const;
+
+private:
+    QList<MountEntry> entries_;
+};
 
 // The mounts of this process, told again whenever they change.
 class MountWatcher : public QObject {
@@ -33,10 +61,9 @@ public:
     using QObject::QObject;
     virtual QList<MountEntry> mounts() const = 0;
 
-    // The entry of the mount that holds the path (the longest mount point above it); the root
-    // mount when the table names no better one.
-    MountEntry mountOf(const QString& path) const;
-    bool isMountPoint(const QString& path) const;
+    MountTable table() const { return MountTable(mounts()); }
+    MountEntry mountOf(const QString& path) const { return table().mountOf(path); }
+    bool isMountPoint(const QString& path) const { return table().isMountPoint(path); }
 
 signals:
     void changed();

@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include <memory>
+
 namespace platform {
 
 QString helpPage(const QString& programFolder, int context)
@@ -59,13 +61,18 @@ void showHelp(const Services& services, int context)
     });
 }
 
-void openDocument(const Services& services, const QString& fileOrUrl)
+bool openDocument(const Services& services, const QString& fileOrUrl)
 {
     PromptService& prompts = services.prompts;
-    services.shell.openDocument(fileOrUrl, [&prompts, fileOrUrl](const FileOutcome& opened) {
-        if (!opened)
+    // A reply that comes later finds this call gone: only the flag outlives it.
+    const auto failed = std::make_shared<bool>(false);
+    services.shell.openDocument(fileOrUrl, [&prompts, fileOrUrl, failed](const FileOutcome& opened) {
+        if (!opened) {
+            *failed = true;
             prompts.warning(documentNotOpenedText(fileOrUrl, opened.reason));
+        }
     });
+    return !*failed;
 }
 
 } // namespace platform

@@ -43,9 +43,10 @@ private:
 };
 
 // The user's side of the two: help or a document is opened, and when it cannot be shown one
-// warning says why; for help it names the page, so that it can be opened by hand.
+// warning says why, also when the opener fails only after it started; for help it names the
+// page, so that it can be opened by hand. openDocument is false when the open failed at once.
 void showHelp(const Services& services, int context);
-void openDocument(const Services& services, const QString& fileOrUrl);
+bool openDocument(const Services& services, const QString& fileOrUrl);
 
 QString helpNotShownText(const QString& page, const QString& reason);
 QString documentNotOpenedText(const QString& fileOrUrl, const QString& reason);

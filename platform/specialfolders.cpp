@@ -1,11 +1,10 @@
 #include "specialfolders.h"
+#include "filecontent.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QFile>
 #include <QRegularExpression>
 #include <QStandardPaths>
-#include <QTextStream>
 
 namespace platform {
 
@@ -24,13 +23,12 @@ QString firstExisting(QStandardPaths::StandardLocation location)
 QString templatesFolder()
 {
     const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    QFile file(config + QStringLiteral("/user-dirs.dirs"));
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    const std::optional<QByteArray> bytes = readFileContent(config + QStringLiteral("/user-dirs.dirs"));
+    if (!bytes)
         return {};
     static const QRegularExpression line(QStringLiteral(R"(^\s*XDG_TEMPLATES_DIR\s*=\s*"([^"]*)\")"));
-    QTextStream in(&file);
-    while (!in.atEnd()) {
-        const QRegularExpressionMatch m = line.match(in.readLine());
+    for (const QString& text : QString::fromUtf8(*bytes).split(QLatin1Char('\n'))) {
+        const QRegularExpressionMatch m = line.match(text);
         if (!m.hasMatch())
             continue;
         QString value = m.captured(1);

@@ -1,4 +1,5 @@
 #include "stagedfile.h"
+#include "filecontent.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -228,7 +229,7 @@ FileOutcome stageCopy(const QString& source, const QString& destination, NewFile
     const auto cannotWrite = [&destination] { return FileOutcome::fromErrno(QStringLiteral("Cannot write %1").arg(destination)); };
     const auto cannotRead = [&source] { return FileOutcome::fromErrno(QStringLiteral("Cannot read %1").arg(source)); };
 
-    const int in = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC);
+    const int in = openPlainDescriptor(source);
     if (in < 0)
         return cannotRead();
     struct Closer {
@@ -238,10 +239,6 @@ FileOutcome stageCopy(const QString& source, const QString& destination, NewFile
     struct stat from {};
     if (::fstat(in, &from) != 0)
         return cannotRead();
-    if (!S_ISREG(from.st_mode)) {
-        errno = EINVAL;
-        return cannotRead();
-    }
 
     // A file it replaces keeps its bits; a link there is replaced like a missing file.
     struct stat old {};

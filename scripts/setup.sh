@@ -13,6 +13,8 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   fonts-liberation xvfb xauth
+  # a real file manager and a mouse driver for the drag-and-drop end-to-end test
+  pcmanfm xdotool
   python3 python3-aiosmtpd
   chromium
 )

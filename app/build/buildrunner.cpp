@@ -28,7 +28,7 @@ BuildRunner::BuildRunner(BuildJob job, platform::PromptService& prompts, BuildDi
     : job_(std::move(job))
     , prompts_(prompts)
     , display_(display)
-    , pages_(job_.pages, PageServices{{}, [this](const QString& text) { display_.showStatus(text); }, {}})
+    , pages_(job_.pages, PageServices{job_.measureImage, [this](const QString& text) { display_.showStatus(text); }, {}})
 {
 }
 

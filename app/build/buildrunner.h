@@ -31,6 +31,8 @@ struct BuildJob {
     bool buildAll = false;           // no preview question
     bool skipExistingThumbnails = true;
     int threads = 1;                 // thumbnail workers; 1 makes them one by one
+    // How image pages measure their pictures; unset: the program's own (measureImageFile).
+    decltype(PageServices::measureImage) measureImage;
 };
 
 // The build run without widgets: page count, thumbnails folder, required files, page-number

@@ -5,6 +5,7 @@
 #include "imaging/formats/jpeg/jpegformat.h"
 #include "imaging/pixelgraphic.h"
 
+#include "platform/filecontent.h"
 #include "platform/paths.h"
 
 #include <QBuffer>
@@ -27,12 +28,12 @@ std::unique_ptr<TPixelGraphic> newSourceImage()
     return image;
 }
 
-// The source reduced in the DCT domain to the smallest scale that still covers the box;
-// nothing when the JPEG decoder refuses the file.
+// The source reduced in the DCT domain to the smallest scale that still covers the box, turned
+// upright; nothing when the JPEG decoder refuses the file.
 std::unique_ptr<TPixelGraphic> loadScaledJpeg(const QString& source, int boxWidth, int boxHeight)
 {
-    QFile file(source);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!platform::openPlainFile(file, source))
         return nullptr;
     auto image = newSourceImage();
     try {

@@ -14,10 +14,11 @@ class TPixelGraphic;
 bool IsJpegFileName(const QString& name);
 
 // The thumbnail picture of an image file, fitted into the box (never enlarged): a file named as
-// JPEG is decoded reduced in the DCT domain, just large enough for the box; a file that is
-// something else, or that the JPEG decoder refuses, is loaded by the library in whatever
-// format it is. Warnings of damaged files are not asked about. Raises the library's error when
-// the file cannot be read. Uses images of its own only, so workers may call it.
+// JPEG is decoded reduced in the DCT domain, just large enough for the box, and stands upright
+// as its Exif orientation says (the file itself is left as it is); a file that is something
+// else, or that the JPEG decoder refuses, is loaded by the library in whatever format it is.
+// Warnings of damaged files are not asked about. Raises the library's error when the file
+// cannot be read. Uses images of its own only, so workers may call it.
 std::unique_ptr<TPixelGraphic> makeThumbnailGraphic(const QString& source, int boxWidth, int boxHeight);
 
 // The thumbnail's JPEG file content, made in memory with the given options; nothing when the

@@ -64,7 +64,7 @@ PageGenerator::PageGenerator(PageInputs inputs, PageServices services)
     if (!services_.pickLine)
         services_.pickLine = [](int count) { return int(QRandomGenerator::global()->bounded(count)); };
     if (!services_.measureImage)
-        services_.measureImage = measureImageFile;
+        services_.measureImage = [](const QString& path) { return measureImageFile(path); };
 }
 
 int PageGenerator::thumbnailsPerPage() const

@@ -1,8 +1,8 @@
 #include "recenttemplates.h"
 
+#include "platform/filecontent.h"
 #include "platform/safewrite.h"
 
-#include <QFile>
 #include <QRegularExpression>
 
 namespace {
@@ -12,11 +12,11 @@ const QLatin1String imagesFile("recent_image_styles.txt");
 
 std::optional<QStringList> readRecentTemplates(const QString& file)
 {
-    QFile in(file);
-    if (!in.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> bytes = platform::readFileContent(file);
+    if (!bytes)
         return std::nullopt;
     static const QRegularExpression lineEnd(QStringLiteral("\r\n|\n|\r"));
-    QStringList lines = QString::fromUtf8(in.readAll()).split(lineEnd);
+    QStringList lines = QString::fromUtf8(*bytes).split(lineEnd);
     lines.removeAll(QString());
     return lines;
 }

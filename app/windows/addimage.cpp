@@ -98,7 +98,7 @@ QWidget* TdlgAddImages::buildSourceGroup()
     grpSource = new QGroupBox(QStringLiteral("Source Images"), this);
     dirSource = new TShellTree(grpSource);
     dirSource->SetOptions(TF_FOLDERS);
-    dirSource->SetShell(&context_.services.shell);
+    dirSource->SetServices(&context_.services);
     fbxsource = new TFileListBox(grpSource);
     fbxsource->SetMask(QLatin1String(ImageFilePattern));
     ThumbGrid = new TLmThumbGrid(grpSource, 100);

@@ -5,6 +5,9 @@
 #include <QFile>
 #include <QTest>
 
+#include <cstdio>
+#include <functional>
+
 namespace {
 
 using Monitor = ShellTreeTest;
@@ -149,6 +152,71 @@ TEST_F(Monitor, FolderThatCannotBeWatchedFailsQuietly)
     monitor.SetNotifyFilter(platform::FileNameChanges);
     EXPECT_TRUE(monitor.Failed());
     QTRY_COMPARE(hub_.watchCount(), 0);
+}
+
+// A listed folder whose folder goes and comes back: made again at once, a moment later, or
+// another renamed over it. Each time the tree ends up following the folder there now.
+TEST_F(Monitor, FolderMadeAgainOrRenamedOverIsFollowedAgain)
+{
+    const QString top = folder("top");
+    const auto rename = [](const QString& from, const QString& to) {
+        ASSERT_EQ(::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()), 0);
+    };
+    const struct {
+        const char* what;
+        std::function<void(TShellTree&)> replace;
+        QStringList inside;  // what the new folder holds
+    } cases[] = {
+        {"made again at once",
+         [&](TShellTree&) {
+             QDir(top + "/a").removeRecursively();
+             folder("top/a");
+         },
+         {}},
+        {"made again after the watch was lost",
+         [&](TShellTree& tree) {
+             TShellnode* a = child(tree.RootNode(), "a");
+             QDir(top + "/a").removeRecursively();
+             QTRY_VERIFY(!child(tree.RootNode(), "a") || a->Monitor()->Failed());
+             folder("top/a");
+         },
+         {}},
+        {"renamed over",
+         [&](TShellTree&) {
+             QDir(top + "/a").removeRecursively();
+             folder("top/a");
+             folder("top/b/inner");
+             rename(top + "/b", top + "/a");
+         },
+         {"inner"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir(top).removeRecursively();
+        folder("top/a/x");
+        auto tree = treeAt(top);
+        child(tree->RootNode(), "a")->setExpanded(true);
+        ASSERT_EQ(labels(child(tree->RootNode(), "a")), QStringList{"x"});
+
+        c.replace(*tree);
+        QTRY_COMPARE(labels(tree->RootNode()), QStringList{"a"});
+        QTRY_COMPARE(labels(child(tree->RootNode(), "a")), c.inside);
+        folder("top/a/new");
+        QTRY_COMPARE(labels(child(tree->RootNode(), "a")), c.inside + QStringList{"new"});
+        EXPECT_FALSE(child(tree->RootNode(), "a")->Monitor()->Failed());
+    }
+}
+
+TEST_F(Monitor, AFolderGoneForGoodLeavesItsMonitorFailed)
+{
+    const QString gone = folder("gone");
+    int calls = 0;
+    TDiscMonitor monitor(hub_, gone, platform::FolderNameChanges, [&] { ++calls; });
+    ASSERT_FALSE(monitor.Failed());
+    QDir(gone).removeRecursively();
+    QTRY_COMPARE(calls, 1);
+    EXPECT_TRUE(monitor.Failed());
+    EXPECT_EQ(hub_.watchCount(), 0);
 }
 
 } // namespace

@@ -74,10 +74,11 @@ protected:
     }
     bool command(const QString& path, int action, const QString& verb = {})
     {
-        return ShellItemCommand(path, {}, action, verb, nullptr, QPoint(10, 10), shell);
+        return ShellItemCommand(path, {}, action, verb, nullptr, QPoint(10, 10), fakes.services);
     }
 
-    RecordingShell shell;
+    FakeServices fakes;
+    RecordingShell& shell = fakes.shell;
     MenuPicker picker;
 };
 
@@ -108,30 +109,53 @@ TEST_F(ItemMenu, TheMenuOffersFourEntriesAndRunsTheChosenOne)
     const QString file = dir_.write("a b#1.jpg", "x");
     const QList<ShellItem> items = itemsOf({file});
     picker.pick(-1);
-    EXPECT_TRUE(ShowItemContextMenu(items, nullptr, QPoint(5, 5), shell));
+    EXPECT_TRUE(ShowItemContextMenu(items, nullptr, QPoint(5, 5), fakes.services));
     EXPECT_EQ(picker.texts, QStringList({"Open", "Open Containing Folder", "Copy Path", "Properties"}));
     EXPECT_EQ(picker.defaultText, "Open");
     EXPECT_TRUE(shell.opened.isEmpty());
 
     picker.pick(0);
-    EXPECT_TRUE(ShowItemContextMenu(items, nullptr, QPoint(5, 5), shell));
+    EXPECT_TRUE(ShowItemContextMenu(items, nullptr, QPoint(5, 5), fakes.services));
     picker.pick(1);
-    EXPECT_TRUE(ShowItemContextMenu(items, nullptr, QPoint(5, 5), shell));
+    EXPECT_TRUE(ShowItemContextMenu(items, nullptr, QPoint(5, 5), fakes.services));
     EXPECT_EQ(shell.opened, QStringList({file, dir_.path().chopped(1)}));
     picker.pick(2);
-    EXPECT_TRUE(ShowItemContextMenu(items, nullptr, QPoint(5, 5), shell));
+    EXPECT_TRUE(ShowItemContextMenu(items, nullptr, QPoint(5, 5), fakes.services));
     EXPECT_EQ(QApplication::clipboard()->text(), file);
     picker.pick(3);
-    EXPECT_TRUE(ShowItemContextMenu(items, nullptr, QPoint(5, 5), shell));
+    EXPECT_TRUE(ShowItemContextMenu(items, nullptr, QPoint(5, 5), fakes.services));
     EXPECT_TRUE(propertiesWindow());
     EXPECT_EQ(picker.menus, 5);
 
-    // What the desktop refuses to open is a failed command.
-    shell.opened.clear();
-    RecordingShell refusing;
-    refusing.openFailure = "No application is registered for this file";
+    // What the desktop refuses to open is a failed command, and the user is told.
+    EXPECT_TRUE(fakes.prompts.promptTexts().isEmpty());
+    shell.openFailure = "No application is registered for this file";
     picker.pick(0);
-    EXPECT_FALSE(ShowItemContextMenu(items, nullptr, QPoint(5, 5), refusing));
+    EXPECT_FALSE(ShowItemContextMenu(items, nullptr, QPoint(5, 5), fakes.services));
+    EXPECT_EQ(fakes.prompts.promptTexts(),
+              QStringList{"Could not open " + file + " (No application is registered for this file)."});
+    EXPECT_EQ(fakes.prompts.lastPrompt().icon, platform::PromptIcon::Warning);
+}
+
+TEST_F(ItemMenu, AnOpenerThatFailsAfterItStartedIsReported)
+{
+    // An opener that starts, then finds no program for the file: its answer comes after the
+    // command has returned.
+    const QString opener = dir_.write("opener", "#!/bin/sh\nsleep 0.2\nexit 3\n");
+    QFile::setPermissions(opener, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    platform::DesktopShell desktop(dir_.path(), opener);
+    const platform::Services services{fakes.prompts, desktop, fakes.dialogs};
+    const QString file = dir_.write("pics/a.jpg", "x");
+
+    picker.pick(0);
+    EXPECT_TRUE(ShowItemContextMenu(itemsOf({file}), nullptr, QPoint(5, 5), services));
+    EXPECT_TRUE(fakes.prompts.promptTexts().isEmpty());
+    picker.pick(1);
+    EXPECT_TRUE(ShowItemContextMenu(itemsOf({file}), nullptr, QPoint(5, 5), services));
+    QTRY_COMPARE_WITH_TIMEOUT(fakes.prompts.promptTexts().size(), 2, 5000);
+    EXPECT_EQ(fakes.prompts.promptTexts(),
+              (QStringList{"Could not open " + file + " (no program to open it was found).",
+                           "Could not open " + dir_.file("pics") + " (no program to open it was found)."}));
 }
 
 TEST_F(ItemMenu, ItemsWithoutAPathOrNoItemsHaveNoVerbs)
@@ -141,8 +165,8 @@ TEST_F(ItemMenu, ItemsWithoutAPathOrNoItemsHaveNoVerbs)
     computer.label = "Computer";
     picker.pick(-1);
     for (int action : {iaContextMenu, iaProperties, iaDefault, iaVerb})
-        EXPECT_FALSE(ShellItemCommand({}, {computer}, action, "open", nullptr, {}, shell)) << action;
-    EXPECT_FALSE(ShellItemCommand({}, {}, iaDefault, {}, nullptr, {}, shell));
+        EXPECT_FALSE(ShellItemCommand({}, {computer}, action, "open", nullptr, {}, fakes.services)) << action;
+    EXPECT_FALSE(ShellItemCommand({}, {}, iaDefault, {}, nullptr, {}, fakes.services));
     EXPECT_FALSE(command(dir_.file("missing.jpg"), iaDefault));
     QCoreApplication::processEvents();
     EXPECT_EQ(picker.menus, 0);
@@ -212,7 +236,7 @@ TEST_F(ItemMenu, TheTreeShowsTheItemMenuOfTheClickedFolder)
 {
     folder("home/pictures");
     auto tree = treeAt(home());
-    tree->SetShell(&shell);
+    tree->SetServices(&fakes.services);
     tree->RootNode()->setExpanded(true);
     TShellnode* node = child(tree->RootNode(), "pictures");
     ASSERT_TRUE(node);

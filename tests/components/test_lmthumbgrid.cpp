@@ -453,9 +453,7 @@ TEST_F(ThumbGrid, ThumbnailsArriveWhileOneLoadIsHeld)
     QBuffer bmp;
     bmp.open(QIODevice::WriteOnly);
     bitmap->SaveToStreamAs(bmp, "bmp");
-    QByteArray huge = jpegOf(16, 16);
-    const qsizetype sof = huge.indexOf(QByteArray::fromHex("FFC0"));
-    huge.replace(sof + 5, 4, QByteArray::fromHex("EA60EA60")); // 60000 x 60000
+    const QByteArray huge = ProgressiveJpegClaiming(60000, 60000);
     QStringList files;
     files << folder.write("a.jpg", photo) << folder.write("held.jpg", photo) << folder.write("garbage.jpg", "xxxx")
           << folder.write("empty.jpg", "") << folder.mkdir("folder.jpg") << folder.write("bitmap.jpg", bmp.data())

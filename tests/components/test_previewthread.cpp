@@ -8,6 +8,7 @@
 
 #include "tempfolder.h"
 
+#include <QBuffer>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -139,6 +140,36 @@ TEST_F(PreviewWorker, ReadsTheInformationThenFitsTheLoadedPicture)
     EXPECT_EQ(posted.finished[1].second->Width(), 30);
     EXPECT_EQ(posted.finished[1].second->BitCount(), 8);
     EXPECT_EQ(posted.infos[1].second.Info.SubFormat, "plain");
+}
+
+// A photo stored on its side shows upright: fitted as it stands, red where its stored top-left
+// corner lands. Whether it is fitted or small enough as it is.
+TEST_F(PreviewWorker, JpegsStandAsTheirExifOrientationSays)
+{
+    const struct { int width, height, orientation; QSize preview; QPoint red, gray; } cases[] = {
+        {400, 100, 6, {25, 100}, {22, 2}, {2, 2}},
+        {40, 20, 8, {20, 40}, {2, 37}, {2, 2}},
+    };
+    std::uint64_t generation = 0;
+    for (const auto& c : cases) {
+        TPixelGraphic sideways;
+        sideways.Allocate(c.width, c.height, bcn24Bit);
+        for (int y = 0; y < c.height; ++y)
+            for (int x = 0; x < c.width; ++x)
+                sideways.SetPixelColor(x, y, x < c.width / 4 && y < c.height / 2 ? 0x0000FF : 0x808080);
+        QBuffer stored;
+        stored.open(QIODevice::WriteOnly);
+        sideways.SaveToStreamAs(stored, "jpg");
+        const QString file = dir.write("photo.jpg", WithApp1(stored.data(), ExifOrientationPayload(c.orientation)));
+        worker.Load(request(++generation, file));
+        ASSERT_TRUE(waitFor([&] { return posted.finished.size() == qsizetype(generation); }));
+        EXPECT_EQ(posted.infos.last().second.Info.Orientation, c.orientation);
+        const PreviewGraphicPtr preview = posted.finished.last().second;
+        ASSERT_TRUE(preview);
+        ASSERT_EQ(QSize(preview->Width(), preview->Height()), c.preview);
+        EXPECT_GT(RedOf(preview->GetPixelColor(c.red.x(), c.red.y())), 200) << c.orientation;
+        EXPECT_LT(RedOf(preview->GetPixelColor(c.gray.x(), c.gray.y())), 160) << c.orientation;
+    }
 }
 
 TEST_F(PreviewWorker, FilesThatGiveNoPreview)

@@ -11,12 +11,33 @@
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
+
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace {
 
 using Tree = ShellTreeTest;
+
+// Records the selection while its item menu would be showing.
+class MenuTree : public TShellTree {
+public:
+    using TShellTree::TShellTree;
+    QList<TShellnode*> shownFor;
+    QList<TShellnode*> selectedDuring;
+    std::function<void()> whileShown;
+
+protected:
+    void ShowSystemMenu(TShellnode* node, const QPoint&) override
+    {
+        shownFor << node;
+        selectedDuring << CurrentNode();
+        if (whileShown)
+            whileShown();
+    }
+};
+
 
 TEST_F(Tree, DesktopRootListsComputerHomeAndTheDesktopFolders)
 {
@@ -53,6 +74,21 @@ TEST_F(Tree, DesktopRootListsComputerHomeAndTheDesktopFolders)
     // Hidden folders come with TF_HIDDEN.
     tree->SetOptions(TF_FOLDERS | TF_HIDDEN);
     EXPECT_EQ(labels(root), (QStringList{"Computer", "home", ".hidden", "A", "b"}));
+}
+
+TEST_F(Tree, WithoutADesktopFolderTheDesktopHoldsComputerAndHomeOnly)
+{
+    folder("home/pics/2024");
+    folder("home/docs");
+    auto tree = makeTree();
+    TShellnode* root = tree->RootNode();
+    EXPECT_EQ(root->text(0), "Desktop");
+    EXPECT_EQ(labels(root), (QStringList{"Computer", "home"}));
+    EXPECT_EQ(tree->Path(), "");  // no folder of its own
+    tree->SetPath(home() + "/pics");
+    EXPECT_EQ(tree->CurrentNode()->Path(), home() + "/pics");
+    EXPECT_EQ(tree->CurrentNode()->ParentNode(), child(root, "home"));
+    EXPECT_EQ(labels(child(root, "home")), (QStringList{"docs", "pics"}));
 }
 
 TEST_F(Tree, ComputerFollowsMountsWithoutLookingIntoRemoteOnes)
@@ -230,6 +266,93 @@ TEST_F(Tree, RereadKeepsExpandedNodesAndDropsTheVanishedOne)
     EXPECT_EQ(root->childCount(), 0);
 }
 
+TEST_F(Tree, ShownAgainTheTreeIsReadAgain)
+{
+    const QString top = folder("top");
+    folder("top/a/old");
+    auto tree = treeAt(top);
+    tree->SetUpdAutoThread(false);  // only the showing can tell
+    TShellnode* a = child(tree->RootNode(), "a");
+    a->setExpanded(true);
+    folder("top/b");
+    folder("top/a/new");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(labels(tree->RootNode()), QStringList{"a"});
+    tree->show();
+    EXPECT_EQ(labels(tree->RootNode()), (QStringList{"a", "b"}));
+    EXPECT_EQ(labels(a), (QStringList{"new", "old"}));
+
+    tree->hide();
+    QDir(top + "/b").removeRecursively();
+    tree->show();
+    EXPECT_EQ(labels(tree->RootNode()), QStringList{"a"});
+    EXPECT_EQ(child(tree->RootNode(), "a"), a);
+}
+
+// The selected folder goes: the selection moves up to the nearest folder still there, with
+// one Change, never to a neighbour or to nothing. Also while the item menu of another folder
+// (or of the selected one) shows, where the menu's selection must not count as a change.
+TEST_F(Tree, SelectionWhoseFolderGoesMovesToTheNearestFolderAbove)
+{
+    const QString top = folder("top");
+    const struct {
+        const char* what;
+        const char* selected;
+        const char* menuOn;  // nullptr: no menu, the tree is read again
+        const char* removed;
+        QString after;
+        int changes;
+    } cases[] = {
+        {"re-read", "a/b/c", nullptr, "a/b", top + "/a", 1},
+        {"menu of another folder", "a/b/c", "z", "a/b", top + "/a", 1},
+        {"menu of the selected folder", "a/b", "a/b", "a", top, 1},
+        {"menu of a folder that goes", "a/b", "z", "z", top + "/a/b", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir(top).removeRecursively();
+        folder("top/a/b/c");
+        folder("top/a/sibling");
+        folder("top/z");
+        MenuTree tree(nullptr, &mounts_, &hub_);
+        tree.SetUpdAutoThread(false);  // the re-reads below are the test's own
+        tree.SetRootDir(top);
+        tree.SetRootUsePIDL(false);
+        tree.SetPath(top + "/" + c.selected);
+        ASSERT_EQ(tree.Path(), top + "/" + c.selected);
+        QSignalSpy changes(&tree, &TShellTree::Change);
+        const auto remove = [&] {
+            QDir(top + "/" + c.removed).removeRecursively();
+            tree.ReadAll();
+        };
+        if (c.menuOn) {
+            tree.whileShown = remove;
+            tree.SetPath(top + "/" + c.menuOn);
+            tree.SetPath(top + "/" + c.selected);
+            changes.clear();
+            TShellnode* menuNode = nullptr;
+            for (TShellnode* n = tree.RootNode(); n;) {
+                TShellnode* next = nullptr;
+                for (int i = 0; i < n->childCount(); ++i)
+                    if ((top + "/" + c.menuOn).startsWith(n->ChildNode(i)->Path()))
+                        next = n->ChildNode(i);
+                if (!next)
+                    break;
+                menuNode = n = next;
+            }
+            ASSERT_NE(menuNode, nullptr);
+            EXPECT_TRUE(tree.DoPopupMenu(menuNode, QPoint(1, 1)));
+            EXPECT_EQ(tree.shownFor.size(), 1);
+        } else {
+            remove();
+        }
+        EXPECT_EQ(tree.Path(), c.after);
+        EXPECT_EQ(changes.count(), c.changes);
+        if (c.changes > 0)
+            EXPECT_EQ(changes.last().at(0).value<TShellnode*>(), tree.CurrentNode());
+    }
+}
+
 TEST_F(Tree, LinksAndLinkLoops)
 {
     const QString top = folder("top");
@@ -347,21 +470,6 @@ TEST(WheelPager, PagesPerWholeNotchInItsOwnDirection)
         EXPECT_EQ(pages, c.pages);
     }
 }
-
-// Records the selection while its item menu would be showing.
-class MenuTree : public TShellTree {
-public:
-    using TShellTree::TShellTree;
-    QList<TShellnode*> shownFor;
-    QList<TShellnode*> selectedDuring;
-
-protected:
-    void ShowSystemMenu(TShellnode* node, const QPoint&) override
-    {
-        shownFor << node;
-        selectedDuring << CurrentNode();
-    }
-};
 
 TEST_F(Tree, ClickedExpandedRightClickedAndEditedThroughTheMouse)
 {

@@ -2,6 +2,7 @@
 #include "components/thumbpool.h"
 
 #include "fakes.h"
+#include "fifo.h"
 #include "fixtures.h"
 #include "imaging/pglibrary.h"
 #include "imaging/pgsettings.h"
@@ -100,16 +101,33 @@ TEST_F(ThumbMaker, JpegsAreDecodedReducedAndOthersThroughTheRegistry)
     EXPECT_EQ(result.picture.size(), QSize(90, 68));
 }
 
+// The grid's thumbnail of a phone's portrait photo stands upright: stored 128 x 64 on its side
+// with red in its stored top-left corner, tagged to be turned a quarter round clockwise.
+TEST_F(ThumbMaker, JpegsStandAsTheirExifOrientationSays)
+{
+    TempFolder folder;
+    TPixelGraphic sideways;
+    sideways.Allocate(128, 64, bcn24Bit);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 128; ++x)
+            sideways.SetPixelColor(x, y, x < 32 && y < 32 ? 0x0000FF : 0x808080);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    sideways.SaveToStreamAs(buffer, "jpg");
+    const QString path = folder.write("portrait.jpg", WithApp1(buffer.data(), ExifOrientationPayload(6)));
+    const std::atomic<bool> going{false};
+    const ThumbResult result = LoadThumbnail({path, 32, 64, 1, 32, 64, 8}, going);
+    ASSERT_TRUE(result.thumbnail) << result.failure.toStdString();
+    ASSERT_EQ(result.picture.size(), QSize(32, 64));
+    EXPECT_GT(qRed(result.picture.pixel(28, 3)), 200); // top right
+    EXPECT_LT(qRed(result.picture.pixel(3, 3)), 160);
+}
+
 TEST_F(ThumbMaker, DamagedFilesFailQuietly)
 {
     TempFolder folder;
     const QByteArray good = jpegOf(320, 240);
-    QByteArray huge = jpegOf(16, 16);
-    const qsizetype sof = huge.indexOf(QByteArray::fromHex("FFC0"));
-    huge[sof + 5] = char(0xEA); // 60000 x 60000
-    huge[sof + 6] = char(0x60);
-    huge[sof + 7] = char(0xEA);
-    huge[sof + 8] = char(0x60);
+    const QByteArray huge = ProgressiveJpegClaiming(60000, 60000);
     folder.mkdir("folder.jpg");
     const struct { QString name; QByteArray data; bool made; } cases[] = {
         {"garbage.jpg", QByteArray(300, 'x'), false},
@@ -125,9 +143,13 @@ TEST_F(ThumbMaker, DamagedFilesFailQuietly)
         EXPECT_EQ(bool(result.thumbnail), c.made) << c.name.toStdString() << ": " << result.failure.toStdString();
         EXPECT_EQ(result.failure.isEmpty(), c.made) << c.name.toStdString();
     }
-    for (const QString& name : {QString("folder.jpg"), QString("missing.jpg")}) {
+    const QString pipe = MakeFifo(folder.file("pipe.jpg"));
+    for (const QString& name : {QString("folder.jpg"), QString("missing.jpg"), QString("pipe.jpg")}) {
         const std::atomic<bool> going{false};
-        EXPECT_FALSE(LoadThumbnail({folder.file(name), 90, 75, 1, 90, 75, 8}, going).thumbnail) << name.toStdString();
+        ThumbResult result;
+        EXPECT_TRUE(ReturnsWithoutWaitingOn(pipe, [&] { result = LoadThumbnail({folder.file(name), 90, 75, 1, 90, 75, 8}, going); }));
+        EXPECT_FALSE(result.thumbnail) << name.toStdString();
+        EXPECT_FALSE(result.failure.isEmpty()) << name.toStdString();
     }
     EXPECT_TRUE(prompts.calls().isEmpty());
 

@@ -6,6 +6,7 @@
 #include "imaging/pgmessages.h"
 #include "imaging/pgsettings.h"
 
+#include "fifo.h"
 #include "tempfolder.h"
 
 #include <QBuffer>
@@ -366,6 +367,10 @@ TEST_F(LibraryFormats, GraphicFileInformation)
     EXPECT_EQ(description, "");
     EXPECT_FALSE(ReadGraphicFileInfo(folder.path(), 0, description, info));
     EXPECT_FALSE(ReadGraphicFileInfo("", 0, description, info));
+    const QString pipe = MakeFifo(folder.file("pipe.bmp"));
+    bool read = true;
+    EXPECT_TRUE(ReturnsWithoutWaitingOn(pipe, [&] { read = ReadGraphicFileInfo(pipe, 0, description, info); }));
+    EXPECT_FALSE(read);
     // An index past the file's images is a failure, not an exception.
     EXPECT_FALSE(ReadGraphicFileInfo(path, 1, description, info));
 }

@@ -7,6 +7,7 @@
 #include "imaging/pgsettings.h"
 
 #include "platform/prompts.h"
+#include "fifo.h"
 #include "tempfolder.h"
 
 #include <QBuffer>
@@ -470,16 +471,26 @@ TEST_F(LoadSave, PaletteGammaAndAbsurdGamma)
     }
 }
 
-TEST_F(LoadSave, FilesAreOpenedForReading)
+TEST_F(LoadSave, OnlyPlainFilesAreOpenedForReading)
 {
     TempFolder folder;
     TPixelGraphic image;
-    const QString missing = folder.file("missing.bmp");
-    try {
-        image.LoadFromFile(missing);
-        ADD_FAILURE() << "loaded a missing file";
-    } catch (const EPixelGraphic& e) {
-        EXPECT_TRUE(e.Message().startsWith("Cannot open file \"" + missing + "\"")) << e.Message().toStdString();
+    const QString pipe = MakeFifo(folder.file("pipe.bmp"));
+    const struct { QString path; const char* reason; } refused[] = {
+        {folder.file("missing.bmp"), "No such file or directory"},
+        {folder.mkdir("folder.bmp"), "Is a directory"},
+        {pipe, "Invalid argument"}, // a FIFO without a writer would block a plain open for good
+    };
+    for (const auto& r : refused) {
+        QString message;
+        EXPECT_TRUE(ReturnsWithoutWaitingOn(pipe, [&] {
+            try {
+                image.LoadFromFile(r.path);
+            } catch (const EPixelGraphic& e) {
+                message = e.Message();
+            }
+        }));
+        EXPECT_EQ(message, "Cannot open file \"" + r.path + "\". " + r.reason);
     }
     const QString path = folder.write("pic.bmp", FormatExampleTrueColorBmp());
     image.LoadFromFileIndex(path, 0);

@@ -2,11 +2,16 @@
 #include "platform/fileidentity.h"
 #include "platform/folderlisting.h"
 #include "platform/pathresolver.h"
+#include "platform/safewrite.h"
+#include "fifo.h"
 #include "tempfolder.h"
 
 #include <QDir>
 #include <QFile>
 
+#include <cerrno>
+#include <cstring>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -161,29 +166,64 @@ TEST(PathResolver, ALookupOverManyPathsAnswersAsSingleLookUpsDo)
     EXPECT_FALSE(lookup.isFolder(dir.file("Site/Rotation_1/index.html")));
 }
 
-TEST(PlainFile, OpensOnlyPlainFilesAndNeverWaitsOnAPipe)
+TEST(PlainFile, EveryReaderTakesPlainFilesOnlyAndNeverWaitsOnAPipe)
 {
     TempFolder dir;
     const QString plain = dir.write("a.bmp", "BM12");
     ASSERT_EQ(::symlink(QFile::encodeName(plain).constData(), QFile::encodeName(dir.file("link.bmp")).constData()), 0);
-    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.file("pipe.bmp")).constData(), 0600), 0);
+    const QString pipe = MakeFifo(dir.file("pipe.bmp"));
+    ASSERT_FALSE(pipe.isEmpty());
     dir.mkdir("folder.bmp");
-    const struct { QString path; bool opens; } cases[] = {
-        {plain, true},
-        {dir.file("link.bmp"), true},
-        {dir.file("pipe.bmp"), false}, // no writer: a plain open would wait for ever
-        {dir.file("folder.bmp"), false},
-        {"/dev/zero", false},
-        {dir.file("missing.bmp"), false},
-        {QString(), false},
+    const struct { QString path; bool opens; int err; } cases[] = {
+        {plain, true, 0},
+        {dir.file("link.bmp"), true, 0},
+        {pipe, false, EINVAL}, // no writer: a plain open would wait for ever
+        {dir.file("folder.bmp"), false, EISDIR},
+        {"/dev/zero", false, EINVAL},
+        {dir.file("missing.bmp"), false, ENOENT},
+        {QString(), false, ENOENT},
     };
-    for (const auto& c : cases) {
-        QFile file;
-        EXPECT_EQ(openPlainFile(file, c.path), c.opens) << c.path.toStdString();
-        EXPECT_EQ(file.isOpen(), c.opens);
-        if (c.opens)
-            EXPECT_EQ(file.readAll(), "BM12");
-    }
+    // Each way the programs read a file: the bytes, or why not.
+    struct Read {
+        std::optional<QByteArray> bytes;
+        QString why;
+    };
+    const auto errnoText = [] { return QString::fromLocal8Bit(std::strerror(errno)); };
+    const struct { const char* name; QString whyPrefix; std::function<Read(const QString&)> read; } readers[] = {
+        {"openPlainFile", "", [&](const QString& path) -> Read {
+             QFile file;
+             if (!openPlainFile(file, path))
+                 return {std::nullopt, errnoText()};
+             EXPECT_TRUE(file.fileName().isEmpty());
+             return {file.readAll(), {}};
+         }},
+        {"readFileContent", "", [&](const QString& path) -> Read {
+             std::optional<QByteArray> bytes = readFileContent(path);
+             return {bytes, bytes ? QString() : errnoText()};
+         }},
+        {"copyFileAtomically", "Cannot read %1: ", [&dir](const QString& path) -> Read {
+             const FileOutcome copied = copyFileAtomically(path, dir.file("copy.bmp"));
+             if (!copied) {
+                 EXPECT_FALSE(QFile::exists(dir.file("copy.bmp")));
+                 return {std::nullopt, copied.reason};
+             }
+             Read read{dir.read("copy.bmp"), {}};
+             QFile::remove(dir.file("copy.bmp"));
+             return read;
+         }},
+    };
+    for (const auto& reader : readers)
+        for (const auto& c : cases) {
+            Read got;
+            EXPECT_TRUE(ReturnsWithoutWaitingOn(pipe, [&] { got = reader.read(c.path); })) << reader.name << " " << c.path.toStdString();
+            EXPECT_EQ(got.bytes.has_value(), c.opens) << reader.name << " " << c.path.toStdString();
+            if (c.opens)
+                EXPECT_EQ(*got.bytes, "BM12") << reader.name;
+            else
+                EXPECT_EQ(got.why, (reader.whyPrefix.isEmpty() ? QString() : reader.whyPrefix.arg(c.path))
+                                       + QString::fromLocal8Bit(std::strerror(c.err)))
+                    << reader.name;
+        }
 }
 
 } // namespace

@@ -86,6 +86,16 @@ TEST(FileUrls, OnlyLocalFileUrlsCount)
     };
     for (const auto& c : cases)
         EXPECT_EQ(localFileOfUrl(c.url), QString::fromUtf8(c.path)) << c.url;
+
+    // File managers write this machine's name as the host, in any case.
+    char name[256] = {};
+    ASSERT_EQ(::gethostname(name, sizeof name - 1), 0);
+    const QByteArray host(name);
+    ASSERT_FALSE(host.isEmpty());
+    EXPECT_EQ(localFileOfUrl("file://" + host + "/a/b%20c"), "/a/b c");
+    EXPECT_EQ(localFileOfUrl("file://" + host.toUpper() + "/a"), "/a");
+    EXPECT_EQ(localFileOfUrl("file://" + host + "x/a"), "");
+    EXPECT_EQ(localFilesOfUriList("file://" + host + "/one\r\nfile://elsewhere/two\r\n"), QStringList{"/one"});
 }
 
 TEST(FileUrls, UriListKeepsOrderAndSkipsWhatIsNoLocalFile)

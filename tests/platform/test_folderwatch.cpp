@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <functional>
 #include <sys/inotify.h>
 
 using namespace platform;
@@ -108,6 +110,66 @@ TEST(FolderWatch, DeeperChangesAndAFilterChangeAreSeenRight)
     hub.unsubscribe(gone);
     hub.unsubscribe(id);
     EXPECT_EQ(hub.watchCount(), 0);
+}
+
+} // namespace
+
+namespace {
+
+// What becomes of a watch when the folder at its path goes: deleted and made again, another
+// folder renamed over it, it renamed away. Each change happens before the hub reads its events.
+TEST(FolderWatch, AWatchFollowsThePathToTheFolderThereNow)
+{
+    TempFolder dir;
+    FolderWatchHub hub;
+    const struct {
+        const char* what;
+        std::function<void(const TempFolder&)> change;
+        bool watching;
+    } cases[] = {
+        {"deleted and made again",
+         [](const TempFolder& d) {
+             QDir(d.file("w")).removeRecursively();
+             d.mkdir("w");
+         },
+         true},
+        {"renamed over",
+         [](const TempFolder& d) {
+             d.mkdir("other/inside");
+             ASSERT_EQ(::rename(QFile::encodeName(d.file("other")).constData(), QFile::encodeName(d.file("w")).constData()), 0);
+         },
+         true},
+        {"deleted", [](const TempFolder& d) { QDir(d.file("w")).removeRecursively(); }, false},
+        {"renamed away",
+         [](const TempFolder& d) { ASSERT_TRUE(QDir(d.path()).rename("w", "moved")); },
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir(dir.file("w")).removeRecursively();
+        QDir(dir.file("moved")).removeRecursively();
+        dir.mkdir("w");
+        int calls = 0;
+        const quint64 id = hub.subscribe(dir.file("w"), FolderNameChanges, [&] { ++calls; });
+        ASSERT_NE(id, 0u);
+        c.change(dir);
+        QTRY_COMPARE(calls, 1);
+        EXPECT_EQ(hub.isWatching(id), c.watching);
+        if (c.watching) {
+            dir.mkdir("w/new");
+            QTRY_COMPARE(calls, 2);
+            EXPECT_EQ(kernelMasks(hub).size(), 1);
+        } else {
+            // Nothing is left in the kernel, not even on the renamed folder.
+            QTRY_VERIFY(kernelMasks(hub).isEmpty());
+            dir.mkdir("moved/new");
+            QTest::qWait(100);
+            EXPECT_EQ(calls, 1);
+        }
+        hub.unsubscribe(id);
+        EXPECT_FALSE(hub.isWatching(id));
+        EXPECT_EQ(hub.watchCount(), 0);
+    }
 }
 
 } // namespace

@@ -1,4 +1,7 @@
 #include "platform/mounttable.h"
+#include "tempfolder.h"
+
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -35,7 +38,7 @@ TEST(MountTable, ParsesEscapesAndSkipsDamagedLines)
 
 TEST(MountTable, RemoteTypesAndUserVolumes)
 {
-    for (const char* type : {"nfs", "nfs4", "cifs", "smb3", "sshfs", "fuse", "fuse.sshfs", "fuse.gvfsd-fuse", "9p"})
+    for (const char* type : {"nfs", "nfs4", "cifs", "smb3", "sshfs", "fuse", "fuse.sshfs", "fuse.gvfsd-fuse", "9p", "autofs"})
         EXPECT_TRUE(isRemoteFileSystem(type)) << type;
     for (const char* type : {"ext4", "btrfs", "vfat", "tmpfs", "overlay", "fusectl", ""})
         EXPECT_FALSE(isRemoteFileSystem(type)) << type;
@@ -56,6 +59,49 @@ TEST(MountTable, MountOfTakesTheDeepestAndTheLastOnOnePoint)
     EXPECT_EQ(m.mountOf("/mnt/nasty").device, "a");
     EXPECT_TRUE(m.isMountPoint("/mnt/nas"));
     EXPECT_FALSE(m.isMountPoint("/mnt"));
+}
+
+// Links are followed on local file systems only: a link into a remote mount is known as such
+// from the mount table, whatever lies beyond it (here nothing at all: it is never looked at).
+TEST(MountTable, ReachFollowsLinksButStopsAtRemoteMounts)
+{
+    TempFolder dir;
+    const QString base = dir.path().chopped(1);
+    dir.mkdir("local/deep");
+    const auto link = [&](const char* target, const char* name) {
+        ASSERT_TRUE(QFile::link(QString::fromUtf8(target), dir.file(name)));
+    };
+    link("local", "rel");
+    link("../local/deep", "local/up");
+    link((base + "/nas").toUtf8().constData(), "abs");
+    link("rel/../nas/x", "via");
+    link("auto/share", "automounted");
+    link("loop", "loop");
+    MountTable table({{"/dev/root", "/", "ext4"}, {"server:/", base + "/nas", "nfs4"}, {"systemd-1", base + "/auto", "autofs"}});
+
+    const struct {
+        const char* path;
+        QString reach;
+        bool remote;
+    } cases[] = {
+        {"local/deep", base + "/local/deep", false},
+        {"rel/deep", base + "/local/deep", false},
+        {"local/up/./", base + "/local/deep", false},
+        {"abs", base + "/nas", true},
+        {"abs/a/b", base + "/nas/a/b", true},
+        {"via/y", base + "/nas/x/y", true},
+        {"automounted", base + "/auto/share", true},
+        {"nas", base + "/nas", true},
+        {"missing/more", base + "/missing/more", false},
+        {"loop/x", base + "/loop/x", false},
+    };
+    for (const auto& c : cases) {
+        const MountTable::Reach r = table.reach(dir.file(c.path));
+        EXPECT_EQ(r.path, c.reach) << c.path;
+        EXPECT_EQ(r.remote, c.remote) << c.path;
+    }
+    // A remote root holds everything.
+    EXPECT_TRUE(MountTable({{"server:/", "/", "nfs"}}).reach(dir.file("local")).remote);
 }
 
 TEST(MountTable, ProcWatcherSeesTheRootMount)

@@ -213,9 +213,8 @@ void TGIFImage::SaveToStream(QIODevice& Stream)
 
 void TGIFImage::LoadFromFile(const QString& FileName)
 {
-    QFile file(FileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw EPixelGraphic(QStringLiteral("Cannot open file \"%1\". %2").arg(FileName, file.errorString()));
+    QFile file;
+    OpenImageFile(file, FileName);
     LoadFromStream(file);
 }
 

@@ -5,6 +5,9 @@
 
 #include "imaging/formatscaffold.h"
 
+#include <cstddef>
+#include <cstdint>
+
 class FormatRegistry;
 class QIODevice;
 class TPixelGraphic;
@@ -43,10 +46,16 @@ int ChooseJpegScale(int Source, int Target);
 int ChooseJpegScale(int Width, int Height, int BoxWidth, int BoxHeight);
 
 // Loads a JPEG decoded in the DCT domain at 1/n of its size with the fast integer method, where
-// n = ChooseJpegScale(width, height, BoxWidth, BoxHeight), at most MaxScale (1: full size).
-// Colours, warnings, progress events and refusals are those of the reader's Load; a file whose
-// full-size image the library would refuse is refused as well.
+// n = ChooseJpegScale(width, height, BoxWidth, BoxHeight), at most MaxScale (1: full size),
+// and turns the decoded frame upright by the file's Exif orientation (the box is that of the
+// upright picture). Colours, warnings, progress events and refusals are those of the reader's
+// Load; the memory limit holds for the frame decoded, not for the full-size picture.
 void LoadScaledJpeg(QIODevice& Stream, TPixelGraphic& Graphic, int BoxWidth, int BoxHeight, int MaxScale = 8);
+
+// The orientation (1 to 8, orientation.h) that an APP1 segment's payload gives when it is an
+// Exif block ("Exif\0\0" and a TIFF structure whose first directory holds the tag); 1 when
+// it has none or the tag is damaged.
+int ExifOrientation(const std::uint8_t* Data, std::size_t Size);
 
 // Registers the readers and writers of jpg, jpeg and jif.
 void RegisterJPEGFormats(FormatRegistry& Registry);

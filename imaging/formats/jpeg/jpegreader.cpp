@@ -2,10 +2,12 @@
 #include "jpegformat.h"
 #include "jpegglue.h"
 #include "imaging/pgmessages.h"
+#include "imaging/orientation.h"
 #include "imaging/pgsettings.h"
 #include "imaging/pixelgraphic.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -15,7 +17,7 @@ namespace {
 constexpr long kMaxLibraryMemory = long(TPixelGraphic::MaxImageSize + (64 << 20));
 
 // The size of a decode: full size with the image's own DCT choice, or reduced in the DCT
-// domain for a box with the fast integer method.
+// domain for a box with the fast integer method and turned upright by the Exif orientation.
 struct DecodeScale {
     bool forBox = false;
     int boxWidth = 0;
@@ -27,7 +29,8 @@ struct DecodeScale {
 // destroyed with the session, whatever happened (destroying a zeroed one is harmless).
 struct DecodeSession {
     DecodeSession(QIODevice& Stream, TPixelGraphic& Graphic, DecodeScale Scale = {})
-        : stream(Stream), graphic(Graphic), scale(Scale), buffer(JpegBufferSize), events(Graphic, errors)
+        : stream(Stream), graphic(Graphic), scale(Scale), readsOrientation(Scale.forBox), buffer(JpegBufferSize),
+          events(Graphic, errors)
     {
     }
     ~DecodeSession() { jpeg_destroy_decompress(&info); }
@@ -37,6 +40,8 @@ struct DecodeSession {
     QIODevice& stream;
     TPixelGraphic& graphic;
     DecodeScale scale;
+    bool readsOrientation;
+    int orientation = 1; // from the Exif block, when read
     std::vector<JOCTET> buffer;
     jpeg_decompress_struct info{};
     JpegErrors errors;
@@ -47,6 +52,16 @@ struct DecodeSession {
     std::int64_t rowBytes = 0;
 };
 
+// The orientation of the first Exif block among the saved APP1 markers.
+int orientationOf(const jpeg_decompress_struct& info)
+{
+    for (jpeg_saved_marker_ptr m = info.marker_list; m; m = m->next)
+        if (m->marker == JPEG_APP0 + 1 && m->data_length == m->original_length && m->data_length >= 6
+            && std::memcmp(m->data, "Exif\0\0", 6) == 0)
+            return ExifOrientation(m->data, m->data_length);
+    return 1;
+}
+
 // Creates the decompressor on the session's stream and reads the header. Inside setjmp only.
 void startSession(DecodeSession& s)
 {
@@ -54,7 +69,11 @@ void startSession(DecodeSession& s)
     AttachJpegSource(&s.info, s.source, s.stream, s.errors, s.buffer.data());
     AttachJpegScanLimit(&s.info, s.scanLimit, s.errors);
     s.info.mem->max_memory_to_use = kMaxLibraryMemory;
+    if (s.readsOrientation)
+        jpeg_save_markers(&s.info, JPEG_APP0 + 1, 0xFFFF); // the Exif block, where the orientation is
     jpeg_read_header(&s.info, TRUE);
+    if (s.readsOrientation)
+        s.orientation = orientationOf(s.info);
 }
 
 // The image the rows go into.
@@ -79,22 +98,19 @@ int scaleDenominator(const DecodeSession& s)
 {
     if (!s.scale.forBox)
         return 1;
-    const int scale = ChooseJpegScale(int(s.info.image_width), int(s.info.image_height), s.scale.boxWidth,
-                                      s.scale.boxHeight);
+    // The box is that of the upright picture.
+    const QSize box = UprightSize(QSize(s.scale.boxWidth, s.scale.boxHeight), s.orientation);
+    const int scale = ChooseJpegScale(int(s.info.image_width), int(s.info.image_height), box.width(), box.height());
     return std::min(scale, std::max(1, s.scale.maxScale));
 }
 
-// Memory the decode will need, counted before anything is allocated. A file read in several
+// Memory the decode will need beyond the image, counted before anything is allocated (the
+// image itself, of the frame actually decoded, is checked by Allocate). A file read in several
 // scans (progressive) keeps the coefficients of the whole frame, at full size whatever the
-// output scale: 64 two-byte values per block of every component. A reduced decode is held to
-// what the full-size image would take as well, so that scaling lets no larger file through.
+// output scale: 64 two-byte values per block of every component.
 bool withinMemoryLimit(DecodeSession& s)
 {
     const jpeg_decompress_struct& info = s.info;
-    if (s.scale.forBox
-        && ImageByteSize(info.image_width, info.image_height, info.output_components == 1 ? bcn8Bit : bcn24Bit)
-               > TPixelGraphic::MaxImageSize)
-        return false;
     if (!jpeg_has_multiple_scans(&s.info))
         return true;
     std::int64_t coefficients = 0;
@@ -159,7 +175,7 @@ bool runDecode(DecodeSession& s) noexcept
 
 // What GetInfo reports, from the header.
 struct HeaderFacts {
-    int width = 0, height = 0, components = 0;
+    int width = 0, height = 0, components = 0, orientation = 1;
     J_COLOR_SPACE colorSpace = JCS_UNKNOWN;
     bool progressive = false, jfif = false, adobe = false;
 };
@@ -177,6 +193,7 @@ bool runReadHeader(DecodeSession& s, HeaderFacts& facts) noexcept
     facts.progressive = s.info.progressive_mode;
     facts.jfif = s.info.saw_JFIF_marker;
     facts.adobe = s.info.saw_Adobe_marker;
+    facts.orientation = s.orientation;
     return true;
 }
 
@@ -227,6 +244,9 @@ void decode(QIODevice& Stream, TPixelGraphic& Graphic, DecodeScale Scale)
     DecodeSession session(Stream, Graphic, Scale);
     if (!runDecode(session))
         RaiseJpegFailure(session.errors);
+    // Turned out of libjpeg's frames; a reduced frame is small, so this costs little.
+    if (Scale.forBox && !session.events.Aborted())
+        TurnUpright(Graphic, session.orientation);
 }
 
 } // namespace
@@ -261,6 +281,7 @@ void TJPGFileFormatReader::ReadInfo(QIODevice& Stream, GraphicFileInfo& Info) co
     TPixelGraphic quiet; // warnings while reading only the header are not shown
     quiet.SetWarningAction(waIgnore);
     DecodeSession session(Stream, quiet);
+    session.readsOrientation = true;
     HeaderFacts facts;
     if (!runReadHeader(session, facts))
         RaiseJpegFailure(session.errors);
@@ -276,6 +297,7 @@ void TJPGFileFormatReader::ReadInfo(QIODevice& Stream, GraphicFileInfo& Info) co
     Info.Height = facts.height;
     Info.BitsPerPixel = 8 * facts.components;
     Info.ColorsText = colorsText(facts.components);
+    Info.Orientation = facts.orientation;
 }
 
 int ChooseJpegScale(int Source, int Target)

@@ -3,6 +3,7 @@
 #include "metafilerecords.h"
 #include "recordreader.h"
 
+#include <cmath>
 #include <cstdlib>
 
 namespace metafile {
@@ -21,13 +22,19 @@ enum EmfType : std::uint32_t {
     emfSetWindowOrgEx = 10,
     emfSetViewportExtEx = 11,
     emfSetViewportOrgEx = 12,
+    emfSetBrushOrgEx = 13,
+    emfSetPixelV = 15,
     emfSetMapMode = 17,
     emfSetBkMode = 18,
     emfSetPolyFillMode = 19,
+    emfSetRop2 = 20,
+    emfSetStretchBltMode = 21,
     emfSetTextAlign = 22,
     emfSetTextColor = 24,
     emfSetBkColor = 25,
+    emfOffsetClipRgn = 26,
     emfMoveToEx = 27,
+    emfSetMetaRgn = 28,
     emfExcludeClipRect = 29,
     emfIntersectClipRect = 30,
     emfScaleViewportExtEx = 31,
@@ -40,27 +47,44 @@ enum EmfType : std::uint32_t {
     emfCreatePen = 38,
     emfCreateBrushIndirect = 39,
     emfDeleteObject = 40,
+    emfAngleArc = 41,
     emfEllipse = 42,
     emfRectangle = 43,
     emfRoundRect = 44,
     emfArc = 45,
     emfChord = 46,
     emfPie = 47,
+    emfSelectPalette = 48,
     emfCreatePalette = 49,
+    emfSetPaletteEntries = 50,
+    emfResizePalette = 51,
+    emfRealizePalette = 52,
+    emfExtFloodFill = 53,
     emfLineTo = 54,
     emfArcTo = 55,
+    emfPolyDraw = 56,
     emfSetArcDirection = 57,
+    emfSetMiterLimit = 58,
     emfBeginPath = 59,
     emfEndPath = 60,
     emfCloseFigure = 61,
     emfFillPath = 62,
     emfStrokeAndFillPath = 63,
     emfStrokePath = 64,
+    emfFlattenPath = 65,
+    emfWidenPath = 66,
     emfSelectClipPath = 67,
     emfAbortPath = 68,
+    emfFillRgn = 71,
+    emfFrameRgn = 72,
+    emfInvertRgn = 73,
+    emfPaintRgn = 74,
     emfExtSelectClipRgn = 75,
     emfBitBlt = 76,
     emfStretchBlt = 77,
+    emfMaskBlt = 78,
+    emfPlgBlt = 79,
+    emfSetDIBitsToDevice = 80,
     emfStretchDIBits = 81,
     emfExtCreateFontIndirectW = 82,
     emfExtTextOutA = 83,
@@ -72,14 +96,26 @@ enum EmfType : std::uint32_t {
     emfPolylineTo16 = 89,
     emfPolyPolyline16 = 90,
     emfPolyPolygon16 = 91,
+    emfPolyDraw16 = 92,
     emfCreateMonoBrush = 93,
     emfCreateDibPatternBrushPt = 94,
     emfExtCreatePen = 95,
+    emfPolyTextOutA = 96,
+    emfPolyTextOutW = 97,
+    emfSmallTextOut = 108,
+    emfAlphaBlend = 114,
+    emfSetLayout = 115,
+    emfTransparentBlt = 116,
+    emfGradientFill = 118,
+    emfSetTextJustification = 120,
 };
 
 constexpr std::uint32_t kTextNoRect = 0x100;
-constexpr std::uint32_t kTextGlyphIndex = 0x10;
+constexpr std::uint32_t kTextSmallChars = 0x200;
 constexpr std::uint32_t kTextPairedDx = 0x2000;
+constexpr std::size_t kEmrTextSize = 40; // with its rectangle
+constexpr std::size_t kRegionHeadSize = 32;
+constexpr std::size_t kGradientVertexSize = 16;
 constexpr std::uint32_t kGeometricPen = 0x00010000;
 constexpr std::uint32_t kMaxDashEntries = 16;
 
@@ -109,18 +145,68 @@ QTransform transformAt(const RecordReader& r, std::uint64_t At)
     return QTransform(r.F32(At), r.F32(At + 4), r.F32(At + 8), r.F32(At + 12), r.F32(At + 16), r.F32(At + 20));
 }
 
-// The bitmap of a record: its header and colour table, then its pixels, made one packed
-// bitmap; empty when the colour table holds palette indices.
-QByteArray packedBitmap(const RecordReader& r, std::uint32_t Usage, std::uint32_t OffBmi, std::uint32_t CbBmi,
-                        std::uint32_t OffBits, std::uint32_t CbBits)
+// The bitmap of a record: the offset and size of its header and colour table at InfoAt, those
+// of its pixels at BitsAt; none when the record carries none.
+std::optional<DibParts> dibOf(const RecordReader& r, std::uint32_t Usage, std::uint64_t InfoAt, std::uint64_t BitsAt)
 {
-    if (Usage != 0 || CbBmi == 0)
-        return {};
-    const std::uint8_t* header = r.Span(OffBmi, CbBmi, 1);
-    const std::uint8_t* bits = r.Span(OffBits, CbBits, 1);
-    QByteArray packed(reinterpret_cast<const char*>(header), qsizetype(CbBmi));
-    packed.append(reinterpret_cast<const char*>(bits), qsizetype(CbBits));
-    return packed;
+    const std::uint32_t offInfo = r.U32(InfoAt), infoSize = r.U32(InfoAt + 4);
+    const std::uint32_t offBits = r.U32(BitsAt), bitsSize = r.U32(BitsAt + 4);
+    if (infoSize == 0)
+        return std::nullopt;
+    return DibParts{std::span(r.Span(offInfo, infoSize, 1), infoSize), std::span(r.Span(offBits, bitsSize, 1), bitsSize),
+                    Usage};
+}
+
+// Usage, then the offsets and sizes, from At.
+std::optional<DibParts> dibAt(const RecordReader& r, std::uint64_t At)
+{
+    return dibOf(r, r.U32(At), At + 4, At + 12);
+}
+
+// The offsets and sizes, then the usage, from At, as StretchDIBits and SetDIBitsToDevice keep them.
+std::optional<DibParts> dibWithUsageLast(const RecordReader& r, std::uint64_t At)
+{
+    return dibOf(r, r.U32(At + 16), At, At + 8);
+}
+
+std::optional<QImage> decodedAt(GdiPlayer& Player, const RecordReader& r, std::uint64_t At)
+{
+    const std::optional<DibParts> dib = dibAt(r, At);
+    return dib ? Player.DecodeBitmap(*dib) : std::nullopt;
+}
+
+// The rectangles of region data (a 32-byte head, then left, top, right, bottom each) of Size
+// bytes at At.
+std::vector<QRectF> regionAt(const RecordReader& r, std::uint64_t At, std::uint32_t Size)
+{
+    std::vector<QRectF> rects;
+    if (Size == 0)
+        return rects;
+    r.Span(At, Size, 1);
+    const std::uint32_t count = r.U32(At + 8);
+    if (Size < kRegionHeadSize || count > (Size - kRegionHeadSize) / 16)
+        throw BadRecord{};
+    for (std::uint32_t i = 0; i < count; ++i)
+        rects.push_back(rectAt(r, At + kRegionHeadSize + 16 * std::uint64_t(i)));
+    return rects;
+}
+
+// What a bitmap transfer record keeps first: destination, raster operation, source corner.
+struct Transfer {
+    QRectF dest;
+    std::uint32_t rop;
+    QPointF source;
+};
+
+Transfer transferAt(const RecordReader& r)
+{
+    return {QRectF(pointAt(r, 24), QSizeF(r.I32(32), r.I32(36))), r.U32(40), pointAt(r, 44)};
+}
+
+// Source rectangles of the transfers that stretch: their size after the bitmap's fields.
+QRectF stretchedSource(const RecordReader& r, const Transfer& t)
+{
+    return QRectF(t.source, QSizeF(r.I32(100), r.I32(104)));
 }
 
 void polyPoly(GdiPlayer& Player, const RecordReader& r, bool Fill, bool Short)
@@ -144,38 +230,139 @@ void polyPoly(GdiPlayer& Player, const RecordReader& r, bool Fill, bool Short)
         Player.PolyPolyline(points, counts);
 }
 
-void extTextOut(GdiPlayer& Player, const RecordReader& r, bool Wide)
+// The characters (or, with the glyph-index option, glyph numbers) of a string: 16-bit when
+// Wide, else 8-bit.
+void readString(GdiText& Text, const RecordReader& r, std::uint64_t At, std::uint32_t Count, bool Wide)
 {
-    const QPointF reference = pointAt(r, 36);
-    const std::uint32_t count = r.U32(44);
-    const std::uint32_t offString = r.U32(48);
-    const std::uint32_t options = r.U32(52);
-    std::optional<QRectF> rect;
-    std::uint32_t offDx;
-    if (options & kTextNoRect) {
-        offDx = r.U32(56);
+    const std::uint8_t* chars = r.Span(At, Count, Wide ? 2 : 1);
+    const auto unit = [&](std::uint32_t i) { return Wide ? std::uint32_t(GetU16(chars + 2 * i)) : chars[i]; };
+    if (Text.options & etoGlyphIndex) {
+        for (std::uint32_t i = 0; i < Count; ++i)
+            Text.glyphs.push_back(unit(i));
+    } else if (Wide) {
+        for (std::uint32_t i = 0; i < Count && unit(i) != 0; ++i)
+            Text.text.append(QChar(char16_t(unit(i))));
     } else {
-        rect = rectAt(r, 56);
-        offDx = r.U32(72);
+        Text.text = DecodeAnsiText(chars, Count);
     }
-    QString text;
-    if (!(options & kTextGlyphIndex)) { // glyph numbers of a font we do not have
-        const std::uint8_t* chars = r.Span(offString, count, Wide ? 2 : 1);
-        if (Wide) {
-            text.resize(qsizetype(count));
-            for (std::uint32_t i = 0; i < count; ++i)
-                text[qsizetype(i)] = QChar(char16_t(chars[2 * i] | chars[2 * i + 1] << 8));
-            text.truncate(text.indexOf(QChar(0)) >= 0 ? text.indexOf(QChar(0)) : text.size());
-        } else {
-            text = DecodeAnsiText(chars, count);
-        }
+}
+
+// One string of a text record at At: reference, count, string offset, options, rectangle
+// (unless the options leave it out), advances offset; the offsets count from the record's
+// start. The number of bytes it took.
+std::uint64_t emrText(GdiPlayer& Player, const RecordReader& r, std::uint64_t At, bool Wide)
+{
+    GdiText text;
+    text.reference = pointAt(r, At);
+    const std::uint32_t count = r.U32(At + 8);
+    const std::uint32_t offString = r.U32(At + 12);
+    text.options = r.U32(At + 16);
+    std::uint64_t at = At + 20;
+    if (!(text.options & kTextNoRect)) {
+        text.rect = rectAt(r, at);
+        at += 16;
     }
-    const std::uint64_t step = (options & kTextPairedDx) ? 8 : 4;
-    std::vector<double> advances;
+    const std::uint32_t offDx = r.U32(at);
+    readString(text, r, offString, count, Wide);
+    const std::uint64_t step = (text.options & kTextPairedDx) ? 8 : 4;
     if (offDx != 0 && count > 0 && r.Holds(offDx, count, step))
         for (std::uint32_t i = 0; i < count; ++i)
-            advances.push_back(r.I32(offDx + step * i));
-    Player.TextOut(reference, text, advances, options, rect);
+            text.advances.push_back(r.I32(offDx + step * i));
+    Player.TextOut(text);
+    return at + 4 - At;
+}
+
+void polyTextOut(GdiPlayer& Player, const RecordReader& r, bool Wide)
+{
+    const std::uint32_t strings = r.U32(36);
+    std::uint64_t at = 40;
+    for (std::uint32_t i = 0; i < strings && at < r.Size(); ++i)
+        at += emrText(Player, r, at, Wide);
+}
+
+void smallTextOut(GdiPlayer& Player, const RecordReader& r)
+{
+    GdiText text;
+    text.reference = QPointF(r.I32(8), r.I32(12));
+    const std::uint32_t count = r.U32(16);
+    text.options = r.U32(20);
+    std::uint64_t at = 36;
+    if (!(text.options & kTextNoRect)) {
+        text.rect = rectAt(r, at);
+        at += 16;
+    }
+    readString(text, r, at, count, !(text.options & kTextSmallChars));
+    Player.TextOut(text);
+}
+
+void polyDraw(GdiPlayer& Player, const RecordReader& r, bool Short)
+{
+    const std::uint32_t count = r.U32(24);
+    const std::vector<QPointF> points = pointsAt(r, 28, count, Short);
+    const std::uint64_t typesAt = 28 + std::uint64_t(count) * (Short ? 4 : 8);
+    Player.PolyDraw(points, std::span(r.Span(typesAt, count, 1), count));
+}
+
+void gradientFill(GdiPlayer& Player, const RecordReader& r)
+{
+    enum : std::uint32_t { horizontal = 0, vertical = 1, triangles = 2 };
+    const std::uint32_t vertexCount = r.U32(24), shapes = r.U32(28), mode = r.U32(32);
+    if (mode > triangles)
+        throw BadRecord{};
+    r.Span(36, vertexCount, kGradientVertexSize);
+    const auto vertex = [&](std::uint64_t index) {
+        if (index >= vertexCount)
+            throw BadRecord{};
+        const std::uint64_t at = 36 + kGradientVertexSize * index;
+        // 16 bits a channel, of which the display takes the high byte; alpha is not used.
+        return GradientVertex{pointAt(r, at), RGBColor(r.U16(at + 8) >> 8, r.U16(at + 10) >> 8, r.U16(at + 12) >> 8)};
+    };
+    const std::uint64_t indexAt = 36 + kGradientVertexSize * std::uint64_t(vertexCount);
+    const std::uint64_t indexSize = mode == triangles ? 12 : 8;
+    r.Span(indexAt, shapes, indexSize);
+    std::vector<GradientTriangle> cells;
+    for (std::uint32_t i = 0; i < shapes; ++i) {
+        const std::uint64_t at = indexAt + indexSize * i;
+        if (mode == triangles) {
+            cells.push_back({vertex(r.U32(at)), vertex(r.U32(at + 4)), vertex(r.U32(at + 8))});
+            continue;
+        }
+        // A rectangle from two corners: its colour changes from left to right or top to bottom.
+        const GradientVertex a = vertex(r.U32(at)), b = vertex(r.U32(at + 4));
+        const GradientVertex topRight{QPointF(b.point.x(), a.point.y()), mode == horizontal ? b.color : a.color};
+        const GradientVertex bottomLeft{QPointF(a.point.x(), b.point.y()), mode == horizontal ? a.color : b.color};
+        cells.push_back({a, topRight, b});
+        cells.push_back({a, b, bottomLeft});
+    }
+    Player.GradientFill(cells);
+}
+
+void maskBlt(GdiPlayer& Player, const RecordReader& r)
+{
+    const Transfer t = transferAt(r);
+    const std::optional<QImage> bitmap = decodedAt(Player, r, 80);
+    const std::optional<QImage> mask = decodedAt(Player, r, 108);
+    // No stretching: the source is as large as the destination.
+    Player.MaskBlt(bitmap, QRectF(t.source, t.dest.size()), t.dest, t.rop, mask, pointAt(r, 100));
+}
+
+void plgBlt(GdiPlayer& Player, const RecordReader& r)
+{
+    const std::optional<QImage> bitmap = decodedAt(Player, r, 92);
+    if (!bitmap)
+        return;
+    const std::optional<QImage> mask = decodedAt(Player, r, 120);
+    const QRectF source(pointAt(r, 48), QSizeF(r.I32(56), r.I32(60)));
+    Player.PlgBlt(*bitmap, source, {pointAt(r, 24), pointAt(r, 32), pointAt(r, 40)}, mask, pointAt(r, 112));
+}
+
+void setDIBitsToDevice(GdiPlayer& Player, const RecordReader& r)
+{
+    const std::optional<DibParts> dib = dibWithUsageLast(r, 48);
+    if (!dib)
+        return;
+    const QRectF source(pointAt(r, 32), QSizeF(r.I32(40), r.I32(44)));
+    Player.SetDIBitsToDevice(*dib, source, r.U32(68), r.U32(72), pointAt(r, 24));
 }
 
 GdiPen extendedPen(const RecordReader& r)
@@ -213,20 +400,11 @@ GdiFont fontAt(const RecordReader& r)
     return font;
 }
 
-void selectClipRegion(GdiPlayer& Player, const RecordReader& r)
+void setMiterLimit(GdiPlayer& Player, const RecordReader& r)
 {
-    const std::uint32_t size = r.U32(8);
-    const std::uint32_t mode = r.U32(12);
-    std::vector<QRectF> rects;
-    if (size > 0) {
-        r.Span(16, size, 1);
-        const std::uint32_t count = r.U32(24);
-        if (size < 32 || count > (size - 32) / 16) // the rectangles follow a 32-byte head
-            throw BadRecord{};
-        for (std::uint32_t i = 0; i < count; ++i)
-            rects.push_back(rectAt(r, 48 + 16 * std::uint64_t(i)));
-    }
-    Player.SelectClipRects(rects, mode);
+    // Written as a float by some and as a whole number by others.
+    const float limit = r.F32(8);
+    Player.SetMiterLimit(std::isfinite(limit) && limit >= 1 ? double(limit) : double(r.U32(8)));
 }
 
 } // namespace
@@ -301,6 +479,24 @@ void PlayEnhancedRecord(GdiPlayer& Player, std::uint32_t Type, const RecordReade
     case emfSetArcDirection:
         Player.SetArcDirection(r.U32(8));
         break;
+    case emfSetRop2:
+        Player.SetROP2(r.U32(8));
+        break;
+    case emfSetStretchBltMode:
+        Player.SetStretchBltMode(r.U32(8));
+        break;
+    case emfSetBrushOrgEx:
+        Player.SetBrushOrg(pointAt(r, 8));
+        break;
+    case emfSetMiterLimit:
+        setMiterLimit(Player, r);
+        break;
+    case emfSetTextJustification:
+        Player.SetTextJustification(r.I32(8), r.I32(12));
+        break;
+    case emfSetLayout:
+        Player.SetLayout(r.U32(8));
+        break;
     case emfMoveToEx:
         Player.MoveTo(pointAt(r, 8));
         break;
@@ -314,7 +510,13 @@ void PlayEnhancedRecord(GdiPlayer& Player, std::uint32_t Type, const RecordReade
         Player.IntersectClipRect(rectAt(r, 8));
         break;
     case emfExtSelectClipRgn:
-        selectClipRegion(Player, r);
+        Player.SelectClipRects(regionAt(r, 16, r.U32(8)), r.U32(12));
+        break;
+    case emfOffsetClipRgn:
+        Player.OffsetClipRegion(pointAt(r, 8));
+        break;
+    case emfSetMetaRgn:
+        Player.SetMetaRegion();
         break;
     case emfSaveDC:
         Player.SaveDC();
@@ -344,16 +546,30 @@ void PlayEnhancedRecord(GdiPlayer& Player, std::uint32_t Type, const RecordReade
         Player.CreateObjectAt(r.U32(8), GdiBrush{r.U32(12), r.U32(16), r.U32(20), {}});
         break;
     case emfCreateMonoBrush:
-    case emfCreateDibPatternBrushPt:
-        Player.CreateObjectAt(r.U32(8),
-                              Player.PatternBrush(packedBitmap(r, r.U32(12), r.U32(16), r.U32(20), r.U32(24), r.U32(28))));
+    case emfCreateDibPatternBrushPt: {
+        const std::optional<DibParts> dib = dibAt(r, 12);
+        if (!dib)
+            throw BadRecord{};
+        Player.CreateObjectAt(r.U32(8), Type == emfCreateMonoBrush ? Player.MonochromeBrush(*dib) : Player.PatternBrush(*dib));
         break;
+    }
     case emfExtCreateFontIndirectW:
         Player.CreateObjectAt(r.U32(8), fontAt(r));
         break;
-    case emfCreatePalette:
-        Player.CreateObjectAt(r.U32(8), GdiPlaceholder{});
+    case emfCreatePalette: // a version, then the count and the entries
+        Player.CreateObjectAt(r.U32(8), GdiPalette{PaletteEntriesAt(r, 16, r.U16(14))});
         break;
+    case emfSelectPalette:
+        Player.SelectPalette(r.U32(8));
+        break;
+    case emfSetPaletteEntries:
+        Player.SetPaletteEntries(r.U32(8), r.U32(12), PaletteEntriesAt(r, 20, r.U32(16)));
+        break;
+    case emfResizePalette:
+        Player.ResizePalette(r.U32(8), r.U32(12));
+        break;
+    case emfRealizePalette:
+        break; // the palette's colours are taken as they are set
     case emfRectangle:
         Player.Rectangle(rectAt(r, 8));
         break;
@@ -374,6 +590,34 @@ void PlayEnhancedRecord(GdiPlayer& Player, std::uint32_t Type, const RecordReade
         Player.Arc(kind, rectAt(r, 8), pointAt(r, 24), pointAt(r, 32));
         break;
     }
+    case emfAngleArc:
+        Player.AngleArc(pointAt(r, 8), r.U32(16), r.F32(20), r.F32(24));
+        break;
+    case emfPolyDraw:
+    case emfPolyDraw16:
+        polyDraw(Player, r, Type == emfPolyDraw16);
+        break;
+    case emfSetPixelV:
+        Player.SetPixel(pointAt(r, 8), r.U32(16));
+        break;
+    case emfExtFloodFill:
+        Player.FloodFill(pointAt(r, 8), r.U32(16), r.U32(20) == 1);
+        break;
+    case emfGradientFill:
+        gradientFill(Player, r);
+        break;
+    case emfFillRgn:
+        Player.FillRegion(regionAt(r, 32, r.U32(24)), r.U32(28));
+        break;
+    case emfFrameRgn:
+        Player.FrameRegion(regionAt(r, 40, r.U32(24)), r.U32(28), QSizeF(r.I32(32), r.I32(36)));
+        break;
+    case emfInvertRgn:
+        Player.InvertRegion(regionAt(r, 28, r.U32(24)));
+        break;
+    case emfPaintRgn:
+        Player.PaintRegion(regionAt(r, 28, r.U32(24)));
+        break;
     case emfBeginPath:
         Player.BeginPath();
         break;
@@ -398,32 +642,68 @@ void PlayEnhancedRecord(GdiPlayer& Player, std::uint32_t Type, const RecordReade
     case emfAbortPath:
         Player.AbortPath();
         break;
+    case emfFlattenPath:
+        Player.FlattenPath();
+        break;
+    case emfWidenPath:
+        Player.WidenPath();
+        break;
     case emfBitBlt:
     case emfStretchBlt: {
-        const QRectF dest(QPointF(r.I32(24), r.I32(28)), QSizeF(r.I32(32), r.I32(36)));
-        const std::uint32_t rop = r.U32(40);
-        if (r.U32(88) == 0) { // no source bitmap
-            Player.PatBlt(dest, rop);
+        const Transfer t = transferAt(r);
+        const std::optional<DibParts> dib = dibAt(r, 80);
+        if (!dib) {
+            Player.PatBlt(t.dest, t.rop);
             break;
         }
-        const QSizeF sourceSize = Type == emfStretchBlt ? QSizeF(r.I32(100), r.I32(104)) : dest.size();
-        const QByteArray packed = packedBitmap(r, r.U32(80), r.U32(84), r.U32(88), r.U32(92), r.U32(96));
-        Player.BlitBitmap(packed, QRectF(pointAt(r, 44), sourceSize), false, dest, rop);
+        const QRectF source = Type == emfStretchBlt ? stretchedSource(r, t) : QRectF(t.source, t.dest.size());
+        Player.BlitBitmap(*dib, source, false, t.dest, t.rop);
         break;
     }
     case emfStretchDIBits: {
         const QRectF source(pointAt(r, 32), QSizeF(r.I32(40), r.I32(44)));
         const QRectF dest(pointAt(r, 24), QSizeF(r.I32(72), r.I32(76)));
-        const QByteArray packed = packedBitmap(r, r.U32(64), r.U32(48), r.U32(52), r.U32(56), r.U32(60));
-        Player.BlitBitmap(packed, source, true, dest, r.U32(68));
+        if (const std::optional<DibParts> dib = dibWithUsageLast(r, 48))
+            Player.BlitBitmap(*dib, source, true, dest, r.U32(68));
+        else
+            Player.PatBlt(dest, r.U32(68));
+        break;
+    }
+    case emfSetDIBitsToDevice:
+        setDIBitsToDevice(Player, r);
+        break;
+    case emfMaskBlt:
+        maskBlt(Player, r);
+        break;
+    case emfPlgBlt:
+        plgBlt(Player, r);
+        break;
+    case emfAlphaBlend:
+    case emfTransparentBlt: {
+        const Transfer t = transferAt(r);
+        const std::optional<DibParts> dib = dibAt(r, 80);
+        const std::optional<QImage> bitmap = dib ? Player.DecodeBitmap(*dib) : std::nullopt;
+        if (!bitmap)
+            break;
+        if (Type == emfAlphaBlend) // the blend function in place of the raster operation
+            Player.AlphaBlend(*bitmap, AlphaOf(*dib), stretchedSource(r, t), t.dest, t.rop);
+        else // the transparent colour in its place
+            Player.TransparentBlt(*bitmap, stretchedSource(r, t), t.dest, t.rop);
         break;
     }
     case emfExtTextOutA:
     case emfExtTextOutW:
-        extTextOut(Player, r, Type == emfExtTextOutW);
+        emrText(Player, r, 36, Type == emfExtTextOutW);
+        break;
+    case emfPolyTextOutA:
+    case emfPolyTextOutW:
+        polyTextOut(Player, r, Type == emfPolyTextOutW);
+        break;
+    case emfSmallTextOut:
+        smallTextOut(Player, r);
         break;
     default:
-        break; // not drawn; comments (also those carrying other drawing) are ignored
+        break; // not played: FORMAT.md says why
     }
 }
 

@@ -1,15 +1,13 @@
 // The drawing state of a metafile's playback and its operations onto a QPainter.
 #include "gdiplayer.h"
 
-#include "imaging/formats/bmp/bmpformat.h"
-#include "imaging/pixelgraphic.h"
-#include "recordreader.h"
+#include "rasterops.h"
 
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPainter>
+#include <QPainterPathStroker>
 
 #include <algorithm>
 #include <cmath>
@@ -18,11 +16,6 @@
 namespace metafile {
 
 namespace {
-
-QColor qtColor(TColor Color)
-{
-    return QColor(RedOf(Color), GreenOf(Color), BlueOf(Color));
-}
 
 double clampCoordinate(double Value)
 {
@@ -78,25 +71,6 @@ Qt::BrushStyle hatchStyle(std::uint32_t Hatch)
     }
 }
 
-// The composition of a raster operation with a source; none for those without one.
-std::optional<QPainter::CompositionMode> sourceComposition(std::uint32_t Rop)
-{
-    switch ((Rop >> 16) & 0xFF) {
-    case 0xCC:
-        return QPainter::CompositionMode_SourceOver; // copy: bitmaps are opaque
-    case 0xEE:
-        return QPainter::RasterOp_SourceOrDestination;
-    case 0x88:
-        return QPainter::RasterOp_SourceAndDestination;
-    case 0x66:
-        return QPainter::RasterOp_SourceXorDestination;
-    case 0x33:
-        return QPainter::RasterOp_NotSource;
-    default:
-        return std::nullopt;
-    }
-}
-
 // The part of a convex polygon inside a rectangle (one edge of the rectangle at a time).
 QPolygonF clipConvex(QPolygonF Polygon, const QRectF& Box)
 {
@@ -128,8 +102,46 @@ QPolygonF clipConvex(QPolygonF Polygon, const QRectF& Box)
 // Clip regions past this many rectangles are not made more complex.
 constexpr int kMaxClipRects = 1 << 14;
 constexpr int kMaxRegionRects = 4096;
-constexpr qsizetype kMaxTextLength = 1 << 16;
 constexpr std::size_t kMaxDashes = 16;
+constexpr std::uint32_t kMaxPaletteEntries = 1024;
+constexpr std::uint32_t kStockFlag = 0x80000000u;
+constexpr std::uint32_t kDefaultPalette = 15;
+constexpr int kMaxOutlineCut = 4096; // path elements
+
+// The stock palette: the twenty colours every device keeps.
+const std::vector<TColor>& defaultPalette()
+{
+    static const std::vector<TColor> colors = {
+        RGBColor(0, 0, 0),       RGBColor(128, 0, 0),     RGBColor(0, 128, 0),     RGBColor(128, 128, 0),
+        RGBColor(0, 0, 128),     RGBColor(128, 0, 128),   RGBColor(0, 128, 128),   RGBColor(192, 192, 192),
+        RGBColor(192, 220, 192), RGBColor(166, 202, 240), RGBColor(255, 251, 240), RGBColor(160, 160, 164),
+        RGBColor(128, 128, 128), RGBColor(255, 0, 0),     RGBColor(0, 255, 0),     RGBColor(255, 255, 0),
+        RGBColor(0, 0, 255),     RGBColor(255, 0, 255),   RGBColor(0, 255, 255),   RGBColor(255, 255, 255),
+    };
+    return colors;
+}
+
+std::optional<GdiBrush> stockBrush(std::uint32_t Stock)
+{
+    const auto solid = [](TColor color) { return GdiBrush{bsSolid, color, 0, {}, false}; };
+    switch (Stock) {
+    case 0:  // white
+    case 18: // the DC brush
+        return solid(0xFFFFFF);
+    case 1:
+        return solid(0xC0C0C0);
+    case 2:
+        return solid(0x808080);
+    case 3:
+        return solid(0x404040);
+    case 4:
+        return solid(0);
+    case 5:
+        return GdiBrush{bsNull, 0, 0, {}, false};
+    default:
+        return std::nullopt;
+    }
+}
 
 } // namespace
 
@@ -162,6 +174,29 @@ void GdiPlayer::SetBkMode(std::uint32_t Mode)
 {
     if (Mode == 1 || Mode == 2)
         state_.bkOpaque = Mode == 2;
+}
+
+void GdiPlayer::SetROP2(std::uint32_t Mode)
+{
+    if (Mode >= 1 && Mode <= 16)
+        state_.rop2 = int(Mode);
+}
+
+void GdiPlayer::SetStretchBltMode(std::uint32_t Mode)
+{
+    if (Mode >= 1 && Mode <= 4)
+        state_.stretchMode = Mode;
+}
+
+void GdiPlayer::SetMiterLimit(double Limit)
+{
+    if (std::isfinite(Limit) && Limit >= 1)
+        state_.miterLimit = std::min(Limit, 1e4);
+}
+
+void GdiPlayer::SetTextJustification(double BreakExtra, std::int64_t BreakCount)
+{
+    state_.breakExtra = BreakCount > 0 ? BreakExtra / double(BreakCount) : 0;
 }
 
 void GdiPlayer::SetPolyFillMode(std::uint32_t Mode)
@@ -298,8 +333,8 @@ void GdiPlayer::CreateObjectAt(std::uint32_t Index, GdiObject Object)
 
 void GdiPlayer::SelectObject(std::uint32_t Index)
 {
-    if (Index & 0x80000000u) {
-        SelectStockObject(Index & 0x7FFFFFFFu);
+    if (Index & kStockFlag) {
+        SelectStockObject(Index & ~kStockFlag);
         return;
     }
     const auto found = objects_.find(Index);
@@ -314,34 +349,20 @@ void GdiPlayer::SelectObject(std::uint32_t Index)
                 state_.brush = object;
             else if constexpr (std::is_same_v<T, GdiFont>)
                 state_.font = object;
+            else if constexpr (std::is_same_v<T, GdiRegion>)
+                combineClip(deviceRegion(object.rects), 5); // a region selected is the clip region
         },
         found->second);
 }
 
 void GdiPlayer::SelectStockObject(std::uint32_t Stock)
 {
-    const auto brush = [this](std::uint32_t style, TColor color) { state_.brush = GdiBrush{style, color, 0, {}}; };
+    if (const std::optional<GdiBrush> brush = stockBrush(Stock)) {
+        state_.brush = *brush;
+        return;
+    }
     const auto pen = [this](std::uint32_t style, TColor color) { state_.pen = GdiPen{style, 0, color, {}}; };
     switch (Stock) {
-    case 0: // white, light gray, gray, dark gray, black brushes; the null brush
-    case 18: // the DC brush
-        brush(bsSolid, 0xFFFFFF);
-        break;
-    case 1:
-        brush(bsSolid, 0xC0C0C0);
-        break;
-    case 2:
-        brush(bsSolid, 0x808080);
-        break;
-    case 3:
-        brush(bsSolid, 0x404040);
-        break;
-    case 4:
-        brush(bsSolid, 0);
-        break;
-    case 5:
-        brush(bsNull, 0);
-        break;
     case 6:
         pen(psSolid, 0xFFFFFF);
         break;
@@ -363,6 +384,79 @@ void GdiPlayer::DeleteObject(std::uint32_t Index)
 {
     if (objects_.erase(Index) > 0 && Index < nextSlot_)
         freedSlots_.insert(Index);
+}
+
+std::optional<GdiBrush> GdiPlayer::brushAt(std::uint32_t Index) const
+{
+    if (Index & kStockFlag)
+        return stockBrush(Index & ~kStockFlag);
+    const auto found = objects_.find(Index);
+    if (found == objects_.end() || !std::holds_alternative<GdiBrush>(found->second))
+        return std::nullopt;
+    return std::get<GdiBrush>(found->second);
+}
+
+const GdiRegion* GdiPlayer::RegionAt(std::uint32_t Index) const
+{
+    const auto found = objects_.find(Index);
+    return found == objects_.end() ? nullptr : std::get_if<GdiRegion>(&found->second);
+}
+
+// ---- Palettes ----
+
+void GdiPlayer::SelectPalette(std::uint32_t Index)
+{
+    if (Index == (kStockFlag | kDefaultPalette)) {
+        state_.palette.reset();
+        return;
+    }
+    const auto found = objects_.find(Index);
+    if (found != objects_.end() && std::holds_alternative<GdiPalette>(found->second))
+        state_.palette = Index;
+}
+
+void GdiPlayer::SetPaletteEntries(std::optional<std::uint32_t> Index, std::uint32_t First, std::span<const TColor> Colors)
+{
+    if (!Index)
+        Index = state_.palette;
+    const auto found = Index ? objects_.find(*Index) : objects_.end();
+    GdiPalette* palette = found == objects_.end() ? nullptr : std::get_if<GdiPalette>(&found->second);
+    if (!palette)
+        return; // the stock palette does not change
+    for (std::size_t i = 0; i < Colors.size() && First + i < palette->entries.size(); ++i)
+        palette->entries[First + i] = Colors[i];
+}
+
+void GdiPlayer::ResizePalette(std::optional<std::uint32_t> Index, std::uint32_t Count)
+{
+    if (!Index)
+        Index = state_.palette;
+    const auto found = Index ? objects_.find(*Index) : objects_.end();
+    GdiPalette* palette = found == objects_.end() ? nullptr : std::get_if<GdiPalette>(&found->second);
+    if (palette && Count > 0)
+        palette->entries.resize(std::min(Count, kMaxPaletteEntries), 0);
+}
+
+const std::vector<TColor>& GdiPlayer::selectedPalette() const
+{
+    if (state_.palette) {
+        const auto found = objects_.find(*state_.palette);
+        if (found != objects_.end())
+            if (const GdiPalette* palette = std::get_if<GdiPalette>(&found->second))
+                return palette->entries;
+    }
+    return defaultPalette();
+}
+
+QColor GdiPlayer::qtColor(TColor Color) const
+{
+    // A palette index (high byte 1): that entry of the selected palette, black past its end.
+    if ((Color >> 24) == 1) {
+        const std::vector<TColor>& palette = selectedPalette();
+        const std::size_t index = Color & 0xFFFF;
+        Color = index < palette.size() ? palette[index] : 0;
+    }
+    return QColor(RedOf(Color), GreenOf(Color), BlueOf(Color));
 }
 
 // ---- Mapping ----
@@ -387,9 +481,21 @@ QTransform GdiPlayer::pageTransform() const
     return QTransform(sx, 0, 0, sy, s.viewportOrg.x() - s.windowOrg.x() * sx, s.viewportOrg.y() - s.windowOrg.y() * sy);
 }
 
+QTransform GdiPlayer::mirror() const
+{
+    if (!(state_.layout & layoutRightToLeft))
+        return {};
+    return QTransform(-1, 0, 0, 1, frame_.output.width(), 0);
+}
+
+QTransform GdiPlayer::deviceToOutput() const
+{
+    return frame_.deviceToOutput * mirror();
+}
+
 QTransform GdiPlayer::transform() const
 {
-    return state_.world * pageTransform() * frame_.deviceToOutput;
+    return state_.world * pageTransform() * deviceToOutput();
 }
 
 QPointF GdiPlayer::map(QPointF Point) const
@@ -424,7 +530,8 @@ double GdiPlayer::yScale() const
 
 bool GdiPlayer::orientationFlipped() const
 {
-    return transform().determinant() < 0;
+    // A mirrored layout mirrors arcs with everything else.
+    return (state_.world * pageTransform() * frame_.deviceToOutput).determinant() < 0;
 }
 
 // ---- Tools ----
@@ -454,12 +561,13 @@ QPen GdiPlayer::qtPen() const
         pen.setJoinStyle(Qt::BevelJoin);
         break;
     case psJoinMiter:
-        pen.setJoinStyle(Qt::MiterJoin);
+        pen.setJoinStyle(Qt::SvgMiterJoin); // past the limit a bevel, not a cut miter
         break;
     default:
         pen.setJoinStyle(Qt::RoundJoin);
         break;
     }
+    pen.setMiterLimit(state_.miterLimit);
     if (width <= 1)
         pen.setCapStyle(Qt::FlatCap); // one-pixel lines end where they end
     switch (style) {
@@ -497,18 +605,29 @@ QPen GdiPlayer::qtPen() const
 
 QBrush GdiPlayer::qtBrush() const
 {
-    const GdiBrush& b = state_.brush;
-    switch (b.style) {
+    return qtBrush(state_.brush);
+}
+
+QBrush GdiPlayer::qtBrush(const GdiBrush& Brush) const
+{
+    switch (Brush.style) {
     case bsNull:
         return QBrush(Qt::NoBrush);
     case bsHatched:
-        return QBrush(qtColor(b.color), hatchStyle(b.hatch));
+        return QBrush(qtColor(Brush.color), hatchStyle(Brush.hatch));
     case bsPattern:
     case bsDibPattern:
-    case bsDibPatternPt:
-        return b.pattern.isNull() ? QBrush(qtColor(b.color)) : QBrush(b.pattern);
+    case bsDibPatternPt: {
+        if (Brush.pattern.isNull())
+            return QBrush(qtColor(Brush.color));
+        if (!Brush.monochrome)
+            return QBrush(Brush.pattern);
+        QImage pattern = Brush.pattern;
+        pattern.setColorTable({qtColor(state_.textColor).rgb(), qtColor(state_.bkColor).rgb()});
+        return QBrush(pattern);
+    }
     default:
-        return QBrush(qtColor(b.color));
+        return QBrush(qtColor(Brush.color));
     }
 }
 
@@ -546,14 +665,15 @@ QFont GdiPlayer::qtFont() const
 void GdiPlayer::prepare()
 {
     if (clipDirty_) {
-        if (state_.clip)
-            painter_.setClipRegion(*state_.clip);
+        if (const std::optional<QRegion> clip = effectiveClip())
+            painter_.setClipRegion(*clip);
         else
             painter_.setClipping(false);
         clipDirty_ = false;
     }
     painter_.setBackgroundMode(state_.bkOpaque ? Qt::OpaqueMode : Qt::TransparentMode);
     painter_.setBackground(qtColor(state_.bkColor));
+    painter_.setBrushOrigin(deviceToOutput().map(state_.brushOrigin));
 }
 
 // ---- Drawing ----
@@ -568,11 +688,33 @@ void GdiPlayer::draw(const QPainterPath& Logical, bool Fill, bool Stroke, bool C
             path_.addPath(out);
         return;
     }
+    paint(out, Fill, Stroke);
+}
+
+void GdiPlayer::paint(const QPainterPath& Output, bool Fill, bool Stroke)
+{
+    const std::optional<QPainter::CompositionMode> mix = MixComposition(state_.rop2);
+    if (!mix)
+        return;
+    Fill = Fill && state_.brush.style != bsNull;
+    Stroke = Stroke && (state_.pen.style & psStyleMask) != psNull;
     prepare();
-    if (Fill && state_.brush.style != bsNull)
-        painter_.fillPath(out, qtBrush());
-    if (Stroke && (state_.pen.style & psStyleMask) != psNull)
-        painter_.strokePath(out, qtPen());
+    painter_.setCompositionMode(*mix);
+    const QPen pen = Stroke ? qtPen() : QPen();
+    if (Fill) {
+        // A mix other than copy would take the pixels under the outline twice. Cutting the
+        // outline out of large shapes would take too long; they take their edge twice.
+        const bool mixed = *mix != QPainter::CompositionMode_SourceOver;
+        if (mixed && Stroke && Output.elementCount() <= kMaxOutlineCut) {
+            QPainterPathStroker stroker(pen);
+            painter_.fillPath(Output.subtracted(stroker.createStroke(Output)), qtBrush());
+        } else {
+            painter_.fillPath(Output, qtBrush());
+        }
+    }
+    if (Stroke)
+        painter_.strokePath(Output, pen);
+    painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
 void GdiPlayer::MoveTo(QPointF Point)
@@ -712,9 +854,7 @@ std::vector<QPointF> GdiPlayer::arcPoints(const QRectF& Box, QPointF Start, QPoi
         sweep += full; // the same angle twice is the whole ellipse
     if (falling)
         sweep = -sweep;
-    const double radius = std::max(a * xScale(), b * yScale());
-    const double perCircle = std::clamp(std::sqrt(std::isfinite(radius) ? radius : 0.0) * 8, 32.0, 1024.0);
-    const int steps = std::max(2, int(std::ceil(std::fabs(sweep) / full * perCircle)));
+    const int steps = arcSteps(std::max(a * xScale(), b * yScale()), sweep);
     std::vector<QPointF> points;
     points.reserve(std::size_t(steps) + 1);
     for (int i = 0; i <= steps; ++i) {
@@ -722,6 +862,63 @@ std::vector<QPointF> GdiPlayer::arcPoints(const QRectF& Box, QPointF Start, QPoi
         points.emplace_back(c.x() + a * std::cos(t), c.y() + b * std::sin(t));
     }
     return points;
+}
+
+// Enough points for a smooth curve of this radius (output pixels) and sweep (radians).
+int GdiPlayer::arcSteps(double Radius, double Sweep) const
+{
+    constexpr double full = 2 * std::numbers::pi;
+    const double perCircle = std::clamp(std::sqrt(std::isfinite(Radius) ? Radius : 0.0) * 8, 32.0, 1024.0);
+    return std::max(2, int(std::ceil(std::min(std::fabs(Sweep), full) / full * perCircle)));
+}
+
+void GdiPlayer::AngleArc(QPointF Center, double Radius, double Start, double Sweep)
+{
+    if (!std::isfinite(Start) || !std::isfinite(Sweep) || !std::isfinite(Radius))
+        return;
+    // Sweeping past a whole turn draws the same circle again.
+    const double sweep = std::clamp(Sweep, -360.0, 360.0) * std::numbers::pi / 180;
+    const double start = std::fmod(Start, 360.0) * std::numbers::pi / 180;
+    // Counter-clockwise as seen on the output: against y in logical space unless the mapping
+    // turns the picture over.
+    const double up = orientationFlipped() ? 1 : -1;
+    const int steps = arcSteps(Radius * std::max(xScale(), yScale()), sweep);
+    QPainterPath shape(state_.position);
+    for (int i = 0; i <= steps; ++i) {
+        const double t = start + sweep * i / steps;
+        shape.lineTo(Center.x() + Radius * std::cos(t), Center.y() + up * Radius * std::sin(t));
+    }
+    state_.position = shape.currentPosition();
+    draw(shape, false, true, true);
+}
+
+void GdiPlayer::PolyDraw(std::span<const QPointF> Points, std::span<const std::uint8_t> Types)
+{
+    enum : std::uint8_t { closeFigure = 1, lineTo = 2, bezierTo = 4, moveTo = 6 };
+    if (Types.size() < Points.size())
+        return;
+    QPainterPath shape(state_.position);
+    for (std::size_t i = 0; i < Points.size(); ++i) {
+        const std::uint8_t kind = Types[i] & ~closeFigure;
+        bool close = Types[i] & closeFigure;
+        if (kind == moveTo) {
+            shape.moveTo(Points[i]);
+        } else if (kind == lineTo) {
+            shape.lineTo(Points[i]);
+        } else if (kind == bezierTo && i + 2 < Points.size() && (Types[i + 1] & ~closeFigure) == bezierTo
+                   && (Types[i + 2] & ~closeFigure) == bezierTo) {
+            shape.cubicTo(Points[i], Points[i + 1], Points[i + 2]);
+            i += 2;
+            close = Types[i] & closeFigure;
+        } else {
+            return; // a broken sequence draws nothing
+        }
+        if (close)
+            shape.closeSubpath();
+    }
+    if (!Points.empty())
+        state_.position = Points.back();
+    draw(shape, false, true, true);
 }
 
 void GdiPlayer::Arc(ArcKind Kind, const QRectF& Box, QPointF Start, QPointF End)
@@ -770,179 +967,6 @@ QPolygonF GdiPlayer::mapRect(const QRectF& Logical) const
     for (QPointF& p : corners)
         p = clampPoint(p);
     return corners;
-}
-
-void GdiPlayer::TextOut(QPointF Reference, const QString& Text, std::span<const double> Advances, std::uint32_t Options,
-                        const std::optional<QRectF>& Rect)
-{
-    if (inPath_)
-        return;
-    if (Rect && (Options & etoOpaque))
-        fillOutputPolygon(mapRect(*Rect), qtColor(state_.bkColor));
-    if (Text.isEmpty() || !canDrawText_)
-        return;
-    const QString text = Text.left(kMaxTextLength);
-    const bool updatePosition = state_.textAlign & taUpdateCp;
-    if (updatePosition)
-        Reference = state_.position;
-    prepare();
-    const QFont font = qtFont();
-    const QFontMetricsF metrics(font, painter_.device());
-    const double xs = xScale();
-    const std::size_t advances = std::min<std::size_t>(Advances.size(), std::size_t(text.size()));
-    std::vector<double> offsets;
-    double width = 0;
-    if (advances > 0) {
-        for (std::size_t i = 0; i < advances; ++i) {
-            offsets.push_back(width);
-            width += Advances[i] * xs;
-        }
-    } else {
-        width = metrics.horizontalAdvance(text);
-    }
-    if (!std::isfinite(width))
-        return;
-    double x = 0;
-    if ((state_.textAlign & taHorizontalMask) == taRight)
-        x = -width;
-    else if ((state_.textAlign & taHorizontalMask) == taCenter)
-        x = -width / 2;
-    double baseline = metrics.ascent(); // top
-    if ((state_.textAlign & taVerticalMask) == taBottom)
-        baseline = -metrics.descent();
-    else if ((state_.textAlign & taVerticalMask) == taBaseline)
-        baseline = 0;
-
-    painter_.save();
-    if (Rect && (Options & etoClipped)) {
-        QRegion clip = regionOf(*Rect);
-        if (state_.clip)
-            clip &= *state_.clip;
-        painter_.setClipRegion(clip);
-    }
-    painter_.translate(map(Reference));
-    painter_.rotate(-state_.font.escapement / 10.0);
-    painter_.setFont(font);
-    painter_.setBackgroundMode(Qt::TransparentMode);
-    if (state_.bkOpaque)
-        painter_.fillRect(QRectF(x, baseline - metrics.ascent(), width, metrics.ascent() + metrics.descent()),
-                          qtColor(state_.bkColor));
-    painter_.setPen(qtColor(state_.textColor));
-    if (advances > 0) {
-        for (std::size_t i = 0; i < advances; ++i)
-            painter_.drawText(QPointF(x + offsets[i], baseline), QString(text[qsizetype(i)]));
-    } else {
-        painter_.drawText(QPointF(x, baseline), text);
-    }
-    painter_.restore();
-    if (updatePosition && xs > 0)
-        state_.position.rx() += width / xs;
-}
-
-// ---- Bitmaps ----
-
-GdiObject GdiPlayer::PatternBrush(const QByteArray& Packed)
-{
-    const std::optional<QImage> pattern = DecodeBitmap(Packed);
-    if (!pattern)
-        return GdiPlaceholder{};
-    return GdiBrush{bsDibPatternPt, 0, 0, *pattern};
-}
-
-void GdiPlayer::BlitBitmap(const QByteArray& Packed, QRectF Source, bool FromBottom, const QRectF& Dest, std::uint32_t Rop)
-{
-    if (!sourceComposition(Rop)) {
-        PatBlt(Dest, Rop);
-        return;
-    }
-    const std::optional<QImage> bitmap = DecodeBitmap(Packed);
-    if (!bitmap)
-        return;
-    if (FromBottom)
-        Source.moveTop(bitmap->height() - Source.y() - Source.height());
-    StretchBitmap(*bitmap, Source, Dest, Rop);
-}
-
-std::optional<QImage> GdiPlayer::DecodeBitmap(const QByteArray& Packed)
-{
-    const RecordReader header(reinterpret_cast<const std::uint8_t*>(Packed.constData()), std::size_t(Packed.size()));
-    if (!header.Holds(0, 1, 12))
-        return std::nullopt;
-    std::int64_t width, height;
-    if (header.U32(0) == 12) {
-        width = header.I16(4);
-        height = header.I16(6);
-    } else {
-        if (!header.Holds(0, 1, 16))
-            return std::nullopt;
-        width = header.I32(4);
-        height = std::abs(std::int64_t(header.I32(8)));
-    }
-    if (width <= 0 || height <= 0 || width * height > bitmapBudget_)
-        return std::nullopt;
-    bitmapBudget_ -= width * height;
-    QBuffer buffer;
-    buffer.setData(Packed);
-    buffer.open(QIODevice::ReadOnly);
-    TPixelGraphic bitmap;
-    try {
-        DecodePackedBitmap(buffer, bitmap);
-    } catch (const EPixelGraphic&) {
-        return std::nullopt;
-    }
-    QImage image = bitmap.ToQImage();
-    if (image.isNull())
-        return std::nullopt;
-    return image;
-}
-
-void GdiPlayer::StretchBitmap(const QImage& Bitmap, QRectF Source, const QRectF& Dest, std::uint32_t Rop)
-{
-    const std::optional<QPainter::CompositionMode> mode = sourceComposition(Rop);
-    if (!mode) {
-        PatBlt(Dest, Rop);
-        return;
-    }
-    if (inPath_ || !(Source.width() > 0 && Source.height() > 0) || Dest.width() == 0 || Dest.height() == 0)
-        return;
-    const QRectF shown = Source & QRectF(Bitmap.rect());
-    if (shown.isEmpty())
-        return;
-    const QTransform toOutput = QTransform::fromTranslate(-Source.x(), -Source.y())
-        * QTransform::fromScale(Dest.width() / Source.width(), Dest.height() / Source.height())
-        * QTransform::fromTranslate(Dest.x(), Dest.y()) * transform();
-    for (QPointF corner : toOutput.map(QPolygonF(shown)))
-        if (!(std::fabs(corner.x()) <= CoordinateLimit && std::fabs(corner.y()) <= CoordinateLimit))
-            return;
-    prepare();
-    painter_.save();
-    painter_.setTransform(toOutput);
-    painter_.setCompositionMode(*mode);
-    painter_.drawImage(shown, Bitmap, shown);
-    painter_.restore();
-}
-
-void GdiPlayer::PatBlt(const QRectF& Dest, std::uint32_t Rop)
-{
-    if (inPath_)
-        return;
-    QBrush brush;
-    switch ((Rop >> 16) & 0xFF) {
-    case 0xF0: // the brush
-        if (state_.brush.style == bsNull)
-            return;
-        brush = qtBrush();
-        break;
-    case 0x00:
-        brush = QBrush(Qt::black);
-        break;
-    case 0xFF:
-        brush = QBrush(Qt::white);
-        break;
-    default:
-        return;
-    }
-    fillOutputPolygon(mapRect(QRectF(Dest.topLeft(), Dest.size())), brush);
 }
 
 // ---- Clipping ----
@@ -1019,14 +1043,109 @@ void GdiPlayer::SelectClipRects(std::span<const QRectF> Rects, std::uint32_t Mod
     }
     if (Rects.size() > std::size_t(kMaxRegionRects))
         return;
+    combineClip(deviceRegion(Rects), Mode);
+}
+
+QRegion GdiPlayer::deviceRegion(std::span<const QRectF> Rects) const
+{
     const QRectF bounds = QRectF(QPointF(0, 0), QSizeF(frame_.output)).adjusted(-1, -1, 1, 1);
+    const QTransform toOutput = deviceToOutput();
     QRegion region;
-    for (const QRectF& rect : Rects) {
-        const QRectF box = frame_.deviceToOutput.mapRect(rect.normalized()) & bounds;
+    for (const QRectF& rect : Rects.first(std::min(Rects.size(), std::size_t(kMaxRegionRects)))) {
+        const QRectF box = toOutput.mapRect(rect.normalized()) & bounds;
         if (!box.isEmpty())
             region += box.toAlignedRect();
     }
-    combineClip(region, Mode);
+    return region;
+}
+
+void GdiPlayer::SelectClipRegion(std::uint32_t Index)
+{
+    if (const GdiRegion* region = RegionAt(Index))
+        combineClip(deviceRegion(region->rects), 5);
+    else if (!objects_.contains(Index))
+        setClip(std::nullopt); // no region at all: no clipping
+}
+
+void GdiPlayer::OffsetClipRegion(QPointF Offset)
+{
+    if (!state_.clip)
+        return;
+    const QPointF moved = map(Offset) - map(QPointF(0, 0));
+    setClip(state_.clip->translated(int(std::lround(moved.x())), int(std::lround(moved.y()))));
+}
+
+void GdiPlayer::SetMetaRegion()
+{
+    state_.metaClip = effectiveClip();
+    state_.clip.reset();
+    clipDirty_ = true;
+}
+
+std::optional<QRegion> GdiPlayer::effectiveClip() const
+{
+    if (state_.clip && state_.metaClip)
+        return state_.clip->intersected(*state_.metaClip);
+    return state_.clip ? state_.clip : state_.metaClip;
+}
+
+// ---- Regions ----
+
+QRegion GdiPlayer::regionOf(std::span<const QRectF> Logical) const
+{
+    QRegion region;
+    if (Logical.size() > std::size_t(kMaxRegionRects))
+        return region;
+    for (const QRectF& rect : Logical)
+        region += regionOf(rect);
+    return region;
+}
+
+void GdiPlayer::fillRegion(const QRegion& Region, const QBrush& Brush, QPainter::CompositionMode Mode)
+{
+    QRegion shown = Region;
+    if (const std::optional<QRegion> clip = effectiveClip())
+        shown &= *clip;
+    if (shown.isEmpty())
+        return;
+    prepare();
+    painter_.save();
+    painter_.setClipRegion(shown);
+    painter_.setCompositionMode(Mode);
+    painter_.fillRect(shown.boundingRect(), Brush);
+    painter_.restore();
+}
+
+void GdiPlayer::FillRegion(std::span<const QRectF> Rects, std::uint32_t Brush)
+{
+    if (const std::optional<GdiBrush> brush = brushAt(Brush); brush && brush->style != bsNull)
+        fillRegion(regionOf(Rects), qtBrush(*brush), QPainter::CompositionMode_SourceOver);
+}
+
+void GdiPlayer::PaintRegion(std::span<const QRectF> Rects)
+{
+    const std::optional<QPainter::CompositionMode> mix = MixComposition(state_.rop2);
+    if (mix && state_.brush.style != bsNull)
+        fillRegion(regionOf(Rects), qtBrush(), *mix);
+}
+
+void GdiPlayer::FrameRegion(std::span<const QRectF> Rects, std::uint32_t Brush, QSizeF Size)
+{
+    const std::optional<GdiBrush> brush = brushAt(Brush);
+    if (!brush || brush->style == bsNull)
+        return;
+    const auto pixels = [](double v) { return std::isfinite(v) ? int(std::clamp(std::lround(std::fabs(v)), 1L, 1L << 16)) : 1; };
+    const int w = pixels(Size.width() * xScale()), h = pixels(Size.height() * yScale());
+    const QRegion region = regionOf(Rects);
+    // What stays inside when the region is moved that far each way is not the border.
+    const QRegion inner = region.intersected(region.translated(w, 0)).intersected(region.translated(-w, 0))
+                              .intersected(region.translated(0, h)).intersected(region.translated(0, -h));
+    fillRegion(region.subtracted(inner), qtBrush(*brush), QPainter::CompositionMode_SourceOver);
+}
+
+void GdiPlayer::InvertRegion(std::span<const QRectF> Rects)
+{
+    fillRegion(regionOf(Rects), QBrush(Qt::white), QPainter::RasterOp_NotDestination);
 }
 
 // ---- Paths ----
@@ -1055,11 +1174,26 @@ void GdiPlayer::drawPathBracket(bool Fill, bool Stroke)
     path_ = QPainterPath();
     inPath_ = false;
     shape.setFillRule(state_.winding ? Qt::WindingFill : Qt::OddEvenFill);
-    prepare();
-    if (Fill && state_.brush.style != bsNull)
-        painter_.fillPath(shape, qtBrush());
-    if (Stroke && (state_.pen.style & psStyleMask) != psNull)
-        painter_.strokePath(shape, qtPen());
+    paint(shape, Fill, Stroke);
+}
+
+void GdiPlayer::FlattenPath()
+{
+    QPainterPath flat;
+    for (const QPolygonF& figure : path_.toSubpathPolygons()) {
+        flat.addPolygon(figure);
+        if (figure.isClosed())
+            flat.closeSubpath();
+    }
+    path_ = flat;
+}
+
+void GdiPlayer::WidenPath()
+{
+    if ((state_.pen.style & psStyleMask) == psNull)
+        return;
+    QPainterPathStroker stroker(qtPen());
+    path_ = stroker.createStroke(path_);
 }
 
 void GdiPlayer::SelectClipPath(std::uint32_t Mode)

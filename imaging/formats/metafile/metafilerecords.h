@@ -2,10 +2,13 @@
 // Playing single records of both metafile kinds onto the player. A record whose contents do not
 // fit inside it throws BadRecord before anything of it is drawn.
 
+#include "imaging/pgtypes.h"
+
 #include <QByteArray>
 #include <QString>
 
 #include <cstdint>
+#include <vector>
 
 namespace metafile {
 
@@ -19,5 +22,8 @@ void PlayEnhancedRecord(GdiPlayer& Player, std::uint32_t Type, const RecordReade
 
 // Single-byte text in the Windows western code page, up to its first NUL.
 QString DecodeAnsiText(const std::uint8_t* Bytes, std::size_t Count);
+
+// Count palette entries (red, green, blue, flags) from At.
+std::vector<TColor> PaletteEntriesAt(const RecordReader& Record, std::uint64_t At, std::uint32_t Count);
 
 } // namespace metafile

@@ -121,8 +121,10 @@ bool MetafileSupport::loadWindows()
     if (checksum != GetU16(bytes + 20))
         return false;
     const std::uint8_t* header = bytes + PlaceableHeaderSize;
+    // Type 0 passes the signature probe as well as 1 (memory) and 2 (disk): the loader takes
+    // what the probe lets through.
     const std::uint16_t type = GetU16(header);
-    if ((type != 1 && type != 2) || GetU16(header + 2) != kWindowsHeaderSize / 2)
+    if (type > 2 || GetU16(header + 2) != kWindowsHeaderSize / 2)
         return false;
     if (!walkWindowsRecords(data_, [](std::uint16_t, const RecordReader&) {}))
         return false;
@@ -136,7 +138,8 @@ bool MetafileSupport::loadWindows()
     // Metafile units to hundredths of a millimetre to pixels, each step rounded.
     width_ = MulDivRounded(MulDivRounded(boxWidth_, kHundredthsPerInch, unitsPerInch_), PixelsPerInch, kHundredthsPerInch);
     height_ = MulDivRounded(MulDivRounded(boxHeight_, kHundredthsPerInch, unitsPerInch_), PixelsPerInch, kHundredthsPerInch);
-    return true;
+    // A box without a pixel holds no picture; the reader then tries its made header's box.
+    return width_ != 0 && height_ != 0;
 }
 
 bool MetafileSupport::loadEnhanced()
@@ -172,6 +175,8 @@ bool MetafileSupport::loadEnhanced()
     };
     width_ = toPixels(frameRight - frameLeft, deviceX, mmX);
     height_ = toPixels(frameBottom - frameTop, deviceY, mmY);
+    if (width_ == 0 || height_ == 0)
+        return false; // a frame without a pixel holds no picture
     pixelsPerMmX_ = deviceX > 0 && mmX > 0 ? double(deviceX) / double(mmX) : PixelsPerInch / 25.4;
     pixelsPerMmY_ = deviceY > 0 && mmY > 0 ? double(deviceY) / double(mmY) : PixelsPerInch / 25.4;
     frameLeft_ = double(frameLeft);

@@ -28,8 +28,9 @@ public:
 
     // An enhanced metafile when more than 100 bytes are there, the first 32-bit value is 1 and
     // " EMF" stands at byte 40; otherwise a placeable header (key and checksum right) followed
-    // by a Windows metafile header and its records. False when anything is broken: a header, a
-    // record size of 0 or one reaching past the data.
+    // by a Windows metafile header (type 0 to 2) and its records. False when anything is
+    // broken: a header, a record size of 0 or one reaching past the data, or an enhanced frame
+    // that gives no pixel.
     bool Load(const QByteArray& Data);
 
     bool Enhanced() const { return enhanced_; }

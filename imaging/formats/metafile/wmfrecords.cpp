@@ -1,6 +1,7 @@
 // Windows metafile records: parameters are 16-bit words, coordinates most often y before x.
 #include "gdiplayer.h"
 #include "metafilerecords.h"
+#include "rasterops.h"
 #include "recordreader.h"
 
 #include <array>
@@ -12,18 +13,29 @@ namespace {
 
 enum WmfFunction : std::uint16_t {
     wmfSaveDC = 0x001E,
+    wmfRealizePalette = 0x0035,
+    wmfSetPalEntries = 0x0037,
     wmfCreatePalette = 0x00F7,
     wmfSetBkMode = 0x0102,
     wmfSetMapMode = 0x0103,
+    wmfSetRop2 = 0x0104,
     wmfSetPolyFillMode = 0x0106,
+    wmfSetStretchBltMode = 0x0107,
+    wmfSetTextCharExtra = 0x0108,
     wmfRestoreDC = 0x0127,
+    wmfInvertRegion = 0x012A,
+    wmfPaintRegion = 0x012B,
+    wmfSelectClipRegion = 0x012C,
     wmfSelectObject = 0x012D,
     wmfSetTextAlign = 0x012E,
+    wmfResizePalette = 0x0139,
     wmfDibCreatePatternBrush = 0x0142,
+    wmfSetLayout = 0x0149,
     wmfDeleteObject = 0x01F0,
     wmfCreatePatternBrush = 0x01F9,
     wmfSetBkColor = 0x0201,
     wmfSetTextColor = 0x0209,
+    wmfSetTextJustification = 0x020A,
     wmfSetWindowOrg = 0x020B,
     wmfSetWindowExt = 0x020C,
     wmfSetViewportOrg = 0x020D,
@@ -32,6 +44,9 @@ enum WmfFunction : std::uint16_t {
     wmfOffsetViewportOrg = 0x0211,
     wmfLineTo = 0x0213,
     wmfMoveTo = 0x0214,
+    wmfOffsetClipRgn = 0x0220,
+    wmfFillRegion = 0x0228,
+    wmfSelectPalette = 0x0234,
     wmfCreatePenIndirect = 0x02FA,
     wmfCreateFontIndirect = 0x02FB,
     wmfCreateBrushIndirect = 0x02FC,
@@ -42,20 +57,34 @@ enum WmfFunction : std::uint16_t {
     wmfExcludeClipRect = 0x0415,
     wmfIntersectClipRect = 0x0416,
     wmfEllipse = 0x0418,
+    wmfFloodFill = 0x0419,
     wmfRectangle = 0x041B,
+    wmfSetPixel = 0x041F,
+    wmfFrameRegion = 0x0429,
+    wmfAnimatePalette = 0x0436,
     wmfTextOut = 0x0521,
     wmfPolyPolygon = 0x0538,
+    wmfExtFloodFill = 0x0548,
     wmfRoundRect = 0x061C,
     wmfPatBlt = 0x061D,
     wmfCreateRegion = 0x06FF,
     wmfArc = 0x0817,
     wmfPie = 0x081A,
     wmfChord = 0x0830,
+    wmfBitBlt = 0x0922,
     wmfDibBitBlt = 0x0940,
     wmfExtTextOut = 0x0A32,
+    wmfStretchBlt = 0x0B23,
     wmfDibStretchBlt = 0x0B41,
+    wmfSetDibToDev = 0x0D33,
     wmfStretchDib = 0x0F43,
 };
+
+constexpr std::size_t kDeviceBitmapHead = 10;
+// A pattern brush's bitmap: its head and a pointer, bytes nobody reads, then the rows.
+constexpr std::size_t kPatternBitsAt = 32;
+constexpr std::size_t kRegionScansAt = 22;
+constexpr std::size_t kMaxRegionRects = 4096;
 
 // The characters 0x80 to 0x9F of the western code page; the rest is Latin-1.
 constexpr std::array<char16_t, 32> kWestern80 = {
@@ -85,10 +114,69 @@ std::vector<QPointF> pointsAt(const RecordReader& r, std::uint64_t At, std::uint
     return points;
 }
 
-QByteArray bytesFrom(const RecordReader& r, std::uint64_t At)
+std::span<const std::uint8_t> bytesFrom(const RecordReader& r, std::uint64_t At)
 {
     const std::uint8_t* p = r.Span(At, r.Size() - std::min<std::uint64_t>(At, r.Size()), 1);
-    return QByteArray(reinterpret_cast<const char*>(p), qsizetype(r.Size() - At));
+    return std::span(p, std::size_t(r.Size() - At));
+}
+
+// The packed bitmap that fills the record from At, its colour table as Usage stores it.
+DibParts dibFrom(const RecordReader& r, std::uint64_t At, std::uint32_t Usage)
+{
+    const std::optional<DibParts> dib = SplitPackedDib(bytesFrom(r, At), Usage);
+    if (!dib)
+        throw BadRecord{};
+    return *dib;
+}
+
+// The transfers come in two forms: with a bitmap, or without one and a reserved word more.
+bool withoutBitmap(std::uint16_t Function, const RecordReader& r)
+{
+    return r.Size() == std::size_t(Function >> 8) * 2;
+}
+
+// Scans of a region: each a count of x coordinates, top and bottom, that many left and right
+// pairs, and the count again.
+GdiRegion regionAt(const RecordReader& r)
+{
+    GdiRegion region;
+    const std::uint16_t scans = r.U16(10);
+    std::uint64_t at = kRegionScansAt;
+    for (std::uint16_t i = 0; i < scans; ++i) {
+        const std::uint16_t count = r.U16(at);
+        const double top = r.I16(at + 2), bottom = r.I16(at + 4);
+        r.Span(at + 6, count, 2);
+        for (std::uint16_t j = 0; j + 1 < count && region.rects.size() < kMaxRegionRects; j += 2)
+            region.rects.emplace_back(QPointF(r.I16(at + 6 + 2 * j), top), QPointF(r.I16(at + 8 + 2 * j), bottom));
+        at += 8 + 2 * std::uint64_t(count);
+    }
+    return region;
+}
+
+// A device-dependent bitmap of a pattern brush: its head, then its rows further on.
+QByteArray patternBitmap(const RecordReader& r)
+{
+    QByteArray bitmap(reinterpret_cast<const char*>(r.Span(0, kDeviceBitmapHead, 1)), kDeviceBitmapHead);
+    const std::span<const std::uint8_t> rows = bytesFrom(r, kPatternBitsAt);
+    bitmap.append(reinterpret_cast<const char*>(rows.data()), qsizetype(rows.size()));
+    return bitmap;
+}
+
+std::span<const std::uint8_t> spanOf(const QByteArray& Bytes)
+{
+    return std::span(reinterpret_cast<const std::uint8_t*>(Bytes.constData()), std::size_t(Bytes.size()));
+}
+
+void deviceBitmapBlt(GdiPlayer& Player, const RecordReader& r, const QRectF& Source, const QRectF& Dest,
+                     std::uint64_t BitmapAt)
+{
+    const std::uint32_t rop = r.U32(0);
+    if (!ReadsSource(TernaryIndex(rop))) {
+        Player.PatBlt(Dest, rop);
+        return;
+    }
+    if (const std::optional<QImage> bitmap = Player.DecodeDeviceBitmap(bytesFrom(r, BitmapAt)))
+        Player.StretchBitmap(*bitmap, Source, Dest, rop);
 }
 
 // Definitions that cannot be read still take their slot, so later indices stay right.
@@ -129,13 +217,17 @@ void extTextOut(GdiPlayer& Player, const RecordReader& r)
         rect = QRectF(QPointF(r.I16(8), r.I16(10)), QPointF(r.I16(12), r.I16(14))); // left, top, right, bottom
         at = 16;
     }
-    const QString text = DecodeAnsiText(r.Span(at, std::uint64_t(length), 1), std::size_t(length));
+    GdiText text{reference, {}, {}, {}, options, rect};
+    const std::uint8_t* chars = r.Span(at, std::uint64_t(length), 1);
+    if (options & etoGlyphIndex)
+        text.glyphs.assign(chars, chars + length);
+    else
+        text.text = DecodeAnsiText(chars, std::size_t(length));
     at += (std::uint64_t(length) + 1) & ~std::uint64_t(1);
-    std::vector<double> advances;
     if (length > 0 && r.Holds(at, std::uint64_t(length), 2))
         for (int i = 0; i < length; ++i)
-            advances.push_back(r.I16(at + 2 * std::uint64_t(i)));
-    Player.TextOut(reference, text, advances, options, rect);
+            text.advances.push_back(r.I16(at + 2 * std::uint64_t(i)));
+    Player.TextOut(text);
 }
 
 } // namespace
@@ -149,6 +241,16 @@ QString DecodeAnsiText(const std::uint8_t* Bytes, std::size_t Count)
         text.append(QChar(b >= 0x80 && b < 0xA0 ? kWestern80[b - 0x80] : char16_t(b)));
     }
     return text;
+}
+
+std::vector<TColor> PaletteEntriesAt(const RecordReader& Record, std::uint64_t At, std::uint32_t Count)
+{
+    Record.Span(At, Count, 4);
+    std::vector<TColor> entries;
+    entries.reserve(Count);
+    for (std::uint32_t i = 0; i < Count; ++i)
+        entries.push_back(RGBColor(Record.U8(At + 4 * i), Record.U8(At + 4 * i + 1), Record.U8(At + 4 * i + 2)));
+    return entries;
 }
 
 void PlayWindowsRecord(GdiPlayer& Player, std::uint16_t Function, const RecordReader& r)
@@ -254,8 +356,10 @@ void PlayWindowsRecord(GdiPlayer& Player, std::uint16_t Function, const RecordRe
     }
     case wmfTextOut: {
         const std::uint16_t length = r.U16(0);
-        const QString text = DecodeAnsiText(r.Span(2, length, 1), length);
-        Player.TextOut(yx(r, 2 + ((std::uint64_t(length) + 1) & ~std::uint64_t(1))), text, {}, 0, std::nullopt);
+        GdiText text;
+        text.text = DecodeAnsiText(r.Span(2, length, 1), length);
+        text.reference = yx(r, 2 + ((std::uint64_t(length) + 1) & ~std::uint64_t(1)));
+        Player.TextOut(text);
         break;
     }
     case wmfExtTextOut:
@@ -272,13 +376,77 @@ void PlayWindowsRecord(GdiPlayer& Player, std::uint16_t Function, const RecordRe
     case wmfCreateFontIndirect:
         Player.CreateObject(readObject([&] { return fontAt(r); }));
         break;
-    case wmfDibCreatePatternBrush:
-        Player.CreateObject(readObject([&] { return Player.PatternBrush(bytesFrom(r, 4)); }));
+    case wmfDibCreatePatternBrush: // style, colour usage, bitmap
+        Player.CreateObject(readObject([&] { return Player.PatternBrush(dibFrom(r, 4, r.U16(2))); }));
         break;
     case wmfCreatePatternBrush:
-    case wmfCreatePalette:
+        Player.CreateObject(readObject([&] { return Player.DeviceBitmapBrush(spanOf(patternBitmap(r))); }));
+        break;
+    case wmfCreatePalette: // a version, the count, the entries
+        Player.CreateObject(readObject([&] { return GdiObject(GdiPalette{PaletteEntriesAt(r, 4, r.U16(2))}); }));
+        break;
     case wmfCreateRegion:
-        Player.CreateObject(GdiPlaceholder{});
+        Player.CreateObject(readObject([&] { return GdiObject(regionAt(r)); }));
+        break;
+    case wmfSelectPalette:
+        Player.SelectPalette(r.U16(0));
+        break;
+    case wmfSetPalEntries:
+    case wmfAnimatePalette: {
+        Player.SetPaletteEntries(std::nullopt, r.U16(0), PaletteEntriesAt(r, 4, r.U16(2)));
+        break;
+    }
+    case wmfResizePalette:
+        Player.ResizePalette(std::nullopt, r.U16(0));
+        break;
+    case wmfRealizePalette:
+        break; // the palette's colours are taken as they are set
+    case wmfSelectClipRegion:
+        Player.SelectClipRegion(r.U16(0));
+        break;
+    case wmfFillRegion:
+    case wmfFrameRegion:
+    case wmfInvertRegion:
+    case wmfPaintRegion: {
+        const GdiRegion* region = Player.RegionAt(r.U16(0));
+        if (!region)
+            break;
+        if (Function == wmfFillRegion)
+            Player.FillRegion(region->rects, r.U16(2));
+        else if (Function == wmfFrameRegion)
+            Player.FrameRegion(region->rects, r.U16(2), QSizeF(r.I16(6), r.I16(4)));
+        else if (Function == wmfInvertRegion)
+            Player.InvertRegion(region->rects);
+        else
+            Player.PaintRegion(region->rects);
+        break;
+    }
+    case wmfOffsetClipRgn:
+        Player.OffsetClipRegion(yx(r, 0));
+        break;
+    case wmfSetRop2:
+        Player.SetROP2(r.U16(0));
+        break;
+    case wmfSetStretchBltMode:
+        Player.SetStretchBltMode(r.U16(0));
+        break;
+    case wmfSetTextCharExtra:
+        Player.SetTextCharExtra(r.I16(0));
+        break;
+    case wmfSetTextJustification: // the count of breaks, then the extra
+        Player.SetTextJustification(r.I16(2), r.I16(0));
+        break;
+    case wmfSetLayout:
+        Player.SetLayout(r.U16(0));
+        break;
+    case wmfSetPixel:
+        Player.SetPixel(yx(r, 4), r.U32(0));
+        break;
+    case wmfFloodFill:
+        Player.FloodFill(yx(r, 4), r.U32(0), false);
+        break;
+    case wmfExtFloodFill:
+        Player.FloodFill(yx(r, 6), r.U32(2), r.U16(0) == 1);
         break;
     case wmfSelectObject:
         Player.SelectObject(r.U16(0));
@@ -289,34 +457,46 @@ void PlayWindowsRecord(GdiPlayer& Player, std::uint16_t Function, const RecordRe
     case wmfPatBlt:
         Player.PatBlt(QRectF(r.I16(10), r.I16(8), r.I16(6), r.I16(4)), r.U32(0));
         break;
+    case wmfBitBlt:
     case wmfDibBitBlt:
-        if (r.Size() == std::size_t(Function >> 8) * 2) { // no bitmap: a reserved word before the size
+        if (withoutBitmap(Function, r)) {
             Player.PatBlt(QRectF(r.I16(16), r.I16(14), r.I16(12), r.I16(10)), r.U32(0));
         } else {
             const QSizeF size(r.I16(10), r.I16(8));
             const QRectF source(QPointF(r.I16(6), r.I16(4)), size);
-            Player.BlitBitmap(bytesFrom(r, 16), source, false, QRectF(yx(r, 12), size), r.U32(0));
+            const QRectF dest(yx(r, 12), size);
+            if (Function == wmfBitBlt)
+                deviceBitmapBlt(Player, r, source, dest, 16);
+            else
+                Player.BlitBitmap(dibFrom(r, 16, dibRgbColors), source, false, dest, r.U32(0));
         }
         break;
+    case wmfStretchBlt:
     case wmfDibStretchBlt:
-        if (r.Size() == std::size_t(Function >> 8) * 2) {
+        if (withoutBitmap(Function, r)) {
             Player.PatBlt(QRectF(r.I16(20), r.I16(18), r.I16(16), r.I16(14)), r.U32(0));
         } else {
             const QRectF source(QPointF(r.I16(10), r.I16(8)), QSizeF(r.I16(6), r.I16(4)));
             const QRectF dest(QPointF(r.I16(18), r.I16(16)), QSizeF(r.I16(14), r.I16(12)));
-            Player.BlitBitmap(bytesFrom(r, 20), source, false, dest, r.U32(0));
+            if (Function == wmfStretchBlt)
+                deviceBitmapBlt(Player, r, source, dest, 20);
+            else
+                Player.BlitBitmap(dibFrom(r, 20, dibRgbColors), source, false, dest, r.U32(0));
         }
         break;
-    case wmfStretchDib: {
-        if (r.U16(4) != 0) // colour table of palette indices: nothing to take colours from
-            break;
+    case wmfStretchDib: { // raster operation, colour usage, source, destination, bitmap
         const QRectF source(QPointF(r.I16(12), r.I16(10)), QSizeF(r.I16(8), r.I16(6)));
         const QRectF dest(QPointF(r.I16(20), r.I16(18)), QSizeF(r.I16(16), r.I16(14)));
-        Player.BlitBitmap(bytesFrom(r, 22), source, true, dest, r.U32(0));
+        Player.BlitBitmap(dibFrom(r, 22, r.U16(4)), source, true, dest, r.U32(0));
+        break;
+    }
+    case wmfSetDibToDev: { // colour usage, scan lines, first scan line, source, destination, bitmap
+        const QRectF source(QPointF(r.I16(8), r.I16(6)), QSizeF(r.I16(12), r.I16(10)));
+        Player.SetDIBitsToDevice(dibFrom(r, 18, r.U16(0)), source, r.U16(4), r.U16(2), yx(r, 14));
         break;
     }
     default:
-        break; // not drawn
+        break; // not played: FORMAT.md says why
     }
 }
 

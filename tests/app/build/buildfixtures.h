@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QColor>
 #include <QImage>
+#include <QImageWriter>
 #include <QPainter>
 #include <QString>
 
@@ -37,11 +38,17 @@ inline QByteArray jpegBytes(const QImage& image)
     return bytes;
 }
 
-// A colour JPEG whose frame header claims 30000 x 30000, ending right after its scan header.
+// A progressive colour JPEG whose frame header claims 30000 x 30000, ending right after its
+// first scan header: its coefficients alone pass the memory limit, at any decode scale.
 inline QByteArray hugeHeaderJpeg()
 {
-    QByteArray bytes = jpegBytes(testPicture(16, 16));
-    const qsizetype sof = bytes.indexOf("\xff\xc0");
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "JPEG");
+    writer.setProgressiveScanWrite(true);
+    writer.write(testPicture(16, 16));
+    const qsizetype sof = bytes.indexOf("\xff\xc2");
     for (qsizetype at : {sof + 5, sof + 7}) { // height, width
         bytes[at] = char(30000 >> 8);
         bytes[at + 1] = char(30000 & 0xFF);

@@ -1,5 +1,6 @@
 // Adding one image to a rotation folder: copies, conversions, questions and what stays on disk.
 
+#include "fifo.h"
 #include "jpegbytes.h"
 #include "tempfolder.h"
 #include "app/build/imageadding.h"
@@ -294,6 +295,30 @@ TEST_F(ImageAdding, TheSameFileByAnyPathIsLeftAlone)
     EXPECT_EQ(prompts.lastPrompt().text, "The destination folder is the same as the source!");
     EXPECT_EQ(prompts.lastPrompt().caption, "DropSource Demo");
     EXPECT_EQ(siteFiles(), QStringList({"a.gif", "b.gif"}));
+}
+
+// A dropped list reaches the copy and the conversion unchecked: a FIFO among the files fails
+// with the copy's box and its reason, and the files around it go through.
+TEST_F(ImageAdding, ADroppedFifoFailsAtOnceAndTheOthersGoThrough)
+{
+    const QString pipeJpg = MakeFifo(src.file("from/pipe.jpg"));
+    const QString pipePng = src.file("from/pipe.png"); // the same FIFO: copied by one name, converted by the other
+    ASSERT_TRUE(QFile::link(pipeJpg, pipePng));
+    const QString gif = src.write("from/a.gif", gifBytes);
+    prompts.answer(mrOk);
+    prompts.answer(mrOk);
+    QList<AddImageOutcome> outcomes;
+    EXPECT_TRUE(ReturnsWithoutWaitingOn(pipeJpg, [&] {
+        outcomes = adddroppedimages({pipeJpg, pipePng, gif}, src.file("site"), 80, prompts);
+    }));
+    ASSERT_EQ(outcomes.size(), 3);
+    EXPECT_EQ(outcomes[0].result, R::Failed);
+    EXPECT_EQ(outcomes[0].reason, "Cannot read " + pipeJpg + ": Invalid argument");
+    EXPECT_EQ(outcomes[1].result, R::Failed);
+    EXPECT_EQ(outcomes[1].reason, "Cannot open file \"" + pipePng + "\". Invalid argument");
+    EXPECT_EQ(outcomes[2].result, R::Copied);
+    EXPECT_EQ(prompts.promptTexts(), QStringList({copyError(pipeJpg), copyError(pipePng)}));
+    EXPECT_EQ(siteFiles(), QStringList{"a.gif"});
 }
 
 TEST_F(ImageAdding, NamesWithOddBytesAreCopiedAsTheyAre)

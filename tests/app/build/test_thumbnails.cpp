@@ -2,6 +2,8 @@
 // decode, and what a blank of each kind gives.
 
 #include "buildfixtures.h"
+#include "fifo.h"
+#include "fixtures.h"
 #include "jpegbytes.h"
 #include "tempfolder.h"
 #include "app/build/pagebuttons.h"
@@ -108,6 +110,42 @@ TEST_F(Thumbnails, UnreadableSourcesFailAndLeaveNothing)
     }
     EXPECT_EQ(files(), QStringList({"damaged.jpg", "empty.jpg", "huge.jpg", "text.bmp"}));
     EXPECT_FALSE(createthumbnail(folder.file("missing.jpg"), folder.file("missing_thb.jpg"), 100, 100, 70));
+    // A FIFO by either name: by the JPEG decoder or by the library, never waiting for a writer.
+    for (const char* name : {"pipe.jpg", "pipe.png"}) {
+        const QString pipe = MakeFifo(folder.file(name));
+        bool made = true;
+        EXPECT_TRUE(ReturnsWithoutWaitingOn(pipe, [&] { made = createthumbnail(pipe, GetThumbnailName(pipe), 100, 100, 70); }));
+        EXPECT_FALSE(made) << name;
+        QFile::remove(pipe);
+    }
+    EXPECT_EQ(files(), QStringList({"damaged.jpg", "empty.jpg", "huge.jpg", "text.bmp"}));
+}
+
+// 19000 x 19000 would take 1.08 GB at full size, past the library's limit; its 1/8 decode is small.
+TEST_F(Thumbnails, VeryLargeJpegsGetTheirThumbnail)
+{
+    const QString source = folder.write("large.jpg", FlatBaselineJpeg(19000, 19000));
+    ASSERT_TRUE(createthumbnail(source, folder.file("large_thb.jpg"), 150, 150, 75));
+    const QImage thumbnail = QImage::fromData(folder.read("large_thb.jpg"));
+    EXPECT_EQ(thumbnail.size(), QSize(150, 150));
+    EXPECT_EQ(thumbnail.pixel(75, 75), qRgb(128, 128, 128));
+}
+
+// A phone's portrait photo: stored 3000 x 2000 on its side, tagged to be turned a quarter round
+// clockwise; red marks the stored top-left corner.
+TEST_F(Thumbnails, PhotosStandAsTheirExifOrientationSays)
+{
+    QImage sideways(3000, 2000, QImage::Format_RGB32);
+    sideways.fill(Qt::gray);
+    QPainter(&sideways).fillRect(0, 0, 400, 400, Qt::red);
+    const QByteArray stored = WithApp1(jpegBytes(sideways), ExifOrientationPayload(6));
+    const QString source = folder.write("portrait.jpg", stored);
+    ASSERT_TRUE(createthumbnail(source, folder.file("portrait_thb.jpg"), 150, 150, 75));
+    const QImage thumbnail = QImage::fromData(folder.read("portrait_thb.jpg"));
+    ASSERT_EQ(thumbnail.size(), QSize(100, 150));
+    EXPECT_GT(qRed(thumbnail.pixel(95, 4)), 200); // top right
+    EXPECT_LT(qRed(thumbnail.pixel(4, 4)), 180);
+    EXPECT_EQ(folder.read("portrait.jpg"), stored);
 }
 
 TEST_F(Thumbnails, ButtonsFromTrueColourBlanksAreBaselineJpegs)

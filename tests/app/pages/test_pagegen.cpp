@@ -1,11 +1,15 @@
+#include "fifo.h"
+#include "fixtures.h"
 #include "tempfolder.h"
 #include "app/pages/imagemeasure.h"
 #include "app/pages/pagegen.h"
+#include "imaging/fileformats.h"
 #include "imaging/pglibrary.h"
 #include "imaging/pixelgraphic.h"
 
 #include "platform/prompts.h"
 
+#include <QBuffer>
 #include <QImage>
 
 #include <gtest/gtest.h>
@@ -486,20 +490,82 @@ TEST_F(PageFragments, ImagesAreMeasuredByTheImageLibrary)
     EXPECT_EQ(measureImageFile(folder.file("Tall.BMP")), QSize(50, 400));
     EXPECT_EQ(measureImageFile(folder.file("broken.jpg")), std::nullopt);
     EXPECT_EQ(measureImageFile(folder.file("none.jpg")), std::nullopt);
+    // A phone's upright photo: stored 640 x 480 and tagged to be turned a quarter round.
+    QByteArray stored;
+    QBuffer buffer(&stored);
+    ASSERT_TRUE(buffer.open(QIODevice::WriteOnly) && picture.save(&buffer, "JPEG"));
+    folder.write("upright.jpg", WithApp1(stored, ExifOrientationPayload(6)));
+    folder.write("mirrored.jpg", WithApp1(stored, ExifOrientationPayload(2, false)));
+    EXPECT_EQ(measureImageFile(folder.file("upright.jpg")), QSize(480, 640));
+    EXPECT_EQ(measureImageFile(folder.file("mirrored.jpg")), QSize(640, 480));
+    // Past the pixel memory at full size, but its header tells the size.
+    folder.write("large.jpg", FlatBaselineJpeg(19000, 19000));
+    EXPECT_EQ(measureImageFile(folder.file("large.jpg")), QSize(19000, 19000));
+    const QString pipe = MakeFifo(folder.file("pipe.jpg"));
+    std::optional<QSize> piped = QSize(1, 1);
+    EXPECT_TRUE(ReturnsWithoutWaitingOn(pipe, [&] { piped = measureImageFile(pipe); }));
+    EXPECT_EQ(piped, std::nullopt);
 
-    in.images = {"photo.jpg", "Tall.BMP", "broken.jpg", "banner.gif"};
+    in.images = {"photo.jpg", "Tall.BMP", "broken.jpg", "banner.gif", "upright.jpg"};
     s().cmbimagestyle = folder.write("image.htm", "***CONTENT***");
     s().chkmaximagesize = true;
     s().spnImageWidth.setValue(300);
     s().SpnImageHeight.setValue(300);
     PageGenerator g(in, PageServices{}); // the program's own measuring
     const char* expected[] = {"<IMG SRC=\"photo.jpg\" WIDTH=300 HEIGHT=225 >", "<IMG SRC=\"Tall.BMP\" WIDTH=37 HEIGHT=300 >",
-                              "<IMG SRC=\"broken.jpg\">", "<IMG SRC=\"banner.gif\" WIDTH=300 HEIGHT=24 >"};
-    for (int i = 0; i < 4; ++i) {
+                              "<IMG SRC=\"broken.jpg\">", "<IMG SRC=\"banner.gif\" WIDTH=300 HEIGHT=24 >",
+                              "<IMG SRC=\"upright.jpg\" WIDTH=225 HEIGHT=300 >"};
+    for (int i = 0; i < 5; ++i) {
         ASSERT_TRUE(g.createHTMLImagepage(folder.file("page.html"), i, "", 1));
         EXPECT_TRUE(folder.read("page.html").contains(expected[i])) << expected[i];
     }
     DonePGraphic();
+}
+
+// A reader of the tests' own: "SIZED" files tell their size in the information, "SIZELESS" ones
+// only when loaded (3 x 2).
+class SizeReader : public TFileFormatReader {
+public:
+    SizeReader() : TFileFormatReader("TSizeReader", "siz", "Sizes", true) {}
+    bool CheckSignature(const SignatureProbe& Header) const override { return Header[0] == 'S'; }
+    void GetInfo(QIODevice& Stream, int ImageIndex, GraphicFileInfo& Info) const override
+    {
+        TFileFormatReader::GetInfo(Stream, ImageIndex, Info);
+        if (Stream.peek(5) == "SIZED")
+            Info.Width = 70, Info.Height = 9;
+        if (Stream.peek(6) == "SILENT")
+            throw EPixelGraphic("no information");
+    }
+    void Load(QIODevice& Stream, TPixelGraphic& Graphic, int) const override
+    {
+        ++loads;
+        if (Stream.peek(9) != "SIZELESS ")
+            throw EPixelGraphic("cannot load");
+        Graphic.Allocate(3, 2, bcn24Bit);
+    }
+    mutable int loads = 0;
+};
+
+TEST(ImageMeasure, TheHeaderGivesTheSizeAndOnlyASizelessFormatIsLoaded)
+{
+    TempFolder folder;
+    FormatRegistry registry;
+    auto owned = std::make_unique<SizeReader>();
+    const SizeReader& reader = *owned;
+    registry.AddReader(std::move(owned));
+    registry.Freeze();
+    const struct { const char* content; std::optional<QSize> size; int loads; } cases[] = {
+        {"SIZED", QSize(70, 9), 0},
+        {"SIZELESS ", QSize(3, 2), 1},
+        {"SIZELESS-BROKEN", std::nullopt, 1},
+        {"SILENT", std::nullopt, 0}, // no information, nothing loaded
+        {"PLAIN TEXT", std::nullopt, 0},
+    };
+    for (const auto& c : cases) {
+        const int before = reader.loads;
+        EXPECT_EQ(measureImageFile(folder.write("a.siz", c.content), registry), c.size) << c.content;
+        EXPECT_EQ(reader.loads - before, c.loads) << c.content;
+    }
 }
 
 TEST_F(PageFragments, ScriptOnlyOnThumbnailPagesWithScriptMethods)

@@ -1,6 +1,15 @@
+#include "fifo.h"
 #include "tempfolder.h"
+#include "app/pages/descriptions.h"
+#include "app/pages/headerfooterlist.h"
+#include "app/pages/pagetemplates.h"
 #include "app/pages/templatecheck.h"
 
+#include "platform/prompts.h"
+
+#include <QFile>
+
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -164,6 +173,34 @@ TEST(TemplateLoadTest, FailsForMissingFilesAndFolders)
     EXPECT_FALSE(loadTemplateText(folder.file("dir.htm")));
     EXPECT_FALSE(loadTemplateText(folder.file("none.htm")));
     EXPECT_EQ(loadTemplateText(folder.write("t.htm", "<p>\xc3\xa9</p>")), QStringLiteral(u"<p>\u00e9</p>"));
+}
+
+// Every text a build reads (templates, header and footer lists, description files) refuses a
+// FIFO at once, with the failure its reader gives for a missing file.
+TEST(TemplateLoadTest, EveryPageTextReaderRefusesAFifoAtOnce)
+{
+    TempFolder folder;
+    platform::ScriptedPromptService prompts;
+    const struct { const char* name; std::function<bool(const QString&)> reads; } readers[] = {
+        {"pipe.htm", [](const QString& path) { return loadTemplateText(path).has_value(); }},
+        {"pipe.htm", [](const QString& path) {
+             PageTemplates templates(path, path);
+             EXPECT_EQ(templates.image().outcome.reason, "Cannot read the template " + path);
+             return templates.thumbnail().outcome.ok;
+         }},
+        {"pipe.txt", [](const QString& path) { return readHeaderFooterList(path).has_value(); }},
+        {"pipe.ini", [&](const QString& path) { return loadDescriptionFile(path, prompts).has_value(); }},
+        {"pipe.csv", [&](const QString& path) { return loadDescriptionFile(path, prompts).has_value(); }},
+    };
+    for (const auto& reader : readers) {
+        const QString pipe = MakeFifo(folder.file(reader.name));
+        ASSERT_FALSE(pipe.isEmpty());
+        bool read = true;
+        EXPECT_TRUE(ReturnsWithoutWaitingOn(pipe, [&] { read = reader.reads(pipe); })) << reader.name;
+        EXPECT_FALSE(read) << reader.name;
+        QFile::remove(pipe);
+    }
+    EXPECT_TRUE(prompts.calls().isEmpty());
 }
 
 TEST(RequiredFilesListsTest, NamesAreUpperCasedFileNamesAndPathsResolved)

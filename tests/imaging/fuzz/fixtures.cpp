@@ -248,6 +248,96 @@ QByteArray EmfRecords::Metafile(const EmfFrame& Frame) const
     return out;
 }
 
+EmfBody& EmfBody::operator()(std::initializer_list<std::int64_t> Fields)
+{
+    for (std::int64_t f : Fields)
+        put(std::uint32_t(f));
+    return *this;
+}
+
+EmfBody& EmfBody::Raw(const QByteArray& Bytes)
+{
+    fields_ += Bytes;
+    return *this;
+}
+
+EmfBody& EmfBody::Dib(const std::pair<QByteArray, QByteArray>& Bitmap, std::uint32_t Usage, bool UsageLast)
+{
+    if (!UsageLast)
+        put(Usage);
+    place(Bitmap.first);
+    place(Bitmap.second);
+    if (UsageLast)
+        put(Usage);
+    return *this;
+}
+
+EmfBody::operator QByteArray() const
+{
+    QByteArray out = fields_;
+    for (auto [field, offset] : places_)
+        put32(out, int(field), std::uint32_t(8 + fields_.size() + offset));
+    out += data_;
+    return out.leftJustified((out.size() + 3) / 4 * 4, '\0');
+}
+
+void EmfBody::put(std::uint32_t Value)
+{
+    append32(fields_, Value);
+}
+
+void EmfBody::place(const QByteArray& Bytes)
+{
+    places_.emplace_back(fields_.size(), data_.size());
+    put(0);
+    put(std::uint32_t(Bytes.size()));
+    data_ += Bytes;
+}
+
+std::pair<QByteArray, QByteArray> RecordBitmap(int Width, const std::vector<std::vector<TColor>>& Rows, int Bits,
+                                               const std::vector<std::uint8_t>& Alpha)
+{
+    BmpSpec spec;
+    spec.width = Width;
+    spec.height = int(Rows.size());
+    spec.bitCount = std::uint16_t(Bits);
+    for (std::size_t y = Rows.size(); y-- > 0;) {
+        QByteArray row;
+        for (int x = 0; x < Width; ++x) {
+            const TColor c = Rows[y][std::size_t(x)];
+            row += char(BlueOf(c));
+            row += char(GreenOf(c));
+            row += char(RedOf(c));
+            if (Bits == 32)
+                row += char(Alpha.empty() ? 0 : Alpha[y * std::size_t(Width) + std::size_t(x)]);
+        }
+        spec.pixels += row.leftJustified((row.size() + 3) / 4 * 4, '\0');
+    }
+    const QByteArray packed = PackedBitmap(spec);
+    return {packed.left(40), packed.mid(40)};
+}
+
+std::pair<QByteArray, QByteArray> RecordMonoBitmap(int Width, const std::vector<std::vector<int>>& Rows,
+                                                   bool PaletteIndices)
+{
+    BmpSpec spec;
+    spec.width = Width;
+    spec.height = int(Rows.size());
+    spec.bitCount = 1;
+    spec.palette = {RGBColor(0, 0, 0), RGBColor(255, 255, 255)};
+    for (std::size_t y = Rows.size(); y-- > 0;) {
+        QByteArray row((Width + 31) / 32 * 4, '\0');
+        for (int x = 0; x < Width; ++x)
+            row[x / 8] = char(row[x / 8] | Rows[y][std::size_t(x)] << (7 - x % 8));
+        spec.pixels += row;
+    }
+    const QByteArray packed = PackedBitmap(spec);
+    QByteArray indices;
+    append16(indices, 1);
+    append16(indices, 0);
+    return {PaletteIndices ? packed.left(40) + indices : packed.left(48), packed.mid(48)};
+}
+
 QByteArray FormatExampleWmf()
 {
     return QByteArray::fromHex("D7CDC69A0000 0000 0000 C800 6400 C800 00000000 7557"
@@ -358,6 +448,20 @@ int tiffTypeSize(std::uint16_t type)
 
 } // namespace
 
+namespace {
+
+// The frame of the sample pictures: 160 x 120 pixels.
+EmfFrame frame160x120(std::uint16_t Handles)
+{
+    EmfFrame frame;
+    frame.frame[2] = 4233;
+    frame.frame[3] = 3175;
+    frame.handles = Handles;
+    return frame;
+}
+
+} // namespace
+
 QByteArray SampleWmf()
 {
     const auto color = [](TColor c) { return std::pair<int, int>(int(c & 0xFFFF), int(c >> 16)); };
@@ -442,11 +546,108 @@ QByteArray SampleEmf()
     r.Add(83, le32s({0, 0, 0, 0, 1, 0, 0, 20, 20, 4, 60, 0x102, 64}) + QByteArray("emf!") + le32s({12, 12, 12, 12}));
     r.Add(70, le32s({8, 0x2B464D45, 1}));                                 // a comment, ignored
     r.Add(40, {1}).Add(40, {2}).Add(40, {3});
-    EmfFrame frame;
-    frame.frame[2] = 4233; // 160 x 120 pixels
-    frame.frame[3] = 3175;
-    frame.handles = 4;
-    return r.Metafile(frame);
+    return r.Metafile(frame160x120(4));
+}
+
+QByteArray SamplePixelsEmf()
+{
+    const TColor red = RGBColor(255, 0, 0), green = RGBColor(0, 255, 0), blue = RGBColor(0, 0, 255);
+    const std::int64_t one = 0x3F800000; // 1.0 as a float
+    const auto transfer = [one](std::initializer_list<std::int64_t> Dest, std::int64_t Rop,
+                                const std::pair<QByteArray, QByteArray>& Bitmap) {
+        EmfBody body{0, 0, 0, 0};
+        body(Dest)({Rop, 0, 0, one, 0, 0, one, 0, 0, 0});
+        return body.Dib(Bitmap);
+    };
+    const auto quad = RecordBitmap(2, {{red, green}, {blue, red}});
+    const auto mask = RecordMonoBitmap(2, {{1, 0}, {0, 1}});
+    EmfRecords r;
+    r.Add(17, {8}).Add(9, {400, 300}).Add(11, {160, 120});                       // 400 x 300 onto the frame
+    r.Add(49, {4, 0x0300 | 3 << 16, red, green, blue}).Add(48, {4});              // a palette of three
+    r.Add(50, {4, 2, 1, RGBColor(250, 250, 0)}).Add(51, {4, 4}).Add(52, {});
+    r.Add(39, {1, 0, 0x01000002, 0}).Add(37, {1}).Add(43, {0, 0, 40, 40});         // a palette-index colour
+    r.Add(118, EmfBody{0, 0, 0, 0, 2, 1, 0, 40, 0, 0xFF00, 0, 200, 100, 0, 0xFF00}({0, 1}));     // left to right
+    r.Add(118, EmfBody{0, 0, 0, 0, 3, 1, 2, 200, 0, 0xFF00, 0, 400, 0, 0, 0xFF00, 300, 100, 0xFF00FF00, 0}({0, 1, 2}));
+    r.Add(20, {7}).Add(43, {20, 20, 120, 80}).Add(20, {13});                       // xor, then copy again
+    r.Add(81, EmfBody{0, 0, 0, 0, 0, 100, 0, 0, 2, 2}.Dib(RecordMonoBitmap(2, {{0, 1}, {1, 0}}, true), 1, true)(
+                  {0x00CC0020, 60, 60}));
+    r.Add(80, EmfBody{0, 0, 0, 0, 80, 100, 0, 0, 2, 2}.Dib(quad, 0, true)({0, 2}));
+    r.Add(114, transfer({100, 100, 60, 60}, 0x01800000,
+                        RecordBitmap(2, {{red, 0}, {0, blue}}, 32, {255, 0, 0, 128}))({2, 2}));
+    r.Add(116, transfer({170, 100, 60, 60}, green, quad)({2, 2}));
+    r.Add(78, transfer({240, 100, 2, 2}, 0xAACC0020, quad)({0, 0}).Dib(mask));
+    r.Add(79, EmfBody{0, 0, 0, 0, 300, 100, 380, 120, 290, 170, 0, 0, 2, 2, one, 0, 0, one, 0, 0, 0}.Dib(quad)({0, 0}).Dib(mask));
+    r.Add(76, transfer({0, 170, 60, 60}, 0x005A0049, {})({}));                      // pattern xor the picture
+    r.Add(24, {red}).Add(25, {blue});
+    r.Add(93, EmfBody{2}.Dib(RecordMonoBitmap(8, std::vector<std::vector<int>>(8, {0, 1, 0, 1, 1, 0, 1, 0})), 2));
+    r.Add(37, {2}).Add(13, {3, 1});
+    const EmfBody region = EmfBody{32, 1, 2, 32, 0, 0, 0, 0}({70, 170, 120, 220, 130, 200, 180, 240});
+    r.Add(71, EmfBody{0, 0, 0, 0, 64, 2}.Raw(region)).Add(72, EmfBody{0, 0, 0, 0, 64, 1, 4, 3}.Raw(region));
+    r.Add(73, EmfBody{0, 0, 0, 0, 64}.Raw(region)).Add(74, EmfBody{0, 0, 0, 0, 64}.Raw(region));
+    r.Add(15, {390, 290, red}).Add(15, {391, 290, green}).Add(53, {10, 10, red, 1}).Add(53, {250, 250, 0, 0});
+    r.Add(27, {200, 250}).Add(41, {230, 250, 30, 0x42340000, 0x43870000});          // 45 degrees, swept 270
+    r.Add(56, EmfBody{0, 0, 0, 0, 5, 200, 200, 260, 200, 280, 230, 300, 260, 260, 290}.Raw(QByteArray::fromHex("0602040405000000")));
+    r.Add(92, EmfBody{0, 0, 0, 0, 3}.Raw(QByteArray::fromHex("1E00FA002800FA002800040106020300")));
+    r.Add(58, {0x40A00000}).Add(59, {}).Add(27, {320, 200}).Add(54, {390, 280}).Add(60, {}).Add(66, {}).Add(62, {0, 0, 0, 0});
+    r.Add(59, {}).Add(85, EmfBody{0, 0, 0, 0, 4}.Raw(QByteArray::fromHex("14002C01460096007800C800960022010000")));
+    r.Add(60, {}).Add(65, {}).Add(62, {0, 0, 0, 0});
+    QByteArray face(64, '\0');
+    const QString family = QStringLiteral("DejaVu Sans");
+    for (int i = 0; i < family.size(); ++i)
+        face[2 * i] = char(family[i].unicode());
+    r.Add(82, EmfBody{3, -18, 0, 0, 0, 400}.Raw(QByteArray(8, '\0') + face)).Add(37, {3});
+    r.Add(97, EmfBody{0, 0, 0, 0, 1, 0, 0, 2, 10, 250, 2, 88, 0x100, 0, 10, 270, 2, 92, 0x100, 0}.Raw(
+                  QByteArray::fromHex("480069004F006B00")));
+    r.Add(108, EmfBody{100, 280, 4, 0x300, 1, 0, 0}.Raw("Tiny"));
+    r.Add(84, EmfBody{0, 0, 0, 0, 1, 0, 0, 150, 280, 2, 76, 0x12, 150, 280, 190, 295, 80}.Raw(
+                  QByteArray::fromHex("2B004C00") + EmfBody{10, 10}));
+    r.Add(59, {}).Add(84, EmfBody{0, 0, 0, 0, 1, 0, 0, 200, 280, 2, 60, 0x100, 0}.Raw(QByteArray::fromHex("4F004B00")));
+    r.Add(60, {}).Add(64, {0, 0, 0, 0}).Add(120, {6, 1});
+    r.Add(30, {0, 0, 200, 150}).Add(28, {}).Add(26, {100, 50}).Add(115, {9}).Add(43, {0, 0, 400, 300}).Add(115, {0});
+    r.Add(21, {4}).Add(77, transfer({300, 0, 100, 100}, 0x00CC0020, quad)({2, 2}));
+    r.Add(40, {1}).Add(40, {2}).Add(40, {3}).Add(40, {4});
+    return r.Metafile(frame160x120(5));
+}
+
+QByteArray SamplePixelsWmf()
+{
+    const auto words = [](std::initializer_list<int> Words) {
+        QByteArray out;
+        for (int w : Words)
+            append16(out, std::uint32_t(w) & 0xFFFF);
+        return out;
+    };
+    const QByteArray bitmap16 = words({0, 8, 2, 2, 0x0101}) + QByteArray::fromHex("0F00F000");
+    const auto quad = RecordBitmap(2, {{RGBColor(255, 0, 0), RGBColor(0, 255, 0)}, {RGBColor(0, 0, 255), 0}});
+    const auto indices = RecordMonoBitmap(2, {{0, 1}}, true);
+    WmfRecords r;
+    r.Add(0x020B, {0, 0}).Add(0x020C, {300, 400});                                 // window
+    r.Add(0x00F7, words({0x0300, 2, 0x00FF, 0, 0xFF00, 0})).Add(0x0234, {0});        // palette in slot 0
+    r.Add(0x0037, words({1, 1, 0, 0xFF})).Add(0x0436, words({0, 1, 0x8080, 0})).Add(0x0139, {3}).Add(0x0035, {});
+    r.Add(0x0F43, words({0x20, 0xCC, 1, 1, 2, 0, 0, 60, 80, 0, 0}) + indices.first + indices.second);
+    r.Add(0x0D33, words({0, 2, 0, 0, 0, 2, 2, 10, 100}) + quad.first + quad.second);
+    r.Add(0x0209, {0xFF, 0}).Add(0x0201, {0, 0xFF});
+    r.Add(0x0922, words({0x20, 0xCC, 0, 0, 2, 8, 20, 120}) + bitmap16);
+    r.Add(0x0B23, words({0x20, 0xCC, 2, 8, 0, 0, 40, 80, 80, 140}) + bitmap16);
+    r.Add(0x0922, words({0x49, 0x5A, 0, 0, 0, 40, 40, 200, 10}));                     // no bitmap: pattern xor
+    QByteArray rows;
+    for (int i = 0; i < 8; ++i)
+        rows += QByteArray::fromHex(i % 2 ? "AA00" : "5500");
+    r.Add(0x01F9, words({0, 8, 8, 2, 0x0101, 0, 0}) + QByteArray(18, '\0') + rows).Add(0x012D, {1});
+    r.Add(0x06FF, {0, 6, 0, 0, 42, 2, 4, 200, 10, 300, 90, 2, 10, 50, 200, 300, 2, 4, 50, 90, 220, 250, 260, 290, 4});
+    r.Add(0x02FC, {0, 0x00FF, 0, 0});                                               // brush in slot 3
+    r.Add(0x0228, {2, 3}).Add(0x0429, {2, 3, 3, 4}).Add(0x012A, {2}).Add(0x012B, {2});
+    r.Add(0x001E, {}).Add(0x012C, {2}).Add(0x0220, {10, 20}).Add(0x041B, {300, 400, 0, 0}).Add(0x0127, {-1});
+    r.Add(0x0104, {10}).Add(0x041B, {200, 120, 150, 20}).Add(0x0104, {13}).Add(0x0107, {3});
+    r.Add(0x041F, {0xFF, 0, 290, 390}).Add(0x0419, {0, 0, 150, 200}).Add(0x0548, {1, 0xFF, 0, 5, 5});
+    QByteArray font = words({-20, 0, 0, 0, 400}) + QByteArray(8, '\0') + QByteArray("DejaVu Sans").leftJustified(32, '\0');
+    r.Add(0x02FB, font).Add(0x012D, {4}).Add(0x0108, {4}).Add(0x020A, {2, 10});
+    r.Add(0x0521, words({9}) + QByteArray("A to B go") + QByteArray(1, '\0') + words({250, 20}));
+    r.Add(0x0149, {1, 0}).Add(0x0418, {300, 100, 200, 0}).Add(0x0149, {0, 0});
+    r.Add(0x0231, {1, 0}).Add(0x0105, {0}).Add(0x0626, words({15, 4}) + QByteArray("PICT"));
+    for (int slot = 0; slot < 5; ++slot)
+        r.Add(0x01F0, {slot});
+    return PlaceableHeader(0, 0, 400, 300, 240) + r.Metafile(6);
 }
 
 // ---- Icons ----
@@ -870,6 +1071,7 @@ std::vector<Seed> jpegSeeds()
     PixelGraphicJPEGQuality = quality;
     const QByteArray whole = seeds.front().data;
     seeds.push_back({"truncated.jpg", whole.left(whole.size() - 40)}); // inside the scan
+    seeds.push_back({"exif_orientation_6.jpg", WithApp1(whole, ExifOrientationPayload(6))});
     return seeds;
 }
 
@@ -1014,6 +1216,63 @@ std::vector<Seed> gifSeeds()
 
 } // namespace
 
+QByteArray FlatBaselineJpeg(int Width, int Height)
+{
+    const auto big16 = [](QByteArray& out, int v) {
+        out.append(char((v >> 8) & 0xFF));
+        out.append(char(v & 0xFF));
+    };
+    QByteArray out = QByteArray::fromHex("FFD8");
+    out += QByteArray::fromHex("FFDB0043 00");                  // DQT, table 0
+    out += QByteArray(64, char(1));
+    out += QByteArray::fromHex("FFC00011 08");                  // SOF0, 8-bit
+    big16(out, Height);
+    big16(out, Width);
+    out += QByteArray::fromHex("03 011100 021100 031100");      // Y, Cb, Cr: 1x1, table 0
+    const QByteArray oneCode = QByteArray::fromHex("01") + QByteArray(15, '\0') + QByteArray(1, '\0');
+    out += QByteArray::fromHex("FFC40014 00") + oneCode;        // DC table 0: category 0 is "0"
+    out += QByteArray::fromHex("FFC40014 10") + oneCode;        // AC table 0: end of block is "0"
+    out += QByteArray::fromHex("FFDA000C 03 0100 0200 0300 003F00"); // SOS, all three, full spectrum
+    const std::int64_t blocks = std::int64_t((Width + 7) / 8) * ((Height + 7) / 8) * 3;
+    const std::int64_t bits = 2 * blocks;
+    out += QByteArray(qsizetype(bits / 8), '\0');
+    if (bits % 8)
+        out.append(char(0xFF >> (bits % 8))); // padded with ones; never 0xFF, so nothing to stuff
+    out += QByteArray::fromHex("FFD9");
+    return out;
+}
+
+QByteArray ProgressiveJpegClaiming(int Width, int Height)
+{
+    SaveOptions progressive = CurrentSaveOptions();
+    progressive.JPEGProgressive = true;
+    QByteArray jpeg = savedAs(*MakePatternImage(16, 16, bcn24Bit), "jpg", progressive);
+    const qsizetype sof = jpeg.indexOf(QByteArray::fromHex("FFC2"));
+    jpeg[sof + 5] = char(Height >> 8);
+    jpeg[sof + 6] = char(Height & 0xFF);
+    jpeg[sof + 7] = char(Width >> 8);
+    jpeg[sof + 8] = char(Width & 0xFF);
+    return jpeg;
+}
+
+QByteArray ExifOrientationPayload(int Orientation, bool BigEndian)
+{
+    const QByteArray bigEndian = QByteArray::fromHex("4D4D002A00000008 0001 01120003000000010000 0000 00000000");
+    const QByteArray littleEndian = QByteArray::fromHex("49492A0008000000 0100 12010300010000000000 0000 00000000");
+    QByteArray tiff = BigEndian ? bigEndian : littleEndian;
+    tiff[BigEndian ? 19 : 18] = char(Orientation); // the low byte of the value field's first short
+    return QByteArray("Exif\0\0", 6) + tiff;
+}
+
+QByteArray WithApp1(const QByteArray& Jpeg, const QByteArray& Payload)
+{
+    const int length = int(Payload.size()) + 2;
+    QByteArray segment = QByteArray::fromHex("FFE1");
+    segment.append(char(length >> 8));
+    segment.append(char(length & 0xFF));
+    return Jpeg.left(2) + segment + Payload + Jpeg.mid(2);
+}
+
 std::vector<Seed> SeedsFor(const QString& Target)
 {
     if (Target == QLatin1String("fuzz_bmp"))
@@ -1034,9 +1293,9 @@ std::vector<Seed> SeedsFor(const QString& Target)
         return tiffSeeds();
     if (Target == QLatin1String("fuzz_wmf"))
         return {{"example.wmf", FormatExampleWmf()}, {"sample.wmf", SampleWmf()},
-                {"sample_without_header.wmf", SampleWmf().mid(22)}};
+                {"sample_without_header.wmf", SampleWmf().mid(22)}, {"pixels.wmf", SamplePixelsWmf()}};
     if (Target == QLatin1String("fuzz_emf"))
-        return {{"example.emf", FormatExampleEmf()}, {"sample.emf", SampleEmf()}};
+        return {{"example.emf", FormatExampleEmf()}, {"sample.emf", SampleEmf()}, {"pixels.emf", SamplePixelsEmf()}};
     if (Target == QLatin1String("fuzz_ico"))
         return iconSeeds();
     return {};

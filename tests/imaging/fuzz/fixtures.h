@@ -128,6 +128,34 @@ private:
     int count_ = 0;
 };
 
+// The body of an enhanced metafile record: 32-bit fields, then the bitmaps whose offsets and
+// sizes the fields hold (counted from the record's start); padded to whole 32-bit words.
+class EmfBody {
+public:
+    EmfBody(std::initializer_list<std::int64_t> Fields = {}) { (*this)(Fields); }
+    EmfBody& operator()(std::initializer_list<std::int64_t> Fields);
+    EmfBody& Raw(const QByteArray& Bytes);
+    // The usage, then the offset and size of the header with its colour table and of the pixels;
+    // or the usage after them.
+    EmfBody& Dib(const std::pair<QByteArray, QByteArray>& Bitmap, std::uint32_t Usage = 0, bool UsageLast = false);
+    operator QByteArray() const;
+
+private:
+    void put(std::uint32_t Value);
+    void place(const QByteArray& Bytes);
+    QByteArray fields_, data_;
+    std::vector<std::pair<qsizetype, qsizetype>> places_;
+};
+
+// A bitmap as metafile records carry it: its header and colour table, then its pixels. Rows
+// top first; 24 or 32 bits (Alpha then, one a pixel, row by row).
+std::pair<QByteArray, QByteArray> RecordBitmap(int Width, const std::vector<std::vector<TColor>>& Rows, int Bits = 24,
+                                               const std::vector<std::uint8_t>& Alpha = {});
+// One bit a pixel, rows top first; the colour table black and white, or with PaletteIndices the
+// 16-bit indices 1 and 0 of a table of palette indices.
+std::pair<QByteArray, QByteArray> RecordMonoBitmap(int Width, const std::vector<std::vector<int>>& Rows,
+                                                   bool PaletteIndices = false);
+
 // The worked examples of imaging/formats/metafile/FORMAT.md.
 QByteArray FormatExampleWmf(); // 96 x 48, a red rectangle (24, 12)-(72, 36)
 QByteArray FormatExampleEmf(); // 96 x 48, a blue ellipse in (24, 12, 72, 36)
@@ -137,6 +165,10 @@ QByteArray FormatExampleEmf(); // 96 x 48, a blue ellipse in (24, 12, 72, 36)
 // logical units on 160 x 120 pixels.
 QByteArray SampleWmf();
 QByteArray SampleEmf();
+// Pictures of the records that work on pixels: bitmaps with raster operations, masks, blending
+// and palettes, gradients, flood fills, regions, pattern brushes, and the other text records.
+QByteArray SamplePixelsWmf();
+QByteArray SamplePixelsEmf();
 
 // ---- Icons (layout: imaging/formats/icon/FORMAT.md) ----
 struct IconEntrySpec {
@@ -154,6 +186,21 @@ QByteArray IconEntry(const IconEntrySpec& Spec);
 QByteArray IconFile(const std::vector<QByteArray>& Entries, std::uint16_t Kind = 1);
 // The worked example of imaging/formats/icon/FORMAT.md: 8 x 8, 1 bit.
 QByteArray FormatExampleIcon();
+
+// ---- JPEG files (layout: imaging/formats/jpeg/FORMAT.md) ----
+// A baseline three-component JPEG of one flat gray, written marker by marker without a coder:
+// a single one-bit code for "no difference" and one for "end of block" make every 8 x 8 block
+// two bits, so a frame past the pixel memory is a few megabytes (19000 x 19000: 4.2 MB).
+QByteArray FlatBaselineJpeg(int Width, int Height);
+// A progressive colour JPEG of a 16 x 16 picture whose frame header claims Width x Height: a
+// progressive decode keeps every coefficient of the full frame, so 30000 x 30000 and up pass
+// the memory limit at any scale.
+QByteArray ProgressiveJpegClaiming(int Width, int Height);
+// The APP1 payload of an Exif block whose first directory holds only the orientation tag:
+// the worked example of FORMAT.md for orientation 6, big-endian.
+QByteArray ExifOrientationPayload(int Orientation, bool BigEndian = true);
+// The file with an APP1 segment of Payload put right after its start marker.
+QByteArray WithApp1(const QByteArray& Jpeg, const QByteArray& Payload);
 
 // ---- Images ----
 // A deterministic picture: colour gradients with a few hard edges; for palette formats the

@@ -255,12 +255,12 @@ TEST_F(Jpeg, ScaledDecodeKeepsTheReadersGuards)
             return e.Message();
         }
     };
-    // 65500 x 65500 would decode at 8188 x 8188, but its full size is past the library's limit.
+    // 65500 x 65500 at half size is still 3.2 GB of pixels.
     QFile crasher(QStringLiteral(CRASHERS_DIR) + "/frame_of_65500_squared.jpg");
     ASSERT_TRUE(crasher.open(QIODevice::ReadOnly));
     const QByteArray huge = crasher.readAll();
     TPixelGraphic image;
-    EXPECT_EQ(failure([&] { loadScaled(image, huge, 90, 75); }), "CreateDIBSection failed");
+    EXPECT_EQ(failure([&] { loadScaled(image, huge, 90, 75, 2); }), "CreateDIBSection failed");
     EXPECT_TRUE(image.Empty());
 
     // A progressive gray frame of 30000 x 30000: 900 MB of pixels, but 1.8 GB of coefficients.
@@ -290,6 +290,131 @@ TEST_F(Jpeg, ScaledDecodeKeepsTheReadersGuards)
     });
     EXPECT_EQ(failure([&] { loadScaled(image, whole, 16, 16); }), "loaded");
     EXPECT_EQ(rows, 3);
+}
+
+TEST_F(Jpeg, TheMemoryLimitHoldsForTheFrameDecoded)
+{
+    // 1.08 GB of pixels at full size, 17 MB at 1/8; the limit between them is 1 GiB.
+    const QByteArray large = FlatBaselineJpeg(19000, 19000);
+    ASSERT_LT(large.size(), 5 << 20);
+    TPixelGraphic image;
+    EXPECT_PG_THROW(LoadBytes(image, large), EPixelGraphic, "CreateDIBSection failed");
+    loadScaled(image, large, 150, 150);
+    EXPECT_EQ(QSize(image.Width(), image.Height()), QSize(2375, 2375));
+    EXPECT_EQ(image.GetPixelColor(1000, 1000), TColor(0x808080));
+    EXPECT_PG_THROW(loadScaled(image, large, 150, 150, 1), EPixelGraphic, "CreateDIBSection failed");
+}
+
+TEST_F(Jpeg, TheExifBlockGivesTheOrientation)
+{
+    const auto orientation = [](const QByteArray& payload) {
+        return ExifOrientation(reinterpret_cast<const std::uint8_t*>(payload.constData()), std::size_t(payload.size()));
+    };
+    const QByteArray example = ExifOrientationPayload(6);
+    EXPECT_EQ(example.toHex(' '), "45 78 69 66 00 00 4d 4d 00 2a 00 00 00 08 00 01 01 12 00 03 00 00 00 01 00 06 "
+                                  "00 00 00 00 00 00"); // FORMAT.md's example
+    for (int value = 1; value <= 8; ++value) {
+        EXPECT_EQ(orientation(ExifOrientationPayload(value, true)), value);
+        EXPECT_EQ(orientation(ExifOrientationPayload(value, false)), value);
+    }
+    const auto patched = [&](int at, const char* bytes) {
+        QByteArray p = example;
+        const QByteArray b = hex(bytes);
+        p.replace(at, b.size(), b);
+        return p;
+    };
+    // Offsets into the payload: 6 byte order, 8 version, 10 directory, 14 count, 16 the entry.
+    const QByteArray twoEntries =
+        example.left(14) + hex("0002 010F00020000000400000000 011200030000000100030000 00000000");
+    const struct { const char* name; QByteArray payload; int value; } cases[] = {
+        {"value 0", patched(24, "0000"), 1},
+        {"value 9", patched(24, "0009"), 1},
+        {"a long", patched(18, "0004"), 1},
+        {"count 2", patched(20, "00000002"), 1},
+        {"other tag", patched(16, "0110"), 1},
+        {"second entry", twoEntries, 3},
+        {"no Exif name", patched(0, "45786966FF00"), 1},
+        {"byte order XX", patched(6, "5858"), 1},
+        {"version 43", patched(8, "002B"), 1},
+        {"directory past the end", patched(10, "00000100"), 1},
+        {"directory at 4 GiB", patched(10, "FFFFFFFF"), 1},
+        {"more entries than bytes", patched(14, "01000110"), 1},
+        {"cut in the entry", example.left(26), 1},
+        {"cut in the header", example.left(12), 1},
+        {"empty", QByteArray(), 1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(orientation(c.payload), c.value) << c.name;
+    EXPECT_EQ(ExifOrientation(nullptr, 40), 1);
+}
+
+// A 128 x 64 frame, mid-gray, red in its stored top-left corner and blue in its top-right.
+QByteArray markedJpeg(int orientation, bool bigEndian)
+{
+    TPixelGraphic image;
+    image.Allocate(128, 64, bcn24Bit);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 128; ++x)
+            image.SetPixelColor(x, y, y < 16 && x < 32 ? 0x0000FF : y < 16 && x >= 96 ? 0xFF0000 : 0x808080);
+    return WithApp1(saveJpeg(image, 95, false), ExifOrientationPayload(orientation, bigEndian));
+}
+
+// Which corners of the picture are red and blue: "TL", "TR", "BL", "BR".
+std::pair<QString, QString> markedCorners(TPixelGraphic& image)
+{
+    std::pair<QString, QString> found;
+    const struct { const char* name; int x, y; } corners[] = {
+        {"TL", 1, 1}, {"TR", image.Width() - 2, 1}, {"BL", 1, image.Height() - 2}, {"BR", image.Width() - 2, image.Height() - 2},
+    };
+    for (const auto& corner : corners) {
+        const TColor c = image.GetPixelColor(corner.x, corner.y);
+        if (RedOf(c) > 200 && BlueOf(c) < 80)
+            found.first = corner.name;
+        if (BlueOf(c) > 200 && RedOf(c) < 80)
+            found.second = corner.name;
+    }
+    return found;
+}
+
+TEST_F(Jpeg, ReducedDecodesStandUprightByTheExifOrientation)
+{
+    // Where the stored top-left (red) and top-right (blue) corners land.
+    const struct { int orientation; const char* red; const char* blue; } cases[] = {
+        {1, "TL", "TR"}, {2, "TR", "TL"}, {3, "BR", "BL"}, {4, "BL", "BR"},
+        {5, "TL", "BL"}, {6, "TR", "BR"}, {7, "BR", "TR"}, {8, "BL", "TL"},
+    };
+    for (const bool bigEndian : {true, false})
+        for (const auto& c : cases) {
+            const QByteArray jpeg = markedJpeg(c.orientation, bigEndian);
+            const QSize upright = c.orientation >= 5 ? QSize(64, 128) : QSize(128, 64);
+            // A quarter of the upright picture: the box is turned before the scale is chosen.
+            TPixelGraphic image;
+            loadScaled(image, jpeg, upright.width() / 4, upright.height() / 4);
+            EXPECT_EQ(QSize(image.Width(), image.Height()), upright / 4) << c.orientation;
+            EXPECT_EQ(markedCorners(image), std::make_pair(QString(c.red), QString(c.blue)))
+                << "orientation " << c.orientation << (bigEndian ? " MM" : " II");
+
+            // The full load keeps the frame as stored; the information names the orientation.
+            TPixelGraphic stored;
+            LoadBytes(stored, jpeg);
+            EXPECT_EQ(markedCorners(stored), std::make_pair(QString("TL"), QString("TR")));
+            QString description;
+            GraphicFileInfo info;
+            ASSERT_TRUE(BytesFileInfo(jpeg, "jpg", 0, description, info));
+            EXPECT_EQ(QSize(info.Width, info.Height), QSize(128, 64));
+            EXPECT_EQ(info.Orientation, c.orientation);
+        }
+
+    // Only an Exif block counts, wherever it stands among the APP1 segments.
+    const QByteArray xmpFirst = WithApp1(markedJpeg(6, true), QByteArray("http://ns.adobe.com/xap/1.0/\0<x/>", 33));
+    TPixelGraphic image;
+    loadScaled(image, xmpFirst, 16, 32);
+    EXPECT_EQ(QSize(image.Width(), image.Height()), QSize(16, 32));
+    // A damaged one leaves the frame as stored.
+    QByteArray damaged = markedJpeg(6, true);
+    damaged[2 + 4 + 6] = 'X'; // the byte order
+    loadScaled(image, damaged, 32, 16);
+    EXPECT_EQ(markedCorners(image), std::make_pair(QString("TL"), QString("TR")));
 }
 
 TEST_F(Jpeg, TheSignatureDecidesNotTheName)

@@ -1,4 +1,4 @@
-#include "fixtures.h"
+#include "metafiletest.h"
 #include "tests/imaging/imagingtest.h"
 #include "imaging/fileformats.h"
 #include "imaging/formats/metafile/metafileformat.h"
@@ -63,62 +63,9 @@ enum : std::uint32_t {
     eExtTextOutW = 84,
 };
 
-constexpr std::int64_t kNullPen = 0x80000008;
-
-// A solid brush in the lowest free slot, selected and its slot freed again; the null pen.
-WmfRecords& wmfFill(WmfRecords& r, TColor Color)
-{
-    r.Add(wCreateBrush, {0, int(Color & 0xFFFF), int(Color >> 16), 0}).Add(wSelectObject, {0}).Add(wDeleteObject, {0});
-    return r.Add(wCreatePen, {5, 0, 0, 0, 0}).Add(wSelectObject, {0}).Add(wDeleteObject, {0});
-}
-
-WmfRecords& wmfRect(WmfRecords& r, int Left, int Top, int Right, int Bottom)
-{
-    return r.Add(wRectangle, {Bottom, Right, Top, Left});
-}
-
-// A placeable Windows metafile of 100 x 100 pixels (box 100 x 100 at 96 per inch).
-QByteArray placeable100(const WmfRecords& r)
-{
-    return PlaceableHeader(0, 0, 100, 100, 96) + r.Metafile(2);
-}
-
-EmfRecords& emfFill(EmfRecords& r, TColor Color, std::uint32_t Slot = 1)
-{
-    return r.Add(eCreateBrush, {Slot, 0, Color, 0}).Add(eSelectObject, {Slot}).Add(eSelectObject, {kNullPen});
-}
-
-QByteArray emfBody(std::initializer_list<std::int32_t> Fields)
-{
-    QByteArray body;
-    for (std::int32_t f : Fields)
-        for (int i = 0; i < 4; ++i)
-            body.append(char((std::uint32_t(f) >> (8 * i)) & 0xFF));
-    return body;
-}
-
-// A 96 x 96 enhanced metafile frame.
-EmfFrame square96()
-{
-    EmfFrame frame;
-    frame.frame[3] = 2540;
-    return frame;
-}
-
 QByteArray loadedInfo(const QByteArray& Bytes, GraphicFileInfo& Info, QString& Description)
 {
     return InfoOfBytes(Bytes, Info, Description) ? "ok" : "failed";
-}
-
-struct Sample {
-    int x, y;
-    TColor color;
-};
-
-void expectSamples(TPixelGraphic& Image, const std::vector<Sample>& Samples, const char* Name)
-{
-    for (const Sample& s : Samples)
-        EXPECT_EQ(Image.GetPixelColor(s.x, s.y), s.color) << Name << " at " << s.x << ", " << s.y;
 }
 
 const TFileFormatReader& readerFor(const char* Extension)
@@ -170,6 +117,8 @@ TEST_F(Metafile, FileInformation)
     WmfRecords plain;
     plain.Add(wSetWindowExt, {500, 1000});
     wmfRect(wmfFill(plain, kRed), 0, 0, 500, 500);
+    QByteArray typeZero = plain.Metafile(2); // passes the signature probe, so it loads
+    typeZero[0] = 0;
     const struct {
         const char* name;
         QByteArray bytes;
@@ -179,6 +128,7 @@ TEST_F(Metafile, FileInformation)
     } cases[] = {
         {"placeable", FormatExampleWmf(), "Windows Metafile", "Placeable, Aldus header", 96, 48},
         {"no header", plain.Metafile(2), "Windows Metafile", "No header", 99, 49},
+        {"no header, type 0", typeZero, "Windows Metafile", "No header", 99, 49},
         {"enhanced", FormatExampleEmf(), "Enhanced Metafile", "", 96, 48},
     };
     for (const auto& c : cases) {
@@ -226,6 +176,8 @@ TEST_F(Metafile, PictureSizes)
         {"scaled by a half", PlaceableHeader(0, 0, 1000, 500, 100) + records.Metafile(2), false, 0.5L, 480, 240},
         {"fitted, not scaled", PlaceableHeader(0, 0, 1000, 500, 100) + records.Metafile(2), true, 0.5L, 130, 65},
         {"bad checksum", PlaceableHeader(0, 0, 1000, 500, 100, 0x1234) + records.Metafile(2), false, 1, 99, 49},
+        {"box without width", PlaceableHeader(0, 0, 0, 500, 100) + records.Metafile(2), false, 1, 99, 49},
+        {"box of less than a pixel", PlaceableHeader(0, 0, 1000, 1, 1440) + records.Metafile(2), false, 1, 99, 49},
         {"0 per inch counts as 96", PlaceableHeader(0, 0, 192, 96, 0) + records.Metafile(2), false, 1, 192, 96},
         {"box off the origin", PlaceableHeader(-300, 200, 700, 700, 1000) + records.Metafile(2), false, 1, 96, 48},
         {"enhanced", EmfRecords().Metafile(twoInches), false, 1, 192, 48},
@@ -472,50 +424,30 @@ TEST_F(Metafile, PlaybackAtSamplePixels)
 
 TEST_F(Metafile, DamagedRecordsAreSkipped)
 {
-    // Each damaged record comes before a red rectangle in (20, 20, 80, 80) that must still show.
     BmpSpec broken;
     broken.bitCount = 3;
-    const struct {
-        const char* name;
-        std::function<void(WmfRecords&)> damage;
-    } windows[] = {
-        {"polygon count past the record", [](WmfRecords& r) { r.Add(wPolygon, {5000, 0, 0, 10, 0}); }},
-        {"object index past the table", [](WmfRecords& r) { r.Add(wSelectObject, {7}); }},
-        {"deleting past the table", [](WmfRecords& r) { r.Add(wDeleteObject, {60000}); }},
-        {"rectangle cut short", [](WmfRecords& r) { r.Add(wRectangle, {1, 2}); }},
-        {"broken bitmap", [&](WmfRecords& r) { r.Add(wDibStretchBlt, hex("2000CC00 0200 0200 0000 0000 6400 6400 0000 0000") + PackedBitmap(broken)); }},
-        {"restoring past the stack", [](WmfRecords& r) { r.Add(wRestoreDC, {-3}).Add(wRestoreDC, {5}); }},
-    };
-    for (const auto& c : windows) {
-        WmfRecords records;
-        wmfFill(records, kRed);
-        c.damage(records);
-        wmfRect(records, 20, 20, 80, 80);
-        TPixelGraphic image;
-        LoadBytes(image, placeable100(records));
-        expectSamples(image, {{50, 50, kRed}, {10, 10, kWhite}}, c.name);
-    }
-    const struct {
-        const char* name;
-        std::uint32_t type;
-        QByteArray body;
-    } enhanced[] = {
-        {"polygon count past the record", ePolygon, emfBody({0, 0, 0, 0, 100000, 0, 0})},
-        {"poly-polygon counts past the points", ePolyPolygon, emfBody({0, 0, 0, 0, 1, 3, 500, 0, 0, 1, 1, 2, 2})},
-        {"text string past the record", eExtTextOutW, emfBody({0, 0, 0, 0, 1, 0, 0, 10, 10, 50, 1000, 0x100, 0})},
-        {"brush slot past the handles", eCreateBrush, emfBody({9, 0, 0x00FF00, 0})},
-        {"selecting past the handles", eSelectObject, emfBody({1000})},
-        {"non-finite world transform", eSetWorldTransform, emfBody({0x7F800000, 0, 0, 0x3F800000, 0, 0})},
-        {"bitmap past the record", eStretchDIBits, emfBody({0, 0, 0, 0, 0, 0, 0, 0, 2, 2, 80, 40, 4000, 16, 0, 0x00CC0020, 9, 9})},
-    };
-    for (const auto& c : enhanced) {
-        EmfRecords records;
-        emfFill(records, kRed);
-        records.Add(c.type, c.body).Add(eRectangle, {20, 20, 80, 80});
-        TPixelGraphic image;
-        LoadBytes(image, records.Metafile(square96()));
-        expectSamples(image, {{50, 50, kRed}, {10, 10, kWhite}}, c.name);
-    }
+    expectDamagedRecordsSkipped(
+        {
+            {"polygon count past the record", ePolygon, emfBody({0, 0, 0, 0, 100000, 0, 0})},
+            {"poly-polygon counts past the points", ePolyPolygon, emfBody({0, 0, 0, 0, 1, 3, 500, 0, 0, 1, 1, 2, 2})},
+            {"text string past the record", eExtTextOutW, emfBody({0, 0, 0, 0, 1, 0, 0, 10, 10, 50, 1000, 0x100, 0})},
+            {"brush slot past the handles", eCreateBrush, emfBody({9, 0, 0x00FF00, 0})},
+            {"selecting past the handles", eSelectObject, emfBody({1000})},
+            {"non-finite world transform", eSetWorldTransform, emfBody({0x7F800000, 0, 0, 0x3F800000, 0, 0})},
+            {"bitmap past the record", eStretchDIBits,
+             emfBody({0, 0, 0, 0, 0, 0, 0, 0, 2, 2, 80, 40, 4000, 16, 0, 0x00CC0020, 9, 9})},
+        },
+        {
+            {"polygon count past the record", [](WmfRecords& r) { r.Add(wPolygon, {5000, 0, 0, 10, 0}); }},
+            {"object index past the table", [](WmfRecords& r) { r.Add(wSelectObject, {7}); }},
+            {"deleting past the table", [](WmfRecords& r) { r.Add(wDeleteObject, {60000}); }},
+            {"rectangle cut short", [](WmfRecords& r) { r.Add(wRectangle, {1, 2}); }},
+            {"broken bitmap",
+             [&](WmfRecords& r) {
+                 r.Add(wDibStretchBlt, hex("2000CC00 0200 0200 0000 0000 6400 6400 0000 0000") + PackedBitmap(broken));
+             }},
+            {"restoring past the stack", [](WmfRecords& r) { r.Add(wRestoreDC, {-3}).Add(wRestoreDC, {5}); }},
+        });
 }
 
 TEST_F(Metafile, PlaybackStaysBounded)
@@ -547,6 +479,10 @@ TEST_F(Metafile, InvalidMetafilesFailInBothAttempts)
     noSignature[40] = 'X';
     QByteArray emfHeaderSize92 = FormatExampleEmf();
     emfHeaderSize92[4] = 92; // the chain then starts inside the next record
+    EmfFrame noWidth, noHeight, hundredth;
+    noWidth.frame[2] = 0;
+    noHeight.frame[1] = noHeight.frame[3] = 700;
+    hundredth.frame[2] = 1; // 0.04 of a pixel
     const struct {
         const char* name;
         QByteArray bytes;
@@ -559,6 +495,9 @@ TEST_F(Metafile, InvalidMetafilesFailInBothAttempts)
         {"enhanced without its signature", noSignature},
         {"enhanced header size off by 4", emfHeaderSize92},
         {"enhanced record past the end", FormatExampleEmf().left(170)},
+        {"enhanced frame without width", EmfRecords().Metafile(noWidth)},
+        {"enhanced frame without height", EmfRecords().Metafile(noHeight)},
+        {"enhanced frame of less than a pixel", EmfRecords().Metafile(hundredth)},
     };
     for (const auto& c : cases) {
         TPixelGraphic image;

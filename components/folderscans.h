@@ -1,0 +1,36 @@
+#pragma once
+
+#include "shellnamespace.h"
+
+#include <QHash>
+#include <QString>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+
+// Reads of folders that may block (remote file systems), each on a worker thread of its own
+// that the caller waits for only a bounded time. A read that outlasts the wait goes on and its
+// result is kept (for a few seconds) for the next request of that folder; a folder is never
+// read twice at once, so a dead server holds one thread per folder however often it is asked.
+class FolderScans {
+public:
+    using Work = std::function<FolderScan()>;
+
+    FolderScans() = default;
+    FolderScans(const FolderScans&) = delete;
+    FolderScans& operator=(const FolderScans&) = delete;
+    ~FolderScans();
+
+    // The folder's entries: a kept result at once, else a new read waited for at most wait.
+    // Nothing when that read has not ended by then, nor when an earlier one still runs (that
+    // one is not waited for again). Work runs on the worker: it must own everything it uses.
+    std::optional<FolderScan> scan(const QString& folder, Work work, std::chrono::milliseconds wait);
+    // A read of the folder ended and its result waits to be taken.
+    bool finished(const QString& folder) const;
+
+private:
+    struct Job;
+    QHash<QString, std::shared_ptr<Job>> jobs_;  // reads that outlasted their wait
+};

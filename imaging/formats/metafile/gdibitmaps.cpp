@@ -1,0 +1,619 @@
+// Bitmaps and pixels in a metafile's playback: the bitmaps of records decoded, transfers with
+// raster operations, masks, blending and a transparent colour, gradients, single pixels and
+// flood fills.
+#include "gdiplayer.h"
+
+#include "packeddib.h"
+#include "rasterops.h"
+#include "recordreader.h"
+
+#include "imaging/formats/bmp/bmpformat.h"
+#include "imaging/pixelgraphic.h"
+
+#include <QBuffer>
+#include <QPainter>
+
+#include <cmath>
+
+namespace metafile {
+
+namespace {
+
+bool withinLimit(const QPolygonF& Corners)
+{
+    for (QPointF p : Corners)
+        if (!(std::fabs(p.x()) <= GdiPlayer::CoordinateLimit && std::fabs(p.y()) <= GdiPlayer::CoordinateLimit))
+            return false;
+    return true;
+}
+
+TColor colorOf(const QColor& Color)
+{
+    return RGBColor(Color.red(), Color.green(), Color.blue());
+}
+
+std::optional<QImage> decodePacked(const QByteArray& Packed)
+{
+    QBuffer buffer;
+    buffer.setData(Packed);
+    buffer.open(QIODevice::ReadOnly);
+    TPixelGraphic bitmap;
+    try {
+        DecodePackedBitmap(buffer, bitmap);
+    } catch (const EPixelGraphic&) {
+        return std::nullopt;
+    }
+    QImage image = bitmap.ToQImage();
+    if (image.isNull())
+        return std::nullopt;
+    return image;
+}
+
+// A black and white bitmap as one bit per pixel, white the set bits, so that its colours can be
+// chosen when it paints.
+QImage monochromeOf(const QImage& Image)
+{
+    QImage mono(Image.size(), QImage::Format_Mono);
+    mono.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+    for (int y = 0; y < Image.height(); ++y) {
+        const QRgb* in = reinterpret_cast<const QRgb*>(Image.constScanLine(y));
+        for (int x = 0; x < Image.width(); ++x)
+            mono.setPixel(x, y, qGray(in[x]) >= 128 ? 1 : 0);
+    }
+    return mono;
+}
+
+} // namespace
+
+// ---- Decoding ----
+
+std::optional<QImage> GdiPlayer::DecodeBitmap(const DibParts& Dib)
+{
+    const std::optional<DibHeader> header = ReadDibHeader(Dib.info);
+    if (!header)
+        return std::nullopt;
+    const std::int64_t width = header->width, height = std::abs(std::int64_t(header->height));
+    if (width <= 0 || height <= 0 || width * height > bitmapBudget_)
+        return std::nullopt;
+    QByteArray packed;
+    if (Dib.usage == dibRgbColors) {
+        packed = JoinDib(Dib);
+    } else if (Dib.usage == dibPaletteColors || Dib.usage == dibPaletteIndices) {
+        // Palette indices take the colours of the selected palette, black past its end.
+        std::vector<TColor> table;
+        if (header->bitCount <= 8) {
+            const std::vector<TColor>& palette = selectedPalette();
+            const RecordReader info(Dib.info.data(), Dib.info.size());
+            if (Dib.usage == dibPaletteColors && !info.Holds(header->headerBytes, header->tableEntries, 2))
+                return std::nullopt;
+            for (std::uint32_t i = 0; i < header->tableEntries; ++i) {
+                const std::size_t index = Dib.usage == dibPaletteColors ? info.U16(header->headerBytes + 2 * i) : i;
+                table.push_back(index < palette.size() ? palette[index] : 0);
+            }
+        }
+        packed = PackDib(Dib, *header, table);
+    } else {
+        return std::nullopt;
+    }
+    bitmapBudget_ -= width * height;
+    return decodePacked(packed);
+}
+
+std::optional<QImage> GdiPlayer::DecodeDeviceBitmap(std::span<const std::uint8_t> Bitmap)
+{
+    // A monochrome bitmap lands in the text colour where its bits are 0, the background's where 1.
+    const std::optional<QByteArray> packed
+        = PackedFromDeviceBitmap(Bitmap, colorOf(qtColor(state_.textColor)), colorOf(qtColor(state_.bkColor)));
+    if (!packed)
+        return std::nullopt;
+    const auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(packed->constData()), std::size_t(packed->size()));
+    return DecodeBitmap(DibParts{bytes, {}, dibRgbColors});
+}
+
+GdiObject GdiPlayer::PatternBrush(const DibParts& Dib)
+{
+    const std::optional<QImage> pattern = DecodeBitmap(Dib);
+    if (!pattern)
+        return GdiPlaceholder{};
+    return GdiBrush{bsDibPatternPt, 0, 0, *pattern, false};
+}
+
+GdiObject GdiPlayer::MonochromeBrush(const DibParts& Dib)
+{
+    const std::optional<DibHeader> header = ReadDibHeader(Dib.info);
+    if (!header || header->bitCount != 1)
+        return PatternBrush(DibParts{Dib.info, Dib.bits, dibRgbColors});
+    // Whatever its colour table says, the bits decide.
+    const QByteArray packed = PackDib(Dib, *header, std::vector<TColor>{0, 0xFFFFFF});
+    const auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(packed.constData()), std::size_t(packed.size()));
+    const std::optional<QImage> pattern = DecodeBitmap(DibParts{bytes, {}, dibRgbColors});
+    if (!pattern)
+        return GdiPlaceholder{};
+    return GdiBrush{bsPattern, 0, 0, monochromeOf(*pattern), true};
+}
+
+GdiObject GdiPlayer::DeviceBitmapBrush(std::span<const std::uint8_t> Bitmap)
+{
+    const RecordReader head(Bitmap.data(), Bitmap.size());
+    const bool monochrome = head.Holds(9, 1, 1) && head.U8(9) == 1;
+    const std::optional<QByteArray> packed = PackedFromDeviceBitmap(Bitmap, 0, 0xFFFFFF);
+    if (!packed)
+        return GdiPlaceholder{};
+    const auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(packed->constData()), std::size_t(packed->size()));
+    const std::optional<QImage> pattern = DecodeBitmap(DibParts{bytes, {}, dibRgbColors});
+    if (!pattern)
+        return GdiPlaceholder{};
+    if (monochrome)
+        return GdiBrush{bsPattern, 0, 0, monochromeOf(*pattern), true};
+    return GdiBrush{bsPattern, 0, 0, *pattern, false};
+}
+
+// ---- Placing ----
+
+QTransform GdiPlayer::keptOrientation(const QRectF& Source) const
+{
+    if ((state_.layout & (layoutRightToLeft | layoutBitmapsKept)) != (layoutRightToLeft | layoutBitmapsKept))
+        return {};
+    return QTransform(-1, 0, 0, 1, 2 * Source.x() + Source.width(), 0);
+}
+
+QTransform GdiPlayer::sourceToOutput(const QRectF& Source, const QRectF& Dest) const
+{
+    return keptOrientation(Source) * QTransform::fromTranslate(-Source.x(), -Source.y())
+        * QTransform::fromScale(Dest.width() / Source.width(), Dest.height() / Source.height())
+        * QTransform::fromTranslate(Dest.x(), Dest.y()) * transform();
+}
+
+void GdiPlayer::drawBitmap(const PlacedBitmap& Bitmap, const QRectF& Shown, double Opacity)
+{
+    if (!withinLimit(Bitmap.toOutput.map(QPolygonF(Shown))))
+        return;
+    prepare();
+    painter_.save();
+    painter_.setTransform(Bitmap.toOutput);
+    painter_.setRenderHint(QPainter::SmoothPixmapTransform, state_.stretchMode == stretchHalftone);
+    painter_.setOpacity(Opacity);
+    painter_.drawImage(Shown, *Bitmap.image, Shown);
+    painter_.restore();
+}
+
+void GdiPlayer::drawOutputImage(const QImage& Image, QPoint At)
+{
+    prepare();
+    painter_.save();
+    painter_.resetTransform();
+    painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter_.drawImage(At, Image);
+    painter_.restore();
+}
+
+// ---- Pixels ----
+
+const QImage* GdiPlayer::targetImage() const
+{
+    QPaintDevice* device = painter_.device();
+    return device && device->devType() == QInternal::Image ? static_cast<const QImage*>(device) : nullptr;
+}
+
+QRect GdiPlayer::drawableBounds() const
+{
+    QRect bounds(QPoint(0, 0), frame_.output);
+    if (const QImage* target = targetImage())
+        bounds &= target->rect();
+    if (const std::optional<QRegion> clip = effectiveClip())
+        bounds &= clip->boundingRect();
+    return bounds;
+}
+
+bool GdiPlayer::spendPixelWork(std::int64_t Pixels)
+{
+    if (Pixels > pixelWorkBudget_)
+        return false;
+    pixelWorkBudget_ -= Pixels;
+    return true;
+}
+
+QImage GdiPlayer::brushImage(const QRect& Box) const
+{
+    QImage pattern(Box.size(), QImage::Format_RGB32);
+    pattern.fill(qtColor(state_.bkColor));
+    QPainter painter(&pattern);
+    painter.setBrushOrigin(deviceToOutput().map(state_.brushOrigin) - QPointF(Box.topLeft()));
+    painter.fillRect(pattern.rect(), qtBrush());
+    return pattern;
+}
+
+void GdiPlayer::ropBlit(const QPolygonF& Area, PlacedBitmap Source, std::uint8_t Foreground, PlacedBitmap Mask, std::uint8_t Background)
+{
+    const bool masked = Mask.image != nullptr;
+    const auto reads = [&](bool (*test)(std::uint8_t)) { return test(Foreground) || (masked && test(Background)); };
+    const bool usesPattern = reads(ReadsPattern), usesSource = reads(ReadsSource), usesDestination = reads(ReadsDestination);
+    if ((usesSource && !Source.image) || (usesPattern && state_.brush.style == bsNull) || !withinLimit(Area))
+        return;
+    const QRect box = Area.boundingRect().toAlignedRect() & drawableBounds();
+    const QImage* target = targetImage();
+    if (box.isEmpty() || (usesDestination && !target) || !spendPixelWork(std::int64_t(box.width()) * box.height()))
+        return;
+
+    // Each image over the box: the area's cover (pixel centres, as fills take them), source,
+    // mask, pattern and the picture as it stands.
+    QImage cover(box.size(), QImage::Format_Alpha8);
+    cover.fill(0);
+    {
+        QPainter painter(&cover);
+        painter.translate(-QPointF(box.topLeft()));
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(Qt::black);
+        painter.drawPolygon(Area);
+    }
+    const auto render = [&box](const PlacedBitmap& placed) {
+        QImage out(box.size(), QImage::Format_ARGB32_Premultiplied);
+        out.fill(Qt::transparent);
+        QPainter painter(&out);
+        painter.setTransform(placed.toOutput * QTransform::fromTranslate(-box.x(), -box.y()));
+        painter.drawImage(QPointF(0, 0), *placed.image);
+        return out;
+    };
+    const QImage source = usesSource ? render(Source) : QImage();
+    const QImage mask = masked ? render(Mask) : QImage();
+    const QImage pattern = usesPattern ? brushImage(box) : QImage();
+    const QImage destination = usesDestination ? target->copy(box).convertToFormat(QImage::Format_RGB32) : QImage();
+
+    QImage result(box.size(), QImage::Format_ARGB32);
+    result.fill(Qt::transparent);
+    for (int y = 0; y < box.height(); ++y) {
+        const std::uint8_t* covered = cover.constScanLine(y);
+        const auto row = [y](const QImage& image) {
+            return image.isNull() ? nullptr : reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        };
+        const QRgb *s = row(source), *m = row(mask), *p = row(pattern), *d = row(destination);
+        QRgb* out = reinterpret_cast<QRgb*>(result.scanLine(y));
+        for (int x = 0; x < box.width(); ++x) {
+            if (!covered[x] || (s && qAlpha(s[x]) == 0))
+                continue;
+            const std::uint8_t index = !m || (qAlpha(m[x]) != 0 && qGray(m[x]) >= 128) ? Foreground : Background;
+            out[x] = 0xFF000000u | ApplyTernaryRop(index, p ? p[x] : 0, s ? s[x] : 0, d ? d[x] : 0);
+        }
+    }
+    drawOutputImage(result, box.topLeft());
+}
+
+// ---- Transfers ----
+
+void GdiPlayer::PatBlt(const QRectF& Dest, std::uint32_t Rop)
+{
+    const std::uint8_t index = TernaryIndex(Rop);
+    if (inPath_ || ReadsSource(index) || index == kRopDestination)
+        return; // a transfer that wants a source it does not have draws nothing
+    const QPolygonF area = mapRect(Dest);
+    switch (index) {
+    case kRopPatternCopy:
+        if (state_.brush.style != bsNull)
+            fillOutputPolygon(area, qtBrush());
+        break;
+    case kRopBlackness:
+        fillOutputPolygon(area, QBrush(Qt::black));
+        break;
+    case kRopWhiteness:
+        fillOutputPolygon(area, QBrush(Qt::white));
+        break;
+    default:
+        ropBlit(area, {}, index);
+        break;
+    }
+}
+
+void GdiPlayer::StretchBitmap(const QImage& Bitmap, QRectF Source, const QRectF& Dest, std::uint32_t Rop)
+{
+    const std::uint8_t index = TernaryIndex(Rop);
+    if (!ReadsSource(index)) {
+        PatBlt(Dest, Rop);
+        return;
+    }
+    if (inPath_ || !(Source.width() > 0 && Source.height() > 0) || Dest.width() == 0 || Dest.height() == 0)
+        return;
+    const QRectF shown = Source & QRectF(Bitmap.rect());
+    if (shown.isEmpty())
+        return;
+    const PlacedBitmap placed{&Bitmap, sourceToOutput(Source, Dest)};
+    if (index == kRopSourceCopy)
+        drawBitmap(placed, shown);
+    else
+        ropBlit(placed.toOutput.map(QPolygonF(shown)), placed, index);
+}
+
+void GdiPlayer::BlitBitmap(const DibParts& Dib, QRectF Source, bool FromBottom, const QRectF& Dest, std::uint32_t Rop)
+{
+    if (!ReadsSource(TernaryIndex(Rop))) {
+        PatBlt(Dest, Rop);
+        return;
+    }
+    const std::optional<DibHeader> header = ReadDibHeader(Dib.info);
+    const std::optional<QImage> bitmap = DecodeBitmap(Dib);
+    if (!header || !bitmap)
+        return;
+    if (FromBottom && header->height > 0)
+        Source.moveTop(bitmap->height() - Source.y() - Source.height());
+    StretchBitmap(*bitmap, Source, Dest, Rop);
+}
+
+void GdiPlayer::SetDIBitsToDevice(const DibParts& Dib, QRectF Source, std::int64_t FirstScan, std::int64_t Scans,
+                                  QPointF Dest)
+{
+    const std::optional<DibHeader> header = ReadDibHeader(Dib.info);
+    if (inPath_ || !header || Scans <= 0 || Scans > 0x7FFF'FFFF || !(Source.width() > 0 && Source.height() > 0))
+        return;
+    // The pixels hold only the band of scan lines: the header says so before it is decoded.
+    QByteArray info(reinterpret_cast<const char*>(Dib.info.data()), qsizetype(Dib.info.size()));
+    auto* bytes = reinterpret_cast<std::uint8_t*>(info.data());
+    const bool topDown = header->height < 0;
+    if (header->core)
+        PutU16(bytes + 6, std::uint32_t(std::min<std::int64_t>(Scans, 0x7FFF)));
+    else
+        PutU32(bytes + 8, std::uint32_t(topDown ? -Scans : Scans));
+    const std::optional<QImage> band
+        = DecodeBitmap(DibParts{std::span(bytes, std::size_t(info.size())), Dib.bits, Dib.usage});
+    if (!band)
+        return;
+    // Rows of a bottom-up bitmap count from its bottom; the band from its first scan line.
+    if (topDown)
+        Source.moveTop(Source.y() - double(FirstScan));
+    else
+        Source.moveTop(double(band->height()) - (Source.y() - double(FirstScan)) - Source.height());
+    const QRectF shown = Source & QRectF(band->rect());
+    if (shown.isEmpty())
+        return;
+    // One bitmap pixel per device unit from the destination point.
+    const QPointF device = (state_.world * pageTransform()).map(Dest);
+    const QTransform toOutput = keptOrientation(Source) * QTransform::fromTranslate(-Source.x(), -Source.y())
+        * QTransform::fromTranslate(device.x(), device.y()) * deviceToOutput();
+    drawBitmap(PlacedBitmap{&*band, toOutput}, shown);
+}
+
+void GdiPlayer::MaskBlt(const std::optional<QImage>& Bitmap, QRectF Source, const QRectF& Dest, std::uint32_t Rop,
+                        const std::optional<QImage>& Mask, QPointF MaskAt)
+{
+    const std::uint8_t foreground = TernaryIndex(Rop), background = std::uint8_t(Rop >> 24);
+    if (!Mask) {
+        if (Bitmap)
+            StretchBitmap(*Bitmap, Source, Dest, Rop);
+        else
+            PatBlt(Dest, Rop);
+        return;
+    }
+    if (inPath_ || !(Source.width() > 0 && Source.height() > 0) || Dest.width() == 0 || Dest.height() == 0)
+        return;
+    const QTransform toOutput = sourceToOutput(Source, Dest);
+    // The mask's pixel at MaskAt lies under the source's top-left pixel.
+    const QTransform maskToOutput = QTransform::fromTranslate(Source.x() - MaskAt.x(), Source.y() - MaskAt.y()) * toOutput;
+    const bool readsSource = ReadsSource(foreground) || ReadsSource(background);
+    QRectF area = Source;
+    if (readsSource && Bitmap)
+        area &= QRectF(Bitmap->rect());
+    if (area.isEmpty())
+        return;
+    ropBlit(toOutput.map(QPolygonF(area)), PlacedBitmap{Bitmap ? &*Bitmap : nullptr, toOutput}, foreground,
+            PlacedBitmap{&*Mask, maskToOutput}, background);
+}
+
+void GdiPlayer::PlgBlt(const QImage& Bitmap, QRectF Source, const std::array<QPointF, 3>& Corners,
+                       const std::optional<QImage>& Mask, QPointF MaskAt)
+{
+    if (inPath_ || !(Source.width() > 0 && Source.height() > 0))
+        return;
+    const QRectF shown = Source & QRectF(Bitmap.rect());
+    if (shown.isEmpty())
+        return;
+    // The source's edges along the parallelogram's sides from its first corner.
+    const QPointF right = (Corners[1] - Corners[0]) / Source.width(), down = (Corners[2] - Corners[0]) / Source.height();
+    const QTransform toOutput = keptOrientation(Source) * QTransform::fromTranslate(-Source.x(), -Source.y())
+        * QTransform(right.x(), right.y(), down.x(), down.y(), Corners[0].x(), Corners[0].y()) * transform();
+    if (!Mask) {
+        drawBitmap(PlacedBitmap{&Bitmap, toOutput}, shown);
+        return;
+    }
+    // Where the mask is not set the picture stays: those pixels turn transparent.
+    QImage masked = Bitmap.convertToFormat(QImage::Format_ARGB32);
+    const QPoint offset = (MaskAt - Source.topLeft()).toPoint();
+    for (int y = 0; y < masked.height(); ++y) {
+        QRgb* row = reinterpret_cast<QRgb*>(masked.scanLine(y));
+        for (int x = 0; x < masked.width(); ++x) {
+            const QPoint at(x + offset.x(), y + offset.y());
+            if (!Mask->valid(at) || qGray(Mask->pixel(at)) < 128)
+                row[x] = 0;
+        }
+    }
+    drawBitmap(PlacedBitmap{&masked, toOutput}, shown);
+}
+
+void GdiPlayer::AlphaBlend(const QImage& Bitmap, const std::optional<QImage>& Alpha, QRectF Source, const QRectF& Dest,
+                           std::uint32_t Blend)
+{
+    constexpr std::uint32_t sourceOver = 0, sourceAlpha = 1;
+    const std::uint32_t operation = Blend & 0xFF, constant = (Blend >> 16) & 0xFF, format = Blend >> 24;
+    if (inPath_ || operation != sourceOver || !(Source.width() > 0 && Source.height() > 0) || Dest.width() == 0
+        || Dest.height() == 0)
+        return;
+    const QRectF shown = Source & QRectF(Bitmap.rect());
+    if (shown.isEmpty())
+        return;
+    QImage image = Bitmap;
+    if ((format & sourceAlpha) && Alpha && Alpha->size() == Bitmap.size()) {
+        // The colours come premultiplied by their alpha; ones past it are taken as the alpha.
+        image = QImage(Bitmap.size(), QImage::Format_ARGB32_Premultiplied);
+        for (int y = 0; y < image.height(); ++y) {
+            const QRgb* in = reinterpret_cast<const QRgb*>(Bitmap.constScanLine(y));
+            const std::uint8_t* a = Alpha->constScanLine(y);
+            QRgb* out = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x)
+                out[x] = qRgba(std::min(qRed(in[x]), int(a[x])), std::min(qGreen(in[x]), int(a[x])),
+                               std::min(qBlue(in[x]), int(a[x])), a[x]);
+        }
+    }
+    drawBitmap(PlacedBitmap{&image, sourceToOutput(Source, Dest)}, shown, constant / 255.0);
+}
+
+void GdiPlayer::TransparentBlt(const QImage& Bitmap, QRectF Source, const QRectF& Dest, TColor Transparent)
+{
+    if (inPath_ || !(Source.width() > 0 && Source.height() > 0) || Dest.width() == 0 || Dest.height() == 0)
+        return;
+    const QRectF shown = Source & QRectF(Bitmap.rect());
+    if (shown.isEmpty())
+        return;
+    QImage image = Bitmap.convertToFormat(QImage::Format_ARGB32);
+    const QRgb key = qtColor(Transparent).rgb() & 0xFFFFFF;
+    for (int y = 0; y < image.height(); ++y) {
+        QRgb* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if ((row[x] & 0xFFFFFF) == key)
+                row[x] = 0;
+    }
+    drawBitmap(PlacedBitmap{&image, sourceToOutput(Source, Dest)}, shown);
+}
+
+// ---- Single pixels, flood fills, gradients ----
+
+void GdiPlayer::SetPixel(QPointF Point, TColor Color)
+{
+    if (inPath_)
+        return;
+    const QPointF at = map(Point);
+    const QPoint pixel(int(std::floor(at.x())), int(std::floor(at.y())));
+    if (!drawableBounds().contains(pixel))
+        return;
+    prepare();
+    painter_.fillRect(QRect(pixel, QSize(1, 1)), qtColor(Color));
+}
+
+void GdiPlayer::FloodFill(QPointF Start, TColor Color, bool Surface)
+{
+    const QImage* target = targetImage();
+    if (inPath_ || !target || state_.brush.style == bsNull)
+        return;
+    const QPointF start = map(Start);
+    const QPoint seed(int(std::floor(start.x())), int(std::floor(start.y())));
+    const QRect box = drawableBounds();
+    if (!box.contains(seed) || !spendPixelWork(std::int64_t(box.width()) * box.height()))
+        return;
+    const QImage picture = target->copy(box).convertToFormat(QImage::Format_RGB32);
+    // The fill does not leave the clip region.
+    QImage open(box.size(), QImage::Format_Alpha8);
+    open.fill(255);
+    if (const std::optional<QRegion> clip = effectiveClip()) {
+        open.fill(0);
+        QPainter painter(&open);
+        painter.setClipRegion(clip->translated(-box.topLeft()));
+        painter.fillRect(open.rect(), Qt::black);
+    }
+    // Each pixel of the box: 1 where the fill may go, 2 once it went there.
+    const QRgb key = qtColor(Color).rgb() & 0xFFFFFF;
+    const int width = box.width(), height = box.height();
+    std::vector<std::uint8_t> state(std::size_t(width) * std::size_t(height));
+    for (int y = 0; y < height; ++y) {
+        const QRgb* pixel = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        const std::uint8_t* inside = open.constScanLine(y);
+        std::uint8_t* out = state.data() + std::size_t(y) * std::size_t(width);
+        for (int x = 0; x < width; ++x)
+            out[x] = inside[x] != 0 && ((pixel[x] & 0xFFFFFF) == key) == Surface;
+    }
+    const auto cell = [&](int x, int y) -> std::uint8_t& { return state[std::size_t(y) * std::size_t(width) + std::size_t(x)]; };
+
+    // Row spans from a stack of seeds.
+    std::vector<QPoint> seeds{seed - box.topLeft()};
+    while (!seeds.empty()) {
+        const QPoint p = seeds.back();
+        seeds.pop_back();
+        if (cell(p.x(), p.y()) != 1)
+            continue;
+        int left = p.x(), right = p.x();
+        while (left > 0 && cell(left - 1, p.y()) == 1)
+            --left;
+        while (right + 1 < width && cell(right + 1, p.y()) == 1)
+            ++right;
+        for (int x = left; x <= right; ++x)
+            cell(x, p.y()) = 2;
+        for (int y : {p.y() - 1, p.y() + 1}) {
+            if (y < 0 || y >= height)
+                continue;
+            for (int x = left; x <= right; ++x)
+                if (cell(x, y) == 1 && (x == left || cell(x - 1, y) != 1))
+                    seeds.emplace_back(x, y);
+        }
+    }
+
+    QImage filled = brushImage(box).convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < height; ++y) {
+        QRgb* row = reinterpret_cast<QRgb*>(filled.scanLine(y));
+        const std::uint8_t* taken = state.data() + std::size_t(y) * std::size_t(width);
+        for (int x = 0; x < width; ++x)
+            if (taken[x] != 2)
+                row[x] = 0;
+    }
+    drawOutputImage(filled, box.topLeft());
+}
+
+void GdiPlayer::GradientFill(std::span<const GradientTriangle> Triangles)
+{
+    if (inPath_)
+        return;
+    struct Corner {
+        QPointF at;
+        double red, green, blue;
+    };
+    struct Shaded {
+        std::array<Corner, 3> corners;
+        double area; // twice the signed area
+        QRect cell;  // the output pixels it may cover
+    };
+    const auto cross = [](QPointF a, QPointF b, QPointF c) {
+        return (b.x() - a.x()) * (c.y() - a.y()) - (b.y() - a.y()) * (c.x() - a.x());
+    };
+    const QTransform t = transform();
+    const QRect drawable = drawableBounds();
+    std::vector<Shaded> shapes;
+    QRect box;
+    for (const GradientTriangle& triangle : Triangles) {
+        Shaded shape;
+        QPolygonF outline;
+        for (std::size_t i = 0; i < 3; ++i) {
+            const TColor c = triangle[i].color;
+            shape.corners[i] = {t.map(triangle[i].point), double(RedOf(c)), double(GreenOf(c)), double(BlueOf(c))};
+            outline << shape.corners[i].at;
+        }
+        if (!withinLimit(outline))
+            return;
+        shape.area = cross(shape.corners[0].at, shape.corners[1].at, shape.corners[2].at);
+        shape.cell = outline.boundingRect().toAlignedRect() & drawable;
+        if (std::fabs(shape.area) < 1e-9 || shape.cell.isEmpty()
+            || !spendPixelWork(std::int64_t(shape.cell.width()) * shape.cell.height()))
+            continue;
+        box |= shape.cell;
+        shapes.push_back(shape);
+    }
+    if (shapes.empty())
+        return;
+    QImage shaded(box.size(), QImage::Format_ARGB32);
+    shaded.fill(Qt::transparent);
+    for (const Shaded& shape : shapes) {
+        const std::array<Corner, 3>& c = shape.corners;
+        for (int y = shape.cell.top(); y <= shape.cell.bottom(); ++y) {
+            QRgb* row = reinterpret_cast<QRgb*>(shaded.scanLine(y - box.top()));
+            for (int x = shape.cell.left(); x <= shape.cell.right(); ++x) {
+                // Each corner's share of the pixel's centre; all of them at least 0 inside.
+                const QPointF centre(x + 0.5, y + 0.5);
+                const double w0 = cross(c[1].at, c[2].at, centre) / shape.area;
+                const double w1 = cross(c[2].at, c[0].at, centre) / shape.area;
+                const double w2 = 1 - w0 - w1;
+                if (w0 < 0 || w1 < 0 || w2 < 0)
+                    continue;
+                const auto mix = [&](double Corner::*channel) {
+                    return std::clamp(int(w0 * c[0].*channel + w1 * c[1].*channel + w2 * c[2].*channel + 0.5), 0, 255);
+                };
+                row[x - box.left()] = qRgb(mix(&Corner::red), mix(&Corner::green), mix(&Corner::blue));
+            }
+        }
+    }
+    drawOutputImage(shaded, box.topLeft());
+}
+
+} // namespace metafile
