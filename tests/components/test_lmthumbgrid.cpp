@@ -318,7 +318,7 @@ TEST_F(ThumbGrid, ByDefaultKeysMoveAsInAPlainGrid)
     QList<int> before = selected(*grid);
     for (const auto& step : steps) {
         QTest::keyClick(grid.get(), Qt::Key(step.key), step.keys);
-        const std::string at = QTest::toString(QKeySequence(step.key | step.keys.toInt()).toString());
+        const std::string at = QKeySequence(step.key | step.keys.toInt()).toString().toStdString();
         EXPECT_EQ(grid->CurrentIndex(), step.current) << at;
         EXPECT_EQ(QPoint(grid->Col(), grid->Row()), QPoint(step.current % 3, step.current / 3)) << at;
         EXPECT_EQ(selected(*grid), step.selected) << at;

@@ -160,6 +160,21 @@ TEST_F(ThumbMaker, DamagedFilesFailQuietly)
     EXPECT_FALSE(result.thumbnail);
 }
 
+// The source is loaded with warnings raised, yet a GIF that the model reads with warnings gives
+// its thumbnail, not an error text.
+TEST_F(ThumbMaker, GifsReadWithWarningsGiveTheirThumbnails)
+{
+    TempFolder folder;
+    const std::atomic<bool> going{false};
+    for (const GifWithWarnings& c : GifsWithWarnings()) {
+        const ThumbResult result = LoadThumbnail({folder.write(c.name, c.data), 90, 75, 1, 90, 75, 8}, going);
+        ASSERT_TRUE(result.thumbnail) << c.name.toStdString() << ": " << result.failure.toStdString();
+        EXPECT_EQ(result.failure, "") << c.name.toStdString();
+        EXPECT_EQ(result.picture.size(), FitThumbnailRect(c.width, c.height, 90, 75)->size()) << c.name.toStdString();
+    }
+    EXPECT_TRUE(prompts.calls().isEmpty());
+}
+
 // A job that waits until it is let go.
 struct Gate {
     std::mutex mutex;

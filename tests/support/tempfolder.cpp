@@ -41,6 +41,11 @@ bool TempFolder::exists(const QString& relative) const
     return QFileInfo::exists(file(relative));
 }
 
+QStringList TempFolder::entries() const
+{
+    return QDir(path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
 StartedElsewhere::StartedElsewhere(const QString& workingFolder, const QString& home)
     : savedWorkingFolder_(QDir::currentPath())
     , savedHome_(qgetenv("HOME"))

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 // A fresh folder per test, removed afterwards. path() ends in "/".
@@ -16,6 +17,8 @@ public:
     QString mkdir(const QString& relative) const;
     QByteArray read(const QString& relative) const;
     bool exists(const QString& relative) const;
+    // Every name in the folder, hidden ones (temporary files) included, sorted.
+    QStringList entries() const;
 
 private:
     QTemporaryDir dir_;

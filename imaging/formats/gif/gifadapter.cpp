@@ -15,21 +15,6 @@ constexpr int kSignatureSum = 'G' + 'I' + 'F'; // 214
     throw EPixelGraphic(QStringLiteral("Index > 1"));
 }
 
-// The GIF image's warnings go by the pixel image's WarningAction.
-void routeWarnings(TGIFImage& Gif, const TPixelGraphic& Graphic)
-{
-    Gif.SetOnWarning([&Graphic](PGObject*, int, const QString& Text) {
-        switch (Graphic.RespondToWarning(QStringLiteral("GIF ") + PGLangStr(PgMsg::Warning), Text)) {
-        case TWarningResponse::Abort:
-            RaiseGIF(PGLangStr(PgMsg::Aborted));
-        case TWarningResponse::Raise:
-            RaiseGIF(Text);
-        case TWarningResponse::Continue:
-            break;
-        }
-    });
-}
-
 } // namespace
 
 // ---- Reader ----
@@ -49,8 +34,8 @@ void TGIFFileFormatReader::Load(QIODevice& Stream, TPixelGraphic& Graphic, int I
     if (ImageIndex > 1)
         raiseIndex();
     PGObject* sender = const_cast<TGIFFileFormatReader*>(this);
+    // No warning handler: what the GIF model works round while reading stays inside it.
     TGIFImage gif;
-    routeWarnings(gif, Graphic);
     Graphic.ProgressBegin(sender);
     const AtScopeEnd end([&Graphic, sender] {
         Graphic.Progress(100, 100, sender);
@@ -89,6 +74,9 @@ TGIFFileFormatWriter::TGIFFileFormatWriter()
 
 void TGIFFileFormatWriter::Save(QIODevice& Stream, TPixelGraphic& Graphic, const SaveOptions&) const
 {
+    // Without pixels the file would hold no frame, which no reader takes back.
+    if (Graphic.Width() <= 0 || Graphic.Height() <= 0)
+        RaiseGIF(PGLangStr(PgMsg::ZeroWidthOrHeight));
     PGObject* sender = const_cast<TGIFFileFormatWriter*>(this);
     Graphic.ProgressBegin(sender);
     const AtScopeEnd end([&Graphic, sender] { Graphic.ProgressEnd(sender); });

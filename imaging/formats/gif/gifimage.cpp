@@ -409,6 +409,8 @@ void TGIFImageList::LoadFromStream(ByteReader& Stream)
         if (byte == 0x3B)
             break;
         if (byte != 0x21 && byte != 0x2C) {
+            // Taken, so that the trailer looks at the byte after it and does not warn twice.
+            Stream.U8();
             Image()->Warning(Image(), 1, QString::fromLatin1(GifText::UnknownBlock));
             break;
         }

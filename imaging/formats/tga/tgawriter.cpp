@@ -1,6 +1,7 @@
 #include "tgaformat.h"
 
 #include "imaging/bytestream.h"
+#include "imaging/pgmessages.h"
 #include "imaging/pixelgraphic.h"
 #include "imaging/progressscope.h"
 
@@ -22,6 +23,11 @@ void TTGAFileFormatWriter::Save(QIODevice& Stream, TPixelGraphic& Graphic, const
     const bool trueColor = Graphic.BitCountNum() == bcn24Bit;
     const int width = Graphic.Width();
     const int height = Graphic.Height();
+    // The header keeps each side in 16 bits; a larger one would be cut, not stored.
+    if (width > 0xFFFF)
+        RaiseTagged<EPGTGAFileFormatReader>("TGA", PGLangStrS1(PgMsg::OutOfRange, QStringLiteral("Width")));
+    if (height > 0xFFFF)
+        RaiseTagged<EPGTGAFileFormatReader>("TGA", PGLangStrS1(PgMsg::OutOfRange, QStringLiteral("Height")));
     std::array<std::uint8_t, 18> header{};
     if (trueColor) {
         header[2] = 2;

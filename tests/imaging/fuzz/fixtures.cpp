@@ -976,6 +976,26 @@ QByteArray GifLoopBlock(int Loops)
     return out.append('\0');
 }
 
+std::vector<GifWithWarnings> GifsWithWarnings()
+{
+    const std::vector<TColor> blackWhite{RGBColor(0, 0, 0), RGBColor(255, 255, 255)};
+    const std::vector<std::uint8_t> pixels{0, 1, 1, 0};
+    const QByteArray frame = GifImageBlock(0, 0, 4, 1, 0, {}, pixels, 2);
+    // One sub-block: its count lies after the descriptor and the minimum code size. Raised past
+    // the bytes that follow, with the terminator and the trailer gone.
+    QByteArray cut = GifFile(4, 1, blackWhite, frame, false);
+    const qsizetype count = cut.indexOf(frame) + 11;
+    cut[count] = char(cut[count] + 3);
+    cut.chop(1);
+    return {
+        {"stray_byte_after_last_frame.gif", GifFile(4, 1, blackWhite, frame + "U"), 4, 1, pixels,
+         "Unknown GIF block type"},
+        {"frame_of_width_0.gif", GifFile(2, 2, blackWhite, GifImageBlock(0, 0, 0, 5, 0, {}, {1, 0, 0, 1}, 2)), 2, 2,
+         {1, 0, 0, 1}, "Image exceeds Logical Screen size"},
+        {"data_cut_short.gif", cut, 4, 1, pixels, "Premature end of data"},
+    };
+}
+
 namespace {
 
 QByteArray savedAs(TPixelGraphic& Image, const QString& Extension, const SaveOptions& Options = CurrentSaveOptions())
@@ -1189,6 +1209,8 @@ std::vector<Seed> gifSeeds()
     seeds.push_back({"written_256.gif", savedAs(*image, "gif")});
     const QByteArray whole = seeds.back().data;
     seeds.push_back({"truncated.gif", whole.left(whole.size() / 2)});
+    for (const GifWithWarnings& file : GifsWithWarnings())
+        seeds.push_back({file.name, file.data});
     return seeds;
 }
 

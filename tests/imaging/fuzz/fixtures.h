@@ -53,6 +53,18 @@ QByteArray GifImageBlock(int Left, int Top, int Width, int Height, std::uint8_t 
 QByteArray GifControlBlock(int Disposal, int Delay, std::optional<int> TransparentIndex = std::nullopt);
 // A loop block.
 QByteArray GifLoopBlock(int Loops);
+// Files every browser shows that the GIF model reads only with warnings: a stray byte after the
+// last frame, a frame of width 0, data cut short. Each with the picture it gives (indices, top
+// row first).
+struct GifWithWarnings {
+    QString name;
+    QByteArray data;
+    int width;
+    int height;
+    std::vector<std::uint8_t> indices;
+    QString warning; // the model's first warning
+};
+std::vector<GifWithWarnings> GifsWithWarnings();
 
 // ---- TIFF files, entry by entry (layout: imaging/formats/tiff/FORMAT.md) ----
 struct TiffField {

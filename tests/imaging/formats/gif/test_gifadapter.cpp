@@ -8,6 +8,7 @@
 #include "imaging/formats/gif/gifformat.h"
 #include "imaging/formats/gif/gifimage.h"
 #include "platform/prompts.h"
+#include "tempfolder.h"
 
 #include <QBuffer>
 
@@ -209,26 +210,51 @@ TEST_F(GifAdapter, SavingWritesThePaletteAsTheGlobalMap)
     EXPECT_EQ(photo->BitCountNum(), bcn24Bit); // the image saved stays as it was
 }
 
-TEST_F(GifAdapter, WarningsGoByTheImagesWarningAction)
+// The model's warnings stay inside it: whatever the warning action, nothing is asked or raised
+// and the picture comes out as the model read it.
+TEST_F(GifAdapter, WarningsOfTheModelNeverReachThePixelImage)
 {
-    QByteArray cut = GifFile(4, 1, {kBlack, kWhite}, GifImageBlock(0, 0, 4, 1, 0, {}, Pixels(4, 0), 2), false);
-    cut[cut.size() - 4] = 5; // the sub-block count, past the end
-    cut.chop(1);
     platform::ScriptedPromptService prompts;
-    TPixelGraphic image;
-    image.SetPromptService(&prompts);
-    image.SetWarningAction(waShow);
-    LoadBytes(image, cut);
-    EXPECT_EQ(image.Width(), 4);
-    ASSERT_EQ(prompts.calls().size(), 1);
-    EXPECT_EQ(prompts.lastPrompt().caption, "GIF Warning");
-    EXPECT_EQ(prompts.lastPrompt().text, "Premature end of data");
+    for (const GifWithWarnings& c : GifsWithWarnings()) {
+        TGIFImage model;
+        QStringList warnings;
+        model.SetOnWarning([&](PGObject*, int, const QString& text) { warnings << text; });
+        QBuffer buffer;
+        buffer.setData(c.data);
+        buffer.open(QIODevice::ReadOnly);
+        model.LoadFromStream(buffer);
+        ASSERT_FALSE(warnings.isEmpty()) << c.name.toStdString();
+        EXPECT_EQ(warnings.first(), c.warning) << c.name.toStdString();
 
-    image.SetWarningAction(waAskAbort);
-    prompts.answer(platform::mrCancel);
-    EXPECT_PG_THROW(LoadBytes(image, cut), GIFException, "Operation aborted on user request");
-    image.SetWarningAction(waRaise);
-    EXPECT_PG_THROW(LoadBytes(image, cut), GIFException, "Premature end of data");
+        for (const TWarningAction action : {waRaise, waShow, waAskAbort}) {
+            TPixelGraphic image;
+            image.SetPromptService(&prompts);
+            image.SetWarningAction(action);
+            ASSERT_NO_THROW(LoadBytes(image, c.data)) << c.name.toStdString();
+            EXPECT_EQ(QSize(image.Width(), image.Height()), QSize(c.width, c.height)) << c.name.toStdString();
+            EXPECT_EQ(indicesOf(image), std::vector<std::uint32_t>(c.indices.begin(), c.indices.end()))
+                << c.name.toStdString();
+        }
+    }
+    EXPECT_TRUE(prompts.calls().isEmpty());
+}
+
+TEST_F(GifAdapter, AnEmptyImageIsRefusedBeforeAnythingIsWritten)
+{
+    TempFolder folder;
+    for (const QSize size : {QSize(0, 0), QSize(0, 3), QSize(3, 0)}) {
+        TPixelGraphic image;
+        image.Allocate(size.width(), size.height(), bcn8Bit);
+        image.SetColorResConversion(crcConvert);
+        const QString target = folder.file("empty.gif");
+        EXPECT_PG_THROW(image.SaveToFile(target), GIFException, "Width = 0 or Height = 0");
+        EXPECT_TRUE(folder.entries().isEmpty()) << size.width() << "x" << size.height();
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        EXPECT_PG_THROW(TGIFFileFormatWriter().Save(buffer, image, CurrentSaveOptions()), GIFException,
+                        "Width = 0 or Height = 0");
+        EXPECT_TRUE(buffer.data().isEmpty());
+    }
 }
 
 TEST_F(GifAdapter, NoFrameWithPixelsIsNoImage)

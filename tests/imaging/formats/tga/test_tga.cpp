@@ -1,6 +1,7 @@
 #include "tests/imaging/formattest.h"
 #include "imaging/formats/tga/tgaformat.h"
 #include "imaging/pgsettings.h"
+#include "tempfolder.h"
 
 #include <QBuffer>
 
@@ -135,6 +136,42 @@ TEST_F(Tga, WriterBytesAsInFormatDescription)
     TTGAFileFormatWriter().Save(out2, bits, CurrentSaveOptions());
     EXPECT_EQ(out2.data().size(), 18 + 3 * 2 + 9 * 2);
     EXPECT_EQ(out2.data().right(9), hex("000000000000000001"));
+}
+
+// Sides go into 16-bit fields: 65535 is the largest that is written, anything larger is refused
+// before a byte is written, for either kind of image.
+TEST_F(Tga, TheWriterRefusesASideOver65535)
+{
+    TempFolder folder;
+    const struct { int width, height; TBitCountNum format; QString error; } cases[] = {
+        {70000, 1, bcn24Bit, "TGA: Width out of range"},
+        {1, 70000, bcn24Bit, "TGA: Height out of range"},
+        {65536, 1, bcn8Bit, "TGA: Width out of range"},
+        {65535, 1, bcn24Bit, ""},
+        {1, 65535, bcn8Bit, ""},
+    };
+    for (const auto& c : cases) {
+        const std::string what = std::to_string(c.width) + "x" + std::to_string(c.height);
+        TPixelGraphic image;
+        image.Allocate(c.width, c.height, c.format);
+        image.SetColorResConversion(crcConvert);
+        const QString target = folder.file("wide.tga");
+        if (c.error.isEmpty()) {
+            image.SaveToFile(target);
+            const QByteArray written = readAll(target);
+            EXPECT_EQ(written.mid(12, 4), c.width == 65535 ? hex("FFFF0100") : hex("0100FFFF")) << what;
+            const int mapLength = std::uint8_t(written[5]) | std::uint8_t(written[6]) << 8;
+            EXPECT_EQ(written.size() - 18 - 3 * mapLength, 65535 * (c.format == bcn8Bit ? 1 : 3)) << what;
+            QFile::remove(target);
+            continue;
+        }
+        EXPECT_PG_THROW(image.SaveToFile(target), EPGTGAFileFormatReader, c.error);
+        EXPECT_TRUE(folder.entries().isEmpty()) << what;
+        QBuffer out;
+        out.open(QIODevice::WriteOnly);
+        EXPECT_PG_THROW(TTGAFileFormatWriter().Save(out, image, CurrentSaveOptions()), EPGTGAFileFormatReader, c.error);
+        EXPECT_TRUE(out.data().isEmpty()) << what;
+    }
 }
 
 TEST_F(Tga, EveryTypeOriginAndCompressionLoadsTheSamePixels)
