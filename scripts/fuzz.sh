@@ -20,14 +20,17 @@ for target in "${targets[@]}"; do
   fi
   echo "-- $name for ${seconds}s"
   log=build-fuzz/$name.log
+  # What a failing input leaves (crash-, leak-, timeout- files) stays in the build folder.
+  artifacts=build-fuzz/artifacts/$name/
+  mkdir -p "$artifacts"
   set +e
   ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp:print_suppressions=0 \
-    "$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -detect_leaks=1 "$corpus" >"$log" 2>&1
+    "$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -detect_leaks=1 -artifact_prefix="$artifacts" "$corpus" >"$log" 2>&1
   status=$?
   set -e
   tail -n 2 "$log"
   if ((status != 0)); then
-    echo "fuzz target $name failed (exit $status)" >&2
+    echo "fuzz target $name failed (exit $status); its input is in $artifacts" >&2
     exit "$status"
   fi
 done
