@@ -4,7 +4,6 @@
 #include "platform/filecontent.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QIODevice>
 
 #include <algorithm>
@@ -259,9 +258,6 @@ bool ReadGraphicFileInfo(const QString& FileName, int ImageIndex, QString& Descr
 {
     Description.clear();
     Info = GraphicFileInfo{};
-    const QFileInfo file(FileName);
-    if (file.fileName().isEmpty() || !file.isFile())
-        return false;
     try {
         QFile stream;
         if (!platform::openPlainFile(stream, FileName))

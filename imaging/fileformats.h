@@ -205,5 +205,5 @@ bool ReadStreamFileInfo(const FormatRegistry& Registry, QIODevice& Stream, const
                         int ImageIndex, QString& Description, GraphicFileInfo& Info);
 bool ReadStreamFileInfo(QIODevice& Stream, const QString& Extension, int ImageIndex, QString& Description,
                         GraphicFileInfo& Info);
-// The same for a file; false at once when the name has no file part or the file is missing.
+// The same for a file; false at once when it is missing or no plain file (a folder, a FIFO).
 bool ReadGraphicFileInfo(const QString& FileName, int ImageIndex, QString& Description, GraphicFileInfo& Info);

@@ -1,5 +1,6 @@
 #include "htmltext.h"
 
+#include "platform/filenames.h"
 #include "platform/paths.h"
 
 #include <QList>
@@ -148,43 +149,12 @@ std::optional<QString> decodedUtf8(const QByteArray& bytes)
     return text;
 }
 
-namespace {
-
-constexpr char16_t carriedByteBase = 0xDC00;
-
-// A low surrogate from U+DC80 up standing alone, not the second half of a pair.
-bool isCarriedByte(const QString& text, qsizetype i)
-{
-    const char16_t c = text.at(i).unicode();
-    return c >= carriedByteBase + 0x80 && c <= carriedByteBase + 0xFF && (i == 0 || !text.at(i - 1).isHighSurrogate());
-}
-
-} // namespace
-
 QString pageTextOfBytes(const QByteArray& bytes)
 {
-    if (std::optional<QString> text = decodedUtf8(bytes))
-        return *text;
-    QString text;
-    text.reserve(bytes.size());
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        text += QChar(byte < 0x80 ? char16_t(byte) : char16_t(carriedByteBase + byte));
-    }
-    return text;
+    return platform::decodeFileName(bytes);
 }
 
 QByteArray pageBytes(const QString& text)
 {
-    QByteArray bytes;
-    bytes.reserve(text.size());
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (!isCarriedByte(text, i))
-            continue;
-        bytes += QStringView(text).sliced(start, i - start).toUtf8();
-        bytes += char(text.at(i).unicode() - carriedByteBase);
-        start = i + 1;
-    }
-    return bytes + QStringView(text).sliced(start).toUtf8();
+    return platform::encodeFileName(text);
 }

@@ -49,8 +49,8 @@ QList<QByteArray> splitTextLines(const QByteArray& bytes);
 std::optional<QString> decodedUtf8(const QByteArray& bytes);
 
 // Bytes that must reach a page as they are (a description in the user's own encoding),
-// carried inside page text: valid UTF-8 as its characters, any other bytes with each byte from
-// 0x80 up as the lone surrogate U+DC00 + byte, which no decoded text holds.
+// carried inside page text the way file names carry theirs (platform/filenames.h): valid
+// UTF-8 as its characters, each other byte as the lone surrogate U+DC00 + byte.
 QString pageTextOfBytes(const QByteArray& bytes);
 
 // Page text as the page's bytes: UTF-8, and each carried byte back as it came.

@@ -5,10 +5,20 @@
 
 #include <cstring>
 
+namespace {
+
+constexpr std::size_t signatureSize = 6;
+
+} // namespace
+
+bool IsExifBlock(const std::uint8_t* Data, std::size_t Size)
+{
+    return Data && Size >= signatureSize && std::memcmp(Data, "Exif\0\0", signatureSize) == 0;
+}
+
 int ExifOrientation(const std::uint8_t* Data, std::size_t Size)
 {
-    constexpr std::size_t signatureSize = 6;
-    if (!Data || Size < signatureSize + tiff::HeaderSize || std::memcmp(Data, "Exif\0\0", signatureSize) != 0)
+    if (!IsExifBlock(Data, Size) || Size < signatureSize + tiff::HeaderSize)
         return 1;
     // Offsets in the block count from the TIFF header.
     const std::uint8_t* block = Data + signatureSize;

@@ -52,6 +52,9 @@ int ChooseJpegScale(int Width, int Height, int BoxWidth, int BoxHeight);
 // Load; the memory limit holds for the frame decoded, not for the full-size picture.
 void LoadScaledJpeg(QIODevice& Stream, TPixelGraphic& Graphic, int BoxWidth, int BoxHeight, int MaxScale = 8);
 
+// True when an APP1 segment's payload starts with the Exif signature "Exif\0\0".
+bool IsExifBlock(const std::uint8_t* Data, std::size_t Size);
+
 // The orientation (1 to 8, orientation.h) that an APP1 segment's payload gives when it is an
 // Exif block ("Exif\0\0" and a TIFF structure whose first directory holds the tag); 1 when
 // it has none or the tag is damaged.

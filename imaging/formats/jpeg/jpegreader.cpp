@@ -7,7 +7,6 @@
 #include "imaging/pixelgraphic.h"
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 namespace {
@@ -56,8 +55,7 @@ struct DecodeSession {
 int orientationOf(const jpeg_decompress_struct& info)
 {
     for (jpeg_saved_marker_ptr m = info.marker_list; m; m = m->next)
-        if (m->marker == JPEG_APP0 + 1 && m->data_length == m->original_length && m->data_length >= 6
-            && std::memcmp(m->data, "Exif\0\0", 6) == 0)
+        if (m->marker == JPEG_APP0 + 1 && m->data_length == m->original_length && IsExifBlock(m->data, m->data_length))
             return ExifOrientation(m->data, m->data_length);
     return 1;
 }

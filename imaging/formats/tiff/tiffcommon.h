@@ -17,7 +17,6 @@ enum Tag : std::uint16_t {
     PhotometricInterpretation = 262,
     StripOffsets = 273,
     Orientation = 274, // read only from the Exif block of a JPEG
-
     SamplesPerPixel = 277,
     RowsPerStrip = 278,
     StripByteCounts = 279,
