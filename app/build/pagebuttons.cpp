@@ -1,13 +1,14 @@
 #include "pagebuttons.h"
 
 #include "jpegsave.h"
-#include "imaging/pgcanvas.h"
 #include "imaging/pixelgraphic.h"
 
 #include "platform/paths.h"
 
 #include <QColor>
 #include <QFont>
+#include <QFontMetrics>
+#include <QImage>
 #include <QPainter>
 
 #include <exception>
@@ -26,6 +27,53 @@ QFont buttonFont(const ButtonFont& face)
     return font;
 }
 
+QColor qColour(TColor colour)
+{
+    return QColor(redOf(colour), greenOf(colour), blueOf(colour));
+}
+
+// The background of the text bitmap: white, or lime where white is the text colour, so that
+// the background never stands for a letter.
+QColor textBackground(TColor colour)
+{
+    return (colour & 0xFFFFFF) == 0xFFFFFF ? QColor(0x00, 0xFF, 0x00) : QColor(Qt::white);
+}
+
+// The text centred on a bitmap of the given size filled with the background colour. Drawn
+// without antialiasing: a letter's edge blended with the background would carry that colour
+// onto the button.
+QImage textBitmap(QSize size, const QString& text, const QFont& font, const QColor& colour, const QColor& background)
+{
+    QImage bitmap(size, QImage::Format_RGB32);
+    if (bitmap.isNull())
+        return bitmap;
+    bitmap.fill(background);
+    QPainter painter(&bitmap);
+    painter.setRenderHint(QPainter::TextAntialiasing, false);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setFont(font);
+    painter.setPen(colour);
+    const QFontMetrics metrics(font, &bitmap);
+    const int x = size.width() / 2 - metrics.horizontalAdvance(text) / 2;
+    const int y = size.height() / 2 - metrics.height() / 2;
+    painter.drawText(QPoint(x, y + metrics.ascent()), text);
+    return bitmap;
+}
+
+// The text bitmap laid transparently over the button: its background colour lets the button
+// show through, and every other pixel is a letter's, in the text colour (a glyph the font
+// engine drew in colours of its own still gives no third colour).
+void layText(TPixelGraphic& button, const QImage& bitmap, const QColor& background, TColor colour)
+{
+    const QRgb clear = background.rgb();
+    for (int y = 0; y < bitmap.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(bitmap.constScanLine(y));
+        for (int x = 0; x < bitmap.width(); ++x)
+            if (row[x] != clear)
+                button.SetPixelColor(x, y, colour & 0xFFFFFF);
+    }
+}
+
 } // namespace
 
 PageButton drawPageButton(const QString& blank, TColor colour, const QString& text, const ButtonFont& font)
@@ -38,19 +86,9 @@ PageButton drawPageButton(const QString& blank, TColor colour, const QString& te
     TPixelGraphic& image = *button.image;
     image.Allocate(source.Width(), source.Height(), bcn24Bit);
     image.CopyRect(0, 0, source.Width(), source.Height(), 0, 0, source.Width(), source.Height(), source);
-    TPGCanvas& canvas = image.Canvas();
-    canvas.SetFont(buttonFont(font));
-    canvas.SetPen(QPen(QColor(redOf(colour), greenOf(colour), blueOf(colour))));
-    canvas.SetBrush(Qt::NoBrush); // no text cell: only the letters land on the blank
-    const int x = image.Width() / 2 - canvas.TextWidth(text) / 2;
-    const int y = image.Height() / 2 - canvas.TextHeight(text) / 2;
-    // Without antialiasing a letter's pixels take the pen colour only, so a GIF button holds
-    // the blank's colours and the text colour.
-    QPainter& painter = canvas.Painter();
-    painter.setRenderHint(QPainter::TextAntialiasing, false);
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    canvas.TextOut(x, y, text);
-    image.FlushCanvas();
+    const QColor background = textBackground(colour);
+    layText(image, textBitmap(QSize(image.Width(), image.Height()), text, buttonFont(font), qColour(colour), background),
+            background, colour);
     return button;
 }
 
