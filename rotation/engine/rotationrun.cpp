@@ -25,7 +25,7 @@ RotationInput RotationRun::storedSites() const
 {
     RotationInput input;
     platform::FileOutcome reading;
-    input.siteKeys = sites_.siteKeys(reading);
+    input.siteKeys = sites_.siteKeys(&reading);
     if (!reading)
         input.unreadable << reading.reason;
     return input;
@@ -54,7 +54,7 @@ int RotationRun::rotateAll(const RotationInput& input, const RotationOptions& op
             hooks.showSite(row);
             tsiterecord site;
             platform::FileOutcome reading;
-            sites_.loadsite(keys[row], site, reading);
+            sites_.loadsite(keys[row], site, &reading);
             if (!reading) {
                 // Whether it was due cannot be told: it counts as due and not rotated.
                 log_.Addwarning(reading.reason, true);

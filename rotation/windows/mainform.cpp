@@ -161,7 +161,7 @@ void TfrmMain::FormShow()
     {
         const QSignalBlocker quiet(lbxsites);
         lbxsites->clear();
-        lbxsites->addItems(sites_.siteKeys(sitesReading));
+        lbxsites->addItems(sites_.siteKeys(&sitesReading));
     }
     options_ = loadRotationOptions(ProgramFolder, &optionsReading_);
     // An unattended run reads the site list again and logs both failures itself.
@@ -208,7 +208,7 @@ void TfrmMain::lbxsitesClick()
     const int row = selectedRow();
     platform::FileOutcome reading;
     if (row >= 0)
-        sites_.loadsite(lbxsites->item(row)->text(), CurrentSite, reading);
+        sites_.loadsite(lbxsites->item(row)->text(), CurrentSite, &reading);
     doselectionstatus();
     // While a rotation of all sites runs, the run itself logs a file it cannot read.
     if (!reading && !rotatingAll_)
