@@ -51,10 +51,10 @@ int RotationRun::rotateAll(const RotationInput& input, const RotationOptions& op
     for (int row = 0; row < keys.size(); ++row) {
         bool counted = false;
         try {
-            hooks.showSite(row);
             tsiterecord site;
             platform::FileOutcome reading;
             sites_.loadsite(keys[row], site, &reading);
+            hooks.showSite(row, site);
             if (!reading) {
                 // Whether it was due cannot be told: it counts as due and not rotated.
                 log_.Addwarning(reading.reason, true);
