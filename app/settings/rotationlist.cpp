@@ -27,9 +27,14 @@ QString folderStatus(const QString& folder, int images, const QString& baseHTMLN
 
 } // namespace
 
+int rotationCount(const tsiterecord& site)
+{
+    return std::clamp(site.RotationCount, 0, LargestRotationCount);
+}
+
 int listedRotationCount(const tsiterecord& site, bool useRotations)
 {
-    const int count = std::clamp(site.RotationCount, 0, LargestRotationCount);
+    const int count = rotationCount(site);
     return !useRotations && count >= 2 ? 1 : count;
 }
 

@@ -39,8 +39,11 @@ QStringList rotationListRows(const QString& programFolder, const QString& siteKe
 // More rotations than rotation positions cannot be rotated; a larger stored count is cut.
 inline constexpr int LargestRotationCount = 99999;
 
-// How many rows a site's rotation list has: its record's count, cut to 0..LargestRotationCount,
-// and 1 for a site with a single version that counts more.
+// The rotations a site has: its record's count, cut to 0..LargestRotationCount. The list, New,
+// Delete and Apply to All go by this one count.
+int rotationCount(const tsiterecord& site);
+// How many rows a site's rotation list has: rotationCount, and 1 for a site with a single
+// version that counts more.
 int listedRotationCount(const tsiterecord& site, bool useRotations);
 
 // The images a rotation folder lists.

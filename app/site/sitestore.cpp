@@ -135,11 +135,6 @@ platform::FileOutcome SiteStore::removeSite(const tsiterecord& site, bool delete
     return removeSiteKey(site.SiteKey);
 }
 
-QString SiteStore::expandpath(const QString& path) const
-{
-    return platform::expandpath(path, programFolder_);
-}
-
 QString SiteStore::resolvepath(const QString& path) const
 {
     return platform::resolvepath(path, programFolder_);

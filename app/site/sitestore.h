@@ -62,9 +62,8 @@ public:
     // folder's is shown by prompts), then its [Sites] key, whose outcome is returned.
     platform::FileOutcome removeSite(const tsiterecord& site, bool deleteFolder, platform::PromptService& prompts) const;
 
-    // Path helpers over the program folder.
-    QString expandpath(const QString& path) const;
-    // A stored or typed folder as the program folder's (a relative one lies in it; "~" is home).
+    // Path helpers over the program folder. A stored or typed folder is resolved as the
+    // program folder's (a relative one lies in it; "~" is home).
     QString resolvepath(const QString& path) const;
     QString truncatepath(const QString& path) const;
     QString fixpath(const QString& path, bool add) const;

@@ -384,9 +384,10 @@ void TdlgEditSite::btnNewRotationClick()
     tsiterecord& site = state.CurrentSite;
     if (currentRotation >= 0 && !SaveRotation(currentRotation, true))
         return;
-    if (site.RotationCount >= LargestRotationCount)
+    const int count = rotationCount(site);
+    if (count == LargestRotationCount)
         return;
-    const int n = std::max(site.RotationCount, 0) + 1;
+    const int n = count + 1;
     const QString sitePath = platform::fixpath(site.Path, true, state.ProgramFolder);
     const QString folder = platform::resolvePathIgnoringCase(defaultRotationFolder(sitePath, state.options.UseRotations, n));
     if (!platform::folderExists(folder)
@@ -409,8 +410,8 @@ void TdlgEditSite::btndeleterotationClick()
 {
     PictorumState& state = context_.state;
     tsiterecord& site = state.CurrentSite;
-    // The last row's rotation: the list shows as many as the record counts.
-    const int n = listedRotationCount(site, true);
+    // The last row's rotation.
+    const int n = rotationCount(site);
     if (!state.options.UseRotations || lbxrotations->selectedItems().isEmpty() || n < 1)
         return;
     platform::IniFile file(context_.sites().siteFile(site.SiteKey));
@@ -683,8 +684,7 @@ void TdlgEditSite::btnApplytoAllClick()
     const platform::Hourglass busy;
     const PictorumState& state = context_.state;
     platform::IniFile file(context_.sites().siteFile(state.CurrentSite.SiteKey));
-    const int count = std::min(state.CurrentSite.RotationCount, LargestRotationCount);
-    if (!SaveRotationToAll(file, state.ProgramFolder, count, state.rotationSettings))
+    if (!SaveRotationToAll(file, state.ProgramFolder, rotationCount(state.CurrentSite), state.rotationSettings))
         context_.services.prompts.warning(saveFailed);
 }
 

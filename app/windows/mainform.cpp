@@ -56,6 +56,7 @@ TfrmMain::TfrmMain(AppContext& context)
     setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     buildControls();
+    new platform::HintPause(hintHidePause, this);  // every window's hints, while the program runs
 }
 
 void TfrmMain::buildControls()
@@ -163,8 +164,6 @@ void TfrmMain::FormShow()
 {
     // The program folder comes first: the help pages are found through it.
     state_.ProgramFolder = fixpath(context_.programFileFolder, true);
-    if (!hintPause_)
-        hintPause_ = new platform::HintPause(hintHidePause, this);
 
     state_.RequiredFileNames.clear();
     state_.RequiredFilePaths.clear();

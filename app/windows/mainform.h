@@ -86,5 +86,4 @@ private:
     PictorumState& state_;
     bool shown_ = false;
     bool selecting_ = false;
-    QObject* hintPause_ = nullptr;  // every window's hints, once the program has started
 };

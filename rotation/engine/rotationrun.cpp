@@ -25,7 +25,7 @@ RotationInput RotationRun::storedSites() const
 {
     RotationInput input;
     platform::FileOutcome reading;
-    input.siteKeys = sites_.siteKeys(reading);
+    input.siteKeys = sites_.siteKeys(&reading);
     if (!reading)
         input.unreadable << reading.reason;
     return input;
@@ -51,10 +51,10 @@ int RotationRun::rotateAll(const RotationInput& input, const RotationOptions& op
     for (int row = 0; row < keys.size(); ++row) {
         bool counted = false;
         try {
-            hooks.showSite(row);
             tsiterecord site;
             platform::FileOutcome reading;
-            sites_.loadsite(keys[row], site, reading);
+            sites_.loadsite(keys[row], site, &reading);
+            hooks.showSite(row, site);
             if (!reading) {
                 // Whether it was due cannot be told: it counts as due and not rotated.
                 log_.Addwarning(reading.reason, true);

@@ -33,8 +33,8 @@ class RotationHooks {
 public:
     virtual ~RotationHooks() = default;
     virtual void showStatus(const QString& text) = 0;
-    // The site of that row of the site list is about to be looked at.
-    virtual void showSite(int row) = 0;
+    // The site of that row, as just read from its file, is about to be rotated or skipped.
+    virtual void showSite(int row, const tsiterecord& site) = 0;
 };
 
 // A rotation by hand or unattended, with no window: it walks the stored sites, rotates those

@@ -52,16 +52,11 @@ platform::IniDocument SiteStore::siteDocument(const QString& key) const
     return readSite(key).document;
 }
 
-QStringList SiteStore::siteKeys() const
-{
-    platform::FileOutcome ignored;
-    return siteKeys(ignored);
-}
-
-QStringList SiteStore::siteKeys(platform::FileOutcome& reading) const
+QStringList SiteStore::siteKeys(platform::FileOutcome* reading) const
 {
     const platform::IniFile::Reading list = platform::IniFile(siteListFile()).readChecked();
-    reading = list.outcome;
+    if (reading)
+        *reading = list.outcome;
     return list.document.sectionKeys(sites);
 }
 
@@ -76,16 +71,11 @@ QStringList SiteStore::displayNames(const QStringList& keys) const
     return names;
 }
 
-bool SiteStore::loadsite(const QString& key, tsiterecord& site) const
-{
-    platform::FileOutcome ignored;
-    return loadsite(key, site, ignored);
-}
-
-bool SiteStore::loadsite(const QString& key, tsiterecord& site, platform::FileOutcome& reading) const
+bool SiteStore::loadsite(const QString& key, tsiterecord& site, platform::FileOutcome* reading) const
 {
     const platform::IniFile::Reading settings = readSite(key);
-    reading = settings.outcome;
+    if (reading)
+        *reading = settings.outcome;
     const platform::IniDocument& doc = settings.document;
     const auto number = [&doc](const QString& name, int def, int fallback) {
         const auto text = doc.value(general, name);

@@ -38,18 +38,16 @@ public:
     // The site's settings file as it is now; a missing one reads as empty.
     platform::IniDocument siteDocument(const QString& key) const;
 
-    // The keys of [Sites] in file order; a missing file or section gives none.
-    QStringList siteKeys() const;
-    // The same; reading says whether a file that is there could be read.
-    QStringList siteKeys(platform::FileOutcome& reading) const;
+    // The keys of [Sites] in file order; a missing file or section gives none. reading, when
+    // given, says whether a file that is there could be read.
+    QStringList siteKeys(platform::FileOutcome* reading = nullptr) const;
     // The display name of each key, "Error: " and the key for one that is not listed.
     QStringList displayNames(const QStringList& keys) const;
 
     // Fills every field of the record from the site's file; false when the site has no Path.
-    bool loadsite(const QString& key, tsiterecord& site) const;
-    // The same; reading says whether a file that is there could be read (one that cannot
-    // gives the defaults, as a missing one does).
-    bool loadsite(const QString& key, tsiterecord& site, platform::FileOutcome& reading) const;
+    // A file that cannot be read gives the defaults, as a missing one does; reading, when
+    // given, says which it was.
+    bool loadsite(const QString& key, tsiterecord& site, platform::FileOutcome* reading = nullptr) const;
 
     // The folder of rotation n: Rotation_Path of [Rotation_<n>], by default the site's Path with
     // a separator and "rotation_<n>"; a folder that exists under another case is found.

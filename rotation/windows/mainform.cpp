@@ -18,7 +18,6 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
-#include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
@@ -161,14 +160,14 @@ void TfrmMain::FormShow()
     {
         const QSignalBlocker quiet(lbxsites);
         lbxsites->clear();
-        lbxsites->addItems(sites_.siteKeys(sitesReading));
+        lbxsites->addItems(sites_.siteKeys(&sitesReading));
     }
     options_ = loadRotationOptions(ProgramFolder, &optionsReading_);
     // An unattended run reads the site list again and logs both failures itself.
     if (!RotateMode) {
         for (const platform::FileOutcome* reading : {&sitesReading, &optionsReading_})
             if (!*reading)
-                services_.prompts.warning(reading->reason);
+                report_.report(reading->reason);
     }
     dlgRotOpt->setOptions(options_);
     rebuildSiteNameList();
@@ -208,10 +207,9 @@ void TfrmMain::lbxsitesClick()
     const int row = selectedRow();
     platform::FileOutcome reading;
     if (row >= 0)
-        sites_.loadsite(lbxsites->item(row)->text(), CurrentSite, reading);
+        sites_.loadsite(lbxsites->item(row)->text(), CurrentSite, &reading);
     doselectionstatus();
-    // While a rotation of all sites runs, the run itself logs a file it cannot read.
-    if (!reading && !rotatingAll_)
+    if (!reading)
         report_.report(reading.reason);
 }
 
@@ -244,13 +242,15 @@ void TfrmMain::showStatus(const QString& text)
     Label7->repaint();  // the engine keeps the event loop waiting
 }
 
-void TfrmMain::showSite(int row)
+void TfrmMain::showSite(int row, const tsiterecord& site)
 {
     {
         const QSignalBlocker quiet(lbxsites);
         lbxsites->setCurrentRow(row);
     }
-    lbxsitesClick();
+    // The run has read the site already and logs a file it could not read.
+    CurrentSite = site;
+    doselectionstatus();
 }
 
 void TfrmMain::SetControlsEnabled(bool enabled)
@@ -280,7 +280,6 @@ void TfrmMain::btnrotateallClick()
     int updated = 0;
     {
         platform::Hourglass busy;
-        const QScopedValueRollback running(rotatingAll_, true);
         updated = run_.rotateAll(rotationInput(), options_, *this);
         if (RotateMode)
             verdict_ = run_.finishUnattended(options_);

@@ -86,7 +86,7 @@ protected:
 private:
     void makeControls();
     void showStatus(const QString& text) override;
-    void showSite(int row) override;
+    void showSite(int row, const tsiterecord& site) override;
     int showLog(const QString& heading);
     RotationInput rotationInput() const;
 
@@ -99,5 +99,4 @@ private:
     RotationOptions options_;
     RunVerdict verdict_;
     platform::FileOutcome optionsReading_;
-    bool rotatingAll_ = false;
 };

@@ -65,7 +65,7 @@ struct Rig {
 class FakeHooks : public RotationHooks {
 public:
     void showStatus(const QString& text) override { statuses << text; }
-    void showSite(int row) override
+    void showSite(int row, const tsiterecord&) override
     {
         if (row == throwAt)
             throw std::runtime_error("broken row");
