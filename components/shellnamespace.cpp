@@ -145,6 +145,37 @@ ShellItem makeEntry(const platform::MountTable& mounts, const QString& folder, c
     return item;
 }
 
+// Reads a folder's entries one at a time into sink, which returns true to stop; false when the
+// folder cannot be read. realPath is where the path leads (links resolved); in a remote folder
+// (onRemote) it is the path itself. Touches only the disk and the given table, so it may run
+// on any thread. In a local folder nothing that leads into a remote mount is looked at; in a
+// remote one every entry is, but no sub-folder is opened. With subfolderHints a local folder
+// entry is looked into for a sub-folder (hidden ones with hidden).
+bool scanFolder(const platform::MountTable& mounts, const QString& path, const QString& realPath, bool onRemote,
+                bool hidden, bool subfolderHints, const std::function<bool(ShellItem)>& sink)
+{
+    const QByteArray native = nativePath(path);
+    DIR* dir = ::opendir(native.constData());
+    if (!dir)
+        return false;
+    const bool writable = ::access(native.constData(), W_OK) == 0;
+    while (const dirent* e = ::readdir(dir)) {
+        const QByteArray raw(e->d_name);
+        if (raw == "." || raw == ".." || (raw.startsWith('.') && !hidden))
+            continue;
+        ShellItem item = makeEntry(mounts, path, realPath, platform::decodeFileName(raw), onRemote, writable);
+        if (item.attributes == 0)
+            continue;
+        if (subfolderHints && !item.remote && item.isFolder() && !(item.attributes & saHasSubfolder)
+            && holdsSubfolder(mounts, item.path, hidden))
+            item.attributes |= saHasSubfolder;
+        if (sink(std::move(item)))
+            break;
+    }
+    ::closedir(dir);
+    return true;
+}
+
 QString typeKey(const ShellItem& item)
 {
     const qsizetype dot = item.name.lastIndexOf(QLatin1Char('.'));
@@ -184,32 +215,6 @@ int compareShellItems(const ShellItem& a, const ShellItem& b, TFileSortType type
     if (c == 0)
         c = nameOrder(a, b);
     return order == so_Descending ? -c : c;
-}
-
-bool scanFolder(const platform::MountTable& mounts, const QString& path, bool onRemote, bool hidden,
-                bool subfolderHints, const std::function<bool(ShellItem)>& sink)
-{
-    const QString real = onRemote ? path : mounts.reach(path).path;
-    const QByteArray native = nativePath(path);
-    DIR* dir = ::opendir(native.constData());
-    if (!dir)
-        return false;
-    const bool writable = ::access(native.constData(), W_OK) == 0;
-    while (const dirent* e = ::readdir(dir)) {
-        const QByteArray raw(e->d_name);
-        if (raw == "." || raw == ".." || (raw.startsWith('.') && !hidden))
-            continue;
-        ShellItem item = makeEntry(mounts, path, real, platform::decodeFileName(raw), onRemote, writable);
-        if (item.attributes == 0)
-            continue;
-        if (subfolderHints && !item.remote && item.isFolder() && !(item.attributes & saHasSubfolder)
-            && holdsSubfolder(mounts, item.path, hidden))
-            item.attributes |= saHasSubfolder;
-        if (sink(std::move(item)))
-            break;
-    }
-    ::closedir(dir);
-    return true;
 }
 
 ShellNamespace::ShellNamespace(const platform::MountWatcher& mounts)
@@ -337,15 +342,19 @@ ShellNamespace::Listing ShellNamespace::children(const ShellItem& parent, const 
         return Listing::Read;
 
     // Looked at again each time: a mount may have come over the folder since it was listed.
-    if (!parent.remote && !table.reach(parent.path).remote)
-        return scanFolder(table, parent.path, false, hidden, !files, take) ? Listing::Read : Listing::Unreadable;
+    if (!parent.remote) {
+        const platform::MountTable::Reach reach = table.reach(parent.path);
+        if (!reach.remote)
+            return scanFolder(table, parent.path, reach.path, false, hidden, !files, take) ? Listing::Read
+                                                                                           : Listing::Unreadable;
+    }
     if (request.firstOnly)
         return Listing::Pending;
     const std::optional<FolderScan> scan = remoteScans_->scan(
         parent.path,
         [table, path = parent.path, hidden] {
             FolderScan result;
-            result.ok = scanFolder(table, path, true, hidden, false, [&result](ShellItem item) {
+            result.ok = scanFolder(table, path, path, true, hidden, false, [&result](ShellItem item) {
                 result.items.append(std::move(item));
                 return false;
             });

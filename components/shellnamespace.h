@@ -83,14 +83,6 @@ struct FolderScan {
     QList<ShellItem> items;
 };
 
-// Reads a folder's entries one at a time into sink, which returns true to stop; false when the
-// folder cannot be read. Touches only the disk and the given table, so it may run on any
-// thread. In a local folder nothing that leads into a remote mount is looked at; in a remote
-// one (onRemote) every entry is, but no sub-folder is opened. With subfolderHints a local
-// folder entry is looked into for a sub-folder (hidden ones with hidden).
-bool scanFolder(const platform::MountTable& mounts, const QString& path, bool onRemote, bool hidden,
-                bool subfolderHints, const std::function<bool(ShellItem)>& sink);
-
 // Reads items of the namespace. Looks at mounts (never into remote ones) through the watcher.
 class ShellNamespace {
 public:
