@@ -184,16 +184,6 @@ QString typeKey(const ShellItem& item)
 
 } // namespace
 
-QString NearestExistingFolder(const QString& path)
-{
-    if (!path.startsWith(QLatin1Char('/')))
-        return {};
-    QString p = QDir::cleanPath(path);
-    while (p.size() > 1 && !isFolderPath(p))
-        p.truncate(qMax<qsizetype>(1, p.lastIndexOf(QLatin1Char('/'))));
-    return isFolderPath(p) ? p : QString();
-}
-
 bool MatchesMask(const QString& name, const QStringList& masks)
 {
     return masks.isEmpty() || platform::FileMask(masks.join(QLatin1Char(';'))).matches(name);
@@ -297,6 +287,18 @@ ShellItem ShellNamespace::volume(const platform::MountTable& table, const QStrin
 bool ShellNamespace::answered(const QString& path) const
 {
     return remoteScans_->finished(path);
+}
+
+QString ShellNamespace::nearestFolder(const QString& path) const
+{
+    if (!path.startsWith(QLatin1Char('/')))
+        return {};
+    QString p = QDir::cleanPath(path);
+    if (mounts_.table().reach(path).remote)
+        return p;
+    while (p.size() > 1 && !isFolderPath(p))
+        p.truncate(qMax<qsizetype>(1, p.lastIndexOf(QLatin1Char('/'))));
+    return isFolderPath(p) ? p : QString();
 }
 
 ShellNamespace::Listing ShellNamespace::children(const ShellItem& parent, const Request& request, QList<ShellItem>& out)

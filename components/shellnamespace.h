@@ -66,10 +66,6 @@ struct ShellItem {
     }
 };
 
-// The deepest existing folder of an absolute path, without a trailing "/" (except "/" itself);
-// "" for an empty or relative path.
-QString NearestExistingFolder(const QString& path);
-
 // A file name against the tree's mask list: an empty list takes every name.
 bool MatchesMask(const QString& name, const QStringList& masks);
 
@@ -98,6 +94,10 @@ public:
     ShellItem special(TPidls which) const;
     // An existing folder as a root item (its label the whole path).
     ShellItem folder(const QString& path) const;
+    // The deepest existing folder of an absolute path, without a trailing "/" (except "/"
+    // itself); "" for an empty or relative path. A path into a remote mount is only cleaned:
+    // whether it exists is asked of its server, which may not answer.
+    QString nearestFolder(const QString& path) const;
 
     struct Request {
         TVisOptions options;
