@@ -62,8 +62,6 @@ public:
     virtual QList<MountEntry> mounts() const = 0;
 
     MountTable table() const { return MountTable(mounts()); }
-    MountEntry mountOf(const QString& path) const { return table().mountOf(path); }
-    bool isMountPoint(const QString& path) const { return table().isMountPoint(path); }
 
 signals:
     void changed();
