@@ -75,8 +75,9 @@ MountEntry MountTable::mountOf(const QString& path) const
     MountEntry best{QString(), QStringLiteral("/"), QString()};
     qsizetype bestLength = -1;
     for (const MountEntry& m : entries_) {
-        const bool holds = m.mountPoint == QLatin1StringView("/") || path == m.mountPoint
-                           || path.startsWith(m.mountPoint + QLatin1Char('/'));
+        const qsizetype n = m.mountPoint.size();
+        const bool holds = m.mountPoint == QLatin1StringView("/")
+                           || (path.startsWith(m.mountPoint) && (path.size() == n || path[n] == QLatin1Char('/')));
         // A later mount on the same point hides the earlier one.
         if (holds && m.mountPoint.size() >= bestLength) {
             best = m;
