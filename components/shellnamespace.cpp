@@ -66,8 +66,8 @@ template <typename T> int threeWay(const T& a, const T& b)
 }
 
 // A read of the folder that stops at its first sub-folder (not hidden unless asked). What
-// leads into a remote mount counts as one, unlooked at.
-bool holdsSubfolder(const platform::MountTable& mounts, const QString& path, bool hidden)
+// leads into a remote mount counts as one, unlooked at. realPath is where the path leads.
+bool holdsSubfolder(const platform::MountTable& mounts, const QString& path, const QString& realPath, bool hidden)
 {
     DIR* dir = ::opendir(nativePath(path).constData());
     if (!dir)
@@ -81,7 +81,7 @@ bool holdsSubfolder(const platform::MountTable& mounts, const QString& path, boo
             found = true;
         } else if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) {
             struct stat st {};
-            found = mounts.reach(childPath(path, platform::decodeFileName(name))).remote
+            found = mounts.reachFrom(realPath, platform::decodeFileName(name)).remote
                     || (::fstatat(::dirfd(dir), name, &st, 0) == 0 && S_ISDIR(st.st_mode));
         }
         if (found)
@@ -127,7 +127,7 @@ ShellItem makeEntry(const platform::MountTable& mounts, const QString& folder, c
     }
     if (S_ISLNK(st.st_mode)) {
         item.attributes |= saLink;
-        if (!onRemote && mounts.reach(item.path).remote) {
+        if (!onRemote && mounts.reachFrom(realFolder, name).remote) {
             markUnexamined(item);
             return item;
         }
@@ -167,7 +167,7 @@ bool scanFolder(const platform::MountTable& mounts, const QString& path, const Q
         if (item.attributes == 0)
             continue;
         if (subfolderHints && !item.remote && item.isFolder() && !(item.attributes & saHasSubfolder)
-            && holdsSubfolder(mounts, item.path, hidden))
+            && holdsSubfolder(mounts, item.path, mounts.reachFrom(realPath, item.name).path, hidden))
             item.attributes |= saHasSubfolder;
         if (sink(std::move(item)))
             break;
@@ -279,7 +279,7 @@ ShellItem ShellNamespace::volume(const platform::MountTable& table, const QStrin
                                                       : platform::displayFileName(mountPoint.section(QLatin1Char('/'), -1));
     item.attributes = saFileSystem | saFileSysAncestor | saFolder;
     item.remote = table.isRemote(mountPoint);
-    if (item.remote || holdsSubfolder(table, mountPoint, false))
+    if (item.remote || holdsSubfolder(table, mountPoint, mountPoint, false))
         item.attributes |= saHasSubfolder;
     return item;
 }
@@ -335,7 +335,7 @@ ShellNamespace::Listing ShellNamespace::children(const ShellItem& parent, const 
         home.kind = ShellItem::Kind::Home;
         home.name = home.path;
         home.label = platform::displayFileName(home.path.section(QLatin1Char('/'), -1));
-        if (!home.remote && holdsSubfolder(table, home.path, hidden))
+        if (!home.remote && holdsSubfolder(table, home.path, table.reach(home.path).path, hidden))
             home.attributes |= saHasSubfolder;
         if (take(home))
             return Listing::Read;

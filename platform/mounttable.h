@@ -49,6 +49,9 @@ public:
         bool remote = false;
     };
     Reach reach(const QString& path) const;
+    // As reach(folder + "/" + path) for a folder that was reached already (absolute, its links
+    // resolved): its own levels are not walked again.
+    Reach reachFrom(const QString& folder, const QString& path) const;
 
 private:
     QList<MountEntry> entries_;
