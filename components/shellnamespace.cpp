@@ -66,8 +66,8 @@ template <typename T> int threeWay(const T& a, const T& b)
 }
 
 // A read of the folder that stops at its first sub-folder (not hidden unless asked). What
-// leads into a remote mount counts as one, unlooked at.
-bool holdsSubfolder(const platform::MountTable& mounts, const QString& path, bool hidden)
+// leads into a remote mount counts as one, unlooked at. realPath is where the path leads.
+bool holdsSubfolder(const platform::MountTable& mounts, const QString& path, const QString& realPath, bool hidden)
 {
     DIR* dir = ::opendir(nativePath(path).constData());
     if (!dir)
@@ -81,7 +81,7 @@ bool holdsSubfolder(const platform::MountTable& mounts, const QString& path, boo
             found = true;
         } else if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) {
             struct stat st {};
-            found = mounts.reach(childPath(path, platform::decodeFileName(name))).remote
+            found = mounts.reachFrom(realPath, platform::decodeFileName(name)).remote
                     || (::fstatat(::dirfd(dir), name, &st, 0) == 0 && S_ISDIR(st.st_mode));
         }
         if (found)
@@ -127,7 +127,7 @@ ShellItem makeEntry(const platform::MountTable& mounts, const QString& folder, c
     }
     if (S_ISLNK(st.st_mode)) {
         item.attributes |= saLink;
-        if (!onRemote && mounts.reach(item.path).remote) {
+        if (!onRemote && mounts.reachFrom(realFolder, name).remote) {
             markUnexamined(item);
             return item;
         }
@@ -145,6 +145,37 @@ ShellItem makeEntry(const platform::MountTable& mounts, const QString& folder, c
     return item;
 }
 
+// Reads a folder's entries one at a time into sink, which returns true to stop; false when the
+// folder cannot be read. realPath is where the path leads (links resolved); in a remote folder
+// (onRemote) it is the path itself. Touches only the disk and the given table, so it may run
+// on any thread. In a local folder nothing that leads into a remote mount is looked at; in a
+// remote one every entry is, but no sub-folder is opened. With subfolderHints a local folder
+// entry is looked into for a sub-folder (hidden ones with hidden).
+bool scanFolder(const platform::MountTable& mounts, const QString& path, const QString& realPath, bool onRemote,
+                bool hidden, bool subfolderHints, const std::function<bool(ShellItem)>& sink)
+{
+    const QByteArray native = nativePath(path);
+    DIR* dir = ::opendir(native.constData());
+    if (!dir)
+        return false;
+    const bool writable = ::access(native.constData(), W_OK) == 0;
+    while (const dirent* e = ::readdir(dir)) {
+        const QByteArray raw(e->d_name);
+        if (raw == "." || raw == ".." || (raw.startsWith('.') && !hidden))
+            continue;
+        ShellItem item = makeEntry(mounts, path, realPath, platform::decodeFileName(raw), onRemote, writable);
+        if (item.attributes == 0)
+            continue;
+        if (subfolderHints && !item.remote && item.isFolder() && !(item.attributes & saHasSubfolder)
+            && holdsSubfolder(mounts, item.path, mounts.reachFrom(realPath, item.name).path, hidden))
+            item.attributes |= saHasSubfolder;
+        if (sink(std::move(item)))
+            break;
+    }
+    ::closedir(dir);
+    return true;
+}
+
 QString typeKey(const ShellItem& item)
 {
     const qsizetype dot = item.name.lastIndexOf(QLatin1Char('.'));
@@ -152,16 +183,6 @@ QString typeKey(const ShellItem& item)
 }
 
 } // namespace
-
-QString NearestExistingFolder(const QString& path)
-{
-    if (!path.startsWith(QLatin1Char('/')))
-        return {};
-    QString p = QDir::cleanPath(path);
-    while (p.size() > 1 && !isFolderPath(p))
-        p.truncate(qMax<qsizetype>(1, p.lastIndexOf(QLatin1Char('/'))));
-    return isFolderPath(p) ? p : QString();
-}
 
 bool MatchesMask(const QString& name, const QStringList& masks)
 {
@@ -184,32 +205,6 @@ int compareShellItems(const ShellItem& a, const ShellItem& b, TFileSortType type
     if (c == 0)
         c = nameOrder(a, b);
     return order == so_Descending ? -c : c;
-}
-
-bool scanFolder(const platform::MountTable& mounts, const QString& path, bool onRemote, bool hidden,
-                bool subfolderHints, const std::function<bool(ShellItem)>& sink)
-{
-    const QString real = onRemote ? path : mounts.reach(path).path;
-    const QByteArray native = nativePath(path);
-    DIR* dir = ::opendir(native.constData());
-    if (!dir)
-        return false;
-    const bool writable = ::access(native.constData(), W_OK) == 0;
-    while (const dirent* e = ::readdir(dir)) {
-        const QByteArray raw(e->d_name);
-        if (raw == "." || raw == ".." || (raw.startsWith('.') && !hidden))
-            continue;
-        ShellItem item = makeEntry(mounts, path, real, platform::decodeFileName(raw), onRemote, writable);
-        if (item.attributes == 0)
-            continue;
-        if (subfolderHints && !item.remote && item.isFolder() && !(item.attributes & saHasSubfolder)
-            && holdsSubfolder(mounts, item.path, hidden))
-            item.attributes |= saHasSubfolder;
-        if (sink(std::move(item)))
-            break;
-    }
-    ::closedir(dir);
-    return true;
 }
 
 ShellNamespace::ShellNamespace(const platform::MountWatcher& mounts)
@@ -284,7 +279,7 @@ ShellItem ShellNamespace::volume(const platform::MountTable& table, const QStrin
                                                       : platform::displayFileName(mountPoint.section(QLatin1Char('/'), -1));
     item.attributes = saFileSystem | saFileSysAncestor | saFolder;
     item.remote = table.isRemote(mountPoint);
-    if (item.remote || holdsSubfolder(table, mountPoint, false))
+    if (item.remote || holdsSubfolder(table, mountPoint, mountPoint, false))
         item.attributes |= saHasSubfolder;
     return item;
 }
@@ -292,6 +287,18 @@ ShellItem ShellNamespace::volume(const platform::MountTable& table, const QStrin
 bool ShellNamespace::answered(const QString& path) const
 {
     return remoteScans_->finished(path);
+}
+
+QString ShellNamespace::nearestFolder(const QString& path) const
+{
+    if (!path.startsWith(QLatin1Char('/')))
+        return {};
+    QString p = QDir::cleanPath(path);
+    if (mounts_.table().reach(path).remote)
+        return p;
+    while (p.size() > 1 && !isFolderPath(p))
+        p.truncate(qMax<qsizetype>(1, p.lastIndexOf(QLatin1Char('/'))));
+    return isFolderPath(p) ? p : QString();
 }
 
 ShellNamespace::Listing ShellNamespace::children(const ShellItem& parent, const Request& request, QList<ShellItem>& out)
@@ -328,7 +335,7 @@ ShellNamespace::Listing ShellNamespace::children(const ShellItem& parent, const 
         home.kind = ShellItem::Kind::Home;
         home.name = home.path;
         home.label = platform::displayFileName(home.path.section(QLatin1Char('/'), -1));
-        if (!home.remote && holdsSubfolder(table, home.path, hidden))
+        if (!home.remote && holdsSubfolder(table, home.path, table.reach(home.path).path, hidden))
             home.attributes |= saHasSubfolder;
         if (take(home))
             return Listing::Read;
@@ -337,15 +344,19 @@ ShellNamespace::Listing ShellNamespace::children(const ShellItem& parent, const 
         return Listing::Read;
 
     // Looked at again each time: a mount may have come over the folder since it was listed.
-    if (!parent.remote && !table.reach(parent.path).remote)
-        return scanFolder(table, parent.path, false, hidden, !files, take) ? Listing::Read : Listing::Unreadable;
+    if (!parent.remote) {
+        const platform::MountTable::Reach reach = table.reach(parent.path);
+        if (!reach.remote)
+            return scanFolder(table, parent.path, reach.path, false, hidden, !files, take) ? Listing::Read
+                                                                                           : Listing::Unreadable;
+    }
     if (request.firstOnly)
         return Listing::Pending;
     const std::optional<FolderScan> scan = remoteScans_->scan(
         parent.path,
         [table, path = parent.path, hidden] {
             FolderScan result;
-            result.ok = scanFolder(table, path, true, hidden, false, [&result](ShellItem item) {
+            result.ok = scanFolder(table, path, path, true, hidden, false, [&result](ShellItem item) {
                 result.items.append(std::move(item));
                 return false;
             });

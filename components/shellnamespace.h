@@ -66,10 +66,6 @@ struct ShellItem {
     }
 };
 
-// The deepest existing folder of an absolute path, without a trailing "/" (except "/" itself);
-// "" for an empty or relative path.
-QString NearestExistingFolder(const QString& path);
-
 // A file name against the tree's mask list: an empty list takes every name.
 bool MatchesMask(const QString& name, const QStringList& masks);
 
@@ -82,14 +78,6 @@ struct FolderScan {
     bool ok = false;
     QList<ShellItem> items;
 };
-
-// Reads a folder's entries one at a time into sink, which returns true to stop; false when the
-// folder cannot be read. Touches only the disk and the given table, so it may run on any
-// thread. In a local folder nothing that leads into a remote mount is looked at; in a remote
-// one (onRemote) every entry is, but no sub-folder is opened. With subfolderHints a local
-// folder entry is looked into for a sub-folder (hidden ones with hidden).
-bool scanFolder(const platform::MountTable& mounts, const QString& path, bool onRemote, bool hidden,
-                bool subfolderHints, const std::function<bool(ShellItem)>& sink);
 
 // Reads items of the namespace. Looks at mounts (never into remote ones) through the watcher.
 class ShellNamespace {
@@ -106,6 +94,10 @@ public:
     ShellItem special(TPidls which) const;
     // An existing folder as a root item (its label the whole path).
     ShellItem folder(const QString& path) const;
+    // The deepest existing folder of an absolute path, without a trailing "/" (except "/"
+    // itself); "" for an empty or relative path. A path into a remote mount is only cleaned:
+    // whether it exists is asked of its server, which may not answer.
+    QString nearestFolder(const QString& path) const;
 
     struct Request {
         TVisOptions options;

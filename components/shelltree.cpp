@@ -16,7 +16,6 @@
 
 #include <QContextMenuEvent>
 #include <QCoreApplication>
-#include <QDir>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
@@ -231,7 +230,7 @@ QString TShellTree::Path() const
 
 void TShellTree::SetPath(const QString& path)
 {
-    const QString target = nearestFolder(path);
+    const QString target = namespace_.nearestFolder(path);
     if (target.isEmpty()) {
         if (rootNode_)
             setCurrentItem(rootNode_);
@@ -239,14 +238,6 @@ void TShellTree::SetPath(const QString& path)
     }
     if (target != Path())
         Navigate(target);
-}
-
-QString TShellTree::nearestFolder(const QString& path) const
-{
-    // Whether a folder on a remote mount exists is asked of its server, which may not answer.
-    if (path.startsWith(QLatin1Char('/')) && mounts_->table().reach(path).remote)
-        return QDir::cleanPath(path);
-    return NearestExistingFolder(path);
 }
 
 TShellnode* TShellTree::CurrentNode() const
@@ -273,7 +264,7 @@ void TShellTree::SetRootPIDL(TPidls value)
 
 void TShellTree::SetRootDir(const QString& value)
 {
-    const QString folder = nearestFolder(value);
+    const QString folder = namespace_.nearestFolder(value);
     if (folder.isEmpty() || folder == rootDir_)
         return;
     rootDir_ = folder;
@@ -434,7 +425,7 @@ void TShellTree::BuildRoot()
     if (rootUsePIDL_) {
         item = namespace_.special(rootPIDL_);
     } else {
-        QString folder = nearestFolder(rootDir_);
+        QString folder = namespace_.nearestFolder(rootDir_);
         if (folder.isEmpty())
             folder = QStringLiteral("/");
         item = namespace_.folder(folder);

@@ -191,7 +191,6 @@ private:
     enum class RebuildMode { Root, Special, Folder };
     void Rebuild(RebuildMode mode);
     void Navigate(const QString& path);
-    QString nearestFolder(const QString& path) const;
     TShellnode* makeNode(ShellItem item);
     void forget(TShellnode* node);
     // Takes an item into the listing: an existing unseen child of the same name and kind, or a new node.

@@ -83,10 +83,7 @@ void ThumbCells::Fill(const QStringList& Texts, bool ResetIndex, bool FireSelect
             slot(IndexToCell(i))->text = Texts.at(i);
         newIndex = std::min(newIndex, n - 1);
         clickedWasSelected_ = false;
-        if (currentIndex_ != -1)
-            previousIndex_ = currentIndex_;
-        currentIndex_ = newIndex;
-        moveFocus(IndexToCell(newIndex)); // the focus frame never stays on the old folder's cell
+        SetCurrentIndex(newIndex); // the focus frame never stays on the old folder's cell
         anchorIndex_ = newIndex;
         lastClickedIndex_ = -1;
         ignoreNextMouseUp_ = false;

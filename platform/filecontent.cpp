@@ -21,7 +21,7 @@ bool isPlain(const struct stat& st)
 
 } // namespace
 
-int openPlainDescriptor(const QString& path)
+int openPlainDescriptor(const QString& path, struct stat* status)
 {
     const QByteArray name = QFile::encodeName(path);
     if (name.isEmpty()) {
@@ -45,13 +45,16 @@ int openPlainDescriptor(const QString& path)
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags != -1)
         ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    if (status)
+        *status = st;
     return fd;
 }
 
 std::optional<QByteArray> readFileContent(const QString& path)
 {
     // Plain system calls: settings are read file by file for every site of a run.
-    const int fd = openPlainDescriptor(path);
+    struct stat st {};
+    const int fd = openPlainDescriptor(path, &st);
     if (fd < 0)
         return std::nullopt;
     struct Closer {
@@ -63,9 +66,6 @@ std::optional<QByteArray> readFileContent(const QString& path)
             errno = err;
         }
     } closer{fd};
-    struct stat st {};
-    if (::fstat(fd, &st) != 0)
-        return std::nullopt;
     // The size is a first guess: the file may grow or shrink while it is read.
     QByteArray bytes(qsizetype(st.st_size) + 1, Qt::Uninitialized);
     qsizetype filled = 0;

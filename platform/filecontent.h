@@ -6,6 +6,7 @@
 #include <optional>
 
 class QFile;
+struct stat;
 
 namespace platform {
 
@@ -15,8 +16,9 @@ namespace platform {
 // between cannot block either. A refusal leaves errno at EISDIR for a folder and EINVAL for
 // anything else that is not a plain file.
 
-// The open descriptor (blocking reads, close-on-exec), or -1 with errno set.
-int openPlainDescriptor(const QString& path);
+// The open descriptor (blocking reads, close-on-exec), or -1 with errno set. The status that
+// the descriptor was checked with is handed back when asked for.
+int openPlainDescriptor(const QString& path, struct stat* status = nullptr);
 
 // The whole content of a plain file; nothing when it is missing, not a plain file or
 // unreadable (errno then says which).

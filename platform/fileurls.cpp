@@ -2,8 +2,7 @@
 
 #include "filenames.h"
 
-#include <climits>
-#include <unistd.h>
+#include <QSysInfo>
 
 namespace platform {
 
@@ -13,10 +12,7 @@ namespace {
 // managers write into every URL they drag).
 bool isThisHost(const QByteArray& host)
 {
-    if (host.isEmpty() || host == "localhost")
-        return true;
-    char name[HOST_NAME_MAX + 1] = {};
-    return ::gethostname(name, sizeof name - 1) == 0 && host == QByteArray(name).toLower();
+    return host.isEmpty() || host == "localhost" || host == QSysInfo::machineHostName().toUtf8().toLower();
 }
 
 } // namespace

@@ -64,7 +64,7 @@ bool isProtectedFolder(const QString& folder, const QString& programFolder)
     if (!folder.startsWith(QLatin1Char('/')))
         return true;
     const QString c = canonicalLocation(folder);
-    if (c == QLatin1String("/") || c.isEmpty())
+    if (c == QLatin1String("/"))
         return true;
     if (c == canonicalLocation(QDir::homePath()))
         return true;
@@ -75,8 +75,7 @@ FileOutcome removeFolderTree(const QString& folder, const QString& programFolder
 {
     // Deleting the working folder, or one that holds it, would pull the floor from under the
     // process (and from under a shell that started it there).
-    if (folder.trimmed().isEmpty() || isProtectedFolder(folder, programFolder)
-        || isAncestorOrSelf(folder, QDir::currentPath()))
+    if (isProtectedFolder(folder, programFolder) || isAncestorOrSelf(folder, QDir::currentPath()))
         return FileOutcome::failure(QStringLiteral("Refusing to delete %1").arg(folder));
     if (!folderExists(folder))
         return FileOutcome::failure(QStringLiteral("No such folder: %1").arg(folder));

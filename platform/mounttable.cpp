@@ -75,8 +75,9 @@ MountEntry MountTable::mountOf(const QString& path) const
     MountEntry best{QString(), QStringLiteral("/"), QString()};
     qsizetype bestLength = -1;
     for (const MountEntry& m : entries_) {
-        const bool holds = m.mountPoint == QLatin1StringView("/") || path == m.mountPoint
-                           || path.startsWith(m.mountPoint + QLatin1Char('/'));
+        const qsizetype n = m.mountPoint.size();
+        const bool holds = m.mountPoint == QLatin1StringView("/")
+                           || (path.startsWith(m.mountPoint) && (path.size() == n || path[n] == QLatin1Char('/')));
         // A later mount on the same point hides the earlier one.
         if (holds && m.mountPoint.size() >= bestLength) {
             best = m;
@@ -96,18 +97,23 @@ bool MountTable::isMountPoint(const QString& path) const
 
 MountTable::Reach MountTable::reach(const QString& path) const
 {
+    return reachFrom(QStringLiteral("/"), path);
+}
+
+MountTable::Reach MountTable::reachFrom(const QString& folder, const QString& path) const
+{
     // The kernel gives up after 40 links in one lookup; so does this walk.
     constexpr int mostLinks = 40;
-    const auto joined = [](const QString& folder, const QString& name) {
-        return folder == QLatin1StringView("/") ? folder + name : folder + QLatin1Char('/') + name;
+    const auto joined = [](const QString& base, const QString& name) {
+        return base == QLatin1StringView("/") ? base + name : base + QLatin1Char('/') + name;
     };
     const auto withRest = [&](QString at, const QStringList& rest) {
         for (const QString& part : rest)
             at = joined(at, part);
         return at;
     };
+    QString at = folder;
     QStringList rest = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
-    QString at = QStringLiteral("/");
     if (isRemote(at))
         return {withRest(at, rest), true};
     int links = 0;

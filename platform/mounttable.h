@@ -49,6 +49,9 @@ public:
         bool remote = false;
     };
     Reach reach(const QString& path) const;
+    // As reach(folder + "/" + path) for a folder that was reached already (absolute, its links
+    // resolved): its own levels are not walked again.
+    Reach reachFrom(const QString& folder, const QString& path) const;
 
 private:
     QList<MountEntry> entries_;
@@ -62,8 +65,6 @@ public:
     virtual QList<MountEntry> mounts() const = 0;
 
     MountTable table() const { return MountTable(mounts()); }
-    MountEntry mountOf(const QString& path) const { return table().mountOf(path); }
-    bool isMountPoint(const QString& path) const { return table().isMountPoint(path); }
 
 signals:
     void changed();

@@ -229,16 +229,14 @@ FileOutcome stageCopy(const QString& source, const QString& destination, NewFile
     const auto cannotWrite = [&destination] { return FileOutcome::fromErrno(QStringLiteral("Cannot write %1").arg(destination)); };
     const auto cannotRead = [&source] { return FileOutcome::fromErrno(QStringLiteral("Cannot read %1").arg(source)); };
 
-    const int in = openPlainDescriptor(source);
+    struct stat from {};
+    const int in = openPlainDescriptor(source, &from);
     if (in < 0)
         return cannotRead();
     struct Closer {
         int fd;
         ~Closer() { ::close(fd); }
     } closer{in};
-    struct stat from {};
-    if (::fstat(in, &from) != 0)
-        return cannotRead();
 
     // A file it replaces keeps its bits; a link there is replaced like a missing file.
     struct stat old {};

@@ -348,8 +348,9 @@ TEST_F(Tree, SelectionWhoseFolderGoesMovesToTheNearestFolderAbove)
         }
         EXPECT_EQ(tree.Path(), c.after);
         EXPECT_EQ(changes.count(), c.changes);
-        if (c.changes > 0)
+        if (c.changes > 0) {
             EXPECT_EQ(changes.last().at(0).value<TShellnode*>(), tree.CurrentNode());
+        }
     }
 }
 

@@ -9,12 +9,6 @@ using namespace platform;
 
 namespace {
 
-class FixedMounts : public MountWatcher {
-public:
-    QList<MountEntry> list;
-    QList<MountEntry> mounts() const override { return list; }
-};
-
 TEST(MountTable, ParsesEscapesAndSkipsDamagedLines)
 {
     const QByteArray table = "/dev/sda1 / ext4 rw,relatime 0 0\n"
@@ -51,8 +45,7 @@ TEST(MountTable, RemoteTypesAndUserVolumes)
 
 TEST(MountTable, MountOfTakesTheDeepestAndTheLastOnOnePoint)
 {
-    FixedMounts m;
-    m.list = {{"a", "/", "ext4"}, {"b", "/mnt/nas", "nfs"}, {"c", "/mnt/nas", "ext4"}, {"d", "/mnt/nas/x", "nfs"}};
+    const MountTable m({{"a", "/", "ext4"}, {"b", "/mnt/nas", "nfs"}, {"c", "/mnt/nas", "ext4"}, {"d", "/mnt/nas/x", "nfs"}});
     EXPECT_EQ(m.mountOf("/mnt/nas/file").device, "c");
     EXPECT_EQ(m.mountOf("/mnt/nas").device, "c");
     EXPECT_EQ(m.mountOf("/mnt/nas/x/y").device, "d");
@@ -107,7 +100,7 @@ TEST(MountTable, ReachFollowsLinksButStopsAtRemoteMounts)
 TEST(MountTable, ProcWatcherSeesTheRootMount)
 {
     ProcMountWatcher watcher;
-    EXPECT_EQ(watcher.mountOf("/").mountPoint, "/");
+    EXPECT_EQ(watcher.table().mountOf("/").mountPoint, "/");
     EXPECT_FALSE(watcher.mounts().isEmpty());
 }
 
