@@ -1,6 +1,7 @@
 #include "smtpclient.h"
 
 #include <QDeadlineTimer>
+#include <QSysInfo>
 
 #include <algorithm>
 #include <cerrno>
@@ -31,10 +32,8 @@ QByteArray oneLine(const QString& text)
 
 QString localHostName()
 {
-    char name[256] = {};
-    if (::gethostname(name, sizeof name - 1) != 0 || name[0] == '\0')
-        return QStringLiteral("localhost");
-    return QString::fromLocal8Bit(name);
+    const QString name = QSysInfo::machineHostName();
+    return name.isEmpty() ? QStringLiteral("localhost") : name;
 }
 
 constexpr qsizetype maxLineBytes = 998;  // a line's limit in SMTP, without its CR LF

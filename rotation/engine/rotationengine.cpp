@@ -132,7 +132,7 @@ SiteRotation RotationEngine::rotateSite(const tsiterecord& site)
 std::optional<QString> RotationEngine::forbiddenLiveFolder(const QString& source, const QString& target) const
 {
     const auto forbidden = [&](const QString& folder) {
-        return folder.trimmed().isEmpty() || platform::isProtectedFolder(folder, sites_.programFolder())
+        return platform::isProtectedFolder(folder, sites_.programFolder())
                || platform::isWithinFolder(folder, source);
     };
     if (forbidden(target))

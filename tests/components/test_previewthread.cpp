@@ -1,4 +1,5 @@
 #include "fakepicturereader.h"
+#include "fifo.h"
 #include "fixtures.h"
 
 #include "components/previewthread.h"
@@ -12,7 +13,6 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 namespace {
 
@@ -175,7 +175,7 @@ TEST_F(PreviewWorker, JpegsStandAsTheirExifOrientationSays)
 TEST_F(PreviewWorker, FilesThatGiveNoPreview)
 {
     dir.write("note.bmp", "not a picture at all");
-    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.file("pipe.fak")).constData(), 0600), 0);
+    ASSERT_FALSE(MakeFifo(dir.file("pipe.fak")).isEmpty());
     WriteFakePicture(dir, "empty.fak", "FAKE 0 40 00FF00");
     WriteFakePicture(dir, "broken.fak", "FAKE 40 40 00FF00 0 broken");
     MakePatternImage(40, 40, bcn24Bit)->SaveToFile(dir.file("cut.bmp"));

@@ -63,6 +63,8 @@ TEST(FileUrls, NameThatIsNotUtf8ReachesTheFileOnDisk)
     const QString path = localFileOfUrl(fileUrl(decodeFileName(native)));
     struct stat st {};
     EXPECT_EQ(::stat(encodeFileName(path).constData(), &st), 0);
+    // The temporary folder cannot remove a name it cannot decode.
+    ::unlink(native.constData());
 }
 
 TEST(FileUrls, OnlyLocalFileUrlsCount)

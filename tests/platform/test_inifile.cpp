@@ -1,4 +1,5 @@
 #include "platform/inifile.h"
+#include "fifo.h"
 #include "tempfolder.h"
 #include "testnames.h"
 #include "unprivileged.h"
@@ -11,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <future>
-#include <sys/stat.h>
 
 using platform::IniDocument;
 using platform::IniFile;
@@ -197,7 +197,7 @@ TEST(IniFile, AFileThatIsThereButCannotBeReadNamesItselfAndTheReason)
     TempFolder dir;
     dir.mkdir("folder.ini");
     const QString fifo = dir.file("fifo.ini");
-    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_FALSE(MakeFifo(fifo).isEmpty());
     const QString locked = dir.write("locked.ini", "[Sites]\r\nSite_1=One\r\n");
     ASSERT_TRUE(QFile::setPermissions(locked, QFileDevice::WriteOwner));
     const struct {
