@@ -164,13 +164,15 @@ QTransform GdiPlayer::sourceToOutput(const QRectF& Source, const QRectF& Dest) c
         * QTransform::fromTranslate(Dest.x(), Dest.y()) * transform();
 }
 
-void GdiPlayer::drawBitmap(const PlacedBitmap& Bitmap, const QRectF& Shown, double Opacity)
+void GdiPlayer::drawBitmap(const PlacedBitmap& Bitmap, const QRectF& Shown, double Opacity,
+                           QPainter::CompositionMode Mode)
 {
     if (!withinLimit(Bitmap.toOutput.map(QPolygonF(Shown))))
         return;
     prepare();
     painter_.save();
     painter_.setTransform(Bitmap.toOutput);
+    painter_.setCompositionMode(Mode);
     painter_.setRenderHint(QPainter::SmoothPixmapTransform, state_.stretchMode == stretchHalftone);
     painter_.setOpacity(Opacity);
     painter_.drawImage(Shown, *Bitmap.image, Shown);
@@ -283,24 +285,13 @@ void GdiPlayer::ropBlit(const QPolygonF& Area, PlacedBitmap Source, std::uint8_t
 void GdiPlayer::PatBlt(const QRectF& Dest, std::uint32_t Rop)
 {
     const std::uint8_t index = TernaryIndex(Rop);
-    if (inPath_ || ReadsSource(index) || index == kRopDestination)
+    if (inPath_ || ReadsSource(index))
         return; // a transfer that wants a source it does not have draws nothing
-    const QPolygonF area = mapRect(Dest);
-    switch (index) {
-    case kRopPatternCopy:
-        if (state_.brush.style != bsNull)
-            fillOutputPolygon(area, qtBrush());
-        break;
-    case kRopBlackness:
-        fillOutputPolygon(area, QBrush(Qt::black));
-        break;
-    case kRopWhiteness:
-        fillOutputPolygon(area, QBrush(Qt::white));
-        break;
-    default:
-        ropBlit(area, {}, index);
-        break;
-    }
+    // What is left mixes the brush with the picture, as the pen and brush mixes do.
+    const std::optional<QPainter::CompositionMode> mix = MixComposition(PatternMix(index));
+    const bool usesPattern = ReadsPattern(index);
+    if (mix && !(usesPattern && state_.brush.style == bsNull))
+        fillOutputPolygon(mapRect(Dest), usesPattern ? qtBrush() : QBrush(Qt::white), *mix);
 }
 
 void GdiPlayer::StretchBitmap(const QImage& Bitmap, QRectF Source, const QRectF& Dest, std::uint32_t Rop)
@@ -316,10 +307,10 @@ void GdiPlayer::StretchBitmap(const QImage& Bitmap, QRectF Source, const QRectF&
     if (shown.isEmpty())
         return;
     const PlacedBitmap placed{&Bitmap, sourceToOutput(Source, Dest)};
-    if (index == kRopSourceCopy)
-        drawBitmap(placed, shown);
-    else
+    if (ReadsPattern(index))
         ropBlit(placed.toOutput.map(QPolygonF(shown)), placed, index);
+    else if (const std::optional<QPainter::CompositionMode> mix = MixComposition(SourceMix(index)))
+        drawBitmap(placed, shown, 1, *mix); // the source with the picture: a mix the painter does
 }
 
 void GdiPlayer::BlitBitmap(const DibParts& Dib, QRectF Source, bool FromBottom, const QRectF& Dest, std::uint32_t Rop)

@@ -952,13 +952,15 @@ void GdiPlayer::Arc(ArcKind Kind, const QRectF& Box, QPointF Start, QPointF End)
     draw(shape, closed, true, Kind == ArcKind::ArcTo);
 }
 
-void GdiPlayer::fillOutputPolygon(const QPolygonF& Polygon, const QBrush& Brush)
+void GdiPlayer::fillOutputPolygon(const QPolygonF& Polygon, const QBrush& Brush, QPainter::CompositionMode Mode)
 {
     QPainterPath shape;
     shape.addPolygon(Polygon);
     shape.closeSubpath();
     prepare();
+    painter_.setCompositionMode(Mode);
     painter_.fillPath(shape, Brush);
+    painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
 QPolygonF GdiPlayer::mapRect(const QRectF& Logical) const
