@@ -143,6 +143,13 @@ std::optional<GdiBrush> stockBrush(std::uint32_t Stock)
     }
 }
 
+// The object of kind T in a slot of the table; none when the slot is empty or holds another kind.
+template <class T, class Table> auto objectIn(Table& Objects, std::uint32_t Index)
+{
+    const auto found = Objects.find(Index);
+    return found == Objects.end() ? nullptr : std::get_if<T>(&found->second);
+}
+
 } // namespace
 
 GdiPlayer::GdiPlayer(QPainter& Painter, const PlaybackFrame& Frame) : painter_(Painter), frame_(Frame)
@@ -390,16 +397,14 @@ std::optional<GdiBrush> GdiPlayer::brushAt(std::uint32_t Index) const
 {
     if (Index & kStockFlag)
         return stockBrush(Index & ~kStockFlag);
-    const auto found = objects_.find(Index);
-    if (found == objects_.end() || !std::holds_alternative<GdiBrush>(found->second))
-        return std::nullopt;
-    return std::get<GdiBrush>(found->second);
+    if (const GdiBrush* brush = objectIn<GdiBrush>(objects_, Index))
+        return *brush;
+    return std::nullopt;
 }
 
 const GdiRegion* GdiPlayer::RegionAt(std::uint32_t Index) const
 {
-    const auto found = objects_.find(Index);
-    return found == objects_.end() ? nullptr : std::get_if<GdiRegion>(&found->second);
+    return objectIn<GdiRegion>(objects_, Index);
 }
 
 // ---- Palettes ----
@@ -410,17 +415,19 @@ void GdiPlayer::SelectPalette(std::uint32_t Index)
         state_.palette.reset();
         return;
     }
-    const auto found = objects_.find(Index);
-    if (found != objects_.end() && std::holds_alternative<GdiPalette>(found->second))
+    if (objectIn<GdiPalette>(objects_, Index))
         state_.palette = Index;
+}
+
+GdiPalette* GdiPlayer::paletteAt(std::optional<std::uint32_t> Index)
+{
+    const std::optional<std::uint32_t> slot = Index ? Index : state_.palette;
+    return slot ? objectIn<GdiPalette>(objects_, *slot) : nullptr;
 }
 
 void GdiPlayer::SetPaletteEntries(std::optional<std::uint32_t> Index, std::uint32_t First, std::span<const TColor> Colors)
 {
-    if (!Index)
-        Index = state_.palette;
-    const auto found = Index ? objects_.find(*Index) : objects_.end();
-    GdiPalette* palette = found == objects_.end() ? nullptr : std::get_if<GdiPalette>(&found->second);
+    GdiPalette* palette = paletteAt(Index);
     if (!palette)
         return; // the stock palette does not change
     for (std::size_t i = 0; i < Colors.size() && First + i < palette->entries.size(); ++i)
@@ -429,22 +436,16 @@ void GdiPlayer::SetPaletteEntries(std::optional<std::uint32_t> Index, std::uint3
 
 void GdiPlayer::ResizePalette(std::optional<std::uint32_t> Index, std::uint32_t Count)
 {
-    if (!Index)
-        Index = state_.palette;
-    const auto found = Index ? objects_.find(*Index) : objects_.end();
-    GdiPalette* palette = found == objects_.end() ? nullptr : std::get_if<GdiPalette>(&found->second);
+    GdiPalette* palette = paletteAt(Index);
     if (palette && Count > 0)
         palette->entries.resize(std::min(Count, kMaxPaletteEntries), 0);
 }
 
 const std::vector<TColor>& GdiPlayer::selectedPalette() const
 {
-    if (state_.palette) {
-        const auto found = objects_.find(*state_.palette);
-        if (found != objects_.end())
-            if (const GdiPalette* palette = std::get_if<GdiPalette>(&found->second))
-                return palette->entries;
-    }
+    if (state_.palette)
+        if (const GdiPalette* palette = objectIn<GdiPalette>(objects_, *state_.palette))
+            return palette->entries;
     return defaultPalette();
 }
 

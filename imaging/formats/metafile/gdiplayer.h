@@ -335,6 +335,8 @@ private:
     // A colour, a palette index looked up in the selected palette.
     QColor qtColor(TColor Color) const;
     const std::vector<TColor>& selectedPalette() const;
+    // The palette in a slot, or the selected one without a slot; none for the stock palette.
+    GdiPalette* paletteAt(std::optional<std::uint32_t> Index);
     QPen qtPen() const;
     QBrush qtBrush() const;
     QBrush qtBrush(const GdiBrush& Brush) const;
