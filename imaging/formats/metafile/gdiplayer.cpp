@@ -101,8 +101,6 @@ QPolygonF clipConvex(QPolygonF Polygon, const QRectF& Box)
 
 // Clip regions past this many rectangles are not made more complex.
 constexpr int kMaxClipRects = 1 << 14;
-constexpr int kMaxRegionRects = 4096;
-constexpr std::size_t kMaxDashes = 16;
 constexpr std::uint32_t kMaxPaletteEntries = 1024;
 constexpr std::uint32_t kStockFlag = 0x80000000u;
 constexpr std::uint32_t kDefaultPalette = 15;
@@ -588,7 +586,7 @@ QPen GdiPlayer::qtPen() const
     case psUserStyle: {
         // Dash entries in logical units, as multiples of the pen width, at least one width each.
         QList<qreal> pattern;
-        for (std::size_t i = 0; i < p.dashes.size() && i < kMaxDashes; ++i) {
+        for (std::size_t i = 0; i < p.dashes.size() && i < MaxDashes; ++i) {
             const double entry = p.dashes[i] * xScale() / width;
             pattern << (std::isfinite(entry) ? std::clamp(entry, 1.0, 1e4) : 1.0);
         }
@@ -1044,7 +1042,7 @@ void GdiPlayer::SelectClipRects(std::span<const QRectF> Rects, std::uint32_t Mod
             setClip(std::nullopt); // no region: no clipping
         return;
     }
-    if (Rects.size() > std::size_t(kMaxRegionRects))
+    if (Rects.size() > MaxRegionRects)
         return;
     combineClip(deviceRegion(Rects), Mode);
 }
@@ -1054,7 +1052,7 @@ QRegion GdiPlayer::deviceRegion(std::span<const QRectF> Rects) const
     const QRectF bounds = QRectF(QPointF(0, 0), QSizeF(frame_.output)).adjusted(-1, -1, 1, 1);
     const QTransform toOutput = deviceToOutput();
     QRegion region;
-    for (const QRectF& rect : Rects.first(std::min(Rects.size(), std::size_t(kMaxRegionRects)))) {
+    for (const QRectF& rect : Rects.first(std::min(Rects.size(), MaxRegionRects))) {
         const QRectF box = toOutput.mapRect(rect.normalized()) & bounds;
         if (!box.isEmpty())
             region += box.toAlignedRect();
@@ -1097,7 +1095,7 @@ std::optional<QRegion> GdiPlayer::effectiveClip() const
 QRegion GdiPlayer::regionOf(std::span<const QRectF> Logical) const
 {
     QRegion region;
-    if (Logical.size() > std::size_t(kMaxRegionRects))
+    if (Logical.size() > MaxRegionRects)
         return region;
     for (const QRectF& rect : Logical)
         region += regionOf(rect);

@@ -294,6 +294,9 @@ public:
     // Output coordinates are clamped to this distance from the origin.
     static constexpr double CoordinateLimit = double(1 << 22);
     static constexpr int MaxSaveDepth = 256;
+    // Rectangles a region may hold, and entries of a user pen style that count.
+    static constexpr std::size_t MaxRegionRects = 4096;
+    static constexpr std::size_t MaxDashes = 16;
 
 private:
     struct DcState {

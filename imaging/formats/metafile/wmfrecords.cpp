@@ -84,7 +84,6 @@ constexpr std::size_t kDeviceBitmapHead = 10;
 // A pattern brush's bitmap: its head and a pointer, bytes nobody reads, then the rows.
 constexpr std::size_t kPatternBitsAt = 32;
 constexpr std::size_t kRegionScansAt = 22;
-constexpr std::size_t kMaxRegionRects = 4096;
 
 // The characters 0x80 to 0x9F of the western code page; the rest is Latin-1.
 constexpr std::array<char16_t, 32> kWestern80 = {
@@ -146,7 +145,7 @@ GdiRegion regionAt(const RecordReader& r)
         const std::uint16_t count = r.U16(at);
         const double top = r.I16(at + 2), bottom = r.I16(at + 4);
         r.Span(at + 6, count, 2);
-        for (std::uint16_t j = 0; j + 1 < count && region.rects.size() < kMaxRegionRects; j += 2)
+        for (std::uint16_t j = 0; j + 1 < count && region.rects.size() < GdiPlayer::MaxRegionRects; j += 2)
             region.rects.emplace_back(QPointF(r.I16(at + 6 + 2 * j), top), QPointF(r.I16(at + 8 + 2 * j), bottom));
         at += 8 + 2 * std::uint64_t(count);
     }
