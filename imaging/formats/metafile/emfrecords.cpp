@@ -181,12 +181,11 @@ std::vector<QRectF> regionAt(const RecordReader& r, std::uint64_t At, std::uint3
     std::vector<QRectF> rects;
     if (Size == 0)
         return rects;
-    r.Span(At, Size, 1);
-    const std::uint32_t count = r.U32(At + 8);
-    if (Size < kRegionHeadSize || count > (Size - kRegionHeadSize) / 16)
-        throw BadRecord{};
+    const RecordReader data(r.Span(At, Size, 1), Size);
+    const std::uint32_t count = data.U32(8);
+    data.Span(kRegionHeadSize, count, 16);
     for (std::uint32_t i = 0; i < count; ++i)
-        rects.push_back(rectAt(r, At + kRegionHeadSize + 16 * std::uint64_t(i)));
+        rects.push_back(rectAt(data, kRegionHeadSize + 16 * std::uint64_t(i)));
     return rects;
 }
 
