@@ -49,9 +49,9 @@ std::optional<QImage> decodePacked(const QByteArray& Packed)
     return image;
 }
 
-// A black and white bitmap as one bit per pixel, white the set bits, so that its colours can be
-// chosen when it paints.
-QImage monochromeOf(const QImage& Image)
+// A brush of a black and white bitmap as one bit per pixel, white the set bits, so that its
+// colours can be chosen when it paints.
+GdiBrush monochromeBrush(const QImage& Image)
 {
     QImage mono(Image.size(), QImage::Format_Mono);
     mono.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
@@ -60,7 +60,7 @@ QImage monochromeOf(const QImage& Image)
         for (int x = 0; x < Image.width(); ++x)
             mono.setPixel(x, y, qGray(in[x]) >= 128 ? 1 : 0);
     }
-    return mono;
+    return GdiBrush{bsPattern, 0, 0, mono, true};
 }
 
 } // namespace
@@ -106,8 +106,7 @@ std::optional<QImage> GdiPlayer::DecodeDeviceBitmap(std::span<const std::uint8_t
         = PackedFromDeviceBitmap(Bitmap, colorOf(qtColor(state_.textColor)), colorOf(qtColor(state_.bkColor)));
     if (!packed)
         return std::nullopt;
-    const auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(packed->constData()), std::size_t(packed->size()));
-    return DecodeBitmap(DibParts{bytes, {}, dibRgbColors});
+    return DecodeBitmap(DibParts{BytesOf(*packed), {}, dibRgbColors});
 }
 
 GdiObject GdiPlayer::PatternBrush(const DibParts& Dib)
@@ -125,11 +124,10 @@ GdiObject GdiPlayer::MonochromeBrush(const DibParts& Dib)
         return PatternBrush(DibParts{Dib.info, Dib.bits, dibRgbColors});
     // Whatever its colour table says, the bits decide.
     const QByteArray packed = PackDib(Dib, *header, std::vector<TColor>{0, 0xFFFFFF});
-    const auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(packed.constData()), std::size_t(packed.size()));
-    const std::optional<QImage> pattern = DecodeBitmap(DibParts{bytes, {}, dibRgbColors});
+    const std::optional<QImage> pattern = DecodeBitmap(DibParts{BytesOf(packed), {}, dibRgbColors});
     if (!pattern)
         return GdiPlaceholder{};
-    return GdiBrush{bsPattern, 0, 0, monochromeOf(*pattern), true};
+    return monochromeBrush(*pattern);
 }
 
 GdiObject GdiPlayer::DeviceBitmapBrush(std::span<const std::uint8_t> Bitmap)
@@ -139,13 +137,10 @@ GdiObject GdiPlayer::DeviceBitmapBrush(std::span<const std::uint8_t> Bitmap)
     const std::optional<QByteArray> packed = PackedFromDeviceBitmap(Bitmap, 0, 0xFFFFFF);
     if (!packed)
         return GdiPlaceholder{};
-    const auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(packed->constData()), std::size_t(packed->size()));
-    const std::optional<QImage> pattern = DecodeBitmap(DibParts{bytes, {}, dibRgbColors});
+    const std::optional<QImage> pattern = DecodeBitmap(DibParts{BytesOf(*packed), {}, dibRgbColors});
     if (!pattern)
         return GdiPlaceholder{};
-    if (monochrome)
-        return GdiBrush{bsPattern, 0, 0, monochromeOf(*pattern), true};
-    return GdiBrush{bsPattern, 0, 0, *pattern, false};
+    return monochrome ? monochromeBrush(*pattern) : GdiBrush{bsPattern, 0, 0, *pattern, false};
 }
 
 // ---- Placing ----

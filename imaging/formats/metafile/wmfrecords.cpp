@@ -161,11 +161,6 @@ QByteArray patternBitmap(const RecordReader& r)
     return bitmap;
 }
 
-std::span<const std::uint8_t> spanOf(const QByteArray& Bytes)
-{
-    return std::span(reinterpret_cast<const std::uint8_t*>(Bytes.constData()), std::size_t(Bytes.size()));
-}
-
 void deviceBitmapBlt(GdiPlayer& Player, const RecordReader& r, const QRectF& Source, const QRectF& Dest,
                      std::uint64_t BitmapAt)
 {
@@ -379,7 +374,7 @@ void PlayWindowsRecord(GdiPlayer& Player, std::uint16_t Function, const RecordRe
         Player.CreateObject(readObject([&] { return Player.PatternBrush(dibFrom(r, 4, r.U16(2))); }));
         break;
     case wmfCreatePatternBrush:
-        Player.CreateObject(readObject([&] { return Player.DeviceBitmapBrush(spanOf(patternBitmap(r))); }));
+        Player.CreateObject(readObject([&] { return Player.DeviceBitmapBrush(BytesOf(patternBitmap(r))); }));
         break;
     case wmfCreatePalette: // a version, the count, the entries
         Player.CreateObject(readObject([&] { return GdiObject(GdiPalette{PaletteEntriesAt(r, 4, r.U16(2))}); }));
