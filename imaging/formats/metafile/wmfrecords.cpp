@@ -161,10 +161,16 @@ QByteArray patternBitmap(const RecordReader& r)
     return bitmap;
 }
 
-void deviceBitmapBlt(GdiPlayer& Player, const RecordReader& r, const QRectF& Source, const QRectF& Dest,
-                     std::uint64_t BitmapAt)
+// The bitmap of a BitBlt or StretchBlt from BitmapAt: device-dependent (Device; decoded only when
+// the operation reads it) or packed with its colours.
+void bitmapTransfer(GdiPlayer& Player, const RecordReader& r, bool Device, const QRectF& Source, const QRectF& Dest,
+                    std::uint64_t BitmapAt)
 {
     const std::uint32_t rop = r.U32(0);
+    if (!Device) {
+        Player.BlitBitmap(dibFrom(r, BitmapAt, dibRgbColors), Source, false, Dest, rop);
+        return;
+    }
     if (!ReadsSource(TernaryIndex(rop))) {
         Player.PatBlt(Dest, rop);
         return;
@@ -458,11 +464,7 @@ void PlayWindowsRecord(GdiPlayer& Player, std::uint16_t Function, const RecordRe
         } else {
             const QSizeF size(r.I16(10), r.I16(8));
             const QRectF source(QPointF(r.I16(6), r.I16(4)), size);
-            const QRectF dest(yx(r, 12), size);
-            if (Function == wmfBitBlt)
-                deviceBitmapBlt(Player, r, source, dest, 16);
-            else
-                Player.BlitBitmap(dibFrom(r, 16, dibRgbColors), source, false, dest, r.U32(0));
+            bitmapTransfer(Player, r, Function == wmfBitBlt, source, QRectF(yx(r, 12), size), 16);
         }
         break;
     case wmfStretchBlt:
@@ -472,10 +474,7 @@ void PlayWindowsRecord(GdiPlayer& Player, std::uint16_t Function, const RecordRe
         } else {
             const QRectF source(QPointF(r.I16(10), r.I16(8)), QSizeF(r.I16(6), r.I16(4)));
             const QRectF dest(QPointF(r.I16(18), r.I16(16)), QSizeF(r.I16(14), r.I16(12)));
-            if (Function == wmfStretchBlt)
-                deviceBitmapBlt(Player, r, source, dest, 20);
-            else
-                Player.BlitBitmap(dibFrom(r, 20, dibRgbColors), source, false, dest, r.U32(0));
+            bitmapTransfer(Player, r, Function == wmfStretchBlt, source, dest, 20);
         }
         break;
     case wmfStretchDib: { // raster operation, colour usage, source, destination, bitmap
