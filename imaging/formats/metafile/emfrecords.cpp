@@ -117,7 +117,6 @@ constexpr std::size_t kEmrTextSize = 40; // with its rectangle
 constexpr std::size_t kRegionHeadSize = 32;
 constexpr std::size_t kGradientVertexSize = 16;
 constexpr std::uint32_t kGeometricPen = 0x00010000;
-constexpr std::uint32_t kMaxDashEntries = 16;
 
 QPointF pointAt(const RecordReader& r, std::uint64_t At)
 {
@@ -182,12 +181,11 @@ std::vector<QRectF> regionAt(const RecordReader& r, std::uint64_t At, std::uint3
     std::vector<QRectF> rects;
     if (Size == 0)
         return rects;
-    r.Span(At, Size, 1);
-    const std::uint32_t count = r.U32(At + 8);
-    if (Size < kRegionHeadSize || count > (Size - kRegionHeadSize) / 16)
-        throw BadRecord{};
+    const RecordReader data(r.Span(At, Size, 1), Size);
+    const std::uint32_t count = data.U32(8);
+    data.Span(kRegionHeadSize, count, 16);
     for (std::uint32_t i = 0; i < count; ++i)
-        rects.push_back(rectAt(r, At + kRegionHeadSize + 16 * std::uint64_t(i)));
+        rects.push_back(rectAt(data, kRegionHeadSize + 16 * std::uint64_t(i)));
     return rects;
 }
 
@@ -374,7 +372,7 @@ GdiPen extendedPen(const RecordReader& r)
     if (r.U32(36) == bsNull)
         pen.style = psNull;
     if ((pen.style & psStyleMask) == psUserStyle) {
-        const std::uint32_t entries = std::min(r.U32(48), kMaxDashEntries);
+        const std::uint32_t entries = std::min<std::uint32_t>(r.U32(48), GdiPlayer::MaxDashes);
         for (std::uint32_t i = 0; i < entries; ++i)
             pen.dashes.push_back(r.U32(52 + 4 * std::uint64_t(i)));
     }

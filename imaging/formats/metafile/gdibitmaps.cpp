@@ -49,9 +49,9 @@ std::optional<QImage> decodePacked(const QByteArray& Packed)
     return image;
 }
 
-// A black and white bitmap as one bit per pixel, white the set bits, so that its colours can be
-// chosen when it paints.
-QImage monochromeOf(const QImage& Image)
+// A brush of a black and white bitmap as one bit per pixel, white the set bits, so that its
+// colours can be chosen when it paints.
+GdiBrush monochromeBrush(const QImage& Image)
 {
     QImage mono(Image.size(), QImage::Format_Mono);
     mono.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
@@ -60,7 +60,7 @@ QImage monochromeOf(const QImage& Image)
         for (int x = 0; x < Image.width(); ++x)
             mono.setPixel(x, y, qGray(in[x]) >= 128 ? 1 : 0);
     }
-    return mono;
+    return GdiBrush{bsPattern, 0, 0, mono, true};
 }
 
 } // namespace
@@ -106,8 +106,7 @@ std::optional<QImage> GdiPlayer::DecodeDeviceBitmap(std::span<const std::uint8_t
         = PackedFromDeviceBitmap(Bitmap, colorOf(qtColor(state_.textColor)), colorOf(qtColor(state_.bkColor)));
     if (!packed)
         return std::nullopt;
-    const auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(packed->constData()), std::size_t(packed->size()));
-    return DecodeBitmap(DibParts{bytes, {}, dibRgbColors});
+    return DecodeBitmap(DibParts{BytesOf(*packed), {}, dibRgbColors});
 }
 
 GdiObject GdiPlayer::PatternBrush(const DibParts& Dib)
@@ -125,11 +124,10 @@ GdiObject GdiPlayer::MonochromeBrush(const DibParts& Dib)
         return PatternBrush(DibParts{Dib.info, Dib.bits, dibRgbColors});
     // Whatever its colour table says, the bits decide.
     const QByteArray packed = PackDib(Dib, *header, std::vector<TColor>{0, 0xFFFFFF});
-    const auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(packed.constData()), std::size_t(packed.size()));
-    const std::optional<QImage> pattern = DecodeBitmap(DibParts{bytes, {}, dibRgbColors});
+    const std::optional<QImage> pattern = DecodeBitmap(DibParts{BytesOf(packed), {}, dibRgbColors});
     if (!pattern)
         return GdiPlaceholder{};
-    return GdiBrush{bsPattern, 0, 0, monochromeOf(*pattern), true};
+    return monochromeBrush(*pattern);
 }
 
 GdiObject GdiPlayer::DeviceBitmapBrush(std::span<const std::uint8_t> Bitmap)
@@ -139,13 +137,10 @@ GdiObject GdiPlayer::DeviceBitmapBrush(std::span<const std::uint8_t> Bitmap)
     const std::optional<QByteArray> packed = PackedFromDeviceBitmap(Bitmap, 0, 0xFFFFFF);
     if (!packed)
         return GdiPlaceholder{};
-    const auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(packed->constData()), std::size_t(packed->size()));
-    const std::optional<QImage> pattern = DecodeBitmap(DibParts{bytes, {}, dibRgbColors});
+    const std::optional<QImage> pattern = DecodeBitmap(DibParts{BytesOf(*packed), {}, dibRgbColors});
     if (!pattern)
         return GdiPlaceholder{};
-    if (monochrome)
-        return GdiBrush{bsPattern, 0, 0, monochromeOf(*pattern), true};
-    return GdiBrush{bsPattern, 0, 0, *pattern, false};
+    return monochrome ? monochromeBrush(*pattern) : GdiBrush{bsPattern, 0, 0, *pattern, false};
 }
 
 // ---- Placing ----
@@ -164,13 +159,15 @@ QTransform GdiPlayer::sourceToOutput(const QRectF& Source, const QRectF& Dest) c
         * QTransform::fromTranslate(Dest.x(), Dest.y()) * transform();
 }
 
-void GdiPlayer::drawBitmap(const PlacedBitmap& Bitmap, const QRectF& Shown, double Opacity)
+void GdiPlayer::drawBitmap(const PlacedBitmap& Bitmap, const QRectF& Shown, double Opacity,
+                           QPainter::CompositionMode Mode)
 {
     if (!withinLimit(Bitmap.toOutput.map(QPolygonF(Shown))))
         return;
     prepare();
     painter_.save();
     painter_.setTransform(Bitmap.toOutput);
+    painter_.setCompositionMode(Mode);
     painter_.setRenderHint(QPainter::SmoothPixmapTransform, state_.stretchMode == stretchHalftone);
     painter_.setOpacity(Opacity);
     painter_.drawImage(Shown, *Bitmap.image, Shown);
@@ -283,24 +280,13 @@ void GdiPlayer::ropBlit(const QPolygonF& Area, PlacedBitmap Source, std::uint8_t
 void GdiPlayer::PatBlt(const QRectF& Dest, std::uint32_t Rop)
 {
     const std::uint8_t index = TernaryIndex(Rop);
-    if (inPath_ || ReadsSource(index) || index == kRopDestination)
+    if (inPath_ || ReadsSource(index))
         return; // a transfer that wants a source it does not have draws nothing
-    const QPolygonF area = mapRect(Dest);
-    switch (index) {
-    case kRopPatternCopy:
-        if (state_.brush.style != bsNull)
-            fillOutputPolygon(area, qtBrush());
-        break;
-    case kRopBlackness:
-        fillOutputPolygon(area, QBrush(Qt::black));
-        break;
-    case kRopWhiteness:
-        fillOutputPolygon(area, QBrush(Qt::white));
-        break;
-    default:
-        ropBlit(area, {}, index);
-        break;
-    }
+    // What is left mixes the brush with the picture, as the pen and brush mixes do.
+    const std::optional<QPainter::CompositionMode> mix = MixComposition(PatternMix(index));
+    const bool usesPattern = ReadsPattern(index);
+    if (mix && !(usesPattern && state_.brush.style == bsNull))
+        fillOutputPolygon(mapRect(Dest), usesPattern ? qtBrush() : QBrush(Qt::white), *mix);
 }
 
 void GdiPlayer::StretchBitmap(const QImage& Bitmap, QRectF Source, const QRectF& Dest, std::uint32_t Rop)
@@ -316,10 +302,10 @@ void GdiPlayer::StretchBitmap(const QImage& Bitmap, QRectF Source, const QRectF&
     if (shown.isEmpty())
         return;
     const PlacedBitmap placed{&Bitmap, sourceToOutput(Source, Dest)};
-    if (index == kRopSourceCopy)
-        drawBitmap(placed, shown);
-    else
+    if (ReadsPattern(index))
         ropBlit(placed.toOutput.map(QPolygonF(shown)), placed, index);
+    else if (const std::optional<QPainter::CompositionMode> mix = MixComposition(SourceMix(index)))
+        drawBitmap(placed, shown, 1, *mix); // the source with the picture: a mix the painter does
 }
 
 void GdiPlayer::BlitBitmap(const DibParts& Dib, QRectF Source, bool FromBottom, const QRectF& Dest, std::uint32_t Rop)

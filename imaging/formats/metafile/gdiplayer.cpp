@@ -101,8 +101,6 @@ QPolygonF clipConvex(QPolygonF Polygon, const QRectF& Box)
 
 // Clip regions past this many rectangles are not made more complex.
 constexpr int kMaxClipRects = 1 << 14;
-constexpr int kMaxRegionRects = 4096;
-constexpr std::size_t kMaxDashes = 16;
 constexpr std::uint32_t kMaxPaletteEntries = 1024;
 constexpr std::uint32_t kStockFlag = 0x80000000u;
 constexpr std::uint32_t kDefaultPalette = 15;
@@ -141,6 +139,13 @@ std::optional<GdiBrush> stockBrush(std::uint32_t Stock)
     default:
         return std::nullopt;
     }
+}
+
+// The object of kind T in a slot of the table; none when the slot is empty or holds another kind.
+template <class T, class Table> auto objectIn(Table& Objects, std::uint32_t Index)
+{
+    const auto found = Objects.find(Index);
+    return found == Objects.end() ? nullptr : std::get_if<T>(&found->second);
 }
 
 } // namespace
@@ -390,16 +395,14 @@ std::optional<GdiBrush> GdiPlayer::brushAt(std::uint32_t Index) const
 {
     if (Index & kStockFlag)
         return stockBrush(Index & ~kStockFlag);
-    const auto found = objects_.find(Index);
-    if (found == objects_.end() || !std::holds_alternative<GdiBrush>(found->second))
-        return std::nullopt;
-    return std::get<GdiBrush>(found->second);
+    if (const GdiBrush* brush = objectIn<GdiBrush>(objects_, Index))
+        return *brush;
+    return std::nullopt;
 }
 
 const GdiRegion* GdiPlayer::RegionAt(std::uint32_t Index) const
 {
-    const auto found = objects_.find(Index);
-    return found == objects_.end() ? nullptr : std::get_if<GdiRegion>(&found->second);
+    return objectIn<GdiRegion>(objects_, Index);
 }
 
 // ---- Palettes ----
@@ -410,17 +413,19 @@ void GdiPlayer::SelectPalette(std::uint32_t Index)
         state_.palette.reset();
         return;
     }
-    const auto found = objects_.find(Index);
-    if (found != objects_.end() && std::holds_alternative<GdiPalette>(found->second))
+    if (objectIn<GdiPalette>(objects_, Index))
         state_.palette = Index;
+}
+
+GdiPalette* GdiPlayer::paletteAt(std::optional<std::uint32_t> Index)
+{
+    const std::optional<std::uint32_t> slot = Index ? Index : state_.palette;
+    return slot ? objectIn<GdiPalette>(objects_, *slot) : nullptr;
 }
 
 void GdiPlayer::SetPaletteEntries(std::optional<std::uint32_t> Index, std::uint32_t First, std::span<const TColor> Colors)
 {
-    if (!Index)
-        Index = state_.palette;
-    const auto found = Index ? objects_.find(*Index) : objects_.end();
-    GdiPalette* palette = found == objects_.end() ? nullptr : std::get_if<GdiPalette>(&found->second);
+    GdiPalette* palette = paletteAt(Index);
     if (!palette)
         return; // the stock palette does not change
     for (std::size_t i = 0; i < Colors.size() && First + i < palette->entries.size(); ++i)
@@ -429,22 +434,16 @@ void GdiPlayer::SetPaletteEntries(std::optional<std::uint32_t> Index, std::uint3
 
 void GdiPlayer::ResizePalette(std::optional<std::uint32_t> Index, std::uint32_t Count)
 {
-    if (!Index)
-        Index = state_.palette;
-    const auto found = Index ? objects_.find(*Index) : objects_.end();
-    GdiPalette* palette = found == objects_.end() ? nullptr : std::get_if<GdiPalette>(&found->second);
+    GdiPalette* palette = paletteAt(Index);
     if (palette && Count > 0)
         palette->entries.resize(std::min(Count, kMaxPaletteEntries), 0);
 }
 
 const std::vector<TColor>& GdiPlayer::selectedPalette() const
 {
-    if (state_.palette) {
-        const auto found = objects_.find(*state_.palette);
-        if (found != objects_.end())
-            if (const GdiPalette* palette = std::get_if<GdiPalette>(&found->second))
-                return palette->entries;
-    }
+    if (state_.palette)
+        if (const GdiPalette* palette = objectIn<GdiPalette>(objects_, *state_.palette))
+            return palette->entries;
     return defaultPalette();
 }
 
@@ -587,7 +586,7 @@ QPen GdiPlayer::qtPen() const
     case psUserStyle: {
         // Dash entries in logical units, as multiples of the pen width, at least one width each.
         QList<qreal> pattern;
-        for (std::size_t i = 0; i < p.dashes.size() && i < kMaxDashes; ++i) {
+        for (std::size_t i = 0; i < p.dashes.size() && i < MaxDashes; ++i) {
             const double entry = p.dashes[i] * xScale() / width;
             pattern << (std::isfinite(entry) ? std::clamp(entry, 1.0, 1e4) : 1.0);
         }
@@ -952,13 +951,15 @@ void GdiPlayer::Arc(ArcKind Kind, const QRectF& Box, QPointF Start, QPointF End)
     draw(shape, closed, true, Kind == ArcKind::ArcTo);
 }
 
-void GdiPlayer::fillOutputPolygon(const QPolygonF& Polygon, const QBrush& Brush)
+void GdiPlayer::fillOutputPolygon(const QPolygonF& Polygon, const QBrush& Brush, QPainter::CompositionMode Mode)
 {
     QPainterPath shape;
     shape.addPolygon(Polygon);
     shape.closeSubpath();
     prepare();
+    painter_.setCompositionMode(Mode);
     painter_.fillPath(shape, Brush);
+    painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
 QPolygonF GdiPlayer::mapRect(const QRectF& Logical) const
@@ -1041,7 +1042,7 @@ void GdiPlayer::SelectClipRects(std::span<const QRectF> Rects, std::uint32_t Mod
             setClip(std::nullopt); // no region: no clipping
         return;
     }
-    if (Rects.size() > std::size_t(kMaxRegionRects))
+    if (Rects.size() > MaxRegionRects)
         return;
     combineClip(deviceRegion(Rects), Mode);
 }
@@ -1051,7 +1052,7 @@ QRegion GdiPlayer::deviceRegion(std::span<const QRectF> Rects) const
     const QRectF bounds = QRectF(QPointF(0, 0), QSizeF(frame_.output)).adjusted(-1, -1, 1, 1);
     const QTransform toOutput = deviceToOutput();
     QRegion region;
-    for (const QRectF& rect : Rects.first(std::min(Rects.size(), std::size_t(kMaxRegionRects)))) {
+    for (const QRectF& rect : Rects.first(std::min(Rects.size(), MaxRegionRects))) {
         const QRectF box = toOutput.mapRect(rect.normalized()) & bounds;
         if (!box.isEmpty())
             region += box.toAlignedRect();
@@ -1094,7 +1095,7 @@ std::optional<QRegion> GdiPlayer::effectiveClip() const
 QRegion GdiPlayer::regionOf(std::span<const QRectF> Logical) const
 {
     QRegion region;
-    if (Logical.size() > std::size_t(kMaxRegionRects))
+    if (Logical.size() > MaxRegionRects)
         return region;
     for (const QRectF& rect : Logical)
         region += regionOf(rect);

@@ -288,12 +288,15 @@ public:
 
     // How many bitmap pixels a playback may decode in all.
     static constexpr std::int64_t BitmapPixelBudget = std::int64_t(1) << 26;
-    // How many output pixels a playback may compute one by one (raster operations, gradients,
-    // flood fills) in all.
+    // How many output pixels a playback may compute one by one (raster operations of pattern and
+    // source or through a mask, gradients, flood fills) in all.
     static constexpr std::int64_t PixelWorkBudget = std::int64_t(1) << 25;
     // Output coordinates are clamped to this distance from the origin.
     static constexpr double CoordinateLimit = double(1 << 22);
     static constexpr int MaxSaveDepth = 256;
+    // Rectangles a region may hold, and entries of a user pen style that count.
+    static constexpr std::size_t MaxRegionRects = 4096;
+    static constexpr std::size_t MaxDashes = 16;
 
 private:
     struct DcState {
@@ -335,6 +338,8 @@ private:
     // A colour, a palette index looked up in the selected palette.
     QColor qtColor(TColor Color) const;
     const std::vector<TColor>& selectedPalette() const;
+    // The palette in a slot, or the selected one without a slot; none for the stock palette.
+    GdiPalette* paletteAt(std::optional<std::uint32_t> Index);
     QPen qtPen() const;
     QBrush qtBrush() const;
     QBrush qtBrush(const GdiBrush& Brush) const;
@@ -347,7 +352,8 @@ private:
     // Fills and strokes a shape in output pixels with the pen and brush mix.
     void paint(const QPainterPath& Output, bool Fill, bool Stroke);
     void drawPathBracket(bool Fill, bool Stroke);
-    void fillOutputPolygon(const QPolygonF& Polygon, const QBrush& Brush);
+    void fillOutputPolygon(const QPolygonF& Polygon, const QBrush& Brush,
+                           QPainter::CompositionMode Mode = QPainter::CompositionMode_SourceOver);
     int arcSteps(double Radius, double Sweep) const;
     std::vector<QPointF> arcPoints(const QRectF& Box, QPointF Start, QPointF End) const;
     void setClip(std::optional<QRegion> Clip);
@@ -374,8 +380,9 @@ private:
     QImage brushImage(const QRect& Box) const;
     // An image onto the output at At, through the clip, as it is (alpha 0 leaves a pixel).
     void drawOutputImage(const QImage& Image, QPoint At);
-    // Draws the Shown part of a bitmap as it lands on the output.
-    void drawBitmap(const PlacedBitmap& Bitmap, const QRectF& Shown, double Opacity = 1);
+    // Draws the Shown part of a bitmap as it lands on the output, mixed with the picture by Mode.
+    void drawBitmap(const PlacedBitmap& Bitmap, const QRectF& Shown, double Opacity = 1,
+                    QPainter::CompositionMode Mode = QPainter::CompositionMode_SourceOver);
     // Source pixels to output pixels for a logical destination rectangle; a mirrored layout
     // that keeps bitmaps turns them back.
     QTransform sourceToOutput(const QRectF& Source, const QRectF& Dest) const;

@@ -48,6 +48,12 @@ std::uint64_t TableBytes(const DibHeader& Header, std::uint32_t Usage);
 // A packed bitmap (header, colour table, pixels) split where its colour table ends.
 std::optional<DibParts> SplitPackedDib(std::span<const std::uint8_t> Packed, std::uint32_t Usage);
 
+// The bytes of a buffer, as the bitmap functions take them.
+inline std::span<const std::uint8_t> BytesOf(const QByteArray& Bytes)
+{
+    return std::span(reinterpret_cast<const std::uint8_t*>(Bytes.constData()), std::size_t(Bytes.size()));
+}
+
 // Info and bits as one packed bitmap, as they stand.
 QByteArray JoinDib(const DibParts& Dib);
 // One packed bitmap: the header of the bitmap, Table as its colour table (its count written into

@@ -16,12 +16,6 @@ constexpr std::uint8_t TernaryIndex(std::uint32_t Rop)
     return std::uint8_t((Rop >> 16) & 0xFF);
 }
 
-constexpr std::uint8_t kRopSourceCopy = 0xCC;
-constexpr std::uint8_t kRopPatternCopy = 0xF0;
-constexpr std::uint8_t kRopBlackness = 0x00;
-constexpr std::uint8_t kRopWhiteness = 0xFF;
-constexpr std::uint8_t kRopDestination = 0xAA;
-
 // Whether the operation's result depends on the pattern, the source or the destination.
 constexpr bool ReadsPattern(std::uint8_t Index)
 {
@@ -34,6 +28,18 @@ constexpr bool ReadsSource(std::uint8_t Index)
 constexpr bool ReadsDestination(std::uint8_t Index)
 {
     return (Index >> 1 & 0x55) != (Index & 0x55);
+}
+
+// The binary mix (1 to 16, as SetROP2 numbers them) that an operation amounts to when it does
+// not read the source: the pattern with the destination.
+constexpr int PatternMix(std::uint8_t Index)
+{
+    return ((Index & 0x03) | (Index >> 2 & 0x0C)) + 1;
+}
+// ... when it does not read the pattern: the source with the destination.
+constexpr int SourceMix(std::uint8_t Index)
+{
+    return (Index & 0x0F) + 1;
 }
 
 // The operation on 24-bit colours (0x00RRGGBB); the result keeps only those bits.

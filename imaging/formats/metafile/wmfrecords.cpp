@@ -84,7 +84,6 @@ constexpr std::size_t kDeviceBitmapHead = 10;
 // A pattern brush's bitmap: its head and a pointer, bytes nobody reads, then the rows.
 constexpr std::size_t kPatternBitsAt = 32;
 constexpr std::size_t kRegionScansAt = 22;
-constexpr std::size_t kMaxRegionRects = 4096;
 
 // The characters 0x80 to 0x9F of the western code page; the rest is Latin-1.
 constexpr std::array<char16_t, 32> kWestern80 = {
@@ -146,7 +145,7 @@ GdiRegion regionAt(const RecordReader& r)
         const std::uint16_t count = r.U16(at);
         const double top = r.I16(at + 2), bottom = r.I16(at + 4);
         r.Span(at + 6, count, 2);
-        for (std::uint16_t j = 0; j + 1 < count && region.rects.size() < kMaxRegionRects; j += 2)
+        for (std::uint16_t j = 0; j + 1 < count && region.rects.size() < GdiPlayer::MaxRegionRects; j += 2)
             region.rects.emplace_back(QPointF(r.I16(at + 6 + 2 * j), top), QPointF(r.I16(at + 8 + 2 * j), bottom));
         at += 8 + 2 * std::uint64_t(count);
     }
@@ -162,15 +161,16 @@ QByteArray patternBitmap(const RecordReader& r)
     return bitmap;
 }
 
-std::span<const std::uint8_t> spanOf(const QByteArray& Bytes)
-{
-    return std::span(reinterpret_cast<const std::uint8_t*>(Bytes.constData()), std::size_t(Bytes.size()));
-}
-
-void deviceBitmapBlt(GdiPlayer& Player, const RecordReader& r, const QRectF& Source, const QRectF& Dest,
-                     std::uint64_t BitmapAt)
+// The bitmap of a BitBlt or StretchBlt from BitmapAt: device-dependent (Device; decoded only when
+// the operation reads it) or packed with its colours.
+void bitmapTransfer(GdiPlayer& Player, const RecordReader& r, bool Device, const QRectF& Source, const QRectF& Dest,
+                    std::uint64_t BitmapAt)
 {
     const std::uint32_t rop = r.U32(0);
+    if (!Device) {
+        Player.BlitBitmap(dibFrom(r, BitmapAt, dibRgbColors), Source, false, Dest, rop);
+        return;
+    }
     if (!ReadsSource(TernaryIndex(rop))) {
         Player.PatBlt(Dest, rop);
         return;
@@ -380,7 +380,7 @@ void PlayWindowsRecord(GdiPlayer& Player, std::uint16_t Function, const RecordRe
         Player.CreateObject(readObject([&] { return Player.PatternBrush(dibFrom(r, 4, r.U16(2))); }));
         break;
     case wmfCreatePatternBrush:
-        Player.CreateObject(readObject([&] { return Player.DeviceBitmapBrush(spanOf(patternBitmap(r))); }));
+        Player.CreateObject(readObject([&] { return Player.DeviceBitmapBrush(BytesOf(patternBitmap(r))); }));
         break;
     case wmfCreatePalette: // a version, the count, the entries
         Player.CreateObject(readObject([&] { return GdiObject(GdiPalette{PaletteEntriesAt(r, 4, r.U16(2))}); }));
@@ -464,11 +464,7 @@ void PlayWindowsRecord(GdiPlayer& Player, std::uint16_t Function, const RecordRe
         } else {
             const QSizeF size(r.I16(10), r.I16(8));
             const QRectF source(QPointF(r.I16(6), r.I16(4)), size);
-            const QRectF dest(yx(r, 12), size);
-            if (Function == wmfBitBlt)
-                deviceBitmapBlt(Player, r, source, dest, 16);
-            else
-                Player.BlitBitmap(dibFrom(r, 16, dibRgbColors), source, false, dest, r.U32(0));
+            bitmapTransfer(Player, r, Function == wmfBitBlt, source, QRectF(yx(r, 12), size), 16);
         }
         break;
     case wmfStretchBlt:
@@ -478,10 +474,7 @@ void PlayWindowsRecord(GdiPlayer& Player, std::uint16_t Function, const RecordRe
         } else {
             const QRectF source(QPointF(r.I16(10), r.I16(8)), QSizeF(r.I16(6), r.I16(4)));
             const QRectF dest(QPointF(r.I16(18), r.I16(16)), QSizeF(r.I16(14), r.I16(12)));
-            if (Function == wmfStretchBlt)
-                deviceBitmapBlt(Player, r, source, dest, 20);
-            else
-                Player.BlitBitmap(dibFrom(r, 20, dibRgbColors), source, false, dest, r.U32(0));
+            bitmapTransfer(Player, r, Function == wmfStretchBlt, source, dest, 20);
         }
         break;
     case wmfStretchDib: { // raster operation, colour usage, source, destination, bitmap

@@ -137,12 +137,17 @@ QByteArray FormatExampleRle4Bmp()
 
 // ---- Metafiles ----
 
+QByteArray WmfWords(std::initializer_list<int> Words)
+{
+    QByteArray out;
+    for (int w : Words)
+        append16(out, std::uint32_t(w) & 0xFFFF);
+    return out;
+}
+
 WmfRecords& WmfRecords::Add(std::uint16_t Function, std::initializer_list<int> Words)
 {
-    QByteArray parameters;
-    for (int w : Words)
-        append16(parameters, std::uint32_t(w) & 0xFFFF);
-    return Add(Function, parameters);
+    return Add(Function, WmfWords(Words));
 }
 
 WmfRecords& WmfRecords::Add(std::uint16_t Function, const QByteArray& Parameters)
@@ -611,40 +616,34 @@ QByteArray SamplePixelsEmf()
 
 QByteArray SamplePixelsWmf()
 {
-    const auto words = [](std::initializer_list<int> Words) {
-        QByteArray out;
-        for (int w : Words)
-            append16(out, std::uint32_t(w) & 0xFFFF);
-        return out;
-    };
-    const QByteArray bitmap16 = words({0, 8, 2, 2, 0x0101}) + QByteArray::fromHex("0F00F000");
+    const QByteArray bitmap16 = WmfWords({0, 8, 2, 2, 0x0101}) + QByteArray::fromHex("0F00F000");
     const auto quad = RecordBitmap(2, {{RGBColor(255, 0, 0), RGBColor(0, 255, 0)}, {RGBColor(0, 0, 255), 0}});
     const auto indices = RecordMonoBitmap(2, {{0, 1}}, true);
     WmfRecords r;
     r.Add(0x020B, {0, 0}).Add(0x020C, {300, 400});                                 // window
-    r.Add(0x00F7, words({0x0300, 2, 0x00FF, 0, 0xFF00, 0})).Add(0x0234, {0});        // palette in slot 0
-    r.Add(0x0037, words({1, 1, 0, 0xFF})).Add(0x0436, words({0, 1, 0x8080, 0})).Add(0x0139, {3}).Add(0x0035, {});
-    r.Add(0x0F43, words({0x20, 0xCC, 1, 1, 2, 0, 0, 60, 80, 0, 0}) + indices.first + indices.second);
-    r.Add(0x0D33, words({0, 2, 0, 0, 0, 2, 2, 10, 100}) + quad.first + quad.second);
+    r.Add(0x00F7, WmfWords({0x0300, 2, 0x00FF, 0, 0xFF00, 0})).Add(0x0234, {0});        // palette in slot 0
+    r.Add(0x0037, WmfWords({1, 1, 0, 0xFF})).Add(0x0436, WmfWords({0, 1, 0x8080, 0})).Add(0x0139, {3}).Add(0x0035, {});
+    r.Add(0x0F43, WmfWords({0x20, 0xCC, 1, 1, 2, 0, 0, 60, 80, 0, 0}) + indices.first + indices.second);
+    r.Add(0x0D33, WmfWords({0, 2, 0, 0, 0, 2, 2, 10, 100}) + quad.first + quad.second);
     r.Add(0x0209, {0xFF, 0}).Add(0x0201, {0, 0xFF});
-    r.Add(0x0922, words({0x20, 0xCC, 0, 0, 2, 8, 20, 120}) + bitmap16);
-    r.Add(0x0B23, words({0x20, 0xCC, 2, 8, 0, 0, 40, 80, 80, 140}) + bitmap16);
-    r.Add(0x0922, words({0x49, 0x5A, 0, 0, 0, 40, 40, 200, 10}));                     // no bitmap: pattern xor
+    r.Add(0x0922, WmfWords({0x20, 0xCC, 0, 0, 2, 8, 20, 120}) + bitmap16);
+    r.Add(0x0B23, WmfWords({0x20, 0xCC, 2, 8, 0, 0, 40, 80, 80, 140}) + bitmap16);
+    r.Add(0x0922, WmfWords({0x49, 0x5A, 0, 0, 0, 40, 40, 200, 10}));                     // no bitmap: pattern xor
     QByteArray rows;
     for (int i = 0; i < 8; ++i)
         rows += QByteArray::fromHex(i % 2 ? "AA00" : "5500");
-    r.Add(0x01F9, words({0, 8, 8, 2, 0x0101, 0, 0}) + QByteArray(18, '\0') + rows).Add(0x012D, {1});
+    r.Add(0x01F9, WmfWords({0, 8, 8, 2, 0x0101, 0, 0}) + QByteArray(18, '\0') + rows).Add(0x012D, {1});
     r.Add(0x06FF, {0, 6, 0, 0, 42, 2, 4, 200, 10, 300, 90, 2, 10, 50, 200, 300, 2, 4, 50, 90, 220, 250, 260, 290, 4});
     r.Add(0x02FC, {0, 0x00FF, 0, 0});                                               // brush in slot 3
     r.Add(0x0228, {2, 3}).Add(0x0429, {2, 3, 3, 4}).Add(0x012A, {2}).Add(0x012B, {2});
     r.Add(0x001E, {}).Add(0x012C, {2}).Add(0x0220, {10, 20}).Add(0x041B, {300, 400, 0, 0}).Add(0x0127, {-1});
     r.Add(0x0104, {10}).Add(0x041B, {200, 120, 150, 20}).Add(0x0104, {13}).Add(0x0107, {3});
     r.Add(0x041F, {0xFF, 0, 290, 390}).Add(0x0419, {0, 0, 150, 200}).Add(0x0548, {1, 0xFF, 0, 5, 5});
-    QByteArray font = words({-20, 0, 0, 0, 400}) + QByteArray(8, '\0') + QByteArray("DejaVu Sans").leftJustified(32, '\0');
+    QByteArray font = WmfWords({-20, 0, 0, 0, 400}) + QByteArray(8, '\0') + QByteArray("DejaVu Sans").leftJustified(32, '\0');
     r.Add(0x02FB, font).Add(0x012D, {4}).Add(0x0108, {4}).Add(0x020A, {2, 10});
-    r.Add(0x0521, words({9}) + QByteArray("A to B go") + QByteArray(1, '\0') + words({250, 20}));
+    r.Add(0x0521, WmfWords({9}) + QByteArray("A to B go") + QByteArray(1, '\0') + WmfWords({250, 20}));
     r.Add(0x0149, {1, 0}).Add(0x0418, {300, 100, 200, 0}).Add(0x0149, {0, 0});
-    r.Add(0x0231, {1, 0}).Add(0x0105, {0}).Add(0x0626, words({15, 4}) + QByteArray("PICT"));
+    r.Add(0x0231, {1, 0}).Add(0x0105, {0}).Add(0x0626, WmfWords({15, 4}) + QByteArray("PICT"));
     for (int slot = 0; slot < 5; ++slot)
         r.Add(0x01F0, {slot});
     return PlaceableHeader(0, 0, 400, 300, 240) + r.Metafile(6);

@@ -92,6 +92,8 @@ TiffImage TiffStripImage(std::uint32_t Width, std::uint32_t Length, std::uint32_
 QByteArray FormatExampleTiff(bool BigEndian);
 
 // ---- Metafiles, record by record (layouts: imaging/formats/metafile/FORMAT.md) ----
+// 16-bit words, as the parameters of a Windows metafile record.
+QByteArray WmfWords(std::initializer_list<int> Words);
 // The records of a Windows metafile, each a function and its 16-bit parameter words.
 class WmfRecords {
 public:

@@ -38,15 +38,6 @@ inline EmfRecords& emfFill(EmfRecords& r, TColor Color, std::uint32_t Slot = 1)
     return r.Add(39, {Slot, 0, Color, 0}).Add(37, {Slot}).Add(37, {kNullPen});
 }
 
-inline QByteArray emfBody(std::initializer_list<std::int32_t> Fields)
-{
-    QByteArray body;
-    for (std::int32_t f : Fields)
-        for (int i = 0; i < 4; ++i)
-            body.append(char((std::uint32_t(f) >> (8 * i)) & 0xFF));
-    return body;
-}
-
 // A 96 x 96 enhanced metafile frame, one device pixel per output pixel.
 inline EmfFrame square96(std::uint16_t Handles = 2)
 {

@@ -57,16 +57,6 @@ QColor qc(TColor c)
 
 using Body = EmfBody;
 
-QByteArray words(std::initializer_list<int> Words)
-{
-    QByteArray out;
-    for (int w : Words) {
-        out.append(char(w & 0xFF));
-        out.append(char((w >> 8) & 0xFF));
-    }
-    return out;
-}
-
 // Logical units ten output pixels wide, so that bitmaps of two pixels are seen.
 EmfRecords& tenfold(EmfRecords& r)
 {
@@ -113,14 +103,14 @@ QByteArray emfFont(const QString& Face, int Height)
 
 QByteArray wmfFont(const char* Face, int Height)
 {
-    return words({-Height, 0, 0, 0, 400}) + QByteArray(8, '\0') + QByteArray(Face).leftJustified(32, '\0');
+    return WmfWords({-Height, 0, 0, 0, 400}) + QByteArray(8, '\0') + QByteArray(Face).leftJustified(32, '\0');
 }
 
 QByteArray utf16(const QString& Text)
 {
     QByteArray out;
     for (QChar c : Text)
-        out += words({c.unicode()});
+        out += WmfWords({c.unicode()});
     return out;
 }
 
@@ -451,16 +441,16 @@ TEST_F(GdiPlayback, BrushesAndDeviceBitmapsMatchTheCanvas)
         return r.Metafile(square96(4));
     };
     // A device-dependent monochrome bitmap: 8 x 1, bits 0 first, then 1.
-    const QByteArray bitmap16 = words({0, 8, 1, 2, 0x0101}) + QByteArray::fromHex("0F00");
+    const QByteArray bitmap16 = WmfWords({0, 8, 1, 2, 0x0101}) + QByteArray::fromHex("0F00");
     WmfRecords bitBlt, stretchBlt, pattern;
     for (WmfRecords* r : {&bitBlt, &stretchBlt, &pattern})
         r->Add(wSetTextColor, {0xFF, 0}).Add(wSetBkColor, {0, 0xFF});
-    bitBlt.Add(wBitBlt, words({0x20, 0xCC, 0, 0, 1, 8, 10, 10}) + bitmap16);
-    stretchBlt.Add(wStretchBlt, words({0x20, 0xCC, 1, 8, 0, 0, 20, 80, 10, 10}) + bitmap16);
+    bitBlt.Add(wBitBlt, WmfWords({0x20, 0xCC, 0, 0, 1, 8, 10, 10}) + bitmap16);
+    stretchBlt.Add(wStretchBlt, WmfWords({0x20, 0xCC, 1, 8, 0, 0, 20, 80, 10, 10}) + bitmap16);
     QByteArray rows;
     for (int i = 0; i < 8; ++i)
         rows += QByteArray::fromHex("0F00");
-    pattern.Add(wCreatePatternBrush, words({0, 8, 8, 2, 0x0101, 0, 0}) + QByteArray(18, '\0') + rows);
+    pattern.Add(wCreatePatternBrush, WmfWords({0, 8, 8, 2, 0x0101, 0, 0}) + QByteArray(18, '\0') + rows);
     pattern.Add(wSelectObject, {0}).Add(0x02FA, {5, 0, 0, 0, 0}).Add(wSelectObject, {1});
     wmfRect(pattern, 0, 0, 100, 100);
     // The band of scan lines 1 to 3 of a 4 x 4 bitmap, black, blue and green from the top; 2 and 3 drawn.
@@ -468,13 +458,13 @@ TEST_F(GdiPlayback, BrushesAndDeviceBitmapsMatchTheCanvas)
     const auto band = RecordBitmap(4, {std::vector<TColor>(4, kBlack), std::vector<TColor>(4, kBlue),
                                  std::vector<TColor>(4, kGreen)}).second;
     WmfRecords toDevice;
-    toDevice.Add(wSetDibToDev, words({0, 3, 1, 2, 0, 2, 4, 20, 10}) + header + band);
+    toDevice.Add(wSetDibToDev, WmfWords({0, 3, 1, 2, 0, 2, 4, 20, 10}) + header + band);
     WmfRecords paletteDib; // entry 1 becomes blue after the first transfer
-    paletteDib.Add(wCreatePalette, words({0x0300, 2, 0x00FF, 0, 0xFF00, 0})).Add(wSelectPalette, {0});
+    paletteDib.Add(wCreatePalette, WmfWords({0x0300, 2, 0x00FF, 0, 0xFF00, 0})).Add(wSelectPalette, {0});
     const auto indices = RecordMonoBitmap(2, {{0, 1}}, true);
-    paletteDib.Add(wStretchDib, words({0x20, 0xCC, 1, 1, 2, 0, 0, 50, 100, 0, 0}) + indices.first + indices.second);
-    paletteDib.Add(wSetPalEntries, words({1, 1, 0, 0xFF}));
-    paletteDib.Add(wStretchDib, words({0x20, 0xCC, 1, 1, 2, 0, 0, 50, 100, 50, 0}) + indices.first + indices.second);
+    paletteDib.Add(wStretchDib, WmfWords({0x20, 0xCC, 1, 1, 2, 0, 0, 50, 100, 0, 0}) + indices.first + indices.second);
+    paletteDib.Add(wSetPalEntries, WmfWords({1, 1, 0, 0xFF}));
+    paletteDib.Add(wStretchDib, WmfWords({0x20, 0xCC, 1, 1, 2, 0, 0, 50, 100, 50, 0}) + indices.first + indices.second);
 
     expectCanvasPictures({
         {"a monochrome brush in the text and background colours", monoBrush({0, 0}), [&](QPainter& p) { tile(p, {0, 0}); }},
@@ -534,7 +524,7 @@ TEST_F(GdiPlayback, StatesAtSamplePixels)
     arc.Add(eMoveTo, {10, 48}).Add(eAngleArc, {48, 48, 30, 0, 0x42B40000}); // 90 degrees
     // A curve flattened into lines still fills its inside.
     EmfRecords flattened;
-    emfFill(flattened, kGreen).Add(eBeginPath, {}).Add(ePolyBezier16, Body{0, 0, 0, 0, 4}.Raw(words({10, 80, 30, 0, 60, 0, 80, 80})));
+    emfFill(flattened, kGreen).Add(eBeginPath, {}).Add(ePolyBezier16, Body{0, 0, 0, 0, 4}.Raw(WmfWords({10, 80, 30, 0, 60, 0, 80, 80})));
     flattened.Add(eEndPath, {}).Add(eFlattenPath, {}).Add(eFillPath, {0, 0, 0, 0});
     // Halftone stretching blends a red and a blue pixel across the middle.
     EmfRecords halftone;
@@ -623,7 +613,7 @@ TEST_F(GdiPlayback, TextLandsWhereTheCanvasPutsIt)
         const QByteArray advances = Body{std::lround(metrics.horizontalAdvance('H')), 10};
         r.Add(eSetBkMode, {1}).Add(eSetBkColor, {kGreen});
         r.Add(eExtTextOutW, Body{0, 0, 0, 0, 1, 0, 0, 10, 30, 2, 76, 0x12, 60, 60, 80, 80, 80}.Raw(
-                                words({int(glyphs[0]), int(glyphs[1])}) + advances));
+                                WmfWords({int(glyphs[0]), int(glyphs[1])}) + advances));
         TPixelGraphic image;
         LoadBytes(image, r.Metafile(square96(4)));
         for (int y = 60; y < 80; ++y)
@@ -649,8 +639,8 @@ TEST_F(GdiPlayback, TextLandsWhereTheCanvasPutsIt)
         WmfRecords r;
         r.Add(wCreateFont, wmfFont("Liberation Sans", 20)).Add(wSelectObject, {0});
         State(r);
-        r.Add(wTextOut, words({int(qstrlen(Text))}) + QByteArray(Text).leftJustified((qstrlen(Text) + 1) / 2 * 2, '\0')
-                            + words({30, 10}));
+        r.Add(wTextOut, WmfWords({int(qstrlen(Text))}) + QByteArray(Text).leftJustified((qstrlen(Text) + 1) / 2 * 2, '\0')
+                            + WmfWords({30, 10}));
         return inkOf(placeable100(r));
     };
     const auto spaced = [&](const QString& Text, double Extra, QChar Spaced) {
@@ -691,8 +681,8 @@ TEST_F(GdiPlayback, DamagedRecordsAreSkipped)
         },
         {
         {"region scans past the record", [](WmfRecords& r) { r.Add(wCreateRegion, {0, 6, 0, 0, 34, 9, 4, 0, 0, 9, 9, 200}); }},
-        {"device bitmap rows past the record", [](WmfRecords& r) { r.Add(wBitBlt, words({0x20, 0xCC, 0, 0, 9, 8, 0, 0, 0, 8, 90, 2, 0x0101})); }},
-        {"SetDIBToDev bitmap cut short", [](WmfRecords& r) { r.Add(wSetDibToDev, words({0, 2, 0, 0, 0, 2, 4, 0, 0, 40})); }},
+        {"device bitmap rows past the record", [](WmfRecords& r) { r.Add(wBitBlt, WmfWords({0x20, 0xCC, 0, 0, 9, 8, 0, 0, 0, 8, 90, 2, 0x0101})); }},
+        {"SetDIBToDev bitmap cut short", [](WmfRecords& r) { r.Add(wSetDibToDev, WmfWords({0, 2, 0, 0, 0, 2, 4, 0, 0, 40})); }},
         {"filling a region that is not there", [](WmfRecords& r) { r.Add(wFillRegion, {7, 0}); }},
         {"palette past the record", [](WmfRecords& r) { r.Add(wCreatePalette, {0x0300, 500}); }},
         });

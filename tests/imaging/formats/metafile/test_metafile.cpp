@@ -371,7 +371,7 @@ TEST_F(Metafile, PlaybackAtSamplePixels)
 
     EmfRecords world;
     emfFill(world, kRed).Add(eSaveDC, {});
-    world.Add(eSetWorldTransform, emfBody({0x40000000, 0, 0, 0x40000000, 0x41200000, 0})); // scale 2, move 10
+    world.Add(eSetWorldTransform, EmfBody{0x40000000, 0, 0, 0x40000000, 0x41200000, 0}); // scale 2, move 10
     world.Add(eRectangle, {0, 0, 10, 10}).Add(eRestoreDC, {-1}).Add(eRectangle, {60, 60, 70, 70});
 
     EmfRecords path;
@@ -379,22 +379,22 @@ TEST_F(Metafile, PlaybackAtSamplePixels)
     path.Add(eEndPath, {}).Add(eFillPath, {0, 0, 0, 0});
 
     EmfRecords region; // rectangles of a region, device pixels
-    region.Add(eExtSelectClipRgn, emfBody({64, 5, 32, 1, 2, 32, 0, 0, 90, 90, 0, 0, 50, 50, 60, 60, 90, 90}));
+    region.Add(eExtSelectClipRgn, EmfBody{64, 5, 32, 1, 2, 32, 0, 0, 90, 90, 0, 0, 50, 50, 60, 60, 90, 90});
     emfFill(region, kBlue).Add(eRectangle, {0, 0, 96, 96});
 
     EmfRecords turned; // a clip rectangle turned by 45 degrees into a diamond, cut by the picture's top
-    turned.Add(eSetWorldTransform, emfBody({0x3F3504F3, 0x3F3504F3, std::int32_t(0xBF3504F3), 0x3F3504F3, 0x42400000,
-                                            std::int32_t(0xC1A00000)}));
-    turned.Add(eIntersectClipRect, {0, 0, 40, 40}).Add(eModifyWorldTransform, emfBody({0, 0, 0, 0, 0, 0, 1}));
+    turned.Add(eSetWorldTransform, EmfBody{0x3F3504F3, 0x3F3504F3, std::int32_t(0xBF3504F3), 0x3F3504F3, 0x42400000,
+                                            std::int32_t(0xC1A00000)});
+    turned.Add(eIntersectClipRect, {0, 0, 40, 40}).Add(eModifyWorldTransform, EmfBody{0, 0, 0, 0, 0, 0, 1});
     emfFill(turned, kGreen).Add(eRectangle, {0, 0, 96, 96});
 
     EmfRecords dib; // the same bitmap through StretchDIBits, its source rows counted from the bottom
-    QByteArray stretchDib = emfBody({0, 0, 0, 0, 48, 0, 0, 0, 2, 1, 80, 40, 120, 16, 0, 0x00CC0020, 48, 48});
+    QByteArray stretchDib = EmfBody{0, 0, 0, 0, 48, 0, 0, 0, 2, 1, 80, 40, 120, 16, 0, 0x00CC0020, 48, 48};
     stretchDib += PackedBitmap(bitmap);
     dib.Add(eStretchDIBits, stretchDib);
 
     EmfRecords opaque; // an empty text with an opaquing rectangle fills it with the background colour
-    opaque.Add(25, {0x00FF00}).Add(eExtTextOutW, emfBody({0, 0, 0, 0, 1, 0, 0, 10, 10, 0, 76, 2, 20, 20, 60, 60, 0}));
+    opaque.Add(25, {0x00FF00}).Add(eExtTextOutW, EmfBody{0, 0, 0, 0, 1, 0, 0, 10, 10, 0, 76, 2, 20, 20, 60, 60, 0});
 
     const struct {
         const char* name;
@@ -428,14 +428,14 @@ TEST_F(Metafile, DamagedRecordsAreSkipped)
     broken.bitCount = 3;
     expectDamagedRecordsSkipped(
         {
-            {"polygon count past the record", ePolygon, emfBody({0, 0, 0, 0, 100000, 0, 0})},
-            {"poly-polygon counts past the points", ePolyPolygon, emfBody({0, 0, 0, 0, 1, 3, 500, 0, 0, 1, 1, 2, 2})},
-            {"text string past the record", eExtTextOutW, emfBody({0, 0, 0, 0, 1, 0, 0, 10, 10, 50, 1000, 0x100, 0})},
-            {"brush slot past the handles", eCreateBrush, emfBody({9, 0, 0x00FF00, 0})},
-            {"selecting past the handles", eSelectObject, emfBody({1000})},
-            {"non-finite world transform", eSetWorldTransform, emfBody({0x7F800000, 0, 0, 0x3F800000, 0, 0})},
+            {"polygon count past the record", ePolygon, EmfBody{0, 0, 0, 0, 100000, 0, 0}},
+            {"poly-polygon counts past the points", ePolyPolygon, EmfBody{0, 0, 0, 0, 1, 3, 500, 0, 0, 1, 1, 2, 2}},
+            {"text string past the record", eExtTextOutW, EmfBody{0, 0, 0, 0, 1, 0, 0, 10, 10, 50, 1000, 0x100, 0}},
+            {"brush slot past the handles", eCreateBrush, EmfBody{9, 0, 0x00FF00, 0}},
+            {"selecting past the handles", eSelectObject, EmfBody{1000}},
+            {"non-finite world transform", eSetWorldTransform, EmfBody{0x7F800000, 0, 0, 0x3F800000, 0, 0}},
             {"bitmap past the record", eStretchDIBits,
-             emfBody({0, 0, 0, 0, 0, 0, 0, 0, 2, 2, 80, 40, 4000, 16, 0, 0x00CC0020, 9, 9})},
+             EmfBody{0, 0, 0, 0, 0, 0, 0, 0, 2, 2, 80, 40, 4000, 16, 0, 0x00CC0020, 9, 9}},
         },
         {
             {"polygon count past the record", [](WmfRecords& r) { r.Add(wPolygon, {5000, 0, 0, 10, 0}); }},
