@@ -124,8 +124,9 @@ TEST_F(BuildThroughTheWindows, NewSiteEditBuildAndBrowse)
         const QString name = QFileInfo(file).fileName();
         pictures << name;
         EXPECT_GT(line.extra.toInt(), 0) << page.toStdString() << " shows no picture of " << name.toStdString();
-        if (fitted.contains(name))
+        if (fitted.contains(name)) {
             EXPECT_EQ(QSize(line.extra.toInt(), line.extra2.toInt()), fitted[name]) << name.toStdString();
+        }
     }
     EXPECT_EQ(rendered, QSet<QString>(pages.begin(), pages.end()));
     for (const QString& thumbnail : fitted.keys())

@@ -275,8 +275,9 @@ TEST_F(Png, DamagedFilesGiveTheirMessages)
         std::vector<int> rows;
         image.SetOnProgress([&](PGObject*, int done, int, bool&) { rows.push_back(done); });
         EXPECT_PG_THROW(LoadBytes(image, c.file), EPixelGraphic, c.message);
-        if (std::string(c.name) != "cut in the image data")
+        if (std::string(c.name) != "cut in the image data") {
             EXPECT_TRUE(rows.empty());
+        }
     }
 }
 
