@@ -6,8 +6,8 @@
 //     build_N_ms        the same build with THREADS workers
 #include "benchimages.h"
 
-#include "app/build/buildrunner.h"
-#include "app/build/thumbnails.h"
+#include "app/gallery/buildrunner.h"
+#include "app/gallery/thumbnails.h"
 #include "app/pages/imagefit.h"
 #include "imaging/pglibrary.h"
 

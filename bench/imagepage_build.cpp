@@ -9,7 +9,7 @@
 // write the same pages; the ratio decoded / header is printed.
 #include "benchimages.h"
 
-#include "app/build/buildrunner.h"
+#include "app/gallery/buildrunner.h"
 #include "app/pages/imagemeasure.h"
 #include "imaging/pglibrary.h"
 #include "imaging/pixelgraphic.h"

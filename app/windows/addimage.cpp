@@ -2,7 +2,7 @@
 #include "filelistdelete.h"
 
 #include "buttonimages.h"
-#include "app/build/imageadding.h"
+#include "app/gallery/imageadding.h"
 #include "app/settings/rotationlist.h"
 #include "app/settings/rotationsection.h"
 #include "app/site/fileroutines.h"

@@ -1,7 +1,7 @@
 #include "buildprogress.h"
 
 #include "buttonimages.h"
-#include "app/build/buildrunner.h"
+#include "app/gallery/buildrunner.h"
 #include "app/pages/pagesnapshot.h"
 #include "components/bitbtn.h"
 

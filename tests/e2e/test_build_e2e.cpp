@@ -4,7 +4,7 @@
 // each thumbnail at its fitted size.
 
 #include "browserprobe.h"
-#include "tests/app/build/buildfixtures.h"
+#include "tests/app/gallery/buildfixtures.h"
 #include "tests/app/windows/apptestutil.h"
 #include "app/pages/imagefit.h"
 #include "app/windows/buildprogress.h"

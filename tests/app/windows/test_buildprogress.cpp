@@ -2,7 +2,7 @@
 // Cancel while building, Build All, and the editor's Build! reaching it.
 
 #include "apptestutil.h"
-#include "tests/app/build/buildfixtures.h"
+#include "tests/app/gallery/buildfixtures.h"
 #include "app/windows/buildprogress.h"
 #include "app/windows/editsite.h"
 #include "components/bitbtn.h"

@@ -5,7 +5,7 @@
 #include "app/windows/headerfooterlisteditor.h"
 #include "app/windows/thumbop.h"
 
-#include "app/build/imageadding.h"
+#include "app/gallery/imageadding.h"
 #include "app/windows/addimage.h"
 #include "app/windows/buildprogress.h"
 #include "app/windows/copyfrom.h"

@@ -3,7 +3,7 @@
 
 #include "buildfixtures.h"
 #include "tempfolder.h"
-#include "app/build/buildrunner.h"
+#include "app/gallery/buildrunner.h"
 #include "app/pages/imagefit.h"
 #include "imaging/pglibrary.h"
 

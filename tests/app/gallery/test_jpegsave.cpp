@@ -3,7 +3,7 @@
 
 #include "jpegbytes.h"
 #include "tempfolder.h"
-#include "app/build/jpegsave.h"
+#include "app/gallery/jpegsave.h"
 #include "imaging/pglibrary.h"
 #include "imaging/pixelgraphic.h"
 #include "platform/prompts.h"
