@@ -263,6 +263,42 @@ TEST_F(Thumbnails, ButtonsHoldTheBlankAndTheLettersOnly)
     }
 }
 
+// On a true-colour blank the letters keep the colour asked for through the JPEG (one colour
+// value a pixel): the mean of the written pixels under the letters, on the navigation blank's
+// size and colours in which 2 x 2 sampling went wrong.
+TEST_F(Thumbnails, ButtonsOnTrueColourBlanksKeepTheTextColour)
+{
+    QImage face(48, 24, QImage::Format_RGB32);
+    face.fill(qRgb(0x28, 0x52, 0x7E));
+    ASSERT_TRUE(face.save(folder.file("blank.jpg"), "JPEG", 95));
+    ASSERT_TRUE(face.save(folder.file("blank.bmp"), "BMP"));
+    const ButtonFont font; // 10 points
+    for (const char* blank : {"blank.jpg", "blank.bmp"}) {
+        for (const QRgb asked : {qRgb(0xFF, 0x00, 0x00), qRgb(0xFF, 0xFF, 0x00), qRgb(0x00, 0x80, 0x00)}) {
+            const TColor colour = rgbColour(qRed(asked), qGreen(asked), qBlue(asked));
+            const QImage drawn = drawPageButton(folder.file(blank), colour, "Page 2", font).image->ToQImage();
+            ASSERT_EQ(createbutton(folder.file(blank), folder.file("Page_Button_2.gif"), colour, "Page 2", font), ".jpg");
+            const QImage written = QImage(folder.file("Page_Button_2.jpg")).convertToFormat(QImage::Format_RGB32);
+            ASSERT_EQ(written.size(), drawn.size());
+            int letters = 0, red = 0, green = 0, blue = 0;
+            for (int y = 0; y < drawn.height(); ++y)
+                for (int x = 0; x < drawn.width(); ++x)
+                    if (drawn.pixel(x, y) == asked) {
+                        ++letters;
+                        red += qRed(written.pixel(x, y));
+                        green += qGreen(written.pixel(x, y));
+                        blue += qBlue(written.pixel(x, y));
+                    }
+            ASSERT_GT(letters, 30) << blank;
+            const QString mean = QString("%1 on %2: mean (%3,%4,%5)").arg(asked & 0xFFFFFF, 6, 16, QChar('0')).arg(blank)
+                                     .arg(red / letters).arg(green / letters).arg(blue / letters);
+            EXPECT_NEAR(red / letters, qRed(asked), 40) << qPrintable(mean);
+            EXPECT_NEAR(green / letters, qGreen(asked), 40) << qPrintable(mean);
+            EXPECT_NEAR(blue / letters, qBlue(asked), 40) << qPrintable(mean);
+        }
+    }
+}
+
 // A palette blank makes a GIF button; without a GIF writer that fails and leaves no file. An
 // unreadable blank fails the same way.
 TEST_F(Thumbnails, ButtonsThatCannotBeMadeLeaveNothing)
