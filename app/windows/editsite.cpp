@@ -76,18 +76,18 @@ void showProblem(platform::PromptService& prompts, const PageOptionsProblem& pro
 TdlgEditSite::TdlgEditSite(AppContext& context, QWidget* parent)
     : ModalDialog(parent)
     , context_(context)
-    , binder_(new SettingsBinder(context.state.rotationSettings, [] {}, this))
+    , binder_(new SettingsBinder(context.state.rotationSettings, context.state.ProgramFolder, [] {}, this))
 {
     setWindowTitle(QStringLiteral("Edit Site"));
     buildControls();
     using S = RotationSettings;
-    binder_->bindEditText(cmbstyle, &S::cmbstyle);
+    binder_->bindEditPath(cmbstyle, &S::cmbstyle);
     binder_->bind(cmbHeader, &S::cmbHeader);
     binder_->bind(cmbFooter, &S::cmbFooter);
     binder_->bind(edtheaderhtml, &S::edtheaderhtml);
     binder_->bind(edtfooterhtml, &S::edtfooterhtml);
-    binder_->bind(edtheaderfile, &S::edtheaderfile);
-    binder_->bind(edtfooterfile, &S::edtfooterfile);
+    binder_->bindPath(edtheaderfile, &S::edtheaderfile);
+    binder_->bindPath(edtfooterfile, &S::edtfooterfile);
     connectControls();
     DropFileTarget1 = makeImageDropTarget(FileBox, context_, this);
     binder_->refresh();

@@ -96,7 +96,7 @@ TdlgThumbOptions::TdlgThumbOptions(AppContext& context, QWidget* parent)
     : ModalDialog(parent)
     , context_(context)
     , settings_(context.state.rotationSettings)
-    , binder_(new SettingsBinder(settings_, [this] { settingsChanged(); }, this))
+    , binder_(new SettingsBinder(settings_, context.state.ProgramFolder, [this] { settingsChanged(); }, this))
 {
     setWindowTitle(QStringLiteral("Settings"));
 
@@ -458,14 +458,14 @@ void TdlgThumbOptions::bindControls()
                                           {rdbshowfilenamewithext, FilenameDisplay::Normal},
                                           {rdbshowdescription, FilenameDisplay::DescriptionFile}},
                                          &S::Filename_Display);
-    binder_->bind(edtdescripfile, &S::edtdescripfile);
+    binder_->bindPath(edtdescripfile, &S::edtdescripfile);
     binder_->bind(chkShowFIlenameWhenNoDesc, &S::chkShowFIlenameWhenNoDesc);
 
     binder_->bind(rgpIndexLayout, &S::rgpIndexLayout);
     binder_->bind(edtpagenumberprefix, &S::edtpagenumberprefix);
     binder_->bind(chkImageButtons, &S::chkImageButtons);
-    binder_->bind(edtSelectedImageButton, &S::edtSelectedImageButton);
-    binder_->bind(edtotherImageButton, &S::edtotherImageButton);
+    binder_->bindPath(edtSelectedImageButton, &S::edtSelectedImageButton);
+    binder_->bindPath(edtotherImageButton, &S::edtotherImageButton);
     binder_->bind(chkIndexInThumbPages, &S::chkIndexInThumbPages);
     binder_->bind(chkIndexInImagePages, &S::chkIndexInImagePages);
 
@@ -481,14 +481,14 @@ void TdlgThumbOptions::bindControls()
     bindColour(cmbLinkEncColour, edtLinkEncColour, &S::cmbLinkEncColour);
 
     binder_->bindRadioPair(rdbHTMLImageWindow, rdbDisplayasimage, &S::rdbHTMLImageWindow);
-    binder_->bindEditText(cmbimagestyle, &S::cmbimagestyle);
+    binder_->bindEditPath(cmbimagestyle, &S::cmbimagestyle);
     binder_->bind(chkImageHeading, &S::chkImageHeading);
     binder_->bind(cmbimageHeader, &S::cmbimageHeader);
     binder_->bind(cmbimageFooter, &S::cmbimageFooter);
     binder_->bind(edtimageheaderhtml, &S::edtimageheaderhtml);
     binder_->bind(edtimagefooterhtml, &S::edtimagefooterhtml);
-    binder_->bind(edtimageheaderfile, &S::edtimageheaderfile);
-    binder_->bind(edtimagefooterfile, &S::edtimagefooterfile);
+    binder_->bindPath(edtimageheaderfile, &S::edtimageheaderfile);
+    binder_->bindPath(edtimagefooterfile, &S::edtimagefooterfile);
     binder_->bind(chkimagenavigationbar, &S::chkimagenavigationbar);
     binder_->bind(chkUseSameNavGraphics, &S::chkUseSameNavGraphics);
     binder_->bind(chkmaximagesize, &S::chkmaximagesize);
@@ -507,9 +507,9 @@ void TdlgThumbOptions::bindControls()
 
     binder_->bind(Chkusecustombuttons, &S::Chkusecustombuttons);
     connect(Chkusecustombuttons, &QCheckBox::toggled, this, &TdlgThumbOptions::ChkusecustombuttonsClick);
-    binder_->bind(edtpreviousfile, &S::edtpreviousfile);
-    binder_->bind(edtnextfile, &S::edtnextfile);
-    binder_->bind(edtindexfile, &S::edtindexfile);
+    binder_->bindPath(edtpreviousfile, &S::edtpreviousfile);
+    binder_->bindPath(edtnextfile, &S::edtnextfile);
+    binder_->bindPath(edtindexfile, &S::edtindexfile);
     binder_->bind(cmbImageDisplayMethod, &S::cmbImageDisplayMethod);
 }
 

@@ -535,6 +535,26 @@ TEST_F(SiteEditor, BuildFillsTheRequiredFilesListsAndHandsOverTheRotation)
     EXPECT_EQ(key("Rotation_1", "Status"), "2");
 }
 
+// A relative template typed in the editor lies in the program folder, whatever folder Pictorum
+// was started from: the build finds it, and the site file keeps it in the program folder.
+TEST_F(SiteEditor, ATypedRelativeTemplateIsTheProgramFolders)
+{
+    site(true, "RotationCount=1\r\n");
+    prog.write("Site_1/Rotation_1/a.jpg", "x");
+    goodTemplate();
+    TempFolder work;
+    work.write("Styles/good.htm", "not a template");
+    const StartedElsewhere elsewhere(work.path(), QDir::homePath());
+    inEditor([&](TdlgEditSite& e) {
+        e.cmbstyle->setEditText("Styles/good.htm");
+        QTest::mouseClick(e.btnbuild, Qt::LeftButton);
+    });
+    EXPECT_EQ(fake.prompts.promptTexts(), QStringList());
+    EXPECT_EQ(builds.size(), 1u);
+    EXPECT_EQ(settings().cmbstyle, prog.file("Styles/good.htm"));
+    EXPECT_EQ(key("Rotation_1", "Style_File"), "%/Styles/good.htm");
+}
+
 TEST_F(SiteEditor, BuildAllLeavesOutRowsWhoseFolderIsMissing)
 {
     site(true, "RotationCount=3\r\n");
