@@ -531,8 +531,9 @@ void TdlgThumbOptions::showSettings()
 
 void TdlgThumbOptions::settingsChanged()
 {
-    // Another template text ends the rest, so the tested text can be tested again once it is back.
-    if (testedImageTemplate_ != settings_.cmbimagestyle)
+    // Another template text ends the rest, so the tested text can be tested again once it is
+    // back; so does switching image pages off, so that switching them on enables the button.
+    if (testedImageTemplate_ != settings_.cmbimagestyle || !settings_.rdbHTMLImageWindow)
         testedImageTemplate_.reset();
     applyRules();
 }
