@@ -2,6 +2,8 @@
 #include "testnames.h"
 #include "app/site/sitestore.h"
 
+#include "platform/prompts.h"
+
 #include <QDir>
 
 #include <gtest/gtest.h>
@@ -200,6 +202,26 @@ TEST(SiteStore, KeysThatWouldNameFilesOutsideTheProgramFolderAreMissingSites)
     }
     EXPECT_EQ(dir.read("x.ini"), outside);
     EXPECT_EQ(QDir(dir.file("prog")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{});
+}
+
+// A key named after a file the programs keep ("sites" would be sites.ini) has no settings file,
+// in any case: deleting such a site takes its row and leaves the site list and the options.
+TEST(SiteStore, DeletingASiteNamedAfterAProgramFileKeepsThatFile)
+{
+    TempFolder prog;
+    const QByteArray options = "[Options]\r\nUseRotations=True\r\n";
+    prog.write("options.ini", options);
+    prog.write("sites.ini", "[Sites]\r\nsites=One\r\noptions=Two\r\nSite_1=Three\r\n");
+    SiteStore store(prog.path());
+    for (const char* key : {"sites", "options"}) {
+        EXPECT_EQ(store.siteFile(QString(key).toUpper()), QString()) << key;
+        tsiterecord site;
+        site.SiteKey = key;
+        platform::ScriptedPromptService prompts;
+        EXPECT_TRUE(store.removeSite(site, true, prompts).ok) << key;
+    }
+    EXPECT_EQ(prog.read("options.ini"), options);
+    EXPECT_EQ(store.siteKeys(), QStringList{"Site_1"});
 }
 
 } // namespace
