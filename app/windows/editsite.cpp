@@ -542,20 +542,21 @@ void TdlgEditSite::cmbstyleExit()
 
 void TdlgEditSite::btnnewstyleClick()
 {
-    const auto file = context_.dlgThumbOptions->hooks.openHTMLTemplate({QString(), cmbstyle->currentText(), htmlTemplateFilter});
+    const QString& current = context_.state.rotationSettings.cmbstyle;
+    const auto file = context_.dlgThumbOptions->hooks.openHTMLTemplate({QString(), current, htmlTemplateFilter});
     if (file && showTemplateCompliance(context_, *file, true, this) == platform::mrOk)
         cmbstyle->setEditText(*file);
 }
 
 void TdlgEditSite::btnteststyleClick()
 {
-    showTemplateCompliance(context_, cmbstyle->currentText(), true, this);
+    showTemplateCompliance(context_, context_.state.rotationSettings.cmbstyle, true, this);
     btnteststyle->setEnabled(false);
 }
 
 void TdlgEditSite::btnpreviewClick(QPushButton* sender)
 {
-    QString file = cmbstyle->currentText();
+    QString file = context_.state.rotationSettings.cmbstyle;
     if (sender == btnpreview) {
         const QString folder = edtrotationdirectory->text();
         file = folder.isEmpty() ? QString()

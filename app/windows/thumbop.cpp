@@ -11,6 +11,7 @@
 
 #include "platform/fontfamilies.h"
 #include "platform/modalresult.h"
+#include "platform/paths.h"
 #include "platform/shell.h"
 
 #include <QButtonGroup>
@@ -675,9 +676,9 @@ void PageOptionsHooks::editHeaderFooter(bool isHeader, bool asHtml, QLineEdit& b
 
 void TdlgThumbOptions::btnbrowseimageClick(QLineEdit* box, bool htmlImage)
 {
-    const auto file = htmlImage
-                          ? hooks.openHTMLImage({QStringLiteral("Please select an image to use"), box->text(), htmlImageFilter})
-                          : hooks.openImage({QString(), box->text(), QString()});
+    const QString current = platform::resolvepath(box->text(), context_.state.ProgramFolder);
+    const auto file = htmlImage ? hooks.openHTMLImage({QStringLiteral("Please select an image to use"), current, htmlImageFilter})
+                                : hooks.openImage({QString(), current, QString()});
     if (file)
         box->setText(*file);
 }
