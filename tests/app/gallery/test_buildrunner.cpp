@@ -363,20 +363,16 @@ TEST_F(BuildRun, OutputsReplaceLinksAndKeepReadOnlyFiles)
         EXPECT_TRUE(QFileInfo(rotation + link).isFile() && !QFileInfo(rotation + link).isSymLink()) << qPrintable(link);
 
     // The outputs are the user's (nobody's when the tests run as root); one is made read-only.
-    const QString button = rotation + "Page_Button_1.jpg";
     const QByteArray before = folder.read("rotation/Page_Button_1.jpg");
-    for (const QString& dir : {folder.path(), rotation, rotation + "thumbs"})
+    for (const QString& dir : {folder.path(), rotation})
         ASSERT_EQ(::chmod(QFile::encodeName(dir).constData(), 0777), 0);
-    if (::geteuid() == 0)
-        for (const QString& file : written())
-            ASSERT_EQ(::chown(QFile::encodeName(rotation + file).constData(), 65534, 65534), 0);
-    ASSERT_EQ(::chmod(QFile::encodeName(button).constData(), 0444), 0);
+    for (const QString& file : written())
+        ASSERT_TRUE(::geteuid() != 0 || ::chown(QFile::encodeName(rotation + file).constData(), 65534, 65534) == 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(rotation + "Page_Button_1.jpg").constData(), 0444), 0);
     prompts.clear();
     const int rc = runUnprivileged([&] {
-        if (build())
-            return 1;
-        return prompts.promptTexts() == QStringList{"Error encountered creating the page button, " + rotation + "Page_Button_1.gif"}
-                   ? 0 : 2;
+        const QString failure = "Error encountered creating the page button, " + rotation + "Page_Button_1.gif";
+        return !build() && prompts.promptTexts() == QStringList{failure} ? 0 : 1;
     });
     EXPECT_EQ(rc, 0);
     EXPECT_EQ(folder.read("rotation/Page_Button_1.jpg"), before);

@@ -183,45 +183,34 @@ TEST(SiteStore, AddSiteFailsWhenTheProgramFolderIsNotWritable)
     EXPECT_FALSE(store.addsite("Site_1").ok);
 }
 
-TEST(SiteStore, KeysThatWouldNameFilesOutsideTheProgramFolderAreMissingSites)
+// Keys that would name a file outside the program folder, or one of the programs' own files in
+// any case ("sites" gives sites.ini), are sites without a file: nothing is read, written or deleted.
+TEST(SiteStore, KeysThatWouldNameOtherFilesAreMissingSites)
 {
     TempFolder dir;
-    dir.mkdir("prog");
     const QByteArray outside = "[General]\r\nName=Outside\r\nPath=/srv/outside/\r\n";
     dir.write("x.ini", outside);
+    const QByteArray own = "[Sites]\r\nSite_1=Kept\r\n";
+    dir.write("prog/sites.ini", own);
+    dir.write("prog/options.ini", "[Options]\r\n");
     SiteStore store(dir.file("prog/"));
-    for (const char* key : {"../x", "..", "a/b", "a\\b", "Site\t1"}) {
+    for (const char* key : {"../x", "..", "a/b", "a\\b", "Site\t1", "sites", "Options"}) {
         EXPECT_EQ(store.siteFile(key), QString()) << key;
         tsiterecord site;
         EXPECT_FALSE(store.loadsite(key, site)) << key;
         EXPECT_EQ(site.Name, "Name Error") << key;
+        platform::ScriptedPromptService prompts;
+        EXPECT_TRUE(store.removeSite(site, false, prompts).ok) << key;
         site.Name = "Renamed";
         site.Path = "/srv/new/";
         EXPECT_FALSE(store.savecurrentsite(site, true).ok) << key;
         EXPECT_FALSE(store.addsite(key).ok) << key;
     }
     EXPECT_EQ(dir.read("x.ini"), outside);
-    EXPECT_EQ(QDir(dir.file("prog")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{});
-}
-
-// A key named after a file the programs keep ("sites" would be sites.ini) has no settings file,
-// in any case: deleting such a site takes its row and leaves the site list and the options.
-TEST(SiteStore, DeletingASiteNamedAfterAProgramFileKeepsThatFile)
-{
-    TempFolder prog;
-    const QByteArray options = "[Options]\r\nUseRotations=True\r\n";
-    prog.write("options.ini", options);
-    prog.write("sites.ini", "[Sites]\r\nsites=One\r\noptions=Two\r\nSite_1=Three\r\n");
-    SiteStore store(prog.path());
-    for (const char* key : {"sites", "options"}) {
-        EXPECT_EQ(store.siteFile(QString(key).toUpper()), QString()) << key;
-        tsiterecord site;
-        site.SiteKey = key;
-        platform::ScriptedPromptService prompts;
-        EXPECT_TRUE(store.removeSite(site, true, prompts).ok) << key;
-    }
-    EXPECT_EQ(prog.read("options.ini"), options);
-    EXPECT_EQ(store.siteKeys(), QStringList{"Site_1"});
+    EXPECT_EQ(QDir(dir.file("prog")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList({"options.ini", "sites.ini"}));
+    EXPECT_EQ(dir.read("prog/sites.ini"), own);
+    EXPECT_EQ(dir.read("prog/options.ini"), "[Options]\r\n");
 }
 
 } // namespace

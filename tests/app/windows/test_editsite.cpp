@@ -551,7 +551,6 @@ TEST_F(SiteEditor, ATypedRelativeTemplateIsTheProgramFolders)
     });
     EXPECT_EQ(fake.prompts.promptTexts(), QStringList());
     EXPECT_EQ(builds.size(), 1u);
-    EXPECT_EQ(settings().cmbstyle, prog.file("Styles/good.htm"));
     EXPECT_EQ(key("Rotation_1", "Style_File"), "%/Styles/good.htm");
 }
 
