@@ -180,7 +180,7 @@ void SaveGraphicToStream(TPixelGraphic& Graphic, const FormatRegistry& Registry,
 void WriteFileAtomically(const QString& FileName, const std::function<void(QIODevice& Stream)>& Write)
 {
     std::exception_ptr failure;
-    const platform::FileOutcome outcome = platform::writeFileAtomically(FileName, [&](QIODevice& out, QString&) {
+    const platform::FileOutcome outcome = platform::writeOutputFile(FileName, [&](QIODevice& out, QString&) {
         try {
             Write(out);
             return true;

@@ -39,11 +39,12 @@ void LoadGraphic(TPixelGraphic& Graphic, const FormatRegistry& Registry, QIODevi
 void SaveGraphicToStream(TPixelGraphic& Graphic, const FormatRegistry& Registry, QIODevice& Stream,
                          const QString& Extension, const SaveOptions& Options = CurrentSaveOptions());
 // The same into a file, written beside the target and renamed over it only when complete: a
-// failure or refusal leaves an existing file as it was.
+// failure or refusal leaves an existing file as it was. A link at the name is replaced, never
+// written through, and a file the user may not write is not replaced.
 void SaveGraphicToFile(TPixelGraphic& Graphic, const FormatRegistry& Registry, const QString& FileName,
                        const SaveOptions& Options = CurrentSaveOptions());
 
 // Runs Write on a temporary file beside FileName and renames it over FileName only when Write
-// returned; Write's exception (or the failure to write the file, as EPixelGraphic with its
+// returned, as a saved image replaces what is there (see SaveGraphicToFile); Write's exception (or the failure to write the file, as EPixelGraphic with its
 // reason) passes on, leaving an existing file as it was.
 void WriteFileAtomically(const QString& FileName, const std::function<void(QIODevice& Stream)>& Write);

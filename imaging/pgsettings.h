@@ -73,6 +73,9 @@ struct SaveOptions {
     bool JPEGProgressive;
     int JPEGEncodeDCT;          // libjpeg's DCT method number
     TIFFWriteOptions TIFF{};
+    // Colour kept for every pixel (1 x 1 sampling) instead of one value for each 2 x 2 block:
+    // for pictures with thin coloured strokes, such as lettering.
+    bool JPEGFullChroma = false;
 };
 
 // The save settings as they stand now.

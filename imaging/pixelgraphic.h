@@ -218,7 +218,8 @@ public:
     void LoadFromStream(QIODevice& Stream) override;
     void LoadFromStreamIndex(QIODevice& Stream, const QString& Extension, int ImageIndex);
     // Saves with the writer of the name's extension, converting to a colour resolution it
-    // stores as ColorResConversion allows. The file is replaced only by a complete new one.
+    // stores as ColorResConversion allows. The file is replaced only by a complete new one; a
+    // link at the name is replaced, not written through, and a read-only file is kept (fails).
     // Without options the library's save settings as they stand are used; a save off the
     // user-interface thread passes its own.
     void SaveToFile(const QString& FileName, const SaveOptions& Options = CurrentSaveOptions());

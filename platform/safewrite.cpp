@@ -116,20 +116,23 @@ QString writeTarget(const QString& path)
     return target;
 }
 
-} // namespace
-
-FileOutcome FileOutcome::fromErrno(const QString& what)
+// False, with errno set, for a file the user may not write: an output leaves it as it is, as
+// creating it would fail. Anything else at the path (a link among it) is the output's to replace.
+bool mayReplaceOutput(const QString& path)
 {
-    const int err = errno;
-    return failure(what + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(err)));
+    const QByteArray encoded = encodeFileName(path);
+    struct stat st {};
+    if (::lstat(encoded.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return true;
+    return ::faccessat(AT_FDCWD, encoded.constData(), W_OK, AT_EACCESS) == 0;
 }
 
-FileOutcome writeFileAtomically(const QString& path,
-                                const std::function<bool(QIODevice& out, QString& why)>& writer)
+// Writes into a staged file beside target and renames it over target; failures name path.
+FileOutcome writeStaged(const QString& path, const QString& target,
+                        const std::function<bool(QIODevice& out, QString& why)>& writer)
 {
-    const QString target = writeTarget(path);
     struct stat old {};
-    const bool replacing = ::stat(QFile::encodeName(target).constData(), &old) == 0 && S_ISREG(old.st_mode);
+    const bool replacing = ::lstat(QFile::encodeName(target).constData(), &old) == 0 && S_ISREG(old.st_mode);
     StagedFile file(target);
     if (!file.isOpen())
         return cannotWrite(path);
@@ -144,14 +147,45 @@ FileOutcome writeFileAtomically(const QString& path,
     return complete(file, path, true);
 }
 
-FileOutcome writeFileAtomically(const QString& path, const QByteArray& data)
+std::function<bool(QIODevice& out, QString& why)> bytesWriter(const QString& path, const QByteArray& data)
 {
-    return writeFileAtomically(path, [&](QIODevice& out, QString& why) {
+    return [&path, &data](QIODevice& out, QString& why) {
         if (out.write(data) == data.size())
             return true;
         why = QStringLiteral("Cannot write %1: %2").arg(path, out.errorString());
         return false;
-    });
+    };
+}
+
+} // namespace
+
+FileOutcome FileOutcome::fromErrno(const QString& what)
+{
+    const int err = errno;
+    return failure(what + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(err)));
+}
+
+FileOutcome writeFileAtomically(const QString& path,
+                                const std::function<bool(QIODevice& out, QString& why)>& writer)
+{
+    return writeStaged(path, writeTarget(path), writer);
+}
+
+FileOutcome writeFileAtomically(const QString& path, const QByteArray& data)
+{
+    return writeFileAtomically(path, bytesWriter(path, data));
+}
+
+FileOutcome writeOutputFile(const QString& path, const std::function<bool(QIODevice& out, QString& why)>& writer)
+{
+    if (!mayReplaceOutput(path))
+        return cannotWrite(path);
+    return writeStaged(path, path, writer);
+}
+
+FileOutcome writeOutputFile(const QString& path, const QByteArray& data)
+{
+    return writeOutputFile(path, bytesWriter(path, data));
 }
 
 FileOutcome writeDisposableFile(const QString& path, const QByteArray& data)

@@ -17,13 +17,19 @@ namespace platform {
 // data and the new name are on the disk. A failure leaves the old file as it was, removes the
 // temporary file and says why.
 
-// A link at the path is written through: its target gets the new content. A file it replaces
-// keeps its permissions.
+// A link at the path is written through: its target gets the new content (settings files
+// follow their links). A file it replaces keeps its permissions.
 FileOutcome writeFileAtomically(const QString& path, const QByteArray& data);
 
 // Streams the content through a writer callback that returns false (with a reason) on failure.
 FileOutcome writeFileAtomically(const QString& path,
                                 const std::function<bool(QIODevice& out, QString& why)>& writer);
+
+// The same for a file the program makes for the user (a built page, a thumbnail, a saved
+// image): a link at the path is replaced by a file of its own and its target left alone, and
+// a file the user may not write is not replaced (fails, as creating it would).
+FileOutcome writeOutputFile(const QString& path, const QByteArray& data);
+FileOutcome writeOutputFile(const QString& path, const std::function<bool(QIODevice& out, QString& why)>& writer);
 
 // Writes the data beside the target and renames it over the target, like writeFileAtomically,
 // but without forcing it to the disk first: for files whose loss in a system crash costs

@@ -206,7 +206,7 @@ bool BuildRunner::createThumbnails()
             bool made;
             if (ahead) {
                 const auto bytes = ahead->take(i);
-                made = bytes && platform::writeFileAtomically(thumbnailOf(image), *bytes);
+                made = bytes && platform::writeOutputFile(thumbnailOf(image), *bytes);
             } else {
                 made = createthumbnail(source, thumbnailOf(image), width, height, quality);
             }

@@ -15,9 +15,14 @@ SaveOptions jpegSaveOptions(int quality, bool progressive)
 
 bool savetojpeg(TPixelGraphic& image, const QString& fileName, int quality, bool progressive)
 {
+    return savetojpeg(image, fileName, jpegSaveOptions(quality, progressive));
+}
+
+bool savetojpeg(TPixelGraphic& image, const QString& fileName, const SaveOptions& options)
+{
     try {
         image.SetColorResConversion(crcConvert);
-        image.SaveToFile(fileName, jpegSaveOptions(quality, progressive));
+        image.SaveToFile(fileName, options);
         return true;
     } catch (const std::exception&) {
         return false;

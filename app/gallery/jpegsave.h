@@ -15,3 +15,5 @@ SaveOptions jpegSaveOptions(int quality, bool progressive);
 // replaced only by a complete new one. False when the save failed; the library's settings are
 // left alone, so saves may run beside each other.
 bool savetojpeg(TPixelGraphic& image, const QString& fileName, int quality, bool progressive);
+// The same with save options of one's own.
+bool savetojpeg(TPixelGraphic& image, const QString& fileName, const SaveOptions& options);

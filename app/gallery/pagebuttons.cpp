@@ -100,7 +100,10 @@ std::optional<QString> createbutton(const QString& blank, const QString& output,
         const QString extension = button.trueColour ? QStringLiteral(".jpg") : QStringLiteral(".gif");
         const QString file = platform::changeextension(output, extension);
         if (button.trueColour) {
-            if (!savetojpeg(*button.image, file, 99, false))
+            // Letters are one-pixel strokes: chroma subsampling would blend them with the blank.
+            SaveOptions options = jpegSaveOptions(99, false);
+            options.JPEGFullChroma = true;
+            if (!savetojpeg(*button.image, file, options))
                 return std::nullopt;
         } else {
             button.image->SetColorResConversion(crcConvert);

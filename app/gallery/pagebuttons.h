@@ -29,7 +29,8 @@ struct PageButton {
 PageButton drawPageButton(const QString& blank, TColor colour, const QString& text, const ButtonFont& font);
 
 // Draws the button and saves it: a true-colour blank gives a baseline JPEG of quality 99
-// under output with ".jpg", any other blank a GIF under output with ".gif". The text is drawn
+// without chroma subsampling under output with ".jpg", any other blank a GIF under output
+// with ".gif". The text is drawn
 // without antialiasing, so a GIF button holds only the blank's colours and the text colour.
 // Gives the extension used, or nothing when the blank could not be read or the button not
 // written (no file is left then).

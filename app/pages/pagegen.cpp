@@ -418,7 +418,7 @@ platform::FileOutcome PageGenerator::writePage(const PageTemplates::Text& htmlTe
     const bool script = thumbnailPage && (method == 2 || method == 3);
     const QByteArray page =
         splicetext(htmlTemplate.bytes, pageBytes(content), pageBytes(index), *header, *footer, script);
-    return platform::writeFileAtomically(outputFile, page);
+    return platform::writeOutputFile(outputFile, page);
 }
 
 platform::FileOutcome PageGenerator::createHTMLThumbpage(const QString& outputFile, int page, const QString& index,

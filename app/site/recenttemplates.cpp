@@ -1,14 +1,11 @@
 #include "recenttemplates.h"
 
 #include "platform/filecontent.h"
+#include "platform/programfiles.h"
 #include "platform/safewrite.h"
 
 #include <QRegularExpression>
 
-namespace {
-const QLatin1String indexFile("recent_styles.txt");
-const QLatin1String imagesFile("recent_image_styles.txt");
-} // namespace
 
 std::optional<QStringList> readRecentTemplates(const QString& file)
 {
@@ -31,9 +28,9 @@ platform::FileOutcome writeRecentTemplates(const QString& file, const QStringLis
 
 void RecentTemplates::load(const QString& programFolder)
 {
-    if (const auto lines = readRecentTemplates(programFolder + indexFile))
+    if (const auto lines = readRecentTemplates(programFolder + platform::programfile::recentTemplates))
         index.setStringList(*lines);
-    if (const auto lines = readRecentTemplates(programFolder + imagesFile))
+    if (const auto lines = readRecentTemplates(programFolder + platform::programfile::recentImageTemplates))
         images.setStringList(*lines);
 }
 
@@ -43,7 +40,7 @@ platform::FileOutcome RecentTemplates::save(const QString& programFolder) const
         const QStringList paths = list.stringList();
         return paths.isEmpty() ? platform::FileOutcome::success() : writeRecentTemplates(programFolder + name, paths);
     };
-    const platform::FileOutcome savedImages = save(images, imagesFile);
-    const platform::FileOutcome savedIndex = save(index, indexFile);
+    const platform::FileOutcome savedImages = save(images, platform::programfile::recentImageTemplates);
+    const platform::FileOutcome savedIndex = save(index, platform::programfile::recentTemplates);
     return savedImages ? savedIndex : savedImages;
 }

@@ -5,6 +5,7 @@
 #include "platform/fileidentity.h"
 #include "platform/inifile.h"
 #include "platform/paths.h"
+#include "platform/programfiles.h"
 #include "platform/safewrite.h"
 
 #include <QFileInfo>
@@ -16,7 +17,7 @@ const QString general = QStringLiteral("General");
 
 QString SiteStore::siteFile(const QString& key) const
 {
-    return platform::fileInFolder(programFolder_, key + QStringLiteral(".ini"));
+    return platform::siteSettingsFile(programFolder_, key);
 }
 
 QStringList SiteStore::siteKeys() const

@@ -3,6 +3,7 @@
 #include "siterecord.h"
 
 #include "platform/fileoutcome.h"
+#include "platform/programfiles.h"
 
 #include <QString>
 #include <QStringList>
@@ -20,10 +21,10 @@ public:
     explicit SiteStore(QString programFolder) : programFolder_(std::move(programFolder)) {}
 
     const QString& programFolder() const { return programFolder_; }
-    QString sitesFile() const { return programFolder_ + QStringLiteral("sites.ini"); }
+    QString sitesFile() const { return programFolder_ + platform::programfile::siteList; }
     // "<key>.ini" in the program folder; empty for a key that would name a file elsewhere
-    // ("/", "\", ".." or a control character in it): such a site reads as one without a file
-    // and is never written.
+    // ("/", "\", ".." or a control character in it) or one of the program's own files
+    // ("sites", "options"): such a site reads as one without a file and is never written.
     QString siteFile(const QString& key) const;
     QString defaultSiteFolder(const QString& key) const { return programFolder_ + key + QLatin1Char('/'); }
 

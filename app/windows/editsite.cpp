@@ -76,18 +76,18 @@ void showProblem(platform::PromptService& prompts, const PageOptionsProblem& pro
 TdlgEditSite::TdlgEditSite(AppContext& context, QWidget* parent)
     : ModalDialog(parent)
     , context_(context)
-    , binder_(new SettingsBinder(context.state.rotationSettings, [] {}, this))
+    , binder_(new SettingsBinder(context.state.rotationSettings, context.state.ProgramFolder, [] {}, this))
 {
     setWindowTitle(QStringLiteral("Edit Site"));
     buildControls();
     using S = RotationSettings;
-    binder_->bindEditText(cmbstyle, &S::cmbstyle);
+    binder_->bindEditPath(cmbstyle, &S::cmbstyle);
     binder_->bind(cmbHeader, &S::cmbHeader);
     binder_->bind(cmbFooter, &S::cmbFooter);
     binder_->bind(edtheaderhtml, &S::edtheaderhtml);
     binder_->bind(edtfooterhtml, &S::edtfooterhtml);
-    binder_->bind(edtheaderfile, &S::edtheaderfile);
-    binder_->bind(edtfooterfile, &S::edtfooterfile);
+    binder_->bindPath(edtheaderfile, &S::edtheaderfile);
+    binder_->bindPath(edtfooterfile, &S::edtfooterfile);
     connectControls();
     DropFileTarget1 = makeImageDropTarget(FileBox, context_, this);
     binder_->refresh();
@@ -542,20 +542,21 @@ void TdlgEditSite::cmbstyleExit()
 
 void TdlgEditSite::btnnewstyleClick()
 {
-    const auto file = context_.dlgThumbOptions->hooks.openHTMLTemplate({QString(), cmbstyle->currentText(), htmlTemplateFilter});
+    const QString& current = context_.state.rotationSettings.cmbstyle;
+    const auto file = context_.dlgThumbOptions->hooks.openHTMLTemplate({QString(), current, htmlTemplateFilter});
     if (file && showTemplateCompliance(context_, *file, true, this) == platform::mrOk)
         cmbstyle->setEditText(*file);
 }
 
 void TdlgEditSite::btnteststyleClick()
 {
-    showTemplateCompliance(context_, cmbstyle->currentText(), true, this);
+    showTemplateCompliance(context_, context_.state.rotationSettings.cmbstyle, true, this);
     btnteststyle->setEnabled(false);
 }
 
 void TdlgEditSite::btnpreviewClick(QPushButton* sender)
 {
-    QString file = cmbstyle->currentText();
+    QString file = context_.state.rotationSettings.cmbstyle;
     if (sender == btnpreview) {
         const QString folder = edtrotationdirectory->text();
         file = folder.isEmpty() ? QString()

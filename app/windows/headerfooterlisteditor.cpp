@@ -6,6 +6,7 @@
 #include "app/pages/headerfooterlist.h"
 #include "components/bitbtn.h"
 
+#include "platform/paths.h"
 #include "platform/prompts.h"
 
 #include <QCheckBox>
@@ -129,9 +130,14 @@ void TdlgHeaderFooter::FormShow()
     if (edtheaderfile->text().isEmpty())
         edtheaderfile->setText(defaultHeaderFooterListName(context_.state.ProgramFolder,
                                                            context_.state.CurrentSite.SiteKey, header));
-    if (QFileInfo::exists(edtheaderfile->text()))
+    if (QFileInfo::exists(listFile()))
         btnloadfromfileClick(false);
     lbxheadersClick();
+}
+
+QString TdlgHeaderFooter::listFile() const
+{
+    return platform::resolvepath(edtheaderfile->text(), context_.state.ProgramFolder);
 }
 
 QStringList TdlgHeaderFooter::entries() const
@@ -172,12 +178,12 @@ void TdlgHeaderFooter::btnloadfromfileClick(bool fromButton)
 {
     if (fromButton) {
         const std::optional<QString> file = context_.services.prompts.chooseOpenFile(
-            {QStringLiteral("Please select a text file"), edtheaderfile->text(), textFilter});
+            {QStringLiteral("Please select a text file"), listFile(), textFilter});
         if (!file)
             return; // nothing chosen: the list and its unsaved changes stay
         edtheaderfile->setText(*file);
     }
-    const QString path = edtheaderfile->text();
+    const QString path = listFile();
     const std::optional<QList<QByteArray>> loaded = readHeaderFooterList(path);
     if (!loaded) {
         context_.services.prompts.warning(QStringLiteral("Error encountered loading your ") + GroupBox1->title()
@@ -196,7 +202,7 @@ void TdlgHeaderFooter::btnloadfromfileClick(bool fromButton)
 void TdlgHeaderFooter::btnsavetofileClick()
 {
     const std::optional<QString> file = context_.services.prompts.chooseSaveFile(
-        {QStringLiteral("Please choose a file name"), edtheaderfile->text(), textFilter});
+        {QStringLiteral("Please choose a file name"), listFile(), textFilter});
     if (!file)
         return; // declined: nothing is written
     edtheaderfile->setText(*file);
@@ -205,7 +211,7 @@ void TdlgHeaderFooter::btnsavetofileClick()
 
 bool TdlgHeaderFooter::savefile()
 {
-    const QString path = edtheaderfile->text();
+    const QString path = listFile();
     if (path.isEmpty() || !writeHeaderFooterList(path, entryBytes())) {
         context_.services.prompts.information(QStringLiteral("Error encountered saving your ") + GroupBox1->title()
                                               + QStringLiteral(" file,") + path + QStringLiteral("!"));

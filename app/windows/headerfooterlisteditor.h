@@ -59,6 +59,8 @@ protected:
 private:
     // The entries as the list file gets them.
     QList<QByteArray> entryBytes() const;
+    // The file the box names; a relative name lies in the program folder.
+    QString listFile() const;
     int selectedIndex() const;
     void select(int index);
 

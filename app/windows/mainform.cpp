@@ -18,6 +18,7 @@
 #include "platform/inifile.h"
 #include "platform/modaldialog.h"
 #include "platform/paths.h"
+#include "platform/programfiles.h"
 #include "platform/prompts.h"
 #include "platform/shell.h"
 
@@ -183,7 +184,7 @@ void TfrmMain::FormShow()
     lbxsites->addItems(context_.sites().siteKeys());
     selecting_ = false;
 
-    state_.options = loadProgramOptions(platform::IniFile(state_.ProgramFolder + QStringLiteral("options.ini")));
+    state_.options = loadProgramOptions(platform::IniFile(state_.ProgramFolder + platform::programfile::options));
     btnRotateNow->setEnabled(state_.options.UseRotations);
 
     rebuildSiteNameList();
@@ -193,7 +194,7 @@ void TfrmMain::FormShow()
 
 void TfrmMain::FormClose()
 {
-    platform::IniFile options(state_.ProgramFolder + QStringLiteral("options.ini"));
+    platform::IniFile options(state_.ProgramFolder + platform::programfile::options);
     const bool saved =
         saveProgramOptions(options, state_.options).ok && context_.recentTemplates.save(state_.ProgramFolder).ok;
     if (!saved)

@@ -1,5 +1,7 @@
 #include "settingsbinder.h"
 
+#include "platform/paths.h"
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -10,9 +12,11 @@
 
 #include <memory>
 
-SettingsBinder::SettingsBinder(RotationSettings& settings, std::function<void()> changed, QObject* parent)
+SettingsBinder::SettingsBinder(RotationSettings& settings, const QString& programFolder,
+                               std::function<void()> changed, QObject* parent)
     : QObject(parent)
     , settings_(settings)
+    , programFolder_(programFolder)
     , changed_(std::move(changed))
 {
 }
@@ -54,14 +58,29 @@ void SettingsBinder::bind(QSpinBox* spin, SpinValue RotationSettings::*field)
             [this, field](int value) { take([&] { (settings_.*field).setValue(value); }); });
 }
 
+QString SettingsBinder::entered(const QString& text, bool isPath) const
+{
+    return isPath ? platform::resolvepath(text, programFolder_) : text;
+}
+
 void SettingsBinder::bind(QLineEdit* edit, QString RotationSettings::*field)
+{
+    bindLineEdit(edit, field, false);
+}
+
+void SettingsBinder::bindPath(QLineEdit* edit, QString RotationSettings::*field)
+{
+    bindLineEdit(edit, field, true);
+}
+
+void SettingsBinder::bindLineEdit(QLineEdit* edit, QString RotationSettings::*field, bool isPath)
 {
     addRefresher([this, edit, field] {
         if (edit->text() != settings_.*field)
             edit->setText(settings_.*field);
     });
     connect(edit, &QLineEdit::textChanged, this,
-            [this, field](const QString& text) { take([&] { settings_.*field = text; }); });
+            [this, field, isPath](const QString& text) { take([&] { settings_.*field = entered(text, isPath); }); });
 }
 
 void SettingsBinder::bind(QComboBox* combo, ListChoice RotationSettings::*field)
@@ -88,12 +107,22 @@ void SettingsBinder::bind(QButtonGroup* group, ListChoice RotationSettings::*fie
 
 void SettingsBinder::bindEditText(QComboBox* combo, QString RotationSettings::*field)
 {
+    bindComboText(combo, field, false);
+}
+
+void SettingsBinder::bindEditPath(QComboBox* combo, QString RotationSettings::*field)
+{
+    bindComboText(combo, field, true);
+}
+
+void SettingsBinder::bindComboText(QComboBox* combo, QString RotationSettings::*field, bool isPath)
+{
     addRefresher([this, combo, field] {
         if (combo->currentText() != settings_.*field)
             combo->setEditText(settings_.*field);
     });
     connect(combo, &QComboBox::editTextChanged, this,
-            [this, field](const QString& text) { take([&] { settings_.*field = text; }); });
+            [this, field, isPath](const QString& text) { take([&] { settings_.*field = entered(text, isPath); }); });
 }
 
 void SettingsBinder::bindRadioPair(QRadioButton* whenTrue, QRadioButton* whenFalse, bool RotationSettings::*field)

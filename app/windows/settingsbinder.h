@@ -21,7 +21,9 @@ class QStringListModel;
 // writes its field and reports the change; refresh() shows every field in its control again.
 class SettingsBinder : public QObject {
 public:
-    SettingsBinder(RotationSettings& settings, std::function<void()> changed, QObject* parent);
+    // Typed paths resolve against programFolder as it stands at each change (see bindPath).
+    SettingsBinder(RotationSettings& settings, const QString& programFolder, std::function<void()> changed,
+                   QObject* parent);
 
     void bind(QCheckBox* box, bool RotationSettings::*field);
     void bind(QSpinBox* spin, SpinValue RotationSettings::*field);
@@ -30,6 +32,10 @@ public:
     void bind(QButtonGroup* group, ListChoice RotationSettings::*field);   // button ids are the entries
     // The text of an editable combo; its items are a list of suggestions.
     void bindEditText(QComboBox* combo, QString RotationSettings::*field);
+    // A file path: the record holds the typed text resolved, so that a relative path lies in
+    // the program folder whatever folder the program was started from.
+    void bindPath(QLineEdit* edit, QString RotationSettings::*field);
+    void bindEditPath(QComboBox* combo, QString RotationSettings::*field);
     // Two radio buttons over one switch.
     void bindRadioPair(QRadioButton* whenTrue, QRadioButton* whenFalse, bool RotationSettings::*field);
     // Radio buttons that each stand for one value of a field.
@@ -48,11 +54,15 @@ public:
     void quietly(const std::function<void()>& change);
 
 private:
+    void bindLineEdit(QLineEdit* edit, QString RotationSettings::*field, bool isPath);
+    void bindComboText(QComboBox* combo, QString RotationSettings::*field, bool isPath);
+    QString entered(const QString& text, bool isPath) const;
     void radio(QRadioButton* button, std::function<bool()> isOn, std::function<void()> take);
     // Runs write (unless refreshing) and reports the change.
     void take(const std::function<void()>& write);
 
     RotationSettings& settings_;
+    const QString& programFolder_;
     std::function<void()> changed_;
     std::vector<std::function<void()>> refreshers_;
     bool refreshing_ = false;

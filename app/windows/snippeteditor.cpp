@@ -6,6 +6,7 @@
 #include "app/site/fileroutines.h"
 #include "components/bitbtn.h"
 
+#include "platform/programfiles.h"
 #include "platform/prompts.h"
 #include "platform/safewrite.h"
 #include "platform/shell.h"
@@ -245,7 +246,7 @@ void TfrmRichEdit::insertSnippet(const QString& text)
 void TfrmRichEdit::btnPreviewClick()
 {
     platform::PromptService& prompts = context_.services.prompts;
-    const QString file = context_.state.ProgramFolder + QStringLiteral("~prev.htm");
+    const QString file = context_.state.ProgramFolder + platform::programfile::snippetPreview;
     if (QFileInfo(file).isFile() && !dodeletefile(file, true, prompts))
         return;
     memsave->setPlainText(QStringLiteral("<BODY>\n") + Editor->toPlainText() + QStringLiteral("\n</BODY>"));

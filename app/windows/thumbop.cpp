@@ -11,6 +11,7 @@
 
 #include "platform/fontfamilies.h"
 #include "platform/modalresult.h"
+#include "platform/paths.h"
 #include "platform/shell.h"
 
 #include <QButtonGroup>
@@ -96,7 +97,7 @@ TdlgThumbOptions::TdlgThumbOptions(AppContext& context, QWidget* parent)
     : ModalDialog(parent)
     , context_(context)
     , settings_(context.state.rotationSettings)
-    , binder_(new SettingsBinder(settings_, [this] { settingsChanged(); }, this))
+    , binder_(new SettingsBinder(settings_, context.state.ProgramFolder, [this] { settingsChanged(); }, this))
 {
     setWindowTitle(QStringLiteral("Settings"));
 
@@ -458,14 +459,14 @@ void TdlgThumbOptions::bindControls()
                                           {rdbshowfilenamewithext, FilenameDisplay::Normal},
                                           {rdbshowdescription, FilenameDisplay::DescriptionFile}},
                                          &S::Filename_Display);
-    binder_->bind(edtdescripfile, &S::edtdescripfile);
+    binder_->bindPath(edtdescripfile, &S::edtdescripfile);
     binder_->bind(chkShowFIlenameWhenNoDesc, &S::chkShowFIlenameWhenNoDesc);
 
     binder_->bind(rgpIndexLayout, &S::rgpIndexLayout);
     binder_->bind(edtpagenumberprefix, &S::edtpagenumberprefix);
     binder_->bind(chkImageButtons, &S::chkImageButtons);
-    binder_->bind(edtSelectedImageButton, &S::edtSelectedImageButton);
-    binder_->bind(edtotherImageButton, &S::edtotherImageButton);
+    binder_->bindPath(edtSelectedImageButton, &S::edtSelectedImageButton);
+    binder_->bindPath(edtotherImageButton, &S::edtotherImageButton);
     binder_->bind(chkIndexInThumbPages, &S::chkIndexInThumbPages);
     binder_->bind(chkIndexInImagePages, &S::chkIndexInImagePages);
 
@@ -481,14 +482,14 @@ void TdlgThumbOptions::bindControls()
     bindColour(cmbLinkEncColour, edtLinkEncColour, &S::cmbLinkEncColour);
 
     binder_->bindRadioPair(rdbHTMLImageWindow, rdbDisplayasimage, &S::rdbHTMLImageWindow);
-    binder_->bindEditText(cmbimagestyle, &S::cmbimagestyle);
+    binder_->bindEditPath(cmbimagestyle, &S::cmbimagestyle);
     binder_->bind(chkImageHeading, &S::chkImageHeading);
     binder_->bind(cmbimageHeader, &S::cmbimageHeader);
     binder_->bind(cmbimageFooter, &S::cmbimageFooter);
     binder_->bind(edtimageheaderhtml, &S::edtimageheaderhtml);
     binder_->bind(edtimagefooterhtml, &S::edtimagefooterhtml);
-    binder_->bind(edtimageheaderfile, &S::edtimageheaderfile);
-    binder_->bind(edtimagefooterfile, &S::edtimagefooterfile);
+    binder_->bindPath(edtimageheaderfile, &S::edtimageheaderfile);
+    binder_->bindPath(edtimagefooterfile, &S::edtimagefooterfile);
     binder_->bind(chkimagenavigationbar, &S::chkimagenavigationbar);
     binder_->bind(chkUseSameNavGraphics, &S::chkUseSameNavGraphics);
     binder_->bind(chkmaximagesize, &S::chkmaximagesize);
@@ -507,9 +508,9 @@ void TdlgThumbOptions::bindControls()
 
     binder_->bind(Chkusecustombuttons, &S::Chkusecustombuttons);
     connect(Chkusecustombuttons, &QCheckBox::toggled, this, &TdlgThumbOptions::ChkusecustombuttonsClick);
-    binder_->bind(edtpreviousfile, &S::edtpreviousfile);
-    binder_->bind(edtnextfile, &S::edtnextfile);
-    binder_->bind(edtindexfile, &S::edtindexfile);
+    binder_->bindPath(edtpreviousfile, &S::edtpreviousfile);
+    binder_->bindPath(edtnextfile, &S::edtnextfile);
+    binder_->bindPath(edtindexfile, &S::edtindexfile);
     binder_->bind(cmbImageDisplayMethod, &S::cmbImageDisplayMethod);
 }
 
@@ -531,8 +532,9 @@ void TdlgThumbOptions::showSettings()
 
 void TdlgThumbOptions::settingsChanged()
 {
-    // Another template text ends the rest, so the tested text can be tested again once it is back.
-    if (testedImageTemplate_ != settings_.cmbimagestyle)
+    // Another template text ends the rest, so the tested text can be tested again once it is
+    // back; so does switching image pages off, so that switching them on enables the button.
+    if (testedImageTemplate_ != settings_.cmbimagestyle || !settings_.rdbHTMLImageWindow)
         testedImageTemplate_.reset();
     applyRules();
 }
@@ -674,9 +676,9 @@ void PageOptionsHooks::editHeaderFooter(bool isHeader, bool asHtml, QLineEdit& b
 
 void TdlgThumbOptions::btnbrowseimageClick(QLineEdit* box, bool htmlImage)
 {
-    const auto file = htmlImage
-                          ? hooks.openHTMLImage({QStringLiteral("Please select an image to use"), box->text(), htmlImageFilter})
-                          : hooks.openImage({QString(), box->text(), QString()});
+    const QString current = platform::resolvepath(box->text(), context_.state.ProgramFolder);
+    const auto file = htmlImage ? hooks.openHTMLImage({QStringLiteral("Please select an image to use"), current, htmlImageFilter})
+                                : hooks.openImage({QString(), current, QString()});
     if (file)
         box->setText(*file);
 }

@@ -1,6 +1,7 @@
 #include "rotationoptions.h"
 
 #include "platform/inifile.h"
+#include "platform/programfiles.h"
 
 namespace {
 
@@ -10,7 +11,7 @@ const QString section = QStringLiteral("Options");
 
 QString optionsFile(const QString& programFolder)
 {
-    return programFolder + QStringLiteral("options.ini");
+    return programFolder + platform::programfile::options;
 }
 
 RotationOptions loadRotationOptions(const QString& programFolder, platform::FileOutcome* reading)
@@ -31,7 +32,7 @@ RotationOptions loadRotationOptions(const QString& programFolder, platform::File
     o.MailUserID = text("MailUserID", QString());
     o.MailPort = text("MailPort", QStringLiteral("25"));
     o.MailHost = text("MailHost", QString());
-    o.LogFileName = text("LogFileName", programFolder + QStringLiteral("log.txt"));
+    o.LogFileName = text("LogFileName", programFolder + platform::programfile::rotationLog);
     o.LogOnlyErrors = flag("LogOnlyErrors", "True", true);
     o.Logging = flag("Logging", "True", true);
     o.CreateBackups = flag("CreateBackups", "False", false);

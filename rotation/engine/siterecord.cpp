@@ -38,7 +38,7 @@ int rotationNumber(const QString& name)
 
 QString SiteStore::siteFile(const QString& key) const
 {
-    return platform::fileInFolder(programFolder_, key + QStringLiteral(".ini"));
+    return platform::siteSettingsFile(programFolder_, key);
 }
 
 platform::IniFile::Reading SiteStore::readSite(const QString& key) const

@@ -2,6 +2,7 @@
 
 #include "platform/fileoutcome.h"
 #include "platform/inifile.h"
+#include "platform/programfiles.h"
 
 #include <QList>
 #include <QString>
@@ -31,9 +32,10 @@ public:
     explicit SiteStore(QString programFolder) : programFolder_(std::move(programFolder)) {}
 
     const QString& programFolder() const { return programFolder_; }
-    QString siteListFile() const { return programFolder_ + QStringLiteral("sites.ini"); }
+    QString siteListFile() const { return programFolder_ + platform::programfile::siteList; }
     // "<key>.ini" in the program folder; empty for a key that would name a file elsewhere
-    // ("/", "\", ".." or a control character in it), which then counts as a missing file.
+    // ("/", "\", ".." or a control character in it) or one of the programs' own files
+    // ("sites", "options"), which then counts as a missing file.
     QString siteFile(const QString& key) const;
     // The site's settings file as it is now; a missing one reads as empty.
     platform::IniDocument siteDocument(const QString& key) const;

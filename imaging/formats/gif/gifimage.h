@@ -473,7 +473,8 @@ public:
     void LoadFromStream(QIODevice& Stream) override;
     void SaveToStream(QIODevice& Stream) override;
     void LoadFromFile(const QString& FileName);
-    // Written beside the target and renamed over it only when complete.
+    // Written beside the target and renamed over it only when complete, as
+    // TPixelGraphic::SaveToFile replaces what is there.
     void SaveToFile(const QString& FileName);
     // The clipboard holds the plain GIF bytes.
     void LoadFromClipboardFormat(const QByteArray& Data);

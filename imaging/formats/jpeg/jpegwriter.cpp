@@ -54,6 +54,11 @@ bool runEncode(EncodeSession& s) noexcept
     info->input_components = s.gray ? 1 : 3;
     info->in_color_space = s.gray ? JCS_GRAYSCALE : JCS_EXT_BGR; // the image's own byte order
     jpeg_set_defaults(info);
+    if (s.options.JPEGFullChroma && !s.gray) {
+        // The defaults sample luma 2 x 2 against chroma 1 x 1; equal factors keep all colour.
+        info->comp_info[0].h_samp_factor = 1;
+        info->comp_info[0].v_samp_factor = 1;
+    }
     if (s.options.JPEGProgressive)
         jpeg_simple_progression(info);
     jpeg_set_quality(info, s.options.JPEGQuality, TRUE);

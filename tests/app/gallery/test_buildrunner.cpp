@@ -3,6 +3,7 @@
 
 #include "buildfixtures.h"
 #include "tempfolder.h"
+#include "unprivileged.h"
 #include "app/gallery/buildrunner.h"
 #include "app/pages/imagefit.h"
 #include "imaging/pglibrary.h"
@@ -18,6 +19,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -340,6 +343,39 @@ TEST_F(BuildRun, FailuresStopTheBuildWithTheirMessage)
         left.sort();
         EXPECT_EQ(written(), left) << c.what;
     }
+}
+
+// A link in the rotation folder is replaced by the build's own file, its target left alone; a
+// button the user made read-only is kept and stops the build as a failed create would.
+TEST_F(BuildRun, OutputsReplaceLinksAndKeepReadOnlyFiles)
+{
+    addImages(2);
+    useButtons();
+    job.skipExistingThumbnails = false;
+    const QString outside = folder.write("outside/kept.jpg", "not an output");
+    const QStringList links = {"Index.html", "Page_Button_On_1.jpg", "thumbs/img01_thb.jpg"};
+    folder.mkdir("rotation/thumbs/");
+    for (const QString& link : links)
+        ASSERT_TRUE(QFile::link(outside, rotation + link)) << qPrintable(link);
+    ASSERT_TRUE(build());
+    EXPECT_EQ(folder.read("outside/kept.jpg"), "not an output");
+    for (const QString& link : links)
+        EXPECT_TRUE(QFileInfo(rotation + link).isFile() && !QFileInfo(rotation + link).isSymLink()) << qPrintable(link);
+
+    // The outputs are the user's (nobody's when the tests run as root); one is made read-only.
+    const QByteArray before = folder.read("rotation/Page_Button_1.jpg");
+    for (const QString& dir : {folder.path(), rotation})
+        ASSERT_EQ(::chmod(QFile::encodeName(dir).constData(), 0777), 0);
+    for (const QString& file : written())
+        ASSERT_TRUE(::geteuid() != 0 || ::chown(QFile::encodeName(rotation + file).constData(), 65534, 65534) == 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(rotation + "Page_Button_1.jpg").constData(), 0444), 0);
+    prompts.clear();
+    const int rc = runUnprivileged([&] {
+        const QString failure = "Error encountered creating the page button, " + rotation + "Page_Button_1.gif";
+        return !build() && prompts.promptTexts() == QStringList{failure} ? 0 : 1;
+    });
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(folder.read("rotation/Page_Button_1.jpg"), before);
 }
 
 TEST_F(BuildRun, StartRefusesAndAsks)

@@ -198,7 +198,8 @@ int glyphPixels(const QString& text, QSize size)
 }
 
 // Only the letters land on the blank: no cell behind them, no edge in the bitmap's background
-// colour (white, or lime for white text), and a white number shows.
+// colour (white, or lime for white text), and a white number shows; a JPEG button keeps the
+// letters' colour.
 TEST_F(Thumbnails, ButtonsHoldTheBlankAndTheLettersOnly)
 {
     const QSize size(90, 30);
@@ -225,7 +226,7 @@ TEST_F(Thumbnails, ButtonsHoldTheBlankAndTheLettersOnly)
     struct Blank { const char* name; bool trueColour; } blanks[] = {
         {"palette.gif", false}, {"palette.bmp", false}, {"true.bmp", true}, {"true.jpg", true},
     };
-    const QRgb colours[] = {qRgb(255, 255, 255), qRgb(0, 0, 0), qRgb(255, 255, 0)};
+    const QRgb colours[] = {qRgb(255, 255, 255), qRgb(0, 0, 0), qRgb(255, 255, 0), qRgb(255, 0, 0)};
     for (const Blank& b : blanks) {
         for (const QRgb textColour : colours) {
             const TColor colour = RGBColor(qRed(textColour), qGreen(textColour), qBlue(textColour));
@@ -238,12 +239,27 @@ TEST_F(Thumbnails, ButtonsHoldTheBlankAndTheLettersOnly)
             EXPECT_EQ(QSet<QRgb>(counts.keyBegin(), counts.keyEnd()), (QSet<QRgb>{face, textColour})) << qPrintable(label);
             const int letters = counts.value(textColour);
             EXPECT_NEAR(letters, glyphs, glyphs / 10) << qPrintable(label);
-            if (b.trueColour)
+            const QString output = folder.file("Page_Button_On_12.gif");
+            ASSERT_EQ(createbutton(folder.file(b.name), output, colour, text, font), b.trueColour ? ".jpg" : ".gif")
+                << qPrintable(label);
+            if (b.trueColour) {
+                // The JPEG keeps a colour for each pixel: the letters' mean is the text colour.
+                const QImage written(folder.file("Page_Button_On_12.jpg"));
+                int red = 0, green = 0, blue = 0;
+                for (int y = 0; y < size.height(); ++y)
+                    for (int x = 0; x < size.width(); ++x)
+                        if (drawn.pixel(x, y) == textColour) {
+                            red += qRed(written.pixel(x, y));
+                            green += qGreen(written.pixel(x, y));
+                            blue += qBlue(written.pixel(x, y));
+                        }
+                EXPECT_NEAR(red / letters, qRed(textColour), 40) << qPrintable(label);
+                EXPECT_NEAR(green / letters, qGreen(textColour), 40) << qPrintable(label);
+                EXPECT_NEAR(blue / letters, qBlue(textColour), 40) << qPrintable(label);
                 continue;
+            }
             // The GIF as written holds the same two colours, pixel for pixel (the library's
             // colour reduction moves each by a step of its histogram at most).
-            const QString output = folder.file("Page_Button_On_12.gif");
-            ASSERT_EQ(createbutton(folder.file(b.name), output, colour, text, font), ".gif") << qPrintable(label);
             TPixelGraphic saved;
             saved.LoadFromFile(output);
             EXPECT_EQ(saved.BitCountNum(), bcn8Bit) << qPrintable(label);

@@ -2,6 +2,8 @@
 #include "testnames.h"
 #include "app/site/sitestore.h"
 
+#include "platform/prompts.h"
+
 #include <QDir>
 
 #include <gtest/gtest.h>
@@ -181,25 +183,34 @@ TEST(SiteStore, AddSiteFailsWhenTheProgramFolderIsNotWritable)
     EXPECT_FALSE(store.addsite("Site_1").ok);
 }
 
-TEST(SiteStore, KeysThatWouldNameFilesOutsideTheProgramFolderAreMissingSites)
+// Keys that would name a file outside the program folder, or one of the programs' own files in
+// any case ("sites" gives sites.ini), are sites without a file: nothing is read, written or deleted.
+TEST(SiteStore, KeysThatWouldNameOtherFilesAreMissingSites)
 {
     TempFolder dir;
-    dir.mkdir("prog");
     const QByteArray outside = "[General]\r\nName=Outside\r\nPath=/srv/outside/\r\n";
     dir.write("x.ini", outside);
+    const QByteArray own = "[Sites]\r\nSite_1=Kept\r\n";
+    dir.write("prog/sites.ini", own);
+    dir.write("prog/options.ini", "[Options]\r\n");
     SiteStore store(dir.file("prog/"));
-    for (const char* key : {"../x", "..", "a/b", "a\\b", "Site\t1"}) {
+    for (const char* key : {"../x", "..", "a/b", "a\\b", "Site\t1", "sites", "Options"}) {
         EXPECT_EQ(store.siteFile(key), QString()) << key;
         tsiterecord site;
         EXPECT_FALSE(store.loadsite(key, site)) << key;
         EXPECT_EQ(site.Name, "Name Error") << key;
+        platform::ScriptedPromptService prompts;
+        EXPECT_TRUE(store.removeSite(site, false, prompts).ok) << key;
         site.Name = "Renamed";
         site.Path = "/srv/new/";
         EXPECT_FALSE(store.savecurrentsite(site, true).ok) << key;
         EXPECT_FALSE(store.addsite(key).ok) << key;
     }
     EXPECT_EQ(dir.read("x.ini"), outside);
-    EXPECT_EQ(QDir(dir.file("prog")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{});
+    EXPECT_EQ(QDir(dir.file("prog")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList({"options.ini", "sites.ini"}));
+    EXPECT_EQ(dir.read("prog/sites.ini"), own);
+    EXPECT_EQ(dir.read("prog/options.ini"), "[Options]\r\n");
 }
 
 } // namespace

@@ -497,6 +497,8 @@ TEST_F(SiteEditor, AnEmptyRotationAsksForAPageCount)
     EXPECT_TRUE(builds[0].images.isEmpty());
 }
 
+// The template is typed as a relative path, with Pictorum started elsewhere: it is the
+// program folder's, for the check, the build and the site file.
 TEST_F(SiteEditor, BuildFillsTheRequiredFilesListsAndHandsOverTheRotation)
 {
     site(true, "RotationCount=1\r\n");
@@ -504,13 +506,15 @@ TEST_F(SiteEditor, BuildFillsTheRequiredFilesListsAndHandsOverTheRotation)
         prog.write(QString("Site_1/Rotation_1/") + name, "x");
     const QString next = prog.write("nav/Next.gif", "x");
     const QString previous = prog.write("nav/prev.gif", "x");
-    const QString index = goodTemplate("<body background=\"bg.jpg\"><img src=\"img/Back.gif\"><img src=\"http://x/y.gif\">");
+    goodTemplate("<body background=\"bg.jpg\"><img src=\"img/Back.gif\"><img src=\"http://x/y.gif\">");
     prog.write("Styles/bg.jpg", "x");
     prog.write("Styles/img/back.gif", "x");
     const QString image = prog.write("Styles/image.htm", "***CONTENT***<img src=\"pic.gif\">");
+    TempFolder work;
+    const StartedElsewhere elsewhere(work.path(), QDir::homePath());
     inEditor([&](TdlgEditSite& e) {
         RotationSettings& s = settings();
-        s.cmbstyle = index;
+        e.cmbstyle->setEditText("Styles/good.htm");
         s.rdbHTMLImageWindow = true;
         s.cmbimagestyle = image;
         s.Chkusecustombuttons = true;
@@ -533,6 +537,7 @@ TEST_F(SiteEditor, BuildFillsTheRequiredFilesListsAndHandsOverTheRotation)
     EXPECT_FALSE(builds[0].buildAll);
     EXPECT_FALSE(builds[0].noThumbnails);
     EXPECT_EQ(key("Rotation_1", "Status"), "2");
+    EXPECT_EQ(key("Rotation_1", "Style_File"), "%/Styles/good.htm");
 }
 
 TEST_F(SiteEditor, BuildAllLeavesOutRowsWhoseFolderIsMissing)

@@ -258,6 +258,10 @@ TEST_F(PageOptions, TestComplianceRestsOnlyWhileItsTemplateStaysTheSame)
         EXPECT_TRUE(t.btntestimagestyle->isEnabled());
         t.btntestimagestyleClick();
         EXPECT_FALSE(t.btntestimagestyle->isEnabled());
+        // Image pages switched off and on again run the rule afresh too.
+        t.rdbDisplayasimage->setChecked(true);
+        t.rdbHTMLImageWindow->setChecked(true);
+        EXPECT_TRUE(t.btntestimagestyle->isEnabled());
     });
     // Showing the dialog again runs the rules afresh.
     showWith([](TdlgThumbOptions& t) {
