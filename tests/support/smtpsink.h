@@ -3,6 +3,7 @@
 #include "tempfolder.h"
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QProcess>
 #include <QStringList>
 
@@ -20,6 +21,9 @@ public:
         QString sender;
         QStringList recipients;
         QByteArray data;  // as received, without the SMTP transparency dots
+        // What a strict mail parser read: "from" (pairs of display name and address),
+        // "fromDefects", "transferEncoding", "sevenBit" (the data), "text" (decoded).
+        QJsonObject parsed;
     };
     // The mails received so far, in order; waits up to waitMs for at least `atLeast` of them.
     QList<Mail> mails(int atLeast = 0, int waitMs = 5000) const;
