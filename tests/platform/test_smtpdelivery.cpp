@@ -39,20 +39,14 @@ TEST(SmtpDelivery, RealServerReceivesEachMailIntact)
     for (const SmtpSink::Mail& mail : mails) {
         EXPECT_EQ(mail.sender, QString("rotation@example.org"));
         EXPECT_EQ(mail.recipients, QStringList{"admin@example.org"});
-        EXPECT_TRUE(mail.data.startsWith("From: Turnfold<rotation@example.org>\r\n"
-                                         "To: =?utf-8?B?Wm/DqyBBZG1pbg==?= <admin@example.org>\r\n"
-                                         "Subject: Turnfold Rotation Log for 12/09/26 04:53:14\r\n"
-                                         "X-Mailer: Turnfold 1.1\r\n"
-                                         "Mime-Version: 1.0\r\n"
-                                         "Content-Type: text/plain; charset=utf-8\r\n"
-                                         "Content-Transfer-Encoding: quoted-printable\r\n"
-                                         "\r\n"
-                                         "\r\n"
-                                         "* 12/09/26 04:53:14 - One sucessfully updated to rotation 2\r\n"
-                                         ".\r\n"
-                                         ".hidden\r\n"
-                                         "Gr=C3=BC=C3=9Fe\r\n"))
-            << mail.data.toStdString();
+        EXPECT_EQ(mail.data.left(mail.data.indexOf("\r\n\r\n") + 4), "From: Turnfold<rotation@example.org>\r\n"
+                             "To: =?utf-8?B?Wm/DqyBBZG1pbg==?= <admin@example.org>\r\n"
+                             "Subject: Turnfold Rotation Log for 12/09/26 04:53:14\r\n"
+                             "X-Mailer: Turnfold 1.1\r\n"
+                             "Mime-Version: 1.0\r\n"
+                             "Content-Type: text/plain; charset=utf-8\r\n"
+                             "Content-Transfer-Encoding: quoted-printable\r\n"
+                             "\r\n");
         EXPECT_TRUE(mail.parsed["sevenBit"].toBool());
         EXPECT_EQ(mail.parsed["text"].toString(), "\r\n" + m.body.join("\r\n") + "\r\n");
     }

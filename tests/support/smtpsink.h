@@ -21,8 +21,7 @@ public:
         QString sender;
         QStringList recipients;
         QByteArray data;  // as received, without the SMTP transparency dots
-        // What a strict mail parser read: "from" (pairs of display name and address),
-        // "fromDefects", "transferEncoding", "sevenBit" (the data), "text" (decoded).
+        // What a strict mail parser read: "from", "transferEncoding", "sevenBit", "text".
         QJsonObject parsed;
     };
     // The mails received so far, in order; waits up to waitMs for at least `atLeast` of them.
