@@ -64,6 +64,13 @@ struct Peer {
 
 constexpr std::size_t maxWaitingPeers = 16;
 
+// A first copy that ends while a later one talks to it closes the connection with the record
+// unread, which resets it.
+bool firstCopyWentAway(int error)
+{
+    return error == EPIPE || error == ECONNRESET;
+}
+
 } // namespace
 
 InstanceGuardName instanceGuardName(const QString& programFolder, const QString& programName)
@@ -246,7 +253,7 @@ InstanceGuard::HandOver InstanceGuard::handOver(const QByteArray& record, std::c
         const ssize_t n = ::send(fd, record.constData() + sent, static_cast<std::size_t>(record.size() - sent), MSG_NOSIGNAL);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0 && errno == EPIPE)
+        if (n < 0 && firstCopyWentAway(errno))
             return HandOver::NameFree;
         if (n <= 0) {
             failure_ = errnoText("cannot send to the running copy");
@@ -270,7 +277,7 @@ InstanceGuard::HandOver InstanceGuard::handOver(const QByteArray& record, std::c
             firstCopyRunning_ = static_cast<Running>(byte);
             return HandOver::Delivered;
         }
-        // Closed without an answer: the first copy went away while we talked.
-        return n == 0 ? HandOver::NameFree : HandOver::NoAnswer;
+        // Closed or reset without an answer: the first copy went away while we talked.
+        return n == 0 || (n < 0 && firstCopyWentAway(errno)) ? HandOver::NameFree : HandOver::NoAnswer;
     }
 }

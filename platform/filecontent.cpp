@@ -85,6 +85,17 @@ std::optional<QByteArray> readFileContent(const QString& path)
     return bytes;
 }
 
+bool isDanglingLink(const QString& path)
+{
+    const int err = errno;
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    const bool dangling = ::lstat(name.constData(), &st) == 0 && S_ISLNK(st.st_mode)
+                          && ::stat(name.constData(), &st) != 0 && errno == ENOENT;
+    errno = err;
+    return dangling;
+}
+
 bool openPlainFile(QFile& file, const QString& path)
 {
     const int fd = openPlainDescriptor(path);

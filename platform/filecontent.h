@@ -24,6 +24,10 @@ int openPlainDescriptor(const QString& path, struct stat* status = nullptr);
 // unreadable (errno then says which).
 std::optional<QByteArray> readFileContent(const QString& path);
 
+// Whether the name is a symbolic link whose target does not exist: reading it fails with
+// ENOENT as for a missing file, but the file the user named is there.
+bool isDanglingLink(const QString& path);
+
 // Opens a plain file for reading. The file is opened on the descriptor and so carries no name.
 bool openPlainFile(QFile& file, const QString& path);
 

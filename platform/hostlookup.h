@@ -29,4 +29,13 @@ struct HostLookup {
 HostLookup lookUpHost(const QByteArray& host, const QByteArray& port, const QDeadlineTimer& deadline,
                       HostResolver resolver = {});
 
+// Waits until the socket is ready for the poll events or the deadline passes; false on the
+// deadline or an error.
+bool waitForSocket(int fd, short events, const QDeadlineTimer& deadline);
+
+// A non-blocking, close-on-exec stream socket connected to the first of the addresses that
+// takes it before the deadline; -1 when none did, errno then telling why the last one failed
+// (ETIMEDOUT for the deadline, EADDRNOTAVAIL for no address at all).
+int connectToFirst(const addrinfo* addresses, const QDeadlineTimer& deadline);
+
 } // namespace platform

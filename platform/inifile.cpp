@@ -286,7 +286,7 @@ IniFile::Reading IniFile::readChecked() const
     if (bytes)
         return {IniDocument::parse(*bytes), FileOutcome::success()};
     const int err = errno;
-    if (err == ENOENT)
+    if (err == ENOENT && !isDanglingLink(path_))
         return {};
     const QString what = QStringLiteral("Cannot read %1").arg(path_);
     errno = err;
@@ -335,8 +335,9 @@ FileOutcome IniFile::update(const std::function<void(IniDocument&)>& change)
         return FileOutcome::fromErrno(QStringLiteral("Cannot lock the folder of %1").arg(path_));
 
     // A file that is there but cannot be read whole must not be written back as the whole.
+    // A dangling link is replaced by the file written, as a missing file is made.
     Reading current = readChecked();
-    if (!current.outcome)
+    if (!current.outcome && !isDanglingLink(path_))
         return current.outcome;
     change(current.document);
     return writeFileAtomically(path_, current.document.serialize());

@@ -69,8 +69,8 @@ public:
     IniDocument read() const;
 
     // The file as it is now and whether it could be read. A missing file reads as empty and is
-    // no failure; one that is there but cannot be read (a folder in its place, no permission,
-    // an I/O error) reads as empty, and the outcome names the file and the reason.
+    // no failure; one that is there but cannot be read (a folder in its place, a link to nothing,
+    // no permission, an I/O error) reads as empty, and the outcome names the file and the reason.
     struct Reading {
         IniDocument document;
         FileOutcome outcome;

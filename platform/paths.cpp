@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -33,6 +34,9 @@ QString joinCleaned(const QString& base, const QString& relative)
 
 QString executableFolder()
 {
+    // A scheduled run asks before it makes the application, which only then knows its path.
+    if (!QCoreApplication::instance())
+        return addTrailingSeparator(QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath()).path());
     return addTrailingSeparator(QCoreApplication::applicationDirPath());
 }
 

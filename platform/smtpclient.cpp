@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <netdb.h>
@@ -72,24 +71,49 @@ QByteArray headerText(const QString& text)
     return words;
 }
 
-// The display name of a mailbox typed "Name <address>", without one pair of quotes; empty
-// for a bare address.
+// The display name of a mailbox typed "Name <address>", a quoted name unquoted; empty for a
+// bare address.
 QString mailboxName(const QString& typed)
 {
     const qsizetype open = typed.indexOf(QLatin1Char('<'));
     if (open < 0)
         return {};
-    QString name = typed.left(open).trimmed();
-    if (name.size() >= 2 && name.startsWith(QLatin1Char('"')) && name.endsWith(QLatin1Char('"')))
-        name = name.mid(1, name.size() - 2);
-    return name;
+    const QString name = typed.left(open).trimmed();
+    if (name.size() < 2 || !name.startsWith(QLatin1Char('"')) || !name.endsWith(QLatin1Char('"')))
+        return name;
+    QString unquoted;
+    for (qsizetype i = 1; i < name.size() - 1; ++i) {
+        if (name[i] == QLatin1Char('\\') && i + 1 < name.size() - 1)
+            ++i;
+        unquoted += name[i];
+    }
+    return unquoted;
 }
 
-// A display name put before "<address>": an encoded one needs a blank to end it.
+// The characters a name may hold unquoted: letters, digits, blanks and a few marks.
+bool isAtomText(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' '
+           || (c != '\0' && std::strchr("!#$%&'*+-/=?^_`{|}~", c) != nullptr);
+}
+
+// A display name put before "<address>": as it stands when it is words only, one quoted string
+// when it holds a comma, a point or another special (unquoted, a parser would read several
+// mailboxes), encoded words when it is not ASCII, which need a blank to end them.
 QByteArray displayName(const QString& name)
 {
-    const QByteArray text = headerText(name);
-    return text.startsWith("=?") ? text + ' ' : text;
+    const QByteArray text = oneLine(name);
+    if (!isAscii(text))
+        return headerText(name) + ' ';
+    if (std::all_of(text.cbegin(), text.cend(), isAtomText))
+        return text;
+    QByteArray quoted("\"");
+    for (const char c : text) {
+        if (c == '"' || c == '\\')
+            quoted += '\\';
+        quoted += c;
+    }
+    return quoted + '"';
 }
 
 // The recipient header as typed, its display name encoded when it is not ASCII.
@@ -116,25 +140,32 @@ void appendBodyLine(QByteArray& body, const QByteArray& line)
     } while (at < line.size());
 }
 
+constexpr qsizetype quotedPrintableWidth = 76;
+
+// One body line in quoted-printable, which any server takes, unlike 8-bit data after HELO:
+// "=", the bytes outside printable ASCII and a blank that ends the line as "=XX", and soft
+// line breaks ("=" at the end) keeping each wire line within 76 characters.
+void appendQuotedPrintable(QByteArray& body, const QByteArray& line)
+{
+    QByteArray wire;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const uchar c = uchar(line[i]);
+        const bool last = i + 1 == line.size();
+        const bool plain = (c > ' ' && c < 127 && c != '=') || ((c == ' ' || c == '\t') && !last);
+        const QByteArray piece = plain ? QByteArray(1, char(c)) : '=' + QByteArray(1, char(c)).toHex().toUpper();
+        // A line that goes on needs room for the soft break's "=".
+        if (wire.size() + piece.size() > quotedPrintableWidth - (last ? 0 : 1)) {
+            appendBodyLine(body, wire + '=');
+            wire.clear();
+        }
+        wire += piece;
+    }
+    appendBodyLine(body, wire);
+}
+
 QString errnoText()
 {
     return QString::fromLocal8Bit(std::strerror(errno));
-}
-
-// Waits until the socket is ready for the given events or the deadline passes.
-bool waitFor(int fd, short events, const QDeadlineTimer& deadline)
-{
-    for (;;) {
-        pollfd p{fd, events, 0};
-        const qint64 left = deadline.remainingTime();
-        const int rc = ::poll(&p, 1, left < 0 ? -1 : int(std::min<qint64>(left, INT_MAX)));
-        if (rc > 0)
-            return true;
-        if (rc == 0)
-            return false;
-        if (errno != EINTR)
-            return false;
-    }
 }
 
 } // namespace
@@ -164,7 +195,7 @@ QString SmtpClient::mailboxAddress(const QString& to)
 
 QByteArray SmtpClient::messageData(const MailMessage& message)
 {
-    QByteArray body;
+    QByteArrayList lines;
     for (const QString& line : message.body) {
         // A line end inside a line would let a lone "." end the data early: every part is a
         // line of its own.
@@ -172,9 +203,16 @@ QByteArray SmtpClient::messageData(const MailMessage& message)
                                       .replace(QLatin1Char('\r'), QLatin1Char('\n'))
                                       .split(QLatin1Char('\n'));
         for (const QString& part : parts)
-            appendBodyLine(body, part.toUtf8());
+            lines << part.toUtf8();
     }
-    const bool eightBit = !isAscii(body);
+    const bool eightBit = !std::all_of(lines.cbegin(), lines.cend(), isAscii);
+    QByteArray body;
+    for (const QByteArray& line : std::as_const(lines)) {
+        if (eightBit)
+            appendQuotedPrintable(body, line);
+        else
+            appendBodyLine(body, line);
+    }
 
     QByteArray data;
     const auto header = [&data](const char* name, const QByteArray& value) {
@@ -195,7 +233,7 @@ QByteArray SmtpClient::messageData(const MailMessage& message)
     header("Mime-Version", "1.0");
     header("Content-Type", eightBit ? "text/plain; charset=utf-8" : "text/plain; charset=us-ascii");
     if (eightBit)
-        header("Content-Transfer-Encoding", "8bit");
+        header("Content-Transfer-Encoding", "quoted-printable");
     data += "\r\n";  // end of the header
     data += "\r\n";  // the body begins with an empty line
     data += body;
@@ -255,35 +293,9 @@ bool SmtpClient::openSocket()
     }
     events_->hostResolved();
 
-    QString why = QStringLiteral("Cannot connect to %1:%2").arg(host_).arg(port_);
-    for (const addrinfo* a = lookup.addresses.get(); a && fd_ < 0; a = a->ai_next) {
-        const int fd = ::socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol);
-        if (fd < 0) {
-            why = QStringLiteral("Cannot open a socket: %1").arg(errnoText());
-            continue;
-        }
-        bool ok = ::connect(fd, a->ai_addr, a->ai_addrlen) == 0;
-        if (!ok && errno == EINPROGRESS) {
-            if (waitFor(fd, POLLOUT, deadline)) {
-                int err = 0;
-                socklen_t len = sizeof err;
-                ok = ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) == 0 && err == 0;
-                errno = err;
-            } else {
-                errno = ETIMEDOUT;
-            }
-        }
-        if (ok) {
-            fd_ = fd;
-            break;
-        }
-        why = QStringLiteral("Cannot connect to %1:%2: %3").arg(host_).arg(port_).arg(errnoText());
-        ::close(fd);
-        if (deadline.hasExpired())
-            break;
-    }
+    fd_ = connectToFirst(lookup.addresses.get(), deadline);
     if (fd_ < 0)
-        return fail(Phase::Connect, why);
+        return fail(Phase::Connect, QStringLiteral("Cannot connect to %1:%2: %3").arg(host_).arg(port_).arg(errnoText()));
     events_->connected();
     return true;
 }
@@ -309,7 +321,7 @@ bool SmtpClient::sendBytes(const QByteArray& bytes, Phase phase, bool reportProg
         }
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && waitFor(fd_, POLLOUT, deadline))
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && waitForSocket(fd_, POLLOUT, deadline))
             continue;
         const QString why = (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
                                 ? QStringLiteral("Cannot send: %1").arg(errnoText())
@@ -331,7 +343,7 @@ bool SmtpClient::readReply(Reply& reply, Phase phase)
                 closeSocket();
                 return fail(phase, QStringLiteral("The server's reply is too long"));
             }
-            if (!waitFor(fd_, POLLIN, deadline)) {
+            if (!waitForSocket(fd_, POLLIN, deadline)) {
                 closeSocket();
                 return fail(phase, QStringLiteral("The server did not reply within %1 ms").arg(timeouts_.replyMs));
             }

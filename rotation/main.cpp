@@ -29,6 +29,20 @@ void onlySeriousMessages(QtMsgType type, const QMessageLogContext& context, cons
         qtHandler(type, context, text);
 }
 
+// Another copy running from this folder takes our parameters: the status this copy must then
+// end with, before it makes any window.
+std::optional<int> handOverToRunningCopy(TOneInstance& guard, const QStringList& parameters, const CommandLine& commandLine)
+{
+    const std::optional<int> status = guard.Check(parameters);
+    if (!status || *status != 0)
+        return status;
+    const QString problem = handOverProblem(commandLine, guard.RunningCopyUnattended());
+    if (problem.isEmpty())
+        return 0;
+    std::fprintf(stderr, "%s\n", problem.toLocal8Bit().constData());
+    return 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -39,11 +53,20 @@ int main(int argc, char** argv)
     const CommandLine commandLine = parseCommandLine(parameters);
     // A file-size limit makes a write fail with its error instead of ending the program.
     std::signal(SIGXFSZ, SIG_IGN);
-    if (const QByteArray platforms = platformsToTry(commandLine); !platforms.isEmpty())
-        qputenv("QT_QPA_PLATFORM", platforms);
     std::setlocale(LC_TIME, "");  // log time stamps in the user's format
     if (commandLine.RotateMode)
         qtHandler = qInstallMessageHandler(onlySeriousMessages);
+
+    const QString programFolder = platform::executableFolder();
+    TOneInstance OneInstance1(QStringLiteral("Turnfold"), programFolder);
+    OneInstance1.RunsUnattended = commandLine.RotateMode;
+    // A scheduled run holds the guard before it looks for a display: one that never answers
+    // then holds up this run alone, and the next runs hand over to it instead of piling up.
+    if (commandLine.RotateMode)
+        if (const std::optional<int> status = handOverToRunningCopy(OneInstance1, parameters, commandLine))
+            return *status;
+    if (const QByteArray platforms = platformsToTry(commandLine); !platforms.isEmpty())
+        qputenv("QT_QPA_PLATFORM", platforms);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Turnfold"));
@@ -51,19 +74,9 @@ int main(int argc, char** argv)
     const QString title = QStringLiteral("Pictorum Pro Rotation Site Tool");
     QApplication::setWindowIcon(app.style()->standardIcon(QStyle::SP_BrowserReload));
 
-    // Another copy running from this folder takes our parameters; this one ends unseen.
-    const QString programFolder = platform::executableFolder();
-    TOneInstance OneInstance1(QStringLiteral("Turnfold"), programFolder);
-    OneInstance1.RunsUnattended = commandLine.RotateMode;
-    if (const std::optional<int> status = OneInstance1.Check(parameters)) {
-        if (*status != 0)
+    if (!commandLine.RotateMode)
+        if (const std::optional<int> status = handOverToRunningCopy(OneInstance1, parameters, commandLine))
             return *status;
-        const QString problem = handOverProblem(commandLine, OneInstance1.RunningCopyUnattended());
-        if (problem.isEmpty())
-            return 0;
-        std::fprintf(stderr, "%s\n", problem.toLocal8Bit().constData());
-        return 1;
-    }
 
     platform::QtPromptService prompts(title);
     platform::DesktopShell shell(programFolder);

@@ -1,5 +1,6 @@
 #include "commandline.h"
 
+#include "platform/displayprobe.h"
 #include "platform/processparameters.h"
 
 #include <algorithm>
@@ -27,25 +28,43 @@ CommandLine parseCommandLine(int argc, char** argv)
     return parseCommandLine(platform::processParameters(argc, argv));
 }
 
-QByteArray platformsToTry(const CommandLine& commandLine, const std::function<QByteArray(const char*)>& environment)
+bool xDisplayAnswers(const QByteArray& display)
+{
+    return platform::probeXDisplay(display, std::chrono::seconds(5)) == platform::DisplayAnswer::Accepted;
+}
+
+namespace {
+
+// A platform may carry options after a colon ("offscreen:fontengine=..").
+bool isPlatform(const QByteArray& entry, const QByteArray& name)
+{
+    const QByteArray p = entry.trimmed();
+    return p == name || p.startsWith(name + ':');
+}
+
+} // namespace
+
+QByteArray platformsToTry(const CommandLine& commandLine, const std::function<QByteArray(const char*)>& environment,
+                          const std::function<bool(const QByteArray& display)>& displayAnswers)
 {
     if (!commandLine.RotateMode)
         return {};
     const QByteArray offscreen("offscreen");
+    const QByteArray xcb("xcb");
+    const QByteArray display = environment("DISPLAY");
     QByteArrayList platforms;
     if (const QByteArray asked = environment("QT_QPA_PLATFORM"); !asked.isEmpty()) {
         platforms = asked.split(';');
     } else {
         if (!environment("WAYLAND_DISPLAY").isEmpty())
             platforms << "wayland";
-        if (!environment("DISPLAY").isEmpty())
-            platforms << "xcb";
+        if (!display.isEmpty())
+            platforms << xcb;
     }
-    // A platform may carry options after a colon ("offscreen:fontengine=..").
-    const bool hasOffscreen = std::any_of(platforms.cbegin(), platforms.cend(), [&](const QByteArray& p) {
-        return p.trimmed() == offscreen || p.trimmed().startsWith(offscreen + ':');
-    });
-    if (!hasOffscreen)
+    const auto isX = [&xcb](const QByteArray& p) { return isPlatform(p, xcb); };
+    if (!display.isEmpty() && std::any_of(platforms.cbegin(), platforms.cend(), isX) && !displayAnswers(display))
+        platforms.removeIf(isX);
+    if (std::none_of(platforms.cbegin(), platforms.cend(), [&offscreen](const QByteArray& p) { return isPlatform(p, offscreen); }))
         platforms << offscreen;
     return platforms.join(';');
 }

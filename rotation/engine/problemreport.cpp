@@ -23,11 +23,17 @@ void ProblemReport::reportWithLogLine(const QString& text)
 
 void ProblemReport::reportOutsideLog(const QString& text, const QString& reason) const
 {
-    if (!unattended_) {
+    if (unattended_)
+        alsoOutsideLog(text + QStringLiteral(": ") + reason);
+    else
         prompts_.warning(text);
+}
+
+void ProblemReport::alsoOutsideLog(const QString& text) const
+{
+    if (!unattended_)
         return;
-    }
-    const QByteArray line = printableLogText(text + QStringLiteral(": ") + reason).toLocal8Bit();
+    const QByteArray line = printableLogText(text).toLocal8Bit();
     std::fprintf(stderr, "Turnfold: %s\n", line.constData());
     std::fflush(stderr);
 }

@@ -20,6 +20,9 @@ public:
     // A failure the log cannot carry (saving the log itself): a box while the user works at the
     // window; unattended, one line on standard error, which the scheduler mails to its owner.
     void reportOutsideLog(const QString& text, const QString& reason) const;
+    // Unattended, a failure the log may never reach its reader with: one line on standard
+    // error as well.
+    void alsoOutsideLog(const QString& text) const;
     bool unattended() const { return unattended_; }
 
 private:

@@ -110,9 +110,23 @@ RunVerdict RotationRun::finishUnattended(const RotationOptions& options)
     return verdict;
 }
 
+namespace {
+
+// Where the log file of the options lies: a typed name may begin with "%" ("%log.txt"), and
+// only the marker "%/" or "%\" means the program folder there.
+QString logFilePath(const QString& fileName, const QString& programFolder)
+{
+    const QString name = fileName.trimmed();
+    const bool marker = name.startsWith(QLatin1String("%/")) || name.startsWith(QLatin1String("%\\"));
+    return platform::resolvepath(name.startsWith(QLatin1Char('%')) && !marker ? QStringLiteral("./") + name : name,
+                                 programFolder);
+}
+
+} // namespace
+
 bool saveRunLog(const RunLog& log, const QString& fileName, const QString& programFolder, const ProblemReport& report)
 {
-    const QString file = platform::resolvepath(fileName, programFolder);
+    const QString file = logFilePath(fileName, programFolder);
     const platform::FileOutcome saved = log.save(file);
     if (!saved)
         report.reportOutsideLog(QStringLiteral("Error saving your log to ") + file, saved.reason);

@@ -163,11 +163,14 @@ void TfrmMain::FormShow()
         lbxsites->addItems(sites_.siteKeys(&sitesReading));
     }
     options_ = loadRotationOptions(ProgramFolder, &optionsReading_);
-    // An unattended run reads the site list again and logs both failures itself.
+    // An unattended run reads the site list again and logs both failures itself; without its
+    // options it cannot tell where its log is meant to go, so it says so outside the log too.
     if (!RotateMode) {
         for (const platform::FileOutcome* reading : {&sitesReading, &optionsReading_})
             if (!*reading)
                 report_.report(reading->reason);
+    } else if (!optionsReading_) {
+        report_.alsoOutsideLog(optionsReading_.reason);
     }
     dlgRotOpt->setOptions(options_);
     rebuildSiteNameList();

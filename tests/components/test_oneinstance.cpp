@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -185,6 +186,27 @@ TEST_F(GuardedProcesses, ASilentPeerDoesNotHoldUpAHandOver)
     EXPECT_LT(timer.elapsed(), 5000);
     EXPECT_TRUE(waitForEvent(QStringLiteral("started %1 0 %2|normal|after").arg(first.processId()).arg(folder.path())));
     ::close(silent);
+}
+
+TEST_F(GuardedProcesses, AFirstCopyEndingDuringTheHandOverLeavesTheLaterOneFirst)
+{
+    // A holder of the name that goes with the later copy's record unread, resetting the connection.
+    const int holder = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address;
+    const socklen_t length = abstractAddress(instanceGuardName(folder.path(), "GuardHelper").name, address);
+    ASSERT_EQ(::bind(holder, reinterpret_cast<const sockaddr*>(&address), length), 0);
+    ASSERT_EQ(::listen(holder, 1), 0);
+    QProcess& later = start(QStringLiteral("normal"), {"/Rotate"});
+    pollfd waiting{holder, POLLIN, 0};
+    ASSERT_EQ(::poll(&waiting, 1, 10000), 1);
+    const int peer = ::accept4(holder, nullptr, nullptr, SOCK_CLOEXEC);
+    pollfd record{peer, POLLIN, 0};
+    ASSERT_EQ(::poll(&record, 1, 10000), 1);
+    ::close(holder);
+    ::close(peer);
+
+    EXPECT_TRUE(waitForEvent(QStringLiteral("window %1").arg(later.processId()))) << events().join('\n').toStdString();
+    EXPECT_EQ(eventsOf(later.processId()), (QStringList{"first", "window"}));
 }
 
 TEST_F(GuardedProcesses, ACopyOfAnotherUserEndsWithoutHandingOver)

@@ -12,6 +12,8 @@
 #include <QThread>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 
@@ -25,6 +27,7 @@
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -107,13 +110,16 @@ protected:
         return turnfold.readAllStandardError();
     }
 
-    // Starts Turnfold as cron does, by default in a working folder that is not the program's.
+    // Starts Turnfold as cron does (no display unless given), by default in a working folder that is not the program's.
     static void startScheduled(QProcess& turnfold, const QString& exe, const std::function<void()>& inChild = {},
-                               const QString& workingFolder = QDir::rootPath())
+                               const QString& workingFolder = QDir::rootPath(),
+                               const QList<std::pair<QString, QString>>& display = {})
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XAUTHORITY"})
             env.remove(name);
+        for (const auto& [name, value] : display)
+            env.insert(name, value);
         turnfold.setProcessEnvironment(env);
         turnfold.setWorkingDirectory(workingFolder);
         if (inChild)
@@ -553,6 +559,113 @@ TEST_F(TurnfoldRun, AScheduledRunWhileAWindowIsOpenSaysSoAndEndsWithOne)
     window.kill();
     window.waitForFinished(10000);
 }
+
+// The edges a new user meets from cron, each with what a run (or several at once) shows.
+class SchedulerEdges;
+struct SchedulerEdge {
+    const char* name;
+    std::function<void(SchedulerEdges&)> prepare;
+    int starts;         // copies started at once
+    int exit;           // the status of each
+    const char* error;  // what each prints; "%1" is the program folder
+    const char* logFile;
+    QStringList log;    // its lines without their stamps; "%1" is the program folder
+    std::function<void(SchedulerEdges&)> check = [](SchedulerEdges&) {};
+};
+
+class SchedulerEdges : public TurnfoldRun, public ::testing::WithParamInterface<SchedulerEdge> {
+public:
+    using TurnfoldRun::options, TurnfoldRun::prog, TurnfoldRun::read, TurnfoldRun::sink, TurnfoldRun::write;
+
+    ~SchedulerEdges() override { ::close(silentX); }
+
+    // A display that takes connections and never answers: a local X socket nobody accepts on.
+    QString silentDisplay()
+    {
+        silentX = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        for (int n = 700 + ::getpid() % 2000;; ++n) {
+            const QByteArray name = "/tmp/.X11-unix/X" + QByteArray::number(n);
+            sockaddr_un a;
+            if (!QFileInfo::exists(name) && ::bind(silentX, reinterpret_cast<sockaddr*>(&a), abstractAddress('\0' + name, a)) == 0)
+                return ::listen(silentX, 8) == 0 ? ":" + QString::number(n) : QString();
+        }
+    }
+    // An X server that takes only clients with the cookie of "cookie.auth" and logs each one.
+    QString cookieDisplay()
+    {
+        // An entry for any address and display: family, address, number, name and cookie.
+        prog.write("cookie.auth", QByteArray("\xff\xff\0\0\0\0\0\x12" "MIT-MAGIC-COOKIE-1" "\0\x10" "0123456789abcdef", 44));
+        xserver.start("Xvfb", {"-displayfd", "1", "-auth", prog.file("cookie.auth"), "-nolisten", "tcp", "-audit", "4"});
+        while (!xserver.canReadLine() && xserver.waitForReadyRead(20000)) {}
+        return ":" + QString::fromLatin1(xserver.readLine().trimmed());
+    }
+    QList<std::pair<QString, QString>> display;
+    int silentX = -1;
+    QProcess xserver;  // ends with the test
+};
+
+TEST_P(SchedulerEdges, ShowInTheStatusTheLogAndWhatTheRunPrints)
+{
+    const SchedulerEdge& edge = GetParam();
+    edge.prepare(*this);
+    std::vector<std::unique_ptr<QProcess>> runs;
+    for (int i = 0; i < edge.starts; ++i)
+        startScheduled(*runs.emplace_back(std::make_unique<QProcess>()), prog.file("Turnfold"), {}, QDir::rootPath(), display);
+    for (const auto& run : runs) {
+        ASSERT_TRUE(run->waitForFinished(60000)) << "Turnfold did not end by itself";
+        EXPECT_EQ(run->exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(run->exitCode(), edge.exit);
+        EXPECT_EQ(QString::fromLocal8Bit(run->readAllStandardError()), QString(edge.error).arg(prog.path()));
+    }
+    QStringList log = edge.log;
+    EXPECT_EQ(unstamped(read(edge.logFile)), log.replaceInStrings("%1", prog.path()));
+    edge.check(*this);
+}
+
+const QStringList rotatedLog{"* Gallery One sucessfully updated to rotation 1", "* Gallery Two sucessfully updated to rotation 3",
+                             "! Skipping site, Draft, which does not have autorotation enabled!"};
+
+const SchedulerEdge schedulerEdges[] = {
+    {"QuotedSenderAndBodyNotAscii",
+     [](SchedulerEdges& t) {
+         t.prog.write("options.ini", QByteArray(t.options).replace("rotation@", "\"Rotation, Web\" <rot@").replace("\r\nMailTo", ">\r\nMailTo"));
+         t.write("Site_1.ini", QString::fromUtf8(t.read("Site_1.ini")).replace("Name=Gallery One", "Name=\u00c9t\u00e9"));
+     },
+     1, 0, "", "log.txt", {"* \u00c9t\u00e9 sucessfully updated to rotation 1", rotatedLog[1], rotatedLog[2]},
+     [](SchedulerEdges& t) {
+         const SmtpSink::Mail mail = t.sink.mails(1).value(0);
+         EXPECT_EQ(mail.sender, QString("rot@example.org"));
+         EXPECT_EQ(mail.parsed["from"], QJsonArray({QJsonArray{"Rotation, Web", "rot@example.org"}}));
+         EXPECT_EQ(mail.parsed["transferEncoding"], QString("quoted-printable"));
+         EXPECT_TRUE(mail.parsed["sevenBit"].toBool());
+         EXPECT_TRUE(mail.parsed["text"].toString().contains(" - \u00c9t\u00e9 sucessfully updated to rotation 1\r\n"));
+     }},
+    {"ADisplayThatNeverAnswersHoldsUpNoRun", [](SchedulerEdges& t) { t.display = {{"DISPLAY", t.silentDisplay()}}; },
+     2, 0, "", "log.txt", rotatedLog},
+    {"ADisplayThatRefusesUsPrintsNothing",
+     [](SchedulerEdges& t) { t.display = {{"DISPLAY", t.cookieDisplay()}, {"XAUTHORITY", t.prog.file("none")}}; },
+     1, 0, "", "log.txt", rotatedLog},
+    {"ADisplayThatTakesUsShowsTheWindow",
+     [](SchedulerEdges& t) { t.display = {{"DISPLAY", t.cookieDisplay()}, {"XAUTHORITY", t.prog.file("cookie.auth")}}; },
+     1, 0, "", "log.txt", rotatedLog,
+     [](SchedulerEdges& t) {
+         t.xserver.waitForReadyRead(500);  // takes in what the server logged meanwhile
+         EXPECT_EQ(t.xserver.readAllStandardError().count(" connected from local host "), 2);  // the look, the window
+     }},
+    {"ADanglingSiteList",
+     [](SchedulerEdges& t) { QFile::remove(t.prog.file("sites.ini")), QFile::link(t.prog.file("gone"), t.prog.file("sites.ini")); },
+     1, 1, "", "log.txt", {"! Cannot read %1sites.ini: No such file or directory"}},
+    {"AnUnreadableOptionsFile", [](SchedulerEdges& t) { QFile::remove(t.prog.file("options.ini")), t.prog.mkdir("options.ini"); },
+     1, 1, "Turnfold: Cannot read %1options.ini: Is a directory\n", "log.txt",
+     {"! Cannot read %1options.ini: Is a directory", rotatedLog[2]}},
+    {"ALogFileNameBeginningWithPercent",
+     [](SchedulerEdges& t) { t.prog.write("options.ini", QByteArray(t.options).replace(t.prog.file("log.txt").toUtf8(), "%log4.txt")); },
+     1, 0, "", "%log4.txt", rotatedLog,
+     [](SchedulerEdges& t) { EXPECT_EQ(everything(t.prog.path()).filter("log"), QStringList{"%log4.txt"}); }},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cron, SchedulerEdges, ::testing::ValuesIn(schedulerEdges),
+                         [](const ::testing::TestParamInfo<SchedulerEdge>& info) { return std::string(info.param.name); });
 
 // A name server that takes every question and never answers, on port 53 of a loopback address.
 class SilentNameServer {

@@ -39,21 +39,16 @@ TEST(SmtpDelivery, RealServerReceivesEachMailIntact)
     for (const SmtpSink::Mail& mail : mails) {
         EXPECT_EQ(mail.sender, QString("rotation@example.org"));
         EXPECT_EQ(mail.recipients, QStringList{"admin@example.org"});
-        const QByteArray longLine = m.body.last().toUtf8();
-        EXPECT_EQ(mail.data, "From: Turnfold<rotation@example.org>\r\n"
+        EXPECT_EQ(mail.data.left(mail.data.indexOf("\r\n\r\n") + 4), "From: Turnfold<rotation@example.org>\r\n"
                              "To: =?utf-8?B?Wm/DqyBBZG1pbg==?= <admin@example.org>\r\n"
                              "Subject: Turnfold Rotation Log for 12/09/26 04:53:14\r\n"
                              "X-Mailer: Turnfold 1.1\r\n"
                              "Mime-Version: 1.0\r\n"
                              "Content-Type: text/plain; charset=utf-8\r\n"
-                             "Content-Transfer-Encoding: 8bit\r\n"
-                             "\r\n"
-                             "\r\n"
-                             "* 12/09/26 04:53:14 - One sucessfully updated to rotation 2\r\n"
-                             ".\r\n"
-                             ".hidden\r\n"
-                             "Gr\xC3\xBC\xC3\x9F" "e\r\n"
-                                 + longLine.left(998) + "\r\n" + longLine.mid(998) + "\r\n");
+                             "Content-Transfer-Encoding: quoted-printable\r\n"
+                             "\r\n");
+        EXPECT_TRUE(mail.parsed["sevenBit"].toBool());
+        EXPECT_EQ(mail.parsed["text"].toString(), "\r\n" + m.body.join("\r\n") + "\r\n");
     }
 }
 

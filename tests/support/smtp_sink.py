@@ -2,8 +2,11 @@
 
 Usage: smtp_sink.py <folder>. Prints "port <n>" once it accepts connections, stores mail n as
 <folder>/mail<n>.eml (the data as received, transparency dots removed) with <folder>/mail<n>.env
-(sender on the first line, one recipient per further line), and ends when stdin closes.
+(sender on the first line, one recipient per further line) and <folder>/mail<n>.json (what a
+strict mail parser reads of it), and ends when stdin closes.
 """
+import email.policy
+import json
 import os
 import socket
 import sys
@@ -23,10 +26,21 @@ class Store:
             env.write("\n".join([envelope.mail_from] + list(envelope.rcpt_tos)) + "\n")
         with open(base + ".eml.tmp", "wb") as eml:
             eml.write(envelope.original_content)
-        # The .eml appears last: a reader that sees it finds both files complete.
+        with open(base + ".json.tmp", "w", encoding="utf-8") as parsed:
+            json.dump(parse(envelope.original_content), parsed)
+        # The .eml appears last: a reader that sees it finds the other files complete.
         os.rename(base + ".env.tmp", base + ".env")
+        os.rename(base + ".json.tmp", base + ".json")
         os.rename(base + ".eml.tmp", base + ".eml")
         return "250 Message accepted for delivery"
+
+
+def parse(data):
+    message = email.message_from_bytes(data, policy=email.policy.default)
+    sender = message["From"]
+    return {"from": [[a.display_name, a.addr_spec] for a in sender.addresses],
+            "transferEncoding": str(message["Content-Transfer-Encoding"]),
+            "sevenBit": data.isascii(), "text": message.get_content()}
 
 
 def free_port():

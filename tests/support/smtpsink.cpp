@@ -2,6 +2,7 @@
 
 #include <QDeadlineTimer>
 #include <QFileInfo>
+#include <QJsonDocument>
 #include <QThread>
 
 namespace {
@@ -59,6 +60,7 @@ QList<SmtpSink::Mail> SmtpSink::mails(int atLeast, int waitMs) const
             mail.sender = envelope.value(0);
             mail.recipients = envelope.mid(1);
             mail.data = folder_.read(QStringLiteral("mail%1.eml").arg(n));
+            mail.parsed = QJsonDocument::fromJson(folder_.read(QStringLiteral("mail%1.json").arg(n))).object();
             result.append(mail);
         }
         if (result.size() >= atLeast || deadline.hasExpired())

@@ -3,6 +3,7 @@
 #include "tempfolder.h"
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QProcess>
 #include <QStringList>
 
@@ -20,6 +21,8 @@ public:
         QString sender;
         QStringList recipients;
         QByteArray data;  // as received, without the SMTP transparency dots
+        // What a strict mail parser read: "from", "transferEncoding", "sevenBit", "text".
+        QJsonObject parsed;
     };
     // The mails received so far, in order; waits up to waitMs for at least `atLeast` of them.
     QList<Mail> mails(int atLeast = 0, int waitMs = 5000) const;

@@ -71,6 +71,7 @@ TEST(CommandLine, AScheduledRunEndsItsPlatformListWithOffscreen)
         {true, {{"QT_QPA_PLATFORM", "offscreen"}, {"DISPLAY", ":0"}}, "offscreen"},
         {false, {}, ""},
         {false, {{"DISPLAY", ":0"}}, ""},
+        {true, {{"DISPLAY", ":9"}, {"QT_QPA_PLATFORM", "xcb:nograb;offscreen"}}, "offscreen"},  // ":9" does not answer
     };
     for (const auto& c : cases) {
         CommandLine line;
@@ -79,7 +80,8 @@ TEST(CommandLine, AScheduledRunEndsItsPlatformListWithOffscreen)
             const auto found = c.environment.find(name);
             return found == c.environment.end() ? QByteArray() : found->second;
         };
-        EXPECT_EQ(platformsToTry(line, environment), QByteArray(c.platforms)) << c.platforms;
+        const auto answers = [](const QByteArray& display) { return display != ":9"; };
+        EXPECT_EQ(platformsToTry(line, environment, answers), QByteArray(c.platforms)) << c.platforms;
     }
 }
 
