@@ -1,5 +1,7 @@
 #include "filecontent.h"
 
+#include "filenames.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -23,7 +25,7 @@ bool isPlain(const struct stat& st)
 
 int openPlainDescriptor(const QString& path, struct stat* status)
 {
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = encodeFileName(path);
     if (name.isEmpty()) {
         errno = ENOENT;
         return -1;

@@ -6,10 +6,10 @@
 #include "app/pages/headerfooterlist.h"
 #include "components/bitbtn.h"
 
+#include "platform/fileidentity.h"
 #include "platform/prompts.h"
 
 #include <QCheckBox>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -129,7 +129,7 @@ void TdlgHeaderFooter::FormShow()
     if (edtheaderfile->text().isEmpty())
         edtheaderfile->setText(defaultHeaderFooterListName(context_.state.ProgramFolder,
                                                            context_.state.CurrentSite.SiteKey, header));
-    if (QFileInfo::exists(edtheaderfile->text()))
+    if (platform::fileExists(edtheaderfile->text()))
         btnloadfromfileClick(false);
     lbxheadersClick();
 }

@@ -6,13 +6,13 @@
 #include "app/site/fileroutines.h"
 #include "components/bitbtn.h"
 
+#include "platform/fileidentity.h"
 #include "platform/prompts.h"
 #include "platform/safewrite.h"
 #include "platform/shell.h"
 
 #include <QCheckBox>
 #include <QClipboard>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QMenu>
@@ -246,7 +246,7 @@ void TfrmRichEdit::btnPreviewClick()
 {
     platform::PromptService& prompts = context_.services.prompts;
     const QString file = context_.state.ProgramFolder + QStringLiteral("~prev.htm");
-    if (QFileInfo(file).isFile() && !dodeletefile(file, true, prompts))
+    if (platform::fileExists(file) && !dodeletefile(file, true, prompts))
         return;
     memsave->setPlainText(QStringLiteral("<BODY>\n") + Editor->toPlainText() + QStringLiteral("\n</BODY>"));
     QByteArray bytes;

@@ -26,6 +26,7 @@ const AwkwardName awkwardNames[] = {
     {"/tmp/caf\xc3\xa9", "file:///tmp/caf%C3%A9"},
     {"/tmp/latin\xe9\xff", "file:///tmp/latin%E9%FF"},
     {"/tmp/half\xe2\x82", "file:///tmp/half%E2%82"},
+    {"/tmp/\xef\xbb\xbf" "bom", "file:///tmp/%EF%BB%BFbom"},
     {"/tmp/?&=;~", "file:///tmp/%3F%26%3D%3B~"},
 };
 

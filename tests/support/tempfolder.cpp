@@ -1,10 +1,14 @@
 #include "tempfolder.h"
 
+#include "platform/filenames.h"
+#include "platform/foldertree.h"
+
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
+#include <fcntl.h>
 #include <stdexcept>
+#include <sys/stat.h>
 
 TempFolder::TempFolder()
 {
@@ -20,14 +24,14 @@ QString TempFolder::path() const
 QString TempFolder::write(const QString& relative, const QByteArray& content) const
 {
     const QString full = file(relative);
-    QDir().mkpath(QFileInfo(full).absolutePath());
+    platform::createFolderLevels(platform::missingFolderLevels(full.left(full.lastIndexOf(QLatin1Char('/')) + 1)));
     writeAll(full, content);
     return full;
 }
 
 QString TempFolder::mkdir(const QString& relative) const
 {
-    QDir().mkpath(file(relative));
+    platform::createFolderLevels(platform::missingFolderLevels(file(relative)));
     return file(relative);
 }
 
@@ -38,7 +42,8 @@ QByteArray TempFolder::read(const QString& relative) const
 
 bool TempFolder::exists(const QString& relative) const
 {
-    return QFileInfo::exists(file(relative));
+    struct stat st {};
+    return ::stat(platform::encodeFileName(file(relative)).constData(), &st) == 0;
 }
 
 QStringList TempFolder::entries() const
@@ -61,17 +66,20 @@ StartedElsewhere::~StartedElsewhere()
     qputenv("HOME", savedHome_);
 }
 
+// Files are named by their bytes, as the programs name them.
 QByteArray readAll(const QString& path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    const int fd = ::open(platform::encodeFileName(path).constData(), O_RDONLY | O_CLOEXEC);
+    QFile f;
+    if (fd < 0 || !f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
         return {};
     return f.readAll();
 }
 
 void writeAll(const QString& path, const QByteArray& content)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(content) != content.size())
+    QFile f;
+    const int fd = ::open(platform::encodeFileName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0 || !f.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle) || f.write(content) != content.size())
         throw std::runtime_error("cannot write test file");
 }
