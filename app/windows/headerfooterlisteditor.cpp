@@ -129,7 +129,7 @@ void TdlgHeaderFooter::FormShow()
     if (edtheaderfile->text().isEmpty())
         edtheaderfile->setText(defaultHeaderFooterListName(context_.state.ProgramFolder,
                                                            context_.state.CurrentSite.SiteKey, header));
-    if (platform::fileExists(edtheaderfile->text()))
+    if (platform::entryExists(edtheaderfile->text()))
         btnloadfromfileClick(false);
     lbxheadersClick();
 }

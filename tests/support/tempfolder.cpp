@@ -16,6 +16,12 @@ TempFolder::TempFolder()
         throw std::runtime_error("cannot create a temporary folder");
 }
 
+// Qt's own removal cannot see names that are not UTF-8.
+TempFolder::~TempFolder()
+{
+    platform::removeFolderTree(path(), QString());
+}
+
 QString TempFolder::path() const
 {
     return dir_.path() + QLatin1Char('/');

@@ -9,6 +9,9 @@
 class TempFolder {
 public:
     TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
     QString path() const;
     QString file(const QString& relative) const { return path() + relative; }
 

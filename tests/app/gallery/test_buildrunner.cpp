@@ -2,11 +2,13 @@
 // which order, with which messages, and what a cancel, a second build or a failure leaves.
 
 #include "buildfixtures.h"
+#include "oddnames.h"
 #include "tempfolder.h"
 #include "app/gallery/buildrunner.h"
 #include "app/pages/imagefit.h"
 #include "imaging/pglibrary.h"
 
+#include "platform/filenames.h"
 #include "platform/prompts.h"
 
 #include <QDateTime>
@@ -18,11 +20,25 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <sys/stat.h>
 
 namespace {
 
 using platform::mrNo;
 using platform::mrYes;
+
+// Every href and src value of a page, percent-decoded: the bytes a browser asks for.
+QList<QByteArray> linkTargets(const QByteArray& page)
+{
+    QList<QByteArray> targets;
+    const QByteArray lower = page.toLower();
+    for (const QByteArray attribute : {"href=\"", "src=\""})
+        for (qsizetype at = lower.indexOf(attribute); at >= 0; at = lower.indexOf(attribute, at + 1)) {
+            const qsizetype start = at + attribute.size();
+            targets << QByteArray::fromPercentEncoding(page.mid(start, page.indexOf('"', start) - start));
+        }
+    return targets;
+}
 
 // Records what the dialog would show, one line each.
 class RecordingDisplay : public BuildDisplay {
@@ -409,6 +425,39 @@ TEST_F(BuildRun, WorkersWriteTheSameFilesInTheSameOrder)
     prompts.answer(mrYes);
     EXPECT_FALSE(build());
     EXPECT_EQ(written().filter("_thb"), thumbnails(2));
+}
+
+// Photos whose names are not UTF-8 get thumbnails and pages under their own bytes, and every
+// link of every page reaches a file that is there.
+TEST_F(BuildRun, OddNamesGetTheirThumbnailsPagesAndLinksThatResolve)
+{
+    s().rdbHTMLImageWindow = true;
+    for (const OddName& name : oddNames) {
+        writeAll(rotation + platform::decodeFileName(name.bytes), jpegBytes(testPicture(120, 80)));
+        job.pages.images << platform::decodeFileName(name.bytes);
+    }
+    ASSERT_TRUE(build());
+    EXPECT_TRUE(prompts.calls().isEmpty()) << prompts.promptTexts().join("\n").toStdString();
+
+    const QByteArray native = platform::encodeFileName(rotation);
+    const auto exists = [&](const QByteArray& relative) {
+        struct stat st {};
+        return ::stat(native + relative, &st) == 0;
+    };
+    QByteArrayList pages{"Index.html"};
+    const QByteArray index = readAll(rotation + "Index.html");
+    for (const OddName& name : oddNames) {
+        const QByteArray base = name.bytes.chopped(4), link = name.link;
+        EXPECT_TRUE(exists("thumbs/" + base + "_thb.jpg")) << name.what;
+        EXPECT_TRUE(index.contains("<a href=\"" + link + ".html\"><img SRC=\"./thumbs/" + link + "_thb.jpg\"")) << name.what;
+        EXPECT_TRUE(index.contains("\">" + base + "<")) << name.what;  // the name shown keeps its bytes
+        EXPECT_TRUE(readAll(rotation + platform::decodeFileName(base + ".html")).contains("<IMG SRC=\"" + link + ".jpg\""))
+            << name.what;
+        pages << base + ".html";
+    }
+    for (const QByteArray& page : pages)
+        for (const QByteArray& target : linkTargets(readAll(rotation + platform::decodeFileName(page))))
+            EXPECT_TRUE(exists(target)) << page.toStdString() << " links " << target.toStdString();
 }
 
 } // namespace
