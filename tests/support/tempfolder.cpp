@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -52,9 +54,17 @@ bool TempFolder::exists(const QString& relative) const
     return ::stat(platform::encodeFileName(file(relative)).constData(), &st) == 0;
 }
 
-QStringList TempFolder::entries() const
+QStringList TempFolder::entries(const QString& relative) const
 {
-    return QDir(path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    QStringList names;
+    if (DIR* dir = ::opendir(platform::encodeFileName(file(relative)).constData())) {
+        while (const dirent* entry = ::readdir(dir))
+            if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+                names << platform::decodeFileName(entry->d_name);
+        ::closedir(dir);
+    }
+    names.sort();
+    return names;
 }
 
 StartedElsewhere::StartedElsewhere(const QString& workingFolder, const QString& home)

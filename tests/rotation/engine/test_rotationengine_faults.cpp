@@ -18,7 +18,7 @@ namespace {
 
 void link(const QString& target, const QString& name)
 {
-    ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(name).constData()), 0) << name.toStdString();
+    ASSERT_EQ(::symlink(platform::encodeFileName(target).constData(), platform::encodeFileName(name).constData()), 0) << name.toStdString();
 }
 
 // The live folder's names that are not staged files, and the staged ones.
@@ -90,9 +90,9 @@ TEST(RotationEngineFaults, NewLiveFilesAreNoWiderThanTheirSource)
     Rig rig;
     rig.f.autoSite("Site_1", 1, 1);
     rig.valid("Site_1", 1);
-    ASSERT_EQ(::chmod(QFile::encodeName(rig.f.prog.file("sites/Site_1/Rotation_1/a.jpg")).constData(), 0600), 0);
+    ASSERT_EQ(::chmod(platform::encodeFileName(rig.f.prog.file("sites/Site_1/Rotation_1/a.jpg")).constData(), 0600), 0);
     rig.f.prog.write("live/Site_1/index.html", "old");
-    ASSERT_EQ(::chmod(QFile::encodeName(rig.live("Site_1", "index.html")).constData(), 0664), 0);
+    ASSERT_EQ(::chmod(platform::encodeFileName(rig.live("Site_1", "index.html")).constData(), 0664), 0);
     const mode_t saved = ::umask(022);
     const bool ok = rig.engine.rotateSite(rig.load("Site_1")).succeeded();
     ::umask(saved);
