@@ -272,10 +272,7 @@ TEST_F(ItemMenu, FoldersWithOddNamesAreReachedByTheirBytes)
         EXPECT_EQ(QApplication::clipboard()->mimeData()->data("text/plain"), platform::encodeFileName(folder)) << name.what;
 
         const auto rows = ItemPropertyRows(folder);
-        ASSERT_EQ(rows.size(), 7) << name.what;
-        EXPECT_EQ(rows[2].second, "Folder") << name.what;
-        EXPECT_EQ(rows[3].second, "0 items") << name.what;
-        EXPECT_EQ(rows[6].second, ItemPropertyRows(dir_.path())[6].second) << name.what;  // the owner, as of any folder
+        EXPECT_EQ(rows.mid(2, 2), (QList<QPair<QString, QString>>{{"Type:", "Folder"}, {"Contains:", "0 items"}})) << name.what;
     }
     EXPECT_TRUE(fakes.prompts.promptTexts().isEmpty());
 }

@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -68,10 +67,7 @@ TEST(FileNames, OddNamesAreListedReadAndCopiedByTheirBytes)
     const QByteArray native = encodeFileName(dir.path());
     QList<QByteArray> expected;
     for (const OddName& name : oddNames) {
-        const int fd = ::open(native + name.bytes, O_CREAT | O_WRONLY, 0644);
-        ASSERT_GE(fd, 0) << name.what;
-        ASSERT_EQ(::write(fd, name.what, std::strlen(name.what)), ssize_t(std::strlen(name.what)));
-        ::close(fd);
+        writeAll(dir.path() + decodeFileName(name.bytes), name.what);
         expected << name.bytes;
     }
     QList<QByteArray> listed;

@@ -1,13 +1,13 @@
 #pragma once
-// File names whose bytes must reach the file system as they are, with the link a page gives
-// each one's base name.
 
 #include <QByteArray>
 
+// File names whose bytes must reach the file system as they are, and how a page links each
+// one's base name (before ".jpg").
 struct OddName {
     const char* what;
     QByteArray bytes;
-    const char* link;  // the base name (before ".jpg") as a page links it
+    const char* link;
 };
 
 inline const OddName oddNames[] = {

@@ -20,25 +20,11 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <sys/stat.h>
 
 namespace {
 
 using platform::mrNo;
 using platform::mrYes;
-
-// Every href and src value of a page, percent-decoded: the bytes a browser asks for.
-QList<QByteArray> linkTargets(const QByteArray& page)
-{
-    QList<QByteArray> targets;
-    const QByteArray lower = page.toLower();
-    for (const QByteArray attribute : {"href=\"", "src=\""})
-        for (qsizetype at = lower.indexOf(attribute); at >= 0; at = lower.indexOf(attribute, at + 1)) {
-            const qsizetype start = at + attribute.size();
-            targets << QByteArray::fromPercentEncoding(page.mid(start, page.indexOf('"', start) - start));
-        }
-    return targets;
-}
 
 // Records what the dialog would show, one line each.
 class RecordingDisplay : public BuildDisplay {
@@ -427,42 +413,25 @@ TEST_F(BuildRun, WorkersWriteTheSameFilesInTheSameOrder)
     EXPECT_EQ(written().filter("_thb"), thumbnails(2));
 }
 
-// Photos whose names are not UTF-8 get thumbnails and pages under their own bytes, and every
-// link of every page reaches a file that is there.
-TEST_F(BuildRun, OddNamesGetTheirThumbnailsPagesAndLinksThatResolve)
+// Photos whose names are not UTF-8 get thumbnails and pages under their own bytes, and links
+// that reach them.
+TEST_F(BuildRun, OddNamesGetTheirThumbnailsPagesAndLinks)
 {
     s().rdbHTMLImageWindow = true;
-    s().cmbstyle = folder.write("templates/thumb.htm", "***HEADER***<html>***CONTENT***</html>");
-    job.pages.ThumbTemplateTokens.header = true;
-    s().cmbHeader.setIndex(rotationentries::HeaderHTML);
-    s().edtheaderhtml = platform::decodeFileName("<b>caf\xe9</b>");  // as a Latin-1 site file holds it
     for (const OddName& name : oddNames) {
         writeAll(rotation + platform::decodeFileName(name.bytes), jpegBytes(testPicture(120, 80)));
         job.pages.images << platform::decodeFileName(name.bytes);
     }
     ASSERT_TRUE(build());
     EXPECT_TRUE(prompts.calls().isEmpty()) << prompts.promptTexts().join("\n").toStdString();
-
-    const QByteArray native = platform::encodeFileName(rotation);
-    const auto exists = [&](const QByteArray& relative) {
-        struct stat st {};
-        return ::stat(native + relative, &st) == 0;
-    };
-    QByteArrayList pages{"Index.html"};
     const QByteArray index = readAll(rotation + "Index.html");
-    EXPECT_TRUE(index.startsWith("<b>caf\xe9</b><html>"));
     for (const OddName& name : oddNames) {
         const QByteArray base = name.bytes.chopped(4), link = name.link;
-        EXPECT_TRUE(exists("thumbs/" + base + "_thb.jpg")) << name.what;
         EXPECT_TRUE(index.contains("<a href=\"" + link + ".html\"><img SRC=\"./thumbs/" + link + "_thb.jpg\"")) << name.what;
-        EXPECT_TRUE(index.contains("\">" + base + "<")) << name.what;  // the name shown keeps its bytes
         EXPECT_TRUE(readAll(rotation + platform::decodeFileName(base + ".html")).contains("<IMG SRC=\"" + link + ".jpg\""))
             << name.what;
-        pages << base + ".html";
+        EXPECT_FALSE(readAll(rotation + platform::decodeFileName("thumbs/" + base + "_thb.jpg")).isEmpty()) << name.what;
     }
-    for (const QByteArray& page : pages)
-        for (const QByteArray& target : linkTargets(readAll(rotation + platform::decodeFileName(page))))
-            EXPECT_TRUE(exists(target)) << page.toStdString() << " links " << target.toStdString();
 }
 
 } // namespace
