@@ -418,6 +418,10 @@ TEST_F(BuildRun, WorkersWriteTheSameFilesInTheSameOrder)
 TEST_F(BuildRun, OddNamesGetTheirThumbnailsPagesAndLinks)
 {
     s().rdbHTMLImageWindow = true;
+    s().cmbstyle = folder.write("templates/thumb.htm", "***HEADER***<html>***CONTENT***</html>");
+    job.pages.ThumbTemplateTokens.header = true;
+    s().cmbHeader.setIndex(rotationentries::HeaderHTML);
+    s().edtheaderhtml = platform::decodeFileName("<b>caf\xe9</b>");  // as a Latin-1 site file gives it
     for (const OddName& name : oddNames) {
         writeAll(rotation + platform::decodeFileName(name.bytes), jpegBytes(testPicture(120, 80)));
         job.pages.images << platform::decodeFileName(name.bytes);
@@ -425,6 +429,7 @@ TEST_F(BuildRun, OddNamesGetTheirThumbnailsPagesAndLinks)
     ASSERT_TRUE(build());
     EXPECT_TRUE(prompts.calls().isEmpty()) << prompts.promptTexts().join("\n").toStdString();
     const QByteArray index = readAll(rotation + "Index.html");
+    EXPECT_TRUE(index.startsWith("<b>caf\xe9</b><html>"));
     for (const OddName& name : oddNames) {
         const QByteArray base = name.bytes.chopped(4), link = name.link;
         EXPECT_TRUE(index.contains("<a href=\"" + link + ".html\"><img SRC=\"./thumbs/" + link + "_thb.jpg\"")) << name.what;
