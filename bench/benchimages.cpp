@@ -2,6 +2,7 @@
 
 #include "imaging/pgsettings.h"
 #include "imaging/pixelgraphic.h"
+#include "platform/filenames.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -30,7 +31,7 @@ std::unique_ptr<TPixelGraphic> MakePhotoLikeImage(int Width, int Height, unsigne
 
 QString BenchWorkFolder(int argc, char** argv, const QString& Temporary)
 {
-    QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : Temporary;
+    QString folder = argc > 1 ? platform::decodeFileName(argv[1]) : Temporary;
     if (!folder.endsWith('/'))
         folder += '/';
     return folder;

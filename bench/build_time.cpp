@@ -12,6 +12,7 @@
 #include "imaging/pglibrary.h"
 
 #include "platform/prompts.h"
+#include "platform/filenames.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -70,7 +71,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     InitPGraphic();
     if (argc == 6 && QString(argv[1]) == "--make") {
-        const QString folder = QDir(QString::fromLocal8Bit(argv[2])).absolutePath() + "/";
+        const QString folder = QDir(platform::decodeFileName(argv[2])).absolutePath() + "/";
         QDir().mkpath(folder);
         const int count = std::atoi(argv[3]);
         const QString first = folder + "photo0001.jpg";
@@ -83,7 +84,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: build_time DIR BOX THREADS | --make DIR COUNT WIDTH HEIGHT\n");
         return 2;
     }
-    const QString folder = QDir(QString::fromLocal8Bit(argv[1])).absolutePath() + "/";
+    const QString folder = QDir(platform::decodeFileName(argv[1])).absolutePath() + "/";
     const int box = std::atoi(argv[2]);
     const int threads = std::max(1, std::atoi(argv[3]));
     const QStringList images = photos(folder);

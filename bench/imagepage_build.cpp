@@ -15,6 +15,7 @@
 #include "imaging/pixelgraphic.h"
 
 #include "platform/prompts.h"
+#include "platform/filenames.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -58,7 +59,7 @@ QStringList makePhotos(const QString& folder, int count, int width, int height)
     QStringList names;
     for (int i = 1; i <= count; ++i) {
         const QString name = QStringLiteral("photo%1.jpg").arg(i, 4, 10, QLatin1Char('0'));
-        if (::link(QFile::encodeName(picture).constData(), QFile::encodeName(photos + name).constData()) != 0)
+        if (::link(platform::encodeFileName(picture).constData(), platform::encodeFileName(photos + name).constData()) != 0)
             std::fprintf(stderr, "cannot link %s\n", qPrintable(name));
         names << name;
     }

@@ -5,6 +5,7 @@
 
 #include "imaging/pglibrary.h"
 #include "imaging/pixelgraphic.h"
+#include "platform/filenames.h"
 
 #include <chrono>
 #include <cstdio>
@@ -14,14 +15,14 @@ int main(int argc, char** argv)
 {
     InitPGraphic();
     if (argc == 5 && QString(argv[1]) == "--make") {
-        WritePhotoLikeJpeg(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
+        WritePhotoLikeJpeg(platform::decodeFileName(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
         return 0;
     }
     if (argc != 3) {
         std::fprintf(stderr, "usage: jpeg_load_time FILE RUNS | --make FILE WIDTH HEIGHT\n");
         return 2;
     }
-    const QString path = QString::fromLocal8Bit(argv[1]);
+    const QString path = platform::decodeFileName(argv[1]);
     const int runs = std::atoi(argv[2]);
     for (int i = 0; i < runs; ++i) {
         const auto start = std::chrono::steady_clock::now();

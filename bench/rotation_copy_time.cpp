@@ -8,6 +8,7 @@
 #include "rotation/engine/siterecord.h"
 
 #include "platform/prompts.h"
+#include "platform/filenames.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -57,15 +58,15 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     if (argc == 3 && QByteArray(argv[1]) == "--make") {
-        makeRotation(QString::fromLocal8Bit(argv[2]));
+        makeRotation(platform::decodeFileName(argv[2]));
         return 0;
     }
     if (argc != 4) {
         std::fprintf(stderr, "usage: rotation_copy_time ROTATION LIVE RUNS | --make ROTATION\n");
         return 2;
     }
-    const QString rotation = QDir(QString::fromLocal8Bit(argv[1])).absolutePath() + "/";
-    const QString live = QDir(QString::fromLocal8Bit(argv[2])).absolutePath() + "/";
+    const QString rotation = QDir(platform::decodeFileName(argv[1])).absolutePath() + "/";
+    const QString live = QDir(platform::decodeFileName(argv[2])).absolutePath() + "/";
     const int runs = std::atoi(argv[3]);
 
     QTemporaryDir prog;
@@ -73,9 +74,9 @@ int main(int argc, char** argv)
     QFile site(programFolder + "Site_1.ini");
     if (!site.open(QIODevice::WriteOnly))
         return 1;
-    site.write("[General]\r\nName=Bench\r\nPath=" + QFile::encodeName(rotation) + "\r\nLivePath=" + QFile::encodeName(live)
+    site.write("[General]\r\nName=Bench\r\nPath=" + platform::encodeFileName(rotation) + "\r\nLivePath=" + platform::encodeFileName(live)
                + "\r\nAutoRotate=True\r\nRotationCount=1\r\nBaseHTMLName=index.html\r\n[Rotation_1]\r\nRotation_Path="
-               + QFile::encodeName(rotation) + "\r\n");
+               + platform::encodeFileName(rotation) + "\r\n");
     site.close();
 
     platform::ScriptedPromptService prompts;

@@ -9,6 +9,7 @@
 
 #include "platform/inifile.h"
 #include "platform/prompts.h"
+#include "platform/filenames.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -43,7 +44,7 @@ double timeMs(const std::function<void()>& work)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    QTemporaryDir work(argc > 1 ? QString::fromLocal8Bit(argv[1]) + "/settings-XXXXXX" : QString());
+    QTemporaryDir work(argc > 1 ? platform::decodeFileName(argv[1]) + "/settings-XXXXXX" : QString());
     const QString prog = work.path() + "/";
 
     // 100,000 unrelated sections: read, list, look each up, and one write into the file.
@@ -61,7 +62,7 @@ int main(int argc, char** argv)
     std::printf("100,000 sections (read, list, look up each, write one key): %.0f ms (%d found)\n", sections, found);
 
     // A site with 100,000 rotation sections, as Pictorum writes them, whose only valid rotation is the last.
-    text = "[General]\r\nName=Big\r\nPath=" + QFile::encodeName(prog) + "site/\r\nLivePath=" + QFile::encodeName(prog)
+    text = "[General]\r\nName=Big\r\nPath=" + platform::encodeFileName(prog) + "site/\r\nLivePath=" + platform::encodeFileName(prog)
            + "live/\r\nAutoRotate=True\r\nRotationCount=" + QByteArray::number(count) + "\r\n";
     for (int i = 1; i <= count; ++i)
         text += "[Rotation_" + QByteArray::number(i) + "]\r\nStatus=2\r\nRotation_Path=%/site/Rotation_" + QByteArray::number(i)

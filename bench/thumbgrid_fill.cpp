@@ -7,6 +7,7 @@
 
 #include "components/lmthumbgrid.h"
 #include "imaging/pglibrary.h"
+#include "platform/filenames.h"
 
 #include <QApplication>
 #include <QDir>
@@ -98,7 +99,7 @@ QStringList makeFiles(const QString& folder)
     for (int i = 0; i < kLinks; ++i) {
         const QString picture = folder + QStringLiteral("pictures/photo%1.jpg").arg(i % kPictures, 2, 10, QLatin1Char('0'));
         const QString name = names + QStringLiteral("img%1.jpg").arg(i, 4, 10, QLatin1Char('0'));
-        if (::link(QFile::encodeName(picture).constData(), QFile::encodeName(name).constData()) != 0)
+        if (::link(platform::encodeFileName(picture).constData(), platform::encodeFileName(name).constData()) != 0)
             std::fprintf(stderr, "cannot link %s\n", qPrintable(name));
         files << name;
     }

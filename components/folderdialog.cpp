@@ -3,11 +3,11 @@
 #include "folderrootsmodel.h"
 #include "widgetplacement.h"
 
+#include "platform/fileidentity.h"
 #include "platform/specialfolders.h"
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -25,7 +25,7 @@ FolderDialogRoots computerTree(bool expandHome)
     const QString home = platform::specialFolderPath(SpecialFolder::Home);
     const QString desktop = platform::specialFolderPath(SpecialFolder::Desktop);
     FolderDialogRoots roots{true, {home}, expandHome};
-    if (desktop != home && QFileInfo(desktop).isDir())
+    if (desktop != home && platform::folderExists(desktop))
         roots.folders.append(desktop);
     roots.folders.append(QStringLiteral("/"));
     return roots;
@@ -59,7 +59,7 @@ FolderDialogRoots folderDialogRoots(TShellFolder root)
         return computerTree(false);
     if (const auto special = specialFolderOf(root)) {
         const QString folder = platform::specialFolderPath(*special);
-        if (!folder.isEmpty() && QFileInfo(folder).isDir())
+        if (!folder.isEmpty() && platform::folderExists(folder))
             return {false, {folder}, false};
     }
     return computerTree(true);

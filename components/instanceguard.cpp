@@ -1,6 +1,6 @@
 #include "instanceguard.h"
 
-#include <QFile>
+#include "platform/filenames.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -76,7 +76,7 @@ bool firstCopyWentAway(int error)
 InstanceGuardName instanceGuardName(const QString& programFolder, const QString& programName)
 {
     struct stat st {};
-    if (::stat(QFile::encodeName(programFolder).constData(), &st) != 0)
+    if (::stat(platform::encodeFileName(programFolder).constData(), &st) != 0)
         return {{}, errnoText("cannot examine the program folder")};
     QByteArray name("\0/pictorum-guard/", 17);
     name += QByteArray::number(static_cast<qulonglong>(st.st_dev)) + '-'

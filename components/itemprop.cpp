@@ -1,5 +1,7 @@
 #include "itemprop.h"
 
+#include "platform/filecontent.h"
+#include "platform/fileidentity.h"
 #include "platform/filenames.h"
 #include "platform/hourglass.h"
 #include "platform/shell.h"
@@ -9,17 +11,21 @@
 #include <QDateTime>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QFileInfo>
 #include <QFormLayout>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
+#include <QMimeData>
 #include <QMimeDatabase>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <cstring>
+#include <dirent.h>
+#include <optional>
+#include <pwd.h>
 #include <sys/stat.h>
 
 namespace {
@@ -31,6 +37,14 @@ QString withoutTrailingSlash(QString path)
     while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
         path.chop(1);
     return path;
+}
+
+// The last component of a path; "/" for the root.
+QString itemName(const QString& path)
+{
+    const QString item = withoutTrailingSlash(path);
+    const QString name = item.mid(item.lastIndexOf(QLatin1Char('/')) + 1);
+    return name.isEmpty() ? item : name;
 }
 
 QString containingFolder(const QString& path)
@@ -56,7 +70,10 @@ bool runVerb(const QString& verb, const QStringList& paths, QWidget* owner, cons
         for (const QString& folder : folders)
             open(folder);
     } else if (is("copypath")) {
-        QGuiApplication::clipboard()->setText(paths.join(QLatin1Char('\n')));
+        // The path's own bytes, so that a name that is not UTF-8 pastes as the file's name.
+        auto* data = new QMimeData;
+        data->setData(QStringLiteral("text/plain"), platform::encodeFileName(paths.join(QLatin1Char('\n'))));
+        QGuiApplication::clipboard()->setMimeData(data);
     } else if (is("properties")) {
         auto* window = new TItemPropertiesWindow(paths, owner);
         window->setAttribute(Qt::WA_DeleteOnClose);
@@ -107,16 +124,42 @@ QStringList matchingPaths(const QString& folder, const QString& pattern)
     return paths;
 }
 
-QString permissionText(const QFileInfo& info)
+QString permissionText(const struct stat& st)
 {
-    struct stat st {};
-    if (::stat(QFile::encodeName(info.absoluteFilePath()).constData(), &st) != 0)
-        return {};
     const char* letters = "rwxrwxrwx";
     QString text;
     for (int bit = 0; bit < 9; ++bit)
         text += (st.st_mode & (0400 >> bit)) ? QLatin1Char(letters[bit]) : QLatin1Char('-');
     return text + QStringLiteral(" (%1)").arg(st.st_mode & 07777, 4, 8, QLatin1Char('0'));
+}
+
+// The entries directly inside a folder, hidden ones included; nothing when it cannot be read.
+std::optional<int> entryCount(const QByteArray& folder)
+{
+    DIR* dir = ::opendir(folder.constData());
+    if (!dir)
+        return std::nullopt;
+    int count = 0;
+    while (const dirent* entry = ::readdir(dir))
+        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+            ++count;
+    ::closedir(dir);
+    return count;
+}
+
+// The type of a file by its name and, when it can be read, its first bytes.
+QString fileTypeText(const QString& path)
+{
+    QFile content;
+    platform::openPlainFile(content, path);
+    return QMimeDatabase().mimeTypeForFileNameAndData(path, &content).comment();
+}
+
+QString ownerText(uid_t owner)
+{
+    if (const passwd* user = ::getpwuid(owner))
+        return QString::fromLocal8Bit(user->pw_name);
+    return QString::number(owner);
 }
 
 } // namespace
@@ -137,7 +180,7 @@ bool ShellItemCommand(const QString& Path, const QList<ShellItem>& Items, int Ac
         const QString name = Path.mid(Path.lastIndexOf(QLatin1Char('/')) + 1);
         if (name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?')))
             paths = matchingPaths(Path.left(Path.size() - name.size()), name);
-        else if (QFileInfo::exists(Path) || QFileInfo(Path).isSymLink())
+        else if (platform::entryExists(Path))
             paths.append(Path);
     }
     return runOnItems(paths, Action, Verb, Owner, Point, Services);
@@ -151,32 +194,36 @@ bool ShowItemContextMenu(const QList<ShellItem>& Items, QWidget* Owner, const QP
 
 QList<QPair<QString, QString>> ItemPropertyRows(const QString& path)
 {
-    const QFileInfo info(withoutTrailingSlash(path));
+    const QString item = withoutTrailingSlash(path);
     QList<QPair<QString, QString>> rows;
     const auto row = [&](const char* label, const QString& value) { rows.append({QString::fromLatin1(label), value}); };
-    row("Name:", platform::displayFileName(info.fileName().isEmpty() ? info.filePath() : info.fileName()));
-    row("Location:", platform::displayFileName(containingFolder(info.absoluteFilePath())));
-    if (info.isDir()) {
-        row("Type:", QStringLiteral("Folder"));
-        const QDir dir(info.absoluteFilePath());
-        row("Contains:", dir.isReadable()
-                             ? QStringLiteral("%1 items").arg(dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System
-                                                                            | QDir::NoDotAndDotDot).size())
-                             : QStringLiteral("cannot be read"));
-    } else {
-        row("Type:", QMimeDatabase().mimeTypeForFile(info).comment());
-        row("Size:", QStringLiteral("%1 bytes").arg(QLocale(QLocale::English).toString(info.size())));
+    row("Name:", platform::displayFileName(itemName(item)));
+    row("Location:", platform::displayFileName(containingFolder(item)));
+    // A dangling link shows the link itself.
+    const QByteArray native = platform::encodeFileName(item);
+    struct stat st {};
+    if (::stat(native.constData(), &st) != 0 && ::lstat(native.constData(), &st) != 0) {
+        row("Type:", QStringLiteral("cannot be read"));
+        return rows;
     }
-    row("Modified:", info.lastModified().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
-    row("Permissions:", permissionText(info));
-    row("Owner:", info.owner().isEmpty() ? QString::number(info.ownerId()) : info.owner());
+    if (S_ISDIR(st.st_mode)) {
+        row("Type:", QStringLiteral("Folder"));
+        const std::optional<int> count = entryCount(native);
+        row("Contains:", count ? QStringLiteral("%1 items").arg(*count) : QStringLiteral("cannot be read"));
+    } else {
+        row("Type:", fileTypeText(item));
+        row("Size:", QStringLiteral("%1 bytes").arg(QLocale(QLocale::English).toString(qint64(st.st_size))));
+    }
+    row("Modified:", QDateTime::fromSecsSinceEpoch(st.st_mtim.tv_sec).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
+    row("Permissions:", permissionText(st));
+    row("Owner:", ownerText(st.st_uid));
     return rows;
 }
 
 TItemPropertiesWindow::TItemPropertiesWindow(const QStringList& paths, QWidget* parent)
     : QDialog(parent)
 {
-    setWindowTitle(paths.size() == 1 ? platform::displayFileName(QFileInfo(withoutTrailingSlash(paths.front())).fileName())
+    setWindowTitle(paths.size() == 1 ? platform::displayFileName(itemName(paths.front()))
                                            + QStringLiteral(" Properties")
                                      : QStringLiteral("Properties"));
     auto* pages = new QTabWidget(this);
@@ -188,7 +235,7 @@ TItemPropertiesWindow::TItemPropertiesWindow(const QStringList& paths, QWidget* 
             text->setTextInteractionFlags(Qt::TextSelectableByMouse);
             form->addRow(label, text);
         }
-        pages->addTab(page, platform::displayFileName(QFileInfo(withoutTrailingSlash(path)).fileName()));
+        pages->addTab(page, platform::displayFileName(itemName(path)));
     }
     pages->tabBar()->setVisible(paths.size() > 1);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);

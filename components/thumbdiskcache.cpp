@@ -3,13 +3,14 @@
 #include "imaging/pgsettings.h"
 #include "imaging/pixelgraphic.h"
 #include "platform/filecontent.h"
+#include "platform/fileidentity.h"
+#include "platform/filenames.h"
+#include "platform/folderlisting.h"
 #include "platform/foldertree.h"
 #include "platform/paths.h"
 #include "platform/safewrite.h"
 
 #include <QBuffer>
-#include <QDir>
-#include <QFile>
 #include <QRegularExpression>
 
 namespace {
@@ -27,7 +28,7 @@ bool fitsOneLine(const QString& path)
 
 std::uint32_t HashCachePath(const QString& Path)
 {
-    const QByteArray bytes = Path.toUtf8();
+    const QByteArray bytes = platform::encodeFileName(Path);
     std::uint32_t h = bytes.isEmpty() ? 0 : std::uint8_t(bytes[0]);
     for (qsizetype i = 1; i < bytes.size(); ++i)
         h = h * 31 + std::uint8_t(bytes[i]);
@@ -36,7 +37,7 @@ std::uint32_t HashCachePath(const QString& Path)
 
 std::uint16_t PathChecksum(const QString& Path)
 {
-    const QByteArray bytes = Path.toUtf8();
+    const QByteArray bytes = platform::encodeFileName(Path);
     const QByteArray padded = QByteArray((4 - bytes.size() % 4) % 4, '\0') + bytes;
     std::uint32_t sum = 0;
     for (qsizetype i = 0; i < padded.size(); i += 4)
@@ -71,7 +72,7 @@ TThumbDiskCache::~TThumbDiskCache()
 void TThumbDiskCache::SetDirectory(const QString& Value)
 {
     QString folder = Value.trimmed();
-    if (!folder.isEmpty() && !QFileInfo(folder).isDir()) {
+    if (!folder.isEmpty() && !platform::folderExists(folder)) {
         if (!platform::createFolderLevels(platform::missingFolderLevels(folder)).ok)
             folder.clear();
     }
@@ -166,10 +167,10 @@ void TThumbDiskCache::SaveIndex()
         return;
     const QString file = directory_ + IndexFileName;
     if (index_.isEmpty()) {
-        QFile::remove(file);
+        platform::removeFile(file);
         return;
     }
-    platform::writeDisposableFile(file, (index_.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
+    platform::writeDisposableFile(file, platform::encodeFileName(index_.join(QLatin1Char('\n')) + QLatin1Char('\n')));
 }
 
 void TThumbDiskCache::LoadIndex()
@@ -180,7 +181,7 @@ void TThumbDiskCache::LoadIndex()
         return;
     QStringList lines;
     for (const QByteArray& line : bytes->split('\n')) {
-        const QString path = QString::fromUtf8(line.endsWith('\r') ? line.chopped(1) : line);
+        const QString path = platform::decodeFileName(line.endsWith('\r') ? line.chopped(1) : line);
         if (!path.isEmpty())
             lines.append(path);
     }
@@ -201,8 +202,8 @@ void TThumbDiskCache::removeFilesOf(const QString& Path) const
     const QRegularExpression name(QRegularExpression::anchoredPattern(
         QRegularExpression::escape(prefix) + QStringLiteral("(\\d{8})?F") + QString::number(PathChecksum(Path))
         + QRegularExpression::escape(saveFormat_)));
-    const QDir folder(directory_);
-    for (const QString& file : folder.entryList({prefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden))
+    const platform::FolderListing files = platform::listFolder(directory_, platform::ListWhat::Files, prefix + QLatin1Char('*'));
+    for (const QString& file : files.names)
         if (name.match(file).hasMatch())
-            QFile::remove(folder.filePath(file));
+            platform::removeFile(directory_ + file);
 }

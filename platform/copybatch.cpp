@@ -1,6 +1,6 @@
 #include "copybatch.h"
 
-#include <QFile>
+#include "filenames.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -55,7 +55,7 @@ FileOutcome CopyBatch::sync()
         if (!ok) {
             errno = saved;
             const FileOutcome failed = FileOutcome::fromErrno(QStringLiteral("Cannot sync the copies in %1")
-                                                                  .arg(QFile::decodeName(encodedFolderOf(entry.destination))));
+                                                                  .arg(decodeFileName(encodedFolderOf(entry.destination))));
             discardAll();
             return failed;
         }
@@ -69,7 +69,7 @@ FileOutcome CopyBatch::place(int index)
     if (index < 0 || index >= entries_.size() || entries_[index].staged.isEmpty())
         return FileOutcome::failure(QStringLiteral("Nothing staged for this copy"));
     Entry& entry = entries_[index];
-    const QByteArray target = QFile::encodeName(entry.destination);
+    const QByteArray target = encodeFileName(entry.destination);
     if (!placeStagedName(entry.staged, target, true))
         return FileOutcome::fromErrno(QStringLiteral("Cannot write %1").arg(entry.destination));
     entry.staged.clear();
@@ -84,7 +84,7 @@ FileOutcome CopyBatch::syncFolders()
     FileOutcome result;
     for (const QByteArray& folder : std::as_const(placedFolders_))
         if (!syncFolder(folder) && result)
-            result = FileOutcome::fromErrno(QStringLiteral("Cannot sync %1").arg(QFile::decodeName(folder)));
+            result = FileOutcome::fromErrno(QStringLiteral("Cannot sync %1").arg(decodeFileName(folder)));
     placedFolders_.clear();
     return result;
 }

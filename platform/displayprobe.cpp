@@ -1,11 +1,11 @@
 #include "displayprobe.h"
 
 #include "filecontent.h"
+#include "filenames.h"
 #include "hostlookup.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QFile>
 
 #include <algorithm>
 #include <optional>
@@ -127,7 +127,7 @@ struct Cookie {
 Cookie displayCookie(const AuthAddress& address, const QByteArray& number)
 {
     const QByteArray variable = qgetenv("XAUTHORITY");
-    const QString file = variable.isEmpty() ? QDir::homePath() + QStringLiteral("/.Xauthority") : QFile::decodeName(variable);
+    const QString file = variable.isEmpty() ? QDir::homePath() + QStringLiteral("/.Xauthority") : decodeFileName(variable);
     const QByteArray bytes = readFileContent(file).value_or(QByteArray());
     qsizetype at = 0;
     const auto count = [&bytes, &at](quint16& value) {

@@ -1,5 +1,7 @@
 #include "filecontent.h"
 
+#include "filenames.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -23,7 +25,7 @@ bool isPlain(const struct stat& st)
 
 int openPlainDescriptor(const QString& path, struct stat* status)
 {
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = encodeFileName(path);
     if (name.isEmpty()) {
         errno = ENOENT;
         return -1;
@@ -88,7 +90,7 @@ std::optional<QByteArray> readFileContent(const QString& path)
 bool isDanglingLink(const QString& path)
 {
     const int err = errno;
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = encodeFileName(path);
     struct stat st {};
     const bool dangling = ::lstat(name.constData(), &st) == 0 && S_ISLNK(st.st_mode)
                           && ::stat(name.constData(), &st) != 0 && errno == ENOENT;

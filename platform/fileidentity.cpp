@@ -1,7 +1,8 @@
 #include "fileidentity.h"
 
+#include "filenames.h"
+
 #include <QDir>
-#include <QFile>
 #include <QStringList>
 
 #include <climits>
@@ -16,7 +17,7 @@ bool statPath(const QString& path, struct stat& st)
 {
     if (path.isEmpty())
         return false;
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0;
+    return ::stat(encodeFileName(path).constData(), &st) == 0;
 }
 
 } // namespace
@@ -41,10 +42,10 @@ QString canonicalLocation(const QString& path)
         if (parts[i].isEmpty() || parts[i] == QLatin1String("."))
             continue;
         const QString next = resolved + (resolved.endsWith(QLatin1Char('/')) ? QString() : QStringLiteral("/")) + parts[i];
-        char* real = ::realpath(QFile::encodeName(next).constData(), nullptr);
+        char* real = ::realpath(encodeFileName(next).constData(), nullptr);
         if (!real)
             break;
-        resolved = QFile::decodeName(real);
+        resolved = decodeFileName(real);
         std::free(real);
     }
     QString rest;
@@ -74,6 +75,12 @@ bool folderExists(const QString& path)
 {
     struct stat st {};
     return statPath(path, st) && S_ISDIR(st.st_mode);
+}
+
+bool entryExists(const QString& path)
+{
+    struct stat st {};
+    return !path.isEmpty() && ::lstat(encodeFileName(path).constData(), &st) == 0;
 }
 
 } // namespace platform

@@ -17,5 +17,6 @@ bool isWithinFolder(const QString& path, const QString& folder);
 
 bool fileExists(const QString& path);    // a plain file (links followed)
 bool folderExists(const QString& path);  // a folder (links followed)
+bool entryExists(const QString& path);   // anything by that name, a dangling link included
 
 } // namespace platform

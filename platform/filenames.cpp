@@ -1,5 +1,7 @@
 #include "filenames.h"
 
+#include <QStringDecoder>
+
 namespace platform {
 
 namespace {
@@ -39,10 +41,23 @@ int validSequence(QByteArrayView s, qsizetype i, char32_t& code)
     return length;
 }
 
+// True when the character at i carries a byte that was not UTF-8 (and is not the low half of a
+// supplementary character).
+bool carriesByte(QStringView name, qsizetype i)
+{
+    const char16_t c = name[i].unicode();
+    return c >= escapeBase + 0x80 && c <= escapeBase + 0xFF && !(i > 0 && QChar::isHighSurrogate(name[i - 1].unicode()));
+}
+
 } // namespace
 
 QString decodeFileName(QByteArrayView bytes)
 {
+    // Nearly every name and setting is valid UTF-8, which Qt's decoder takes much faster than
+    // the loop below; a leading byte-order mark is a character of the name like any other.
+    if (bytes.isValidUtf8())
+        return QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom)
+            .decode(bytes);
     QString result;
     result.reserve(bytes.size());
     for (qsizetype i = 0; i < bytes.size();) {
@@ -74,11 +89,9 @@ QByteArray encodeFileName(QStringView name)
             result.append(name.mid(runStart, end - runStart).toUtf8());
     };
     for (qsizetype i = 0; i < name.size(); ++i) {
-        const char16_t c = name[i].unicode();
-        const bool pairedLow = i > 0 && QChar::isHighSurrogate(name[i - 1].unicode());
-        if (c >= escapeBase + 0x80 && c <= escapeBase + 0xFF && !pairedLow) {
+        if (carriesByte(name, i)) {
             flush(i);
-            result.append(char(c - escapeBase));
+            result.append(char(name[i].unicode() - escapeBase));
             runStart = i + 1;
         }
     }
@@ -89,13 +102,23 @@ QByteArray encodeFileName(QStringView name)
 QString displayFileName(QStringView name)
 {
     QString shown = name.toString();
-    for (qsizetype i = 0; i < shown.size(); ++i) {
-        const char16_t c = shown[i].unicode();
-        const bool pairedLow = i > 0 && QChar::isHighSurrogate(shown[i - 1].unicode());
-        if (c >= escapeBase + 0x80 && c <= escapeBase + 0xFF && !pairedLow)
+    for (qsizetype i = 0; i < shown.size(); ++i)
+        if (carriesByte(name, i))
             shown[i] = QChar::ReplacementCharacter;
-    }
     return shown;
+}
+
+QString linkFileName(QStringView name)
+{
+    QString link;
+    link.reserve(name.size());
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        if (carriesByte(name, i) || name[i] == QLatin1Char('%'))
+            link += QStringLiteral("%%1").arg(name[i].unicode() & 0xFF, 2, 16, QLatin1Char('0')).toUpper();
+        else
+            link += name[i];
+    }
+    return link;
 }
 
 } // namespace platform

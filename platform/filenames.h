@@ -15,4 +15,8 @@ QByteArray encodeFileName(QStringView name);
 // The name as text to show: invalid bytes appear as U+FFFD.
 QString displayFileName(QStringView name);
 
+// The name as it goes into a link of a page: each invalid byte and each "%" percent-encoded
+// ("caf%E9.jpg", "100%25.jpg"), so that a browser asks for exactly the file's bytes.
+QString linkFileName(QStringView name);
+
 } // namespace platform

@@ -1,8 +1,7 @@
 #include "folderlisting.h"
 
 #include "filemask.h"
-
-#include <QFile>
+#include "filenames.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -16,13 +15,13 @@ bool listingLess(const QString& a, const QString& b)
     const int c = a.compare(b, Qt::CaseInsensitive);
     if (c != 0)
         return c < 0;
-    return a.toUtf8() < b.toUtf8();
+    return encodeFileName(a) < encodeFileName(b);
 }
 
 FolderListing listFolder(const QString& folder, ListWhat what, const QString& masks)
 {
     FolderListing result;
-    const QByteArray dirName = QFile::encodeName(folder);
+    const QByteArray dirName = encodeFileName(folder);
     DIR* dir = ::opendir(dirName.constData());
     if (!dir) {
         result.outcome = FileOutcome::fromErrno(QStringLiteral("Cannot list %1").arg(folder));
@@ -47,7 +46,7 @@ FolderListing listFolder(const QString& folder, ListWhat what, const QString& ma
         if ((what == ListWhat::Files && !isFile) || (what == ListWhat::Folders && !isDir)
             || (!isDir && !isFile))
             continue;
-        const QString name = QFile::decodeName(entry->d_name);
+        const QString name = decodeFileName(entry->d_name);
         if (filter && !mask.matches(name))
             continue;
         result.names.append(name);

@@ -1,9 +1,9 @@
 #include "foldertree.h"
 
 #include "fileidentity.h"
+#include "filenames.h"
 
 #include <QDir>
-#include <QFile>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -34,11 +34,11 @@ QStringList missingFolderLevels(const QString& path)
 FileOutcome createFolderLevels(const QStringList& levels)
 {
     for (qsizetype i = 0; i < levels.size(); ++i) {
-        if (::mkdir(QFile::encodeName(levels[i]).constData(), 0777) == 0 || folderExists(levels[i]))
+        if (::mkdir(encodeFileName(levels[i]).constData(), 0777) == 0 || folderExists(levels[i]))
             continue;
         const FileOutcome failed = FileOutcome::fromErrno(QStringLiteral("Cannot create %1").arg(levels[i]));
         for (qsizetype j = i - 1; j >= 0; --j)
-            ::rmdir(QFile::encodeName(levels[j]).constData()); // fails, as it should, when not empty
+            ::rmdir(encodeFileName(levels[j]).constData()); // fails, as it should, when not empty
         return failed;
     }
     return FileOutcome::success();
@@ -79,7 +79,7 @@ FileOutcome removeFolderTree(const QString& folder, const QString& programFolder
         return FileOutcome::failure(QStringLiteral("Refusing to delete %1").arg(folder));
     if (!folderExists(folder))
         return FileOutcome::failure(QStringLiteral("No such folder: %1").arg(folder));
-    const QByteArray path = QFile::encodeName(folder);
+    const QByteArray path = encodeFileName(folder);
     const int rc = ::nftw(path.constData(), removeEntry, 32, FTW_DEPTH | FTW_PHYS | FTW_MOUNT);
     if (rc != 0) {
         errno = rc > 0 ? rc : errno;

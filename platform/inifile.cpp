@@ -1,10 +1,10 @@
 #include "inifile.h"
 
 #include "filecontent.h"
+#include "filenames.h"
 #include "safewrite.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 
@@ -27,7 +27,7 @@ QByteArray singleLine(const QString& text)
     QString s = text;
     s.replace(QLatin1Char('\r'), QLatin1Char(' '));
     s.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return s.toUtf8();
+    return encodeFileName(s);
 }
 
 // Holds an exclusive flock on a folder for the lifetime of the object.
@@ -35,7 +35,7 @@ class FolderLock {
 public:
     explicit FolderLock(const QString& folder)
     {
-        fd_ = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        fd_ = ::open(encodeFileName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0) {
             ::close(fd_);
             fd_ = -1;
@@ -75,13 +75,13 @@ IniDocument IniDocument::parse(const QByteArray& bytes)
             const qsizetype close = t.indexOf(']');
             if (close > 0) {
                 line.kind = Line::Section;
-                line.name = QString::fromUtf8(t.sliced(1, close - 1)).trimmed();
+                line.name = decodeFileName(t.sliced(1, close - 1)).trimmed();
             }
         } else if (!t.isEmpty() && !t.startsWith(';')) {
             const qsizetype eq = t.indexOf('=');
             if (eq > 0) {
                 line.kind = Line::Entry;
-                line.name = QString::fromUtf8(t.first(eq)).trimmed();
+                line.name = decodeFileName(t.first(eq)).trimmed();
             }
         }
         // one line end: CR LF, LF or CR
@@ -143,7 +143,7 @@ QString IniDocument::cleanValue(const QByteArray& raw)
     QByteArray v = raw.mid(eq + 1).trimmed();
     if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
         v = v.mid(1, v.size() - 2);
-    return QString::fromUtf8(v);
+    return decodeFileName(v);
 }
 
 std::optional<QString> IniDocument::value(const QString& section, const QString& key) const

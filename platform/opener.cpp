@@ -1,7 +1,8 @@
 #include "opener.h"
 
+#include "filenames.h"
+
 #include <QCoreApplication>
-#include <QFile>
 #include <QFileInfo>
 #include <QObject>
 #include <QStandardPaths>
@@ -95,8 +96,8 @@ void runOpener(const QString& opener, const QString& target, OpenReply reply)
         replyNow(reply, FileOutcome::failure(QStringLiteral("%1 was not found").arg(opener)));
         return;
     }
-    const QByteArray path = QFile::encodeName(program);
-    const QByteArray argument = target.toLocal8Bit();
+    const QByteArray path = encodeFileName(program);
+    const QByteArray argument = encodeFileName(target);
     char* argv[] = {const_cast<char*>(path.constData()), const_cast<char*>(argument.constData()), nullptr};
 
     posix_spawn_file_actions_t actions;

@@ -1,8 +1,8 @@
 #include "pathresolver.h"
 
+#include "filenames.h"
 #include "folderlisting.h"
 
-#include <QFile>
 #include <QStringList>
 
 #include <sys/stat.h>
@@ -15,7 +15,7 @@ mode_t PathLookup::status(const QString& path)
     if (known != status_.cend())
         return *known;
     struct stat st {};
-    const mode_t mode = ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode : 0;
+    const mode_t mode = ::stat(encodeFileName(path).constData(), &st) == 0 ? st.st_mode : 0;
     status_.insert(path, mode);
     return mode;
 }

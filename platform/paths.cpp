@@ -106,11 +106,6 @@ QString fileInFolder(const QString& folder, const QString& name)
     return isPlainFileName(name) ? folder + name : QString();
 }
 
-bool isIntactPath(const QString& path)
-{
-    return !path.contains(QChar(QChar::ReplacementCharacter));
-}
-
 QString extractExtension(const QString& name)
 {
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));

@@ -36,10 +36,6 @@ bool isPlainFileName(const QString& name);
 // folder + name for a name taken from data, or "" when the name would reach outside the folder.
 QString fileInFolder(const QString& folder, const QString& name);
 
-// True when a path text came from its file intact: text that was not valid UTF-8 reads with
-// replacement characters and would name another file.
-bool isIntactPath(const QString& path);
-
 // The last path component's extension (from its last ".") replaced by ext, which carries its dot.
 QString changeextension(const QString& name, const QString& ext);
 

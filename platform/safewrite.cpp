@@ -2,7 +2,6 @@
 
 #include "filenames.h"
 
-#include <QFile>
 #include <QIODevice>
 
 #include <cerrno>
@@ -104,14 +103,14 @@ FileOutcome complete(StagedFile& file, const QString& shownName, bool replace)
 // Where a write of path lands: a link is followed to the file it names, so the link stays.
 QString writeTarget(const QString& path)
 {
-    const QByteArray encoded = QFile::encodeName(path);
+    const QByteArray encoded = encodeFileName(path);
     struct stat st {};
     if (::lstat(encoded.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
         return path;
     char* resolved = ::realpath(encoded.constData(), nullptr);
     if (!resolved)
         return path;  // a dangling link is replaced
-    const QString target = QFile::decodeName(resolved);
+    const QString target = decodeFileName(resolved);
     std::free(resolved);
     return target;
 }
@@ -132,7 +131,7 @@ FileOutcome writeStaged(const QString& path, const QString& target,
                         const std::function<bool(QIODevice& out, QString& why)>& writer)
 {
     struct stat old {};
-    const bool replacing = ::lstat(QFile::encodeName(target).constData(), &old) == 0 && S_ISREG(old.st_mode);
+    const bool replacing = ::lstat(encodeFileName(target).constData(), &old) == 0 && S_ISREG(old.st_mode);
     StagedFile file(target);
     if (!file.isOpen())
         return cannotWrite(path);
@@ -216,8 +215,8 @@ FileOutcome renameNoReplace(const QString& from, const QString& to)
 
 FileOutcome linkNoReplace(const QString& existing, const QString& newName)
 {
-    const QByteArray a = QFile::encodeName(existing);
-    const QByteArray b = QFile::encodeName(newName);
+    const QByteArray a = encodeFileName(existing);
+    const QByteArray b = encodeFileName(newName);
     if (::link(a.constData(), b.constData()) == 0)
         return FileOutcome::success();
     return FileOutcome::fromErrno(QStringLiteral("Cannot link %1 to %2").arg(existing, newName));
@@ -229,14 +228,14 @@ FileOutcome copyFileNoReplace(const QString& source, const QString& destination)
     if (FileOutcome outcome = stageCopy(source, destination, NewFileMode::Usual, staged); !outcome)
         return outcome;
     struct stat from {};
-    if (::stat(QFile::encodeName(source).constData(), &from) == 0 && !staged->setMode(from.st_mode & 0777))
+    if (::stat(encodeFileName(source).constData(), &from) == 0 && !staged->setMode(from.st_mode & 0777))
         return cannotWrite(destination);
     return complete(*staged, destination, false);
 }
 
 FileOutcome removeFile(const QString& path)
 {
-    if (::unlink(QFile::encodeName(path).constData()) == 0)
+    if (::unlink(encodeFileName(path).constData()) == 0)
         return FileOutcome::success();
     return FileOutcome::fromErrno(QStringLiteral("Cannot delete %1").arg(path));
 }

@@ -1,9 +1,9 @@
 #include "shell.h"
 
+#include "fileidentity.h"
 #include "prompts.h"
 #include "services.h"
 
-#include <QFileInfo>
 #include <QProcess>
 
 #include <memory>
@@ -16,7 +16,7 @@ QString helpPage(const QString& programFolder, int context)
     if (context == 0)
         return index;
     const QString page = programFolder + QStringLiteral("help/%1.html").arg(context);
-    return QFileInfo::exists(page) ? page : index;
+    return fileExists(page) ? page : index;
 }
 
 void DesktopShell::openDocument(const QString& fileOrUrl, OpenReply reply)
@@ -32,7 +32,7 @@ bool DesktopShell::startProgram(const QString& program, const QStringList& argum
 void DesktopShell::showHelp(int context, OpenReply reply)
 {
     const QString page = helpFile(context);
-    if (!QFileInfo::exists(page)) {
+    if (!fileExists(page)) {
         if (reply)
             reply(FileOutcome::failure(QStringLiteral("the file does not exist")));
         return;

@@ -1,7 +1,8 @@
 #include "stagedfile.h"
-#include "filecontent.h"
 
-#include <QFile>
+#include "filecontent.h"
+#include "filenames.h"
+
 #include <QRandomGenerator>
 
 #include <cerrno>
@@ -57,7 +58,7 @@ bool isCopyRangeUnsupported(int err)
 QByteArray encodedFolderOf(const QString& path)
 {
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    return slash < 0 ? QByteArrayLiteral("./") : QFile::encodeName(path.left(slash + 1));
+    return slash < 0 ? QByteArrayLiteral("./") : encodeFileName(path.left(slash + 1));
 }
 
 StagedFile::StagedFile(const QString& target, mode_t createMode)
@@ -189,7 +190,7 @@ bool StagedFile::nameAndClose()
 
 bool StagedFile::place(bool replace)
 {
-    placed_ = placeStagedName(name_, QFile::encodeName(target_), replace);
+    placed_ = placeStagedName(name_, encodeFileName(target_), replace);
     return placed_;
 }
 
@@ -240,7 +241,7 @@ FileOutcome stageCopy(const QString& source, const QString& destination, NewFile
 
     // A file it replaces keeps its bits; a link there is replaced like a missing file.
     struct stat old {};
-    const bool replacing = ::lstat(QFile::encodeName(destination).constData(), &old) == 0 && S_ISREG(old.st_mode);
+    const bool replacing = ::lstat(encodeFileName(destination).constData(), &old) == 0 && S_ISREG(old.st_mode);
     const mode_t createMode = mode == NewFileMode::NoWiderThanSource ? mode_t(from.st_mode & 0666) : mode_t(0666);
     auto file = std::make_unique<StagedFile>(destination, createMode);
     if (!file->isOpen())
@@ -258,7 +259,7 @@ FileOutcome stageCopy(const QString& source, const QString& destination, NewFile
 
 int removeStagingLeftovers(const QString& folder)
 {
-    const QByteArray path = QFile::encodeName(folder);
+    const QByteArray path = encodeFileName(folder);
     DIR* dir = ::opendir(path.isEmpty() ? "." : path.constData());
     if (!dir)
         return 0;

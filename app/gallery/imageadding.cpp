@@ -10,10 +10,7 @@
 #include "platform/prompts.h"
 #include "platform/safewrite.h"
 
-#include <QFile>
-
 #include <exception>
-#include <sys/stat.h>
 
 using platform::PromptButtons;
 using platform::PromptIcon;
@@ -25,13 +22,6 @@ bool matchesPattern(const QString& fileName, const char* pattern)
 {
     const QString name = platform::extractFileName(fileName);
     return !platform::extractExtension(name).isEmpty() && platform::FileMask(QLatin1String(pattern)).matches(name);
-}
-
-// Anything by that name: a file, a folder or a link, dangling or not.
-bool entryExists(const QString& path)
-{
-    struct stat st {};
-    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
 }
 
 AddImageOutcome outcome(AddImageOutcome::Result result, bool goOn, const QString& file, const QString& reason = {})
@@ -89,7 +79,7 @@ AddImageOutcome addimage(const QString& source, const QString& destination, int 
     const QString target = convert ? platform::changeextension(destination, QStringLiteral(".jpg")) : destination;
     if (platform::isSameFile(source, target))
         return outcome(AddImageOutcome::Skipped, true, target, QStringLiteral("the file is already there"));
-    if (entryExists(target)) {
+    if (platform::entryExists(target)) {
         const int answer = prompts.confirm(QStringLiteral("A file by the name of ") + target
                                                + QStringLiteral(" already exists.  Are you sure you want to overwrite it?"),
                                            PromptButtons::YesNoCancel);

@@ -4,9 +4,9 @@
 #include "templatecheck.h"
 
 #include "platform/filecontent.h"
+#include "platform/fileidentity.h"
 #include "platform/safewrite.h"
 
-#include <QFileInfo>
 
 #include <algorithm>
 
@@ -78,7 +78,7 @@ QString defaultHeaderFooterListName(const QString& programFolder, const QString&
     const QString base = programFolder + siteKey + (isHeader ? QStringLiteral("_Headers") : QStringLiteral("_Footers"));
     const QString ext = QStringLiteral(".txt");
     QString name = base + ext;
-    for (int n = 2; n <= 90000 && QFileInfo::exists(name); ++n)
+    for (int n = 2; n <= 90000 && platform::entryExists(name); ++n)
         name = base + QString::number(n) + ext;
     return name;
 }

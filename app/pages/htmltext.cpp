@@ -76,6 +76,11 @@ QString htmlEscaped(const QString& text)
     return out;
 }
 
+QString linkEscaped(const QString& name)
+{
+    return htmlEscaped(platform::linkFileName(name));
+}
+
 QString scriptEscaped(const QString& text)
 {
     QString out;

@@ -26,6 +26,10 @@ QByteArray splicetext(const QByteArray& htmlTemplate, const QByteArray& content,
 // A file name inside an attribute value or page text: '"', '<' and '>' as entities.
 QString htmlEscaped(const QString& text);
 
+// A file name as a link inside an attribute value: as linkFileName (platform/filenames.h) gives
+// it, then as htmlEscaped.
+QString linkEscaped(const QString& name);
+
 // A file name inside a single-quoted script string: '\' and '\'' escaped with '\'.
 QString scriptEscaped(const QString& text);
 

@@ -6,6 +6,7 @@
 #include "imagemeasure.h"
 
 #include "platform/fileidentity.h"
+#include "platform/filenames.h"
 #include "platform/paths.h"
 #include "platform/safewrite.h"
 
@@ -109,16 +110,17 @@ QString PageGenerator::GetImageLinkName(const QString& image, bool forThumbnail)
 QString PageGenerator::GetHREF(const QString& target) const
 {
     const QString t = L(target);
+    const QString link = platform::linkFileName(t);
     switch (in_.settings.cmbImageDisplayMethod.index()) {
     case 1:
-        return htmlEscaped(t) + QStringLiteral("\" Target=\"_blank");
+        return htmlEscaped(link) + QStringLiteral("\" Target=\"_blank");
     case 2:
-        return QStringLiteral("javascript:openwin('") + htmlEscaped(scriptEscaped(t)) + QStringLiteral("','")
+        return QStringLiteral("javascript:openwin('") + htmlEscaped(scriptEscaped(link)) + QStringLiteral("','")
             + popupWindowName(t) + QStringLiteral("');");
     case 3:
-        return QStringLiteral("javascript:openwin('") + htmlEscaped(scriptEscaped(t)) + QStringLiteral("','');");
+        return QStringLiteral("javascript:openwin('") + htmlEscaped(scriptEscaped(link)) + QStringLiteral("','');");
     default:
-        return htmlEscaped(t);
+        return htmlEscaped(link);
     }
 }
 
@@ -237,9 +239,9 @@ QString PageGenerator::navigationCell(const NavLink& nav, const QString& image, 
 {
     if (nav.link.isEmpty())
         return nbsp;
-    const QString href = QStringLiteral("<a href=\"") + htmlEscaped(L(nav.link)) + QStringLiteral("\">");
+    const QString href = QStringLiteral("<a href=\"") + linkEscaped(L(nav.link)) + QStringLiteral("\">");
     if (in_.settings.Chkusecustombuttons && !image.isEmpty())
-        return href + QStringLiteral("<img SRC=\"") + htmlEscaped(L(platform::extractFileName(image)))
+        return href + QStringLiteral("<img SRC=\"") + linkEscaped(L(platform::extractFileName(image)))
             + QStringLiteral("\" ALT=\"") + nav.text + QStringLiteral("\" BORDER=0></a>");
     if (indexCell)
         return pageFont(true) + getEnclosurecharacter(true) + href + nav.text + QStringLiteral("</a>")
@@ -273,7 +275,7 @@ QString PageGenerator::thumbnailCell(int image) const
     if (in_.options.UseThumbsDirectory)
         thumbnail.prepend(QStringLiteral("./thumbs/"));
     QString cell = QStringLiteral("<td><center><a href=\"") + href + QStringLiteral("\"><img SRC=\"")
-        + htmlEscaped(L(thumbnail)) + QStringLiteral("\" BORDER=") + number(in_.settings.spnImageborder.value())
+        + linkEscaped(L(thumbnail)) + QStringLiteral("\" BORDER=") + number(in_.settings.spnImageborder.value())
         + QStringLiteral("></a>");
     if (in_.settings.rdbshownothing())
         return cell + QStringLiteral("</center></td>") + CRLF;
@@ -315,14 +317,14 @@ QString PageGenerator::CreateIndex(int current, int pageCount, bool imageButtons
     for (int p = 1; p <= pageCount; ++p) {
         if (!horizontal)
             index += QStringLiteral("<TR>") + CRLF;
-        const QString pageLink = QStringLiteral("<A HREF=\"") + htmlEscaped(L(gethtmlpagename(p))) + QStringLiteral("\">");
+        const QString pageLink = QStringLiteral("<A HREF=\"") + linkEscaped(L(gethtmlpagename(p))) + QStringLiteral("\">");
         QString body;
         if (imageButtons && p == current) {
-            body = QStringLiteral("<IMG SRC=\"") + htmlEscaped(L(GetPageButtonName(p, true, currentButtonExtension_)))
+            body = QStringLiteral("<IMG SRC=\"") + linkEscaped(L(GetPageButtonName(p, true, currentButtonExtension_)))
                 + QStringLiteral("\" BORDER=0>");
         } else if (imageButtons) {
             body = pageLink + QStringLiteral("<IMG SRC=\"")
-                + htmlEscaped(L(GetPageButtonName(p, false, otherButtonExtension_)))
+                + linkEscaped(L(GetPageButtonName(p, false, otherButtonExtension_)))
                 + QStringLiteral("\" BORDER=0>") + QStringLiteral("</A>");
         } else if (p == current) {
             body = getfontstr(s.indexFontName, s.rdbindexfontdefault, true, false, true) + getEnclosurecharacter(true)
@@ -390,13 +392,13 @@ std::optional<QByteArray> PageGenerator::getnextheaderfooter(bool header, bool t
     const int imageChoice = (header ? s.cmbimageHeader : s.cmbimageFooter).index();
     if (thumbnailPage || imageChoice == ImageSameAsIndex) {
         switch ((header ? s.cmbHeader : s.cmbFooter).index()) {
-        case HeaderHTML: return headerFooterEntryHtml((header ? s.edtheaderhtml : s.edtfooterhtml).toUtf8());
+        case HeaderHTML: return headerFooterEntryHtml(pageBytes(header ? s.edtheaderhtml : s.edtfooterhtml));
         case HeaderFile: return nextListEntry(list, header ? s.edtheaderfile : s.edtfooterfile);
         default: return QByteArray();
         }
     }
     switch (imageChoice) {
-    case ImageHTML: return headerFooterEntryHtml((header ? s.edtimageheaderhtml : s.edtimagefooterhtml).toUtf8());
+    case ImageHTML: return headerFooterEntryHtml(pageBytes(header ? s.edtimageheaderhtml : s.edtimagefooterhtml));
     case ImageFile: return nextListEntry(list, header ? s.edtimageheaderfile : s.edtimagefooterfile);
     default: return QByteArray();
     }
@@ -465,7 +467,7 @@ platform::FileOutcome PageGenerator::createHTMLImagepage(const QString& outputFi
     QString content = LumoraCredits();
     if (s.chkImageHeading)
         content += CreateHeading(s.rdbshownothing() ? htmlEscaped(name) : GetDisplayFilename(name));
-    content += CRLF + QStringLiteral("<CENTER><IMG SRC=\"") + htmlEscaped(L(name)) + QLatin1Char('"')
+    content += CRLF + QStringLiteral("<CENTER><IMG SRC=\"") + linkEscaped(L(name)) + QLatin1Char('"')
         + imageSizeAttributes(name) + QStringLiteral("></CENTER>");
     if (s.chkAddLumoraLink)
         content += CRLF + QStringLiteral("<BR>&nbsp;") + GetLumoraLink();

@@ -1,12 +1,11 @@
 #include "fileroutines.h"
 
 #include "platform/fileidentity.h"
+#include "platform/filenames.h"
 #include "platform/foldertree.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
 #include "platform/safewrite.h"
-
-#include <QFile>
 
 #include <sys/stat.h>
 
@@ -36,7 +35,7 @@ bool isReadOnly(const struct stat& st)
 // its target, wherever it lies, keeps its mode and content.
 bool deleteFile(const QString& name, bool overwriting, PromptService& prompts, bool ownFailureBoxes)
 {
-    const QByteArray encoded = QFile::encodeName(name);
+    const QByteArray encoded = platform::encodeFileName(name);
     struct stat st {};
     if (::lstat(encoded.constData(), &st) != 0 || !(S_ISREG(st.st_mode) || S_ISLNK(st.st_mode))) {
         prompts.warning(QStringLiteral("Unable to locate the file, ") + name);

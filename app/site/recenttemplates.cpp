@@ -1,6 +1,7 @@
 #include "recenttemplates.h"
 
 #include "platform/filecontent.h"
+#include "platform/filenames.h"
 #include "platform/programfiles.h"
 #include "platform/safewrite.h"
 
@@ -13,7 +14,7 @@ std::optional<QStringList> readRecentTemplates(const QString& file)
     if (!bytes)
         return std::nullopt;
     static const QRegularExpression lineEnd(QStringLiteral("\r\n|\n|\r"));
-    QStringList lines = QString::fromUtf8(*bytes).split(lineEnd);
+    QStringList lines = platform::decodeFileName(*bytes).split(lineEnd);
     lines.removeAll(QString());
     return lines;
 }
@@ -22,7 +23,7 @@ platform::FileOutcome writeRecentTemplates(const QString& file, const QStringLis
 {
     QByteArray text;
     for (const QString& path : paths)
-        text += path.toUtf8() + "\r\n";
+        text += platform::encodeFileName(path) + "\r\n";
     return platform::writeFileAtomically(file, text);
 }
 

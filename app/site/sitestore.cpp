@@ -8,7 +8,6 @@
 #include "platform/programfiles.h"
 #include "platform/safewrite.h"
 
-#include <QFileInfo>
 
 namespace {
 const QString sitesSection = QStringLiteral("Sites");
@@ -39,8 +38,8 @@ std::optional<QString> SiteStore::generatenewsitename(const QStringList& listed)
 {
     for (qsizetype n = listed.size() + 1; n <= LastSiteNumber; ++n) {
         const QString key = QStringLiteral("Site_%1").arg(n);
-        if (listed.contains(key, Qt::CaseInsensitive) || QFileInfo::exists(siteFile(key))
-            || QFileInfo::exists(programFolder_ + key))
+        if (listed.contains(key, Qt::CaseInsensitive) || platform::entryExists(siteFile(key))
+            || platform::entryExists(programFolder_ + key))
             continue;
         return key;
     }
@@ -100,8 +99,8 @@ bool SiteStore::loadsite(const QString& key, tsiterecord& site) const
 platform::FileOutcome SiteStore::removeSiteKey(const QString& key) const
 {
     platform::IniFile sites(sitesFile());
-    const QFileInfo list(sitesFile());
-    if (!list.isFile() || (list.isReadable() && !sites.read().value(sitesSection, key)))
+    const platform::IniFile::Reading list = sites.readChecked();
+    if (!platform::fileExists(sitesFile()) || (list.outcome && !list.document.value(sitesSection, key)))
         return platform::FileOutcome::success();
     return sites.deleteKey(sitesSection, key);
 }

@@ -6,11 +6,11 @@
 #include "app/pages/headerfooterlist.h"
 #include "components/bitbtn.h"
 
+#include "platform/fileidentity.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
 
 #include <QCheckBox>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -130,7 +130,7 @@ void TdlgHeaderFooter::FormShow()
     if (edtheaderfile->text().isEmpty())
         edtheaderfile->setText(defaultHeaderFooterListName(context_.state.ProgramFolder,
                                                            context_.state.CurrentSite.SiteKey, header));
-    if (QFileInfo::exists(listFile()))
+    if (platform::entryExists(listFile()))
         btnloadfromfileClick(false);
     lbxheadersClick();
 }

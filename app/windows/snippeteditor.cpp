@@ -6,6 +6,7 @@
 #include "app/site/fileroutines.h"
 #include "components/bitbtn.h"
 
+#include "platform/fileidentity.h"
 #include "platform/programfiles.h"
 #include "platform/prompts.h"
 #include "platform/safewrite.h"
@@ -13,7 +14,6 @@
 
 #include <QCheckBox>
 #include <QClipboard>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QMenu>
@@ -247,7 +247,7 @@ void TfrmRichEdit::btnPreviewClick()
 {
     platform::PromptService& prompts = context_.services.prompts;
     const QString file = context_.state.ProgramFolder + platform::programfile::snippetPreview;
-    if (QFileInfo(file).isFile() && !dodeletefile(file, true, prompts))
+    if (platform::fileExists(file) && !dodeletefile(file, true, prompts))
         return;
     memsave->setPlainText(QStringLiteral("<BODY>\n") + Editor->toPlainText() + QStringLiteral("\n</BODY>"));
     QByteArray bytes;

@@ -16,10 +16,6 @@ bool FolderLister::setFolder(const QString& folder)
 {
     folder_ = folder;
     files_.clear();
-    if (!platform::isIntactPath(folder)) {
-        reportUnreachable(folder);
-        return false;
-    }
     platform::FolderListing listing = list_(folder);
     if (!listing.outcome) {
         reportUnreachable(folder);

@@ -4,14 +4,12 @@
 
 #include "platform/copybatch.h"
 #include "platform/fileidentity.h"
+#include "platform/filenames.h"
 #include "platform/foldertree.h"
 #include "platform/inifile.h"
 #include "platform/pathresolver.h"
 #include "platform/paths.h"
 #include "platform/safewrite.h"
-
-#include <QFile>
-#include <QFileInfo>
 
 #include <exception>
 #include <optional>
@@ -25,17 +23,10 @@ bool isPage(const QString& name)
     return ext == QLatin1String(".HTML") || ext == QLatin1String(".HTM");
 }
 
-// Anything at all under that name, a dangling link included.
-bool entryPresent(const QString& path)
-{
-    const QFileInfo info(path);
-    return info.exists() || info.isSymLink();
-}
-
 bool isLink(const QString& path)
 {
     struct stat st {};
-    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISLNK(st.st_mode);
+    return ::lstat(platform::encodeFileName(path).constData(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
 // The rotation's thumbnail folder, if it has one, in the spelling the pages were built with.
@@ -86,11 +77,6 @@ SiteRotation RotationEngine::rotateSite(const tsiterecord& site)
 {
     SiteRotation result;
     removeProgramFolderLeftovers();
-    // A path that was not valid text would name another folder than the one meant.
-    if (!platform::isIntactPath(site.LivePath)) {
-        lister_.reportUnreachable(site.LivePath);
-        return result;
-    }
     const platform::IniDocument doc = sites_.siteDocument(site.SiteKey);
     int start = site.CurrentRotationPosition;
     if (start < 1 || start > site.RotationCount)
@@ -140,7 +126,7 @@ std::optional<QString> RotationEngine::forbiddenLiveFolder(const QString& source
     // The thumbnails go into their own folder of the live folder, which may be a link.
     if (const auto thumbs = thumbsFolder(source)) {
         const QString liveThumbs = target + thumbsName(*thumbs);
-        if (entryPresent(liveThumbs) && forbidden(liveThumbs))
+        if (platform::entryExists(liveThumbs) && forbidden(liveThumbs))
             return liveThumbs;
     }
     return std::nullopt;
@@ -156,7 +142,7 @@ bool RotationEngine::rotationExists(const tsiterecord& site, int n, const platfo
 {
     const QString folder = sites_.rotationFolder(site, n, doc, lookup);
     const bool isFolder = lookup ? lookup->isFolder(folder) : platform::folderExists(folder);
-    if (folder.isEmpty() || (platform::isIntactPath(folder) && !isFolder))
+    if (folder.isEmpty() || !isFolder)
         return false;
     if (!lister_.setFolder(folder))
         return false;
@@ -290,7 +276,7 @@ bool RotationEngine::CopyRotationFile(const tsiterecord& site, FileCopy& copy, p
 bool RotationEngine::placeRotationFile(const tsiterecord& site, FileCopy& copy, platform::CopyBatch& batch, int staged)
 {
     platform::FileOutcome outcome;
-    if (createBackups_ && entryPresent(copy.target)) {
+    if (createBackups_ && platform::entryExists(copy.target)) {
         copy.backup = BackupExistingFile(copy.target);
         // Replacing a file whose backup was asked for but could not be made would lose it.
         if (copy.backup == FileCopy::BackupFailed)
@@ -310,11 +296,11 @@ FileCopy::Backup RotationEngine::BackupExistingFile(const QString& file)
 {
     const QString backup = platform::extractFilePath(file) + backupName(platform::extractFileName(file));
     // The first backup of a file is the one that survives.
-    if (entryPresent(backup))
+    if (platform::entryExists(backup))
         return FileCopy::EarlierBackupKept;
     if (platform::linkNoReplace(file, backup))
         return FileCopy::BackupMade;
-    if (entryPresent(backup))
+    if (platform::entryExists(backup))
         return FileCopy::EarlierBackupKept;
     // No hard links here (some file systems have none): a copy serves as well.
     return platform::copyFileNoReplace(file, backup) ? FileCopy::BackupMade : FileCopy::BackupFailed;

@@ -1,8 +1,7 @@
 #include "runlog.h"
 
+#include "platform/filenames.h"
 #include "platform/safewrite.h"
-
-#include <QFile>
 
 QString logTimeStamp(std::time_t when)
 {
@@ -37,7 +36,8 @@ void RunLog::addPlain(const QString& text)
 
 QString printableLogText(const QString& text)
 {
-    QString shown = text;
+    // The log is read and mailed as UTF-8 text: a name's bytes that are not UTF-8 show as U+FFFD.
+    QString shown = platform::displayFileName(text);
     for (QChar& c : shown)
         if (c.unicode() < 32)
             c = QLatin1Char('?');
@@ -66,6 +66,6 @@ platform::FileOutcome RunLog::save(const QString& fileName) const
         text += line.toUtf8() + "\r\n";
     // What a killed run left beside the log goes first.
     if (!fileName.trimmed().isEmpty())
-        platform::removeStagingLeftovers(QFile::decodeName(platform::encodedFolderOf(fileName)));
+        platform::removeStagingLeftovers(platform::decodeFileName(platform::encodedFolderOf(fileName)));
     return platform::writeFileAtomically(fileName, text);
 }

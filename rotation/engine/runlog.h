@@ -13,7 +13,7 @@
 QString logTimeStamp(std::time_t when);
 
 // The text with every control character (below 32: line feed, carriage return and the rest)
-// shown as "?".
+// shown as "?" and each byte of a name that is not UTF-8 as U+FFFD.
 QString printableLogText(const QString& text);
 
 // The run log: error lines "! <stamp> - <text>", information lines "* <stamp> - <text>" (dropped

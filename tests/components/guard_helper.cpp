@@ -10,6 +10,7 @@
 // "child <pid> <child's pid>", "started <pid> <minimised 0|1> <parameters joined by |>".
 #include "components/oneinstance.h"
 #include "platform/processparameters.h"
+#include "platform/filenames.h"
 
 #include <QApplication>
 #include <QFile>
@@ -31,7 +32,7 @@ void event(const char* kind, const QString& details = {})
     if (!details.isEmpty())
         text += QLatin1Char(' ') + details;
     const QByteArray line = (text + QLatin1Char('\n')).toUtf8();
-    const int fd = ::open(QFile::encodeName(eventsFile).constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    const int fd = ::open(platform::encodeFileName(eventsFile).constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
     if (fd >= 0) {
         [[maybe_unused]] const ssize_t n = ::write(fd, line.constData(), static_cast<size_t>(line.size()));
         ::close(fd);

@@ -1,6 +1,7 @@
 #include "shelltreefixture.h"
 
 #include "components/discmonitor.h"
+#include "platform/filenames.h"
 
 #include <QFile>
 #include <QTest>
@@ -160,7 +161,7 @@ TEST_F(Monitor, FolderMadeAgainOrRenamedOverIsFollowedAgain)
 {
     const QString top = folder("top");
     const auto rename = [](const QString& from, const QString& to) {
-        ASSERT_EQ(::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()), 0);
+        ASSERT_EQ(::rename(platform::encodeFileName(from).constData(), platform::encodeFileName(to).constData()), 0);
     };
     const struct {
         const char* what;

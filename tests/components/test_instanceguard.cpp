@@ -2,6 +2,7 @@
 #include "components/instanceguard.h"
 #include "tempfolder.h"
 #include "unprivileged.h"
+#include "platform/filenames.h"
 
 #include <QDir>
 #include <QFile>
@@ -92,7 +93,7 @@ TEST(InstanceGuardName, OneInstallationWhateverItsSpellingTwoInstallationsApart)
     dir.mkdir("other");
     ASSERT_TRUE(QFile::link(dir.file("install"), dir.file("link")));
     struct stat st {};
-    ASSERT_EQ(::stat(QFile::encodeName(dir.file("install")).constData(), &st), 0);
+    ASSERT_EQ(::stat(platform::encodeFileName(dir.file("install")).constData(), &st), 0);
 
     const InstanceGuardName name = instanceGuardName(dir.file("install/"), "Turnfold");
     EXPECT_TRUE(name.failure.isEmpty());

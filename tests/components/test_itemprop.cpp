@@ -2,8 +2,10 @@
 // without a choice, path and wildcard naming, items without a path, the Properties window.
 
 #include "fakes.h"
+#include "oddnames.h"
 #include "shelltreefixture.h"
 #include "components/itemprop.h"
+#include "platform/filenames.h"
 
 #include <QAction>
 #include <QApplication>
@@ -11,6 +13,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QMimeData>
 #include <QTest>
 #include <QTimer>
 
@@ -247,6 +250,31 @@ TEST_F(ItemMenu, TheTreeShowsTheItemMenuOfTheClickedFolder)
     EXPECT_TRUE(tree->DoPopupMenu(node, QPoint(3, 3)));
     EXPECT_EQ(picker.menus, 1);
     EXPECT_EQ(shell.opened, QStringList{home() + "/pictures"});
+}
+
+// Each odd name as a folder: Open hands the opener its bytes, Copy Path puts them on the
+// clipboard, Properties examines the folder itself.
+TEST_F(ItemMenu, FoldersWithOddNamesAreReachedByTheirBytes)
+{
+    const QString opener =
+        dir_.write("opener", "#!/bin/sh\n[ -d \"$1\" ] || exit 2\nprintf %s \"$1\" > \"$0.part\" && mv \"$0.part\" \"$0.out\"\n");
+    QFile::setPermissions(opener, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    platform::DesktopShell desktop(dir_.path(), opener);
+    const platform::Services services{fakes.prompts, desktop, fakes.dialogs};
+    for (const OddName& name : oddNames) {
+        const QString folder = dir_.mkdir(platform::decodeFileName(name.bytes));
+        QFile::remove(opener + ".out");
+        EXPECT_TRUE(ShellItemCommand(folder, {}, iaVerb, "open", nullptr, {}, services)) << name.what;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(opener + ".out"); }, 5000)) << name.what;
+        EXPECT_EQ(readAll(opener + ".out"), platform::encodeFileName(folder)) << name.what;
+
+        EXPECT_TRUE(command(folder, iaVerb, "copypath")) << name.what;
+        EXPECT_EQ(QApplication::clipboard()->mimeData()->data("text/plain"), platform::encodeFileName(folder)) << name.what;
+
+        const auto rows = ItemPropertyRows(folder);
+        EXPECT_EQ(rows.mid(2, 2), (QList<QPair<QString, QString>>{{"Type:", "Folder"}, {"Contains:", "0 items"}})) << name.what;
+    }
+    EXPECT_TRUE(fakes.prompts.promptTexts().isEmpty());
 }
 
 } // namespace

@@ -436,7 +436,7 @@ TEST_F(Tree, RenameRefusesBadNamesAndNeverReplaces)
 TEST_F(Tree, NamesThatAreNotUtf8KeepTheirBytes)
 {
     const QString top = folder("top");
-    const QByteArray native = QFile::encodeName(top) + "/caf\xe9";
+    const QByteArray native = platform::encodeFileName(top) + "/caf\xe9";
     ASSERT_EQ(::mkdir(native.constData(), 0755), 0);
     auto tree = treeAt(top);
     TShellnode* node = tree->RootNode()->child(0) ? static_cast<TShellnode*>(tree->RootNode()->child(0)) : nullptr;

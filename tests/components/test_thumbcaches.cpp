@@ -6,6 +6,7 @@
 #include "imaging/pgsettings.h"
 #include "imaging/pixelgraphic.h"
 #include "tempfolder.h"
+#include "platform/filenames.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,7 +29,7 @@ constexpr std::int64_t kNoon20200101 = 1577880000; // 2020-01-01 12:00 UTC
 void setTime(const QString& path, std::int64_t seconds)
 {
     const struct timespec times[2] = {{time_t(seconds), 0}, {time_t(seconds), 0}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+    ASSERT_EQ(::utimensat(AT_FDCWD, platform::encodeFileName(path).constData(), times, 0), 0);
 }
 
 QStringList cacheFiles(const TempFolder& folder)

@@ -5,6 +5,7 @@
 #include "smallfilesystem.h"
 #include "smtpsink.h"
 #include "tempfolder.h"
+#include "platform/filenames.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -699,7 +700,7 @@ bool useResolvConf(const QByteArray& file)
 TEST_F(TurnfoldRun, AMailServerWhoseNameIsNeverAnsweredCostsNoMoreThanTheConnectLimit)
 {
     SilentNameServer names;
-    const QByteArray conf = QFile::encodeName(prog.write("resolv.conf", names.resolvConf()));
+    const QByteArray conf = platform::encodeFileName(prog.write("resolv.conf", names.resolvConf()));
     const pid_t probe = ::fork();
     if (probe == 0)
         ::_exit(useResolvConf(conf) ? 0 : 1);

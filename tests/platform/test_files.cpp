@@ -5,6 +5,7 @@
 #include "platform/safewrite.h"
 #include "fifo.h"
 #include "tempfolder.h"
+#include "platform/filenames.h"
 
 #include <QDir>
 #include <QFile>
@@ -52,7 +53,7 @@ TEST(FolderListing, EntriesThatCannotBeExaminedAreLeftOutNotFatal)
     dir.write("pic.jpg", "x");
     dir.mkdir("thumbs");
     const auto link = [&](const QString& target, const QString& name) {
-        ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(dir.file(name)).constData()), 0);
+        ASSERT_EQ(::symlink(platform::encodeFileName(target).constData(), platform::encodeFileName(dir.file(name)).constData()), 0);
     };
     link(dir.file("gone.jpg"), "dangling.jpg");
     link(dir.file("loop2"), "loop1");
@@ -94,7 +95,7 @@ TEST(FileIdentity, SameFileByIdentityNotText)
     dir.write("a/y.txt", "1");
     EXPECT_TRUE(isSameFile(dir.file("a/x.txt"), dir.file("a/../a/x.txt")));
     EXPECT_TRUE(isSameFile(dir.file("a/x.txt"), dir.file("a//x.txt")));
-    ASSERT_EQ(::symlink(QFile::encodeName(dir.file("a")).constData(), QFile::encodeName(dir.file("link")).constData()), 0);
+    ASSERT_EQ(::symlink(platform::encodeFileName(dir.file("a")).constData(), platform::encodeFileName(dir.file("link")).constData()), 0);
     EXPECT_TRUE(isSameFile(dir.file("a/x.txt"), dir.file("link/x.txt")));
     EXPECT_FALSE(isSameFile(dir.file("a/x.txt"), dir.file("a/y.txt")));
     EXPECT_FALSE(isSameFile(dir.file("a/missing"), dir.file("a/missing")));
@@ -170,7 +171,7 @@ TEST(PlainFile, EveryReaderTakesPlainFilesOnlyAndNeverWaitsOnAPipe)
 {
     TempFolder dir;
     const QString plain = dir.write("a.bmp", "BM12");
-    ASSERT_EQ(::symlink(QFile::encodeName(plain).constData(), QFile::encodeName(dir.file("link.bmp")).constData()), 0);
+    ASSERT_EQ(::symlink(platform::encodeFileName(plain).constData(), platform::encodeFileName(dir.file("link.bmp")).constData()), 0);
     const QString pipe = MakeFifo(dir.file("pipe.bmp"));
     ASSERT_FALSE(pipe.isEmpty());
     dir.mkdir("folder.bmp");

@@ -1,9 +1,14 @@
+#include "oddnames.h"
+#include "platform/filecontent.h"
 #include "platform/filenames.h"
 #include "platform/fileurls.h"
+#include "platform/folderlisting.h"
+#include "platform/safewrite.h"
 #include "tempfolder.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -26,6 +31,7 @@ const AwkwardName awkwardNames[] = {
     {"/tmp/caf\xc3\xa9", "file:///tmp/caf%C3%A9"},
     {"/tmp/latin\xe9\xff", "file:///tmp/latin%E9%FF"},
     {"/tmp/half\xe2\x82", "file:///tmp/half%E2%82"},
+    {"/tmp/\xef\xbb\xbf" "bom", "file:///tmp/%EF%BB%BFbom"},
     {"/tmp/?&=;~", "file:///tmp/%3F%26%3D%3B~"},
 };
 
@@ -53,18 +59,32 @@ TEST(FileUrls, InvalidBytesShowAsReplacementOnly)
     EXPECT_EQ(encodeFileName(decodeFileName(emoji)), emoji);
 }
 
-TEST(FileUrls, NameThatIsNotUtf8ReachesTheFileOnDisk)
+// Listing, reading (as the grid and the build read) and copying (as adding images copies)
+// reach each file by its own bytes.
+TEST(FileNames, OddNamesAreListedReadAndCopiedByTheirBytes)
 {
     TempFolder dir;
-    const QByteArray native = QFile::encodeName(dir.path()) + "pic\xe9.jpg";
-    const int fd = ::open(native.constData(), O_CREAT | O_WRONLY, 0644);
-    ASSERT_GE(fd, 0);
-    ::close(fd);
-    const QString path = localFileOfUrl(fileUrl(decodeFileName(native)));
-    struct stat st {};
-    EXPECT_EQ(::stat(encodeFileName(path).constData(), &st), 0);
-    // The temporary folder cannot remove a name it cannot decode.
-    ::unlink(native.constData());
+    const QByteArray native = encodeFileName(dir.path());
+    QList<QByteArray> expected;
+    for (const OddName& name : oddNames) {
+        writeAll(dir.path() + decodeFileName(name.bytes), name.what);
+        expected << name.bytes;
+    }
+    QList<QByteArray> listed;
+    for (const QString& name : listFolder(dir.path(), ListWhat::Files).names)
+        listed << encodeFileName(name);
+    std::sort(expected.begin(), expected.end());
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ(listed, expected);
+
+    ASSERT_EQ(::mkdir(native + "site", 0755), 0);
+    for (const OddName& name : oddNames) {
+        const QString path = dir.path() + decodeFileName(name.bytes);
+        EXPECT_EQ(readFileContent(path), QByteArray(name.what)) << name.what;
+        EXPECT_TRUE(copyFileAtomically(path, dir.file("site/") + decodeFileName(name.bytes))) << name.what;
+        struct stat st {};
+        EXPECT_EQ(::stat(native + "site/" + name.bytes, &st), 0) << name.what;
+    }
 }
 
 TEST(FileUrls, OnlyLocalFileUrlsCount)

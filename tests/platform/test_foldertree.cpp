@@ -1,6 +1,7 @@
 #include "platform/fileidentity.h"
 #include "platform/foldertree.h"
 #include "tempfolder.h"
+#include "platform/filenames.h"
 
 #include <QDir>
 #include <QFile>
@@ -58,8 +59,8 @@ TEST(FolderTree, RemovesTreeForGoodWithoutFollowingLinks)
     dir.write("outside/precious.txt", "keep");
     dir.write("site/a/b/c.txt", "x");
     dir.write("site/top.txt", "x");
-    ASSERT_EQ(::symlink(QFile::encodeName(dir.file("outside")).constData(),
-                        QFile::encodeName(dir.file("site/link")).constData()), 0);
+    ASSERT_EQ(::symlink(platform::encodeFileName(dir.file("outside")).constData(),
+                        platform::encodeFileName(dir.file("site/link")).constData()), 0);
     const QString prog = dir.mkdir("prog/");
     EXPECT_TRUE(removeFolderTree(dir.file("site"), prog).ok);
     EXPECT_FALSE(dir.exists("site"));

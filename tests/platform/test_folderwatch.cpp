@@ -1,5 +1,6 @@
 #include "platform/folderwatch.h"
 #include "tempfolder.h"
+#include "platform/filenames.h"
 
 #include <QDir>
 #include <QFile>
@@ -136,7 +137,7 @@ TEST(FolderWatch, AWatchFollowsThePathToTheFolderThereNow)
         {"renamed over",
          [](const TempFolder& d) {
              d.mkdir("other/inside");
-             ASSERT_EQ(::rename(QFile::encodeName(d.file("other")).constData(), QFile::encodeName(d.file("w")).constData()), 0);
+             ASSERT_EQ(::rename(platform::encodeFileName(d.file("other")).constData(), platform::encodeFileName(d.file("w")).constData()), 0);
          },
          true},
         {"deleted", [](const TempFolder& d) { QDir(d.file("w")).removeRecursively(); }, false},

@@ -4,6 +4,7 @@
 #include "filesizelimit.h"
 #include "smallfilesystem.h"
 #include "tempfolder.h"
+#include "platform/filenames.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,11 +29,11 @@ TEST(SafeWrite, ReplacesContentAndKeepsPermissions)
 {
     TempFolder dir;
     const QString path = dir.write("page.htm", "old");
-    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0640), 0);
+    ASSERT_EQ(::chmod(platform::encodeFileName(path).constData(), 0640), 0);
     ASSERT_TRUE(writeFileAtomically(path, QByteArray("new")).ok);
     EXPECT_EQ(dir.read("page.htm"), QByteArray("new"));
     struct stat st {};
-    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
+    ASSERT_EQ(::stat(platform::encodeFileName(path).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
     EXPECT_EQ(entries(dir), QStringList{"page.htm"});
 }
@@ -101,18 +102,18 @@ TEST(SafeWrite, CopyKeepsTheReplacedFilesPermissionsAndGivesNewFilesTheUsualOnes
 {
     TempFolder dir;
     dir.write("src.jpg", "picture");
-    ASSERT_EQ(::chmod(QFile::encodeName(dir.file("src.jpg")).constData(), 0600), 0);
+    ASSERT_EQ(::chmod(platform::encodeFileName(dir.file("src.jpg")).constData(), 0600), 0);
     dir.write("old.jpg", "old");
-    ASSERT_EQ(::chmod(QFile::encodeName(dir.file("old.jpg")).constData(), 0640), 0);
+    ASSERT_EQ(::chmod(platform::encodeFileName(dir.file("old.jpg")).constData(), 0640), 0);
     const mode_t saved = ::umask(022);
     const bool replaced = copyFileAtomically(dir.file("src.jpg"), dir.file("old.jpg")).ok;
     const bool created = copyFileAtomically(dir.file("src.jpg"), dir.file("new.jpg")).ok;
     ::umask(saved);
     ASSERT_TRUE(replaced && created);
     struct stat st {};
-    ASSERT_EQ(::stat(QFile::encodeName(dir.file("old.jpg")).constData(), &st), 0);
+    ASSERT_EQ(::stat(platform::encodeFileName(dir.file("old.jpg")).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
-    ASSERT_EQ(::stat(QFile::encodeName(dir.file("new.jpg")).constData(), &st), 0);
+    ASSERT_EQ(::stat(platform::encodeFileName(dir.file("new.jpg")).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0644u);
     EXPECT_EQ(dir.read("new.jpg"), QByteArray("picture"));
 }
@@ -149,11 +150,11 @@ TEST(SafeWrite, CopyNoReplaceNeverOverwritesAndLeavesNoTemporary)
 {
     TempFolder dir;
     dir.write("a.jpg", QByteArray(2 << 20, 'a'));
-    ASSERT_EQ(::chmod(QFile::encodeName(dir.file("a.jpg")).constData(), 0644), 0);
+    ASSERT_EQ(::chmod(platform::encodeFileName(dir.file("a.jpg")).constData(), 0644), 0);
     ASSERT_TRUE(copyFileNoReplace(dir.file("a.jpg"), dir.file("a.~jp")).ok);
     EXPECT_EQ(dir.read("a.~jp"), dir.read("a.jpg"));
     struct stat st {};
-    ASSERT_EQ(::stat(QFile::encodeName(dir.file("a.~jp")).constData(), &st), 0);
+    ASSERT_EQ(::stat(platform::encodeFileName(dir.file("a.~jp")).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0644u);
 
     dir.write("b.jpg", "other");

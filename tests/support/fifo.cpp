@@ -1,4 +1,5 @@
 #include "fifo.h"
+#include "platform/filenames.h"
 
 #include <QFile>
 
@@ -11,7 +12,7 @@
 
 QString MakeFifo(const QString& Path)
 {
-    return ::mkfifo(QFile::encodeName(Path).constData(), 0600) == 0 ? Path : QString();
+    return ::mkfifo(platform::encodeFileName(Path).constData(), 0600) == 0 ? Path : QString();
 }
 
 bool ReturnsWithoutWaitingOn(const QString& Fifo, const std::function<void()>& Read, std::chrono::milliseconds Limit)
@@ -30,7 +31,7 @@ bool ReturnsWithoutWaitingOn(const QString& Fifo, const std::function<void()>& R
     // A reader stuck in open() is let through by a writer that opens and closes at once.
     while (!ended.wait_for(lock, std::chrono::milliseconds(20), [&] { return done; })) {
         lock.unlock();
-        const int fd = ::open(QFile::encodeName(Fifo).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        const int fd = ::open(platform::encodeFileName(Fifo).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
         if (fd >= 0)
             ::close(fd);
         lock.lock();

@@ -1,4 +1,5 @@
 #include "gatedfuse.h"
+#include "platform/filenames.h"
 
 #include <QFile>
 
@@ -99,7 +100,7 @@ GatedFuse::GatedFuse(const QString& mountPoint, QStringList folders, std::chrono
     }
     const QByteArray options = QStringLiteral("fd=%1,rootmode=40000,user_id=%2,group_id=%3")
                                    .arg(fd_).arg(::getuid()).arg(::getgid()).toLatin1();
-    if (::mount("gated", QFile::encodeName(mountPoint).constData(), "fuse.gated", MS_NOSUID | MS_NODEV,
+    if (::mount("gated", platform::encodeFileName(mountPoint).constData(), "fuse.gated", MS_NOSUID | MS_NODEV,
                 options.constData()) != 0) {
         reason_ = lastError("mount");
         ::close(fd_);
@@ -116,7 +117,7 @@ GatedFuse::~GatedFuse()
         return;
     stop_ = true;
     server_.join();  // closes the device: every call still waiting fails
-    ::umount2(QFile::encodeName(mountPoint_).constData(), MNT_DETACH);
+    ::umount2(platform::encodeFileName(mountPoint_).constData(), MNT_DETACH);
 }
 
 void GatedFuse::serve()

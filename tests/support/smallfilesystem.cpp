@@ -1,4 +1,5 @@
 #include "smallfilesystem.h"
+#include "platform/filenames.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,12 +13,12 @@
 
 SmallFileSystem::SmallFileSystem(qint64 bytes)
 {
-    QByteArray pattern = QFile::encodeName(QDir::tempPath()) + "/smallfs-XXXXXX";
+    QByteArray pattern = platform::encodeFileName(QDir::tempPath()) + "/smallfs-XXXXXX";
     if (!::mkdtemp(pattern.data())) {
         reason_ = QStringLiteral("no mount point: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
         return;
     }
-    path_ = QFile::decodeName(pattern) + QLatin1Char('/');
+    path_ = platform::decodeFileName(pattern) + QLatin1Char('/');
     const QByteArray options = "size=" + QByteArray::number(bytes) + ",mode=0755";
     if (::mount("tmpfs", pattern.constData(), "tmpfs", MS_NOSUID | MS_NODEV, options.constData()) != 0) {
         reason_ = QStringLiteral("cannot mount a tmpfs: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
@@ -29,14 +30,14 @@ SmallFileSystem::SmallFileSystem(qint64 bytes)
 SmallFileSystem::~SmallFileSystem()
 {
     if (mounted_)
-        ::umount2(QFile::encodeName(path_).constData(), MNT_DETACH);
+        ::umount2(platform::encodeFileName(path_).constData(), MNT_DETACH);
     if (!path_.isEmpty())
-        ::rmdir(QFile::encodeName(path_).constData());
+        ::rmdir(platform::encodeFileName(path_).constData());
 }
 
 bool SmallFileSystem::fill(const QString& name)
 {
-    const int fd = ::open(QFile::encodeName(path_ + name).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const int fd = ::open(platform::encodeFileName(path_ + name).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0)
         return false;
     static const char block[4096] = {};

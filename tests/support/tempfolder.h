@@ -9,6 +9,9 @@
 class TempFolder {
 public:
     TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
     QString path() const;
     QString file(const QString& relative) const { return path() + relative; }
 
@@ -17,8 +20,8 @@ public:
     QString mkdir(const QString& relative) const;
     QByteArray read(const QString& relative) const;
     bool exists(const QString& relative) const;
-    // Every name in the folder, hidden ones (temporary files) included, sorted.
-    QStringList entries() const;
+    // Every name in the folder (or one inside it), hidden ones (temporary files) included, sorted.
+    QStringList entries(const QString& relative = {}) const;
 
 private:
     QTemporaryDir dir_;

@@ -4,6 +4,7 @@
 
 #include "imaging/pgexceptions.h"
 #include "imaging/pglibrary.h"
+#include "platform/filenames.h"
 
 #include <QCoreApplication>
 
@@ -18,7 +19,7 @@ int main(int argc, char** argv)
     }
     InitPGraphic();
     try {
-        WriteNavigationGraphics(QString::fromLocal8Bit(argv[1]));
+        WriteNavigationGraphics(platform::decodeFileName(argv[1]));
     } catch (const EPixelGraphic& e) {
         std::fprintf(stderr, "make_navigation_graphics: %s\n", e.what());
         return 1;

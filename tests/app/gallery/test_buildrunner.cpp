@@ -2,12 +2,14 @@
 // which order, with which messages, and what a cancel, a second build or a failure leaves.
 
 #include "buildfixtures.h"
+#include "oddnames.h"
 #include "tempfolder.h"
 #include "unprivileged.h"
 #include "app/gallery/buildrunner.h"
 #include "app/pages/imagefit.h"
 #include "imaging/pglibrary.h"
 
+#include "platform/filenames.h"
 #include "platform/prompts.h"
 
 #include <QDateTime>
@@ -365,10 +367,10 @@ TEST_F(BuildRun, OutputsReplaceLinksAndKeepReadOnlyFiles)
     // The outputs are the user's (nobody's when the tests run as root); one is made read-only.
     const QByteArray before = folder.read("rotation/Page_Button_1.jpg");
     for (const QString& dir : {folder.path(), rotation})
-        ASSERT_EQ(::chmod(QFile::encodeName(dir).constData(), 0777), 0);
+        ASSERT_EQ(::chmod(platform::encodeFileName(dir).constData(), 0777), 0);
     for (const QString& file : written())
-        ASSERT_TRUE(::geteuid() != 0 || ::chown(QFile::encodeName(rotation + file).constData(), 65534, 65534) == 0);
-    ASSERT_EQ(::chmod(QFile::encodeName(rotation + "Page_Button_1.jpg").constData(), 0444), 0);
+        ASSERT_TRUE(::geteuid() != 0 || ::chown(platform::encodeFileName(rotation + file).constData(), 65534, 65534) == 0);
+    ASSERT_EQ(::chmod(platform::encodeFileName(rotation + "Page_Button_1.jpg").constData(), 0444), 0);
     prompts.clear();
     const int rc = runUnprivileged([&] {
         const QString failure = "Error encountered creating the page button, " + rotation + "Page_Button_1.gif";
@@ -445,6 +447,32 @@ TEST_F(BuildRun, WorkersWriteTheSameFilesInTheSameOrder)
     prompts.answer(mrYes);
     EXPECT_FALSE(build());
     EXPECT_EQ(written().filter("_thb"), thumbnails(2));
+}
+
+// Photos whose names are not UTF-8 get thumbnails and pages under their own bytes, and links
+// that reach them.
+TEST_F(BuildRun, OddNamesGetTheirThumbnailsPagesAndLinks)
+{
+    s().rdbHTMLImageWindow = true;
+    s().cmbstyle = folder.write("templates/thumb.htm", "***HEADER***<html>***CONTENT***</html>");
+    job.pages.ThumbTemplateTokens.header = true;
+    s().cmbHeader.setIndex(rotationentries::HeaderHTML);
+    s().edtheaderhtml = platform::decodeFileName("<b>caf\xe9</b>");  // as a Latin-1 site file gives it
+    for (const OddName& name : oddNames) {
+        writeAll(rotation + platform::decodeFileName(name.bytes), jpegBytes(testPicture(120, 80)));
+        job.pages.images << platform::decodeFileName(name.bytes);
+    }
+    ASSERT_TRUE(build());
+    EXPECT_TRUE(prompts.calls().isEmpty()) << prompts.promptTexts().join("\n").toStdString();
+    const QByteArray index = readAll(rotation + "Index.html");
+    EXPECT_TRUE(index.startsWith("<b>caf\xe9</b><html>"));
+    for (const OddName& name : oddNames) {
+        const QByteArray base = name.bytes.chopped(4), link = name.link;
+        EXPECT_TRUE(index.contains("<a href=\"" + link + ".html\"><img SRC=\"./thumbs/" + link + "_thb.jpg\"")) << name.what;
+        EXPECT_TRUE(readAll(rotation + platform::decodeFileName(base + ".html")).contains("<IMG SRC=\"" + link + ".jpg\""))
+            << name.what;
+        EXPECT_FALSE(readAll(rotation + platform::decodeFileName("thumbs/" + base + "_thb.jpg")).isEmpty()) << name.what;
+    }
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "imaging/pglibrary.h"
 #include "imaging/pgsettings.h"
 #include "imaging/pixelgraphic.h"
+#include "platform/fileidentity.h"
 #include "platform/filenames.h"
 #include "platform/paths.h"
 #include "qtprint.h"
@@ -58,7 +59,7 @@ protected:
         return src.file(relative);
     }
     QString site(const QString& name) { return src.file("site/" + name); }
-    QStringList siteFiles() { return QDir(src.file("site")).entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot); }
+    QStringList siteFiles() { return src.entries("site"); }
     R add(const QString& source, const QString& name) { return addimage(source, site(name), 66, prompts); }
 
     TempFolder src;
@@ -203,7 +204,7 @@ TEST_F(ImageAdding, AConversionAsksForItsJpegNameAndKeepsEverythingElse)
 TEST_F(ImageAdding, AnImageOverALinkReplacesTheLinkAndLeavesItsTargetAlone)
 {
     const QString precious = src.write("outside/precious.jpg", "precious");
-    ASSERT_EQ(::chmod(QFile::encodeName(precious).constData(), 0444), 0);
+    ASSERT_EQ(::chmod(platform::encodeFileName(precious).constData(), 0444), 0);
     src.write("from/a.gif", gifBytes);
     const struct { QString source; const char* name; const char* target; R::Result result; } cases[] = {
         {src.file("from/a.gif"), "a.gif", "a.gif", R::Copied},
@@ -219,7 +220,7 @@ TEST_F(ImageAdding, AnImageOverALinkReplacesTheLinkAndLeavesItsTargetAlone)
         EXPECT_NE(src.read("site/" + QString(c.target)), QByteArray("precious")) << c.name;
         EXPECT_EQ(src.read("outside/precious.jpg"), QByteArray("precious")) << c.name;
         struct stat st {};
-        ASSERT_EQ(::stat(QFile::encodeName(precious).constData(), &st), 0);
+        ASSERT_EQ(::stat(platform::encodeFileName(precious).constData(), &st), 0);
         EXPECT_EQ(st.st_mode & 07777, 0444u) << c.name;
     }
 }
@@ -326,7 +327,7 @@ TEST_F(ImageAdding, NamesWithOddBytesAreCopiedAsTheyAre)
     const QString name = platform::decodeFileName(QByteArray("caf\xe9\nx.gif"));
     const QString source = src.file("from/") + name;
     writeAll(source, gifBytes);
-    if (!QFile::exists(source))
+    if (!platform::fileExists(source))
         GTEST_SKIP() << "this file system does not keep such names";
     const R r = add(source, name);
     EXPECT_EQ(r.result, R::Copied);

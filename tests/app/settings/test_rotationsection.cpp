@@ -238,6 +238,18 @@ TEST_F(RotationSection, EverySettingSurvivesARoundTrip)
     EXPECT_EQ(roundTrip(other), other);
 }
 
+// A hand-edited or Latin-1 site file: its header HTML keeps its bytes through load and save;
+// an edited one is written in UTF-8.
+TEST_F(RotationSection, HeaderHtmlThatIsNotUtf8KeepsItsBytes)
+{
+    prog.write("Site_1.ini", "[Rotation_1]\r\nHeader_HTML=<b>caf\xe9</b>\r\n");
+    RotationSettings s;
+    LoadRotation(platform::IniFile(prog.file("Site_1.ini")).read(), programFolder, 1, s);
+    EXPECT_TRUE(save(s, nullptr).contains("\r\nHeader_HTML=<b>caf\xe9</b>\r\n"));
+    s.edtheaderhtml = QString::fromUtf8("<b>caf\xc3\xa9</b>");
+    EXPECT_TRUE(save(s, nullptr).contains("\r\nHeader_HTML=<b>caf\xc3\xa9</b>\r\n"));
+}
+
 TEST_F(RotationSection, OptionalTextsAreWrittenEmptyWhenTheirSwitchIsOff)
 {
     RotationSettings s = changedSettings(programFolder);

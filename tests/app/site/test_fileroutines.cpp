@@ -3,6 +3,7 @@
 #include "app/site/fileroutines.h"
 
 #include "platform/prompts.h"
+#include "platform/filenames.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,13 +22,13 @@ namespace {
 mode_t modeOf(const QString& path)
 {
     struct stat st {};
-    ::stat(QFile::encodeName(path).constData(), &st);
+    ::stat(platform::encodeFileName(path).constData(), &st);
     return st.st_mode & 07777;
 }
 
 void setMode(const QString& path, mode_t mode)
 {
-    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), mode), 0);
+    ASSERT_EQ(::chmod(platform::encodeFileName(path).constData(), mode), 0);
 }
 
 TEST(AddBackslash, Table)
@@ -268,7 +269,7 @@ TEST(DoDeleteFile, ALinkIsDeletedOrReplacedAsALinkAndItsTargetKeepsModeAndConten
     for (const auto& c : cases) {
         const QString link = dir.file("site/link.jpg");
         QDir().mkpath(dir.file("site"));
-        ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()), 0) << c.what;
+        ASSERT_EQ(::symlink(platform::encodeFileName(target).constData(), platform::encodeFileName(link).constData()), 0) << c.what;
         ScriptedPromptService prompts;
         c.run(link, prompts);
         EXPECT_TRUE(prompts.calls().isEmpty()) << c.what;  // a link is never read-only
@@ -280,7 +281,7 @@ TEST(DoDeleteFile, ALinkIsDeletedOrReplacedAsALinkAndItsTargetKeepsModeAndConten
     }
     // A dangling link is there to be deleted.
     const QString dangling = dir.file("site/dangling.jpg");
-    ASSERT_EQ(::symlink("gone.jpg", QFile::encodeName(dangling).constData()), 0);
+    ASSERT_EQ(::symlink("gone.jpg", platform::encodeFileName(dangling).constData()), 0);
     ScriptedPromptService prompts;
     EXPECT_TRUE(dodeletefile(dangling, false, prompts));
     EXPECT_TRUE(prompts.calls().isEmpty());

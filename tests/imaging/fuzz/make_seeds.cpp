@@ -2,6 +2,7 @@
 #include "fixtures.h"
 
 #include "imaging/pglibrary.h"
+#include "platform/filenames.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,8 +16,8 @@ int main(int argc, char** argv)
         return 2;
     }
     InitPGraphic();
-    const QString target = QString::fromLocal8Bit(argv[1]);
-    const QDir folder(QString::fromLocal8Bit(argv[2]));
+    const QString target = platform::decodeFileName(argv[1]);
+    const QDir folder(platform::decodeFileName(argv[2]));
     if (!folder.exists() && !QDir().mkpath(folder.path())) {
         std::fprintf(stderr, "make_seeds: cannot make %s\n", argv[2]);
         return 1;

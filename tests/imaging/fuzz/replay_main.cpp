@@ -5,6 +5,7 @@
 #include "fixtures.h"
 
 #include "imaging/pglibrary.h"
+#include "platform/filenames.h"
 
 #include <QDir>
 #include <QFile>
@@ -48,7 +49,7 @@ int main(int argc, char** argv)
     int count = 0;
     if (argc > 1) {
         for (int i = 1; i < argc; ++i)
-            if (!replayPath(QString::fromLocal8Bit(argv[i]), {}, count))
+            if (!replayPath(platform::decodeFileName(argv[i]), {}, count))
                 return 1;
     } else {
         for (const Seed& seed : SeedsFor(QStringLiteral(FUZZ_TARGET))) {

@@ -7,6 +7,7 @@
 #include "rotation/windows/log.h"
 #include "rotation/windows/mainform.h"
 #include "rotation/windows/rotopt.h"
+#include "platform/filenames.h"
 
 #include <QCheckBox>
 #include <QImage>
@@ -57,7 +58,7 @@ public:
     {
         std::fflush(stderr);
         saved_ = ::dup(2);
-        const int fd = ::open(QFile::encodeName(dir_.file("stderr")).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int fd = ::open(platform::encodeFileName(dir_.file("stderr")).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         ::dup2(fd, 2);
         ::close(fd);
     }
