@@ -174,12 +174,16 @@ ProcMountWatcher::~ProcMountWatcher()
         ::close(fd_);
 }
 
+MountTable MountTable::ofThisProcess()
+{
+    QFile table(QStringLiteral("/proc/self/mounts"));
+    return table.open(QIODevice::ReadOnly) ? MountTable(parseMountTable(table.readAll())) : MountTable();
+}
+
 void ProcMountWatcher::reread()
 {
     // The watched descriptor only signals; each read takes the table afresh.
-    QFile table(QStringLiteral("/proc/self/mounts"));
-    if (table.open(QIODevice::ReadOnly))
-        mounts_ = parseMountTable(table.readAll());
+    mounts_ = MountTable::ofThisProcess().entries();
 }
 
 } // namespace platform
