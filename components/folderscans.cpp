@@ -4,13 +4,13 @@
 #include <mutex>
 #include <thread>
 
-// Shared by the worker and the tree; the worker may outlive both.
-struct FolderScans::Job {
+// Shared by the worker and its asker; the worker may outlive both.
+template <typename Result> struct FolderReads<Result>::Job {
     std::mutex mutex;
     std::condition_variable ended;
     bool done = false;
     std::chrono::steady_clock::time_point endedAt;
-    FolderScan result;
+    Result result;
 };
 
 namespace {
@@ -20,9 +20,10 @@ constexpr std::chrono::seconds keptFor{10};
 
 } // namespace
 
-FolderScans::~FolderScans() = default;
+template <typename Result> FolderReads<Result>::~FolderReads() = default;
 
-std::optional<FolderScan> FolderScans::scan(const QString& folder, Work work, std::chrono::milliseconds wait)
+template <typename Result>
+std::optional<Result> FolderReads<Result>::scan(const QString& folder, Work work, std::chrono::milliseconds wait)
 {
     if (const auto kept = jobs_.constFind(folder); kept != jobs_.cend()) {
         const std::shared_ptr<Job> job = *kept;
@@ -30,7 +31,7 @@ std::optional<FolderScan> FolderScans::scan(const QString& folder, Work work, st
         if (!job->done)
             return std::nullopt;
         const bool fresh = std::chrono::steady_clock::now() - job->endedAt < keptFor;
-        FolderScan result = std::move(job->result);
+        Result result = std::move(job->result);
         lock.unlock();
         jobs_.remove(folder);
         if (fresh)
@@ -39,7 +40,7 @@ std::optional<FolderScan> FolderScans::scan(const QString& folder, Work work, st
     auto job = std::make_shared<Job>();
     // Detached: a thread stuck in the kernel on a dead server cannot be stopped, only left.
     std::thread([job, work = std::move(work)] {
-        FolderScan result = work();
+        Result result = work();
         {
             const std::lock_guard lock(job->mutex);
             job->result = std::move(result);
@@ -56,7 +57,7 @@ std::optional<FolderScan> FolderScans::scan(const QString& folder, Work work, st
     return std::nullopt;
 }
 
-bool FolderScans::finished(const QString& folder) const
+template <typename Result> bool FolderReads<Result>::finished(const QString& folder) const
 {
     const auto kept = jobs_.constFind(folder);
     if (kept == jobs_.cend())
@@ -64,3 +65,6 @@ bool FolderScans::finished(const QString& folder) const
     const std::lock_guard lock((*kept)->mutex);
     return (*kept)->done;
 }
+
+template class FolderReads<FolderScan>;
+template class FolderReads<platform::FolderListing>;

@@ -19,7 +19,8 @@ bool listingLess(const QString& a, const QString& b)
     return a.toUtf8() < b.toUtf8();
 }
 
-FolderListing listFolder(const QString& folder, ListWhat what, const QString& masks)
+FolderListing listFolder(const QString& folder, ListWhat what, const QString& masks,
+                          const std::function<bool(const QString& name)>& unexamined)
 {
     FolderListing result;
     const QByteArray dirName = QFile::encodeName(folder);
@@ -39,6 +40,13 @@ FolderListing listFolder(const QString& folder, ListWhat what, const QString& ma
             break;
         if (entry->d_name[0] == '.')
             continue; // ".", ".." and hidden files
+        const QString name = QFile::decodeName(entry->d_name);
+        if (filter && !mask.matches(name))
+            continue;
+        if (unexamined && unexamined(name)) {
+            ++result.unexamined;
+            continue;
+        }
         struct stat st {};
         if (::fstatat(fd, entry->d_name, &st, 0) != 0)
             continue; // a dangling link, a link loop, an entry that vanished: left out
@@ -46,9 +54,6 @@ FolderListing listFolder(const QString& folder, ListWhat what, const QString& ma
         const bool isFile = S_ISREG(st.st_mode);
         if ((what == ListWhat::Files && !isFile) || (what == ListWhat::Folders && !isDir)
             || (!isDir && !isFile))
-            continue;
-        const QString name = QFile::decodeName(entry->d_name);
-        if (filter && !mask.matches(name))
             continue;
         result.names.append(name);
     }
@@ -58,6 +63,7 @@ FolderListing listFolder(const QString& folder, ListWhat what, const QString& ma
         errno = err;
         result.outcome = FileOutcome::fromErrno(QStringLiteral("Cannot list %1").arg(folder));
         result.names.clear();
+        result.unexamined = 0;
         return result;
     }
     std::sort(result.names.begin(), result.names.end(), listingLess);
