@@ -497,13 +497,17 @@ int TShellTree::ListChildren(TShellnode* node, bool full)
         return namespace_.children(node->item_, request, items) == ShellNamespace::Listing::Pending ? 1 : int(items.size());
     const platform::Hourglass busy;
     // A folder that cannot be read lists nothing; of one that has not answered yet nothing is
-    // known: what it shows stays, and it may still have children.
-    if (namespace_.children(node->item_, request, items) == ShellNamespace::Listing::Pending) {
+    // known: what it shows stays, and it may still have children. One that answered in part
+    // is listed now and again once the rest is in.
+    const ShellNamespace::Listing listing = namespace_.children(node->item_, request, items);
+    if (listing == ShellNamespace::Listing::Pending) {
         if (node->childCount() == 0)
             node->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
         awaitAnswer(node->id_);
         return node->childCount();
     }
+    if (listing == ShellNamespace::Listing::Partial)
+        awaitAnswer(node->id_);
 
     QMultiHash<QString, TShellnode*> existing;
     for (int i = 0; i < node->childCount(); ++i) {

@@ -1,6 +1,6 @@
 // The folder tree on remote file systems: what leads into one is never looked at on the
 // user-interface thread, shows as a folder that may have children, and is read on a worker
-// that the tree waits for only a bounded time. The server is a FUSE file system of the test
+// that the tree never waits for. The server is a FUSE file system of the test
 // that answers nothing until told to, found through the process's real mount table.
 
 #include "gatedfuse.h"
@@ -59,8 +59,7 @@ TEST_F(RemoteFolders, TheTreeNeverLooksIntoThemWhileItIsBuilt)
     auto tree = realTree();
     tree->SetPath(home());  // as the add-images dialog starts
     tree->show();           // which reads the tree again
-    EXPECT_LT(clock.elapsed(), 1000);
-    EXPECT_EQ(fuse_->requests(), 0);
+    EXPECT_LT(clock.elapsed(), 1000);  // where the links lead is asked on workers, which wait
 
     TShellnode* homeNode = tree->CurrentNode();
     ASSERT_EQ(homeNode->Path(), home());
@@ -76,27 +75,25 @@ TEST_F(RemoteFolders, TheTreeNeverLooksIntoThemWhileItIsBuilt)
     EXPECT_FALSE(child(homeNode, "pics")->Item().remote);
 }
 
-TEST_F(RemoteFolders, ExpandingOneWaitsBoundedlyAndFillsItWhenTheServerAnswers)
+TEST_F(RemoteFolders, ExpandingOneNeverWaitsAndFillsItWhenTheServerAnswers)
 {
     auto tree = realTree();
     tree->SetPath(home());
     TShellnode* share = child(tree->CurrentNode(), "share");
     ASSERT_NE(share, nullptr);
 
-    // Going to a folder on the server expands what leads there, each with the bounded wait.
+    // Going to a folder on the server expands what leads there, without waiting for it.
     QElapsedTimer clock;
     clock.start();
     tree->SetPath(home() + "/share/a");
-    const qint64 waited = clock.elapsed();
+    EXPECT_LT(clock.elapsed(), 500);
     EXPECT_EQ(tree->CurrentNode(), share);
     EXPECT_TRUE(share->isExpanded());
-    EXPECT_GE(waited, ShellNamespace::remoteWait.count() - 50);
-    EXPECT_LT(waited, ShellNamespace::remoteWait.count() + 1500);
-    EXPECT_GT(fuse_->requests(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(fuse_->requests() > 0, 5000);
     EXPECT_EQ(share->childCount(), 0);
     EXPECT_TRUE(showsChildren(share));
 
-    // Asked again while the first read still waits on the server: no second wait.
+    // Asked again while the first read still waits on the server: no second read.
     clock.restart();
     share->setExpanded(false);
     share->setExpanded(true);
@@ -110,12 +107,10 @@ TEST_F(RemoteFolders, ExpandingOneWaitsBoundedlyAndFillsItWhenTheServerAnswers)
     EXPECT_TRUE(child(share, "a")->Item().remote);
     EXPECT_EQ(child(share, "a")->Path(), home() + "/share/a");
 
-    // A server that answers is read within the wait.
-    clock.restart();
+    // A server that answers fills the folder in as soon as it has.
     child(share, "a")->setExpanded(true);
-    EXPECT_LT(clock.elapsed(), ShellNamespace::remoteWait.count());
+    QTRY_VERIFY_WITH_TIMEOUT(!showsChildren(child(share, "a")), 5000);
     EXPECT_EQ(child(share, "a")->childCount(), 0);
-    EXPECT_FALSE(showsChildren(child(share, "a")));
 }
 
 // The bounded wait itself, with a read that blocks until the test lets it go.
@@ -173,7 +168,7 @@ TEST_F(ShellTreeTest, AnAutomountPointIsReadLikeARemoteFolder)
     EXPECT_TRUE(node->Item().remote);
     EXPECT_TRUE(showsChildren(node));
     node->setExpanded(true);
-    EXPECT_EQ(labels(node), QStringList{"inner"});
+    QTRY_COMPARE_WITH_TIMEOUT(labels(node), QStringList{"inner"}, 5000);
     EXPECT_EQ(node->Monitor(), nullptr);
     EXPECT_TRUE(showsChildren(child(node, "inner")));
 }
