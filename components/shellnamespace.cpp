@@ -380,8 +380,8 @@ ShellNamespace::Listing ShellNamespace::children(const ShellItem& parent, const 
             return result;
         },
         noWait);
-    if (!scan)
-        return Listing::Pending;
+    if (!scan) // the desktop's own items are listed whatever its folder's server does
+        return parent.kind == ShellItem::Kind::Desktop ? Listing::Partial : Listing::Pending;
     for (const ShellItem& item : scan->items)
         take(item);
     return scan->ok ? Listing::Read : Listing::Unreadable;

@@ -108,7 +108,8 @@ public:
     // call lists it at once. A probe (firstOnly) of a remote folder never looks into it and is
     // Pending too. In a local folder, what a link into a remote mount leads to is looked at on
     // a worker as well: Partial lists the folder with such links as they were last seen (a
-    // folder, before they ever were) until answered.
+    // folder, before they ever were) until answered; a desktop on a remote folder lists its own
+    // items before that folder's entries come in.
     Listing children(const ShellItem& parent, const Request& request, QList<ShellItem>& out);
     bool answered(const QString& path) const;
 
