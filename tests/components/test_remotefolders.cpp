@@ -7,6 +7,7 @@
 #include "shelltreefixture.h"
 #include "components/folderscans.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTest>
@@ -171,6 +172,39 @@ TEST_F(ShellTreeTest, AnAutomountPointIsReadLikeARemoteFolder)
     QTRY_COMPARE_WITH_TIMEOUT(labels(node), QStringList{"inner"}, 5000);
     EXPECT_EQ(node->Monitor(), nullptr);
     EXPECT_TRUE(showsChildren(child(node, "inner")));
+}
+
+// A link into a remote mount is examined on a worker, as folders there are: only one that leads
+// to a folder is listed.
+TEST_F(ShellTreeTest, ALinkIntoARemoteMountShowsAsWhatItLeadsTo)
+{
+    const QString server = folder("server");
+    folder("server/dir");
+    dir_.write("server/f.gif", "x");
+    mounts_.list << platform::MountEntry{"host:/srv", server, "nfs"};
+    folder("home/local");
+    for (const char* target : {"dir", "f.gif", "missing"})
+        ASSERT_TRUE(QFile::link(server + "/" + target, home() + "/to " + target));
+    auto tree = treeAt(home());
+    QTRY_COMPARE_WITH_TIMEOUT(labels(tree->RootNode()), QStringList({"local", "to dir"}), 5000);
+    const TShellnode* link = child(tree->RootNode(), "to dir");
+    EXPECT_TRUE(link->Item().remote);
+    EXPECT_EQ(link->Attributes() & (saLink | saFolder), quint32(saLink | saFolder));
+}
+
+// Its own watch goes with a root's folder: the folder above tells when it is back.
+TEST_F(ShellTreeTest, ARootFolderMadeAgainIsListedAndWatchedAgain)
+{
+    const QString root = folder("root");
+    folder("root/a");
+    auto tree = treeAt(root);
+    ASSERT_EQ(labels(tree->RootNode()), QStringList{"a"});
+    ASSERT_TRUE(QDir(root).removeRecursively());
+    QTRY_COMPARE_WITH_TIMEOUT(labels(tree->RootNode()), QStringList(), 5000);
+    folder("root/b");
+    QTRY_COMPARE_WITH_TIMEOUT(labels(tree->RootNode()), QStringList{"b"}, 5000);
+    folder("root/c");
+    QTRY_COMPARE_WITH_TIMEOUT(labels(tree->RootNode()), QStringList({"b", "c"}), 5000);
 }
 
 } // namespace
