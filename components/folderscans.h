@@ -38,6 +38,12 @@ private:
     QHash<QString, std::shared_ptr<Job>> jobs_;  // reads that outlasted their wait
 };
 
+// Runs a read in a child process of its own and gives what it read. A read stuck on a dead
+// server then holds only that child, which has none of the program's descriptors: the program
+// itself can still end. A child that cannot be made, or that ends without its whole answer,
+// gives a read that failed.
+template <typename Result> Result readApart(const std::function<Result()>& read);
+
 // The folder tree's reads, and the file list's.
 using FolderScans = FolderReads<FolderScan>;
 using FolderListings = FolderReads<platform::FolderListing>;

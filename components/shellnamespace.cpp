@@ -372,12 +372,14 @@ ShellNamespace::Listing ShellNamespace::children(const ShellItem& parent, const 
     const std::optional<FolderScan> scan = remoteScans_->scan(
         parent.path,
         [table, path = parent.path, hidden] {
-            FolderScan result;
-            result.ok = scanFolder(table, path, path, true, hidden, false, [&result](ShellItem item) {
-                result.items.append(std::move(item));
-                return false;
+            return readApart<FolderScan>([&] {
+                FolderScan result;
+                result.ok = scanFolder(table, path, path, true, hidden, false, [&result](ShellItem item) {
+                    result.items.append(std::move(item));
+                    return false;
+                });
+                return result;
             });
-            return result;
         },
         noWait);
     if (!scan) // the desktop's own items are listed whatever its folder's server does
@@ -395,11 +397,14 @@ ShellNamespace::Listing ShellNamespace::takeRemoteLinks(const platform::MountTab
         return remoteScans_->scan(
             folder,
             [table, folder, realFolder, links] {
-                FolderScan result;
-                result.ok = true;
-                for (const ShellItem& link : links)
-                    result.items.append(makeEntry(table, folder, realFolder, link.name, true, link.attributes & saCanRename));
-                return result;
+                return readApart<FolderScan>([&] {
+                    FolderScan result;
+                    result.ok = true;
+                    for (const ShellItem& link : links)
+                        result.items.append(
+                            makeEntry(table, folder, realFolder, link.name, true, link.attributes & saCanRename));
+                    return result;
+                });
             },
             noWait);
     };
