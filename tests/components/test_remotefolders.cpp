@@ -6,13 +6,22 @@
 #include "gatedfuse.h"
 #include "shelltreefixture.h"
 #include "components/folderscans.h"
+#include "platform/folderlisting.h"
 
 #include <QDir>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTest>
 
 #include <atomic>
+#include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <future>
 
 namespace {
@@ -112,6 +121,69 @@ TEST_F(RemoteFolders, ExpandingOneNeverWaitsAndFillsItWhenTheServerAnswers)
     child(share, "a")->setExpanded(true);
     QTRY_VERIFY_WITH_TIMEOUT(!showsChildren(child(share, "a")), 5000);
     EXPECT_EQ(child(share, "a")->childCount(), 0);
+}
+
+// A program whose read of a folder on a dead server is stuck still ends, and lets go of its
+// standard output and error: the read holds only a reader process of its own.
+TEST_F(RemoteFolders, AProgramEndsWhileOneOfItsReadsIsStuck)
+{
+    int out[2];
+    ASSERT_EQ(::pipe2(out, O_CLOEXEC), 0);
+    posix_spawn_file_actions_t actions;
+    ::posix_spawn_file_actions_init(&actions);
+    ::posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    ::posix_spawn_file_actions_adddup2(&actions, out[1], 2);
+    const QByteArray program = QFile::encodeName(QCoreApplication::applicationFilePath());
+    QByteArray filter("--gtest_filter=StuckRead.EndsTheProgram");
+    char* argv[] = {const_cast<char*>(program.constData()), filter.data(), nullptr};
+    QList<QByteArray> environment{"STUCK_READ_FOLDER=" + QFile::encodeName(server_)};
+    for (char** e = environ; *e; ++e)
+        environment << *e;
+    std::vector<char*> envp;
+    for (QByteArray& e : environment)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+    pid_t helper = 0;
+    const int spawned = ::posix_spawn(&helper, program.constData(), &actions, nullptr, argv, envp.data());
+    ::posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+
+    QByteArray said;
+    bool closed = false;
+    QElapsedTimer clock;
+    clock.start();
+    while (spawned == 0 && !closed && clock.elapsed() < 5000) {
+        pollfd p{out[0], POLLIN, 0};
+        char buffer[4096];
+        const ssize_t n = ::poll(&p, 1, 100) > 0 ? ::read(out[0], buffer, sizeof buffer) : -1;
+        closed = n == 0;
+        if (n > 0)
+            said.append(buffer, n);
+    }
+    ::close(out[0]);
+    EXPECT_EQ(spawned, 0);
+    EXPECT_TRUE(closed) << "still held after 5 s";
+    EXPECT_GT(fuse_->requests(), 0);  // the read reached the server, which never answered it
+    fuse_->open();  // whatever happened, nothing waits on the server any more
+    int status = -1;
+    if (spawned == 0)
+        ::waitpid(helper, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << said.constData();
+    EXPECT_TRUE(said.contains("[  PASSED  ] 1 test")) << said.constData();
+}
+
+// The program of the test above: it leaves a read stuck and ends.
+TEST(StuckRead, EndsTheProgram)
+{
+    using namespace std::chrono_literals;
+    const QString folder = qEnvironmentVariable("STUCK_READ_FOLDER");
+    if (folder.isEmpty())
+        GTEST_SKIP() << "run by RemoteFolders.AProgramEndsWhileOneOfItsReadsIsStuck";
+    FolderListings reads;
+    const auto read = [folder] {
+        return readApart<platform::FolderListing>([&] { return platform::listFolder(folder, platform::ListWhat::Files); });
+    };
+    EXPECT_FALSE(reads.scan(folder, read, 500ms));
 }
 
 // The bounded wait itself, with a read that blocks until the test lets it go.
