@@ -34,13 +34,13 @@ int threadCount()
     return -1;
 }
 
-// The node ids: the root is 1, folder i is 2 + i, then the files.
-fuse_attr nodeAttr(uint64_t node, bool folder)
+// The node ids: the root is 1, name i is 2 + i.
+fuse_attr nodeAttr(uint64_t node, bool file)
 {
     fuse_attr attr{};
     attr.ino = node;
-    attr.mode = folder ? S_IFDIR | 0755 : S_IFREG | 0644;
-    attr.nlink = folder ? 2 : 1;
+    attr.mode = file ? S_IFREG | 0644 : S_IFDIR | 0755;
+    attr.nlink = file ? 1 : 2;
     attr.uid = ::getuid();
     attr.gid = ::getgid();
     attr.blksize = 4096;
@@ -89,10 +89,8 @@ bool enterPrivateMountNamespace(QString* reason)
     return true;
 }
 
-GatedFuse::GatedFuse(const QString& mountPoint, QStringList folders, std::chrono::milliseconds openAfter,
-                     QStringList files)
-    : mountPoint_(mountPoint), folders_(std::move(folders)), files_(std::move(files)),
-      openAt_(std::chrono::steady_clock::now() + openAfter)
+GatedFuse::GatedFuse(const QString& mountPoint, QStringList names, std::chrono::milliseconds openAfter)
+    : mountPoint_(mountPoint), names_(std::move(names)), openAt_(std::chrono::steady_clock::now() + openAfter)
 {
     fd_ = ::open("/dev/fuse", O_RDWR | O_CLOEXEC);
     if (fd_ < 0) {
@@ -130,20 +128,20 @@ void GatedFuse::serve()
         std::memcpy(&in, request.data(), sizeof in);
         const char* body = request.data() + sizeof in;
         Replier reply(fd_, in);
-        const QStringList names = folders_ + files_;
-        const auto isFolder = [this](uint64_t node) { return node < 2 + uint64_t(folders_.size()); };
+        const uint64_t folders = uint64_t(names_.size());
+        const auto isFile = [this](uint64_t node) { return node >= 2 && names_.value(qsizetype(node - 2)).contains('.'); };
         switch (in.opcode) {
         case FUSE_GETATTR:
-            if (in.nodeid < 1 || in.nodeid > uint64_t(names.size()) + 1)
+            if (in.nodeid < 1 || in.nodeid > folders + 1)
                 return reply.error(ENOENT);
-            return reply.with(fuse_attr_out{0, 0, 0, nodeAttr(in.nodeid, isFolder(in.nodeid))});
+            return reply.with(fuse_attr_out{0, 0, 0, nodeAttr(in.nodeid, isFile(in.nodeid))});
         case FUSE_LOOKUP: {
-            const qsizetype at = in.nodeid == FUSE_ROOT_ID ? names.indexOf(QString::fromUtf8(body)) : -1;
+            const qsizetype at = in.nodeid == FUSE_ROOT_ID ? names_.indexOf(QString::fromUtf8(body)) : -1;
             if (at < 0)
                 return reply.error(ENOENT);
             fuse_entry_out entry{};
             entry.nodeid = 2 + uint64_t(at);
-            entry.attr = nodeAttr(entry.nodeid, isFolder(entry.nodeid));
+            entry.attr = nodeAttr(entry.nodeid, isFile(entry.nodeid));
             return reply.with(entry);
         }
         case FUSE_OPENDIR: return reply.with(fuse_open_out{});
@@ -152,12 +150,12 @@ void GatedFuse::serve()
         case FUSE_READDIR: {
             fuse_read_in read{};
             std::memcpy(&read, body, sizeof read);
-            QStringList entries{QStringLiteral("."), QStringLiteral("..")};
+            QStringList names{QStringLiteral("."), QStringLiteral("..")};
             if (in.nodeid == FUSE_ROOT_ID)
-                entries += names;
+                names += names_;
             std::vector<char> out;
-            for (uint64_t i = read.offset; i < uint64_t(entries.size()); ++i) {
-                const QByteArray name = entries[qsizetype(i)].toUtf8();
+            for (uint64_t i = read.offset; i < uint64_t(names.size()); ++i) {
+                const QByteArray name = names[qsizetype(i)].toUtf8();
                 const size_t size = FUSE_DIRENT_ALIGN(FUSE_NAME_OFFSET + size_t(name.size()));
                 if (out.size() + size > read.size)
                     break;
@@ -166,7 +164,7 @@ void GatedFuse::serve()
                 entry->ino = i < 2 ? in.nodeid : i;
                 entry->off = i + 1;
                 entry->namelen = uint32_t(name.size());
-                entry->type = i < 2 || isFolder(i) ? DT_DIR : DT_REG;
+                entry->type = isFile(entry->ino) ? DT_REG : DT_DIR;
                 std::memcpy(record.data() + FUSE_NAME_OFFSET, name.constData(), size_t(name.size()));
                 out.insert(out.end(), record.begin(), record.end());
             }
