@@ -13,7 +13,8 @@
 bool enterPrivateMountNamespace(QString* reason);
 
 // A FUSE file system served by a thread of the test, standing for a network server: a root
-// folder holding empty sub-folders, and empty files for names with a dot (never opened). While its gate is closed it answers nothing, as a dead
+// folder holding empty sub-folders, and empty files for names with a dot (never opened).
+// While its gate is closed it answers nothing, as a dead
 // server would, and every look at it waits; opening the gate answers what waits and all that
 // follows. The gate opens by itself after openAfter, so that a test whose code wrongly waits
 // on it still ends. Where FUSE cannot be mounted, mounted() is false and reason() says why.
