@@ -415,7 +415,9 @@ ShellNamespace::Listing ShellNamespace::takeRemoteLinks(const platform::MountTab
             linkTargets_.insert(item.path, item);
             paths.insert(item.path);
         }
-        answered = std::all_of(links.cbegin(), links.cend(), [&](const ShellItem& link) { return paths.contains(link.path); });
+        // A reader that failed is not asked again at once: the links stay as they were.
+        answered = !examined->ok
+                   || std::all_of(links.cbegin(), links.cend(), [&](const ShellItem& link) { return paths.contains(link.path); });
         if (!answered)
             examine();  // a link made since it was asked about is looked at afresh
     }

@@ -182,8 +182,10 @@ MountTable MountTable::ofThisProcess()
 
 void ProcMountWatcher::reread()
 {
-    // The watched descriptor only signals; each read takes the table afresh.
-    mounts_ = MountTable::ofThisProcess().entries();
+    // The watched descriptor only signals; each read takes the table afresh (never empty: a
+    // failed read keeps the last).
+    if (const MountTable now = MountTable::ofThisProcess(); !now.entries().isEmpty())
+        mounts_ = now.entries();
 }
 
 } // namespace platform

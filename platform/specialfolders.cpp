@@ -11,6 +11,7 @@ namespace platform {
 
 namespace {
 
+// A folder on a remote file system is taken as named: a look at it could wait on its server.
 bool isFolder(const QString& path, const MountTable& mounts)
 {
     return mounts.reach(path).remote || QFileInfo(path).isDir();
