@@ -1,16 +1,29 @@
 #include "filelistbox.h"
 
-#include "platform/folderlisting.h"
+#include "platform/mounttable.h"
 #include "platform/paths.h"
 
 #include <QKeyEvent>
 #include <QSet>
 
-TFileListBox::TFileListBox(QWidget* parent) : QListWidget(parent)
+namespace {
+
+constexpr int answerPollMs = 250;
+
+} // namespace
+
+TFileListBox::TFileListBox(QWidget* parent, platform::MountWatcher* mounts)
+    : QListWidget(parent),
+      ownMounts_(mounts ? nullptr : std::make_unique<platform::ProcMountWatcher>()),
+      mounts_(mounts ? mounts : ownMounts_.get())
 {
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     connect(this, &QListWidget::currentRowChanged, this, &TFileListBox::Change);
+    answerTimer_.setInterval(answerPollMs);
+    connect(&answerTimer_, &QTimer::timeout, this, &TFileListBox::takeAnswer);
 }
+
+TFileListBox::~TFileListBox() = default;
 
 platform::FileOutcome TFileListBox::SetDirectory(const QString& folder)
 {
@@ -38,11 +51,7 @@ platform::FileOutcome TFileListBox::fill()
         selected.insert(item->text());
     const QString current = currentItem() ? currentItem()->text() : QString();
 
-    platform::FolderListing listing;
-    if (!directory_.isEmpty()) {
-        const QString masks = mask_ == QLatin1StringView("*.*") ? QString() : mask_;
-        listing = platform::listFolder(directory_, platform::ListWhat::Files, masks);
-    }
+    const platform::FolderListing listing = read();
 
     {
         const QSignalBlocker quiet(this);
@@ -57,6 +66,41 @@ platform::FileOutcome TFileListBox::fill()
     }
     emit Change();
     return listing.outcome;
+}
+
+// The folder's files as far as they can be had without waiting on a server; a worker reads
+// the rest, and the list fills in when it has.
+platform::FolderListing TFileListBox::read()
+{
+    answerTimer_.stop();
+    if (directory_.isEmpty())
+        return {};
+    const QString folder = directory_;
+    const QString masks = mask_ == QLatin1StringView("*.*") ? QString() : mask_;
+    platform::FolderListing here;
+    const platform::MountTable table = mounts_->table();
+    if (const platform::MountTable::Reach reach = table.reach(folder); !reach.remote) {
+        here = platform::listFolder(folder, platform::ListWhat::Files, masks,
+                                    [&](const QString& name) { return table.reachFrom(reach.path, name).remote; });
+        if (here.unexamined == 0)
+            return here;
+    }
+    const auto whole = [folder, masks] {
+        return readApart<platform::FolderListing>(
+            [&] { return platform::listFolder(folder, platform::ListWhat::Files, masks); });
+    };
+    if (std::optional<platform::FolderListing> answer = reads_.scan(folder, whole, std::chrono::milliseconds(0)))
+        return std::move(*answer);
+    answerTimer_.start();
+    return here;
+}
+
+void TFileListBox::takeAnswer()
+{
+    if (!reads_.finished(directory_))
+        return;
+    fill();
+    emit Answered();
 }
 
 QString TFileListBox::FilePath(int row) const

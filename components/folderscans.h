@@ -2,6 +2,8 @@
 
 #include "shellnamespace.h"
 
+#include "platform/folderlisting.h"
+
 #include <QHash>
 #include <QString>
 
@@ -11,22 +13,23 @@
 #include <optional>
 
 // Reads of folders that may block (remote file systems), each on a worker thread of its own
-// that the caller waits for only a bounded time. A read that outlasts the wait goes on and its
-// result is kept (for a few seconds) for the next request of that folder; a folder is never
-// read twice at once, so a dead server holds one thread per folder however often it is asked.
-class FolderScans {
+// that the caller waits for only a bounded time (none at all on the user-interface thread).
+// A read that outlasts the wait goes on and its result is kept (for a few seconds) for the
+// next request of that folder; a folder is never read twice at once, so a dead server holds
+// one thread per folder however often it is asked.
+template <typename Result> class FolderReads {
 public:
-    using Work = std::function<FolderScan()>;
+    using Work = std::function<Result()>;
 
-    FolderScans() = default;
-    FolderScans(const FolderScans&) = delete;
-    FolderScans& operator=(const FolderScans&) = delete;
-    ~FolderScans();
+    FolderReads() = default;
+    FolderReads(const FolderReads&) = delete;
+    FolderReads& operator=(const FolderReads&) = delete;
+    ~FolderReads();
 
     // The folder's entries: a kept result at once, else a new read waited for at most wait.
     // Nothing when that read has not ended by then, nor when an earlier one still runs (that
     // one is not waited for again). Work runs on the worker: it must own everything it uses.
-    std::optional<FolderScan> scan(const QString& folder, Work work, std::chrono::milliseconds wait);
+    std::optional<Result> scan(const QString& folder, Work work, std::chrono::milliseconds wait);
     // A read of the folder ended and its result waits to be taken.
     bool finished(const QString& folder) const;
 
@@ -34,3 +37,13 @@ private:
     struct Job;
     QHash<QString, std::shared_ptr<Job>> jobs_;  // reads that outlasted their wait
 };
+
+// Runs a read in a child process of its own and gives what it read. A read stuck on a dead
+// server then holds only that child, which has none of the program's descriptors: the program
+// itself can still end. A child that cannot be made, or that ends without its whole answer,
+// gives a read that failed.
+template <typename Result> Result readApart(const std::function<Result()>& read);
+
+// The folder tree's reads, and the file list's.
+using FolderScans = FolderReads<FolderScan>;
+using FolderListings = FolderReads<platform::FolderListing>;

@@ -415,6 +415,7 @@ void TLmThumbGrid::Relayout()
         return;
     }
     const int current = CurrentIndex();
+    const int anchor = cells_.AnchorIndex();
     const QList<int> selected = cells_.SelectedIndices();
     cells_.SetColCount(columns);
     fill(sourceTexts(), false, false, true);
@@ -424,6 +425,7 @@ void TLmThumbGrid::Relayout()
         for (int index : selected)
             cells_.MarkCell(cells_.IndexToCell(index));
         cells_.SetCurrentIndex(current);
+        cells_.SetAnchorIndex(anchor); // the refill set it to the current item
     }
     ensureFocusVisible();
     viewport()->update();

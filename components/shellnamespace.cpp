@@ -9,6 +9,9 @@
 #include "platform/specialfolders.h"
 
 #include <QDir>
+#include <QSet>
+
+#include <algorithm>
 
 #include <dirent.h>
 #include <pwd.h>
@@ -59,6 +62,9 @@ int rank(const ShellItem& item)
     }
     return 5;
 }
+
+// The user-interface thread never waits for a server: what it asks of one fills in once answered.
+constexpr std::chrono::milliseconds noWait{0};
 
 template <typename T> int threeWay(const T& a, const T& b)
 {
@@ -220,10 +226,11 @@ ShellItem ShellNamespace::desktop() const
     item.kind = ShellItem::Kind::Desktop;
     // Without a desktop folder of its own the desktop holds only "Computer" and the home
     // folder, rather than the home folder's entries a second time.
-    const QString folder = platform::specialFolderPath(platform::SpecialFolder::Desktop);
-    if (folder != platform::specialFolderPath(platform::SpecialFolder::Home)) {
+    const platform::MountTable table = mounts_.table();
+    const QString folder = platform::specialFolderPath(platform::SpecialFolder::Desktop, table);
+    if (folder != platform::specialFolderPath(platform::SpecialFolder::Home, table)) {
         item.path = folder;
-        item.remote = mounts_.table().reach(folder).remote;
+        item.remote = table.reach(folder).remote;
     }
     item.label = QStringLiteral("Desktop");
     item.attributes = saFileSystem | saFileSysAncestor | saFolder | saHasSubfolder;
@@ -243,13 +250,14 @@ ShellItem ShellNamespace::computer() const
 ShellItem ShellNamespace::special(TPidls which) const
 {
     using platform::SpecialFolder;
+    const platform::MountTable table = mounts_.table();
     QString path;
     switch (which) {
     case PIDL_DRIVES: return computer();
-    case PIDL_PERSONAL: path = platform::specialFolderPath(SpecialFolder::Documents); break;
-    case PIDL_DESKTOPDIRECTORY: path = platform::specialFolderPath(SpecialFolder::Desktop); break;
-    case PIDL_FONTS: path = platform::specialFolderPath(SpecialFolder::Fonts); break;
-    case PIDL_TEMPLATES: path = platform::specialFolderPath(SpecialFolder::Templates); break;
+    case PIDL_PERSONAL: path = platform::specialFolderPath(SpecialFolder::Documents, table); break;
+    case PIDL_DESKTOPDIRECTORY: path = platform::specialFolderPath(SpecialFolder::Desktop, table); break;
+    case PIDL_FONTS: path = platform::specialFolderPath(SpecialFolder::Fonts, table); break;
+    case PIDL_TEMPLATES: path = platform::specialFolderPath(SpecialFolder::Templates, table); break;
     default: break;
     }
     return path.isEmpty() ? desktop() : folder(path);
@@ -331,7 +339,7 @@ ShellNamespace::Listing ShellNamespace::children(const ShellItem& parent, const 
     if (parent.kind == ShellItem::Kind::Desktop) {
         if (take(computer()))
             return Listing::Read;
-        ShellItem home = folder(platform::specialFolderPath(platform::SpecialFolder::Home));
+        ShellItem home = folder(platform::specialFolderPath(platform::SpecialFolder::Home, table));
         home.kind = ShellItem::Kind::Home;
         home.name = home.path;
         home.label = platform::displayFileName(home.path.section(QLatin1Char('/'), -1));
@@ -346,26 +354,78 @@ ShellNamespace::Listing ShellNamespace::children(const ShellItem& parent, const 
     // Looked at again each time: a mount may have come over the folder since it was listed.
     if (!parent.remote) {
         const platform::MountTable::Reach reach = table.reach(parent.path);
-        if (!reach.remote)
-            return scanFolder(table, parent.path, reach.path, false, hidden, !files, take) ? Listing::Read
-                                                                                           : Listing::Unreadable;
+        if (!reach.remote) {
+            QList<ShellItem> links;  // into remote mounts: what they lead to is looked at on a worker
+            const bool read = scanFolder(table, parent.path, reach.path, false, hidden, !files, [&](ShellItem item) {
+                if (request.firstOnly || !item.remote || !(item.attributes & saLink))
+                    return take(std::move(item));
+                links.append(std::move(item));
+                return false;
+            });
+            if (!read)
+                return Listing::Unreadable;
+            return links.isEmpty() ? Listing::Read : takeRemoteLinks(table, parent.path, reach.path, links, take);
+        }
     }
     if (request.firstOnly)
         return Listing::Pending;
     const std::optional<FolderScan> scan = remoteScans_->scan(
         parent.path,
         [table, path = parent.path, hidden] {
-            FolderScan result;
-            result.ok = scanFolder(table, path, path, true, hidden, false, [&result](ShellItem item) {
-                result.items.append(std::move(item));
-                return false;
+            return readApart<FolderScan>([&] {
+                FolderScan result;
+                result.ok = scanFolder(table, path, path, true, hidden, false, [&result](ShellItem item) {
+                    result.items.append(std::move(item));
+                    return false;
+                });
+                return result;
             });
-            return result;
         },
-        remoteWait);
-    if (!scan)
-        return Listing::Pending;
+        noWait);
+    if (!scan) // the desktop's own items are listed whatever its folder's server does
+        return parent.kind == ShellItem::Kind::Desktop ? Listing::Partial : Listing::Pending;
     for (const ShellItem& item : scan->items)
         take(item);
     return scan->ok ? Listing::Read : Listing::Unreadable;
+}
+
+ShellNamespace::Listing ShellNamespace::takeRemoteLinks(const platform::MountTable& table, const QString& folder,
+                                                        const QString& realFolder, const QList<ShellItem>& links,
+                                                        const std::function<bool(ShellItem)>& take)
+{
+    const auto examine = [&] {
+        return remoteScans_->scan(
+            folder,
+            [table, folder, realFolder, links] {
+                return readApart<FolderScan>([&] {
+                    FolderScan result;
+                    result.ok = true;
+                    for (const ShellItem& link : links)
+                        result.items.append(
+                            makeEntry(table, folder, realFolder, link.name, true, link.attributes & saCanRename));
+                    return result;
+                });
+            },
+            noWait);
+    };
+    bool answered = false;
+    if (const std::optional<FolderScan> examined = examine()) {
+        QSet<QString> paths;
+        for (const ShellItem& item : examined->items) {
+            linkTargets_.insert(item.path, item);
+            paths.insert(item.path);
+        }
+        // A reader that failed is not asked again at once: the links stay as they were.
+        answered = !examined->ok
+                   || std::all_of(links.cbegin(), links.cend(), [&](const ShellItem& link) { return paths.contains(link.path); });
+        if (!answered)
+            examine();  // a link made since it was asked about is looked at afresh
+    }
+    // Until then each shows as it did last, or as a folder not looked into.
+    for (const ShellItem& link : links) {
+        const ShellItem shown = linkTargets_.value(link.path, link);
+        if (shown.attributes != 0 && take(shown))
+            break;
+    }
+    return answered ? Listing::Read : Listing::Partial;
 }

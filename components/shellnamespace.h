@@ -1,14 +1,14 @@
 #pragma once
 
 #include <QFlags>
+#include <QHash>
 #include <QList>
 #include <QString>
 
-#include <chrono>
 #include <functional>
 #include <memory>
 
-class FolderScans;
+template <typename Result> class FolderReads;
 
 namespace platform {
 class MountTable;
@@ -82,9 +82,6 @@ struct FolderScan {
 // Reads items of the namespace. Looks at mounts (never into remote ones) through the watcher.
 class ShellNamespace {
 public:
-    // How long a listing waits for a remote folder before it gives up for now.
-    static constexpr std::chrono::milliseconds remoteWait{2000};
-
     explicit ShellNamespace(const platform::MountWatcher& mounts);
     ~ShellNamespace();
 
@@ -105,17 +102,23 @@ public:
         bool firstOnly = false;        // stop at the first item taken
         std::function<bool(const ShellItem&)> takeFile;  // null: every file
     };
-    enum class Listing { Read, Unreadable, Pending };
-    // The children of an item in no particular order. A remote folder is read on a worker and
-    // waited for at most remoteWait: Pending (nothing listed) when it has not answered by then,
-    // and answered tells when a new call lists it at once. A probe (firstOnly) of a remote
-    // folder never looks into it and is Pending too.
+    enum class Listing { Read, Unreadable, Pending, Partial };
+    // The children of an item in no particular order. A remote folder is read on a worker, never
+    // waited for: Pending (nothing listed) until it has answered, and answered tells when a new
+    // call lists it at once. A probe (firstOnly) of a remote folder never looks into it and is
+    // Pending too. In a local folder, what a link into a remote mount leads to is looked at on
+    // a worker as well: Partial lists the folder with such links as they were last seen (a
+    // folder, before they ever were) until answered; a desktop on a remote folder lists its own
+    // items before that folder's entries come in.
     Listing children(const ShellItem& parent, const Request& request, QList<ShellItem>& out);
     bool answered(const QString& path) const;
 
 private:
     ShellItem volume(const platform::MountTable& table, const QString& mountPoint) const;
+    Listing takeRemoteLinks(const platform::MountTable& table, const QString& folder, const QString& realFolder,
+                            const QList<ShellItem>& links, const std::function<bool(ShellItem)>& take);
 
     const platform::MountWatcher& mounts_;
-    std::unique_ptr<FolderScans> remoteScans_;
+    std::unique_ptr<FolderReads<FolderScan>> remoteScans_;
+    QHash<QString, ShellItem> linkTargets_;  // links into remote mounts as last examined, by path
 };

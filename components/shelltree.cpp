@@ -403,8 +403,10 @@ void TShellTree::forget(TShellnode* node)
     nodes_.remove(node->id_);
     pendingRereads_.remove(node->id_);
     awaitingAnswers_.remove(node->id_);
-    if (node == rootNode_)
+    if (node == rootNode_) {
         rootNode_ = nullptr;
+        aboveRoot_.reset();
+    }
 }
 
 void TShellTree::Rebuild(RebuildMode mode)
@@ -497,13 +499,17 @@ int TShellTree::ListChildren(TShellnode* node, bool full)
         return namespace_.children(node->item_, request, items) == ShellNamespace::Listing::Pending ? 1 : int(items.size());
     const platform::Hourglass busy;
     // A folder that cannot be read lists nothing; of one that has not answered yet nothing is
-    // known: what it shows stays, and it may still have children.
-    if (namespace_.children(node->item_, request, items) == ShellNamespace::Listing::Pending) {
+    // known: what it shows stays, and it may still have children. One that answered in part
+    // is listed now and again once the rest is in.
+    const ShellNamespace::Listing listing = namespace_.children(node->item_, request, items);
+    if (listing == ShellNamespace::Listing::Pending) {
         if (node->childCount() == 0)
             node->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
         awaitAnswer(node->id_);
         return node->childCount();
     }
+    if (listing == ShellNamespace::Listing::Partial)
+        awaitAnswer(node->id_);
 
     QMultiHash<QString, TShellnode*> existing;
     for (int i = 0; i < node->childCount(); ++i) {
@@ -593,6 +599,24 @@ void TShellTree::startMonitor(TShellnode* node)
     const quint64 id = node->id_;
     node->monitor_ = std::make_unique<TDiscMonitor>(watches_, node->Path(), NotifyFilter(),
                                                     [this, id] { scheduleReread(id); });
+    if (node == rootNode_)
+        watchAboveRoot();
+}
+
+// A root whose folder went has no parent to tell when it is back: the nearest folder above it
+// does, and its root is then listed (and watched) again.
+void TShellTree::watchAboveRoot()
+{
+    aboveRoot_.reset();
+    if (!rootNode_->monitor_ || !rootNode_->monitor_->Failed())
+        return;
+    const QString path = rootNode_->Path();
+    const QString above = namespace_.nearestFolder(path.left(qMax<qsizetype>(1, path.lastIndexOf(QLatin1Char('/')))));
+    if (above.isEmpty())
+        return;
+    const quint64 id = rootNode_->id_;
+    aboveRoot_ = std::make_unique<TDiscMonitor>(watches_, above, platform::FolderNameChanges,
+                                                [this, id] { scheduleReread(id); });
 }
 
 void TShellTree::scheduleReread(quint64 id)

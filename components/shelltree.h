@@ -198,6 +198,7 @@ private:
     bool acceptFile(const ShellItem& item);
     bool hasChildren(TShellnode* node);
     void startMonitor(TShellnode* node);
+    void watchAboveRoot();
     void scheduleReread(quint64 id);
     void runRereads();
     void awaitAnswer(quint64 id);
@@ -239,6 +240,7 @@ private:
     bool rightClickSelect_ = false;
 
     TShellnode* rootNode_ = nullptr;
+    std::unique_ptr<TDiscMonitor> aboveRoot_;  // while the root's folder is gone
     bool expandAllowed_ = false;
     bool quietSelection_ = false;
     int listing_ = 0;

@@ -43,6 +43,8 @@ public:
     int CurrentIndex() const { return currentIndex_; }
     int PreviousIndex() const { return previousIndex_; }
     int AnchorIndex() const { return anchorIndex_; }
+    // Where the next Shift selection starts; a relayout keeps it across its refill.
+    void SetAnchorIndex(int Index) { anchorIndex_ = Index; }
     int LastClickedIndex() const { return lastClickedIndex_; }
     bool IgnoreNextMouseUp() const { return ignoreNextMouseUp_; }
     bool ClickedCellEmpty() const { return clickedCellEmpty_; }

@@ -128,16 +128,21 @@ void ThumbSupply::ensure(const QString& Path, int Priority)
 
 void ThumbSupply::resolve(const QString& Path, Entry& e, int Priority)
 {
-    e.stamp = StampOf(Path);
-    if (!e.stamp) // gone, a folder, or not to be read
-        return failed(e);
-    if (const auto failure = failures_.constFind(Path); failure != failures_.cend() && *failure == *e.stamp)
-        return failed(e);
+    const bool remote = mounts_.table().reach(Path).remote;
+    if (!remote) {
+        e.stamp = StampOf(Path);
+        if (!e.stamp) // gone, a folder, or not to be read
+            return failed(e);
+        if (const auto failure = failures_.constFind(Path); failure != failures_.cend() && *failure == *e.stamp)
+            return failed(e);
+    }
     if (supported_ && !supported_->matches(platform::extractFileName(Path))) {
         if (nonSupportedThumb_.isEmpty())
             return failed(e);
         return useStandIn(e, nonSupportedThumb_, Picture::NonSupported);
     }
+    if (remote) // no cache knows it without a stamp
+        return queue(JobKind::Source, Path, Path, Priority);
     if (fromMemory(Path, e))
         return;
     if (disk_.Find(Path) >= 0)

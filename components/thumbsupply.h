@@ -5,6 +5,8 @@
 #include "thumbmemorycache.h"
 #include "thumbpool.h"
 
+#include "platform/mounttable.h"
+
 #include <QHash>
 #include <QImage>
 #include <QObject>
@@ -23,7 +25,8 @@ class FileMask;
 // pool, and what they give arrives later (Updated). Cells on screen are served first, the
 // ones just below next; a waiting job for anything else is dropped. A file that could not be
 // made into a thumbnail is not tried again while its stamp stays the same. The caches are
-// kept here, on the thread of the supply: workers never touch them.
+// kept here, on the thread of the supply: workers never touch them. A file on a remote file
+// system has no stamp here (taking one could wait on its server): it is always made afresh.
 class ThumbSupply : public QObject {
     Q_OBJECT
 public:
@@ -83,6 +86,7 @@ private:
     void trim(const QSet<QString>& Wanted);
     ThumbRequest request(const QString& File) const;
 
+    platform::ProcMountWatcher mounts_;
     TThumbMemoryCache memory_;
     TThumbDiskCache disk_;
     std::unique_ptr<ThumbPool> pool_;

@@ -18,7 +18,8 @@ bool listingLess(const QString& a, const QString& b)
     return encodeFileName(a) < encodeFileName(b);
 }
 
-FolderListing listFolder(const QString& folder, ListWhat what, const QString& masks)
+FolderListing listFolder(const QString& folder, ListWhat what, const QString& masks,
+                          const std::function<bool(const QString& name)>& unexamined)
 {
     FolderListing result;
     const QByteArray dirName = encodeFileName(folder);
@@ -38,6 +39,13 @@ FolderListing listFolder(const QString& folder, ListWhat what, const QString& ma
             break;
         if (entry->d_name[0] == '.')
             continue; // ".", ".." and hidden files
+        const QString name = decodeFileName(entry->d_name);
+        if (filter && !mask.matches(name))
+            continue;
+        if (unexamined && unexamined(name)) {
+            ++result.unexamined;
+            continue;
+        }
         struct stat st {};
         if (::fstatat(fd, entry->d_name, &st, 0) != 0)
             continue; // a dangling link, a link loop, an entry that vanished: left out
@@ -45,9 +53,6 @@ FolderListing listFolder(const QString& folder, ListWhat what, const QString& ma
         const bool isFile = S_ISREG(st.st_mode);
         if ((what == ListWhat::Files && !isFile) || (what == ListWhat::Folders && !isDir)
             || (!isDir && !isFile))
-            continue;
-        const QString name = decodeFileName(entry->d_name);
-        if (filter && !mask.matches(name))
             continue;
         result.names.append(name);
     }
@@ -57,6 +62,7 @@ FolderListing listFolder(const QString& folder, ListWhat what, const QString& ma
         errno = err;
         result.outcome = FileOutcome::fromErrno(QStringLiteral("Cannot list %1").arg(folder));
         result.names.clear();
+        result.unexamined = 0;
         return result;
     }
     std::sort(result.names.begin(), result.names.end(), listingLess);

@@ -174,12 +174,18 @@ ProcMountWatcher::~ProcMountWatcher()
         ::close(fd_);
 }
 
+MountTable MountTable::ofThisProcess()
+{
+    QFile table(QStringLiteral("/proc/self/mounts"));
+    return table.open(QIODevice::ReadOnly) ? MountTable(parseMountTable(table.readAll())) : MountTable();
+}
+
 void ProcMountWatcher::reread()
 {
-    // The watched descriptor only signals; each read takes the table afresh.
-    QFile table(QStringLiteral("/proc/self/mounts"));
-    if (table.open(QIODevice::ReadOnly))
-        mounts_ = parseMountTable(table.readAll());
+    // The watched descriptor only signals; each read takes the table afresh (never empty: a
+    // failed read keeps the last).
+    if (const MountTable now = MountTable::ofThisProcess(); !now.entries().isEmpty())
+        mounts_ = now.entries();
 }
 
 } // namespace platform

@@ -31,6 +31,8 @@ class MountTable {
 public:
     MountTable() = default;
     explicit MountTable(QList<MountEntry> entries) : entries_(std::move(entries)) {}
+    // The mounts of this process now (/proc/self/mounts); empty when it cannot be read.
+    static MountTable ofThisProcess();
     const QList<MountEntry>& entries() const { return entries_; }
 
     // The entry of the mount that holds the path (the longest mount point above it); the root

@@ -1,5 +1,6 @@
 #include "specialfolders.h"
 #include "filecontent.h"
+#include "mounttable.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -10,17 +11,23 @@ namespace platform {
 
 namespace {
 
-QString firstExisting(QStandardPaths::StandardLocation location)
+// A folder on a remote file system is taken as named: a look at it could wait on its server.
+bool isFolder(const QString& path, const MountTable& mounts)
+{
+    return mounts.reach(path).remote || QFileInfo(path).isDir();
+}
+
+QString firstExisting(QStandardPaths::StandardLocation location, const MountTable& mounts)
 {
     for (const QString& path : QStandardPaths::standardLocations(location)) {
-        if (QFileInfo(path).isDir())
+        if (isFolder(path, mounts))
             return QDir::cleanPath(path);
     }
     return {};
 }
 
 // XDG_TEMPLATES_DIR from user-dirs.dirs; Qt has no location for it.
-QString templatesFolder()
+QString templatesFolder(const MountTable& mounts)
 {
     const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     const std::optional<QByteArray> bytes = readFileContent(config + QStringLiteral("/user-dirs.dirs"));
@@ -38,7 +45,7 @@ QString templatesFolder()
             return {};
         value = QDir::cleanPath(value);
         // XDG sets a folder it does not use to the home folder itself.
-        return value != QDir::cleanPath(QDir::homePath()) && QFileInfo(value).isDir() ? value : QString();
+        return value != QDir::cleanPath(QDir::homePath()) && isFolder(value, mounts) ? value : QString();
     }
     return {};
 }
@@ -47,21 +54,26 @@ QString templatesFolder()
 
 QString specialFolderPath(SpecialFolder folder)
 {
+    return specialFolderPath(folder, MountTable::ofThisProcess());
+}
+
+QString specialFolderPath(SpecialFolder folder, const MountTable& mounts)
+{
     switch (folder) {
     case SpecialFolder::Home:
         return QDir::cleanPath(QDir::homePath());
     case SpecialFolder::Desktop: {
-        const QString desktop = firstExisting(QStandardPaths::DesktopLocation);
+        const QString desktop = firstExisting(QStandardPaths::DesktopLocation, mounts);
         return desktop.isEmpty() ? QDir::cleanPath(QDir::homePath()) : desktop;
     }
     case SpecialFolder::Documents:
-        return firstExisting(QStandardPaths::DocumentsLocation);
+        return firstExisting(QStandardPaths::DocumentsLocation, mounts);
     case SpecialFolder::AppData:
         return QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
     case SpecialFolder::Fonts:
-        return firstExisting(QStandardPaths::FontsLocation);
+        return firstExisting(QStandardPaths::FontsLocation, mounts);
     case SpecialFolder::Templates:
-        return templatesFolder();
+        return templatesFolder(mounts);
     }
     return {};
 }

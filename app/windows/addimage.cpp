@@ -161,6 +161,7 @@ QWidget* TdlgAddImages::buildRotationGroup()
 void TdlgAddImages::connectControls()
 {
     connect(dirSource, &TShellTree::Change, this, &TdlgAddImages::dirSourceChange);
+    connect(fbxsource, &TFileListBox::Answered, this, &TdlgAddImages::fillGrid);
     connect(cmbrotation, &QComboBox::activated, this, &TdlgAddImages::cmbrotationChange);
     connect(FileBox, &TFileListBox::Change, this, &TdlgAddImages::FileBoxChange);
     connect(FileBox, &TFileListBox::KeyUp, this, [this](int key) { FileBoxKeyUp(key); });
@@ -218,6 +219,12 @@ void TdlgAddImages::FormShow()
 void TdlgAddImages::dirSourceChange()
 {
     fbxsource->SetDirectory(dirSource->Path());
+    fillGrid();
+}
+
+// Also when a remote folder's files come in after it was chosen.
+void TdlgAddImages::fillGrid()
+{
     ThumbGrid->LoadFromFileSource(fbxsource, true, true);
 }
 

@@ -77,6 +77,7 @@ private:
     QWidget* buildSourceGroup();
     QWidget* buildRotationGroup();
     void connectControls();
+    void fillGrid();
 
     AppContext& context_;
     std::optional<QPoint> dragStart_;

@@ -248,6 +248,19 @@ TEST_F(ThumbGrid, ANarrowerGridKeepsTheSelectedFilesAndTheCurrentOne)
     EXPECT_EQ(changes.size(), 0); // the same files
 }
 
+TEST_F(ThumbGrid, AWiderGridKeepsTheShiftAnchor)
+{
+    auto grid = namesGrid(3);
+    grid->LoadFromFileSource(paths(12), true, true);
+    QTest::keyClick(grid.get(), Qt::Key_Down);
+    QTest::keyClick(grid.get(), Qt::Key_Right);
+    QTest::keyClick(grid.get(), Qt::Key_Down, Qt::ShiftModifier);
+    ASSERT_EQ(selected(*grid), QList<int>({4, 5, 6, 7}));
+    grid->resize(TLmThumbGrid::ScrollBarAllowance + 4 * 80, 300); // four columns
+    QTest::keyClick(grid.get(), Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(selected(*grid), QList<int>({4, 5, 6, 7, 8, 9, 10, 11}));
+}
+
 TEST_F(ThumbGrid, KeysMoveTheCurrentItemWhenAllowed)
 {
     const struct { int from; int key; bool shift; int to; QList<int> expected; } cases[] = {

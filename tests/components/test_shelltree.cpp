@@ -264,6 +264,12 @@ TEST_F(Tree, RereadKeepsExpandedNodesAndDropsTheVanishedOne)
     dir_.write("top", "x");
     tree->ReadAll();
     EXPECT_EQ(root->childCount(), 0);
+    // Made again, it is listed and watched again: the folder above tells of its return.
+    QFile::remove(top);
+    for (const QStringList& made : {QStringList{"d"}, QStringList{"d", "e"}}) {
+        folder("top/" + made.last());
+        QTRY_COMPARE_WITH_TIMEOUT(labels(root), made, 5000);
+    }
 }
 
 TEST_F(Tree, ShownAgainTheTreeIsReadAgain)

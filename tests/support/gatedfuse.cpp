@@ -35,13 +35,13 @@ int threadCount()
     return -1;
 }
 
-// The node ids: the root is 1, folder i is 2 + i.
-fuse_attr folderAttr(uint64_t node)
+// The node ids: the root is 1, name i is 2 + i.
+fuse_attr nodeAttr(uint64_t node, bool file)
 {
     fuse_attr attr{};
     attr.ino = node;
-    attr.mode = S_IFDIR | 0755;
-    attr.nlink = 2;
+    attr.mode = file ? S_IFREG | 0644 : S_IFDIR | 0755;
+    attr.nlink = file ? 1 : 2;
     attr.uid = ::getuid();
     attr.gid = ::getgid();
     attr.blksize = 4096;
@@ -90,8 +90,8 @@ bool enterPrivateMountNamespace(QString* reason)
     return true;
 }
 
-GatedFuse::GatedFuse(const QString& mountPoint, QStringList folders, std::chrono::milliseconds openAfter)
-    : mountPoint_(mountPoint), folders_(std::move(folders)), openAt_(std::chrono::steady_clock::now() + openAfter)
+GatedFuse::GatedFuse(const QString& mountPoint, QStringList names, std::chrono::milliseconds openAfter)
+    : mountPoint_(mountPoint), names_(std::move(names)), openAt_(std::chrono::steady_clock::now() + openAfter)
 {
     fd_ = ::open("/dev/fuse", O_RDWR | O_CLOEXEC);
     if (fd_ < 0) {
@@ -129,19 +129,20 @@ void GatedFuse::serve()
         std::memcpy(&in, request.data(), sizeof in);
         const char* body = request.data() + sizeof in;
         Replier reply(fd_, in);
-        const uint64_t folders = uint64_t(folders_.size());
+        const uint64_t folders = uint64_t(names_.size());
+        const auto isFile = [this](uint64_t node) { return node >= 2 && names_.value(qsizetype(node - 2)).contains('.'); };
         switch (in.opcode) {
         case FUSE_GETATTR:
             if (in.nodeid < 1 || in.nodeid > folders + 1)
                 return reply.error(ENOENT);
-            return reply.with(fuse_attr_out{0, 0, 0, folderAttr(in.nodeid)});
+            return reply.with(fuse_attr_out{0, 0, 0, nodeAttr(in.nodeid, isFile(in.nodeid))});
         case FUSE_LOOKUP: {
-            const qsizetype at = in.nodeid == FUSE_ROOT_ID ? folders_.indexOf(QString::fromUtf8(body)) : -1;
+            const qsizetype at = in.nodeid == FUSE_ROOT_ID ? names_.indexOf(QString::fromUtf8(body)) : -1;
             if (at < 0)
                 return reply.error(ENOENT);
             fuse_entry_out entry{};
             entry.nodeid = 2 + uint64_t(at);
-            entry.attr = folderAttr(entry.nodeid);
+            entry.attr = nodeAttr(entry.nodeid, isFile(entry.nodeid));
             return reply.with(entry);
         }
         case FUSE_OPENDIR: return reply.with(fuse_open_out{});
@@ -152,7 +153,7 @@ void GatedFuse::serve()
             std::memcpy(&read, body, sizeof read);
             QStringList names{QStringLiteral("."), QStringLiteral("..")};
             if (in.nodeid == FUSE_ROOT_ID)
-                names += folders_;
+                names += names_;
             std::vector<char> out;
             for (uint64_t i = read.offset; i < uint64_t(names.size()); ++i) {
                 const QByteArray name = names[qsizetype(i)].toUtf8();
@@ -164,7 +165,7 @@ void GatedFuse::serve()
                 entry->ino = i < 2 ? in.nodeid : i;
                 entry->off = i + 1;
                 entry->namelen = uint32_t(name.size());
-                entry->type = DT_DIR;
+                entry->type = isFile(entry->ino) ? DT_REG : DT_DIR;
                 std::memcpy(record.data() + FUSE_NAME_OFFSET, name.constData(), size_t(name.size()));
                 out.insert(out.end(), record.begin(), record.end());
             }

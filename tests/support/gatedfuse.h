@@ -13,13 +13,14 @@
 bool enterPrivateMountNamespace(QString* reason);
 
 // A FUSE file system served by a thread of the test, standing for a network server: a root
-// folder holding empty sub-folders. While its gate is closed it answers nothing, as a dead
+// folder holding empty sub-folders, and empty files for names with a dot (never opened).
+// While its gate is closed it answers nothing, as a dead
 // server would, and every look at it waits; opening the gate answers what waits and all that
 // follows. The gate opens by itself after openAfter, so that a test whose code wrongly waits
 // on it still ends. Where FUSE cannot be mounted, mounted() is false and reason() says why.
 class GatedFuse {
 public:
-    GatedFuse(const QString& mountPoint, QStringList folders,
+    GatedFuse(const QString& mountPoint, QStringList names,
               std::chrono::milliseconds openAfter = std::chrono::seconds(10));
     ~GatedFuse();  // what still waits fails; unmounted
     GatedFuse(const GatedFuse&) = delete;
@@ -35,7 +36,7 @@ private:
     void serve();
 
     QString mountPoint_;
-    QStringList folders_;
+    QStringList names_;
     std::chrono::steady_clock::time_point openAt_;
     QString reason_;
     bool mounted_ = false;
