@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -127,6 +128,27 @@ void TPixelGraphic::Allocate(int Width, int Height, TBitCountNum BitCountNum)
         pixels_ = {AllocatePixelMemory(std::size_t(imageSize_)), PixelMemoryDeleter{std::size_t(imageSize_)}};
     if (!pixels_)
         raiseNoPixelMemory();
+    Changed();
+}
+
+void TPixelGraphic::TakePixels(TPixelGraphic& Source)
+{
+    if (&Source == this)
+        return;
+    FlushCanvas();
+    Source.FlushCanvas();
+    freeStorage();
+    width_ = std::exchange(Source.width_, 0);
+    height_ = std::exchange(Source.height_, 0);
+    bitCountNum_ = Source.bitCountNum_;
+    rowBytes_ = std::exchange(Source.rowBytes_, 0);
+    imageSize_ = std::exchange(Source.imageSize_, 0);
+    pixels_ = std::move(Source.pixels_);
+    if (PaletteCount() > NumColors())
+        SetPaletteCount(NumColors());
+    if (bitCountNum_ == bcn24Bit)
+        storePaletteIdent(pTrueColor);
+    Source.Changed();
     Changed();
 }
 
