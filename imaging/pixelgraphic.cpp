@@ -125,7 +125,7 @@ void TPixelGraphic::Allocate(int Width, int Height, TBitCountNum BitCountNum)
     if (bitCountNum_ == bcn24Bit)
         storePaletteIdent(pTrueColor);
     if (imageSize_ <= MaxImageSize)
-        pixels_ = {AllocatePixelMemory(std::size_t(imageSize_)), PixelMemoryDeleter{std::size_t(imageSize_)}};
+        pixels_ = MakePixelMemory(std::size_t(imageSize_));
     if (!pixels_)
         raiseNoPixelMemory();
     Changed();
