@@ -16,7 +16,6 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
-#include <QFile>
 
 #include <condition_variable>
 #include <functional>
@@ -257,27 +256,13 @@ TEST_F(ThumbMaker, CancelledJobsReportNothing)
     EXPECT_EQ(finished.at(0).at(0).toInt(), 3);
 }
 
-// Resident memory from /proc/self/status, in megabytes.
-double statusMegabytes(const char* key)
-{
-    QFile status("/proc/self/status");
-    status.open(QIODevice::ReadOnly);
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(qsizetype(std::strlen(key))).trimmed().split(' ').front().toDouble() / 1024;
-    return 0;
-}
-
 // How far resident memory rose above where it stood while Work ran.
 double peakMegabytesDuring(const std::function<void()>& Work)
 {
-    QFile reset("/proc/self/clear_refs"); // 5: the high-water mark starts again from here
-    reset.open(QIODevice::WriteOnly);
-    reset.write("5");
-    reset.close();
-    const double before = statusMegabytes("VmRSS:");
+    ResetPeakMemory();
+    const double before = ResidentMegabytes();
     Work();
-    return statusMegabytes("VmHWM:") - before;
+    return PeakResidentMegabytes() - before;
 }
 
 // A few hundred bytes that claim a picture of gigabytes cost little: refused at once, or (the

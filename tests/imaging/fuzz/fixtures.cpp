@@ -5,6 +5,7 @@
 #include "imaging/pixelgraphic.h"
 
 #include <QBuffer>
+#include <QFile>
 
 #include <algorithm>
 #include <cstring>
@@ -836,6 +837,38 @@ QByteArray FormatExampleTiff(bool BigEndian)
         "0128000300000001 00020000" "00000000"
         "000800080008" "0000012C00000001" "0000012C00000001" "123456";
     return QByteArray::fromHex(BigEndian ? big : little);
+}
+
+namespace {
+
+double statusMegabytes(const QByteArray& Key)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(Key))
+            return line.mid(Key.size()).trimmed().split(' ').front().toDouble() / 1024;
+    return 0;
+}
+
+} // namespace
+
+void ResetPeakMemory()
+{
+    QFile reset(QStringLiteral("/proc/self/clear_refs"));
+    if (reset.open(QIODevice::WriteOnly))
+        reset.write("5");
+}
+
+double ResidentMegabytes()
+{
+    return statusMegabytes("VmRSS:");
+}
+
+double PeakResidentMegabytes()
+{
+    return statusMegabytes("VmHWM:");
 }
 
 std::unique_ptr<TPixelGraphic> MakePatternImage(int Width, int Height, TBitCountNum BitCountNum)

@@ -216,6 +216,13 @@ QByteArray TiffOfSharedStrips(int Width, int Height);
 // A GIF whose one frame covers a Width x Height screen and holds no pixels.
 QByteArray GifOfEmptyFrame(int Width, int Height);
 
+// ---- Memory ----
+// The high-water mark of the process's resident memory starts again from what it holds now.
+void ResetPeakMemory();
+// Resident memory now, and its high-water mark, in megabytes.
+double ResidentMegabytes();
+double PeakResidentMegabytes();
+
 // ---- Images ----
 // A deterministic picture: colour gradients with a few hard edges; for palette formats the
 // indices cycle through the palette (8 bits: pGray256; 4 bits: pSys16; 1 bit: pBlackWhite).
