@@ -1325,10 +1325,8 @@ QByteArray GrayProgressiveJpegOfScans(int Width, int Height, int Scans, bool Fir
     const auto scan = [&](std::size_t i) { return jpeg.mid(starts[i], (i + 1 < starts.size() ? starts[i + 1] : end) - starts[i]); };
     const auto headerOf = [&](std::size_t i) { return jpeg.mid(starts[i], segmentLength(jpeg, starts[i])); };
     QByteArray out = jpeg.left(starts[0]) + (FirstScanEmpty ? headerOf(0) : scan(0));
-    for (int i = 1; i < Scans; ++i) {
-        const std::size_t own = std::min(std::size_t(i), starts.size() - 1);
-        out += FirstScanEmpty ? headerOf(1) : i < int(starts.size()) ? scan(own) : scan(1);
-    }
+    for (std::size_t i = 1; i < std::size_t(Scans); ++i)
+        out += FirstScanEmpty ? headerOf(1) : scan(i < starts.size() ? i : 1);
     return out + QByteArray::fromHex("FFD9");
 }
 
