@@ -3,6 +3,7 @@
 // long the user-interface thread is held by any one event. Run by hand:
 //   thumbgrid_fill [work folder]
 // The folder keeps the generated pictures between runs (default: a temporary one).
+#include "benchgrid.h"
 #include "benchimages.h"
 
 #include "components/lmthumbgrid.h"
@@ -13,8 +14,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QImage>
-#include <QPainter>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QThread>
@@ -84,15 +83,8 @@ private:
 // 40 pictures, 990 more names for them and 10 damaged files.
 QStringList makeFiles(const QString& folder)
 {
-    QDir().mkpath(folder + "pictures");
+    WriteBenchPhotos(folder + "pictures/", kPictures);
     QStringList files;
-    for (int i = 0; i < kPictures; ++i) {
-        const QString picture = folder + QStringLiteral("pictures/photo%1.jpg").arg(i, 2, 10, QLatin1Char('0'));
-        if (!QFile::exists(picture)) {
-            std::fprintf(stderr, "making %s\n", qPrintable(picture));
-            WritePhotoLikeJpeg(picture, 4000, 3000, 85, 1000u + unsigned(i));
-        }
-    }
     const QString names = folder + "names/";
     QDir(names).removeRecursively();
     QDir().mkpath(names);
@@ -187,27 +179,7 @@ Outcome fill(TimedApplication& app, TLmThumbGrid& grid, const QStringList& files
 
 std::unique_ptr<TLmThumbGrid> makeGrid(const QString& cacheFolder)
 {
-    auto grid = std::make_unique<TLmThumbGrid>(nullptr, kMemorySlots);
-    grid->SetThumbDisplayType(tdtLargeIcon);
-    grid->SetSupportedFormats(
-        "*.JPE;*.JPG;*.GIF;*.BMP;*.DIB;*.RLE;*.PCX;*.WMF;*.EMF;*.JIF;*.PNG;*.TIF;*.TGA;*.PBM;*.PGM;*.PPM;*.jpeg;*.TIFF");
-    grid->SetMemoryCacheMaxCacheCount(kMemorySlots);
-    grid->SetDiskCacheMaxCacheCount(kLinks + kDamaged);
-    grid->SetDiskCacheDirectory(cacheFolder);
-    grid->resize(1024, 768);
-    grid->show();
-    // The window's first showing and the font's first use (the font database is read then)
-    // are not part of a fill.
-    QImage text(200, 50, QImage::Format_ARGB32_Premultiplied);
-    QPainter painter(&text);
-    painter.setFont(grid->font());
-    painter.drawText(QPoint(0, 20), QStringLiteral("img0000.jpg bad0.jpg photo"));
-    painter.end();
-    QElapsedTimer settle;
-    settle.start();
-    while (settle.elapsed() < 200)
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    return grid;
+    return MakeBenchGrid(cacheFolder, kMemorySlots, kLinks + kDamaged);
 }
 
 // One thumbnail made alone, best of five: what a worker does per picture.

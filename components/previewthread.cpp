@@ -158,6 +158,7 @@ void TCreateOpenSaveDialogPaintPGThread::work(const PreviewRequest& Request)
 {
     if (stale(Request.Generation))
         return;
+    const BudgetJob charged(budget_, &stop_);
     const FormatRegistry& registry = Request.Registry ? *Request.Registry : FileFormatRegistry();
     const QString extension = GetLowerExtension(Request.FileName);
     PreviewFileInfo info;

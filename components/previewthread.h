@@ -3,6 +3,7 @@
 // information, loads it, fits it to the preview box and reduces it to the display's colours.
 
 #include "imaging/fileformats.h"
+#include "imaging/memorybudget.h"
 #include "imaging/pgtypes.h"
 
 #include <QElapsedTimer>
@@ -106,6 +107,7 @@ private:
     std::atomic<bool> stop_{false};
     std::thread thread_;
     std::function<std::int64_t()> tickCount_;
+    MemoryBudget budget_; // the preview is a pool of its own
 };
 
 Q_DECLARE_METATYPE(PreviewFileInfo)

@@ -108,6 +108,7 @@ void ThumbPool::run()
         }
         ThumbResult result;
         try {
+            const BudgetJob charged(budget_, job.cancelled.get());
             result = work(job.request, *job.cancelled);
         } catch (...) {
             result = {};

@@ -2,6 +2,8 @@
 
 #include "thumbmaker.h"
 
+#include "imaging/memorybudget.h"
+
 #include <QObject>
 
 #include <atomic>
@@ -15,7 +17,7 @@
 
 // A few worker threads that make thumbnails. Jobs wait in a queue, the urgent ones (lower
 // priority number) first and otherwise in the order given; a job still waiting can be
-// dropped or made urgent. Results come back to the thread the pool lives on, queued, as
+// dropped or made urgent. The workers' decodes share one memory budget. Results come back to the thread the pool lives on, queued, as
 // Finished; a cancelled job reports nothing. Workers only compute.
 class ThumbPool : public QObject {
     Q_OBJECT
@@ -63,4 +65,5 @@ private:
     std::shared_ptr<std::atomic<bool>> cancelled_ = std::make_shared<std::atomic<bool>>(false);
     bool stopping_ = false;
     std::vector<std::thread> threads_;
+    MemoryBudget budget_;
 };

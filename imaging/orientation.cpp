@@ -1,10 +1,8 @@
 #include "orientation.h"
 
 #include "pixelgraphic.h"
-#include "progressscope.h"
 
 #include <cstring>
-#include <vector>
 
 namespace {
 
@@ -26,12 +24,12 @@ struct SourceOf {
     }
 };
 
-// A copy of the stored frame, so that the image can be allocated anew in the turned size.
+// The stored frame, read while the turned one is filled.
 struct StoredFrame {
-    std::vector<std::uint8_t> bytes;
+    const std::uint8_t* bytes;
     std::int64_t rowBytes;
     int height;
-    const std::uint8_t* row(int y) const { return bytes.data() + offset(0, y); }
+    const std::uint8_t* row(int y) const { return bytes + offset(0, y); }
     // Bytes from the start to pixel (x, y) of PixelBytes each (rows are stored bottom up).
     std::int64_t offset(int x, int y, int PixelBytes = 0) const
     {
@@ -48,7 +46,7 @@ template <int PixelBytes> void turnBytes(TPixelGraphic& Image, const StoredFrame
         std::int64_t in = at(Source(0, y));
         const std::int64_t step = at(Source(1, y)) - in;
         for (int x = 0; x < Image.Width(); ++x, out += PixelBytes, in += step)
-            std::memcpy(out, Frame.bytes.data() + in, PixelBytes);
+            std::memcpy(out, Frame.bytes + in, PixelBytes);
     }
 }
 
@@ -83,16 +81,17 @@ void TurnUpright(TPixelGraphic& Image, int Orientation)
     if (Orientation < 2 || Orientation > 8 || Image.Empty())
         return;
     const int w = Image.Width(), h = Image.Height();
-    const StoredFrame frame{{Image.Bits(), Image.Bits() + Image.ImageSize()}, Image.RowBytes(), h};
+    const StoredFrame frame{Image.Bits(), Image.RowBytes(), h};
     const QSize upright = UprightSize(QSize(w, h), Orientation);
-    UpdateScope update(Image); // one change event for the whole turn
-    Image.Allocate(upright.width(), upright.height(), Image.BitCountNum());
+    TPixelGraphic turned; // the stored frame and the turned one, never a third
+    turned.Allocate(upright.width(), upright.height(), Image.BitCountNum());
     const SourceOf source{Orientation, w, h};
     const int bits = Image.BitCount();
     if (bits == 24)
-        turnBytes<3>(Image, frame, source);
+        turnBytes<3>(turned, frame, source);
     else if (bits == 8)
-        turnBytes<1>(Image, frame, source);
+        turnBytes<1>(turned, frame, source);
     else
-        turnPacked(Image, frame, source, bits);
+        turnPacked(turned, frame, source, bits);
+    Image.TakePixels(turned);
 }

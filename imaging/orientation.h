@@ -15,5 +15,5 @@ bool OrientationSwapsSides(int Orientation);
 QSize UprightSize(QSize Stored, int Orientation);
 
 // Turns a stored frame upright, palette and settings unchanged. Raises what Allocate raises
-// when the turned frame cannot be had; the image is then empty.
+// when the turned frame cannot be had; the image then stays as it was.
 void TurnUpright(TPixelGraphic& Image, int Orientation);

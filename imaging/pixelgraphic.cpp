@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -124,9 +125,30 @@ void TPixelGraphic::Allocate(int Width, int Height, TBitCountNum BitCountNum)
     if (bitCountNum_ == bcn24Bit)
         storePaletteIdent(pTrueColor);
     if (imageSize_ <= MaxImageSize)
-        pixels_ = {AllocatePixelMemory(std::size_t(imageSize_)), PixelMemoryDeleter{std::size_t(imageSize_)}};
+        pixels_ = MakePixelMemory(std::size_t(imageSize_));
     if (!pixels_)
         raiseNoPixelMemory();
+    Changed();
+}
+
+void TPixelGraphic::TakePixels(TPixelGraphic& Source)
+{
+    if (&Source == this)
+        return;
+    FlushCanvas();
+    Source.FlushCanvas();
+    freeStorage();
+    width_ = std::exchange(Source.width_, 0);
+    height_ = std::exchange(Source.height_, 0);
+    bitCountNum_ = Source.bitCountNum_;
+    rowBytes_ = std::exchange(Source.rowBytes_, 0);
+    imageSize_ = std::exchange(Source.imageSize_, 0);
+    pixels_ = std::move(Source.pixels_);
+    if (PaletteCount() > NumColors())
+        SetPaletteCount(NumColors());
+    if (bitCountNum_ == bcn24Bit)
+        storePaletteIdent(pTrueColor);
+    Source.Changed();
     Changed();
 }
 

@@ -65,6 +65,9 @@ public:
     // when the pixel memory would exceed MaxImageSize or cannot be had; the new size then stays
     // stored without pixel storage. The same three values again only Clear.
     void Allocate(int Width, int Height, TBitCountNum BitCountNum);
+    // Takes Source's geometry and pixels, leaving Source empty; palette and settings stay this
+    // image's. Nothing is copied.
+    void TakePixels(TPixelGraphic& Source);
     int Width() const { return width_; }
     int Height() const { return height_; }
     TBitCountNum BitCountNum() const { return bitCountNum_; }

@@ -1,6 +1,7 @@
 #include "pixelmemory.h"
 
 #include <cstdlib>
+#include <utility>
 #include <sys/mman.h>
 
 namespace {
@@ -54,4 +55,10 @@ void FreePixelMemory(std::uint8_t* Memory, std::size_t Size)
         ::munmap(Memory, mappedSize(Size));
     else
         std::free(Memory);
+}
+
+PixelMemory MakePixelMemory(std::size_t Size)
+{
+    BudgetCharge charge = ChargeMemoryBudget(std::int64_t(Size));
+    return PixelMemory(AllocatePixelMemory(Size), PixelMemoryDeleter{Size, std::move(charge)});
 }

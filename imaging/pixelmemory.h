@@ -1,5 +1,7 @@
 #pragma once
 
+#include "memorybudget.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -12,9 +14,14 @@ std::uint8_t* AllocatePixelMemory(std::size_t Size);
 // Size: the size it was allocated with.
 void FreePixelMemory(std::uint8_t* Memory, std::size_t Size);
 
-// Owns a block of AllocatePixelMemory.
+// Owns a block of AllocatePixelMemory, and the memory budget charge for it.
 struct PixelMemoryDeleter {
     std::size_t size = 0; // as allocated
+    BudgetCharge charge;
     void operator()(std::uint8_t* Memory) const { FreePixelMemory(Memory, size); }
 };
 using PixelMemory = std::unique_ptr<std::uint8_t[], PixelMemoryDeleter>;
+
+// A block of Size bytes charged to the memory budget of this thread's job (which may wait for
+// it); null when the memory cannot be had.
+PixelMemory MakePixelMemory(std::size_t Size);

@@ -23,6 +23,7 @@ ThumbnailAhead::~ThumbnailAhead()
     {
         const std::lock_guard lock(mutex_);
         stopping_ = true;
+        cancelled_ = true;
     }
     changed_.notify_all();
     for (std::thread& worker : workers_)
@@ -49,12 +50,18 @@ void ThumbnailAhead::work()
             continue; // passed meanwhile
         slots_[size_t(i)].state = State::Working;
         lock.unlock();
-        auto bytes = encodeThumbnail(sources_[i], boxWidth_, boxHeight_, options_);
+        auto bytes = encodeCharged(sources_[i]);
         lock.lock();
         slots_[size_t(i)].bytes = std::move(bytes);
         slots_[size_t(i)].state = State::Done;
         changed_.notify_all();
     }
+}
+
+std::optional<QByteArray> ThumbnailAhead::encodeCharged(const QString& source)
+{
+    const BudgetJob charged(budget_, &cancelled_);
+    return encodeThumbnail(source, boxWidth_, boxHeight_, options_, &cancelled_);
 }
 
 void ThumbnailAhead::release(int i)
@@ -73,7 +80,7 @@ std::optional<QByteArray> ThumbnailAhead::take(int i)
         next_ = std::max(next_, i + 1);
         release(i);
         lock.unlock();
-        return encodeThumbnail(sources_[i], boxWidth_, boxHeight_, options_);
+        return encodeCharged(sources_[i]);
     }
     changed_.wait(lock, [&slot] { return slot.state == State::Done; });
     release(i);

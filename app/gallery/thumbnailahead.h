@@ -6,6 +6,9 @@
 #include <QString>
 #include <QStringList>
 
+#include "imaging/memorybudget.h"
+
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <optional>
@@ -13,9 +16,9 @@
 #include <vector>
 
 // Thumbnails encoded ahead by worker threads, handed out in list order. Workers only compute
-// (decode, fit, encode into memory) a few images ahead of the one taken last; writing the
-// files stays with the caller. What is not taken (a skipped image, a cancelled build) is
-// dropped with the object.
+// (decode, fit, encode into memory), within one memory budget, a few images ahead of the one
+// taken last; writing the files stays with the caller. What is not taken (a skipped image, a
+// cancelled build) is dropped with the object, which stops the decodes still running.
 class ThumbnailAhead {
 public:
     // sources: the image files in build order; wanted: which of them to work on ahead (the
@@ -41,6 +44,7 @@ private:
 
     void work();
     void release(int i); // everything up to i is taken
+    std::optional<QByteArray> encodeCharged(const QString& source); // under the budget
 
     const QStringList sources_;
     const int boxWidth_;
@@ -53,5 +57,7 @@ private:
     int next_ = 0;       // the next image a worker takes up
     int released_ = 0;   // images before this one were taken or passed
     bool stopping_ = false;
+    std::atomic<bool> cancelled_{false}; // the running decodes stop
+    MemoryBudget budget_;
     std::vector<std::thread> workers_;
 };

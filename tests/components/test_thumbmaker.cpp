@@ -15,7 +15,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 
 namespace {
@@ -251,6 +254,94 @@ TEST_F(ThumbMaker, CancelledJobsReportNothing)
     ASSERT_TRUE(finished.wait(10000));
     EXPECT_EQ(finished.size(), 1);
     EXPECT_EQ(finished.at(0).at(0).toInt(), 3);
+}
+
+// How far resident memory rose above where it stood while Work ran.
+double peakMegabytesDuring(const std::function<void()>& Work)
+{
+    ResetPeakMemory();
+    const double before = ResidentMegabytes();
+    Work();
+    return PeakResidentMegabytes() - before;
+}
+
+// A few hundred bytes that claim a picture of gigabytes cost little: refused at once, or (the
+// GIF, whose screen is all it says) given their thumbnail with the frame held once per step.
+TEST_F(ThumbMaker, FilesThatClaimMoreThanTheyHoldCostLittle)
+{
+    TempFolder folder;
+    const QByteArray noData = BaselineJpegWithoutData(65500, 65500);
+    const char* const early = "JPG: Premature end of JPEG file";
+    const struct { const char* name; QByteArray data; const char* failure; double seconds, megabytes; } cases[] = {
+        {"baseline_without_data.jpg", noData, early, 0.5, 30},
+        {"turned_without_data.jpg", WithApp1(noData, ExifOrientationPayload(6)), early, 0.5, 30},
+        {"one_empty_scan.jpg", GrayProgressiveJpegOfScans(23000, 23000, 1, true), early, 0.5, 30},
+        {"empty_scans.jpg", GrayProgressiveJpegOfScans(23000, 23000, 1000, true), early, 0.5, 30},
+        {"endless_scans.jpg", GrayProgressiveJpegOfScans(4000, 4000, 150, false), "JPG: Scan count invalid", 5, 80},
+        {"shared_strips.tif", TiffOfSharedStrips(18000, 18000), "TIFF: Unexpected end of file", 0.5, 30},
+        {"empty_frame.gif", GifOfEmptyFrame(8000, 8000), "", 5, 64 * 1.5}, // a 64 MB screen
+    };
+    for (const auto& c : cases) {
+        const QString path = folder.write(c.name, c.data);
+        const std::atomic<bool> going{false};
+        ThumbResult result;
+        QElapsedTimer clock;
+        clock.start();
+        const double megabytes = peakMegabytesDuring([&] { result = LoadThumbnail({path, 90, 75, 1, 90, 75, 8}, going); });
+        const double seconds = clock.elapsed() / 1000.0;
+        EXPECT_EQ(result.failure, c.failure) << c.name;
+        EXPECT_EQ(bool(result.thumbnail), !*c.failure) << c.name;
+        EXPECT_LT(seconds, c.seconds) << c.name;
+        EXPECT_LT(megabytes, c.megabytes) << c.name;
+    }
+}
+
+// A grid closed while a worker reads the scans of a huge progressive file does not wait for it.
+TEST_F(ThumbMaker, ClosingThePoolStopsAProgressiveDecodeInItsScans)
+{
+    TempFolder folder;
+    const QString path = folder.write("scans.jpg", GrayProgressiveJpegOfScans(12000, 12000, 90, false));
+    std::atomic<bool> started{false};
+    QElapsedTimer clock;
+    {
+        ThumbPool pool(1);
+        pool.SetWork([&](const ThumbRequest& request, const std::atomic<bool>& cancelled) {
+            started = true;
+            return LoadThumbnail(request, cancelled);
+        });
+        pool.Submit(1, {path, 90, 75, 1, 90, 75, 8}, 0);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return started.load(); }, 5000));
+        QTest::qWait(200); // inside the scans: the whole decode takes seconds
+        clock.start();
+    }
+    EXPECT_LT(clock.elapsed(), 500);
+}
+
+// Pictures that are merely large still get their thumbnails.
+TEST_F(ThumbMaker, LargeRealPicturesGetTheirThumbnails)
+{
+    TempFolder folder;
+    SaveOptions progressive = CurrentSaveOptions();
+    progressive.JPEGProgressive = true;
+    const struct { const char* name; int width, height; const char* extension; SaveOptions options; } cases[] = {
+        {"baseline.jpg", 12000, 9000, "jpg", CurrentSaveOptions()},
+        {"progressive.jpg", 6000, 4000, "jpg", progressive},
+        {"large.png", 10000, 10000, "png", CurrentSaveOptions()},
+    };
+    for (const auto& c : cases) {
+        QString path;
+        {
+            QBuffer bytes;
+            bytes.open(QIODevice::WriteOnly);
+            MakePatternImage(c.width, c.height, bcn24Bit)->SaveToStreamAs(bytes, c.extension, c.options);
+            path = folder.write(c.name, bytes.data());
+        }
+        const std::atomic<bool> going{false};
+        const ThumbResult result = LoadThumbnail({path, 90, 75, 1, 90, 75, 8}, going);
+        ASSERT_TRUE(result.thumbnail) << c.name << ": " << result.failure.toStdString();
+        EXPECT_EQ(result.picture.size(), FitThumbnailRect(c.width, c.height, 90, 75)->size()) << c.name;
+        EXPECT_GT(result.picture.pixelColor(45, 37).valueF() + result.picture.pixelColor(10, 10).valueF(), 0.1) << c.name;
+    }
 }
 
 } // namespace

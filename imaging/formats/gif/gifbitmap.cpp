@@ -137,44 +137,62 @@ void TGIFSubImage::Draw(QPainter& Painter, const QRect& Target, bool Transparent
 
 // ---- The image's first-frame bitmap ----
 
-TPixelGraphic* TGIFImage::Bitmap()
+bool TGIFImage::hasFirstFrame()
 {
-    if (bitmap_)
-        return bitmap_.get();
-    if (images_.Count() == 0 || images_.Items(0).Empty())
-        return nullptr;
+    return images_.Count() > 0 && !images_.Items(0).Empty();
+}
+
+void TGIFImage::renderFirstFrame(TPixelGraphic& Into)
+{
     TGIFSubImage& first = images_.Items(0);
-    auto bitmap = std::make_unique<TPixelGraphic>();
-    if (first.BoundsRect() == QRect(0, 0, Width(), Height())) {
-        CopyPixelsAndPalette(first.Bitmap(), *bitmap);
+    const bool coversScreen = first.BoundsRect() == QRect(0, 0, Width(), Height());
+    // A frame that covers the screen keeps its own colours; indices past them read as black.
+    const std::vector<TColor> palette = coversScreen ? first.Palette() : GetPalette();
+    try {
+        Into.Allocate(Width(), Height(), bcn8Bit);
+    } catch (const EPixelGraphic&) {
+        RaiseGIF(GifText::NoDIBMemory);
+    }
+    Into.SetPaletteCount(int(palette.size()));
+    for (std::size_t i = 0; i < palette.size(); ++i)
+        Into.SetPaletteEntry(int(i), palette[i]);
+    const std::uint8_t* data = std::as_const(first).Data();
+    if (coversScreen) {
+        for (int y = 0; y < first.Height(); ++y)
+            std::memcpy(Into.ScanLine(y), data + std::int64_t(y) * first.Width(), std::size_t(first.Width()));
     } else {
-        const std::vector<TColor> palette = GetPalette();
-        try {
-            bitmap->Allocate(Width(), Height(), bcn8Bit);
-        } catch (const EPixelGraphic&) {
-            RaiseGIF(GifText::NoDIBMemory);
-        }
-        bitmap->SetPaletteCount(int(palette.size()));
-        for (std::size_t i = 0; i < palette.size(); ++i)
-            bitmap->SetPaletteEntry(int(i), palette[i]);
         // The frame at its place, on index 0, each colour exact where the palette has it.
         const std::array<std::uint8_t, 256> indices = NearestColorIndices(first.Palette(), palette);
         const int width = std::min(first.Width(), Width() - first.Left);
         for (int y = 0; y < first.Height() && first.Top + y < Height() && width > 0; ++y) {
-            const std::uint8_t* in = std::as_const(first).Data() + std::int64_t(y) * first.Width();
-            std::uint8_t* out = bitmap->ScanLine(first.Top + y) + first.Left;
+            const std::uint8_t* in = data + std::int64_t(y) * first.Width();
+            std::uint8_t* out = Into.ScanLine(first.Top + y) + first.Left;
             for (int x = 0; x < width; ++x)
                 out[x] = indices[in[x]];
         }
     }
+    Into.Changed();
+}
+
+TPixelGraphic* TGIFImage::Bitmap()
+{
+    if (bitmap_)
+        return bitmap_.get();
+    if (!hasFirstFrame())
+        return nullptr;
+    auto bitmap = std::make_unique<TPixelGraphic>();
+    renderFirstFrame(*bitmap);
     bitmap_ = std::move(bitmap);
     return bitmap_.get();
 }
 
 void TGIFImage::AssignTo(TPixelGraphic& Dest)
 {
-    TPixelGraphic* bitmap = Bitmap();
-    if (!bitmap)
+    if (bitmap_) {
+        CopyPixelsAndPalette(*bitmap_, Dest);
+        return;
+    }
+    if (!hasFirstFrame())
         RaiseGIF(GifText::NoDIB);
-    CopyPixelsAndPalette(*bitmap, Dest);
+    renderFirstFrame(Dest); // no bitmap of its own kept: the frame is held once more, not twice
 }

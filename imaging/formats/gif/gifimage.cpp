@@ -210,7 +210,7 @@ void TGIFSubImage::SetSize(std::uint16_t Width, std::uint16_t Height)
         return;
     if (ImageByteSize(Width, Height, bcn8Bit) > TPixelGraphic::MaxImageSize)
         RaiseGIF(GifText::NoDIBMemory);
-    data_ = PixelMemory(AllocatePixelMemory(std::size_t(size)), PixelMemoryDeleter{std::size_t(size)});
+    data_ = MakePixelMemory(std::size_t(size));
     if (!data_)
         RaiseGIF(GifText::NoDIBMemory);
     dataSize_ = size;

@@ -443,7 +443,8 @@ public:
     // palette the global map ("Converting...", 24 bits reduced to 256 colours first); null:
     // cleared. Anything else raises "Object type not supported for operation".
     void Assign(PGObject* Source);
-    // Into a pixel image: the first-frame bitmap ("Image has no DIB" without one).
+    // Into a pixel image: the first-frame bitmap ("Image has no DIB" without one), made straight
+    // into Dest when not made yet.
     void AssignTo(TPixelGraphic& Dest);
     // Appends a pixel image (as a new frame) or a copy of a frame; the screen grows to hold it,
     // with warnings. The new frame's index.
@@ -520,6 +521,9 @@ private:
     void reapPainters();
     void painterEnded(TGIFPainter* Painter);
     void dropBitmap();
+    bool hasFirstFrame();
+    // The first-frame bitmap (as Bitmap describes it) made into Into.
+    void renderFirstFrame(TPixelGraphic& Into);
 
     TGIFHeader header_;
     TGIFImageList images_;

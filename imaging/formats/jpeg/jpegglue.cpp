@@ -76,10 +76,10 @@ void initSource(j_decompress_ptr Info)
 
 // Up to a buffer of bytes; 0 at the end of the data, -1 on a read error, -2 when the stream
 // raised (the exception is kept in the errors for RaiseJpegFailure).
-qint64 readStream(JpegSource& Source) noexcept
+qint64 readStream(JpegSource& Source, std::size_t Offset = 0) noexcept
 {
     try {
-        return Source.stream->read(reinterpret_cast<char*>(Source.buffer), qint64(JpegBufferSize));
+        return Source.stream->read(reinterpret_cast<char*>(Source.buffer + Offset), qint64(JpegBufferSize - Offset));
     } catch (...) {
         Source.errors->exception = std::current_exception();
         return -2;
@@ -170,15 +170,22 @@ void termDestination(j_compress_ptr Info)
         leaveLibrary(*destination.errors, JpegFailure::WriteFailed);
 }
 
-// ---- Scan limit ----
+// ---- Scan watch ----
 
 void watchScans(j_common_ptr Info)
 {
     if (!Info->is_decompressor)
         return;
     auto* decompress = reinterpret_cast<j_decompress_ptr>(Info);
+    JpegScanWatch& watch = *reinterpret_cast<JpegScanWatch*>(Info->progress);
     if (decompress->input_scan_number > MaxJpegScans)
-        leaveLibrary(*reinterpret_cast<JpegScanLimit*>(Info->progress)->errors, JpegFailure::TooManyScans);
+        leaveLibrary(*watch.errors, JpegFailure::TooManyScans);
+    if (!watch.events)
+        return;
+    if (!watch.events->BeforeRows(int(decompress->output_height)))
+        leaveLibrary(*watch.errors, JpegFailure::CppException);
+    if (watch.events->Aborted())
+        leaveLibrary(*watch.errors, JpegFailure::Stopped);
 }
 
 } // namespace
@@ -244,6 +251,7 @@ void RaiseJpegFailure(const JpegErrors& Errors)
         throw EPixelGraphic(PGLangStrS1(PgMsg::Failed, QStringLiteral("CreateDIBSection")));
     case JpegFailure::LibraryError:
     case JpegFailure::WarningRaised:
+    case JpegFailure::Stopped:
     case JpegFailure::None:
         break;
     }
@@ -279,9 +287,32 @@ void AttachJpegDestination(j_compress_ptr Info, JpegDestination& Destination, QI
     Info->dest = &Destination.pub;
 }
 
-void AttachJpegScanLimit(j_decompress_ptr Info, JpegScanLimit& Limit, JpegErrors& Errors) noexcept
+void AttachJpegScanWatch(j_decompress_ptr Info, JpegScanWatch& Watch, JpegErrors& Errors) noexcept
 {
-    Limit.errors = &Errors;
-    Limit.pub.progress_monitor = watchScans;
-    Info->progress = &Limit.pub;
+    Watch.errors = &Errors;
+    Watch.events = nullptr;
+    Watch.pub.progress_monitor = watchScans;
+    Info->progress = &Watch.pub;
+}
+
+bool JpegFirstScanIsEmpty(j_decompress_ptr Info) noexcept
+{
+    JpegSource& source = sourceOf(Info);
+    jpeg_source_mgr& pub = source.pub;
+    if (pub.bytes_in_buffer < 2) {
+        // Keep what is left in front and read on behind it (no warning: the decoder gives that).
+        const std::size_t kept = pub.bytes_in_buffer;
+        if (kept == 1)
+            source.buffer[0] = pub.next_input_byte[0];
+        const qint64 got = readStream(source, kept);
+        if (got < 0)
+            return false; // the decoder meets the failure itself
+        pub.next_input_byte = source.buffer;
+        pub.bytes_in_buffer = kept + std::size_t(got);
+        source.startOfFile = false;
+        if (pub.bytes_in_buffer < 2)
+            return pub.bytes_in_buffer == 0 || pub.next_input_byte[0] == 0xFF;
+    }
+    // Inside entropy-coded data 0xFF is followed by 0 (a stuffed byte); anything else is a marker.
+    return pub.next_input_byte[0] == 0xFF && pub.next_input_byte[1] != 0;
 }

@@ -36,6 +36,7 @@ enum class JpegFailure {
     UserAbort,      // Cancel on a warning, or an abort from a progress handler while saving
     WriteFailed,    // the stream did not take the compressed data
     TooManyScans,   // a progressive file that would keep the decoder busy for ever
+    Stopped,        // the abort flag, heard while libjpeg read the scans: not an error
     Unsupported,    // components other than 1 or 3
     TooLarge,       // the decode would need more memory than the library allows
     CppException,   // a C++ exception from our own code inside the session; see Exception
@@ -75,6 +76,8 @@ public:
     bool Begin() noexcept;
     // After each row; Aborted() tells whether the handler set the abort flag.
     bool Row(int Done, int Total) noexcept;
+    // While libjpeg reads the scans, before any row: the handler hears no rows done.
+    bool BeforeRows(int Total) noexcept { return Row(0, Total); }
     bool Aborted() const { return aborted_; }
     bool End() noexcept;
     void EndAfterFailure() noexcept;
@@ -90,8 +93,9 @@ private:
 [[noreturn]] void RaiseJpegFailure(const JpegErrors& Errors);
 
 inline constexpr std::size_t JpegBufferSize = 64 * 1024;
-// More scans than any real progressive file has (about ten): beyond, the file is refused.
-inline constexpr int MaxJpegScans = 1000;
+// Real progressive files have about ten scans, a few dozen when an encoder splits the bands
+// finely; each scan passes over the whole frame, so beyond this the file is refused.
+inline constexpr int MaxJpegScans = 100;
 
 // A data source reading from a stream. At the end of the data it warns ("Premature end of JPEG
 // file") and supplies an end-of-image marker, as libjpeg's own sources do.
@@ -116,13 +120,20 @@ struct JpegDestination {
 void AttachJpegDestination(j_compress_ptr Info, JpegDestination& Destination, QIODevice& Stream,
                            JpegErrors& Errors, JOCTET* Buffer) noexcept;
 
-// Refuses progressive files with more than MaxJpegScans scans.
-struct JpegScanLimit {
+// libjpeg's progress monitor. It refuses progressive files with more than MaxJpegScans scans
+// and, once Events is set (for jpeg_start_decompress, which reads every scan of a progressive
+// file), asks the progress handler for the abort flag after each row of blocks read.
+struct JpegScanWatch {
     jpeg_progress_mgr pub;
     JpegErrors* errors;
+    JpegProgressEvents* events;
 };
-void AttachJpegScanLimit(j_decompress_ptr Info, JpegScanLimit& Limit, JpegErrors& Errors) noexcept;
+void AttachJpegScanWatch(j_decompress_ptr Info, JpegScanWatch& Watch, JpegErrors& Errors) noexcept;
+
+// True when the first scan holds no entropy-coded data: the end of the file or another marker
+// follows its header at once. Call right after jpeg_read_header.
+bool JpegFirstScanIsEmpty(j_decompress_ptr Info) noexcept;
 
 // libjpeg hands back pointers to the first member; these make the casts back sound.
 static_assert(std::is_standard_layout_v<JpegErrors> && std::is_standard_layout_v<JpegSource>
-              && std::is_standard_layout_v<JpegDestination> && std::is_standard_layout_v<JpegScanLimit>);
+              && std::is_standard_layout_v<JpegDestination> && std::is_standard_layout_v<JpegScanWatch>);

@@ -1,6 +1,7 @@
 // Reading JPEG files through libjpeg-turbo (markers: FORMAT.md).
 #include "jpegformat.h"
 #include "jpegglue.h"
+#include "imaging/memorybudget.h"
 #include "imaging/pgmessages.h"
 #include "imaging/orientation.h"
 #include "imaging/pgsettings.h"
@@ -45,8 +46,9 @@ struct DecodeSession {
     jpeg_decompress_struct info{};
     JpegErrors errors;
     JpegSource source{};
-    JpegScanLimit scanLimit{};
+    JpegScanWatch scanWatch{};
     JpegProgressEvents events;
+    BudgetCharge coefficients; // a progressive file's, while libjpeg holds them
     std::uint8_t* bits = nullptr;
     std::int64_t rowBytes = 0;
 };
@@ -65,7 +67,7 @@ void startSession(DecodeSession& s)
 {
     jpeg_create_decompress(&s.info);
     AttachJpegSource(&s.info, s.source, s.stream, s.errors, s.buffer.data());
-    AttachJpegScanLimit(&s.info, s.scanLimit, s.errors);
+    AttachJpegScanWatch(&s.info, s.scanWatch, s.errors);
     s.info.mem->max_memory_to_use = kMaxLibraryMemory;
     if (s.readsOrientation)
         jpeg_save_markers(&s.info, JPEG_APP0 + 1, 0xFFFF); // the Exif block, where the orientation is
@@ -92,6 +94,13 @@ bool stopDecoding(DecodeSession& s) noexcept
     return false;
 }
 
+// The abort flag was heard while libjpeg read the scans: no row was read, and that is no error.
+bool stoppedBeforeRows(DecodeSession& s) noexcept
+{
+    s.errors.failure = JpegFailure::None;
+    return s.events.End() || stopDecoding(s);
+}
+
 int scaleDenominator(const DecodeSession& s)
 {
     if (!s.scale.forBox)
@@ -106,11 +115,11 @@ int scaleDenominator(const DecodeSession& s)
 // image itself, of the frame actually decoded, is checked by Allocate). A file read in several
 // scans (progressive) keeps the coefficients of the whole frame, at full size whatever the
 // output scale: 64 two-byte values per block of every component.
-bool withinMemoryLimit(DecodeSession& s)
+std::int64_t coefficientBytes(DecodeSession& s)
 {
     const jpeg_decompress_struct& info = s.info;
     if (!jpeg_has_multiple_scans(&s.info))
-        return true;
+        return 0;
     std::int64_t coefficients = 0;
     for (int c = 0; c < info.num_components; ++c) {
         const jpeg_component_info& component = info.comp_info[c];
@@ -118,7 +127,7 @@ bool withinMemoryLimit(DecodeSession& s)
         coefficients += roundUp(component.width_in_blocks, component.h_samp_factor)
                         * roundUp(component.height_in_blocks, component.v_samp_factor) * std::int64_t(sizeof(JBLOCK));
     }
-    return coefficients <= TPixelGraphic::MaxImageSize;
+    return coefficients;
 }
 
 // The whole decode in one setjmp frame: libjpeg's errors come back here as a longjmp, and the
@@ -129,8 +138,10 @@ bool runDecode(DecodeSession& s) noexcept
     j_decompress_ptr info = &s.info;
     info->err = InstallJpegErrors(s.errors, s.graphic);
     if (setjmp(s.errors.jump))
-        return stopDecoding(s);
+        return s.errors.failure == JpegFailure::Stopped ? stoppedBeforeRows(s) : stopDecoding(s);
     startSession(s);
+    if (JpegFirstScanIsEmpty(info)) // not one row could be decoded: no picture
+        ERREXIT(info, JWRN_JPEG_EOF);
     info->scale_num = 1;
     info->scale_denom = unsigned(scaleDenominator(s));
     const bool fast = s.scale.forBox || s.graphic.FastJPEGDecode();
@@ -145,14 +156,21 @@ bool runDecode(DecodeSession& s) noexcept
         s.errors.failure = JpegFailure::Unsupported;
         return stopDecoding(s);
     }
-    if (!withinMemoryLimit(s)) {
+    const std::int64_t coefficients = coefficientBytes(s);
+    if (coefficients > TPixelGraphic::MaxImageSize) {
         s.errors.failure = JpegFailure::TooLarge;
         return stopDecoding(s);
     }
     // The image is made (and its size checked) before libjpeg allocates for the decode.
-    if (!RunGuarded(s.errors, [&s] { prepareImage(s); }) || !s.events.Begin())
+    if (!RunGuarded(s.errors, [&s, coefficients] {
+            s.coefficients = ChargeMemoryBudget(coefficients);
+            prepareImage(s);
+        })
+        || !s.events.Begin())
         return stopDecoding(s);
+    s.scanWatch.events = &s.events;
     jpeg_start_decompress(info);
+    s.scanWatch.events = nullptr; // the rows report themselves
     while (info->output_scanline < info->output_height) {
         // The first scanline is the top row, which is stored last.
         JSAMPROW row = s.bits + std::int64_t(info->output_height - 1 - info->output_scanline) * s.rowBytes;

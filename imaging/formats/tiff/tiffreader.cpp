@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace tiff {
@@ -69,14 +70,31 @@ TBitCountNum formatOf(const ImageLayout& Layout)
     return Layout.samplesPerPixel == 1 ? TPixelGraphic::BitCountToNum(int(Layout.bitsPerSample[0])) : bcn24Bit;
 }
 
-// Each strip must be able to hold its rows (the last one all rows left) before anything is
-// made for the image: uncompressed the row bytes, PackBits at least 2 bytes per 128 of them.
+// Bytes covered by a set of ranges, where they overlap counted once.
+std::int64_t coveredBytes(std::vector<std::pair<std::int64_t, std::int64_t>> Ranges)
+{
+    std::sort(Ranges.begin(), Ranges.end());
+    std::int64_t covered = 0, reached = 0;
+    for (const auto& [from, to] : Ranges) {
+        const std::int64_t start = std::max(from, reached);
+        if (to > start)
+            covered += to - start;
+        reached = std::max(reached, to);
+    }
+    return covered;
+}
+
+// The strips must be able to hold the image (the last one all rows left) before anything is
+// made for it: uncompressed the row bytes, PackBits at least 2 bytes per 128 of them. Each
+// strip lies inside the file, and bytes that strips share count once.
 void checkStripsHoldImage(const ImageLayout& Layout, const Source& Data)
 {
     const std::int64_t rowBytes = Layout.RowBytes();
     const std::int64_t perRow = Layout.compression == PackBits ? 2 * ((rowBytes + 127) / 128) : rowBytes;
     const std::int64_t rowsPerStrip = std::int64_t(std::max<std::uint64_t>(Layout.rowsPerStrip, 1));
     const std::size_t strips = Layout.stripOffsets.size();
+    std::vector<std::pair<std::int64_t, std::int64_t>> ranges;
+    std::int64_t needed = 0;
     for (std::size_t k = 0; k < strips; ++k) {
         const std::int64_t first = std::int64_t(k) * rowsPerStrip;
         if (first >= Layout.length)
@@ -84,9 +102,16 @@ void checkStripsHoldImage(const ImageLayout& Layout, const Source& Data)
         const std::int64_t left = Layout.length - first;
         const std::int64_t rows = k + 1 < strips ? std::min(rowsPerStrip, left) : left;
         const std::int64_t need = RowBytesTimesRows(perRow, rows, INT64_MAX);
-        if (need < 0 || !Data.Holds(Layout.stripOffsets[k], need))
+        const std::int64_t offset = Layout.stripOffsets[k];
+        if (need < 0 || !Data.Holds(offset, need))
+            RaiseEndOfFile();
+        ranges.emplace_back(offset, offset + need);
+        needed += need;
+        if (needed > Data.Size()) // more than the file, however the strips overlap
             RaiseEndOfFile();
     }
+    if (coveredBytes(std::move(ranges)) < needed)
+        RaiseEndOfFile();
 }
 
 void setPalette(TPixelGraphic& Graphic, const ImageLayout& Layout)

@@ -102,13 +102,14 @@ TEST_F(Thumbnails, UnreadableSourcesFailAndLeaveNothing)
 {
     const struct { const char* name; QByteArray content; } cases[] = {
         {"damaged.jpg", damagedJpeg()}, {"empty.jpg", {}}, {"huge.jpg", hugeHeaderJpeg()}, {"text.bmp", "BM not a bitmap"},
+        {"no_data.jpg", BaselineJpegWithoutData(2000, 1500)}, // not one row to show
     };
     for (const auto& c : cases) {
         const QString source = folder.write(c.name, c.content);
         EXPECT_FALSE(createthumbnail(source, GetThumbnailName(source), 100, 100, 70)) << c.name;
         EXPECT_FALSE(encodeThumbnail(source, 100, 100, CurrentSaveOptions())) << c.name;
     }
-    EXPECT_EQ(files(), QStringList({"damaged.jpg", "empty.jpg", "huge.jpg", "text.bmp"}));
+    EXPECT_EQ(files(), QStringList({"damaged.jpg", "empty.jpg", "huge.jpg", "no_data.jpg", "text.bmp"}));
     EXPECT_FALSE(createthumbnail(folder.file("missing.jpg"), folder.file("missing_thb.jpg"), 100, 100, 70));
     // A FIFO by either name: by the JPEG decoder or by the library, never waiting for a writer.
     for (const char* name : {"pipe.jpg", "pipe.png"}) {
@@ -118,7 +119,7 @@ TEST_F(Thumbnails, UnreadableSourcesFailAndLeaveNothing)
         EXPECT_FALSE(made) << name;
         QFile::remove(pipe);
     }
-    EXPECT_EQ(files(), QStringList({"damaged.jpg", "empty.jpg", "huge.jpg", "text.bmp"}));
+    EXPECT_EQ(files(), QStringList({"damaged.jpg", "empty.jpg", "huge.jpg", "no_data.jpg", "text.bmp"}));
 }
 
 // 19000 x 19000 would take 1.08 GB at full size, past the library's limit; its 1/8 decode is small.

@@ -5,6 +5,7 @@
 #include "imaging/pixelgraphic.h"
 
 #include <QBuffer>
+#include <QFile>
 
 #include <algorithm>
 #include <cstring>
@@ -838,6 +839,38 @@ QByteArray FormatExampleTiff(bool BigEndian)
     return QByteArray::fromHex(BigEndian ? big : little);
 }
 
+namespace {
+
+double statusMegabytes(const QByteArray& Key)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(Key))
+            return line.mid(Key.size()).trimmed().split(' ').front().toDouble() / 1024;
+    return 0;
+}
+
+} // namespace
+
+void ResetPeakMemory()
+{
+    QFile reset(QStringLiteral("/proc/self/clear_refs"));
+    if (reset.open(QIODevice::WriteOnly))
+        reset.write("5");
+}
+
+double ResidentMegabytes()
+{
+    return statusMegabytes("VmRSS:");
+}
+
+double PeakResidentMegabytes()
+{
+    return statusMegabytes("VmHWM:");
+}
+
 std::unique_ptr<TPixelGraphic> MakePatternImage(int Width, int Height, TBitCountNum BitCountNum)
 {
     auto image = std::make_unique<TPixelGraphic>();
@@ -1215,6 +1248,25 @@ std::vector<Seed> gifSeeds()
 
 } // namespace
 
+namespace {
+
+void patchFrameSize(QByteArray& Jpeg, const QByteArray& FrameMarker, int Width, int Height)
+{
+    const qsizetype sof = Jpeg.indexOf(FrameMarker);
+    Jpeg[sof + 5] = char(Height >> 8);
+    Jpeg[sof + 6] = char(Height & 0xFF);
+    Jpeg[sof + 7] = char(Width >> 8);
+    Jpeg[sof + 8] = char(Width & 0xFF);
+}
+
+// The length of the marker segment at At (its two marker bytes included).
+qsizetype segmentLength(const QByteArray& Jpeg, qsizetype At)
+{
+    return 2 + (quint8(Jpeg[At + 2]) << 8 | quint8(Jpeg[At + 3]));
+}
+
+} // namespace
+
 QByteArray FlatBaselineJpeg(int Width, int Height)
 {
     const auto big16 = [](QByteArray& out, int v) {
@@ -1246,12 +1298,56 @@ QByteArray ProgressiveJpegClaiming(int Width, int Height)
     SaveOptions progressive = CurrentSaveOptions();
     progressive.JPEGProgressive = true;
     QByteArray jpeg = savedAs(*MakePatternImage(16, 16, bcn24Bit), "jpg", progressive);
-    const qsizetype sof = jpeg.indexOf(QByteArray::fromHex("FFC2"));
-    jpeg[sof + 5] = char(Height >> 8);
-    jpeg[sof + 6] = char(Height & 0xFF);
-    jpeg[sof + 7] = char(Width >> 8);
-    jpeg[sof + 8] = char(Width & 0xFF);
+    patchFrameSize(jpeg, QByteArray::fromHex("FFC2"), Width, Height);
     return jpeg;
+}
+
+QByteArray BaselineJpegWithoutData(int Width, int Height)
+{
+    QByteArray jpeg = FlatBaselineJpeg(8, 8);
+    patchFrameSize(jpeg, QByteArray::fromHex("FFC0"), Width, Height);
+    const qsizetype sos = jpeg.indexOf(QByteArray::fromHex("FFDA"));
+    return jpeg.left(sos + segmentLength(jpeg, sos));
+}
+
+QByteArray GrayProgressiveJpegOfScans(int Width, int Height, int Scans, bool FirstScanEmpty)
+{
+    SaveOptions progressive = CurrentSaveOptions();
+    progressive.JPEGProgressive = true;
+    QByteArray jpeg = savedAs(*MakePatternImage(16, 16, bcn8Bit), "jpg", progressive);
+    patchFrameSize(jpeg, QByteArray::fromHex("FFC2"), Width, Height);
+    // Every scan runs from its header to the next scan's (tables between scans go with it).
+    const QByteArray sosMarker = QByteArray::fromHex("FFDA");
+    std::vector<qsizetype> starts;
+    for (qsizetype at = jpeg.indexOf(sosMarker); at >= 0; at = jpeg.indexOf(sosMarker, at + 2))
+        starts.push_back(at);
+    const qsizetype end = jpeg.size() - 2; // the end-of-image marker
+    const auto scan = [&](std::size_t i) { return jpeg.mid(starts[i], (i + 1 < starts.size() ? starts[i + 1] : end) - starts[i]); };
+    const auto headerOf = [&](std::size_t i) { return jpeg.mid(starts[i], segmentLength(jpeg, starts[i])); };
+    QByteArray out = jpeg.left(starts[0]) + (FirstScanEmpty ? headerOf(0) : scan(0));
+    for (std::size_t i = 1; i < std::size_t(Scans); ++i)
+        out += FirstScanEmpty ? headerOf(1) : scan(i < starts.size() ? i : 1);
+    return out + QByteArray::fromHex("FFD9");
+}
+
+QByteArray TiffOfSharedStrips(int Width, int Height)
+{
+    QByteArray row; // PackBits: runs of up to 128 zeros, two bytes each
+    for (int left = 3 * Width; left > 0; left -= 128) {
+        const int run = std::min(left, 128);
+        row.append(char(run == 1 ? 0 : 257 - run));
+        row.append('\0');
+    }
+    TiffImage image = TiffStripImage(std::uint32_t(Width), std::uint32_t(Height), 2, {8, 8, 8}, 1, {row}, 32773);
+    image.fields.push_back({273, 4, std::vector<std::uint32_t>(std::size_t(Height), 8)}); // the strip after the header
+    image.fields.push_back({279, 4, std::vector<std::uint32_t>(std::size_t(Height), std::uint32_t(row.size()))});
+    return TiffFile({image});
+}
+
+QByteArray GifOfEmptyFrame(int Width, int Height)
+{
+    return GifFile(Width, Height, {RGBColor(0, 0, 0), RGBColor(255, 255, 255)},
+                   GifImageBlock(0, 0, Width, Height, 0, {}, {}, 2));
 }
 
 QByteArray ExifOrientationPayload(int Orientation, bool BigEndian)

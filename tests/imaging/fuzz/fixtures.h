@@ -204,6 +204,25 @@ QByteArray ExifOrientationPayload(int Orientation, bool BigEndian = true);
 // The file with an APP1 segment of Payload put right after its start marker.
 QByteArray WithApp1(const QByteArray& Jpeg, const QByteArray& Payload);
 
+// ---- Files that claim more than they hold ----
+// FlatBaselineJpeg's header for Width x Height, ending right after the scan header.
+QByteArray BaselineJpegWithoutData(int Width, int Height);
+// A gray progressive JPEG of a 16 x 16 picture claiming Width x Height, of Scans scans: the
+// picture's own (its first holding data unless FirstScanEmpty), then its first AC scan again
+// and again, or only scan headers when the first is empty.
+QByteArray GrayProgressiveJpegOfScans(int Width, int Height, int Scans, bool FirstScanEmpty);
+// An RGB PackBits TIFF of one-row strips that all start at one offset, where one row is.
+QByteArray TiffOfSharedStrips(int Width, int Height);
+// A GIF whose one frame covers a Width x Height screen and holds no pixels.
+QByteArray GifOfEmptyFrame(int Width, int Height);
+
+// ---- Memory ----
+// The high-water mark of the process's resident memory starts again from what it holds now.
+void ResetPeakMemory();
+// Resident memory now, and its high-water mark, in megabytes.
+double ResidentMegabytes();
+double PeakResidentMegabytes();
+
 // ---- Images ----
 // A deterministic picture: colour gradients with a few hard edges; for palette formats the
 // indices cycle through the palette (8 bits: pGray256; 4 bits: pSys16; 1 bit: pBlackWhite).

@@ -667,6 +667,23 @@ TEST_F(Jpeg, ProgressiveFilesWithEndlessScansAreRefused)
                     EPGJPGFileFormatReaderWriter, "JPG: Scan count invalid");
 }
 
+// libjpeg reads every scan of a progressive file before the first row: the abort flag is heard
+// there too, and stops the load as quietly as between rows, the image left as it was made.
+TEST_F(Jpeg, AbortIsHeardWhileTheScansAreRead)
+{
+    TPixelGraphic image;
+    image.SetWarningAction(waIgnore);
+    std::vector<int> heard;
+    image.SetOnProgress([&](PGObject*, int done, int, bool& abort) {
+        heard.push_back(done);
+        abort = true;
+    });
+    LoadBytes(image, GrayProgressiveJpegOfScans(2000, 1000, 90, false));
+    EXPECT_EQ(heard, std::vector<int>({0}));
+    EXPECT_EQ(image.Width(), 2000);
+    EXPECT_EQ(image.Height(), 1000);
+}
+
 // Damaged files kept in tests/imaging/crashers fail cleanly with the format's message.
 TEST_F(Jpeg, CrashersFailCleanly)
 {
