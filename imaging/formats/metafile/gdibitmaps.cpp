@@ -75,8 +75,12 @@ std::optional<QImage> GdiPlayer::DecodeBitmap(const DibParts& Dib)
     if (!header)
         return std::nullopt;
     const std::int64_t width = header->width, height = std::abs(std::int64_t(header->height));
-    if (width <= 0 || height <= 0 || width * height > bitmapBudget_)
+    if (width <= 0 || height <= 0)
         return std::nullopt;
+    if (width * height > bitmapBudget_) {
+        ++bitmapsLeftOut_;
+        return std::nullopt;
+    }
     QByteArray packed;
     if (Dib.usage == dibRgbColors) {
         packed = JoinDib(Dib);

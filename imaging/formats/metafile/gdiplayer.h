@@ -234,6 +234,8 @@ public:
     // indices looked up in the selected palette); none when it is damaged or past what is left
     // of the playback's bitmap budget.
     std::optional<QImage> DecodeBitmap(const DibParts& Dib);
+    // Bitmaps left out because the bitmap budget was spent.
+    int BitmapsLeftOut() const { return bitmapsLeftOut_; }
     // A device-dependent bitmap (monochrome: text and background colours).
     std::optional<QImage> DecodeDeviceBitmap(std::span<const std::uint8_t> Bitmap);
     // Brushes of a bitmap; a placeholder when the bitmap cannot be had. A monochrome brush
@@ -416,6 +418,7 @@ private:
     bool inPath_ = false;
     QPainterPath path_; // output pixels
     std::int64_t bitmapBudget_ = BitmapPixelBudget;
+    int bitmapsLeftOut_ = 0;
     double penLimit_;
     bool canDrawText_;
     bool clipDirty_ = true;

@@ -1,10 +1,12 @@
 // The metafile readers: the two stream paths, the picture's size, its palette and playback onto
 // the image's canvas.
+#include "gdiplayer.h"
 #include "metafileformat.h"
 #include "metafilesupport.h"
 
 #include "imaging/bytestream.h"
 #include "imaging/pgcanvas.h"
+#include "imaging/pgmessages.h"
 #include "imaging/pgsettings.h"
 #include "imaging/pixelgraphic.h"
 #include "imaging/progressscope.h"
@@ -105,6 +107,25 @@ int paletteBits(std::size_t Count)
     if (Count <= 16)
         return 4;
     return 8;
+}
+
+// Bitmaps that the playback's budget left out are said, never kept silent; cancelling the
+// warning aborts the load.
+void reportBitmapsLeftOut(const TPixelGraphic& Graphic, int Count)
+{
+    if (Count == 0)
+        return;
+    const QString text = QStringLiteral("Metafile: %1 bitmap(s) past the limit of %2 bitmap pixels per picture left out")
+                             .arg(Count)
+                             .arg(metafile::GdiPlayer::BitmapPixelBudget);
+    switch (Graphic.RespondToWarning(QStringLiteral("Metafile-Warning"), text)) {
+    case TWarningResponse::Continue:
+        return;
+    case TWarningResponse::Abort:
+        throw EPixelGraphic(PGLangStr(PgMsg::Aborted));
+    case TWarningResponse::Raise:
+        throw EPixelGraphic(text);
+    }
 }
 
 // The canvas's changing hook for the length of a load; when it ends, whatever way, the hook
@@ -271,11 +292,13 @@ void tWMFFileFormatReader::Load(QIODevice& Stream, TPixelGraphic& Graphic, int /
     Graphic.Clear();
 
     report();
+    int bitmapsLeftOut;
     {
         UpdateScope update(Graphic);
-        metafile.Draw(Graphic.Canvas().Painter());
+        bitmapsLeftOut = metafile.Draw(Graphic.Canvas().Painter());
     }
     Graphic.FlushCanvas();
+    reportBitmapsLeftOut(Graphic, bitmapsLeftOut);
     report();
 }
 
