@@ -693,57 +693,42 @@ TEST_F(GdiPlayback, DamagedRecordsAreSkipped)
 TEST_F(GdiPlayback, RecordsThatWorkOnPixelsAllPlayOnLargePictures)
 {
     // Eleven flood fills over the whole of a 2000 x 2000 picture (44 million pixels, red and
-    // green by turns, red the last), then the record of each case: every one of them is drawn.
-    const auto afterFills = [](const std::function<void(EmfRecords&)>& Record) {
-        EmfRecords r;
-        for (int i = 0; i < 11; ++i)
-            r.Add(eCreateBrush, {1, 0, i % 2 ? kGreen : kRed, 0}).Add(eSelectObject, {1})
-                .Add(eExtFloodFill, {5, 5, i == 0 ? kWhite : i % 2 ? kRed : kGreen, 1});
-        Record(r);
-        EmfFrame frame;
-        frame.frame[2] = frame.frame[3] = 52917; // 2000 x 2000 pixels
-        frame.handles = 3;
-        return r.Metafile(frame);
-    };
-    // Two logical units across the picture, for bitmaps of two pixels.
-    const auto halves = [](EmfRecords& r) -> EmfRecords& {
-        return r.Add(eSetMapMode, {8}).Add(eSetWindowExt, {2, 2}).Add(eSetViewportExt, {2000, 2000});
-    };
-    const auto white = RecordBitmap(2, {{kWhite, kWhite}, {kWhite, kWhite}});
-    const auto blue = RecordBitmap(2, {{kBlue, kBlue}, {kBlue, kBlue}});
-    const auto mask = RecordMonoBitmap(2, {{1, 0}, {0, 1}});
+    // green by turns, red the last), then one record of each kind that works pixel by pixel,
+    // each in a part of its own: every one of them is drawn.
+    EmfRecords r;
+    for (int i = 0; i < 11; ++i)
+        r.Add(eCreateBrush, {1, 0, i % 2 ? kGreen : kRed, 0}).Add(eSelectObject, {1})
+            .Add(eExtFloodFill, {5, 5, i == 0 ? kWhite : i % 2 ? kRed : kGreen, 1});
+    emfFill(r, kBlue, 2).Add(eRectangle, {100, 100, 300, 300});
+    emfFill(r, kGreen, 2).Add(eExtFloodFill, {200, 200, kBlue, 1});
     Body gradient{0, 0, 0, 0, 2, 1, 0};
-    vertex(vertex(gradient, 0, 0, kRed), 2000, 2000, kBlue)({0, 1});
+    vertex(vertex(gradient, 0, 400, kRed), 2000, 800, kBlue)({0, 1});
+    r.Add(eGradientFill, gradient);
+    const auto white = RecordBitmap(2, {{kWhite, kWhite}, {kWhite, kWhite}});
+    r.Add(eCreateBrush, {2, 0, kBlue, 0}).Add(eSelectObject, {2}); // the pattern where the source is white
+    r.Add(eStretchDIBits, Body{0, 0, 0, 0, 0, 800, 0, 0, 2, 2}.Dib(white, 0, true)({0x00E20746, 2000, 200}));
+    // Four logical units across the picture, for a mask of two pixels.
+    r.Add(eSetMapMode, {8}).Add(eSetWindowExt, {4, 4}).Add(eSetViewportExt, {2000, 2000});
+    const auto blue = RecordBitmap(2, {{kBlue, kBlue}, {kBlue, kBlue}});
+    r.Add(eMaskBlt, transfer({2, 2, 2, 2}, 0xAACC0020, blue)({0, 0}).Dib(RecordMonoBitmap(2, {{1, 0}, {0, 1}})));
+    EmfFrame frame;
+    frame.frame[2] = frame.frame[3] = 52917; // 2000 x 2000 pixels
+    frame.handles = 3;
+    TPixelGraphic image;
+    LoadBytes(image, r.Metafile(frame));
+    ASSERT_EQ(image.Width(), 2000);
     const struct {
         const char* name;
-        QByteArray metafile;
         std::vector<Sample> samples;
     } cases[] = {
-        {"the last flood fill", afterFills([](EmfRecords&) {}), {{1000, 1000, kRed}, {1999, 1999, kRed}}},
-        {"a small flood fill",
-         afterFills([](EmfRecords& r) {
-             emfFill(r, kBlue, 2).Add(eRectangle, {100, 100, 300, 300});
-             emfFill(r, kGreen, 2).Add(eExtFloodFill, {200, 200, kBlue, 1});
-         }),
-         {{200, 200, kGreen}, {101, 101, kGreen}, {50, 50, kRed}}},
-        {"a gradient across the picture", afterFills([&](EmfRecords& r) { r.Add(eGradientFill, gradient); }),
-         {{0, 1000, kRed}, {1999, 1000, kBlue}}},
-        {"a transfer of pattern and source (the pattern where the source is white)",
-         afterFills([&](EmfRecords& r) {
-             r.Add(eCreateBrush, {2, 0, kBlue, 0}).Add(eSelectObject, {2});
-             r.Add(eStretchDIBits, Body{0, 0, 0, 0, 0, 0, 0, 0, 2, 2}.Dib(white, 0, true)({0x00E20746, 2000, 2000}));
-         }),
-         {{0, 0, kBlue}, {1000, 1000, kBlue}, {1999, 1999, kBlue}}},
-        {"a transfer through a mask",
-         afterFills([&](EmfRecords& r) { halves(r).Add(eMaskBlt, transfer({0, 0, 2, 2}, 0xAACC0020, blue)({0, 0}).Dib(mask)); }),
-         {{500, 500, kBlue}, {1500, 500, kRed}, {500, 1500, kRed}, {1500, 1500, kBlue}}},
+        {"the last of the flood fills", {{1000, 10, kRed}, {10, 1999, kRed}}},
+        {"a small flood fill", {{200, 200, kGreen}, {101, 101, kGreen}, {50, 50, kRed}}},
+        {"a gradient across the picture", {{0, 600, kRed}, {1999, 600, kBlue}}},
+        {"a transfer of pattern and source", {{0, 800, kBlue}, {1999, 999, kBlue}, {500, 1001, kRed}}},
+        {"a transfer through a mask", {{1250, 1250, kBlue}, {1750, 1250, kRed}, {1250, 1750, kRed}, {1750, 1750, kBlue}}},
     };
-    for (const auto& c : cases) {
-        TPixelGraphic image;
-        LoadBytes(image, c.metafile);
-        ASSERT_EQ(image.Width(), 2000) << c.name;
+    for (const auto& c : cases)
         expectSamples(image, c.samples, c.name);
-    }
 }
 
 TEST_F(GdiPlayback, AMixedFillAndOutlineOfManyPointsMixesOnce)
