@@ -10,12 +10,6 @@ namespace {
 constexpr std::int64_t kNullPen = 0x80000008;
 constexpr TColor kRed = RGBColor(255, 0, 0), kBlue = RGBColor(0, 0, 255);
 
-void append16(QByteArray& Out, int Value)
-{
-    Out.append(char(Value & 0xFF));
-    Out.append(char((Value >> 8) & 0xFF));
-}
-
 // Count points scattered over the square from Margin to Side - Margin, as 16-bit x, y pairs:
 // a polygon through them crosses itself about Count squared times. The same every run.
 QByteArray scribblePoints(int Count, int Side, int Margin)
@@ -26,8 +20,8 @@ QByteArray scribblePoints(int Count, int Side, int Margin)
         state = state * 1103515245u + 12345u;
         return Margin + int((state >> 8) % std::uint32_t(Side - 2 * Margin));
     };
-    for (int i = 0; i < 2 * Count; ++i)
-        append16(points, next());
+    for (int i = 0; i < Count; ++i)
+        points += WmfWords({next(), next()});
     return points;
 }
 
@@ -62,9 +56,7 @@ QByteArray xorScribbleWmf(int Points, int Side)
     r.Add(0x02FC, {0, 0xFF, 0, 0}).Add(0x012D, {0});          // red brush
     r.Add(0x02FA, {0, 3, 0, 0, 0xFF}).Add(0x012D, {1});       // blue pen, 3 wide
     r.Add(0x0104, {7});                                       // xor
-    QByteArray polygon;
-    append16(polygon, Points);
-    r.Add(0x0324, polygon + scribblePoints(Points, Side, 10));
+    r.Add(0x0324, WmfWords({Points}) + scribblePoints(Points, Side, 10));
     return PlaceableHeader(0, 0, Side, Side, 96) + r.Metafile(2);
 }
 
@@ -113,7 +105,7 @@ QByteArray fullThreeOperandBlt(int Side)
     return r.Metafile(pixelsFrame(Side, Side));
 }
 
-// Records of text a font 4096 pixels high, overprinted, about Bytes long.
+// Strings in a font 4096 pixels high, overprinted, about Bytes of them.
 QByteArray bigText(int Side, int Bytes)
 {
     EmfRecords r;
@@ -124,7 +116,7 @@ QByteArray bigText(int Side, int Bytes)
     r.Add(82, EmfBody{1, -4096, 0, 0, 0, 700}.Raw(QByteArray(8, '\0') + face)).Add(37, {1});
     QByteArray text;
     for (int i = 0; i < 16; ++i)
-        append16(text, 'W' + i % 3);
+        text += WmfWords({'W' + i % 3});
     constexpr int recordSize = 8 + 76 + 32;
     for (int i = 0; i * recordSize < Bytes; ++i)
         r.Add(84, EmfBody{0, 0, 0, 0, 1, 0, 0, (i * 97) % Side - Side / 4, (i * 53) % Side, 16, 76, 0, 0, 0, 0, 0, 0}
@@ -155,7 +147,7 @@ QByteArray clipPaths(int Side, int Bytes)
     return r.Metafile(pixelsFrame(Side, Side));
 }
 
-// 80 bytes: a placeable box of 32767 units at 167 per inch (18836 pixels square, just under
+// 82 bytes: a placeable box of 32767 units at 167 per inch (18836 pixels square, just under
 // the image memory limit) and a rectangle.
 QByteArray bigBox()
 {
