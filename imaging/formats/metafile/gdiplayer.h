@@ -299,8 +299,6 @@ public:
     // Rectangles a region may hold, and entries of a user pen style that count.
     static constexpr std::size_t MaxRegionRects = 4096;
     static constexpr std::size_t MaxDashes = 16;
-    // Pixels of a band of rows that raster operations work on at a time.
-    static constexpr std::int64_t StripPixels = std::int64_t(1) << 20;
 
 private:
     struct DcState {
@@ -384,6 +382,8 @@ private:
     // pixels covered.
     void ropBlit(const QPolygonF& Area, const OutputLayer& Source, std::uint8_t Foreground, const OutputLayer& Mask = {},
                  std::uint8_t Background = 0);
+    // Pixels of a band of rows that raster operations work on at a time.
+    static constexpr std::int64_t StripPixels = std::int64_t(1) << 20;
     void ropStrip(const QPolygonF& Area, const QRect& Strip, const OutputLayer& Source, std::uint8_t Foreground,
                   const OutputLayer& Mask, std::uint8_t Background, bool UsesPattern, const QImage* Target);
     // A bitmap as it lands on the output; none without an image.
