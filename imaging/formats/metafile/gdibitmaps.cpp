@@ -78,7 +78,7 @@ std::optional<QImage> GdiPlayer::DecodeBitmap(const DibParts& Dib)
     if (width <= 0 || height <= 0)
         return std::nullopt;
     if (width * height > bitmapBudget_) {
-        ++bitmapsLeftOut_;
+        ++recordsLeftOut_;
         return std::nullopt;
     }
     QByteArray packed;

@@ -1017,8 +1017,10 @@ QRegion GdiPlayer::regionOf(const QRectF& Logical) const
 
 void GdiPlayer::setClip(std::optional<QRegion> Clip)
 {
-    if (Clip && Clip->rectCount() > kMaxClipRects)
+    if (Clip && Clip->rectCount() > kMaxClipRects) {
+        ++recordsLeftOut_;
         return;
+    }
     state_.clip = std::move(Clip);
     clipDirty_ = true;
 }
@@ -1064,8 +1066,10 @@ void GdiPlayer::SelectClipRects(std::span<const QRectF> Rects, std::uint32_t Mod
             setClip(std::nullopt); // no region: no clipping
         return;
     }
-    if (Rects.size() > MaxRegionRects)
+    if (Rects.size() > MaxRegionRects) {
+        ++recordsLeftOut_;
         return;
+    }
     combineClip(deviceRegion(Rects), Mode);
 }
 
@@ -1114,11 +1118,13 @@ std::optional<QRegion> GdiPlayer::effectiveClip() const
 
 // ---- Regions ----
 
-QRegion GdiPlayer::regionOf(std::span<const QRectF> Logical) const
+QRegion GdiPlayer::regionOf(std::span<const QRectF> Logical)
 {
     QRegion region;
-    if (Logical.size() > MaxRegionRects)
+    if (Logical.size() > MaxRegionRects) {
+        ++recordsLeftOut_;
         return region;
+    }
     for (const QRectF& rect : Logical)
         region += regionOf(rect);
     return region;

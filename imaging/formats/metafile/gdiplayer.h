@@ -234,8 +234,10 @@ public:
     // indices looked up in the selected palette); none when it is damaged or past what is left
     // of the playback's bitmap budget.
     std::optional<QImage> DecodeBitmap(const DibParts& Dib);
-    // Bitmaps left out because the bitmap budget was spent.
-    int BitmapsLeftOut() const { return bitmapsLeftOut_; }
+    // Records left out by a bound of the playback: a bitmap past what is left of the bitmap
+    // budget, a region of more rectangles than a region may hold, a clip region past the
+    // rectangles a clip may hold.
+    int RecordsLeftOut() const { return recordsLeftOut_; }
     // A device-dependent bitmap (monochrome: text and background colours).
     std::optional<QImage> DecodeDeviceBitmap(std::span<const std::uint8_t> Bitmap);
     // Brushes of a bitmap; a placeholder when the bitmap cannot be had. A monochrome brush
@@ -361,7 +363,7 @@ private:
     void setClip(std::optional<QRegion> Clip);
     void combineClip(const QRegion& Region, std::uint32_t Mode);
     QRegion regionOf(const QRectF& Logical) const;
-    QRegion regionOf(std::span<const QRectF> Logical) const;
+    QRegion regionOf(std::span<const QRectF> Logical);
     QRegion deviceRegion(std::span<const QRectF> Rects) const;
     QRegion outputRegion() const;
     // Where drawing may land now: the clip and meta regions; none when both are open.
@@ -418,7 +420,7 @@ private:
     bool inPath_ = false;
     QPainterPath path_; // output pixels
     std::int64_t bitmapBudget_ = BitmapPixelBudget;
-    int bitmapsLeftOut_ = 0;
+    int recordsLeftOut_ = 0;
     double penLimit_;
     bool canDrawText_;
     bool clipDirty_ = true;

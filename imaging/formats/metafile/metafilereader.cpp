@@ -1,6 +1,5 @@
 // The metafile readers: the two stream paths, the picture's size, its palette and playback onto
 // the image's canvas.
-#include "gdiplayer.h"
 #include "metafileformat.h"
 #include "metafilesupport.h"
 
@@ -109,15 +108,13 @@ int paletteBits(std::size_t Count)
     return 8;
 }
 
-// Bitmaps that the playback's budget left out are said, never kept silent; cancelling the
+// Records that a bound of the playback left out are said, never kept silent; cancelling the
 // warning aborts the load.
-void reportBitmapsLeftOut(const TPixelGraphic& Graphic, int Count)
+void reportRecordsLeftOut(const TPixelGraphic& Graphic, int Count)
 {
     if (Count == 0)
         return;
-    const QString text = QStringLiteral("Metafile: %1 bitmap(s) past the limit of %2 bitmap pixels per picture left out")
-                             .arg(Count)
-                             .arg(metafile::GdiPlayer::BitmapPixelBudget);
+    const QString text = QStringLiteral("Metafile: %1 record(s) past the playback's limits left out").arg(Count);
     switch (Graphic.RespondToWarning(QStringLiteral("Metafile-Warning"), text)) {
     case TWarningResponse::Continue:
         return;
@@ -292,13 +289,13 @@ void tWMFFileFormatReader::Load(QIODevice& Stream, TPixelGraphic& Graphic, int /
     Graphic.Clear();
 
     report();
-    int bitmapsLeftOut;
+    int recordsLeftOut;
     {
         UpdateScope update(Graphic);
-        bitmapsLeftOut = metafile.Draw(Graphic.Canvas().Painter());
+        recordsLeftOut = metafile.Draw(Graphic.Canvas().Painter());
     }
     Graphic.FlushCanvas();
-    reportBitmapsLeftOut(Graphic, bitmapsLeftOut);
+    reportRecordsLeftOut(Graphic, recordsLeftOut);
     report();
 }
 

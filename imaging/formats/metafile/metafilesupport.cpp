@@ -215,7 +215,7 @@ int MetafileSupport::Draw(QPainter& Painter) const
         walkEnhancedRecords(data_, skippingDamaged(metafile::PlayEnhancedRecord));
     else
         walkWindowsRecords(data_, skippingDamaged(metafile::PlayWindowsRecord));
-    return player.BitmapsLeftOut();
+    return player.RecordsLeftOut();
 }
 
 std::optional<PlaybackFrame> MetafileSupport::windowsFrame() const

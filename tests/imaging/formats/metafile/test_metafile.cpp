@@ -473,16 +473,22 @@ TEST_F(Metafile, PlaybackStaysBounded)
     EXPECT_EQ(image.Width(), 100);
 }
 
-TEST_F(Metafile, BitmapsPastTheBudgetAreSaidInAWarning)
+TEST_F(Metafile, RecordsPastThePlaybacksLimitsAreSaidInAWarning)
 {
-    // A bitmap of 10000 x 10000 pixels (past the 2^26 a picture may decode), then a rectangle.
+    // A bitmap of 10000 x 10000 pixels (past the 2^26 a picture may decode) and a region of
+    // 4097 rectangles, then a rectangle that still shows.
     const QByteArray header = EmfBody{40, 10000, 10000, 0x00180001, 0, 0, 0, 0, 0, 0}; // 24 bits, no pixels
+    EmfBody region{0, 0, 0, 0, 32 + 16 * 4097, 0x80000004};
+    region({32, 1, 4097, 16 * 4097, 0, 0, 0, 0});
+    for (int i = 0; i < 4097; ++i)
+        region({i % 96, 0, i % 96 + 1, 10});
     EmfRecords records;
     records.Add(eStretchDIBits,
                 EmfBody{0, 0, 0, 0, 0, 0, 0, 0, 10000, 10000}.Dib({header, QByteArray(4, '\0')}, 0, true)({0x00CC0020, 96, 96}));
+    records.Add(71, region); // FillRgn
     emfFill(records, kRed).Add(eRectangle, {20, 20, 80, 80});
     const QByteArray bytes = records.Metafile(square96());
-    const QString text = "Metafile: 1 bitmap(s) past the limit of 67108864 bitmap pixels per picture left out";
+    const QString text = "Metafile: 2 record(s) past the playback's limits left out";
     platform::ScriptedPromptService prompts;
     TPixelGraphic image;
     image.SetPromptService(&prompts);
@@ -490,7 +496,7 @@ TEST_F(Metafile, BitmapsPastTheBudgetAreSaidInAWarning)
     image.SetWarningAction(waIgnore);
     LoadBytes(image, bytes);
     EXPECT_TRUE(prompts.calls().isEmpty());
-    expectSamples(image, {{50, 50, kRed}}, "ignored");
+    expectSamples(image, {{50, 50, kRed}, {5, 5, kWhite}}, "ignored");
 
     image.SetWarningAction(waShow);
     LoadBytes(image, bytes);
