@@ -147,6 +147,30 @@ QByteArray clipPaths(int Side, int Bytes)
     return r.Metafile(pixelsFrame(Side, Side));
 }
 
+// Clip paths of 300 small triangles each (PolyPolygon16), set and joined by turns, each
+// followed by a rectangle, about Bytes long.
+QByteArray clipFigures(int Side, int Bytes)
+{
+    EmfRecords r;
+    r.Add(39, {1, 0, kRed, 0}).Add(37, {1}).Add(37, {kNullPen});
+    constexpr int figures = 300;
+    QByteArray counts;
+    for (int i = 0; i < figures; ++i)
+        counts += EmfBody{3};
+    const QByteArray spots = scribblePoints(figures, Side - 40, 0);
+    for (int i = 0; i * (figures * 16 + 90) < Bytes; ++i) {
+        QByteArray corners;
+        for (int f = 0; f < figures; ++f) {
+            const int x = std::uint8_t(spots[4 * f]) | std::uint8_t(spots[4 * f + 1]) << 8;
+            const int y = std::uint8_t(spots[4 * f + 2]) | std::uint8_t(spots[4 * f + 3]) << 8;
+            corners += WmfWords({x + i % 40, y, x + 30, y + 5, x + 10, y + 35});
+        }
+        r.Add(59, {}).Add(91, EmfBody{0, 0, Side, Side, figures, 3 * figures}.Raw(counts + corners));
+        r.Add(60, {}).Add(67, {i % 2 ? 2 : 5}).Add(43, {0, 0, Side, Side});
+    }
+    return r.Metafile(pixelsFrame(Side, Side));
+}
+
 // 82 bytes: a placeable box of 32767 units at 167 per inch (18836 pixels square, just under
 // the image memory limit) and a rectangle.
 QByteArray bigBox()
@@ -175,6 +199,7 @@ std::vector<HostileMetafile> HostileMetafiles()
         {"big_text_120k.emf", bigText(2000, 120 << 10)},
         {"patblt_4000.wmf", fullPatBlts(4000, 90 << 10)},
         {"clip_paths.emf", clipPaths(2000, 320 << 10)},
+        {"clip_figures.emf", clipFigures(2000, 320 << 10)},
         {"big_box.wmf", bigBox()},
     };
 }
