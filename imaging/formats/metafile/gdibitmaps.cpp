@@ -6,6 +6,7 @@
 #include "packeddib.h"
 #include "rasterops.h"
 #include "recordreader.h"
+#include "spreadfill.h"
 
 #include "imaging/formats/bmp/bmpformat.h"
 #include "imaging/pixelgraphic.h"
@@ -13,6 +14,7 @@
 #include <QBuffer>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 
 namespace metafile {
@@ -73,8 +75,12 @@ std::optional<QImage> GdiPlayer::DecodeBitmap(const DibParts& Dib)
     if (!header)
         return std::nullopt;
     const std::int64_t width = header->width, height = std::abs(std::int64_t(header->height));
-    if (width <= 0 || height <= 0 || width * height > bitmapBudget_)
+    if (width <= 0 || height <= 0)
         return std::nullopt;
+    if (width * height > bitmapBudget_) {
+        ++recordsLeftOut_;
+        return std::nullopt;
+    }
     QByteArray packed;
     if (Dib.usage == dibRgbColors) {
         packed = JoinDib(Dib);
@@ -202,14 +208,6 @@ QRect GdiPlayer::drawableBounds() const
     return bounds;
 }
 
-bool GdiPlayer::spendPixelWork(std::int64_t Pixels)
-{
-    if (Pixels > pixelWorkBudget_)
-        return false;
-    pixelWorkBudget_ -= Pixels;
-    return true;
-}
-
 QImage GdiPlayer::brushImage(const QRect& Box) const
 {
     QImage pattern(Box.size(), QImage::Format_RGB32);
@@ -220,59 +218,79 @@ QImage GdiPlayer::brushImage(const QRect& Box) const
     return pattern;
 }
 
-void GdiPlayer::ropBlit(const QPolygonF& Area, PlacedBitmap Source, std::uint8_t Foreground, PlacedBitmap Mask, std::uint8_t Background)
+OutputLayer GdiPlayer::bitmapLayer(const PlacedBitmap& Placed)
 {
-    const bool masked = Mask.image != nullptr;
+    if (!Placed.image)
+        return {};
+    return [Placed](QPainter& Painter, QPoint Origin) {
+        Painter.setTransform(Placed.toOutput * QTransform::fromTranslate(-Origin.x(), -Origin.y()));
+        Painter.drawImage(QPointF(0, 0), *Placed.image);
+    };
+}
+
+void GdiPlayer::ropBlit(const QPolygonF& Area, const OutputLayer& Source, std::uint8_t Foreground, const OutputLayer& Mask,
+                        std::uint8_t Background)
+{
+    const bool masked = bool(Mask);
     const auto reads = [&](bool (*test)(std::uint8_t)) { return test(Foreground) || (masked && test(Background)); };
     const bool usesPattern = reads(ReadsPattern), usesSource = reads(ReadsSource), usesDestination = reads(ReadsDestination);
-    if ((usesSource && !Source.image) || (usesPattern && state_.brush.style == bsNull) || !withinLimit(Area))
+    if ((usesSource && !Source) || (usesPattern && state_.brush.style == bsNull) || !withinLimit(Area))
         return;
     const QRect box = Area.boundingRect().toAlignedRect() & drawableBounds();
     const QImage* target = targetImage();
-    if (box.isEmpty() || (usesDestination && !target) || !spendPixelWork(std::int64_t(box.width()) * box.height()))
+    if (box.isEmpty() || (usesDestination && !target))
         return;
+    // A band of rows at a time, so that the images below stay small whatever the box.
+    const int rows = int(std::clamp<std::int64_t>(StripPixels / box.width(), 1, box.height()));
+    for (int top = box.top(); top <= box.bottom(); top += rows)
+        ropStrip(Area, QRect(box.left(), top, box.width(), std::min(rows, box.bottom() + 1 - top)),
+                 usesSource ? Source : OutputLayer(), Foreground, Mask, Background, usesPattern,
+                 usesDestination ? target : nullptr);
+}
 
-    // Each image over the box: the area's cover (pixel centres, as fills take them), source,
+void GdiPlayer::ropStrip(const QPolygonF& Area, const QRect& Strip, const OutputLayer& Source, std::uint8_t Foreground,
+                         const OutputLayer& Mask, std::uint8_t Background, bool UsesPattern, const QImage* Target)
+{
+    // Each image over the strip: the area's cover (pixel centres, as fills take them), source,
     // mask, pattern and the picture as it stands.
-    QImage cover(box.size(), QImage::Format_Alpha8);
+    QImage cover(Strip.size(), QImage::Format_Alpha8);
     cover.fill(0);
     {
         QPainter painter(&cover);
-        painter.translate(-QPointF(box.topLeft()));
+        painter.translate(-QPointF(Strip.topLeft()));
         painter.setPen(Qt::NoPen);
         painter.setBrush(Qt::black);
         painter.drawPolygon(Area);
     }
-    const auto render = [&box](const PlacedBitmap& placed) {
-        QImage out(box.size(), QImage::Format_ARGB32_Premultiplied);
+    const auto render = [&Strip](const OutputLayer& layer) {
+        QImage out(Strip.size(), QImage::Format_ARGB32_Premultiplied);
         out.fill(Qt::transparent);
         QPainter painter(&out);
-        painter.setTransform(placed.toOutput * QTransform::fromTranslate(-box.x(), -box.y()));
-        painter.drawImage(QPointF(0, 0), *placed.image);
+        layer(painter, Strip.topLeft());
         return out;
     };
-    const QImage source = usesSource ? render(Source) : QImage();
-    const QImage mask = masked ? render(Mask) : QImage();
-    const QImage pattern = usesPattern ? brushImage(box) : QImage();
-    const QImage destination = usesDestination ? target->copy(box).convertToFormat(QImage::Format_RGB32) : QImage();
+    const QImage source = Source ? render(Source) : QImage();
+    const QImage mask = Mask ? render(Mask) : QImage();
+    const QImage pattern = UsesPattern ? brushImage(Strip) : QImage();
+    const QImage destination = Target ? Target->copy(Strip).convertToFormat(QImage::Format_RGB32) : QImage();
 
-    QImage result(box.size(), QImage::Format_ARGB32);
+    QImage result(Strip.size(), QImage::Format_ARGB32);
     result.fill(Qt::transparent);
-    for (int y = 0; y < box.height(); ++y) {
+    for (int y = 0; y < Strip.height(); ++y) {
         const std::uint8_t* covered = cover.constScanLine(y);
         const auto row = [y](const QImage& image) {
             return image.isNull() ? nullptr : reinterpret_cast<const QRgb*>(image.constScanLine(y));
         };
         const QRgb *s = row(source), *m = row(mask), *p = row(pattern), *d = row(destination);
         QRgb* out = reinterpret_cast<QRgb*>(result.scanLine(y));
-        for (int x = 0; x < box.width(); ++x) {
+        for (int x = 0; x < Strip.width(); ++x) {
             if (!covered[x] || (s && qAlpha(s[x]) == 0))
                 continue;
             const std::uint8_t index = !m || (qAlpha(m[x]) != 0 && qGray(m[x]) >= 128) ? Foreground : Background;
             out[x] = 0xFF000000u | ApplyTernaryRop(index, p ? p[x] : 0, s ? s[x] : 0, d ? d[x] : 0);
         }
     }
-    drawOutputImage(result, box.topLeft());
+    drawOutputImage(result, Strip.topLeft());
 }
 
 // ---- Transfers ----
@@ -303,7 +321,7 @@ void GdiPlayer::StretchBitmap(const QImage& Bitmap, QRectF Source, const QRectF&
         return;
     const PlacedBitmap placed{&Bitmap, sourceToOutput(Source, Dest)};
     if (ReadsPattern(index))
-        ropBlit(placed.toOutput.map(QPolygonF(shown)), placed, index);
+        ropBlit(placed.toOutput.map(QPolygonF(shown)), bitmapLayer(placed), index);
     else if (const std::optional<QPainter::CompositionMode> mix = MixComposition(SourceMix(index)))
         drawBitmap(placed, shown, 1, *mix); // the source with the picture: a mix the painter does
 }
@@ -378,8 +396,8 @@ void GdiPlayer::MaskBlt(const std::optional<QImage>& Bitmap, QRectF Source, cons
         area &= QRectF(Bitmap->rect());
     if (area.isEmpty())
         return;
-    ropBlit(toOutput.map(QPolygonF(area)), PlacedBitmap{Bitmap ? &*Bitmap : nullptr, toOutput}, foreground,
-            PlacedBitmap{&*Mask, maskToOutput}, background);
+    ropBlit(toOutput.map(QPolygonF(area)), bitmapLayer(PlacedBitmap{Bitmap ? &*Bitmap : nullptr, toOutput}), foreground,
+            bitmapLayer(PlacedBitmap{&*Mask, maskToOutput}), background);
 }
 
 void GdiPlayer::PlgBlt(const QImage& Bitmap, QRectF Source, const std::array<QPointF, 3>& Corners,
@@ -479,127 +497,88 @@ void GdiPlayer::FloodFill(QPointF Start, TColor Color, bool Surface)
     const QPointF start = map(Start);
     const QPoint seed(int(std::floor(start.x())), int(std::floor(start.y())));
     const QRect box = drawableBounds();
-    if (!box.contains(seed) || !spendPixelWork(std::int64_t(box.width()) * box.height()))
+    if (!box.contains(seed))
         return;
-    const QImage picture = target->copy(box).convertToFormat(QImage::Format_RGB32);
-    // The fill does not leave the clip region.
-    QImage open(box.size(), QImage::Format_Alpha8);
-    open.fill(255);
-    if (const std::optional<QRegion> clip = effectiveClip()) {
-        open.fill(0);
-        QPainter painter(&open);
-        painter.setClipRegion(clip->translated(-box.topLeft()));
-        painter.fillRect(open.rect(), Qt::black);
-    }
-    // Each pixel of the box: 1 where the fill may go, 2 once it went there.
     const QRgb key = qtColor(Color).rgb() & 0xFFFFFF;
-    const int width = box.width(), height = box.height();
-    std::vector<std::uint8_t> state(std::size_t(width) * std::size_t(height));
-    for (int y = 0; y < height; ++y) {
-        const QRgb* pixel = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
-        const std::uint8_t* inside = open.constScanLine(y);
-        std::uint8_t* out = state.data() + std::size_t(y) * std::size_t(width);
-        for (int x = 0; x < width; ++x)
-            out[x] = inside[x] != 0 && ((pixel[x] & 0xFFFFFF) == key) == Surface;
-    }
-    const auto cell = [&](int x, int y) -> std::uint8_t& { return state[std::size_t(y) * std::size_t(width) + std::size_t(x)]; };
-
-    // Row spans from a stack of seeds.
-    std::vector<QPoint> seeds{seed - box.topLeft()};
-    while (!seeds.empty()) {
-        const QPoint p = seeds.back();
-        seeds.pop_back();
-        if (cell(p.x(), p.y()) != 1)
-            continue;
-        int left = p.x(), right = p.x();
-        while (left > 0 && cell(left - 1, p.y()) == 1)
-            --left;
-        while (right + 1 < width && cell(right + 1, p.y()) == 1)
-            ++right;
-        for (int x = left; x <= right; ++x)
-            cell(x, p.y()) = 2;
-        for (int y : {p.y() - 1, p.y() + 1}) {
-            if (y < 0 || y >= height)
-                continue;
-            for (int x = left; x <= right; ++x)
-                if (cell(x, y) == 1 && (x == left || cell(x - 1, y) != 1))
-                    seeds.emplace_back(x, y);
-        }
-    }
-
-    QImage filled = brushImage(box).convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < height; ++y) {
-        QRgb* row = reinterpret_cast<QRgb*>(filled.scanLine(y));
-        const std::uint8_t* taken = state.data() + std::size_t(y) * std::size_t(width);
-        for (int x = 0; x < width; ++x)
-            if (taken[x] != 2)
-                row[x] = 0;
-    }
-    drawOutputImage(filled, box.topLeft());
+    const bool direct = target->depth() == 32;
+    const auto fillable = [&](int x, int y) {
+        const QRgb pixel = direct ? reinterpret_cast<const QRgb*>(target->constScanLine(y))[x] : target->pixel(x, y);
+        return ((pixel & 0xFFFFFF) == key) == Surface;
+    };
+    const std::vector<QRect> spans = SpreadFill(box, effectiveClip(), seed, fillable);
+    // Hatches take the background colour between their lines, whatever the background mode.
+    prepare();
+    painter_.setBackgroundMode(Qt::OpaqueMode);
+    const QBrush brush = qtBrush();
+    for (const QRect& span : spans)
+        painter_.fillRect(span, brush);
 }
 
 void GdiPlayer::GradientFill(std::span<const GradientTriangle> Triangles)
 {
     if (inPath_)
         return;
-    struct Corner {
-        QPointF at;
-        double red, green, blue;
-    };
-    struct Shaded {
-        std::array<Corner, 3> corners;
-        double area; // twice the signed area
-        QRect cell;  // the output pixels it may cover
-    };
-    const auto cross = [](QPointF a, QPointF b, QPointF c) {
-        return (b.x() - a.x()) * (c.y() - a.y()) - (b.y() - a.y()) * (c.x() - a.x());
-    };
     const QTransform t = transform();
     const QRect drawable = drawableBounds();
-    std::vector<Shaded> shapes;
-    QRect box;
     for (const GradientTriangle& triangle : Triangles) {
-        Shaded shape;
+        std::array<ShadedCorner, 3> corners;
         QPolygonF outline;
         for (std::size_t i = 0; i < 3; ++i) {
             const TColor c = triangle[i].color;
-            shape.corners[i] = {t.map(triangle[i].point), double(RedOf(c)), double(GreenOf(c)), double(BlueOf(c))};
-            outline << shape.corners[i].at;
+            corners[i] = {t.map(triangle[i].point), double(RedOf(c)), double(GreenOf(c)), double(BlueOf(c))};
+            outline << corners[i].at;
         }
         if (!withinLimit(outline))
             return;
-        shape.area = cross(shape.corners[0].at, shape.corners[1].at, shape.corners[2].at);
-        shape.cell = outline.boundingRect().toAlignedRect() & drawable;
-        if (std::fabs(shape.area) < 1e-9 || shape.cell.isEmpty()
-            || !spendPixelWork(std::int64_t(shape.cell.width()) * shape.cell.height()))
-            continue;
-        box |= shape.cell;
-        shapes.push_back(shape);
+        shadeTriangle(corners, outline.boundingRect().toAlignedRect() & drawable);
     }
-    if (shapes.empty())
+}
+
+void GdiPlayer::shadeTriangle(const std::array<ShadedCorner, 3>& Corners, const QRect& Cell)
+{
+    const auto cross = [](QPointF a, QPointF b, QPointF c) {
+        return (b.x() - a.x()) * (c.y() - a.y()) - (b.y() - a.y()) * (c.x() - a.x());
+    };
+    const std::array<ShadedCorner, 3>& c = Corners;
+    const double area = cross(c[0].at, c[1].at, c[2].at); // twice the signed area
+    if (std::fabs(area) < 1e-9 || Cell.isEmpty())
         return;
-    QImage shaded(box.size(), QImage::Format_ARGB32);
-    shaded.fill(Qt::transparent);
-    for (const Shaded& shape : shapes) {
-        const std::array<Corner, 3>& c = shape.corners;
-        for (int y = shape.cell.top(); y <= shape.cell.bottom(); ++y) {
-            QRgb* row = reinterpret_cast<QRgb*>(shaded.scanLine(y - box.top()));
-            for (int x = shape.cell.left(); x <= shape.cell.right(); ++x) {
-                // Each corner's share of the pixel's centre; all of them at least 0 inside.
-                const QPointF centre(x + 0.5, y + 0.5);
-                const double w0 = cross(c[1].at, c[2].at, centre) / shape.area;
-                const double w1 = cross(c[2].at, c[0].at, centre) / shape.area;
-                const double w2 = 1 - w0 - w1;
-                if (w0 < 0 || w1 < 0 || w2 < 0)
-                    continue;
-                const auto mix = [&](double Corner::*channel) {
-                    return std::clamp(int(w0 * c[0].*channel + w1 * c[1].*channel + w2 * c[2].*channel + 0.5), 0, 255);
-                };
-                row[x - box.left()] = qRgb(mix(&Corner::red), mix(&Corner::green), mix(&Corner::blue));
-            }
+    for (int y = Cell.top(); y <= Cell.bottom(); ++y) {
+        // The pixel centres of this row that may lie inside: between the edges' crossings.
+        const double centreY = y + 0.5;
+        double from = Cell.right() + 1, to = Cell.left() - 1;
+        for (std::size_t i = 0; i < 3; ++i) {
+            const QPointF a = c[i].at, b = c[(i + 1) % 3].at;
+            if (centreY < std::min(a.y(), b.y()) || centreY > std::max(a.y(), b.y()))
+                continue;
+            const double x0 = a.y() == b.y() ? a.x() : a.x() + (b.x() - a.x()) * (centreY - a.y()) / (b.y() - a.y());
+            const double x1 = a.y() == b.y() ? b.x() : x0;
+            from = std::min({from, x0, x1});
+            to = std::max({to, x0, x1});
         }
+        const int left = std::max(Cell.left(), int(std::floor(from)) - 1);
+        const int right = std::min(Cell.right(), int(std::ceil(to)) + 1);
+        if (left > right)
+            continue;
+        QImage row(right - left + 1, 1, QImage::Format_ARGB32);
+        QRgb* out = reinterpret_cast<QRgb*>(row.scanLine(0));
+        for (int x = left; x <= right; ++x) {
+            // Each corner's share of the pixel's centre; all of them at least 0 inside.
+            const QPointF centre(x + 0.5, centreY);
+            const double w0 = cross(c[1].at, c[2].at, centre) / area;
+            const double w1 = cross(c[2].at, c[0].at, centre) / area;
+            const double w2 = 1 - w0 - w1;
+            if (w0 < 0 || w1 < 0 || w2 < 0) {
+                out[x - left] = 0;
+                continue;
+            }
+            const auto mix = [&](double ShadedCorner::*channel) {
+                return std::clamp(int(w0 * c[0].*channel + w1 * c[1].*channel + w2 * c[2].*channel + 0.5), 0, 255);
+            };
+            out[x - left] = qRgb(mix(&ShadedCorner::red), mix(&ShadedCorner::green), mix(&ShadedCorner::blue));
+        }
+        drawOutputImage(row, QPoint(left, y));
     }
-    drawOutputImage(shaded, box.topLeft());
 }
 
 } // namespace metafile

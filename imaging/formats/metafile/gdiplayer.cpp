@@ -71,8 +71,9 @@ Qt::BrushStyle hatchStyle(std::uint32_t Hatch)
     }
 }
 
-// The part of a convex polygon inside a rectangle (one edge of the rectangle at a time).
-QPolygonF clipConvex(QPolygonF Polygon, const QRectF& Box)
+// A polygon cut to a rectangle, one edge of the rectangle at a time. Of a concave polygon the
+// pieces stay joined along the rectangle's edges.
+QPolygonF clipToRect(QPolygonF Polygon, const QRectF& Box)
 {
     const auto clipEdge = [](const QPolygonF& in, auto inside, auto cross) {
         QPolygonF out;
@@ -104,7 +105,6 @@ constexpr int kMaxClipRects = 1 << 14;
 constexpr std::uint32_t kMaxPaletteEntries = 1024;
 constexpr std::uint32_t kStockFlag = 0x80000000u;
 constexpr std::uint32_t kDefaultPalette = 15;
-constexpr int kMaxOutlineCut = 4096; // path elements
 
 // The stock palette: the twenty colours every device keeps.
 const std::vector<TColor>& defaultPalette()
@@ -670,9 +670,14 @@ void GdiPlayer::prepare()
             painter_.setClipping(false);
         clipDirty_ = false;
     }
-    painter_.setBackgroundMode(state_.bkOpaque ? Qt::OpaqueMode : Qt::TransparentMode);
-    painter_.setBackground(qtColor(state_.bkColor));
+    applyBackground(painter_);
     painter_.setBrushOrigin(deviceToOutput().map(state_.brushOrigin));
+}
+
+void GdiPlayer::applyBackground(QPainter& Painter) const
+{
+    Painter.setBackgroundMode(state_.bkOpaque ? Qt::OpaqueMode : Qt::TransparentMode);
+    Painter.setBackground(qtColor(state_.bkColor));
 }
 
 // ---- Drawing ----
@@ -697,23 +702,40 @@ void GdiPlayer::paint(const QPainterPath& Output, bool Fill, bool Stroke)
         return;
     Fill = Fill && state_.brush.style != bsNull;
     Stroke = Stroke && (state_.pen.style & psStyleMask) != psNull;
+    const QPen pen = Stroke ? qtPen() : QPen();
+    // A mix other than copy takes each pixel once, also where the outline lies over the fill.
+    if (Fill && Stroke && *mix != QPainter::CompositionMode_SourceOver && targetImage()) {
+        mixFilledOutline(Output, pen);
+        return;
+    }
     prepare();
     painter_.setCompositionMode(*mix);
-    const QPen pen = Stroke ? qtPen() : QPen();
-    if (Fill) {
-        // A mix other than copy would take the pixels under the outline twice. Cutting the
-        // outline out of large shapes would take too long; they take their edge twice.
-        const bool mixed = *mix != QPainter::CompositionMode_SourceOver;
-        if (mixed && Stroke && Output.elementCount() <= kMaxOutlineCut) {
-            QPainterPathStroker stroker(pen);
-            painter_.fillPath(Output.subtracted(stroker.createStroke(Output)), qtBrush());
-        } else {
-            painter_.fillPath(Output, qtBrush());
-        }
-    }
+    if (Fill)
+        painter_.fillPath(Output, qtBrush());
     if (Stroke)
         painter_.strokePath(Output, pen);
     painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+void GdiPlayer::mixFilledOutline(const QPainterPath& Output, const QPen& Pen)
+{
+    // Fill and outline drawn together over the pixels they may cover, then mixed as one source.
+    const double miter = Pen.joinStyle() == Qt::SvgMiterJoin ? std::max(1.0, Pen.miterLimit()) : 1.0;
+    const double reach = Pen.widthF() / 2 * miter + 2;
+    const QRectF output = QRectF(QPointF(0, 0), QSizeF(frame_.output)).adjusted(-1, -1, 1, 1);
+    const QRectF bounds = Output.controlPointRect().adjusted(-reach, -reach, reach, reach) & output;
+    if (bounds.isEmpty())
+        return;
+    const QBrush brush = qtBrush();
+    const QPointF brushOrigin = deviceToOutput().map(state_.brushOrigin);
+    const auto shape = [&](QPainter& Painter, QPoint Origin) {
+        applyBackground(Painter);
+        Painter.setBrushOrigin(brushOrigin - QPointF(Origin));
+        const QPainterPath placed = Output.translated(-QPointF(Origin));
+        Painter.fillPath(placed, brush);
+        Painter.strokePath(placed, Pen);
+    };
+    ropBlit(QPolygonF(bounds), shape, SourceMixIndex(state_.rop2));
 }
 
 void GdiPlayer::MoveTo(QPointF Point)
@@ -989,14 +1011,16 @@ QRegion GdiPlayer::regionOf(const QRectF& Logical) const
         return QRegion(QRect(QPoint(int(std::lround(box.left())), int(std::lround(box.top()))),
                              QPoint(int(std::lround(box.right())) - 1, int(std::lround(box.bottom())) - 1)));
     }
-    const QPolygonF shown = clipConvex(mapRect(Logical), bounds);
+    const QPolygonF shown = clipToRect(mapRect(Logical), bounds);
     return shown.size() < 3 ? QRegion() : QRegion(shown.toPolygon());
 }
 
 void GdiPlayer::setClip(std::optional<QRegion> Clip)
 {
-    if (Clip && Clip->rectCount() > kMaxClipRects)
+    if (Clip && Clip->rectCount() > kMaxClipRects) {
+        ++recordsLeftOut_;
         return;
+    }
     state_.clip = std::move(Clip);
     clipDirty_ = true;
 }
@@ -1042,8 +1066,10 @@ void GdiPlayer::SelectClipRects(std::span<const QRectF> Rects, std::uint32_t Mod
             setClip(std::nullopt); // no region: no clipping
         return;
     }
-    if (Rects.size() > MaxRegionRects)
+    if (Rects.size() > MaxRegionRects) {
+        ++recordsLeftOut_;
         return;
+    }
     combineClip(deviceRegion(Rects), Mode);
 }
 
@@ -1092,11 +1118,13 @@ std::optional<QRegion> GdiPlayer::effectiveClip() const
 
 // ---- Regions ----
 
-QRegion GdiPlayer::regionOf(std::span<const QRectF> Logical) const
+QRegion GdiPlayer::regionOf(std::span<const QRectF> Logical)
 {
     QRegion region;
-    if (Logical.size() > MaxRegionRects)
+    if (Logical.size() > MaxRegionRects) {
+        ++recordsLeftOut_;
         return region;
+    }
     for (const QRectF& rect : Logical)
         region += regionOf(rect);
     return region;
@@ -1205,13 +1233,11 @@ void GdiPlayer::SelectClipPath(std::uint32_t Mode)
     if (shape.isEmpty())
         return;
     shape.setFillRule(state_.winding ? Qt::WindingFill : Qt::OddEvenFill);
-    QPainterPath bounds;
-    bounds.addRect(QRectF(QPointF(0, 0), QSizeF(frame_.output)).adjusted(-1, -1, 1, 1));
-    const QPainterPath shown = shape.intersected(bounds);
-    QRegion region;
-    for (const QPolygonF& polygon : shown.toFillPolygons())
-        region = region.xored(QRegion(polygon.toPolygon(), shape.fillRule()));
-    combineClip(region, Mode);
+    // The figures as one polygon (its joins run there and back) cut to the output: cutting
+    // keeps the winding of every point inside, so either fill rule still holds.
+    const QRectF bounds = QRectF(QPointF(0, 0), QSizeF(frame_.output)).adjusted(-1, -1, 1, 1);
+    const QPolygonF shown = clipToRect(shape.toFillPolygon(), bounds);
+    combineClip(shown.size() < 3 ? QRegion() : QRegion(shown.toPolygon(), shape.fillRule()), Mode);
 }
 
 } // namespace metafile

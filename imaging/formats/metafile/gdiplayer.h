@@ -118,6 +118,9 @@ struct PlacedBitmap {
     QTransform toOutput;
 };
 
+// Paints a source or mask of a raster operation in output pixels, Origin at the painter's (0, 0).
+using OutputLayer = std::function<void(QPainter& Painter, QPoint Origin)>;
+
 // Where the picture goes: the reference device's space, and how it lands on the output.
 struct PlaybackFrame {
     QTransform deviceToOutput;
@@ -231,6 +234,10 @@ public:
     // indices looked up in the selected palette); none when it is damaged or past what is left
     // of the playback's bitmap budget.
     std::optional<QImage> DecodeBitmap(const DibParts& Dib);
+    // Records left out by a bound of the playback: a bitmap past what is left of the bitmap
+    // budget, a region of more rectangles than a region may hold, a clip region past the
+    // rectangles a clip may hold.
+    int RecordsLeftOut() const { return recordsLeftOut_; }
     // A device-dependent bitmap (monochrome: text and background colours).
     std::optional<QImage> DecodeDeviceBitmap(std::span<const std::uint8_t> Bitmap);
     // Brushes of a bitmap; a placeholder when the bitmap cannot be had. A monochrome brush
@@ -288,9 +295,6 @@ public:
 
     // How many bitmap pixels a playback may decode in all.
     static constexpr std::int64_t BitmapPixelBudget = std::int64_t(1) << 26;
-    // How many output pixels a playback may compute one by one (raster operations of pattern and
-    // source or through a mask, gradients, flood fills) in all.
-    static constexpr std::int64_t PixelWorkBudget = std::int64_t(1) << 25;
     // Output coordinates are clamped to this distance from the origin.
     static constexpr double CoordinateLimit = double(1 << 22);
     static constexpr int MaxSaveDepth = 256;
@@ -359,23 +363,39 @@ private:
     void setClip(std::optional<QRegion> Clip);
     void combineClip(const QRegion& Region, std::uint32_t Mode);
     QRegion regionOf(const QRectF& Logical) const;
-    QRegion regionOf(std::span<const QRectF> Logical) const;
+    QRegion regionOf(std::span<const QRectF> Logical);
     QRegion deviceRegion(std::span<const QRectF> Rects) const;
     QRegion outputRegion() const;
     // Where drawing may land now: the clip and meta regions; none when both are open.
     std::optional<QRegion> effectiveClip() const;
     void fillRegion(const QRegion& Region, const QBrush& Brush, QPainter::CompositionMode Mode);
+    void applyBackground(QPainter& Painter) const;
+    // A filled and outlined shape (output pixels) under a mix other than copy.
+    void mixFilledOutline(const QPainterPath& Output, const QPen& Pen);
 
     // ---- Pixels ----
     // The picture being drawn on, for operations that read it; none on other devices.
     const QImage* targetImage() const;
     // The output pixels that may change: the output, cut to the clip.
     QRect drawableBounds() const;
-    bool spendPixelWork(std::int64_t Pixels);
     // Combines pattern, source and picture by raster operations over the output pixels Area
-    // covers; with a mask, its set pixels take Foreground and the others Background.
-    void ropBlit(const QPolygonF& Area, PlacedBitmap Source, std::uint8_t Foreground, PlacedBitmap Mask = {},
+    // covers, where the source is not transparent; with a mask, its set pixels take Foreground
+    // and the others Background. A band of rows at a time: the work and memory grow with the
+    // pixels covered.
+    void ropBlit(const QPolygonF& Area, const OutputLayer& Source, std::uint8_t Foreground, const OutputLayer& Mask = {},
                  std::uint8_t Background = 0);
+    // Pixels of a band of rows that raster operations work on at a time.
+    static constexpr std::int64_t StripPixels = std::int64_t(1) << 20;
+    void ropStrip(const QPolygonF& Area, const QRect& Strip, const OutputLayer& Source, std::uint8_t Foreground,
+                  const OutputLayer& Mask, std::uint8_t Background, bool UsesPattern, const QImage* Target);
+    // A bitmap as it lands on the output; none without an image.
+    static OutputLayer bitmapLayer(const PlacedBitmap& Placed);
+    struct ShadedCorner {
+        QPointF at; // output pixels
+        double red, green, blue;
+    };
+    // A gradient triangle over the pixels of Cell whose centres lie inside, row by row.
+    void shadeTriangle(const std::array<ShadedCorner, 3>& Corners, const QRect& Cell);
     // The brush over Box of the output, aligned with its origin.
     QImage brushImage(const QRect& Box) const;
     // An image onto the output at At, through the clip, as it is (alpha 0 leaves a pixel).
@@ -400,7 +420,7 @@ private:
     bool inPath_ = false;
     QPainterPath path_; // output pixels
     std::int64_t bitmapBudget_ = BitmapPixelBudget;
-    std::int64_t pixelWorkBudget_ = PixelWorkBudget;
+    int recordsLeftOut_ = 0;
     double penLimit_;
     bool canDrawText_;
     bool clipDirty_ = true;

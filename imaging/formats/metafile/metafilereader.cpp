@@ -5,6 +5,7 @@
 
 #include "imaging/bytestream.h"
 #include "imaging/pgcanvas.h"
+#include "imaging/pgmessages.h"
 #include "imaging/pgsettings.h"
 #include "imaging/pixelgraphic.h"
 #include "imaging/progressscope.h"
@@ -105,6 +106,23 @@ int paletteBits(std::size_t Count)
     if (Count <= 16)
         return 4;
     return 8;
+}
+
+// Records that a bound of the playback left out are said, never kept silent; cancelling the
+// warning aborts the load.
+void reportRecordsLeftOut(const TPixelGraphic& Graphic, int Count)
+{
+    if (Count == 0)
+        return;
+    const QString text = QStringLiteral("Metafile: %1 record(s) past the playback's limits left out").arg(Count);
+    switch (Graphic.RespondToWarning(QStringLiteral("Metafile-Warning"), text)) {
+    case TWarningResponse::Continue:
+        return;
+    case TWarningResponse::Abort:
+        throw EPixelGraphic(PGLangStr(PgMsg::Aborted));
+    case TWarningResponse::Raise:
+        throw EPixelGraphic(text);
+    }
 }
 
 // The canvas's changing hook for the length of a load; when it ends, whatever way, the hook
@@ -271,11 +289,13 @@ void tWMFFileFormatReader::Load(QIODevice& Stream, TPixelGraphic& Graphic, int /
     Graphic.Clear();
 
     report();
+    int recordsLeftOut;
     {
         UpdateScope update(Graphic);
-        metafile.Draw(Graphic.Canvas().Painter());
+        recordsLeftOut = metafile.Draw(Graphic.Canvas().Painter());
     }
     Graphic.FlushCanvas();
+    reportRecordsLeftOut(Graphic, recordsLeftOut);
     report();
 }
 

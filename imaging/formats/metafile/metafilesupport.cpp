@@ -192,13 +192,13 @@ void MetafileSupport::SetSize(std::int64_t Width, std::int64_t Height)
     height_ = Height;
 }
 
-void MetafileSupport::Draw(QPainter& Painter) const
+int MetafileSupport::Draw(QPainter& Painter) const
 {
     if (width_ <= 0 || height_ <= 0 || data_.isEmpty())
-        return;
+        return 0;
     std::optional<PlaybackFrame> frame = enhanced_ ? enhancedFrame() : windowsFrame();
     if (!frame)
-        return;
+        return 0;
     frame->output = QSize(clampToInt(width_), clampToInt(height_));
     frame->objectCount = objectCount_;
     GdiPlayer player(Painter, *frame);
@@ -215,6 +215,7 @@ void MetafileSupport::Draw(QPainter& Painter) const
         walkEnhancedRecords(data_, skippingDamaged(metafile::PlayEnhancedRecord));
     else
         walkWindowsRecords(data_, skippingDamaged(metafile::PlayWindowsRecord));
+    return player.RecordsLeftOut();
 }
 
 std::optional<PlaybackFrame> MetafileSupport::windowsFrame() const

@@ -43,8 +43,9 @@ public:
     const std::vector<TColor>& Palette() const { return palette_; }
 
     // Plays the picture into (0, 0, Width, Height), scaled to fill it. Records that are
-    // damaged inside are skipped.
-    void Draw(QPainter& Painter) const;
+    // damaged inside are skipped. Gives the number of records that a bound of the playback
+    // left out (GdiPlayer::RecordsLeftOut).
+    [[nodiscard]] int Draw(QPainter& Painter) const;
 
 private:
     bool loadEnhanced();

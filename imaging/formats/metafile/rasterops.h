@@ -42,6 +42,14 @@ constexpr int SourceMix(std::uint8_t Index)
     return (Index & 0x0F) + 1;
 }
 
+// The operation that combines the source with the destination by a binary mix (1 to 16), the
+// pattern left out: the inverse of SourceMix.
+constexpr std::uint8_t SourceMixIndex(int Mix)
+{
+    const int table = (Mix - 1) & 0x0F;
+    return std::uint8_t(table | table << 4);
+}
+
 // The operation on 24-bit colours (0x00RRGGBB); the result keeps only those bits.
 std::uint32_t ApplyTernaryRop(std::uint8_t Index, std::uint32_t P, std::uint32_t S, std::uint32_t D);
 

@@ -2,12 +2,14 @@
 // drawn with the library's own canvas (exactly, or within a stated tolerance per channel), or at
 // sample pixels where a picture cannot be drawn another way. Text is compared by where its ink
 // lands, never by its pixels.
+#include "hostilemetafiles.h"
 #include "metafiletest.h"
 #include "tests/imaging/imagingtest.h"
 #include "imaging/bytestream.h"
 #include "imaging/pgcanvas.h"
 #include "imaging/pgsettings.h"
 
+#include <QElapsedTimer>
 #include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QPainter>
@@ -688,20 +690,80 @@ TEST_F(GdiPlayback, DamagedRecordsAreSkipped)
         });
 }
 
-TEST_F(GdiPlayback, PixelByPixelWorkStaysBounded)
+TEST_F(GdiPlayback, RecordsThatWorkOnPixelsAllPlayOnLargePictures)
 {
-    // Thousands of flood fills and gradients over a large picture end once their budget is spent.
-    EmfRecords records;
-    emfFill(records, kGreen);
-    Body gradient{0, 0, 0, 0, 3, 1, 2};
-    vertex(vertex(vertex(gradient, 0, 0, kRed), 4000, 0, kGreen), 0, 4000, kBlue)({0, 1, 2});
-    for (int i = 0; i < 2000; ++i)
-        records.Add(eExtFloodFill, {5, 5, RGBColor(1, 2, 3), 0}).Add(eGradientFill, gradient);
+    // Eleven flood fills over the whole of a 2000 x 2000 picture (44 million pixels, red and
+    // green by turns, red the last), then one record of each kind that works pixel by pixel,
+    // each in a part of its own: every one of them is drawn.
+    EmfRecords r;
+    for (int i = 0; i < 11; ++i)
+        r.Add(eCreateBrush, {1, 0, i % 2 ? kGreen : kRed, 0}).Add(eSelectObject, {1})
+            .Add(eExtFloodFill, {5, 5, i == 0 ? kWhite : i % 2 ? kRed : kGreen, 1});
+    emfFill(r, kBlue, 2).Add(eRectangle, {100, 100, 300, 300});
+    emfFill(r, kGreen, 2).Add(eExtFloodFill, {200, 200, kBlue, 1});
+    Body gradient{0, 0, 0, 0, 2, 1, 0};
+    vertex(vertex(gradient, 0, 400, kRed), 2000, 800, kBlue)({0, 1});
+    r.Add(eGradientFill, gradient);
+    const auto white = RecordBitmap(2, {{kWhite, kWhite}, {kWhite, kWhite}});
+    r.Add(eCreateBrush, {2, 0, kBlue, 0}).Add(eSelectObject, {2}); // the pattern where the source is white
+    r.Add(eStretchDIBits, Body{0, 0, 0, 0, 0, 800, 0, 0, 2, 2}.Dib(white, 0, true)({0x00E20746, 2000, 200}));
+    // Four logical units across the picture, for a mask of two pixels.
+    r.Add(eSetMapMode, {8}).Add(eSetWindowExt, {4, 4}).Add(eSetViewportExt, {2000, 2000});
+    const auto blue = RecordBitmap(2, {{kBlue, kBlue}, {kBlue, kBlue}});
+    r.Add(eMaskBlt, transfer({2, 2, 2, 2}, 0xAACC0020, blue)({0, 0}).Dib(RecordMonoBitmap(2, {{1, 0}, {0, 1}})));
     EmfFrame frame;
-    frame.frame[2] = frame.frame[3] = 40000; // 1512 x 1512 pixels
+    frame.frame[2] = frame.frame[3] = 52917; // 2000 x 2000 pixels
+    frame.handles = 3;
     TPixelGraphic image;
-    LoadBytes(image, records.Metafile(frame));
-    EXPECT_EQ(image.Width(), 1512);
+    LoadBytes(image, r.Metafile(frame));
+    ASSERT_EQ(image.Width(), 2000);
+    const struct {
+        const char* name;
+        std::vector<Sample> samples;
+    } cases[] = {
+        {"the last of the flood fills", {{1000, 10, kRed}, {10, 1999, kRed}}},
+        {"a small flood fill", {{200, 200, kGreen}, {101, 101, kGreen}, {50, 50, kRed}}},
+        {"a gradient across the picture", {{0, 600, kRed}, {1999, 600, kBlue}}},
+        {"a transfer of pattern and source", {{0, 800, kBlue}, {1999, 999, kBlue}, {500, 1001, kRed}}},
+        {"a transfer through a mask", {{1250, 1250, kBlue}, {1750, 1250, kRed}, {1250, 1750, kRed}, {1750, 1750, kBlue}}},
+    };
+    for (const auto& c : cases)
+        expectSamples(image, c.samples, c.name);
+}
+
+TEST_F(GdiPlayback, AMixedFillAndOutlineOfManyPointsMixesOnce)
+{
+    // 5000 points around a square, filled and outlined in red under xor on white: the outline
+    // over the fill turns cyan once, not back to white.
+    EmfRecords r;
+    r.Add(eCreateBrush, {1, 0, kRed, 0}).Add(eSelectObject, {1}).Add(eCreatePen, {2, 0, 3, 0, kRed}).Add(eSelectObject, {2});
+    Body polygon{0, 0, 96, 96, 5000};
+    QByteArray points;
+    for (int i = 0; i < 5000; ++i) {
+        const int side = i / 1250, along = 20 + (i % 1250) * 60 / 1250;
+        const std::array<QPoint, 4> at = {QPoint(along, 20), QPoint(80, along), QPoint(100 - along, 80), QPoint(20, 100 - along)};
+        points += WmfWords({at[std::size_t(side)].x(), at[std::size_t(side)].y()});
+    }
+    r.Add(eSetRop2, {7}).Add(86, polygon.Raw(points));
+    TPixelGraphic image;
+    LoadBytes(image, r.Metafile(square96(3)));
+    const TColor cyan = RGBColor(0, 255, 255);
+    expectSamples(image, {{50, 50, cyan}, {20, 50, cyan}, {50, 80, cyan}, {10, 10, kWhite}}, "xor");
+}
+
+TEST_F(GdiPlayback, HostileMetafilesLoadQuicklyAsThumbnails)
+{
+    // Each takes well under a second as a thumbnail; the bound leaves room for slow machines
+    // and sanitizers.
+    for (const HostileMetafile& file : HostileMetafiles()) {
+        TPixelGraphic image;
+        image.SetFastJPEGDecode(true);
+        QElapsedTimer clock;
+        clock.start();
+        LoadBytes(image, file.data);
+        EXPECT_LT(clock.elapsed(), 20000) << file.name;
+        EXPECT_EQ(std::max(image.Width(), image.Height()), 130) << file.name;
+    }
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "imaging/formats/metafile/metafileformat.h"
 #include "imaging/pgcanvas.h"
 #include "imaging/pgsettings.h"
+#include "platform/prompts.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -355,6 +356,10 @@ TEST_F(Metafile, PlaybackAtSamplePixels)
     isotropic.Add(wSetMapMode, {7}).Add(wSetWindowExt, {100, 200});
     wmfRect(wmfFill(isotropic, kBlue), 0, 0, 200, 100);
 
+    EmfRecords emfPlusOnly; // "EMF+" comments: its header, a red rectangle over the picture, its end
+    emfPlusOnly.Add(70, {32, 0x2B464D45, 0x4001, 28, 16, 0xDBC01002, 0, 96, 96});
+    emfPlusOnly.Add(70, {40, 0x2B464D45, 0x8000400A, 36, 24, 0xFFFF0000, 1, 0, 0, 0x42C00000, 0x42C00000});
+    emfPlusOnly.Add(70, {16, 0x2B464D45, 0x4002, 12, 0});
     WmfRecords saved; // a window changed inside SaveDC/RestoreDC is given back
     saved.Add(wSaveDC, {}).Add(wSetWindowExt, {10, 10}).Add(wRestoreDC, {-1});
     wmfRect(wmfFill(saved, kGreen), 0, 0, 50, 50);
@@ -414,6 +419,8 @@ TEST_F(Metafile, PlaybackAtSamplePixels)
         {"turned clip", turned.Metafile(square96()), {{48, 10, kGreen}, {30, 10, kGreen}, {10, 5, kWhite}, {48, 60, kWhite}}},
         {"bitmap rows from the bottom", dib.Metafile(), {{60, 24, kBlue}, {84, 24, kWhite}, {24, 24, kWhite}}},
         {"opaque text rectangle", opaque.Metafile(), {{40, 40, kGreen}, {10, 40, kWhite}}},
+        {"EMF+ only: its drawing is in comments, which draw nothing", emfPlusOnly.Metafile(square96()),
+         {{48, 48, kWhite}, {0, 0, kWhite}}},
     };
     for (const auto& c : cases) {
         TPixelGraphic image;
@@ -464,6 +471,45 @@ TEST_F(Metafile, PlaybackStaysBounded)
     TPixelGraphic image;
     LoadBytes(image, placeable100(records));
     EXPECT_EQ(image.Width(), 100);
+}
+
+TEST_F(Metafile, RecordsPastThePlaybacksLimitsAreSaidInAWarning)
+{
+    // A bitmap of 10000 x 10000 pixels (past the 2^26 a picture may decode) and a region of
+    // 4097 rectangles, then a rectangle that still shows.
+    const QByteArray header = EmfBody{40, 10000, 10000, 0x00180001, 0, 0, 0, 0, 0, 0}; // 24 bits, no pixels
+    EmfBody region{0, 0, 0, 0, 32 + 16 * 4097, 0x80000004};
+    region({32, 1, 4097, 16 * 4097, 0, 0, 0, 0});
+    for (int i = 0; i < 4097; ++i)
+        region({i % 96, 0, i % 96 + 1, 10});
+    EmfRecords records;
+    records.Add(eStretchDIBits,
+                EmfBody{0, 0, 0, 0, 0, 0, 0, 0, 10000, 10000}.Dib({header, QByteArray(4, '\0')}, 0, true)({0x00CC0020, 96, 96}));
+    records.Add(71, region); // FillRgn
+    emfFill(records, kRed).Add(eRectangle, {20, 20, 80, 80});
+    const QByteArray bytes = records.Metafile(square96());
+    const QString text = "Metafile: 2 record(s) past the playback's limits left out";
+    platform::ScriptedPromptService prompts;
+    TPixelGraphic image;
+    image.SetPromptService(&prompts);
+
+    image.SetWarningAction(waIgnore);
+    LoadBytes(image, bytes);
+    EXPECT_TRUE(prompts.calls().isEmpty());
+    expectSamples(image, {{50, 50, kRed}, {5, 5, kWhite}}, "ignored");
+
+    image.SetWarningAction(waShow);
+    LoadBytes(image, bytes);
+    ASSERT_EQ(prompts.calls().size(), 1);
+    EXPECT_EQ(prompts.lastPrompt().caption, "Metafile-Warning");
+    EXPECT_EQ(prompts.lastPrompt().text, text);
+    expectSamples(image, {{50, 50, kRed}}, "shown");
+
+    image.SetWarningAction(waAskAbort);
+    prompts.answer(platform::mrCancel);
+    EXPECT_PG_THROW(LoadBytes(image, bytes), EPixelGraphic, "Operation aborted on user request");
+    image.SetWarningAction(waRaise);
+    EXPECT_PG_THROW(LoadBytes(image, bytes), EPixelGraphic, text);
 }
 
 TEST_F(Metafile, InvalidMetafilesFailInBothAttempts)
