@@ -117,7 +117,6 @@ TFolderDialogWindow::TFolderDialogWindow(const FolderDialogRoots& roots, TFolder
     layout->addLayout(buttonRow);
     resize(360, 420);
 
-    model_->sort(0);
     const QModelIndex computer = model_->computerIndex();
     if (computer.isValid())
         tvFolders->expand(computer);

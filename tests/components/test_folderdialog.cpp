@@ -2,7 +2,11 @@
 #include "components/folderrootsmodel.h"
 #include "components/widgetplacement.h"
 #include "fakes.h"
+#include "oddnames.h"
 #include "tempfolder.h"
+
+#include "platform/filenames.h"
+#include "platform/folderlisting.h"
 
 #include <QDir>
 #include <QHBoxLayout>
@@ -12,6 +16,10 @@
 #include <QTreeView>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -172,6 +180,41 @@ TEST(FolderRootsModel, BranchesOverTheFileSystem)
     EXPECT_EQ(plain.rowCount(), 1);
     EXPECT_FALSE(plain.computerIndex().isValid());
     EXPECT_EQ(plain.filePath(plain.index(0, 0)), a);
+}
+
+TEST(FolderRootsModel, NamesThatAreNotUtf8AreListedOpenedAndGivenBack)
+{
+    TempFolder dir;
+    QStringList names;
+    for (const OddName& odd : oddNames) {
+        names << platform::decodeFileName(odd.bytes);
+        dir.mkdir(names.back() + "/inner");
+    }
+    dir.mkdir(".hidden");
+    dir.write("file.txt", "x");
+    std::sort(names.begin(), names.end(), platform::listingLess);
+    FolderRootsModel model(false, {dir.path()}, false);
+    const QModelIndex top = model.branchTop(0);
+    model.fetchMore(top);
+    ASSERT_EQ(model.rowCount(top), int(names.size()));
+    for (int row = 0; row < model.rowCount(top); ++row) {
+        const QModelIndex folder = model.index(row, 0, top);
+        SCOPED_TRACE(platform::encodeFileName(names[row]).toHex().constData());
+        EXPECT_EQ(folder.data().toString(), platform::displayFileName(names[row]));
+        ASSERT_TRUE(model.canFetchMore(folder));
+        model.fetchMore(folder);
+        ASSERT_EQ(model.rowCount(folder), 1);
+        const QModelIndex inner = model.index(0, 0, folder);
+        EXPECT_EQ(inner.data().toString(), "inner");
+        model.fetchMore(inner);
+        EXPECT_FALSE(model.hasChildren(inner)); // listed, and empty
+        // The path, encoded, is the real folder's bytes.
+        const QByteArray onDisk = platform::encodeFileName(model.filePath(inner));
+        EXPECT_EQ(onDisk, platform::encodeFileName(dir.path()) + platform::encodeFileName(names[row]) + "/inner");
+        struct stat st {};
+        EXPECT_TRUE(::stat(onDisk.constData(), &st) == 0 && S_ISDIR(st.st_mode));
+        EXPECT_EQ(model.indexForPath(model.filePath(inner)), inner);
+    }
 }
 
 // The dialog over a scripted dialog runner, owned by a form with a button to lend.
