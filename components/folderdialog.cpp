@@ -4,6 +4,7 @@
 #include "widgetplacement.h"
 
 #include "platform/fileidentity.h"
+#include "platform/filenames.h"
 #include "platform/specialfolders.h"
 
 #include <QAbstractButton>
@@ -346,7 +347,7 @@ void TFolderDialog::selectionChanged()
     }
     if (!path.isEmpty()) {
         if (Options.testFlag(bfShowPathInStatusArea))
-            window->setStatus(path);
+            window->setStatus(platform::displayFileName(path));
         if (OnChange)
             OnChange(*this);
     } else if (Options & (bfFileSysDirsOnly | bfShowPathInStatusArea)) {

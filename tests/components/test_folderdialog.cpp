@@ -305,6 +305,20 @@ TEST_F(FolderDialog, OkTakesTheSelectionAndTheCloseBoxCancels)
     EXPECT_EQ(dialog.Directory(), "");
 }
 
+TEST_F(FolderDialog, AFolderWhoseNameIsNotUtf8IsReturnedAsItsBytes)
+{
+    const QString archive = home.mkdir(platform::decodeFileName("d\xe9"));
+    TFolderDialog dialog(&form, fake.dialogs);
+    dialog.SetDirectory(archive);
+    EXPECT_TRUE(run(dialog, [&](TFolderDialogWindow& w) {
+        EXPECT_EQ(w.selectedPath(), archive);
+        EXPECT_EQ(w.status(), platform::displayFileName(archive)); // shown, not carried
+        return platform::mrOk;
+    }));
+    EXPECT_EQ(platform::encodeFileName(dialog.Directory()), platform::encodeFileName(home.path()) + "d\xe9");
+    EXPECT_EQ(dialog.DisplayName(), "d\uFFFD");
+}
+
 TEST_F(FolderDialog, AnItemWithoutAPathCannotBeChosen)
 {
     TFolderDialog dialog(&form, fake.dialogs);
