@@ -4,6 +4,7 @@
 #include "widgetplacement.h"
 
 #include "platform/fileidentity.h"
+#include "platform/filenames.h"
 #include "platform/specialfolders.h"
 
 #include <QAbstractButton>
@@ -117,7 +118,6 @@ TFolderDialogWindow::TFolderDialogWindow(const FolderDialogRoots& roots, TFolder
     layout->addLayout(buttonRow);
     resize(360, 420);
 
-    model_->sort(0);
     const QModelIndex computer = model_->computerIndex();
     if (computer.isValid())
         tvFolders->expand(computer);
@@ -347,7 +347,7 @@ void TFolderDialog::selectionChanged()
     }
     if (!path.isEmpty()) {
         if (Options.testFlag(bfShowPathInStatusArea))
-            window->setStatus(path);
+            window->setStatus(platform::displayFileName(path));
         if (OnChange)
             OnChange(*this);
     } else if (Options & (bfFileSysDirsOnly | bfShowPathInStatusArea)) {

@@ -1,156 +1,269 @@
 #include "folderrootsmodel.h"
 
+#include "platform/filenames.h"
+#include "platform/fileidentity.h"
+#include "platform/mounttable.h"
 #include "platform/specialfolders.h"
 
 #include <QDir>
-#include <QFileIconProvider>
-#include <QFileInfo>
-#include <QFileSystemModel>
 
-FolderRootsModel::FolderRootsModel(bool computerNode, const QStringList& folders, bool includeFiles, QObject* parent)
-    : QAbstractItemModel(parent)
-    , computerNode_(computerNode)
+#include <algorithm>
+
+namespace {
+
+constexpr platform::ListWhat kindsShown[] = {platform::ListWhat::Folders, platform::ListWhat::Files};
+
+// The user-interface thread never waits for a server: what it asks of one fills in once answered.
+constexpr std::chrono::milliseconds noWait{0};
+constexpr int answerPollMs = 250;
+
+QString childPath(const QString& folder, const QString& name)
 {
-    const QDir::Filters filter = QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot
-                                 | (includeFiles ? QDir::Files : QDir::Filters());
+    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
+}
+
+} // namespace
+
+FolderRootsModel::FolderRootsModel(bool computerNode, const QStringList& folders, bool includeFiles, QObject* parent,
+                                   platform::MountWatcher* mounts)
+    : QAbstractItemModel(parent)
+    , ownMounts_(mounts ? nullptr : std::make_unique<platform::ProcMountWatcher>())
+    , mounts_(mounts ? mounts : ownMounts_.get())
+    , includeFiles_(includeFiles)
+    , root_(std::make_unique<Node>())
+{
+    root_->listed = true;
+    Node* holder = root_.get();
+    if (computerNode) {
+        computer_ = addChild(holder, 0, QString(platform::computerNodeName), true);
+        computer_->path.clear();
+        computer_->listed = true;
+        holder = computer_;
+    }
+    const platform::MountTable table = mounts_->table();
     for (const QString& folder : folders) {
         const QString path = QDir::cleanPath(folder);
-        if (path.isEmpty() || !QFileInfo(path).isDir())
+        // Whether a folder on a server exists is the server's to say, on a worker.
+        if (path.isEmpty() || (!table.reach(path).remote && !platform::folderExists(path)))
             continue;
-        Branch branch;
-        branch.path = path;
-        branch.label = path == QLatin1String("/") ? path : QFileInfo(path).fileName();
-        branch.fs = std::make_unique<QFileSystemModel>();
-        branch.fs->setReadOnly(true);
-        // A short-lived picker needs no watches; the folder monitor owns the change notices.
-        branch.fs->setOption(QFileSystemModel::DontWatchForChanges);
-        branch.fs->setFilter(filter);
-        branch.fs->setRootPath(path);
-        branches_.push_back(std::move(branch));
+        Node* top = addChild(holder, int(holder->children.size()), path, true);
+        top->path = path;
+        top->label = path == QLatin1String("/") ? path : platform::displayFileName(path.section(QLatin1Char('/'), -1));
     }
-    for (int b = 0; b < int(branches_.size()); ++b) {
-        Branch& branch = branches_[size_t(b)];
-        branch.top = node(b, branch.fs->index(branch.path));
-        connectBranch(b);
-    }
+    renumber(holder, 0);
+    answerTimer_.setInterval(answerPollMs);
+    connect(&answerTimer_, &QTimer::timeout, this, &FolderRootsModel::takeAnswers);
 }
 
 FolderRootsModel::~FolderRootsModel() = default;
 
 // ---- items ----
 
-FolderRootsModel::Node* FolderRootsModel::node(int branch, const QModelIndex& source) const
+std::span<const platform::ListWhat> FolderRootsModel::kinds() const
 {
-    const QModelIndex first = source.siblingAtColumn(0);
-    std::unique_ptr<Node>& entry = nodes_[{branch, first.internalPointer()}];
-    if (!entry)
-        entry = std::make_unique<Node>();
-    // An entry left by a removed item may meet a new item at the same address: it is that item now.
-    if (entry->source != first) {
-        entry->branch = branch;
-        entry->source = first;
-    }
-    return entry.get();
+    return std::span(kindsShown).first(includeFiles_ ? 2 : 1);
 }
 
-QModelIndex FolderRootsModel::indexOf(Node* n) const
+FolderRootsModel::Node* FolderRootsModel::addChild(Node* parent, int row, const QString& name, bool folder)
 {
-    if (n == &computer_)
-        return createIndex(0, 0, n);
-    const Branch& branch = branches_[size_t(n->branch)];
-    if (n == branch.top)
-        return createIndex(n->branch, 0, n);
-    return n->source.isValid() ? createIndex(n->source.row(), 0, n) : QModelIndex();
+    auto child = std::make_unique<Node>();
+    child->parent = parent;
+    child->name = name;
+    child->path = childPath(parent->path, name);
+    child->label = platform::displayFileName(name);
+    child->folder = folder;
+    child->listed = !folder;
+    Node* added = child.get();
+    parent->children.insert(parent->children.begin() + row, std::move(child));
+    return added;
 }
 
-bool FolderRootsModel::inBranch(int branch, QModelIndex source) const
+void FolderRootsModel::renumber(Node* parent, int from)
 {
-    const QModelIndex top = branches_[size_t(branch)].top->source;
-    for (; source.isValid(); source = source.parent()) {
-        if (source.siblingAtColumn(0) == top)
-            return true;
-    }
-    return false;
+    for (size_t i = size_t(from); i < parent->children.size(); ++i)
+        parent->children[i]->row = int(i);
 }
 
-std::optional<QModelIndex> FolderRootsModel::mapFromSource(int branch, const QModelIndex& source) const
+FolderRootsModel::Node* FolderRootsModel::nodeOf(const QModelIndex& index) const
 {
-    if (!source.isValid() || !inBranch(branch, source))
-        return std::nullopt;
-    return indexOf(node(branch, source));
+    return index.isValid() ? static_cast<Node*>(index.internalPointer()) : root_.get();
+}
+
+QModelIndex FolderRootsModel::indexOf(const Node* node) const
+{
+    return node == root_.get() ? QModelIndex() : createIndex(node->row, 0, node);
+}
+
+const std::vector<std::unique_ptr<FolderRootsModel::Node>>& FolderRootsModel::tops() const
+{
+    return computer_ ? computer_->children : root_->children;
+}
+
+FolderRootsModel::Node* FolderRootsModel::childNamed(const Node* parent, const QString& name) const
+{
+    const auto found = std::find_if(parent->children.begin(), parent->children.end(),
+                                    [&](const std::unique_ptr<Node>& child) { return child->name == name; });
+    return found == parent->children.end() ? nullptr : found->get();
 }
 
 QModelIndex FolderRootsModel::branchTop(int branch) const
 {
     if (branch < 0 || branch >= branchCount())
         return {};
-    return indexOf(branches_[size_t(branch)].top);
+    return indexOf(tops()[size_t(branch)].get());
 }
 
 QModelIndex FolderRootsModel::computerIndex() const
 {
-    return computerNode_ ? indexOf(&computer_) : QModelIndex();
+    return computer_ ? indexOf(computer_) : QModelIndex();
 }
 
 QString FolderRootsModel::filePath(const QModelIndex& index) const
 {
-    const Node* n = index.isValid() ? nodeOf(index) : nullptr;
-    if (!n || n == &computer_ || !n->source.isValid())
-        return {};
-    return branches_[size_t(n->branch)].fs->filePath(n->source);
+    return index.isValid() ? nodeOf(index)->path : QString();
 }
 
-QModelIndex FolderRootsModel::indexForPath(const QString& path) const
+QModelIndex FolderRootsModel::indexForPath(const QString& path)
 {
     if (path.trimmed().isEmpty())
         return {};
     const QString wanted = QDir::cleanPath(path);
-    for (int b = 0; b < branchCount(); ++b) {
-        const Branch& branch = branches_[size_t(b)];
-        const QString under = branch.path == QLatin1String("/") ? branch.path : branch.path + QLatin1Char('/');
-        if (wanted != branch.path && !wanted.startsWith(under))
+    for (const std::unique_ptr<Node>& top : tops()) {
+        const QString under = childPath(top->path, QString());
+        if (wanted != top->path && !wanted.startsWith(under))
             continue;
-        if (const auto found = mapFromSource(b, branch.fs->index(wanted)))
-            return *found;
+        Node* node = top.get();
+        for (const QString& name : wanted.mid(under.size()).split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+            if (!node->listed)
+                list(node);
+            Node* next = childNamed(node, name);
+            // Its folders are not known yet: a path that leads through it stands until they are.
+            if (!next && (node->waitingFor & 1U)) {
+                merge(node, platform::ListWhat::Folders, {name});
+                next = childNamed(node, name);
+            }
+            node = next;
+            if (!node)
+                break;
+        }
+        if (node)
+            return indexOf(node);
     }
     return {};
+}
+
+// ---- listings ----
+
+void FolderRootsModel::list(Node* node)
+{
+    node->listed = true;
+    const platform::MountTable table = mounts_->table();
+    const platform::MountTable::Reach reach = table.reach(node->path);
+    const auto leadsAway = [&](const QString& name) { return table.reachFrom(reach.path, name).remote; };
+    for (size_t kind = 0; kind < kinds().size(); ++kind) {
+        if (!reach.remote) {
+            // What leads into a remote mount is left out here and comes with the worker's listing.
+            const platform::FolderListing here = platform::listFolder(node->path, kinds()[kind], QString(), leadsAway);
+            merge(node, kinds()[kind], here.names);
+            if (here.unexamined == 0)
+                continue;
+        }
+        if (!ask(node, kind))
+            node->waitingFor |= 1U << kind;
+    }
+    if (node->waitingFor != 0) {
+        waiting_.push_back(node);
+        answerTimer_.start();
+    }
+}
+
+bool FolderRootsModel::ask(Node* node, size_t kind)
+{
+    const platform::ListWhat what = kinds()[kind];
+    const auto whole = [folder = node->path, what] {
+        return readApart<platform::FolderListing>([&] { return platform::listFolder(folder, what); });
+    };
+    // While a read of the folder runs this starts no other; once it has ended it gives its answer.
+    const std::optional<platform::FolderListing> answer = readsOf(what).scan(node->path, whole, noWait);
+    if (answer)
+        merge(node, what, answer->names);  // a failed read lists nothing
+    return answer.has_value();
+}
+
+void FolderRootsModel::takeAnswers()
+{
+    // A copy: a view may open more folders while it takes in the rows.
+    for (Node* node : std::vector(waiting_)) {
+        for (size_t kind = 0; kind < kinds().size(); ++kind) {
+            if ((node->waitingFor & (1U << kind)) && ask(node, kind))
+                node->waitingFor &= ~(1U << kind);
+        }
+    }
+    std::erase_if(waiting_, [](const Node* node) { return node->waitingFor == 0; });
+    if (waiting_.empty())
+        answerTimer_.stop();
+}
+
+void FolderRootsModel::merge(Node* node, platform::ListWhat kind, const QStringList& names)
+{
+    const bool folder = kind != platform::ListWhat::Files;
+    std::vector<std::unique_ptr<Node>>& children = node->children;
+    // Folders first, each kind in listing order.
+    const auto before = [folder](const std::unique_ptr<Node>& child, const QString& name) {
+        return child->folder != folder ? child->folder : platform::listingLess(child->name, name);
+    };
+    const auto placeOf = [&](const QString& name) {
+        return int(std::lower_bound(children.begin(), children.end(), name, before) - children.begin());
+    };
+    const auto shown = [&](const QString& name, int place) {
+        return place < int(children.size()) && children[size_t(place)]->folder == folder
+               && children[size_t(place)]->name == name;
+    };
+    QStringList fresh;
+    for (const QString& name : names) {
+        if (!shown(name, placeOf(name)))
+            fresh.append(name);
+    }
+    if (fresh.isEmpty())
+        return;
+    const QModelIndex parent = indexOf(node);
+    const int first = placeOf(fresh.front());
+    // Nothing shown lies between them (a first listing): they go in as one block.
+    if (first == placeOf(fresh.back())) {
+        beginInsertRows(parent, first, first + int(fresh.size()) - 1);
+        for (int i = 0; i < fresh.size(); ++i)
+            addChild(node, first + i, fresh[i], folder);
+        renumber(node, first);
+        endInsertRows();
+        return;
+    }
+    for (const QString& name : std::as_const(fresh)) {
+        const int row = placeOf(name);
+        beginInsertRows(parent, row, row);
+        addChild(node, row, name, folder);
+        renumber(node, row);
+        endInsertRows();
+    }
 }
 
 // ---- the item model ----
 
 QModelIndex FolderRootsModel::index(int row, int column, const QModelIndex& parent) const
 {
-    if (row < 0 || column != 0)
+    const Node* p = nodeOf(parent);
+    if (column != 0 || row < 0 || row >= int(p->children.size()))
         return {};
-    const Node* p = parent.isValid() ? nodeOf(parent) : nullptr;
-    if (!p && computerNode_) // the "Computer" node is the only top
-        return row == 0 ? indexOf(&computer_) : QModelIndex();
-    if (!p || p == &computer_)
-        return row < branchCount() ? indexOf(branches_[size_t(row)].top) : QModelIndex();
-    const QModelIndex source = branches_[size_t(p->branch)].fs->index(row, 0, p->source);
-    return source.isValid() ? createIndex(row, 0, node(p->branch, source)) : QModelIndex();
+    return indexOf(p->children[size_t(row)].get());
 }
 
 QModelIndex FolderRootsModel::parent(const QModelIndex& child) const
 {
-    Node* n = child.isValid() ? nodeOf(child) : nullptr;
-    if (!n || n == &computer_)
-        return {};
-    if (n == branches_[size_t(n->branch)].top)
-        return computerIndex();
-    return mapFromSource(n->branch, n->source.parent()).value_or(QModelIndex());
+    return child.isValid() ? indexOf(nodeOf(child)->parent) : QModelIndex();
 }
 
 int FolderRootsModel::rowCount(const QModelIndex& parent) const
 {
-    if (parent.column() > 0)
-        return 0;
-    const Node* p = parent.isValid() ? nodeOf(parent) : nullptr;
-    if (!p)
-        return computerNode_ ? 1 : branchCount();
-    if (p == &computer_)
-        return branchCount();
-    return p->source.isValid() ? branches_[size_t(p->branch)].fs->rowCount(p->source) : 0;
+    return parent.column() > 0 ? 0 : int(nodeOf(parent)->children.size());
 }
 
 int FolderRootsModel::columnCount(const QModelIndex&) const
@@ -160,125 +273,38 @@ int FolderRootsModel::columnCount(const QModelIndex&) const
 
 bool FolderRootsModel::hasChildren(const QModelIndex& parent) const
 {
-    const Node* p = parent.isValid() ? nodeOf(parent) : nullptr;
-    if (!p || p == &computer_)
-        return rowCount(parent) > 0;
-    return p->source.isValid() && branches_[size_t(p->branch)].fs->hasChildren(p->source);
+    // A folder not listed yet, or whose listing is still to come, may have some.
+    const Node* p = nodeOf(parent);
+    return p->folder && (!p->listed || p->waitingFor != 0 || !p->children.empty());
 }
 
 bool FolderRootsModel::canFetchMore(const QModelIndex& parent) const
 {
-    const Node* p = parent.isValid() ? nodeOf(parent) : nullptr;
-    if (!p || p == &computer_ || !p->source.isValid())
-        return false;
-    return branches_[size_t(p->branch)].fs->canFetchMore(p->source);
+    return !nodeOf(parent)->listed;
 }
 
 void FolderRootsModel::fetchMore(const QModelIndex& parent)
 {
-    const Node* p = parent.isValid() ? nodeOf(parent) : nullptr;
-    if (p && p != &computer_ && p->source.isValid())
-        branches_[size_t(p->branch)].fs->fetchMore(p->source);
+    if (Node* p = nodeOf(parent); !p->listed)
+        list(p);
 }
 
 QVariant FolderRootsModel::data(const QModelIndex& index, int role) const
 {
-    const Node* n = index.isValid() ? nodeOf(index) : nullptr;
-    if (!n)
+    if (!index.isValid())
         return {};
-    if (n == &computer_) {
-        if (role == Qt::DisplayRole)
-            return QString(platform::computerNodeName);
-        if (role == Qt::DecorationRole)
-            return QFileIconProvider().icon(QFileIconProvider::Computer);
-        return {};
+    const Node* n = nodeOf(index);
+    if (role == Qt::DisplayRole)
+        return n->label;
+    if (role == Qt::DecorationRole) {
+        if (n == computer_)
+            return icons_.icon(QFileIconProvider::Computer);
+        return icons_.icon(n->folder ? QFileIconProvider::Folder : QFileIconProvider::File);
     }
-    const Branch& branch = branches_[size_t(n->branch)];
-    if (n == branch.top && role == Qt::DisplayRole)
-        return branch.label;
-    return n->source.isValid() ? branch.fs->data(n->source, role) : QVariant();
+    return {};
 }
 
 Qt::ItemFlags FolderRootsModel::flags(const QModelIndex& index) const
 {
     return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
-}
-
-void FolderRootsModel::sort(int, Qt::SortOrder order)
-{
-    for (Branch& branch : branches_)
-        branch.fs->sort(0, order);
-}
-
-// ---- changes of the file system models ----
-
-bool FolderRootsModel::popPending(int branch)
-{
-    std::vector<bool>& pending = branches_[size_t(branch)].pending;
-    if (pending.empty())
-        return false;
-    const bool begun = pending.back();
-    pending.pop_back();
-    return begun;
-}
-
-void FolderRootsModel::connectBranch(int b)
-{
-    QFileSystemModel* fs = branches_[size_t(b)].fs.get();
-    connect(fs, &QAbstractItemModel::rowsAboutToBeInserted, this, [this, b](const QModelIndex& parent, int first, int last) {
-        const auto mapped = mapFromSource(b, parent);
-        branches_[size_t(b)].pending.push_back(mapped.has_value());
-        if (mapped)
-            beginInsertRows(*mapped, first, last);
-    });
-    connect(fs, &QAbstractItemModel::rowsInserted, this, [this, b] {
-        if (popPending(b))
-            endInsertRows();
-    });
-    connect(fs, &QAbstractItemModel::rowsAboutToBeRemoved, this, [this, b](const QModelIndex& parent, int first, int last) {
-        const auto mapped = mapFromSource(b, parent);
-        branches_[size_t(b)].pending.push_back(mapped.has_value());
-        if (mapped)
-            beginRemoveRows(*mapped, first, last);
-    });
-    connect(fs, &QAbstractItemModel::rowsRemoved, this, [this, b] {
-        if (popPending(b))
-            endRemoveRows();
-    });
-    connect(fs, &QAbstractItemModel::dataChanged, this,
-            [this, b](const QModelIndex& topLeft, const QModelIndex& bottomRight, const QList<int>& roles) {
-                if (topLeft.column() > 0)
-                    return;
-                // The top of a branch lies in its parent's rows, outside the branch.
-                const QModelIndex top = branches_[size_t(b)].top->source;
-                if (top.parent() == topLeft.parent() && top.row() >= topLeft.row() && top.row() <= bottomRight.row()) {
-                    const QModelIndex i = indexOf(branches_[size_t(b)].top);
-                    emit dataChanged(i, i, roles);
-                }
-                if (!mapFromSource(b, topLeft.parent()))
-                    return;
-                emit dataChanged(indexOf(node(b, topLeft)), indexOf(node(b, bottomRight)), roles);
-            });
-    connect(fs, &QAbstractItemModel::layoutAboutToBeChanged, this, [this] {
-        emit layoutAboutToBeChanged();
-        layoutIndexes_ = persistentIndexList();
-        layoutNodes_.clear();
-        for (const QModelIndex& i : std::as_const(layoutIndexes_))
-            layoutNodes_.append(nodeOf(i));
-    });
-    connect(fs, &QAbstractItemModel::layoutChanged, this, [this] {
-        QModelIndexList to;
-        for (Node* n : std::as_const(layoutNodes_))
-            to.append(indexOf(n));
-        changePersistentIndexList(layoutIndexes_, to);
-        layoutIndexes_.clear();
-        layoutNodes_.clear();
-        emit layoutChanged();
-    });
-    connect(fs, &QAbstractItemModel::modelAboutToBeReset, this, [this] { beginResetModel(); });
-    connect(fs, &QAbstractItemModel::modelReset, this, [this, b] {
-        Branch& branch = branches_[size_t(b)];
-        branch.top->source = branch.fs->index(branch.path);
-        endResetModel();
-    });
 }

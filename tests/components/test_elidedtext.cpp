@@ -17,7 +17,7 @@ const QString longName = QStringLiteral("A very long site name that a user typed
 bool sendToolTip(QWidget* widget, QPoint at)
 {
     QToolTip::hideText();
-    QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000);
+    (void)QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000); // best effort: only the new tip is checked
     QHelpEvent event(QEvent::ToolTip, at, widget->mapToGlobal(at));
     QApplication::sendEvent(widget, &event);
     return QTest::qWaitFor([] { return QToolTip::isVisible(); }, 500);

@@ -2,7 +2,11 @@
 #include "components/folderrootsmodel.h"
 #include "components/widgetplacement.h"
 #include "fakes.h"
+#include "oddnames.h"
 #include "tempfolder.h"
+
+#include "platform/filenames.h"
+#include "platform/folderlisting.h"
 
 #include <QDir>
 #include <QHBoxLayout>
@@ -12,6 +16,10 @@
 #include <QTreeView>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -174,6 +182,41 @@ TEST(FolderRootsModel, BranchesOverTheFileSystem)
     EXPECT_EQ(plain.filePath(plain.index(0, 0)), a);
 }
 
+TEST(FolderRootsModel, NamesThatAreNotUtf8AreListedOpenedAndGivenBack)
+{
+    TempFolder dir;
+    QStringList names;
+    for (const OddName& odd : oddNames) {
+        names << platform::decodeFileName(odd.bytes);
+        dir.mkdir(names.back() + "/inner");
+    }
+    dir.mkdir(".hidden");
+    dir.write("file.txt", "x");
+    std::sort(names.begin(), names.end(), platform::listingLess);
+    FolderRootsModel model(false, {dir.path()}, false);
+    const QModelIndex top = model.branchTop(0);
+    model.fetchMore(top);
+    ASSERT_EQ(model.rowCount(top), int(names.size()));
+    for (int row = 0; row < model.rowCount(top); ++row) {
+        const QModelIndex folder = model.index(row, 0, top);
+        SCOPED_TRACE(platform::encodeFileName(names[row]).toHex().constData());
+        EXPECT_EQ(folder.data().toString(), platform::displayFileName(names[row]));
+        ASSERT_TRUE(model.canFetchMore(folder));
+        model.fetchMore(folder);
+        ASSERT_EQ(model.rowCount(folder), 1);
+        const QModelIndex inner = model.index(0, 0, folder);
+        EXPECT_EQ(inner.data().toString(), "inner");
+        model.fetchMore(inner);
+        EXPECT_FALSE(model.hasChildren(inner)); // listed, and empty
+        // The path, encoded, is the real folder's bytes.
+        const QByteArray onDisk = platform::encodeFileName(model.filePath(inner));
+        EXPECT_EQ(onDisk, platform::encodeFileName(dir.path()) + platform::encodeFileName(names[row]) + "/inner");
+        struct stat st {};
+        EXPECT_TRUE(::stat(onDisk.constData(), &st) == 0 && S_ISDIR(st.st_mode));
+        EXPECT_EQ(model.indexForPath(model.filePath(inner)), inner);
+    }
+}
+
 // The dialog over a scripted dialog runner, owned by a form with a button to lend.
 class FolderDialog : public ::testing::Test {
 protected:
@@ -260,6 +303,20 @@ TEST_F(FolderDialog, OkTakesTheSelectionAndTheCloseBoxCancels)
         return platform::mrNone;
     }));
     EXPECT_EQ(dialog.Directory(), "");
+}
+
+TEST_F(FolderDialog, AFolderWhoseNameIsNotUtf8IsReturnedAsItsBytes)
+{
+    const QString archive = home.mkdir(platform::decodeFileName("d\xe9"));
+    TFolderDialog dialog(&form, fake.dialogs);
+    dialog.SetDirectory(archive);
+    EXPECT_TRUE(run(dialog, [&](TFolderDialogWindow& w) {
+        EXPECT_EQ(w.selectedPath(), archive);
+        EXPECT_EQ(w.status(), platform::displayFileName(archive)); // shown, not carried
+        return platform::mrOk;
+    }));
+    EXPECT_EQ(platform::encodeFileName(dialog.Directory()), platform::encodeFileName(home.path()) + "d\xe9");
+    EXPECT_EQ(dialog.DisplayName(), "d\uFFFD");
 }
 
 TEST_F(FolderDialog, AnItemWithoutAPathCannotBeChosen)

@@ -5,6 +5,7 @@
 
 #include "gatedfuse.h"
 #include "shelltreefixture.h"
+#include "components/folderrootsmodel.h"
 #include "components/folderscans.h"
 #include "platform/folderlisting.h"
 
@@ -113,6 +114,36 @@ TEST_F(RemoteFolders, ExpandingOneNeverWaitsAndFillsItWhenTheServerAnswers)
     child(share, "a")->setExpanded(true);
     QTRY_VERIFY_WITH_TIMEOUT(!showsChildren(child(share, "a")), 5000);
     EXPECT_EQ(child(share, "a")->childCount(), 0);
+}
+
+// The folder dialog's tree shows at once what needs no server and fills in the rest once the
+// server answers; a path on the server is taken on trust meanwhile.
+TEST_F(RemoteFolders, TheFolderDialogsTreeFillsInWithoutWaiting)
+{
+    QElapsedTimer clock;
+    clock.start();
+    FolderRootsModel model(false, {home()}, false);
+    const QModelIndex top = model.branchTop(0);
+    const auto names = [&](const QModelIndex& parent) {
+        QStringList shown;
+        for (int row = 0; row < model.rowCount(parent); ++row)
+            shown << model.index(row, 0, parent).data().toString();
+        return shown;
+    };
+    model.fetchMore(top);
+    EXPECT_EQ(names(top), (QStringList{"Desktop", "pics"}));  // where "share" leads is asked on a worker
+    const QModelIndex onServer = model.indexForPath(home() + "/share/a");
+    const QModelIndex share = model.parent(onServer);
+    EXPECT_LT(clock.elapsed(), 500);
+    EXPECT_EQ(model.filePath(onServer), home() + "/share/a");
+    EXPECT_EQ(names(share), QStringList{"a"});
+    EXPECT_TRUE(model.hasChildren(share));
+
+    fuse_->open();
+    QTRY_COMPARE_WITH_TIMEOUT(names(share), (QStringList{"a", "b"}), 5000);
+    EXPECT_EQ(names(top), (QStringList{"Desktop", "pics", "share"}));
+    EXPECT_EQ(model.index(0, 0, share), onServer);
+    EXPECT_EQ(model.filePath(model.index(1, 0, share)), home() + "/share/b");
 }
 
 // A program whose read of a dead server is stuck still ends, and lets go of its output: run
