@@ -1,3 +1,4 @@
+#include "hostilemetafiles.h"
 #include "metafiletest.h"
 #include "tests/imaging/imagingtest.h"
 #include "imaging/fileformats.h"
@@ -8,9 +9,12 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 
+#include <algorithm>
 #include <functional>
+#include <string_view>
 
 namespace {
 
@@ -312,7 +316,7 @@ TEST_F(Metafile, ProgressOfAGoodAndAFailedLoad)
         done.push_back(d);
         senders.push_back(sender);
         EXPECT_EQ(total, 100);
-        abort = true; // not looked at
+        abort = true; // the fixed steps do not hear it
     });
     image.SetOnProgressBegin([&](PGObject* sender) {
         ++begins;
@@ -336,6 +340,30 @@ TEST_F(Metafile, ProgressOfAGoodAndAFailedLoad)
     EXPECT_EQ(begins, 2);
     EXPECT_EQ(ends, 2);
     EXPECT_FALSE(image.Canvas().OnChanging);
+}
+
+TEST_F(Metafile, AnAbortStopsPlaybackQuietly)
+{
+    // 5,120 full-frame pattern inversions at 4000 x 4000: far longer than two seconds in full.
+    const auto hostile = HostileMetafiles();
+    const auto named = [](const HostileMetafile& m) { return m.name == std::string_view("patblt_4000.wmf"); };
+    const auto patBlts = std::find_if(hostile.begin(), hostile.end(), named);
+    ASSERT_NE(patBlts, hostile.end());
+    std::vector<int> done;
+    QElapsedTimer clock;
+    TPixelGraphic image;
+    image.SetOnProgress([&](PGObject*, int d, int, bool& abort) {
+        done.push_back(d);
+        abort = clock.elapsed() >= 200;
+    });
+    clock.start();
+    LoadBytes(image, patBlts->data);
+    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_EQ(image.Width(), 4000);
+    // The fixed steps up to playback, then the step playback is at until the abort.
+    ASSERT_GE(done.size(), 5u);
+    EXPECT_EQ(std::vector<int>(done.begin(), done.begin() + 4), std::vector<int>({2, 17, 32, 47}));
+    EXPECT_EQ(std::count(done.begin() + 4, done.end(), 47), std::ptrdiff_t(done.size() - 4));
 }
 
 TEST_F(Metafile, PlaybackAtSamplePixels)
