@@ -203,7 +203,7 @@ int MetafileSupport::Draw(QPainter& Painter, PlaybackWatch& Watch) const
         return 0;
     frame->output = QSize(clampToInt(width_), clampToInt(height_));
     frame->objectCount = objectCount_;
-    GdiPlayer player(Painter, *frame);
+    GdiPlayer player(Painter, *frame, [&Watch] { return Watch.Stopping(); });
     // Each record through Play until the watch stops playback; one damaged inside is skipped.
     const auto skippingDamaged = [&player, &Watch](auto Play) {
         return [&player, &Watch, Play](auto Kind, const RecordReader& Record) {
@@ -223,17 +223,17 @@ int MetafileSupport::Draw(QPainter& Painter, PlaybackWatch& Watch) const
     return player.RecordsLeftOut();
 }
 
-PlaybackWatch::PlaybackWatch(AbortQuery Query, Clock::duration Interval)
-    : query_(std::move(Query)), interval_(Interval), nextQuery_(Clock::now() + Interval)
-{
-}
-
 bool PlaybackWatch::Stopping()
 {
-    if (stopped_ || Clock::now() < nextQuery_)
-        return stopped_;
+    if (stopped_)
+        return true;
+    const Clock::time_point now = Clock::now();
+    if (!nextQuery_)
+        nextQuery_ = now + Interval; // playback starts: the setting up before it is not counted
+    if (now < *nextQuery_)
+        return false;
     stopped_ = query_();
-    nextQuery_ = Clock::now() + interval_;
+    nextQuery_ = Clock::now() + Interval;
     return stopped_;
 }
 
