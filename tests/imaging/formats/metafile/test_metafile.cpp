@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <ranges>
 #include <string_view>
 
 namespace {
@@ -345,7 +346,7 @@ TEST_F(Metafile, ProgressOfAGoodAndAFailedLoad)
 TEST_F(Metafile, AnAbortStopsPlaybackQuietly)
 {
     const struct {
-        const char* file;
+        std::string_view file;
         int abortAfterMs;
         bool stopsInsideRecord; // its one costly record is left off after its top bands
     } cases[] = {
@@ -354,8 +355,7 @@ TEST_F(Metafile, AnAbortStopsPlaybackQuietly)
     };
     const auto hostile = HostileMetafiles();
     for (const auto& c : cases) {
-        const auto named = [&c](const HostileMetafile& m) { return m.name == std::string_view(c.file); };
-        const auto file = std::find_if(hostile.begin(), hostile.end(), named);
+        const auto file = std::ranges::find(hostile, c.file, &HostileMetafile::name);
         ASSERT_NE(file, hostile.end()) << c.file;
         std::vector<int> done;
         QElapsedTimer playing; // from the step before playback
@@ -370,20 +370,15 @@ TEST_F(Metafile, AnAbortStopsPlaybackQuietly)
         // Uncancelled, the inversions play for half a minute; the bound leaves room for slow
         // machines and sanitizers.
         EXPECT_LT(playing.elapsed(), 5000) << c.file;
-        // The fixed steps up to playback, then only the step playback is at.
-        ASSERT_GE(done.size(), 5u) << c.file;
-        EXPECT_EQ(std::vector<int>(done.begin(), done.begin() + 4), std::vector<int>({2, 17, 32, 47})) << c.file;
-        EXPECT_EQ(std::count(done.begin() + 4, done.end(), 47), std::ptrdiff_t(done.size() - 4)) << c.file;
-        if (!c.stopsInsideRecord)
-            continue;
+        // The fixed steps up to playback, then only the step playback is at: at least once.
+        std::vector<int> steps{2, 17, 32};
+        steps.resize(std::max<std::size_t>(done.size(), 5), 47);
+        EXPECT_EQ(done, steps) << c.file;
         const auto changedIn = [&image](int y) {
-            int changed = 0;
-            for (int x = 0; x < image.Width(); ++x)
-                changed += image.GetPixelColor(x, y) != kWhite;
-            return changed;
+            const auto changed = [&](int x) { return image.GetPixelColor(x, y) != kWhite; };
+            return std::ranges::count_if(std::views::iota(0, image.Width()), changed);
         };
-        EXPECT_GT(changedIn(0), 0) << c.file;
-        EXPECT_EQ(changedIn(image.Height() - 1), 0) << c.file;
+        EXPECT_TRUE(!c.stopsInsideRecord || (changedIn(0) > 0 && changedIn(image.Height() - 1) == 0)) << c.file;
     }
 }
 
