@@ -345,13 +345,11 @@ TEST_F(Metafile, ProgressOfAGoodAndAFailedLoad)
 
 TEST_F(Metafile, AnAbortStopsPlaybackQuietly)
 {
-    const struct {
-        std::string_view file;
-        int abortAfterMs;
-        bool stopsInsideRecord; // its one costly record is left off after its top bands
-    } cases[] = {
-        {"patblt_4000.wmf", 200, false}, // 5,120 full-frame pattern inversions
-        {"rop3_blt_6000.emf", 0, true},  // one pattern and source operation over 6000 x 6000
+    // A file of 5,120 full-frame pattern inversions; one of a single pattern and source operation
+    // over 6000 x 6000, left off after its top bands.
+    const struct { std::string_view file; int abortAfterMs; bool stopsInsideRecord; } cases[] = {
+        {"patblt_4000.wmf", 200, false},
+        {"rop3_blt_6000.emf", 0, true},
     };
     const auto hostile = HostileMetafiles();
     for (const auto& c : cases) {
@@ -367,8 +365,7 @@ TEST_F(Metafile, AnAbortStopsPlaybackQuietly)
             abort = playing.isValid() && playing.elapsed() >= c.abortAfterMs;
         });
         LoadBytes(image, file->data);
-        // Uncancelled, the inversions play for half a minute; the bound leaves room for slow
-        // machines and sanitizers.
+        // Uncancelled, the inversions play for half a minute; room left for sanitizers.
         EXPECT_LT(playing.elapsed(), 5000) << c.file;
         // The fixed steps up to playback, then only the step playback is at: at least once.
         std::vector<int> steps{2, 17, 32};
