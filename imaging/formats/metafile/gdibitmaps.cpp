@@ -242,7 +242,8 @@ void GdiPlayer::ropBlit(const QPolygonF& Area, const OutputLayer& Source, std::u
         return;
     // A band of rows at a time, so that the images below stay small whatever the box.
     const int rows = int(std::clamp<std::int64_t>(StripPixels / box.width(), 1, box.height()));
-    for (int top = box.top(); top <= box.bottom(); top += rows)
+    // One record may cover a very large picture: an abort is heard between its bands too.
+    for (int top = box.top(); top <= box.bottom() && !stopping_(); top += rows)
         ropStrip(Area, QRect(box.left(), top, box.width(), std::min(rows, box.bottom() + 1 - top)),
                  usesSource ? Source : OutputLayer(), Foreground, Mask, Background, usesPattern,
                  usesDestination ? target : nullptr);

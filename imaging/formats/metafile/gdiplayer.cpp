@@ -150,7 +150,8 @@ template <class T, class Table> auto objectIn(Table& Objects, std::uint32_t Inde
 
 } // namespace
 
-GdiPlayer::GdiPlayer(QPainter& Painter, const PlaybackFrame& Frame) : painter_(Painter), frame_(Frame)
+GdiPlayer::GdiPlayer(QPainter& Painter, const PlaybackFrame& Frame, std::function<bool()> Stopping)
+    : painter_(Painter), frame_(Frame), stopping_(std::move(Stopping))
 {
     state_.mapMode = frame_.mapMode;
     state_.windowOrg = frame_.windowOrg;

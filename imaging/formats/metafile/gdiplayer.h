@@ -136,7 +136,9 @@ struct PlaybackFrame {
 
 class GdiPlayer {
 public:
-    GdiPlayer(QPainter& Painter, const PlaybackFrame& Frame);
+    // Stopping is asked between the bands of a raster operation; once it gives true the
+    // operation leaves its remaining bands out.
+    GdiPlayer(QPainter& Painter, const PlaybackFrame& Frame, std::function<bool()> Stopping);
     ~GdiPlayer();
     GdiPlayer(const GdiPlayer&) = delete;
     GdiPlayer& operator=(const GdiPlayer&) = delete;
@@ -424,6 +426,7 @@ private:
     double penLimit_;
     bool canDrawText_;
     bool clipDirty_ = true;
+    std::function<bool()> stopping_;
 };
 
 } // namespace metafile

@@ -250,10 +250,10 @@ void tWMFFileFormatReader::Load(QIODevice& Stream, TPixelGraphic& Graphic, int /
 {
     // The reader reports itself as the sender; handlers only compare it.
     PGObject* sender = const_cast<tWMFFileFormatReader*>(this);
-    int position = kProgressStart;
+    int position = kProgressStart - kProgressStep; // the step last reported
     const auto report = [&] {
-        Graphic.Progress(position, kProgressTotal, sender);
         position += kProgressStep;
+        Graphic.Progress(position, kProgressTotal, sender);
     };
     CanvasHookScope hook(Graphic, report); // the canvas reports once more when drawing starts
     ProgressScope progress(Graphic, sender);
@@ -289,12 +289,16 @@ void tWMFFileFormatReader::Load(QIODevice& Stream, TPixelGraphic& Graphic, int /
     Graphic.Clear();
 
     report();
+    // During playback the handler hears no new step, only the one the load is at.
+    PlaybackWatch watch([&] { return Graphic.Progress(position, kProgressTotal, sender); });
     int recordsLeftOut;
     {
         UpdateScope update(Graphic);
-        recordsLeftOut = metafile.Draw(Graphic.Canvas().Painter());
+        recordsLeftOut = metafile.Draw(Graphic.Canvas().Painter(), watch);
     }
     Graphic.FlushCanvas();
+    if (watch.Stopped())
+        return; // an abort is no error: the picture as far as it got
     reportRecordsLeftOut(Graphic, recordsLeftOut);
     report();
 }

@@ -36,7 +36,8 @@ const std::uint8_t* bytesOf(const QByteArray& Data)
 }
 
 // Visits each Windows metafile record (function, parameters) up to the end record or the end
-// of the data; false when a record is shorter than its head or reaches past the data.
+// of the data, or until visit gives false; false when a record is shorter than its head or
+// reaches past the data.
 template <class Visit> bool walkWindowsRecords(const QByteArray& Data, Visit&& visit)
 {
     const std::uint8_t* bytes = bytesOf(Data);
@@ -49,15 +50,16 @@ template <class Visit> bool walkWindowsRecords(const QByteArray& Data, Visit&& v
             return false;
         if (function == 0)
             break;
-        visit(function, RecordReader(bytes + offset + 6, std::size_t(length - 6)));
+        if (!visit(function, RecordReader(bytes + offset + 6, std::size_t(length - 6))))
+            break;
         offset += std::size_t(length);
     }
     return true;
 }
 
 // Visits each enhanced metafile record (type, record) up to the end record (included) or the
-// end of the data; false when a size is below its head, not whole 32-bit words, or reaches past
-// the data.
+// end of the data, or until visit gives false; false when a size is below its head, not whole
+// 32-bit words, or reaches past the data.
 template <class Visit> bool walkEnhancedRecords(const QByteArray& Data, Visit&& visit)
 {
     const std::uint8_t* bytes = bytesOf(Data);
@@ -68,8 +70,7 @@ template <class Visit> bool walkEnhancedRecords(const QByteArray& Data, Visit&& 
         const std::uint32_t length = GetU32(bytes + offset + 4);
         if (length < 8 || length % 4 != 0 || length > size - offset)
             return false;
-        visit(type, RecordReader(bytes + offset, length));
-        if (type == kEmfEnd)
+        if (!visit(type, RecordReader(bytes + offset, length)) || type == kEmfEnd)
             break;
         offset += length;
     }
@@ -126,7 +127,7 @@ bool MetafileSupport::loadWindows()
     const std::uint16_t type = GetU16(header);
     if (type > 2 || GetU16(header + 2) != kWindowsHeaderSize / 2)
         return false;
-    if (!walkWindowsRecords(data_, [](std::uint16_t, const RecordReader&) {}))
+    if (!walkWindowsRecords(data_, [](std::uint16_t, const RecordReader&) { return true; }))
         return false;
 
     boxLeft_ = std::int16_t(GetU16(bytes + 6));
@@ -150,15 +151,16 @@ bool MetafileSupport::loadEnhanced()
         return false;
     const bool whole = walkEnhancedRecords(data_, [this](std::uint32_t type, const RecordReader& r) {
         if (type != kEmfEnd || !r.Holds(8, 2, 4))
-            return;
+            return true;
         const std::uint32_t entries = r.U32(8);
         const std::uint32_t offset = r.U32(12);
         if (entries == 0 || offset < 16 || !r.Holds(offset, entries, 4))
-            return;
+            return true;
         for (std::uint32_t i = 0; i < entries && i < kMaxPaletteEntries; ++i) {
             const std::uint8_t* e = r.Data() + offset + 4 * i; // red, green, blue, flags
             palette_.push_back(RGBColor(e[0], e[1], e[2]));
         }
+        return true;
     });
     if (!whole)
         return false;
@@ -192,7 +194,7 @@ void MetafileSupport::SetSize(std::int64_t Width, std::int64_t Height)
     height_ = Height;
 }
 
-int MetafileSupport::Draw(QPainter& Painter) const
+int MetafileSupport::Draw(QPainter& Painter, PlaybackWatch& Watch) const
 {
     if (width_ <= 0 || height_ <= 0 || data_.isEmpty())
         return 0;
@@ -201,14 +203,17 @@ int MetafileSupport::Draw(QPainter& Painter) const
         return 0;
     frame->output = QSize(clampToInt(width_), clampToInt(height_));
     frame->objectCount = objectCount_;
-    GdiPlayer player(Painter, *frame);
-    // Each record through Play; one damaged inside is skipped.
-    const auto skippingDamaged = [&player](auto Play) {
-        return [&player, Play](auto Kind, const RecordReader& Record) {
+    GdiPlayer player(Painter, *frame, [&Watch] { return Watch.Stopping(); });
+    // Each record through Play until the watch stops playback; one damaged inside is skipped.
+    const auto skippingDamaged = [&player, &Watch](auto Play) {
+        return [&player, &Watch, Play](auto Kind, const RecordReader& Record) {
+            if (Watch.Stopping())
+                return false;
             try {
                 Play(player, Kind, Record);
             } catch (const BadRecord&) {
             }
+            return true;
         };
     };
     if (enhanced_)
@@ -216,6 +221,20 @@ int MetafileSupport::Draw(QPainter& Painter) const
     else
         walkWindowsRecords(data_, skippingDamaged(metafile::PlayWindowsRecord));
     return player.RecordsLeftOut();
+}
+
+bool PlaybackWatch::Stopping()
+{
+    if (stopped_)
+        return true;
+    const Clock::time_point now = Clock::now();
+    if (!nextQuery_)
+        nextQuery_ = now + Interval; // playback starts: the setting up before it is not counted
+    if (now < *nextQuery_)
+        return false;
+    stopped_ = query_();
+    nextQuery_ = Clock::now() + Interval;
+    return stopped_;
 }
 
 std::optional<PlaybackFrame> MetafileSupport::windowsFrame() const

@@ -7,8 +7,11 @@
 
 #include <QByteArray>
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class QPainter;
@@ -19,6 +22,28 @@ struct PlaybackFrame;
 
 // MulDiv: A * B / C rounded to the nearest integer, halves away from zero; C must not be 0.
 std::int64_t MulDivRounded(std::int64_t A, std::int64_t B, std::int64_t C);
+
+// Asks during a playback whether it is to stop: by the clock, once an interval, so that many
+// cheap records cost nothing extra. Once stopped it stays stopped.
+class PlaybackWatch {
+public:
+    using Clock = std::chrono::steady_clock;
+    // True when the playback is to stop (a progress handler's abort flag).
+    using AbortQuery = std::function<bool()>;
+    // Often enough that an abort is heard within a fraction of a second.
+    static constexpr std::chrono::milliseconds Interval{50};
+
+    explicit PlaybackWatch(AbortQuery Query) : query_(std::move(Query)) {}
+    // Between two records or bands: whether playback stops here. The first call starts the
+    // clock.
+    bool Stopping();
+    bool Stopped() const { return stopped_; }
+
+private:
+    AbortQuery query_;
+    std::optional<Clock::time_point> nextQuery_;
+    bool stopped_ = false;
+};
 
 class MetafileSupport {
 public:
@@ -42,10 +67,11 @@ public:
     // has none.
     const std::vector<TColor>& Palette() const { return palette_; }
 
-    // Plays the picture into (0, 0, Width, Height), scaled to fill it. Records that are
-    // damaged inside are skipped. Gives the number of records that a bound of the playback
-    // left out (GdiPlayer::RecordsLeftOut).
-    [[nodiscard]] int Draw(QPainter& Painter) const;
+    // Plays the picture into (0, 0, Width, Height), scaled to fill it, until Watch stops it
+    // between two records (or two bands of a raster operation). Records that are damaged inside
+    // are skipped. Gives the number of records that a bound of the playback left out
+    // (GdiPlayer::RecordsLeftOut).
+    [[nodiscard]] int Draw(QPainter& Painter, PlaybackWatch& Watch) const;
 
 private:
     bool loadEnhanced();

@@ -1,3 +1,4 @@
+#include "hostilemetafiles.h"
 #include "metafiletest.h"
 #include "tests/imaging/imagingtest.h"
 #include "imaging/fileformats.h"
@@ -8,9 +9,13 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 
+#include <algorithm>
 #include <functional>
+#include <ranges>
+#include <string_view>
 
 namespace {
 
@@ -312,7 +317,7 @@ TEST_F(Metafile, ProgressOfAGoodAndAFailedLoad)
         done.push_back(d);
         senders.push_back(sender);
         EXPECT_EQ(total, 100);
-        abort = true; // not looked at
+        abort = true; // the fixed steps do not hear it
     });
     image.SetOnProgressBegin([&](PGObject* sender) {
         ++begins;
@@ -336,6 +341,42 @@ TEST_F(Metafile, ProgressOfAGoodAndAFailedLoad)
     EXPECT_EQ(begins, 2);
     EXPECT_EQ(ends, 2);
     EXPECT_FALSE(image.Canvas().OnChanging);
+}
+
+TEST_F(Metafile, AnAbortStopsPlaybackQuietly)
+{
+    // A file of 5,120 full-frame pattern inversions; one of a single pattern and source operation
+    // over 6000 x 6000, left off after its top bands.
+    const struct { std::string_view file; int abortAfterMs; bool stopsInsideRecord; } cases[] = {
+        {"patblt_4000.wmf", 200, false},
+        {"rop3_blt_6000.emf", 0, true},
+    };
+    const auto hostile = HostileMetafiles();
+    for (const auto& c : cases) {
+        const auto file = std::ranges::find(hostile, c.file, &HostileMetafile::name);
+        ASSERT_NE(file, hostile.end()) << c.file;
+        std::vector<int> done;
+        QElapsedTimer playing; // from the step before playback
+        TPixelGraphic image;
+        image.SetOnProgress([&](PGObject*, int d, int, bool& abort) {
+            done.push_back(d);
+            if (d == 47 && !playing.isValid())
+                playing.start();
+            abort = playing.isValid() && playing.elapsed() >= c.abortAfterMs;
+        });
+        LoadBytes(image, file->data);
+        // Uncancelled, the inversions play for half a minute; room left for sanitizers.
+        EXPECT_LT(playing.elapsed(), 5000) << c.file;
+        // The fixed steps up to playback, then only the step playback is at: at least once.
+        std::vector<int> steps{2, 17, 32};
+        steps.resize(std::max<std::size_t>(done.size(), 5), 47);
+        EXPECT_EQ(done, steps) << c.file;
+        const auto changedIn = [&image](int y) {
+            const auto changed = [&](int x) { return image.GetPixelColor(x, y) != kWhite; };
+            return std::ranges::count_if(std::views::iota(0, image.Width()), changed);
+        };
+        EXPECT_TRUE(!c.stopsInsideRecord || (changedIn(0) > 0 && changedIn(image.Height() - 1) == 0)) << c.file;
+    }
 }
 
 TEST_F(Metafile, PlaybackAtSamplePixels)
