@@ -50,7 +50,8 @@ TEST(HelperProcesses, AnswerFromAProcessHoldingNothingElseOrFailWithTheReason)
     ::close(leaked);
     EXPECT_TRUE(answer.ok) << qPrintable(answer.reason);
     EXPECT_EQ(answer.reason, "");
-    EXPECT_EQ(answer.answer, expected + "|open above 2: 0 | 2: /dev/null");
+    EXPECT_TRUE(answer.answer.startsWith(expected));
+    EXPECT_EQ(answer.answer.mid(expected.size()), "|open above 2: 0 | 2: /dev/null");
 
     const struct {
         const char* helper;
