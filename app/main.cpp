@@ -6,6 +6,7 @@
 #include "imaging/pglibrary.h"
 #include "imaging/pgsettings.h"
 
+#include "platform/helperprocess.h"
 #include "platform/modaldialog.h"
 #include "platform/paths.h"
 #include "platform/processparameters.h"
@@ -19,6 +20,9 @@
 
 int main(int argc, char** argv)
 {
+    // A helper process (a remote folder's reader) is this program started again.
+    if (const std::optional<int> status = platform::runHelperIfAsked(argc, argv))
+        return *status;
     // A file-size limit makes a write fail with its error instead of ending the program.
     std::signal(SIGXFSZ, SIG_IGN);
     const QStringList parameters = platform::processParameters(argc, argv);

@@ -85,10 +85,7 @@ platform::FolderListing TFileListBox::read()
         if (here.unexamined == 0)
             return here;
     }
-    const auto whole = [folder, masks] {
-        return readApart<platform::FolderListing>(
-            [&] { return platform::listFolder(folder, platform::ListWhat::Files, masks); });
-    };
+    const auto whole = [read = ListingRead{folder, platform::ListWhat::Files, masks}] { return readApart(read); };
     if (std::optional<platform::FolderListing> answer = reads_.scan(folder, whole, std::chrono::milliseconds(0)))
         return std::move(*answer);
     answerTimer_.start();

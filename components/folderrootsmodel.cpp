@@ -180,9 +180,7 @@ void FolderRootsModel::list(Node* node)
 bool FolderRootsModel::ask(Node* node, size_t kind)
 {
     const platform::ListWhat what = kinds()[kind];
-    const auto whole = [folder = node->path, what] {
-        return readApart<platform::FolderListing>([&] { return platform::listFolder(folder, what); });
-    };
+    const auto whole = [read = ListingRead{node->path, what, {}}] { return readApart(read); };
     // While a read of the folder runs this starts no other; once it has ended it gives its answer.
     const std::optional<platform::FolderListing> answer = readsOf(what).scan(node->path, whole, noWait);
     if (answer)

@@ -1,16 +1,15 @@
 #include "folderscans.h"
 
+#include "platform/helperprocess.h"
+#include "platform/mounttable.h"
+
 #include <QDataStream>
 #include <QIODevice>
 
-#include <cerrno>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
-
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <variant>
 
 // Shared by the worker and its asker; the worker may outlive both.
 template <typename Result> struct FolderReads<Result>::Job {
@@ -26,26 +25,45 @@ namespace {
 // A result nobody took for this long is too old to show: the folder is read again.
 constexpr std::chrono::seconds keptFor{10};
 
-// What a reader child hands back, written and read by the same program.
+// What a reader is asked and what it hands back, written and read by the same program.
+void pack(QDataStream& out, const ShellItem& item)
+{
+    out << qint32(item.kind) << item.name << item.path << item.label << item.attributes << item.size << item.modified
+        << item.remote;
+}
+
+void unpack(QDataStream& in, ShellItem& item)
+{
+    qint32 kind = 0;
+    in >> kind >> item.name >> item.path >> item.label >> item.attributes >> item.size >> item.modified >> item.remote;
+    item.kind = ShellItem::Kind(kind);
+}
+
+void pack(QDataStream& out, const QList<ShellItem>& items)
+{
+    out << qint32(items.size());
+    for (const ShellItem& item : items)
+        pack(out, item);
+}
+
+void unpack(QDataStream& in, QList<ShellItem>& items)
+{
+    qint32 count = 0;
+    in >> count;
+    for (qint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i)
+        unpack(in, items.emplace_back());
+}
+
 void pack(QDataStream& out, const FolderScan& scan)
 {
-    out << scan.ok << qint32(scan.items.size());
-    for (const ShellItem& item : scan.items)
-        out << qint32(item.kind) << item.name << item.path << item.label << item.attributes << item.size
-            << item.modified << item.remote;
+    out << scan.ok;
+    pack(out, scan.items);
 }
 
 void unpack(QDataStream& in, FolderScan& scan)
 {
-    qint32 count = 0;
-    in >> scan.ok >> count;
-    for (qint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
-        ShellItem item;
-        qint32 kind = 0;
-        in >> kind >> item.name >> item.path >> item.label >> item.attributes >> item.size >> item.modified >> item.remote;
-        item.kind = ShellItem::Kind(kind);
-        scan.items.append(std::move(item));
-    }
+    in >> scan.ok;
+    unpack(in, scan.items);
 }
 
 void failed(FolderScan& scan)
@@ -71,67 +89,131 @@ void failed(platform::FolderListing& listing)
     listing.outcome = platform::FileOutcome::failure(QStringLiteral("The folder's server gave no answer"));
 }
 
-// The child's side: its answer goes to out, and it keeps nothing else open.
-template <typename Result> [[noreturn]] void answerAndEnd(int pipeEnd, const std::function<Result()>& read)
+void pack(QDataStream& out, const RemoteFolderRead& read)
 {
-    const int out = ::fcntl(pipeEnd, F_DUPFD, 3);
-    const int nothing = ::open("/dev/null", O_RDWR);
-    for (int fd = 0; fd <= 2 && nothing >= 0; ++fd)
-        ::dup2(nothing, fd);
-    if (out < 0)
-        ::_exit(1);
-    if (out > 3)
-        ::close_range(3, unsigned(out) - 1, 0);
-    ::close_range(unsigned(out) + 1, ~0U, 0);
-    QByteArray bytes;
+    out << read.path << read.hidden;
+}
+
+void unpack(QDataStream& in, RemoteFolderRead& read)
+{
+    in >> read.path >> read.hidden;
+}
+
+void pack(QDataStream& out, const RemoteLinksRead& read)
+{
+    out << read.folder << read.realFolder;
+    pack(out, read.links);
+}
+
+void unpack(QDataStream& in, RemoteLinksRead& read)
+{
+    in >> read.folder >> read.realFolder;
+    unpack(in, read.links);
+}
+
+void pack(QDataStream& out, const ListingRead& read)
+{
+    out << read.folder << qint32(read.what) << read.masks;
+}
+
+void unpack(QDataStream& in, ListingRead& read)
+{
+    qint32 what = 0;
+    in >> read.folder >> what >> read.masks;
+    read.what = platform::ListWhat(what);
+}
+
+FolderScan perform(const RemoteFolderRead& read)
+{
+    return readRemoteFolder(platform::MountTable::ofThisProcess(), read.path, read.hidden);
+}
+
+FolderScan perform(const RemoteLinksRead& read)
+{
+    return examineRemoteLinks(platform::MountTable::ofThisProcess(), read.folder, read.realFolder, read.links);
+}
+
+platform::FolderListing perform(const ListingRead& read)
+{
+    return platform::listFolder(read.folder, read.what, read.masks);
+}
+
+// A request names its read by its place here.
+using Request = std::variant<RemoteFolderRead, RemoteLinksRead, ListingRead>;
+
+void pack(QDataStream& out, const Request& request)
+{
+    out << qint32(request.index());
+    std::visit([&out](const auto& read) { pack(out, read); }, request);
+}
+
+void unpack(QDataStream& in, Request& request)
+{
+    qint32 kind = -1;
+    in >> kind;
+    switch (kind) {
+    case 0: unpack(in, request.emplace<0>()); return;
+    case 1: unpack(in, request.emplace<1>()); return;
+    case 2: unpack(in, request.emplace<2>()); return;
+    }
+    in.setStatus(QDataStream::ReadCorruptData);
+}
+
+// Nothing missing, nothing left over.
+template <typename Value> bool unpackWhole(const QByteArray& bytes, Value& value)
+{
+    QDataStream in(bytes);
+    unpack(in, value);
+    return in.status() == QDataStream::Ok && in.atEnd();
+}
+
+constexpr char reader[] = "folder-read";
+
+// The reader process: one request in, its read's result out.
+int answerRead()
+{
+    Request request;
+    if (!unpackWhole(platform::helperRequest(), request))
+        return 2;
+    QByteArray answer;
+    QDataStream out(&answer, QIODevice::WriteOnly);
+    std::visit([&out](const auto& read) { pack(out, perform(read)); }, request);
+    return platform::giveHelperAnswer(answer) ? 0 : 1;
+}
+
+const platform::HelperRegistration readerRegistration(reader, answerRead);
+
+template <typename Read> auto readInReader(const Read& read)
+{
+    if (!platform::servesHelpers())
+        return perform(read);  // its main would not start a reader but the program
+    QByteArray request;
     {
-        QDataStream stream(&bytes, QIODevice::WriteOnly);
-        pack(stream, read());
+        QDataStream out(&request, QIODevice::WriteOnly);
+        pack(out, Request(read));
     }
-    for (qsizetype sent = 0; sent < bytes.size();) {
-        const ssize_t n = ::write(out, bytes.constData() + sent, size_t(bytes.size() - sent));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            ::_exit(1);
-        sent += n;
-    }
-    ::_exit(0);
+    decltype(perform(read)) result;
+    const platform::HelperAnswer answer = platform::runHelper(reader, request);
+    if (!answer.ok || !unpackWhole(answer.answer, result))
+        failed(result);
+    return result;
 }
 
 } // namespace
 
-template <typename Result> Result readApart(const std::function<Result()>& read)
+FolderScan readApart(const RemoteFolderRead& read)
 {
-    Result result;
-    int ends[2];
-    if (::pipe2(ends, O_CLOEXEC) != 0) {
-        failed(result);
-        return result;
-    }
-    const pid_t child = ::fork();
-    if (child == 0)
-        answerAndEnd(ends[1], read);
-    ::close(ends[1]);
-    QByteArray bytes;
-    char buffer[65536];
-    for (ssize_t n; child > 0 && (n = ::read(ends[0], buffer, sizeof buffer)) != 0;) {
-        if (n < 0 && errno != EINTR)
-            break;
-        if (n > 0)
-            bytes.append(buffer, n);
-    }
-    ::close(ends[0]);
-    int status = 0;
-    // The pipe closed when it ended: this does not wait.
-    const bool answered = child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status)
-                          && WEXITSTATUS(status) == 0;
-    QDataStream stream(bytes);
-    if (answered)
-        unpack(stream, result);
-    if (!answered || stream.status() != QDataStream::Ok || !stream.atEnd())
-        failed(result);
-    return result;
+    return readInReader(read);
+}
+
+FolderScan readApart(const RemoteLinksRead& read)
+{
+    return readInReader(read);
+}
+
+platform::FolderListing readApart(const ListingRead& read)
+{
+    return readInReader(read);
 }
 
 template <typename Result> FolderReads<Result>::~FolderReads() = default;
@@ -182,5 +264,3 @@ template <typename Result> bool FolderReads<Result>::finished(const QString& fol
 
 template class FolderReads<FolderScan>;
 template class FolderReads<platform::FolderListing>;
-template FolderScan readApart(const std::function<FolderScan()>&);
-template platform::FolderListing readApart(const std::function<platform::FolderListing()>&);

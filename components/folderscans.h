@@ -5,6 +5,7 @@
 #include "platform/folderlisting.h"
 
 #include <QHash>
+#include <QList>
 #include <QString>
 
 #include <chrono>
@@ -38,11 +39,33 @@ private:
     QHash<QString, std::shared_ptr<Job>> jobs_;  // reads that outlasted their wait
 };
 
-// Runs a read in a child process of its own and gives what it read. A read stuck on a dead
-// server then holds only that child, which has none of the program's descriptors: the program
-// itself can still end. A child that cannot be made, or that ends without its whole answer,
-// gives a read that failed.
-template <typename Result> Result readApart(const std::function<Result()>& read);
+// The reads made apart, each a request that a reader process can be sent.
+// A remote folder's entries for the tree (see readRemoteFolder).
+struct RemoteFolderRead {
+    QString path;
+    bool hidden = false;
+};
+// What the links of a local folder into remote mounts lead to (see examineRemoteLinks).
+struct RemoteLinksRead {
+    QString folder;
+    QString realFolder;
+    QList<ShellItem> links;
+};
+// A folder's names, as platform::listFolder gives them.
+struct ListingRead {
+    QString folder;
+    platform::ListWhat what = platform::ListWhat::Files;
+    QString masks;
+};
+
+// Runs a read in a process of its own (the program started again as a reader, which finds
+// the mounts itself) and gives what it read. A read stuck on a dead server then holds only
+// that process, which has none of the program's descriptors: the program itself can still
+// end. A reader that cannot be started, or that ends without its whole answer, gives a read
+// that failed. A program that serves no helpers reads on the calling thread.
+FolderScan readApart(const RemoteFolderRead& read);
+FolderScan readApart(const RemoteLinksRead& read);
+platform::FolderListing readApart(const ListingRead& read);
 
 // The folder tree's reads, and the file list's.
 using FolderScans = FolderReads<FolderScan>;

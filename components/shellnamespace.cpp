@@ -190,6 +190,26 @@ QString typeKey(const ShellItem& item)
 
 } // namespace
 
+FolderScan readRemoteFolder(const platform::MountTable& mounts, const QString& path, bool hidden)
+{
+    FolderScan scan;
+    scan.ok = scanFolder(mounts, path, path, true, hidden, false, [&scan](ShellItem item) {
+        scan.items.append(std::move(item));
+        return false;
+    });
+    return scan;
+}
+
+FolderScan examineRemoteLinks(const platform::MountTable& mounts, const QString& folder, const QString& realFolder,
+                              const QList<ShellItem>& links)
+{
+    FolderScan scan;
+    scan.ok = true;
+    for (const ShellItem& link : links)
+        scan.items.append(makeEntry(mounts, folder, realFolder, link.name, true, link.attributes & saCanRename));
+    return scan;
+}
+
 bool MatchesMask(const QString& name, const QStringList& masks)
 {
     return masks.isEmpty() || platform::FileMask(masks.join(QLatin1Char(';'))).matches(name);
@@ -364,24 +384,13 @@ ShellNamespace::Listing ShellNamespace::children(const ShellItem& parent, const 
             });
             if (!read)
                 return Listing::Unreadable;
-            return links.isEmpty() ? Listing::Read : takeRemoteLinks(table, parent.path, reach.path, links, take);
+            return links.isEmpty() ? Listing::Read : takeRemoteLinks(parent.path, reach.path, links, take);
         }
     }
     if (request.firstOnly)
         return Listing::Pending;
     const std::optional<FolderScan> scan = remoteScans_->scan(
-        parent.path,
-        [table, path = parent.path, hidden] {
-            return readApart<FolderScan>([&] {
-                FolderScan result;
-                result.ok = scanFolder(table, path, path, true, hidden, false, [&result](ShellItem item) {
-                    result.items.append(std::move(item));
-                    return false;
-                });
-                return result;
-            });
-        },
-        noWait);
+        parent.path, [read = RemoteFolderRead{parent.path, hidden}] { return readApart(read); }, noWait);
     if (!scan) // the desktop's own items are listed whatever its folder's server does
         return parent.kind == ShellItem::Kind::Desktop ? Listing::Partial : Listing::Pending;
     for (const ShellItem& item : scan->items)
@@ -389,24 +398,13 @@ ShellNamespace::Listing ShellNamespace::children(const ShellItem& parent, const 
     return scan->ok ? Listing::Read : Listing::Unreadable;
 }
 
-ShellNamespace::Listing ShellNamespace::takeRemoteLinks(const platform::MountTable& table, const QString& folder,
-                                                        const QString& realFolder, const QList<ShellItem>& links,
+ShellNamespace::Listing ShellNamespace::takeRemoteLinks(const QString& folder, const QString& realFolder,
+                                                        const QList<ShellItem>& links,
                                                         const std::function<bool(ShellItem)>& take)
 {
     const auto examine = [&] {
-        return remoteScans_->scan(
-            folder,
-            [table, folder, realFolder, links] {
-                return readApart<FolderScan>([&] {
-                    FolderScan result;
-                    result.ok = true;
-                    for (const ShellItem& link : links)
-                        result.items.append(
-                            makeEntry(table, folder, realFolder, link.name, true, link.attributes & saCanRename));
-                    return result;
-                });
-            },
-            noWait);
+        const RemoteLinksRead read{folder, realFolder, links};
+        return remoteScans_->scan(folder, [read] { return readApart(read); }, noWait);
     };
     bool answered = false;
     if (const std::optional<FolderScan> examined = examine()) {

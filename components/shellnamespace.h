@@ -79,6 +79,14 @@ struct FolderScan {
     QList<ShellItem> items;
 };
 
+// A remote folder's entries, each looked at but none of its sub-folders opened; ok false when
+// it cannot be read. Waits on the server: never on the user-interface thread.
+FolderScan readRemoteFolder(const platform::MountTable& mounts, const QString& path, bool hidden);
+// What links of a local folder (leading to realFolder) into remote mounts lead to, looked at
+// as entries on the server, which this waits on as well.
+FolderScan examineRemoteLinks(const platform::MountTable& mounts, const QString& folder, const QString& realFolder,
+                              const QList<ShellItem>& links);
+
 // Reads items of the namespace. Looks at mounts (never into remote ones) through the watcher.
 class ShellNamespace {
 public:
@@ -115,8 +123,8 @@ public:
 
 private:
     ShellItem volume(const platform::MountTable& table, const QString& mountPoint) const;
-    Listing takeRemoteLinks(const platform::MountTable& table, const QString& folder, const QString& realFolder,
-                            const QList<ShellItem>& links, const std::function<bool(ShellItem)>& take);
+    Listing takeRemoteLinks(const QString& folder, const QString& realFolder, const QList<ShellItem>& links,
+                            const std::function<bool(ShellItem)>& take);
 
     const platform::MountWatcher& mounts_;
     std::unique_ptr<FolderReads<FolderScan>> remoteScans_;

@@ -166,8 +166,8 @@ TEST(StuckRead, EndsTheProgram)  // the program of the test above
     const QString folder = qEnvironmentVariable("STUCK_READ_FOLDER");
     if (folder.isEmpty())
         GTEST_SKIP();
-    const auto read = [&] { return platform::listFolder(folder, platform::ListWhat::Files); };
-    EXPECT_FALSE(FolderListings().scan(folder, [read] { return readApart<platform::FolderListing>(read); }, std::chrono::milliseconds(500)));
+    const ListingRead read{folder, platform::ListWhat::Files, {}};
+    EXPECT_FALSE(FolderListings().scan(folder, [read] { return readApart(read); }, std::chrono::milliseconds(500)));
 }
 
 // The bounded wait itself, with a read that blocks until the test lets it go.
