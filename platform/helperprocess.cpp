@@ -1,5 +1,7 @@
 #include "helperprocess.h"
 
+#include "spawnprogram.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -9,13 +11,10 @@
 #include <string>
 
 #include <fcntl.h>
-#include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace platform {
 
@@ -71,20 +70,13 @@ int spawnHelper(const char* name, int channel, pid_t& child)
     posix_spawn_file_actions_adddup2(&actions, channel, STDOUT_FILENO);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t none;
-    sigemptyset(&none);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
 
     std::string program = servingProgram();
     std::string marker = helperMarker;
     std::string helper = name;
     char* argv[] = {program.data(), marker.data(), helper.data(), nullptr};
     // posix_spawn, unlike fork, runs nothing of ours in the child before the exec.
-    const int error = posix_spawn(&child, "/proc/self/exe", &actions, &attributes, argv, environ);
-    posix_spawnattr_destroy(&attributes);
+    const int error = spawnProgram(child, "/proc/self/exe", actions, argv);
     posix_spawn_file_actions_destroy(&actions);
     return error;
 }

@@ -1,6 +1,7 @@
 #include "opener.h"
 
 #include "filenames.h"
+#include "spawnprogram.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -11,11 +12,8 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
-
-extern char** environ;
 
 namespace platform {
 
@@ -103,16 +101,8 @@ void runOpener(const QString& opener, const QString& target, OpenReply reply)
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t none;
-    sigemptyset(&none);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
-
     pid_t pid = 0;
-    const int failed = posix_spawn(&pid, path.constData(), &actions, &attributes, argv, environ);
-    posix_spawnattr_destroy(&attributes);
+    const int failed = spawnProgram(pid, path.constData(), actions, argv);
     posix_spawn_file_actions_destroy(&actions);
     if (failed != 0) {
         replyNow(reply, FileOutcome::failure(QStringLiteral("%1 could not be started: %2")
